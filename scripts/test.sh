@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Builds everything and runs the whole test suite.
+#   QEL_BUILD_DIR   build folder (default build/)
+#   QEL_CMAKE_ARGS  extra CMake arguments, e.g. -DQEL_SANITIZE=address,undefined
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/build.sh
+build=${QEL_BUILD_DIR:-build}
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@"
