@@ -2,6 +2,9 @@
 # QApplication) and the helpers of tests/support.
 function(qel_add_test name)
   cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(NOT ARG_SOURCES)
+    return()
+  endif()
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE qel_test_support ${ARG_LIBS})
   add_test(NAME ${name} COMMAND ${name})
