@@ -1,0 +1,180 @@
+#include "platform/settings_store.h"
+
+#include "temp_dir.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+using St = SettingsStore::Status;
+
+class SettingsStoreTest : public qeltest::TempDirTest {
+protected:
+    QString file() const { return path(QStringLiteral("sub/registry.reg")); }
+
+    void writeFile(const QByteArray& bytes)
+    {
+        QDir().mkpath(path(QStringLiteral("sub")));
+        QFile f(file());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QByteArray readFile() const
+    {
+        QFile f(file());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
+
+TEST_F(SettingsStoreTest, ReadsExportSyntaxWithEscapesCaseAndUnknownTypes)
+{
+    writeFile("Windows Registry Editor Version 5.00\r\n\r\n"
+              "[HKEY_CURRENT_USER\\Software\\QEL\\Vortalin5\\Appl]\r\n"
+              "\"lng\"=dword:00000001\r\n"
+              "\"DataPath\"=\"C:\\\\data\\\\ \\\"q\\\"\"\r\n"
+              "\"Blob\"=hex:01,02,\\\r\n"
+              "  03,04\r\n"
+              "\"Neg\"=dword:ffffffff\r\n"
+              "@=\"default\"\r\n"
+              "; comment\r\n");
+    SettingsStore s(file());
+    ASSERT_TRUE(s.load());
+
+    quint32 d = 0;
+    EXPECT_EQ(s.readDword(QStringLiteral("software\\qel\\VORTALIN5\\appl"), QStringLiteral("LNG"), d), St::Ok);
+    EXPECT_EQ(d, 1u);
+    EXPECT_EQ(s.readDword(QStringLiteral("Software\\QEL\\Vortalin5\\Appl"), QStringLiteral("Neg"), d), St::Ok);
+    EXPECT_EQ(qint32(d), -1);
+    QString str;
+    EXPECT_EQ(s.readString(QStringLiteral("Software\\QEL\\Vortalin5\\Appl"), QStringLiteral("datapath"), str), St::Ok);
+    EXPECT_EQ(str, QStringLiteral("C:\\data\\ \"q\""));
+    EXPECT_EQ(s.readString(QStringLiteral("Software\\QEL\\Vortalin5\\Appl"), QString(), str), St::Ok);
+    EXPECT_EQ(str, QStringLiteral("default"));
+
+    // Missing key, missing value and wrong type are told apart.
+    EXPECT_EQ(s.readDword(QStringLiteral("Software\\QEL\\Nothing"), QStringLiteral("lng"), d), St::KeyMissing);
+    EXPECT_EQ(s.readDword(QStringLiteral("Software\\QEL\\Vortalin5\\Appl"), QStringLiteral("x"), d), St::ValueMissing);
+    EXPECT_EQ(s.readDword(QStringLiteral("Software\\QEL\\Vortalin5\\Appl"), QStringLiteral("DataPath"), d), St::WrongType);
+    EXPECT_EQ(s.readString(QStringLiteral("Software\\QEL\\Vortalin5\\Appl"), QStringLiteral("lng"), str), St::WrongType);
+    EXPECT_EQ(s.readString(QStringLiteral("Software\\QEL\\Vortalin5\\Appl"), QStringLiteral("Blob"), str), St::WrongType);
+    // A parent of a stored key exists, without values.
+    EXPECT_TRUE(s.keyExists(QStringLiteral("Software\\QEL")));
+    EXPECT_EQ(s.readDword(QStringLiteral("Software\\QEL"), QStringLiteral("lng"), d), St::ValueMissing);
+
+    // Saving after a change keeps the unknown value's lines intact.
+    ASSERT_EQ(s.writeDword(QStringLiteral("Software\\QEL\\Vortalin5\\Appl"), QStringLiteral("Lng"), 2), St::Ok);
+    ASSERT_TRUE(s.save());
+    const QByteArray out = readFile();
+    EXPECT_TRUE(out.contains("\"Blob\"=hex:01,02,\\\n  03,04\n")) << out.constData();
+    EXPECT_TRUE(out.contains("\"lng\"=dword:00000002\n")) << out.constData();  // case first written
+    EXPECT_TRUE(out.contains("\"DataPath\"=\"C:\\\\data\\\\ \\\"q\\\"\"\n")) << out.constData();
+    EXPECT_TRUE(out.contains("[Software\\QEL\\Vortalin5\\Appl]\n"));
+}
+
+TEST_F(SettingsStoreTest, WriteSaveReloadRoundTrip)
+{
+    SettingsStore s(file());
+    ASSERT_TRUE(s.load());  // no file yet: empty
+    const QString key = QStringLiteral("Software\\QEL\\Vortalin5\\Din");
+    const QString odd = QStringLiteral("a\\b\"c\\\\\" ü €");
+    EXPECT_EQ(s.writeDword(key, QStringLiteral("TimeOut"), 0x80000001u), St::Ok);
+    EXPECT_EQ(s.writeString(key, QStringLiteral("ModemCmd"), odd), St::Ok);
+    EXPECT_EQ(s.writeString(key, QStringLiteral("Empty"), QString()), St::Ok);
+    EXPECT_EQ(s.writeString(key, QStringLiteral("Bad"), QStringLiteral("two\nlines")), St::Invalid);
+    EXPECT_TRUE(s.hasPendingChanges());
+    ASSERT_TRUE(s.save());
+    EXPECT_FALSE(s.hasPendingChanges());
+
+    SettingsStore r(file());
+    ASSERT_TRUE(r.load());
+    quint32 d = 0;
+    QString str = QStringLiteral("x");
+    EXPECT_EQ(r.readDword(key, QStringLiteral("timeout"), d), St::Ok);
+    EXPECT_EQ(d, 0x80000001u);
+    EXPECT_EQ(r.readString(key, QStringLiteral("ModemCmd"), str), St::Ok);
+    EXPECT_EQ(str, odd);
+    EXPECT_EQ(r.readString(key, QStringLiteral("Empty"), str), St::Ok);
+    EXPECT_TRUE(str.isEmpty());
+    EXPECT_EQ(r.readString(key, QStringLiteral("Bad"), str), St::ValueMissing);
+    EXPECT_EQ(r.valueNames(key), (QStringList{QStringLiteral("TimeOut"), QStringLiteral("ModemCmd"), QStringLiteral("Empty")}));
+    EXPECT_EQ(r.subKeyNames(QStringLiteral("software\\qel")), QStringList{QStringLiteral("Vortalin5")});
+
+    // A string overwritten by a dword changes its type.
+    EXPECT_EQ(r.writeDword(key, QStringLiteral("modemcmd"), 7), St::Ok);
+    EXPECT_EQ(r.readString(key, QStringLiteral("ModemCmd"), str), St::WrongType);
+}
+
+TEST_F(SettingsStoreTest, DeleteValueAndKey)
+{
+    SettingsStore s(file());
+    ASSERT_TRUE(s.load());
+    EXPECT_EQ(s.writeDword(QStringLiteral("A\\B\\C"), QStringLiteral("v"), 1), St::Ok);
+    EXPECT_EQ(s.writeDword(QStringLiteral("A\\B"), QStringLiteral("w"), 2), St::Ok);
+    EXPECT_EQ(s.deleteValue(QStringLiteral("A\\B\\C"), QStringLiteral("V")), St::Ok);
+    EXPECT_EQ(s.deleteValue(QStringLiteral("A\\B\\C"), QStringLiteral("V")), St::ValueMissing);
+    EXPECT_EQ(s.deleteValue(QStringLiteral("A\\X"), QStringLiteral("V")), St::KeyMissing);
+    EXPECT_TRUE(s.keyExists(QStringLiteral("a\\b\\c")));
+    EXPECT_EQ(s.deleteKey(QStringLiteral("a\\B")), St::Ok);  // with its children
+    EXPECT_FALSE(s.keyExists(QStringLiteral("A\\B\\C")));
+    EXPECT_FALSE(s.keyExists(QStringLiteral("A\\B")));
+    EXPECT_TRUE(s.keyExists(QStringLiteral("A")));  // the parent stays
+    EXPECT_EQ(s.deleteKey(QStringLiteral("A\\B")), St::KeyMissing);
+    ASSERT_TRUE(s.save());
+    SettingsStore r(file());
+    ASSERT_TRUE(r.load());
+    EXPECT_TRUE(r.keyExists(QStringLiteral("A")));
+    EXPECT_FALSE(r.keyExists(QStringLiteral("A\\B")));
+}
+
+TEST_F(SettingsStoreTest, SaveMergesOnlyOwnChangesIntoTheFile)
+{
+    // Two programs hold the store open; each save keeps the other's values.
+    SettingsStore a(file());
+    SettingsStore b(file());
+    ASSERT_TRUE(a.load());
+    ASSERT_TRUE(b.load());
+    a.writeDword(QStringLiteral("Software\\QEL\\Quintel5"), QStringLiteral("Inverter"), 3);
+    ASSERT_TRUE(a.save());
+    b.writeDword(QStringLiteral("Software\\QEL\\Vortalin5\\Appl"), QStringLiteral("lng"), 1);
+    ASSERT_TRUE(b.save());
+
+    quint32 d = 0;
+    EXPECT_EQ(b.readDword(QStringLiteral("Software\\QEL\\Quintel5"), QStringLiteral("Inverter"), d), St::Ok);
+    EXPECT_EQ(d, 3u);
+    SettingsStore r(file());
+    ASSERT_TRUE(r.load());
+    EXPECT_EQ(r.readDword(QStringLiteral("Software\\QEL\\Quintel5"), QStringLiteral("Inverter"), d), St::Ok);
+    EXPECT_EQ(r.readDword(QStringLiteral("Software\\QEL\\Vortalin5\\Appl"), QStringLiteral("lng"), d), St::Ok);
+    EXPECT_EQ(d, 1u);
+}
+
+TEST_F(SettingsStoreTest, UnreadableFileFailsAndKeepsChangesPending)
+{
+    // A folder where the file should be: neither readable nor replaceable.
+    ASSERT_TRUE(QDir().mkpath(file()));
+    SettingsStore s(file());
+    EXPECT_FALSE(s.load());
+    EXPECT_EQ(s.writeDword(QStringLiteral("A"), QStringLiteral("v"), 2), St::Ok);
+    EXPECT_FALSE(s.save());
+    EXPECT_TRUE(s.hasPendingChanges());
+}
+
+TEST(SettingsStorePath, EnvironmentOverrideAndXdgDefault)
+{
+    const QByteArray oldReg = qgetenv("QEL_REGISTRY");
+    const QByteArray oldXdg = qgetenv("XDG_CONFIG_HOME");
+    qputenv("QEL_REGISTRY", "/tmp/x/reg.reg");
+    EXPECT_EQ(SettingsStore::defaultPath(), QStringLiteral("/tmp/x/reg.reg"));
+    qunsetenv("QEL_REGISTRY");
+    qputenv("XDG_CONFIG_HOME", "/tmp/cfg");
+    EXPECT_EQ(SettingsStore::defaultPath(), QStringLiteral("/tmp/cfg/qel/registry.reg"));
+    qunsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(SettingsStore::defaultPath(), QDir::homePath() + QStringLiteral("/.config/qel/registry.reg"));
+    if (!oldReg.isNull())
+        qputenv("QEL_REGISTRY", oldReg);
+    if (!oldXdg.isNull())
+        qputenv("XDG_CONFIG_HOME", oldXdg);
+}
+
+} // namespace
