@@ -1,0 +1,102 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+// Line events a driver can ask for with TSerialCom::SetHandler. The handler
+// receives the events that happened (and were asked for) as one mask.
+constexpr uint32_t EV_RXCHAR = 0x0001;  // bytes were received
+constexpr uint32_t EV_TXEMPTY = 0x0004; // the last queued byte has left the transmitter
+constexpr uint32_t EV_CTS = 0x0008;     // CTS changed; TSerialCom::CTS gives the new state
+constexpr uint32_t EV_ERR = 0x0080;     // a parity, framing or overrun error was seen
+
+// Line-event handler of a driver: called in the port's line-event thread
+// with the events and the parameter given to SetHandler.
+using TSerialHandler = std::function<void(uint32_t eventMask, void* param)>;
+
+// The serial port of the two serial drivers. While open it runs two worker
+// threads: a writer thread that sends the bytes queued by Write, and a
+// line-event thread that is the only reader of the device. The line-event
+// thread moves received bytes into the port's input queue, watches CTS and
+// the line-error counters, and calls the driver's handler.
+//
+// Handler contract: the handler runs in the line-event thread. It may call
+// Read, InQueue, Write, the modem-line operations, GetError, Flush and CTS;
+// it must not call Open, Close or SetHandler, and it must not touch objects
+// of the GUI thread other than the driver fields that it shares under the
+// driver's own guard (posting an event with QCoreApplication::postEvent is
+// fine). While the handler runs no further line events are delivered;
+// Read called from the handler takes the bytes that have arrived meanwhile.
+//
+// Every operation may be called from any thread. One lock guards the send
+// buffer, the input queue and the handler.
+//
+// Devices without modem lines (pseudo-terminals): RTS and DTR changes
+// succeed and do nothing; CTS is emulated: it rises (EV_CTS) when bytes
+// arrive after the line was quiet, and falls (EV_CTS) when the line has
+// been quiet for a short gap or a handler call has taken every received
+// byte. So a CTS-driven receive works over a pseudo-terminal.
+class TSerialCom {
+public:
+    static constexpr int SendBufferSize = 100;
+    // Received bytes kept for Read; bytes beyond this are dropped.
+    static constexpr int InputQueueSize = 4096;
+
+    TSerialCom();
+    ~TSerialCom();
+    TSerialCom(const TSerialCom&) = delete;
+    TSerialCom& operator=(const TSerialCom&) = delete;
+
+    // Opens "COM<comPort + 1>" (comPort 0 to 8) through the COM-port device
+    // map, in raw mode with the given bit rate, data bits (7 or 8), one stop
+    // bit and parity letter: 'E' even, 'O' odd, 'M' mark, 'S' space, any
+    // other none. Parity is checked on receive when enabled. No flow
+    // control. Starts both threads.
+    // Returns 0, -3 when already open (nothing changes), -2 on failure.
+    int Open(int comPort, int baudRate, int dataBits, char parity);
+    // Stops both threads and closes the device. 0, or -4 when not open.
+    int Close();
+    bool IsOpen() const;
+
+    // Queues min(length, 100) bytes for the writer thread, replacing what
+    // an earlier Write left unsent. Returns the number queued, -4 not open.
+    int Write(const void* data, int length);
+    // True from Write until the writer thread has sent the last queued byte
+    // and the transmitter is empty.
+    bool Sending() const;
+
+    // Copies up to `maximum` bytes that have already arrived; never waits.
+    // `count` receives the number copied. 0, or -4 not open (count 0).
+    int Read(void* buffer, uint16_t maximum, uint16_t& count);
+    // Number of received bytes waiting to be read, -4 not open. Refreshes
+    // the recorded line error.
+    int InQueue();
+    // Refreshes, returns and clears the recorded line error: 0, -7 parity,
+    // -8 framing, -9 overrun (parity wins over framing, framing over
+    // overrun). 0 when closed.
+    int GetError();
+    // Discards every byte received so far and the recorded line error.
+    void Flush();
+
+    // Modem lines: 0, or -4 not open.
+    int SetRTS();
+    int ClrRTS();
+    int SetDTR();
+    int ClrDTR();
+    // CTS state (emulated on devices without modem lines); false when closed.
+    bool CTS() const;
+
+    // Sets the events to report, the parameter handed back and the handler.
+    // 0, or -4 not open. Close forgets the handler.
+    int SetHandler(uint32_t eventMask, void* param, TSerialHandler handler);
+
+    // Duration of about one character in std::chrono::steady_clock ticks:
+    // 10 ms at 1200 bit/s, 5 ms at 2400, 2.5 ms at 4800, 1.25 ms at 9600,
+    // 0.625 ms at every other rate.
+    static int64_t CharTicks(int baudRate);
+
+private:
+    struct State;
+    std::unique_ptr<State> d_;
+};
