@@ -9,6 +9,7 @@
 // requests (ReadPara/WritePara) run a local event loop until the exchange is
 // over and never raise OnRspAvail.
 
+#include "comm/din_codec.h"
 #include "comm/tel_records.h"
 
 #include <QObject>
@@ -71,6 +72,30 @@ public:
     // Upper bound of the repeats on inverter error 6 inside one synchronous
     // exchange, in ms (the inverter may answer 6 for ever).
     static constexpr int RepeatOnBusyLimitMs = 10000;
+
+    // The DIN 66019 II frame codec shared by the serial and the IP driver
+    // (stateless; see comm/din_codec.h for the contracts).
+    static int AnsiBuildTel(int Service, int ReqId, int Addr, const TTelData& Data, bool IsWrite,
+                            uint8_t* Buffer)
+    {
+        return DinCodec::AnsiBuildTel(Service, ReqId, Addr, Data, IsWrite, Buffer);
+    }
+    static int AnsiCheckAck(uint8_t* Buffer, int& Count, int Id)
+    {
+        return DinCodec::AnsiCheckAck(Buffer, Count, Id);
+    }
+    static int AnsiCheckNak(uint8_t* Buffer, int& Count, int& ErrorNumber, int Id)
+    {
+        return DinCodec::AnsiCheckNak(Buffer, Count, ErrorNumber, Id);
+    }
+    static int AnsiCheckData(uint8_t* Buffer, int& Count, int Id, TTelData& Data, int Service)
+    {
+        return DinCodec::AnsiCheckData(Buffer, Count, Id, Data, Service);
+    }
+    static int AnsiDecodeData(int Service, TTelData& Data, const uint8_t* Payload, int Len)
+    {
+        return DinCodec::AnsiDecodeData(Service, Data, Payload, Len);
+    }
 
 protected:
     // ---- Hooks of the common synchronous exchange ----
