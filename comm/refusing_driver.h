@@ -1,0 +1,132 @@
+#pragma once
+
+// Placeholders for the protocol selector's driver slots whose driver is not
+// built yet. Each keeps the settings of the driver it stands in for, with
+// that driver's start values, so the settings objects have something to
+// forward to; Open always fails with -2, so the selector sends the slot's
+// addresses to the offline driver exactly as for a driver that failed to
+// open.
+
+#include "comm/custom_serial_qel_prot.h"
+#include "comm/to_prop_types.h"
+
+#include <QStringList>
+
+// The refusing part, on top of either driver base.
+template <class Base> class TRefusingBase : public Base {
+public:
+    TRefusingBase(TProt Kind, QString Title, QObject* Owner)
+        : Base(Owner)
+        , FKind(Kind)
+        , FTitle(std::move(Title))
+    {
+    }
+
+    QString GetVersion() const override
+    {
+        return FTitle + QStringLiteral(" Driver\r\nVersion: not available\r\nDate: -");
+    }
+    TProt GetProtType() const override { return FKind; }
+    bool IsOpen() const override { return false; }
+
+    int Open() override { return QelResult::OpenFailed; }
+    int Close() override { return QelResult::NotOpen; }
+    int ReadParaReq(int, int, const TTelData&) override { return QelResult::DriverClosed; }
+    int WriteParaReq(int, int, const TTelData&) override { return QelResult::DriverClosed; }
+
+protected:
+    bool SyncRequestPending() const override { return false; }
+    int SyncEvaluate(TRecTel& Rsp) override
+    {
+        Rsp.Status = QelResult::DriverClosed;
+        return Rsp.Status;
+    }
+
+private:
+    TProt FKind;
+    QString FTitle;
+};
+
+class TRefusingDriver : public TRefusingBase<tCustomQelProt> {
+public:
+    TRefusingDriver(TProt Kind, QString Title, QObject* Owner = nullptr)
+        : TRefusingBase(Kind, std::move(Title), Owner)
+    {
+    }
+};
+
+// The Zelk slot: a serial driver (Baudrate, Comport, SendSlow of the base).
+class TRefusingSerialDriver : public TRefusingBase<tCustomSerialQelProt> {
+public:
+    explicit TRefusingSerialDriver(QObject* Owner = nullptr);
+
+    void SetTimeOut(int ms) override; // clamped to 10..10000
+};
+
+class TRefusingIpDriver : public TRefusingDriver {
+public:
+    explicit TRefusingIpDriver(QObject* Owner = nullptr);
+
+    void SetTimeOut(int ms) override; // below 50 becomes 50
+    void SetIpAddress(const QString& Value) { FIpAddress = Value; }
+    QString GetIpAddress() const { return FIpAddress; }
+    void SetIpPort(int Value) { FIpPort = Value; }
+    int GetIpPort() const { return FIpPort; }
+    void SetUDP(bool Value) { FUDP = Value; }
+    bool GetUDP() const { return FUDP; }
+
+private:
+    QString FIpAddress = QStringLiteral("000.000.000.000");
+    int FIpPort = 8000;
+    bool FUDP = false;
+};
+
+class TRefusingIbsDriver : public TRefusingDriver {
+public:
+    explicit TRefusingIbsDriver(QObject* Owner = nullptr);
+
+    void SetTimeOut(int) override {} // fixed poll period
+    void SetCardNo(int Value)
+    {
+        if (Value >= 1 && Value <= 8)
+            FCardNo = Value;
+    }
+    int GetCardNo() const { return FCardNo; }
+
+private:
+    int FCardNo = 1;
+};
+
+class TRefusingCanDriver : public TRefusingDriver {
+public:
+    explicit TRefusingCanDriver(QObject* Owner = nullptr);
+
+    void SetCardID(const QString& Value) { FCardID = Value; }
+    QString GetCardID() const { return FCardID; }
+    void SetBaudRate(TCanBaudRate Value) { FBaudRate = Value; }
+    TCanBaudRate GetBaudRate() const { return FBaudRate; }
+    void SetWaitTout(bool Value) { FWaitTout = Value; }
+    bool GetWaitTout() const { return FWaitTout; }
+
+private:
+    QString FCardID = QStringLiteral("CAN0");
+    TCanBaudRate FBaudRate = TCanBaudRate::B_20K;
+    bool FWaitTout = false;
+};
+
+class TRefusingPbsDriver : public TRefusingDriver {
+public:
+    explicit TRefusingPbsDriver(QObject* Owner = nullptr);
+
+    void SetBaudRate(TPbsBaudRate Value) { FBaudRate = Value; }
+    TPbsBaudRate GetBaudRate() const { return FBaudRate; }
+    void SetMasteraddr(uint8_t Value) { FMasteraddr = Value; }
+    uint8_t GetMasteraddr() const { return FMasteraddr; }
+    void SetSlaveList(const QStringList& Value) { FSlaveList = Value; }
+    QStringList GetSlaveList() const { return FSlaveList; }
+
+private:
+    TPbsBaudRate FBaudRate = TPbsBaudRate::B_93K75;
+    uint8_t FMasteraddr = 0;
+    QStringList FSlaveList;
+};
