@@ -1,0 +1,183 @@
+#include "sim/sim_din_pty_server.h"
+
+#include <cerrno>
+#include <poll.h>
+#include <unistd.h>
+
+namespace qelsim {
+
+namespace {
+
+// Writes everything to the master side; bytes the slave side has no room
+// for (nobody reading) are dropped after a short wait, as a line would.
+void writeMaster(int fd, const QByteArray& bytes)
+{
+    int off = 0;
+    while (off < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + off, size_t(bytes.size() - off));
+        if (n > 0) {
+            off += int(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno == EAGAIN) {
+            pollfd p{fd, POLLOUT, 0};
+            if (::poll(&p, 1, 100) > 0)
+                continue;
+        }
+        return;
+    }
+}
+
+} // namespace
+
+SimDinPtyServer::SimDinPtyServer() : responder_(*this) {}
+
+SimDinPtyServer::~SimDinPtyServer()
+{
+    stop();
+}
+
+bool SimDinPtyServer::start(const QString& linkPath, QString* error)
+{
+    if (!pty_.open(linkPath, error))
+        return false;
+    startThread([this] { run(); });
+    return true;
+}
+
+void SimDinPtyServer::setModem(const SimModemSettings& modem)
+{
+    std::lock_guard lock(modemMutex_);
+    modem_ = modem;
+}
+
+bool SimDinPtyServer::modemOnline() const
+{
+    std::lock_guard lock(modemMutex_);
+    return online_;
+}
+
+QStringList SimDinPtyServer::modemCommands() const
+{
+    std::lock_guard lock(modemMutex_);
+    return modemLog_;
+}
+
+void SimDinPtyServer::run()
+{
+    const int fd = pty_.masterFd();
+    char buf[512];
+    while (!stopping()) {
+        pollfd fds[2] = {{fd, POLLIN, 0}, {stopFd(), POLLIN, 0}};
+        if (::poll(fds, 2, 200) < 0 && errno != EINTR)
+            break;
+        if (stopping())
+            break;
+        if (fds[0].revents & POLLIN) {
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n > 0) {
+                hungUp_ = false;
+                onBytes(QByteArray(buf, int(n)));
+                continue;
+            }
+            if (n < 0 && errno == EAGAIN)
+                continue;
+        }
+        if (fds[0].revents & (POLLHUP | POLLERR | POLLIN)) {
+            // Nobody has the slave side open.
+            hangUp();
+            sleepMs(10);
+        }
+    }
+}
+
+void SimDinPtyServer::hangUp()
+{
+    if (hungUp_)
+        return;
+    hungUp_ = true;
+    parser_.clear();
+    responder_.reset();
+    std::lock_guard lock(modemMutex_);
+    online_ = false;
+    modemLine_.clear();
+}
+
+void SimDinPtyServer::writeLine(const QByteArray& bytes)
+{
+    const int fd = pty_.masterFd();
+    transmit({{0, bytes}}, std::chrono::steady_clock::now(), [fd](const QByteArray& b) { writeMaster(fd, b); }, true);
+}
+
+void SimDinPtyServer::onBytes(const QByteArray& bytes)
+{
+    bool modemCommandMode;
+    {
+        std::lock_guard lock(modemMutex_);
+        modemCommandMode = modem_.enabled && !online_;
+    }
+    if (modemCommandMode) {
+        onModemBytes(bytes);
+        return;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (parser_.pending() == 0)
+        rxFirst_ = now;
+    parser_.append(bytes);
+    const int fd = pty_.masterFd();
+    while (auto frame = parser_.next()) {
+        logFrame(frame->raw);
+        const auto chunks = responder_.respond(*frame);
+        // On a real line the request needed its character times to arrive.
+        const auto requestEnd = std::max<std::chrono::steady_clock::time_point>(
+            now, rxFirst_ + std::chrono::duration_cast<std::chrono::steady_clock::duration>(charTime() * int(frame->raw.size())));
+        transmit(chunks, requestEnd, [fd](const QByteArray& b) { writeMaster(fd, b); }, true);
+        rxFirst_ = std::chrono::steady_clock::now();
+    }
+}
+
+void SimDinPtyServer::onModemBytes(const QByteArray& bytes)
+{
+    for (char c : bytes) {
+        if (c != '\r' && c != '\n') {
+            std::lock_guard lock(modemMutex_);
+            if (modemLine_.size() < 256)
+                modemLine_ += c;
+            continue;
+        }
+        QByteArray line;
+        SimModemSettings modem;
+        {
+            std::lock_guard lock(modemMutex_);
+            line = modemLine_.trimmed();
+            modemLine_.clear();
+            if (line.isEmpty())
+                continue;
+            modemLog_.append(QString::fromLatin1(line));
+            modem = modem_;
+        }
+        if (modem.echo)
+            writeLine(line + "\r");
+        const QByteArray upper = line.toUpper();
+        if (!upper.startsWith("AT"))
+            continue;
+        if (upper.startsWith("ATD")) {
+            if (modem.dialDelayMs > 0 && !sleepMs(modem.dialDelayMs))
+                return;
+            if (!modem.dialResult.isEmpty()) {
+                writeLine("\r\n" + modem.dialResult + "\r\n");
+                if (modem.dialResult.toUpper().startsWith("CONNECT")) {
+                    std::lock_guard lock(modemMutex_);
+                    online_ = true;
+                    return; // what follows in this read belongs to the line
+                }
+            }
+        } else if (modem.answerOk) {
+            writeLine("\r\nOK\r\n");
+        }
+    }
+}
+
+} // namespace qelsim

@@ -1,0 +1,33 @@
+#pragma once
+
+// A pseudo-terminal whose slave side plays the serial port the product
+// opens; the simulator works on the master side.
+
+#include <QString>
+
+namespace qelsim {
+
+class SimPty {
+public:
+    SimPty() = default;
+    ~SimPty();
+    SimPty(const SimPty&) = delete;
+    SimPty& operator=(const SimPty&) = delete;
+
+    // Opens a fresh pseudo-terminal, raw on both sides; with `linkPath`
+    // also a symbolic link to the slave there (replacing an old link).
+    bool open(const QString& linkPath, QString* error);
+    void close();
+
+    int masterFd() const { return master_; }
+    // The link when one was asked for, else the slave device.
+    QString path() const { return link_.isEmpty() ? slave_ : link_; }
+    QString slaveDevice() const { return slave_; }
+
+private:
+    int master_ = -1;
+    QString slave_;
+    QString link_;
+};
+
+} // namespace qelsim

@@ -1,0 +1,214 @@
+#include "sim/sim_server_base.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+namespace qelsim {
+
+namespace {
+constexpr int kMaxLog = 10000;
+}
+
+SimServerBase::SimServerBase() : stopFd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+
+SimServerBase::~SimServerBase()
+{
+    stop();
+    if (stopFd_ >= 0)
+        ::close(stopFd_);
+}
+
+void SimServerBase::stop()
+{
+    stop_ = true;
+    if (stopFd_ >= 0) {
+        const uint64_t one = 1;
+        [[maybe_unused]] ssize_t n = ::write(stopFd_, &one, sizeof one);
+    }
+    if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id())
+        thread_.join();
+}
+
+void SimServerBase::startThread(std::function<void()> loop)
+{
+    thread_ = std::thread(std::move(loop));
+}
+
+bool SimServerBase::sleepUntil(std::chrono::steady_clock::time_point t)
+{
+    for (;;) {
+        if (stop_)
+            return false;
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= t)
+            return true;
+        const auto left = std::chrono::duration_cast<std::chrono::microseconds>(t - now);
+        if (left < std::chrono::milliseconds(2)) {
+            std::this_thread::sleep_until(t);
+            continue;
+        }
+        pollfd p{stopFd_, POLLIN, 0};
+        ::poll(&p, 1, int(left.count() / 1000) - 1);
+    }
+}
+
+bool SimServerBase::sleepMs(int ms)
+{
+    return sleepUntil(std::chrono::steady_clock::now() + std::chrono::milliseconds(ms));
+}
+
+void SimServerBase::addInverter(const std::shared_ptr<SimInverter>& inv)
+{
+    std::lock_guard lock(mutex_);
+    inverters_[inv->address()] = inv;
+}
+
+std::shared_ptr<SimInverter> SimServerBase::addInverter(int address, int32_t cfgId)
+{
+    auto inv = std::make_shared<SimInverter>(address, cfgId);
+    addInverter(inv);
+    return inv;
+}
+
+void SimServerBase::removeInverter(int address)
+{
+    std::lock_guard lock(mutex_);
+    inverters_.erase(address);
+}
+
+std::shared_ptr<SimInverter> SimServerBase::inverter(int address) const
+{
+    std::lock_guard lock(mutex_);
+    auto it = inverters_.find(address);
+    return it == inverters_.end() ? nullptr : it->second;
+}
+
+std::vector<int> SimServerBase::addresses() const
+{
+    std::lock_guard lock(mutex_);
+    std::vector<int> out;
+    for (const auto& [a, inv] : inverters_)
+        out.push_back(a);
+    return out;
+}
+
+std::vector<std::shared_ptr<SimInverter>> SimServerBase::allInverters() const
+{
+    std::lock_guard lock(mutex_);
+    std::vector<std::shared_ptr<SimInverter>> out;
+    for (const auto& [a, inv] : inverters_)
+        out.push_back(inv);
+    return out;
+}
+
+std::shared_ptr<SimInverter> SimServerBase::otherInverter(int address) const
+{
+    std::lock_guard lock(mutex_);
+    if (inverters_.size() < 2)
+        return nullptr;
+    auto it = inverters_.upper_bound(address);
+    if (it == inverters_.end())
+        it = inverters_.begin();
+    return it->second;
+}
+
+void SimServerBase::setBaudRate(int baud) { baud_ = std::max(0, baud); }
+void SimServerBase::setCharBits(int bits) { charBits_ = std::max(1, bits); }
+void SimServerBase::setTurnaroundMs(int ms) { turnaround_ = std::max(0, ms); }
+
+std::chrono::microseconds SimServerBase::charTime() const
+{
+    const int baud = baud_;
+    if (baud <= 0)
+        return std::chrono::microseconds(0);
+    return std::chrono::microseconds(int64_t(charBits_) * 1000000 / baud);
+}
+
+int SimServerBase::requestCount() const
+{
+    std::lock_guard lock(mutex_);
+    return requests_;
+}
+
+QList<QByteArray> SimServerBase::receivedFrames() const
+{
+    std::lock_guard lock(mutex_);
+    return frames_;
+}
+
+QList<QByteArray> SimServerBase::sentChunks() const
+{
+    std::lock_guard lock(mutex_);
+    return sent_;
+}
+
+void SimServerBase::clearLog()
+{
+    std::lock_guard lock(mutex_);
+    frames_.clear();
+    sent_.clear();
+    requests_ = 0;
+}
+
+void SimServerBase::logFrame(const QByteArray& frame)
+{
+    std::lock_guard lock(mutex_);
+    ++requests_;
+    if (frames_.size() >= kMaxLog)
+        frames_.remove(0, kMaxLog / 2);
+    frames_.append(frame);
+}
+
+SimFault SimServerBase::takeFault(int address)
+{
+    if (auto inv = inverter(address); inv && !inv->faults().empty())
+        return inv->faults().take();
+    return faults_.take();
+}
+
+void SimServerBase::transmit(const std::vector<SimChunk>& chunks, std::chrono::steady_clock::time_point requestEnd,
+                             const Writer& write, bool pacePerChar)
+{
+    const auto ct = charTime();
+    auto lineFree = std::max(requestEnd, std::chrono::steady_clock::now());
+    for (const SimChunk& c : chunks) {
+        if (c.bytes.isEmpty() && c.delayMs == 0)
+            continue;
+        const auto begin = lineFree + std::chrono::milliseconds(c.delayMs);
+        if (!sleepUntil(begin))
+            return;
+        {
+            std::lock_guard lock(mutex_);
+            if (sent_.size() >= kMaxLog)
+                sent_.remove(0, kMaxLog / 2);
+            if (!c.bytes.isEmpty())
+                sent_.append(c.bytes);
+        }
+        if (ct.count() == 0 || !pacePerChar) {
+            if (ct.count() > 0 && !sleepUntil(begin + ct * int(c.bytes.size())))
+                return;
+            if (!c.bytes.isEmpty())
+                write(c.bytes);
+        } else {
+            // Each byte leaves when its character time has passed; bytes
+            // that are due together go in one write.
+            int sentCount = 0;
+            while (sentCount < c.bytes.size()) {
+                const auto now = std::chrono::steady_clock::now();
+                int due = int((now - begin) / ct);
+                due = std::min<int>(due, int(c.bytes.size()));
+                if (due > sentCount) {
+                    write(c.bytes.mid(sentCount, due - sentCount));
+                    sentCount = due;
+                    continue;
+                }
+                if (!sleepUntil(begin + ct * (sentCount + 1)))
+                    return;
+            }
+        }
+        lineFree = std::max(std::chrono::steady_clock::now(), begin + ct * int(c.bytes.size()));
+    }
+}
+
+} // namespace qelsim
