@@ -1,0 +1,590 @@
+#include "comm/serial_com.h"
+
+#include "platform/com_port_map.h"
+#include "platform/serial_device.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include <poll.h>
+#include <pthread.h>
+#include <sys/eventfd.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A write the device does not complete within this time is left for the
+// next wake-up of the writer thread.
+constexpr auto kWriteWait = std::chrono::seconds(30);
+// How often CTS is sampled on a device with modem lines while the handler
+// wants EV_CTS (the kernel offers no CTS wait that combines with poll).
+constexpr int kCtsSampleMs = 2;
+
+void signalFd(int fd)
+{
+    const uint64_t one = 1;
+    while (::write(fd, &one, sizeof one) < 0 && errno == EINTR) {
+    }
+}
+
+void drainFd(int fd)
+{
+    uint64_t value;
+    while (::read(fd, &value, sizeof value) < 0 && errno == EINTR) {
+    }
+}
+
+// Above-normal priority as far as the process may raise it; without the
+// right to do so the threads run at normal priority.
+void raisePriority(const char* name)
+{
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), -5);
+    ::pthread_setname_np(::pthread_self(), name);
+}
+
+} // namespace
+
+struct TSerialCom::State {
+    // The critical section: send buffer, input queue, line error, handler,
+    // and every use of the device by the GUI-side operations.
+    std::mutex lock;
+    std::condition_variable sendEvent;
+    bool sendSignalled = false;  // under lock
+
+    qelserial::SerialDevice device;
+    bool open = false;           // under lock
+    std::atomic<bool> isOpen{false};
+    std::atomic<bool> stop{false};
+    std::atomic<bool> sending{false};
+    std::atomic<bool> txEmptyPending{false};
+    std::atomic<std::thread::id> eventThreadId{};
+    int stopFd = -1;  // wakes every wait of both threads at Close
+    int wakeFd = -1;  // wakes the line-event thread (transmitter empty, new handler)
+    std::thread writer;
+    std::thread lineEvents;
+
+    // Send buffer (under lock). Each Write starts a new generation, so the
+    // writer thread never books bytes of an older buffer against a newer one.
+    uint8_t sendBuffer[SendBufferSize] = {};
+    int sendCount = 0;
+    int sendOffset = 0;
+    uint64_t sendGeneration = 0;
+
+    // Input queue, filled only by the line-event thread (under lock).
+    std::deque<uint8_t> input;
+    bool hungUp = false;  // under lock: the far end has gone
+
+    // Line errors (under lock).
+    int lineError = 0;
+    qelserial::ErrorCounts recordedCounts;  // counts already turned into lineError
+    qelserial::ErrorCounts reportedCounts;  // counts already reported as EV_ERR
+
+    // Handler (under lock).
+    uint32_t eventMask = 0;
+    void* handlerParam = nullptr;
+    std::shared_ptr<const TSerialHandler> handler;
+
+    bool onEventThread() const { return std::this_thread::get_id() == eventThreadId.load(); }
+
+    // Moves whatever the device holds into the input queue. Only the
+    // line-event thread reads the device. Returns the bytes received.
+    long pumpLocked();
+    // Turns new error counts into the recorded line error.
+    void recordErrorsLocked();
+    // True when errors were counted since the last EV_ERR.
+    bool newErrorsForEventLocked();
+
+    void writerLoop();
+    void sendQueued();
+    void lineEventLoop();
+    void deliver(uint32_t events);
+};
+
+long TSerialCom::State::pumpLocked()
+{
+    if (hungUp)
+        return 0;
+    long total = 0;
+    uint8_t chunk[512];
+    for (;;) {
+        const long n = device.readSome(chunk, sizeof chunk);
+        if (n < 0) {
+            hungUp = true;
+            break;
+        }
+        if (n == 0)
+            break;
+        // Beyond the queue's size bytes are lost, as in a full input buffer.
+        const size_t room = InputQueueSize - std::min<size_t>(input.size(), InputQueueSize);
+        input.insert(input.end(), chunk, chunk + std::min<size_t>(room, static_cast<size_t>(n)));
+        total += n;
+    }
+    return total;
+}
+
+void TSerialCom::State::recordErrorsLocked()
+{
+    qelserial::ErrorCounts now;
+    if (!device.errorCounts(now))
+        return;
+    switch (qelserial::newLineError(recordedCounts, now)) {
+    case qelserial::LineError::Parity: lineError = -7; break;
+    case qelserial::LineError::Framing: lineError = -8; break;
+    case qelserial::LineError::Overrun: lineError = -9; break;
+    case qelserial::LineError::None: break;
+    }
+    recordedCounts = now;
+}
+
+bool TSerialCom::State::newErrorsForEventLocked()
+{
+    qelserial::ErrorCounts now;
+    if (!device.errorCounts(now))
+        return false;
+    const bool changed = qelserial::newLineError(reportedCounts, now) != qelserial::LineError::None;
+    reportedCounts = now;
+    return changed;
+}
+
+void TSerialCom::State::writerLoop()
+{
+    raisePriority("qel-serial-wr");
+    for (;;) {
+        {
+            std::unique_lock lk(lock);
+            sendEvent.wait(lk, [this] { return sendSignalled || stop.load(); });
+            sendSignalled = false;
+        }
+        if (stop.load())
+            return;
+        sendQueued();
+    }
+}
+
+void TSerialCom::State::sendQueued()
+{
+    const auto deadline = Clock::now() + kWriteWait;
+    for (;;) {
+        uint8_t chunk[SendBufferSize];
+        int length;
+        uint64_t generation;
+        {
+            std::lock_guard lk(lock);
+            if (sendCount == 0)
+                return;
+            length = sendCount;
+            std::memcpy(chunk, sendBuffer + sendOffset, static_cast<size_t>(length));
+            generation = sendGeneration;
+        }
+        // The device is written without the lock, so that a Read or Write
+        // of another thread never waits for the line.
+        const long written = device.writeSome(chunk, static_cast<size_t>(length));
+        if (written < 0)
+            return;  // the bytes stay queued; the next Write replaces them
+        if (written == 0) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            if (left.count() <= 0)
+                return;  // the rest waits for the next wake-up
+            pollfd fds[2] = {{device.fd(), POLLOUT, 0}, {stopFd, POLLIN, 0}};
+            ::poll(fds, 2, static_cast<int>(left.count()) + 1);
+            if (stop.load())
+                return;
+            continue;
+        }
+        bool allSent = false;
+        {
+            std::lock_guard lk(lock);
+            if (generation == sendGeneration) {
+                sendCount -= static_cast<int>(written);
+                sendOffset += static_cast<int>(written);
+                allSent = sendCount == 0;
+            }
+        }
+        if (!allSent)
+            continue;
+        device.drain();
+        bool empty = false;
+        {
+            std::lock_guard lk(lock);
+            if (generation == sendGeneration && sendCount == 0) {
+                sending.store(false);
+                empty = true;
+            }
+        }
+        if (empty) {
+            txEmptyPending.store(true);
+            signalFd(wakeFd);
+        }
+    }
+}
+
+void TSerialCom::State::deliver(uint32_t events)
+{
+    std::shared_ptr<const TSerialHandler> h;
+    void* param;
+    {
+        std::lock_guard lk(lock);
+        events &= eventMask;
+        h = handler;
+        param = handlerParam;
+    }
+    if (events != 0 && h && *h)
+        (*h)(events, param);
+}
+
+void TSerialCom::State::lineEventLoop()
+{
+    raisePriority("qel-serial-ev");
+    eventThreadId.store(std::this_thread::get_id());
+    bool lastCts;
+    uint32_t lastCtsTransitions;
+    {
+        std::lock_guard lk(lock);
+        lastCts = device.cts();
+        lastCtsTransitions = device.ctsTransitions();
+    }
+    while (!stop.load()) {
+        int timeoutMs = -1;
+        bool hungUpNow;
+        {
+            std::lock_guard lk(lock);
+            hungUpNow = hungUp;
+            if (auto left = device.updateEmulatedCts(Clock::now()))
+                timeoutMs = static_cast<int>(
+                    std::chrono::ceil<std::chrono::milliseconds>(*left).count());
+            else if (device.hasModemLines() && (eventMask & EV_CTS))
+                timeoutMs = kCtsSampleMs;
+        }
+        // After a hang-up the device reports itself readable for ever; it is
+        // not watched any more, so the thread sleeps until Close.
+        pollfd fds[3] = {{stopFd, POLLIN, 0}, {wakeFd, POLLIN, 0}, {device.fd(), POLLIN, 0}};
+        const int rc = ::poll(fds, hungUpNow ? 2 : 3, hungUpNow ? -1 : timeoutMs);
+        if (stop.load())
+            break;
+        if (rc < 0 && errno != EINTR)
+            break;
+
+        uint32_t events = 0;
+        if (fds[1].revents & POLLIN) {
+            drainFd(wakeFd);
+            if (txEmptyPending.exchange(false))
+                events |= EV_TXEMPTY;
+        }
+        bool cts;
+        uint32_t ctsTransitions;
+        {
+            std::lock_guard lk(lock);
+            if (!hungUpNow && fds[2].revents != 0 && pumpLocked() > 0)
+                events |= EV_RXCHAR;
+            if (newErrorsForEventLocked())
+                events |= EV_ERR;
+            device.updateEmulatedCts(Clock::now());
+            cts = device.cts();
+            ctsTransitions = device.ctsTransitions();
+            hungUpNow = hungUp;
+        }
+        if (cts != lastCts || ctsTransitions != lastCtsTransitions)
+            events |= EV_CTS;
+        lastCts = cts;
+        lastCtsTransitions = ctsTransitions;
+
+        if (events != 0) {
+            deliver(events);
+            // Everything received has been taken: the emulated sender is
+            // done. The fall is reported at once, so that the next bytes
+            // raise CTS again even when they follow closely.
+            bool fell = false;
+            {
+                std::lock_guard lk(lock);
+                if (input.empty() && lastCts) {
+                    device.dropEmulatedCts();
+                    fell = !device.cts();
+                }
+            }
+            if (fell) {
+                lastCts = false;
+                deliver(EV_CTS);
+            }
+        }
+        if (hungUpNow) {
+            // The far end has gone: as with a failed line-event wait, the
+            // handler is not called again until the port is reopened.
+            break;
+        }
+    }
+}
+
+TSerialCom::TSerialCom()
+    : d_(std::make_unique<State>())
+{
+}
+
+TSerialCom::~TSerialCom()
+{
+    Close();
+}
+
+int TSerialCom::Open(int comPort, int baudRate, int dataBits, char parity)
+{
+    State& s = *d_;
+    {
+        std::lock_guard lk(s.lock);
+        if (s.open)
+            return -3;
+    }
+    if (comPort < 0 || comPort > 8)
+        return -2;
+    const QString path = comPortDevicePath(comPort + 1);
+    qelserial::LineSettings settings;
+    settings.baudRate = baudRate;
+    settings.dataBits = dataBits;
+    settings.parity = qelserial::parityFromLetter(parity);
+    settings.stopBits = 1;
+    if (!s.device.open(path, settings))
+        return -2;
+
+    s.stopFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    s.wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (s.stopFd < 0 || s.wakeFd < 0) {
+        if (s.stopFd >= 0)
+            ::close(s.stopFd);
+        if (s.wakeFd >= 0)
+            ::close(s.wakeFd);
+        s.stopFd = s.wakeFd = -1;
+        s.device.close();
+        return -2;
+    }
+    {
+        std::lock_guard lk(s.lock);
+        s.stop.store(false);
+        s.sending.store(false);
+        s.txEmptyPending.store(false);
+        s.sendSignalled = false;
+        s.sendCount = 0;
+        s.sendOffset = 0;
+        s.input.clear();
+        s.hungUp = false;
+        s.lineError = 0;
+        s.recordedCounts = {};
+        s.device.errorCounts(s.recordedCounts);
+        s.reportedCounts = s.recordedCounts;
+        s.eventMask = 0;
+        s.handlerParam = nullptr;
+        s.handler.reset();
+        s.open = true;
+        s.isOpen.store(true);
+    }
+    try {
+        s.writer = std::thread([&s] { s.writerLoop(); });
+        s.lineEvents = std::thread([&s] { s.lineEventLoop(); });
+    } catch (const std::system_error&) {
+        Close();
+        return -2;
+    }
+    return 0;
+}
+
+int TSerialCom::Close()
+{
+    State& s = *d_;
+    {
+        std::lock_guard lk(s.lock);
+        if (!s.open)
+            return -4;
+        s.open = false;
+        s.isOpen.store(false);
+        s.stop.store(true);
+        s.sendSignalled = true;
+    }
+    s.sendEvent.notify_all();
+    signalFd(s.stopFd);
+    if (s.writer.joinable())
+        s.writer.join();
+    if (s.lineEvents.joinable())
+        s.lineEvents.join();
+    {
+        std::lock_guard lk(s.lock);
+        s.handler.reset();
+        s.handlerParam = nullptr;
+        s.eventMask = 0;
+        s.sendCount = 0;
+        s.input.clear();
+        s.sending.store(false);
+        s.device.close();
+    }
+    s.eventThreadId.store(std::thread::id());
+    ::close(s.stopFd);
+    ::close(s.wakeFd);
+    s.stopFd = s.wakeFd = -1;
+    return 0;
+}
+
+bool TSerialCom::IsOpen() const
+{
+    return d_->isOpen.load();
+}
+
+int TSerialCom::Write(const void* data, int length)
+{
+    State& s = *d_;
+    int n;
+    {
+        std::lock_guard lk(s.lock);
+        if (!s.open)
+            return -4;
+        if (data == nullptr || length <= 0)
+            return 0;
+        n = std::min(length, SendBufferSize);
+        std::memcpy(s.sendBuffer, data, static_cast<size_t>(n));
+        s.sendCount = n;
+        s.sendOffset = 0;
+        ++s.sendGeneration;
+        s.sending.store(true);
+        s.sendSignalled = true;
+    }
+    s.sendEvent.notify_one();
+    return n;
+}
+
+bool TSerialCom::Sending() const
+{
+    return d_->sending.load();
+}
+
+int TSerialCom::Read(void* buffer, uint16_t maximum, uint16_t& count)
+{
+    State& s = *d_;
+    count = 0;
+    std::lock_guard lk(s.lock);
+    if (!s.open)
+        return -4;
+    if (s.onEventThread())
+        s.pumpLocked();
+    s.recordErrorsLocked();
+    const size_t n = std::min<size_t>(maximum, s.input.size());
+    if (n > 0 && buffer != nullptr) {
+        std::copy_n(s.input.begin(), n, static_cast<uint8_t*>(buffer));
+        s.input.erase(s.input.begin(), s.input.begin() + static_cast<std::ptrdiff_t>(n));
+        count = static_cast<uint16_t>(n);
+    }
+    return 0;
+}
+
+int TSerialCom::InQueue()
+{
+    State& s = *d_;
+    std::lock_guard lk(s.lock);
+    if (!s.open)
+        return -4;
+    if (s.onEventThread())
+        s.pumpLocked();
+    s.recordErrorsLocked();
+    return static_cast<int>(s.input.size());
+}
+
+int TSerialCom::GetError()
+{
+    State& s = *d_;
+    std::lock_guard lk(s.lock);
+    if (!s.open)
+        return 0;
+    s.recordErrorsLocked();
+    const int error = s.lineError;
+    s.lineError = 0;
+    return error;
+}
+
+void TSerialCom::Flush()
+{
+    State& s = *d_;
+    std::lock_guard lk(s.lock);
+    if (!s.open)
+        return;
+    if (s.onEventThread())
+        s.pumpLocked();
+    s.device.discardInput();
+    s.input.clear();
+    s.recordErrorsLocked();
+    s.lineError = 0;
+}
+
+namespace {
+
+template <typename Fn>
+int modemLine(std::mutex& lock, const bool& open, Fn fn)
+{
+    std::lock_guard lk(lock);
+    if (!open)
+        return -4;
+    return fn() ? 0 : -2;
+}
+
+} // namespace
+
+int TSerialCom::SetRTS()
+{
+    return modemLine(d_->lock, d_->open, [this] { return d_->device.setRts(true); });
+}
+
+int TSerialCom::ClrRTS()
+{
+    return modemLine(d_->lock, d_->open, [this] { return d_->device.setRts(false); });
+}
+
+int TSerialCom::SetDTR()
+{
+    return modemLine(d_->lock, d_->open, [this] { return d_->device.setDtr(true); });
+}
+
+int TSerialCom::ClrDTR()
+{
+    return modemLine(d_->lock, d_->open, [this] { return d_->device.setDtr(false); });
+}
+
+bool TSerialCom::CTS() const
+{
+    std::lock_guard lk(d_->lock);
+    return d_->open && d_->device.cts();
+}
+
+int TSerialCom::SetHandler(uint32_t eventMask, void* param, TSerialHandler handler)
+{
+    State& s = *d_;
+    {
+        std::lock_guard lk(s.lock);
+        if (!s.open)
+            return -4;
+        s.eventMask = eventMask;
+        s.handlerParam = param;
+        s.handler = handler ? std::make_shared<const TSerialHandler>(std::move(handler)) : nullptr;
+    }
+    signalFd(s.wakeFd);  // the line-event thread may now need to sample CTS
+    return 0;
+}
+
+int64_t TSerialCom::CharTicks(int baudRate)
+{
+    using Period = Clock::period;
+    static_assert(Period::num == 1, "steady_clock ticks are a fraction of a second");
+    constexpr int64_t frequency = Period::den;
+    if (frequency > 0xFFFFFFFFLL)
+        return 0;
+    switch (baudRate) {
+    case 1200: return frequency / 100;
+    case 2400: return frequency / 200;
+    case 4800: return frequency / 400;
+    case 9600: return frequency / 800;
+    default: return frequency / 1600;
+    }
+}
