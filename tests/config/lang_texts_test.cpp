@@ -316,6 +316,7 @@ TEST_F(LangTextsFileTest, LoadsFromDiskAndReloadReplacesTheTexts)
 
     EXPECT_FALSE(t.LoadFromFile(path("missing.srb")));
     EXPECT_EQ(t.Count(), 0);
+    EXPECT_FALSE(t.LoadFromFile(dir()));  // a folder is no language file
 }
 
 TEST(LangTexts, DecodesWithTheLanguagesCodePage)
