@@ -12,8 +12,19 @@
 
 #include <QStringList>
 
+// Tells a placeholder from a driver that exists but failed to open.
+class TPlaceholderDriver {
+public:
+    virtual ~TPlaceholderDriver() = default;
+};
+
+inline bool IsPlaceholderDriver(const tCustomQelProt* Driver)
+{
+    return dynamic_cast<const TPlaceholderDriver*>(Driver) != nullptr;
+}
+
 // The refusing part, on top of either driver base.
-template <class Base> class TRefusingBase : public Base {
+template <class Base> class TRefusingBase : public Base, public TPlaceholderDriver {
 public:
     TRefusingBase(TProt Kind, QString Title, QObject* Owner)
         : Base(Owner)

@@ -1,0 +1,215 @@
+#include "tools/commprobe/probe_options.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+const struct {
+    const char* name;
+    TProt prot;
+} kProts[] = {
+    {"din", prANSI}, {"zelk", prZelk}, {"ip", prIP},  {"offline", prOffline},
+    {"ibs", prIBS},  {"can", prCAN},   {"pbs", prPBS},
+};
+
+bool takeInt(const QStringList& args, int& i, const QString& name, int64_t lo, int64_t hi, int& out,
+             QString& error)
+{
+    if (i + 1 >= args.size()) {
+        error = QStringLiteral("%1 needs a value").arg(name);
+        return false;
+    }
+    int64_t v = 0;
+    if (!ParseProbeNumber(args[++i], v) || v < lo || v > hi) {
+        error = QStringLiteral("%1: \"%2\" is not a number from %3 to %4").arg(name, args[i]).arg(lo).arg(hi);
+        return false;
+    }
+    out = int(v);
+    return true;
+}
+
+} // namespace
+
+bool ParseProbeNumber(const QString& text, int64_t& out)
+{
+    QString t = text.trimmed();
+    bool negative = false;
+    if (t.startsWith(u'-') || t.startsWith(u'+')) {
+        negative = t.startsWith(u'-');
+        t = t.mid(1);
+    }
+    if (t.isEmpty())
+        return false;
+    bool ok = false;
+    qulonglong v = 0;
+    if (t.startsWith(QStringLiteral("0x"), Qt::CaseInsensitive)) {
+        const QString digits = t.mid(2);
+        if (digits.isEmpty() || !QRegularExpression(QStringLiteral("^[0-9A-Fa-f]+$")).match(digits).hasMatch())
+            return false;
+        v = digits.toULongLong(&ok, 16);
+    } else {
+        if (!QRegularExpression(QStringLiteral("^[0-9]+$")).match(t).hasMatch())
+            return false;
+        v = t.toULongLong(&ok, 10);
+    }
+    if (!ok || v > 0xFFFFFFFFull)
+        return false;
+    out = negative ? -int64_t(v) : int64_t(v);
+    return true;
+}
+
+bool ParseProbeArgs(const QStringList& args, ProbeOptions& opt, QString& error)
+{
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            opt.help = true;
+        } else if (a == QLatin1String("--prot")) {
+            if (i + 1 >= args.size()) {
+                error = QStringLiteral("--prot needs a value");
+                return false;
+            }
+            const QString name = args[++i].toLower();
+            bool found = false;
+            for (const auto& p : kProts) {
+                if (name == QLatin1String(p.name)) {
+                    opt.prot = p.prot;
+                    opt.protName = name;
+                    found = true;
+                }
+            }
+            if (!found) {
+                error = QStringLiteral("--prot: unknown protocol \"%1\"").arg(args[i]);
+                return false;
+            }
+        } else if (a == QLatin1String("--device") || a == QLatin1String("--host")) {
+            if (i + 1 >= args.size() || args[i + 1].isEmpty()) {
+                error = QStringLiteral("%1 needs a value").arg(a);
+                return false;
+            }
+            (a == QLatin1String("--device") ? opt.device : opt.host) = args[++i];
+        } else if (a == QLatin1String("--port")) {
+            if (!takeInt(args, i, a, 0, 65535, opt.port, error))
+                return false;
+        } else if (a == QLatin1String("--udp") || a == QLatin1String("--tcp")) {
+            opt.udp = a == QLatin1String("--udp") ? 1 : 0;
+        } else if (a == QLatin1String("--baud")) {
+            if (!takeInt(args, i, a, 1, 115200, opt.baud, error))
+                return false;
+            bool known = false;
+            for (int b = B_1200; b <= B_115200; ++b)
+                known = known || BaudRateBits(TBaudRate(b)) == opt.baud;
+            if (!known) {
+                error = QStringLiteral("--baud: %1 is not one of 1200 2400 4800 9600 19200 38400 57600 115200")
+                            .arg(opt.baud);
+                return false;
+            }
+        } else if (a == QLatin1String("--timeout")) {
+            if (!takeInt(args, i, a, 0, 600000, opt.timeoutMs, error))
+                return false;
+        } else if (a == QLatin1String("--retries")) {
+            if (!takeInt(args, i, a, 0, 49, opt.retries, error))
+                return false;
+        } else if (a == QLatin1String("--addr")) {
+            if (!takeInt(args, i, a, 0, 255, opt.addr, error))
+                return false;
+        } else if (a == QLatin1String("--cycle")) {
+            if (!takeInt(args, i, a, 1, 100000000, opt.cycle, error))
+                return false;
+        } else if (a == QLatin1String("read") || a == QLatin1String("write")) {
+            ProbeCommand cmd;
+            cmd.isRead = a == QLatin1String("read");
+            // read SERVICE PARADR [SET]; write SERVICE PARADR VALUE [SET]
+            const int fixed = cmd.isRead ? 2 : 3;
+            std::vector<int64_t> nums;
+            while (i + 1 < args.size() && int(nums.size()) < fixed + 1) {
+                int64_t v = 0;
+                if (!ParseProbeNumber(args[i + 1], v)) {
+                    if (int(nums.size()) < fixed) {
+                        error = QStringLiteral("%1: \"%2\" is not a number").arg(a, args[i + 1]);
+                        return false;
+                    }
+                    break;
+                }
+                nums.push_back(v);
+                ++i;
+            }
+            if (int(nums.size()) < fixed) {
+                error = cmd.isRead ? QStringLiteral("read needs SERVICE PARADR [SET]")
+                                   : QStringLiteral("write needs SERVICE PARADR VALUE [SET]");
+                return false;
+            }
+            cmd.service = int(nums[0]);
+            cmd.parAdr = int(nums[1]);
+            if (!cmd.isRead)
+                cmd.value = nums[2];
+            if (int(nums.size()) > fixed)
+                cmd.set = int(nums[fixed]);
+            if (cmd.service < -2 || cmd.service > 255) {
+                error = QStringLiteral("%1: service %2 out of range").arg(a).arg(cmd.service);
+                return false;
+            }
+            if (cmd.parAdr < 0 || cmd.parAdr > 0xFFFF) {
+                error = QStringLiteral("%1: parameter address %2 is not 16-bit").arg(a).arg(cmd.parAdr);
+                return false;
+            }
+            if (cmd.set < -1 || cmd.set > 255) {
+                error = QStringLiteral("%1: set %2 is not -1..255").arg(a).arg(cmd.set);
+                return false;
+            }
+            opt.commands.push_back(cmd);
+        } else {
+            error = QStringLiteral("unknown argument \"%1\"").arg(a);
+            return false;
+        }
+    }
+    if (opt.help)
+        return true;
+    if (opt.commands.empty()) {
+        error = QStringLiteral("no command given");
+        return false;
+    }
+    return true;
+}
+
+QString ProbeHelpText()
+{
+    return QStringLiteral(
+        "Usage: commprobe [options] command...\n"
+        "\n"
+        "Opens a protocol selector with one inverter address on one protocol and\n"
+        "exchanges requests with that inverter.\n"
+        "\n"
+        "Options:\n"
+        "  --prot din|zelk|ip|offline|ibs|can|pbs\n"
+        "                    protocol of the address (default din). Drivers not\n"
+        "                    built yet are reported as not available.\n"
+        "  --device PATH     serial device for din and zelk: a path such as\n"
+        "                    /dev/ttyUSB0 or a pseudo-terminal, or COM1..COM9 as\n"
+        "                    mapped by the settings store (Software\\QEL\\Ports)\n"
+        "  --host H          IP address or host name (ip)\n"
+        "  --port P          IP port (ip)\n"
+        "  --udp | --tcp     IP transport (ip)\n"
+        "  --baud N          1200 2400 4800 9600 19200 38400 57600 115200\n"
+        "  --timeout MS      answer time-out of the driver\n"
+        "  --retries N       tries of a synchronous exchange, 0..49\n"
+        "  --addr A          inverter address, default 0\n"
+        "  --cycle N         run N exchanges through a scheduler client (the\n"
+        "                    commands in turn) and print\n"
+        "                    count=N failures=F seconds=T\n"
+        "                    (a failure is an answer whose status is not 0)\n"
+        "  --help            this text\n"
+        "\n"
+        "Commands (numbers decimal or 0x-hex; several commands allowed):\n"
+        "  read SERVICE PARADR [SET]\n"
+        "  write SERVICE PARADR VALUE [SET]\n"
+        "SET is the set byte (default 0). A write of service -1 sends VALUE as the\n"
+        "16-bit value; other services send it as the 32-bit value.\n"
+        "\n"
+        "Output, one line per exchange (synchronous, with the driver's retries):\n"
+        "  result=R status=S data=HEX\n"
+        "R the function result, S the answer's status, HEX the 72 data bytes.\n"
+        "\n"
+        "Exit status: 0 every exchange had result 0 and status 0; 1 otherwise;\n"
+        "2 wrong arguments; 3 the driver could not be opened or is not available.\n");
+}
