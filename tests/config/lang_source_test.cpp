@@ -134,10 +134,11 @@ TEST(LangSource, InventoryCheckFindsEveryKindOfFault)
         "0\t0\tcontrol\t1\t\tUmrichter\tinverter label\n"
         "0\t1\tmessage\t1+\t@P1,@P2\tDatei @P1\\nFehler @P2\tfile error\n"
         "0\t2\tmessage\t1+\t\t\tno placeholders\n"
+        "0\t3\tbutton,control\t1\t\t\tbutton caption\n"
         "9\t0\tcodes\tcodes\t\t\terror texts\n");
     const auto inv = lngsrc::parseInventory(inventory);
     ASSERT_TRUE(inv.errors.isEmpty()) << inv.errors.join('\n').toStdString();
-    ASSERT_EQ(inv.keys.size(), 4u);
+    ASSERT_EQ(inv.keys.size(), 5u);
     EXPECT_EQ(inv.keys[1].placeholders, (QStringList{"@P1", "@P2"}));
 
     QStringList codeLines;
@@ -145,7 +146,7 @@ TEST(LangSource, InventoryCheckFindsEveryKindOfFault)
         codeLines << QStringLiteral("%1=text %1").arg(code);
 
     lngsrc::Sections good;
-    good[0] = {{"Umrichter"}, {"Datei @P1", "Fehler @P2"}, {"Nothing to fill"}};
+    good[0] = {{"Umrichter"}, {"Datei @P1", "Fehler @P2"}, {"Nothing to fill"}, {"Take 2"}};
     good[9] = {codeLines};
     EXPECT_TRUE(lngsrc::checkAgainstInventory(good, inv.keys, true).isEmpty());
 
@@ -155,7 +156,9 @@ TEST(LangSource, InventoryCheckFindsEveryKindOfFault)
         bool german;
         const char* expected;
     } cases[] = {
-        {"missing key", [](auto& s) { s[0].pop_back(); }, false, "(0,2) missing"},
+        {"missing key", [](auto& s) { s[0].pop_back(); }, false, "(0,3) missing"},
+        {"button read as a glyph code", [](auto& s) { s[0][3] = {"2 sets"}; }, false, "(0,3): a button caption"},
+        {"button read as no glyph", [](auto& s) { s[0][3] = {":Next"}; }, false, "(0,3): a button caption"},
         {"missing section", [](auto& s) { s.erase(9); }, false, "(9,0) missing"},
         {"two lines for a caption", [](auto& s) { s[0][0] = {"a", "b"}; }, false, "(0,0) must have 1 line(s), has 2"},
         {"message without lines", [](auto& s) { s[0][2] = {}; }, false, "(0,2) needs at least 1 line(s), has 0"},

@@ -324,6 +324,12 @@ QStringList checkAgainstInventory(const Sections& sections, const std::vector<In
             faults.append(name + QStringLiteral(" has no line"));
         }
         const QString all = entry.join(QLatin1Char('\n'));
+        // The message dialog takes a leading digit or ":" of a button caption
+        // as its glyph code and hides it.
+        if (k.role.split(QLatin1Char(',')).contains(QLatin1String("button")) && !entry.isEmpty()
+            && !entry.first().isEmpty()
+            && (entry.first().front().isDigit() || entry.first().front() == QLatin1Char(':')))
+            faults.append(name + QStringLiteral(": a button caption must not begin with a digit or \":\""));
         if (k.lines == QLatin1String("codes")) {
             std::map<QString, QString> byCode;
             for (const QString& line : entry) {

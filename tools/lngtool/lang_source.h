@@ -72,7 +72,8 @@ InventoryResult parseInventory(const QString& text);
 std::vector<int> requiredResultCodes();
 
 // Checks a parsed source against the inventory: every key present with the
-// number of lines its use needs, every placeholder the caller fills present and
+// number of lines its use needs, no button caption that the message dialog
+// would read as a glyph code, every placeholder the caller fills present and
 // no other, section 9's code lines complete; with `german` set, every built-in
 // German default used as it stands. Returns the faults found.
 QStringList checkAgainstInventory(const Sections& sections, const std::vector<InventoryKey>& keys,
