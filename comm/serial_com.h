@@ -30,13 +30,22 @@ using TSerialHandler = std::function<void(uint32_t eventMask, void* param)>;
 // Read called from the handler takes the bytes that have arrived meanwhile.
 //
 // Every operation may be called from any thread. One lock guards the send
-// buffer, the input queue and the handler.
+// buffer, the input queue and the handler; it is never held while the
+// handler runs or while the device is written. Close waits for both
+// threads, so it must not be called while holding a lock that the handler
+// takes.
+//
+// The far end going away (hang-up, device removed) ends the line-event
+// thread's watch: the handler is not called again until the port is closed
+// and opened again; bytes received before stay readable, writes go nowhere.
 //
 // Devices without modem lines (pseudo-terminals): RTS and DTR changes
-// succeed and do nothing; CTS is emulated: it rises (EV_CTS) when bytes
-// arrive after the line was quiet, and falls (EV_CTS) when the line has
-// been quiet for a short gap or a handler call has taken every received
-// byte. So a CTS-driven receive works over a pseudo-terminal.
+// succeed and do nothing; CTS is emulated from the received data. It rises
+// (EV_CTS, CTS() true) when bytes arrive after the line was quiet, and it
+// falls (EV_CTS, CTS() false) when the line has been quiet for three
+// character times (at least 2 ms), or at once when a handler call has left
+// no received byte unread. So a CTS-driven receive works over a
+// pseudo-terminal, also when the next telegram follows closely.
 class TSerialCom {
 public:
     static constexpr int SendBufferSize = 100;
