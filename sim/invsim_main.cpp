@@ -5,6 +5,7 @@
 #include "sim/sim_din_net_server.h"
 #include "sim/sim_din_pty_server.h"
 #include "sim/sim_model.h"
+#include "sim/sim_zelk_pty.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -51,6 +52,11 @@ int main(int argc, char** argv)
         "e.g. --fault busy*3 --fault ok --fault silence."));
     p.addHelpOption();
     const QCommandLineOption din(QStringLiteral("din"), QStringLiteral("DIN 66019 II (default)."));
+    const QCommandLineOption zelk(QStringLiteral("zelk"), QStringLiteral("Binary telegram (Zelk) line; the first "
+                                                                      "address answers."));
+    const QCommandLineOption zelkMaster(QStringLiteral("zelk-master"),
+                                        QStringLiteral("With --zelk: the simulator is master (its requests carry "
+                                                       "their number in the high nibble)."));
     const QCommandLineOption link(QStringLiteral("link"), QStringLiteral("Symbolic link to the slave at PATH."),
                                   QStringLiteral("PATH"));
     const QCommandLineOption baud(QStringLiteral("baud"), QStringLiteral("Pace characters at N bit/s (0: no pacing)."),
@@ -80,11 +86,13 @@ int main(int argc, char** argv)
                                         QStringLiteral("Modem's answer to the dial command (default \"CONNECT "
                                                        "38400\"; e.g. BUSY, \"NO CARRIER\")."),
                                         QStringLiteral("TEXT"));
-    p.addOptions({din, link, baud, turnaround, addr, config, cfgId, udp, tcp, host, fault, modem, dialResult});
+    p.addOptions({din, zelk, zelkMaster, link, baud, turnaround, addr, config, cfgId, udp, tcp, host, fault, modem, dialResult});
     p.process(app);
 
     if (p.isSet(udp) && p.isSet(tcp))
         return fail(QStringLiteral("--udp and --tcp exclude each other"));
+    if (p.isSet(zelk) && (p.isSet(din) || p.isSet(udp) || p.isSet(tcp) || p.isSet(modem)))
+        return fail(QStringLiteral("--zelk runs on a pseudo-terminal only, without modem"));
 
     // Inverters.
     SimModel model;
@@ -116,7 +124,20 @@ int main(int argc, char** argv)
     std::unique_ptr<SimServerBase> server;
     QString where;
     QString error;
-    if (p.isSet(udp) || p.isSet(tcp)) {
+    if (p.isSet(zelk)) {
+        auto z = std::make_unique<SimZelkPty>();
+        for (const auto& inv : inverters)
+            z->addInverter(inv);
+        for (const SimFault& f : faults)
+            z->faults().push(f);
+        z->setBaudRate(p.value(baud).toInt());
+        z->setTurnaroundMs(p.value(turnaround).toInt());
+        z->setMaster(p.isSet(zelkMaster));
+        if (!z->start(p.value(link), &error))
+            return fail(error);
+        where = z->path();
+        server = std::move(z);
+    } else if (p.isSet(udp) || p.isSet(tcp)) {
         auto net = std::make_unique<SimDinNetServer>();
         for (const auto& inv : inverters)
             net->addInverter(inv);
