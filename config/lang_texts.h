@@ -5,9 +5,14 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "platform/codepage.h"
+
+// Turns a result code into its language text; windows that show result codes
+// receive it as their OnGetErrorText event (bound to TVortalinText::GetErrorText).
+using TOnGetErrorText = std::function<QString(int code)>;
 
 // The store of every user-visible text of a program, addressed by
 // (section, index) and loaded once from a language file (".srb").
