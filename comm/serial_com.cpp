@@ -266,10 +266,12 @@ void TSerialCom::State::lineEventLoop()
             else if (device.hasModemLines() && (eventMask & EV_CTS))
                 timeoutMs = kCtsSampleMs;
         }
-        // After a hang-up the device reports itself readable for ever; it is
-        // not watched any more, so the thread sleeps until Close.
+        // A hung-up device reports itself readable for ever: once a read
+        // (here or in the handler) has seen the hang-up, the watch ends.
+        if (hungUpNow)
+            break;
         pollfd fds[3] = {{stopFd, POLLIN, 0}, {wakeFd, POLLIN, 0}, {device.fd(), POLLIN, 0}};
-        const int rc = ::poll(fds, hungUpNow ? 2 : 3, hungUpNow ? -1 : timeoutMs);
+        const int rc = ::poll(fds, 3, timeoutMs);
         if (stop.load())
             break;
         if (rc < 0 && errno != EINTR)
@@ -285,7 +287,7 @@ void TSerialCom::State::lineEventLoop()
         uint32_t ctsTransitions;
         {
             std::lock_guard lk(lock);
-            if (!hungUpNow && fds[2].revents != 0 && pumpLocked() > 0)
+            if (fds[2].revents != 0 && pumpLocked() > 0)
                 events |= EV_RXCHAR;
             if (newErrorsForEventLocked())
                 events |= EV_ERR;
