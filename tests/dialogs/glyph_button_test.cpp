@@ -257,6 +257,30 @@ TEST_F(GlyphButtonRender, DefaultFocusedShowsOutlineAndFocusRect)
     EXPECT_FALSE(button->IsDefault());
 }
 
+TEST_F(GlyphButtonRender, AmpersandIsMeasuredWithoutAndDrawnUnderlined)
+{
+    button->SetGlyphKind(glNone);
+    button->setText(QStringLiteral("&Abbrechen"));
+    const QFontMetrics fm = button->fontMetrics();
+    EXPECT_EQ(button->currentDrawState().captionWidth, fm.horizontalAdvance(QStringLiteral("Abbrechen")));
+    // The underline sits below the baseline under the first letter only.
+    const QImage shot = render();
+    const int left = (75 - fm.horizontalAdvance(QStringLiteral("Abbrechen"))) / 2;
+    const int top = (25 - fm.height()) / 2;
+    auto darkInRow = [&](int y, int x0, int x1) {
+        int n = 0;
+        for (int x = x0; x < x1; ++x)
+            n += qGray(shot.pixel(x, y)) < 128;
+        return n;
+    };
+    int underlineRow = -1;
+    for (int y = top + fm.ascent() + 1; y < 24 && underlineRow < 0; ++y)
+        if (darkInRow(y, left, left + fm.horizontalAdvance('A')) > 2)
+            underlineRow = y;
+    ASSERT_GE(underlineRow, 0);
+    EXPECT_EQ(darkInRow(underlineRow, left + fm.horizontalAdvance(QStringLiteral("Ab")) + 1, 70), 0);
+}
+
 TEST_F(GlyphButtonRender, DoubleClickGivesTwoClicks)
 {
     int clicks = 0;

@@ -246,6 +246,36 @@ TEST_F(MessageDlgTest, HelpContextGoesToTheHandler)
     EXPECT_EQ(opened, 168);
 }
 
+TEST(UserDlg, SettingsRules)
+{
+    TUserDlg dlg;
+    EXPECT_EQ(dlg.Buttons(), (QStringList{"&OK", "&Cancel"}));
+    dlg.SetButtons(nullptr);   // keeps the defaults, preset rule still runs
+    EXPECT_EQ(dlg.Default(), 0);
+    EXPECT_EQ(dlg.Cancel(), 1);
+    const QStringList list{"Retry", "&Abort", "ok"};
+    dlg.SetCancel(-1);
+    dlg.SetButtons(&list);
+    EXPECT_EQ(dlg.Default(), 0);   // already set
+    EXPECT_EQ(dlg.Cancel(), 1);
+
+    dlg.SetButtonsMinWidth(5);
+    EXPECT_EQ(dlg.ButtonsMinWidth(), 20);
+    dlg.SetButtonsMinWidth(90);
+    EXPECT_EQ(dlg.ButtonsMinWidth(), 90);
+
+    EXPECT_EQ(dlg.Icon(), icNone);
+    QPixmap pic(16, 16);
+    pic.fill(Qt::red);
+    dlg.SetCustomIcon(pic);
+    EXPECT_EQ(dlg.Icon(), icCustom);
+
+    dlg.SetParam("P1", 42LL);
+    dlg.SetParam("P2", 1.5);
+    dlg.SetParam("p1", "x");
+    EXPECT_EQ(dlg.Params(), (QStringList{"p1=x", "P2=1.5"}));
+}
+
 // Three buttons with glyphs, centred below a two-line message with an icon.
 // With QEL_SCREENSHOT_DIR set, the dialog is also saved as a picture.
 TEST_F(MessageDlgTest, ThreeButtonDialogLayout)
