@@ -6,10 +6,6 @@
 
 namespace {
 constexpr int kAddHeaderSize = 57;
-constexpr int kAddEntrySize = 2 + 48;
-constexpr int kAddTableMinSize = 2 + 2;
-constexpr int kAddDefMinSize = 4 + 48 + 2;
-constexpr int kAddValueSize = 4 + 48;
 }  // namespace
 
 QByteArray BuildAddFile(int32_t cfgId, const AddFileNames& names)
@@ -74,11 +70,13 @@ int ApplyAddFile(const QByteArray& data, TCfgRec& cfg)
     const int32_t paraOffset = r.i32();
     const int32_t plainOffset = r.i32();
 
-    // Damage inside the file ends that section; what was set stays.
+    // Damage inside the file ends that section; what was set stays. Counts
+    // only bound the loops (nothing is allocated from them), and a read past
+    // the end stops the loop; negative counts run no loop.
     if (groupOffset != 0) {
         ByteReader s(data);
         s.seek(groupOffset);
-        const int32_t n = s.count(kAddEntrySize);
+        const int32_t n = s.i32();
         for (int32_t i = 0; i < n && !s.failed(); ++i) {
             const int16_t addr = s.i16();
             const QString name = s.lenString(kMaxNameLen);
@@ -91,7 +89,7 @@ int ApplyAddFile(const QByteArray& data, TCfgRec& cfg)
     if (paraOffset != 0) {
         ByteReader s(data);
         s.seek(paraOffset);
-        const int32_t n = s.count(kAddEntrySize);
+        const int32_t n = s.i32();
         for (int32_t i = 0; i < n && !s.failed(); ++i) {
             const int16_t addr = s.i16();
             const QString name = s.lenString(kMaxNameLen);
@@ -108,7 +106,7 @@ int ApplyAddFile(const QByteArray& data, TCfgRec& cfg)
     if (plainOffset != 0) {
         ByteReader s(data);
         s.seek(plainOffset);
-        const int32_t tables = s.count(kAddTableMinSize);
+        const int32_t tables = s.i32();
         for (int32_t i = 0; i < tables && !s.failed(); ++i) {
             const uint16_t textId = s.u16();
             const uint16_t defs = s.u16();
@@ -122,14 +120,10 @@ int ApplyAddFile(const QByteArray& data, TCfgRec& cfg)
                 TDefRec* def = table ? table->DefList.FindMask(mask) : nullptr;
                 if (def)
                     def->Name.Set(1, defName);
-                if (static_cast<qint64>(values) * kAddValueSize > s.remaining()) {
-                    s.seek(-1);  // cut short: stop here
-                    break;
-                }
-                for (int v = 0; v < values; ++v) {
+                for (int v = 0; v < values && !s.failed(); ++v) {
                     const int32_t value = s.i32();
                     const QString name = s.lenString(kMaxNameLen);
-                    if (def)
+                    if (def && !s.failed())
                         if (TSubRec* sub = def->SubList.FindValue(value))
                             sub->Name.Set(1, name);
                 }

@@ -2,11 +2,11 @@
 
 #include "config/cfg_bytes.h"
 #include "config/cfg_codes.h"
+#include "config/file_save.h"
 #include "config/progress_iface.h"
 #include "platform/codepage.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -151,11 +151,14 @@ int ParseCfgHeader(const QByteArray& data, CfgFileHeader& h)
         return kErrNotCfgFile;
     h.newStyle = r.i16() != 0;
     h.cfgId = r.i32();
+    if (r.failed())
+        return kIoReadError;
     h.groupOffset = r.i32();
     h.plainOffset = r.i32();
     h.infoOffset = r.i32();
     h.trailerOffset = r.i32();
-    return r.failed() ? kIoReadError : 0;
+    h.offsetsRead = !r.failed();
+    return 0;
 }
 
 CfgFileLayout LayoutOf(const CfgFileHeader& h)
@@ -227,6 +230,8 @@ bool readParam(ByteReader& r, TParaRec& p)
 
 int ParseCfgBody(const QByteArray& data, const CfgFileHeader& h, TCfgRec& cfg, IProgress* progress)
 {
+    if (!h.offsetsRead)
+        return kIoReadError;
     ByteReader r(data);
 
     if (h.plainOffset != 0) {
@@ -353,18 +358,11 @@ int ParseCfgBody(const QByteArray& data, const CfgFileHeader& h, TCfgRec& cfg, I
 
 int TCfgRec::SaveToFile(const QString& fileName)
 {
-    const QByteArray bytes = BuildCfgFile(*this);
     // Written beside the target and renamed over it only when complete, so a
     // failed save leaves the old file as it was.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return IoOpenErrorCode(fileName, true);
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return kIoWriteError;
-    }
-    if (!file.commit())
-        return kIoWriteError;
+    const int result = SaveFileAtomically(fileName, BuildCfgFile(*this));
+    if (result != 0)
+        return result;
     FileName = fileName;
     FileDate = QFileInfo(fileName).lastModified();
     return 0;

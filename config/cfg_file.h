@@ -39,9 +39,12 @@ struct CfgFileHeader {
     int32_t plainOffset = 0;
     int32_t infoOffset = 0;
     int32_t trailerOffset = 0;
+    bool offsetsRead = false;  // false: the file ends before the offsets
 };
 
-// 0, kErrNotCfgFile (version or magic), or kIoReadError (too short).
+// 0, kErrNotCfgFile (version or magic), or kIoReadError when the file ends
+// before CfgId. A file that ends inside the offsets still gives 0 with
+// offsetsRead false (the number alone finds a loaded configuration).
 int ParseCfgHeader(const QByteArray& data, CfgFileHeader& header);
 
 // Reads plain texts, groups, info and ScopeBase into `cfg` (which the caller

@@ -6,12 +6,12 @@
 
 #include "config/cfg_file.h"
 #include "config/cfg_list.h"
+#include "config/file_save.h"
 #include "tools/cfgtool/cfg_source.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 #include <cstdio>
 
@@ -24,9 +24,9 @@ void printErr(const QString& s)
 
 bool writeFile(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
-        printErr(QStringLiteral("cannot write %1").arg(path));
+    const int rc = SaveFileAtomically(path, bytes);
+    if (rc != 0) {
+        printErr(QStringLiteral("cannot write %1 (%2)").arg(path).arg(rc));
         return false;
     }
     return true;

@@ -1,0 +1,62 @@
+#include "config/file_save.h"
+
+#include "config/cfg_codes.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+int codeOfOpenErrno(int e)
+{
+    switch (e) {
+    case ENOENT:
+    case ENOTDIR: return kIoPathNotFound;
+    default: return kIoAccessDenied;
+    }
+}
+
+}  // namespace
+
+int SaveFileAtomically(const QString& fileName, const QByteArray& bytes)
+{
+    const QByteArray target = QFile::encodeName(fileName);
+    QByteArray pattern = target + ".tmpXXXXXX";
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0)
+        return codeOfOpenErrno(errno);
+
+    struct stat st {};
+    const mode_t mode = ::stat(target.constData(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+    ::fchmod(fd, mode);
+
+    int result = 0;
+    const char* p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            result = kIoWriteError;
+            break;
+        }
+        p += n;
+        left -= n;
+    }
+    if (result == 0 && ::fsync(fd) != 0)
+        result = kIoWriteError;
+    if (::close(fd) != 0 && result == 0)
+        result = kIoWriteError;
+    if (result == 0 && ::rename(pattern.constData(), target.constData()) != 0)
+        result = codeOfOpenErrno(errno);
+    if (result != 0)
+        ::unlink(pattern.constData());
+    return result;
+}
