@@ -65,13 +65,17 @@ int TAnsi::Open()
         return r;
     }
     FUseRts = FModemCMD.isEmpty();
-    FPort->SetHandler(EV_RXCHAR | EV_TXEMPTY, this, [this](uint32_t mask, void*) { OnLineEvent(mask); });
     FCharTicks = TSerialCom::CharTicks(bits);
+    FPort->SetHandler(EV_RXCHAR | EV_TXEMPTY, this, [this](uint32_t mask, void*) { OnLineEvent(mask); });
     FClosed = false;
 
     int result = QelResult::Ok;
-    if (!FModemCMD.isEmpty())
+    if (!FModemCMD.isEmpty()) {
+        const std::shared_ptr<const bool> alive = AliveToken();
         result = DialModem();
+        if (!*alive)
+            return QelResult::OpenFailed;
+    }
 
     FPending = false;
     FPort->Flush();
@@ -95,6 +99,8 @@ int TAnsi::Close()
     }
     FClosed = true;
     FPort->ClrDTR(); // hangs up a modem
+    if (FDialLoop)
+        FDialLoop->quit();
 
     if (FPending) {
         if (SyncActive()) {
@@ -108,6 +114,7 @@ int TAnsi::Close()
             SyncWake();
         } else {
             // An asynchronous request ends with its answer or its time-out.
+            const std::shared_ptr<const bool> alive = AliveToken();
             while (FPending && FPort->IsOpen()) {
                 QEventLoop loop;
                 QTimer backstop;
@@ -116,6 +123,8 @@ int TAnsi::Close()
                 backstop.start(CloseWaitBackstopMs);
                 FCloseLoop = &loop;
                 loop.exec();
+                if (!*alive)
+                    return QelResult::Ok; // freed (and closed) by a handler meanwhile
                 FCloseLoop = nullptr;
             }
         }
@@ -153,7 +162,10 @@ int TAnsi::DialModem()
     QEventLoop loop;
     QTimer tick;
     tick.setInterval(TModemDialogue::PollMs);
+    const std::shared_ptr<const bool> alive = AliveToken();
     connect(&tick, &QTimer::timeout, &loop, [&] {
+        if (!*alive) // freed by a handler run inside the loop
+            return;
         if (FClosed || !FPort->IsOpen()) { // closed from inside the loop
             result = QelResult::OpenFailed;
             loop.quit();
@@ -183,7 +195,11 @@ int TAnsi::DialModem()
         }
     });
     tick.start();
+    FDialLoop = &loop;
     loop.exec();
+    if (!*alive)
+        return QelResult::OpenFailed;
+    FDialLoop = nullptr;
     tick.stop();
 
     SetSyncFlag(false);

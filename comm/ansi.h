@@ -88,6 +88,7 @@ private:
     uint16_t FExpectedParAdr = 0;
     bool FTimedOut = false;
     QEventLoop* FCloseLoop = nullptr;
+    QEventLoop* FDialLoop = nullptr;
 
     // Shared with the line-event thread.
     std::mutex FLock;

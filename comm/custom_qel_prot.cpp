@@ -30,6 +30,7 @@ tCustomQelProt::tCustomQelProt(QObject* Owner)
 
 tCustomQelProt::~tCustomQelProt()
 {
+    *FAlive = false;
     if (FSyncLoop)
         FSyncLoop->quit();
 }
@@ -83,12 +84,13 @@ void tCustomQelProt::SyncWake()
         FSyncLoop->quit();
 }
 
-void tCustomQelProt::SyncWait(int maxMs)
+bool tCustomQelProt::SyncWait(int maxMs)
 {
     if (FSyncWoken) {
         FSyncWoken = false;
-        return;
+        return true;
     }
+    const std::shared_ptr<const bool> alive = FAlive;
     QEventLoop loop;
     QTimer backstop;
     backstop.setSingleShot(true);
@@ -96,8 +98,11 @@ void tCustomQelProt::SyncWait(int maxMs)
     backstop.start(maxMs);
     FSyncLoop = &loop;
     loop.exec();
+    if (!*alive)
+        return false;
     FSyncLoop = nullptr;
     FSyncWoken = false;
+    return true;
 }
 
 bool tCustomQelProt::CountsAsFailedTry(int status)
@@ -122,6 +127,11 @@ int tCustomQelProt::SyncExchange(bool IsRead, int Addr, int Service, const TTelD
     FSyncBusy = true;
     FSyncWoken = false;
 
+    // The driver was freed by a handler run inside our event loop.
+    auto destroyed = [&] {
+        failRecord(Rsp, IsRead, Addr, Service, QelResult::DriverClosed);
+        return QelResult::DriverClosed;
+    };
     auto finish = [&](int result) {
         FSyncFlag.store(false);
         FSyncWaitIdle = false;
@@ -135,8 +145,10 @@ int tCustomQelProt::SyncExchange(bool IsRead, int Addr, int Service, const TTelD
     for (;;) {
         // Wait until no asynchronous request is outstanding.
         FSyncWaitIdle = true;
-        while (IsOpen() && SyncRequestPending())
-            SyncWait(SyncBackstopMs);
+        while (IsOpen() && SyncRequestPending()) {
+            if (!SyncWait(SyncBackstopMs))
+                return destroyed();
+        }
         FSyncWaitIdle = false;
         if (!IsOpen()) {
             failRecord(Rsp, IsRead, Addr, Service, QelResult::DriverClosed);
@@ -156,7 +168,8 @@ int tCustomQelProt::SyncExchange(bool IsRead, int Addr, int Service, const TTelD
                 status = SyncEvaluate(Rsp);
                 if (status != QelResult::Pending)
                     break;
-                SyncWait(SyncBackstopMs);
+                if (!SyncWait(SyncBackstopMs))
+                    return destroyed();
             }
             if (!CountsAsFailedTry(status))
                 break;

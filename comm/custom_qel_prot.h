@@ -17,6 +17,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 class QEventLoop;
 
@@ -132,13 +133,19 @@ protected:
     // Raises OnRspAvail with a copy of the record, unless synchronous.
     void RaiseRspAvail(const TRecTel& Rec);
 
+    // False once the driver is destroyed. A local event loop of the driver
+    // holds a copy and checks it after the loop returns: a handler run
+    // inside the loop may have freed the driver.
+    std::shared_ptr<const bool> AliveToken() const { return FAlive; }
+
     int FTimeOut = 0;
     int FRetryCnt = 5;
     tOnRsp FOnRspAvail;
 
 private:
-    // Runs the event loop until SyncWake() or at most `maxMs`.
-    void SyncWait(int maxMs);
+    // Runs the event loop until SyncWake() or at most `maxMs`. False when
+    // the driver was destroyed meanwhile (touch nothing of it then).
+    bool SyncWait(int maxMs);
     static bool CountsAsFailedTry(int status);
 
     QEventLoop* FSyncLoop = nullptr;
@@ -146,4 +153,5 @@ private:
     bool FSyncBusy = false;
     bool FSyncWaitIdle = false;
     std::atomic<bool> FSyncFlag{false};
+    std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };

@@ -489,3 +489,29 @@ TEST_F(AnsiDriverTest, ModemFailures)
     EXPECT_EQ(drv->Open(), QelResult::OpenFailed);
     EXPECT_FALSE(drv->IsOpen());
 }
+
+TEST_F(AnsiDriverTest, FreedInsideItsOwnWaits)
+{
+    // A handler run inside the synchronous wait frees the driver.
+    OpenDriver(60000);
+    sim.faults().push(Fault("silence"));
+    TAnsi* raw = drv.get();
+    TRecTel rsp;
+    QTimer::singleShot(50, [&] { drv.reset(); });
+    EXPECT_EQ(raw->ReadPara(1, 0, Par(0x0203), rsp), QelResult::DriverClosed);
+    EXPECT_EQ(rsp.Status, QelResult::DriverClosed);
+    ASSERT_FALSE(drv);
+
+    // ... and inside the modem dialling.
+    drv = std::make_unique<TAnsi>();
+    drv->SetComport(Com4);
+    qelsim::SimModemSettings m;
+    m.enabled = true;
+    m.dialDelayMs = 5000;
+    sim.setModem(m);
+    drv->SetModemCMD("ATD1");
+    raw = drv.get();
+    QTimer::singleShot(100, [&] { drv.reset(); });
+    EXPECT_EQ(raw->Open(), QelResult::OpenFailed);
+    EXPECT_FALSE(drv);
+}
