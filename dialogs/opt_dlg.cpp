@@ -361,6 +361,13 @@ TfrmOptDlg::TfrmOptDlg(QWidget* parent) : QDialog(parent, Qt::Tool)
     };
 }
 
+void TfrmOptDlg::SetPageCaption(QWidget* page, const QString& caption)
+{
+    const int i = pcOptions->indexOf(page);
+    if (i >= 0)
+        pcOptions->setTabText(i, caption);
+}
+
 void TfrmOptDlg::showVersion(TProt prot)
 {
     if (!DriverVersion)

@@ -42,6 +42,9 @@ public:
 
     int HelpContext = 30;
 
+    // Caption of a page's tab (the language texts replace the built-in ones).
+    void SetPageCaption(QWidget* page, const QString& caption);
+
     QTabWidget* pcOptions;
     QWidget *tsDefPrj, *tsCommon, *tsPlainText, *tsAnsi, *tsZelk, *tsIP, *tsCan, *tsPBS;
 

@@ -73,6 +73,8 @@ TEST(OptDlg, FieldLimits)
     EXPECT_EQ(dlg.cobZelkComport->count(), 9);
     EXPECT_EQ(dlg.pcOptions->count(), 8);
     EXPECT_EQ(dlg.HelpContext, 30);
+    dlg.SetPageCaption(dlg.tsCan, QStringLiteral("CAN bus"));
+    EXPECT_EQ(dlg.pcOptions->tabText(6), QStringLiteral("CAN bus"));
 }
 
 TEST(OptDlg, ListWithoutSelectionKeepsTheStoredIndex)
