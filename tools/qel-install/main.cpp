@@ -20,12 +20,17 @@
 
 namespace {
 
-// A folder of the build tree next to this tool (build/tools/qel-install/..).
+// A folder of the build tree next to this tool (build/tools/qel-install/..),
+// else the same folder of the source tree it was built from (readable
+// files such as help pages are installed as they are).
 QString buildTreeDir(const char* rel)
 {
     const QString dir = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(
         QStringLiteral("../../") + QString::fromLatin1(rel));
-    return QFileInfo(dir).isDir() ? QDir::cleanPath(dir) : QString();
+    if (QFileInfo(dir).isDir())
+        return QDir::cleanPath(dir);
+    const QString src = QStringLiteral(QEL_SOURCE_TREE "/") + QString::fromLatin1(rel);
+    return QFileInfo(src).isDir() ? src : QString();
 }
 
 bool parsePairs(const QStringList& items, QMap<QString, QString>& out, const char* what)
