@@ -9,6 +9,7 @@
 #include <QStyle>
 
 #include "dialogs/glyph_button.h"
+#include "dialogs/msg_icons.h"
 #include "dialogs/user_msg_layout.h"
 #include "dialogs/user_msg_text.h"
 
@@ -43,16 +44,9 @@ private:
 
 QPixmap iconPicture(int iconCode, const QPixmap& custom)
 {
-    QStyle::StandardPixmap sp;
-    switch (iconCode) {
-    case icCustom: return custom;
-    case icWarning: sp = QStyle::SP_MessageBoxWarning; break;
-    case icError: sp = QStyle::SP_MessageBoxCritical; break;
-    case icInformation: sp = QStyle::SP_MessageBoxInformation; break;
-    case icConfirmation: sp = QStyle::SP_MessageBoxQuestion; break;
-    default: return {};
-    }
-    return QApplication::style()->standardIcon(sp).pixmap(32, 32);
+    if (iconCode == icCustom)
+        return custom;
+    return MsgIconPicture(iconCode);
 }
 
 bool placesPicture(int iconCode)
