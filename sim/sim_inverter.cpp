@@ -48,6 +48,7 @@ void SimInverter::resetValues()
 {
     values_.clear();
     selector_ = 0;
+    scope_ = OfflineScope{};
     for (const auto& [addr, p] : model_.params) {
         if (p.perSet()) {
             for (int s = 0; s < 8; ++s)
@@ -161,7 +162,7 @@ std::vector<SimRequest> SimInverter::handledRequests() const
 
 // Header values of a described inverter, read either from their classic
 // parameters or through selector parameter 4 and read-out parameter 5.
-int SimInverter::headerValue(uint16_t addr, int32_t& out) const
+int SimInverter::headerValue(uint16_t addr, int32_t sel, int32_t& out) const
 {
     auto pick = [&](int32_t v) {
         if (v < 0)
@@ -169,24 +170,13 @@ int SimInverter::headerValue(uint16_t addr, int32_t& out) const
         out = v;
         return 0;
     };
-    if (!model_.selectorHeader) {
-        switch (addr) {
-        case 4: return pick(model_.maxSet);
-        case 5: return pick(model_.accessParAdr);
-        case 8: return pick(model_.setPtrParAdr);
-        case 9: return pick(model_.actSetParAdr);
-        case 42: return pick(model_.finishParAdr);
-        case 43: return pick(model_.quintelBase < 0 ? -1 : uint16_t(model_.quintelBase));
-        case 55: return pick(model_.scopeBase);
-        default: return -1;
-        }
-    }
-    if (addr == 4)
-        return pick(selector_);
-    if (addr != 5)
+    // A classic inverter keeps them in described parameters.
+    if (!model_.selectorHeader || (addr != 4 && addr != 5))
         return -1;
-    switch (selector_) {
-    case 0: return pick(model_.maxSet);
+    if (addr == 4)
+        return pick(sel);
+    switch (sel) {
+    case 0: return model_.maxSet <= 0 ? int(ErrNotAvailable) : pick(model_.maxSet);
     case 1: return pick(model_.accessParAdr);
     case 2: return pick(model_.setPtrParAdr);
     case 3: return pick(model_.actSetParAdr);
@@ -199,9 +189,63 @@ int SimInverter::headerValue(uint16_t addr, int32_t& out) const
     }
 }
 
+int32_t SimInverter::selector() const
+{
+    return model_.param(4) ? stored(4, 0) : selector_;
+}
+
+int SimInverter::scopeBase() const
+{
+    if (!strict_)
+        return -1;
+    if (model_.scopeBase >= 0)
+        return model_.scopeBase;
+    return -1;
+}
+
+// Parameters with a role beyond holding a value: header read-out through
+// the selector, the selector-mode Quintel entries and the offline scope.
+// Returns -1 when `addr` has no such role.
+int SimInverter::roleRead(uint16_t addr, int32_t& out) const
+{
+    if (!strict_)
+        return -1;
+    if (model_.selectorHeader && addr == 5)
+        return headerValue(5, selector(), out);
+    if (model_.quintelBase < -1) {
+        const uint16_t s = uint16_t(-model_.quintelBase);
+        if (addr == s + 1 || addr == s + 2) {
+            const int n = stored(s, 0);
+            const bool inTable = n >= 1 && n <= int(model_.quintelEntries.size());
+            if (addr == s + 1)
+                out = inTable ? model_.quintelEntries[n - 1].target : -1;
+            else
+                out = inTable ? model_.quintelEntries[n - 1].def : 0;
+            return 0;
+        }
+    }
+    const int base = scopeBase();
+    if (base >= 0 && addr >= base + 8 && addr <= base + 13 && addr != base + 9) {
+        if (addr == base + 8) {
+            out = scope_.running && std::chrono::steady_clock::now() - scope_.start < kScopeRecording ? 1 : 0;
+            return 0;
+        }
+        const int k = addr - (base + 10);
+        const int sample = stored(uint16_t(base + 9), 0);
+        out = scope_.count > 0 && scope_.channel[k] >= 0 ? int32_t(int16_t(scope_.first[k] + sample)) : 0;
+        return 0;
+    }
+    return -1;
+}
+
 bool SimInverter::readValue(uint16_t addr, int set, int32_t& out, int& err) const
 {
     err = 0;
+    const int role = roleRead(addr, out);
+    if (role >= 0) {
+        err = role;
+        return role == 0;
+    }
     if (const SimParam* p = model_.param(addr)) {
         out = stored(addr, p->perSet() ? set : 0);
         return true;
@@ -214,7 +258,7 @@ bool SimInverter::readValue(uint16_t addr, int set, int32_t& out, int& err) cons
         out = stored(addr, set);
         return true;
     }
-    const int h = headerValue(addr, out);
+    const int h = headerValue(addr, selector_, out);
     if (h == 0)
         return true;
     err = ErrNotAvailable;
@@ -228,9 +272,14 @@ int SimInverter::writeValue(uint16_t addr, int set, int32_t value, bool sixteenB
             return ErrReadOnly;
         if (sixteenBit)
             value = p->isSigned() ? int32_t(int16_t(value)) : int32_t(uint16_t(value));
-        if (p->lower <= p->upper && (value < p->lower || value > p->upper))
+        if (!p->operatorParam && p->lower <= p->upper && (value < p->lower || value > p->upper))
             return ErrLimits;
+        const int base = scopeBase();
+        if (base >= 0 && addr == base + 9 && (value < 0 || value >= scope_.count))
+            return ErrLimits; // past the recorded samples: the read-out is complete
         values_[{addr, p->perSet() ? set : 0}] = value;
+        if (base >= 0 && addr == base + 7)
+            scopeControl(value);
         return 0;
     }
     if (addr == kCfgIdPar)
@@ -244,6 +293,30 @@ int SimInverter::writeValue(uint16_t addr, int set, int32_t value, bool sixteenB
     }
     values_[{addr, set}] = sixteenBit ? int32_t(int16_t(value)) : value;
     return 0;
+}
+
+// Offline scope: 255 into base+7 records kScopeSamples samples of the
+// parameters named in base+0..3 (sample i of a channel is the parameter's
+// value at the start plus i); the status in base+8 reads 1 while recording
+// and 0 when the samples can be read through base+9 and base+10..13.
+void SimInverter::scopeControl(int32_t value)
+{
+    const int base = scopeBase();
+    if (value == 255) {
+        scope_.running = true;
+        scope_.start = std::chrono::steady_clock::now();
+        scope_.count = kScopeSamples;
+        for (int k = 0; k < 4; ++k) {
+            scope_.channel[k] = int16_t(stored(uint16_t(base + k), 0));
+            int32_t v = 0;
+            int e = 0;
+            if (scope_.channel[k] >= 0)
+                readValue(uint16_t(scope_.channel[k]), 0, v, e);
+            scope_.first[k] = v;
+        }
+    } else if (value == 0) {
+        scope_.running = false;
+    }
 }
 
 int SimInverter::resolveSet(int service, uint8_t setByte, int& set) const
@@ -300,7 +373,11 @@ SimReply SimInverter::handleLocked(const SimRequest& req)
             return refuse(it->second);
     }
     const SimParam* p = model_.param(addr);
-    auto needDescription = [&]() { return p == nullptr; };
+    // Operator parameters describe themselves by name, scaling and
+    // attributes only.
+    auto needDescription = [&]() {
+        return p == nullptr || (p->operatorParam && req.service != 4 && req.service != 5 && req.service != 6);
+    };
     auto processIn = [&]() {
         const std::array<uint8_t, 8>& src = loopback_ ? pdOut_ : pdIn_;
         for (int i = 0; i < 8; ++i)

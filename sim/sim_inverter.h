@@ -68,10 +68,24 @@ private:
     int writeValue(uint16_t addr, int set, int32_t value, bool sixteenBit);
     int resolveSet(int service, uint8_t setByte, int& set) const;
     int32_t stored(uint16_t addr, int set) const;
-    int headerValue(uint16_t addr, int32_t& out) const;
+    int headerValue(uint16_t addr, int32_t sel, int32_t& out) const;
     void resetValues();
     void setConfigNumberLocked(int32_t cfgId);
     SimReply handleLocked(const SimRequest& req);
+    int32_t selector() const;
+    int scopeBase() const;
+    int roleRead(uint16_t addr, int32_t& out) const;
+    void scopeControl(int32_t value);
+
+    static constexpr int kScopeSamples = 100;
+    static constexpr std::chrono::milliseconds kScopeRecording{100};
+    struct OfflineScope {
+        bool running = false;
+        std::chrono::steady_clock::time_point start;
+        int count = 0;
+        int channel[4] = {-1, -1, -1, -1};
+        int32_t first[4] = {0, 0, 0, 0};
+    };
 
     const int address_;
     mutable std::mutex mutex_;
@@ -80,6 +94,7 @@ private:
     std::map<std::pair<uint16_t, int>, int32_t> values_;
     std::map<std::pair<uint16_t, int>, int> refusals_;
     int32_t selector_ = 0;
+    OfflineScope scope_;
     std::array<uint8_t, 8> pdOut_{};
     std::array<uint8_t, 8> pdIn_{};
     bool loopback_ = true;

@@ -46,8 +46,12 @@ struct SimParam {
     QByteArray name;
     // Start values per set (index = set); empty: every set starts at `def`.
     std::vector<int32_t> values;
+    // A parameter of the operator module (0x80..0xFF): it answers values,
+    // names, scaling and attributes only, and has no limits; attribute
+    // bits 20 and up give its number of further sets.
+    bool operatorParam = false;
 
-    bool perSet() const { return attr & 0x800; }
+    bool perSet() const { return (attr & 0x800) || (operatorParam && (attr >> 20) > 0); }
     bool isSigned() const { return attr & 0x400; }
 };
 
@@ -62,12 +66,24 @@ struct SimGroup {
     QByteArray name;
 };
 
+struct SimQuintelEntry {
+    int32_t target = -1;
+    int32_t def = 0;
+};
+
 struct SimModel {
+    // The configuration number the inverter reports (parameter 0x160F).
     int32_t cfgId = 0;
+    // The number of the configuration file built from the same source.
+    int32_t fileCfgId = 0;
+    bool newStyle = true;
     QByteArray groupName;   // family name, reported as the name of 0x000A
     QByteArray typeName;
-    // Header values; -1 (0 for maxSet... see below) means the inverter
-    // reports "not available" for them.
+    // Header values as the configuration info holds them. A classic
+    // inverter reports them through described parameters 4, 5, 8, 9, 42,
+    // 43 and 55 (a missing one is "not available"); a selector inverter
+    // through parameters 4 and 5 from these fields (-1, or 0 for maxSet:
+    // "not available"). maxSet also bounds the set masks accepted.
     int16_t accessParAdr = -1;
     int16_t setPtrParAdr = -1;
     int16_t actSetParAdr = -1;
@@ -82,6 +98,9 @@ struct SimModel {
     std::vector<SimGroup> groups;           // in source order
     std::map<uint16_t, SimParam> params;    // by address
     std::vector<SimPlainText> plainTexts;
+    // Entries of a selector-mode Quintel mode (quintelBase < 0): writing n
+    // into parameter -quintelBase makes the next two read entry n.
+    std::vector<SimQuintelEntry> quintelEntries;
 
     const SimParam* param(uint16_t addr) const
     {
