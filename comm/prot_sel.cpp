@@ -1,5 +1,6 @@
 #include "comm/prot_sel.h"
 
+#include "comm/ansi.h"
 #include "comm/offline.h"
 #include "comm/refusing_driver.h"
 #include "comm/scheduler.h"
@@ -27,7 +28,7 @@ std::unique_ptr<tCustomQelProt> defaultDriver(TProt kind)
 {
     switch (kind) {
     case prZelk: return std::make_unique<TRefusingSerialDriver>();
-    case prANSI: return std::make_unique<TRefusingDriver>(prANSI, QStringLiteral("DIN 66019 II"));
+    case prANSI: return std::make_unique<TAnsi>();
     case prIBS: return std::make_unique<TRefusingIbsDriver>();
     case prIP: return std::make_unique<TRefusingIpDriver>();
     case prCAN: return std::make_unique<TRefusingCanDriver>();
@@ -86,6 +87,8 @@ TProtSel::TProtSel(QObject* Owner, const TDriverFactory& Factory)
     copySerialSettings(*FZelkProp, FDrivers[prZelk].get());
     FAnsiProp = std::make_unique<TAnsiProp>(FDrivers[prANSI].get());
     copySerialSettings(*FAnsiProp, FDrivers[prANSI].get());
+    if (auto* d = dynamic_cast<TAnsi*>(FDrivers[prANSI].get()))
+        FAnsiProp->SetModemCmd(d->GetModemCMD());
 
     FIbsProp = std::make_unique<TIBSProp>(FDrivers[prIBS].get());
     FIbsProp->SetTimeOut(FDrivers[prIBS]->GetTimeOut());

@@ -1,5 +1,6 @@
 #include "comm/to_prop.h"
 
+#include "comm/ansi.h"
 #include "comm/custom_serial_qel_prot.h"
 #include "comm/refusing_driver.h"
 
@@ -97,6 +98,8 @@ void TSerialProp::SetSendSlow(bool Value)
 void TAnsiProp::SetModemCmd(const QString& Value)
 {
     FModemCmd = Value.trimmed();
+    if (auto* d = as<TAnsi>(FDriver))
+        d->SetModemCMD(FModemCmd);
 }
 
 // ---- IP ----

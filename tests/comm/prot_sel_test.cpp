@@ -47,13 +47,17 @@ TEST_F(SelFixture, ClosedDriverFallsBackToOffline)
 {
     TProtSel sel;
     listen(sel);
+    // The serial lines' port is missing.
+    qputenv("QEL_COM9", "/nonexistent/qel-no-port");
+    sel.Ansi()->SetComport(Com9);
+    sel.Zelk()->SetComport(Com9);
     EXPECT_EQ(sel.DriverOf(prOffline)->objectName(), "fOffline");
     EXPECT_EQ(sel.DriverOf(prANSI)->objectName(), "fAnsi");
     EXPECT_EQ(sel.DriverOf(prOffline)->GetTimeOut(), TProtSel::OfflineTimeOut);
     EXPECT_TRUE(sel.DriverOf(prOffline)->IsOpen());
 
-    // No DIN driver on this line yet, no Zelk, IP or card driver at all:
-    // each slot refuses to open and its addresses go offline.
+    // No serial port for the DIN driver, no Zelk, IP or card driver built
+    // yet: each slot fails to open and its addresses go offline.
     const TProt kinds[] = {prANSI, prZelk, prIBS, prIP, prCAN, prPBS};
     for (int i = 0; i < 6; ++i) {
         sel.SetProtocol(5 + i, kinds[i]);
