@@ -1,5 +1,7 @@
 #include "prog_cfg.h"
 
+#include "comm/prot_sel.h"
+#include "comm/to_prop.h"
 #include "platform/settings_store.h"
 
 #include <algorithm>
@@ -427,11 +429,30 @@ TOptChanges TProgCfg::TakeOver(const TOptValues& e)
     return c;
 }
 
+TDriverVersionFn TProgCfg::DriverVersion() const
+{
+    if (!ProtSel)
+        return {};
+    TProtSel* sel = ProtSel;
+    return [sel](TProt prot) -> QString {
+        const TTOProp* prop = nullptr;
+        switch (prot) {
+        case prANSI: prop = sel->Ansi(); break;
+        case prZelk: prop = sel->Zelk(); break;
+        case prIP: prop = sel->Ip(); break;
+        case prCAN: prop = sel->Can(); break;
+        case prPBS: prop = sel->PBS(); break;
+        default: break;
+        }
+        return prop ? prop->GetVersion() : QString();
+    };
+}
+
 void TProgCfg::Execute()
 {
     if (!optionDlg_)
         return;
-    optionDlg_->SetDriverVersion(DriverVersion);
+    optionDlg_->SetDriverVersion(DriverVersion());
     TOptValues v = OptValues();
     if (optionDlg_->RunOptions(v))
         TakeOver(v);

@@ -7,6 +7,7 @@
 #include <memory>
 
 class SettingsStore;
+class TProtSel;
 
 // Version text of the driver of a protocol ("" when the driver is missing).
 using TDriverVersionFn = std::function<QString(TProt)>;
@@ -98,10 +99,14 @@ public:
     // Fired by Execute when a setting that takes effect at once changed.
     std::function<void(TProgCfg* sender)> OnPrgCfgChanged;
 
-    // Stands for the protocol selector the main window hands over: the
-    // dialog's "?" buttons ask it for a driver's version. Unset: the
-    // buttons do nothing.
-    TDriverVersionFn DriverVersion;
+    // The protocol selector, set by the main window: the dialog's "?"
+    // buttons ask its driver settings objects for their version. Unset:
+    // the buttons do nothing.
+    TProtSel* ProtSel = nullptr;
+
+    // The version text of a protocol's driver through ProtSel ("" when the
+    // driver is missing); an empty function while ProtSel is unset.
+    TDriverVersionFn DriverVersion() const;
 
     // True when every required key and value was read. A required key or
     // value that is missing or of another type, an optional value of

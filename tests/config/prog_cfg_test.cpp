@@ -1,3 +1,5 @@
+#include "comm/prot_sel.h"
+#include "comm/to_prop.h"
 #include "config/prog_cfg.h"
 #include "platform/settings_store.h"
 
@@ -327,6 +329,8 @@ TEST_F(ProgCfgTest, LoadAndSaveReportStoreFailures)
 class FakeDlg : public TOptDlgIface {
 public:
     std::function<bool(TOptValues&)> run;
+    TDriverVersionFn version;
+    void SetDriverVersion(const TDriverVersionFn& fn) override { version = fn; }
     bool RunOptions(TOptValues& v) override { return run(v); }
 };
 
@@ -382,6 +386,28 @@ TEST_F(ProgCfgTest, ExecuteTakesOverChangesAndFiresOnlyForImmediateOnes)
             EXPECT_FALSE(compareOptValues(after, before).Modified) << c.what;
     }
     EXPECT_EQ(cfg.Separator, S("+"));  // the emptied separator
+}
+
+TEST_F(ProgCfgTest, DialogAsksTheProtocolSelectorForDriverVersions)
+{
+    auto dlg = std::make_unique<FakeDlg>();
+    FakeDlg* fake = dlg.get();
+    cfg.SetOptionDlg(std::move(dlg));
+    fake->run = [](TOptValues&) { return false; };
+    cfg.Execute();
+    EXPECT_FALSE(fake->version);  // no selector: the buttons do nothing
+
+    TProtSel sel;
+    cfg.ProtSel = &sel;
+    cfg.Execute();
+    ASSERT_TRUE(fake->version);
+    EXPECT_EQ(fake->version(prANSI), sel.Ansi()->GetVersion());
+    EXPECT_FALSE(fake->version(prANSI).isEmpty());
+    EXPECT_EQ(fake->version(prZelk), sel.Zelk()->GetVersion());
+    EXPECT_EQ(fake->version(prIP), sel.Ip()->GetVersion());
+    EXPECT_EQ(fake->version(prCAN), sel.Can()->GetVersion());
+    EXPECT_EQ(fake->version(prPBS), sel.PBS()->GetVersion());
+    EXPECT_TRUE(fake->version(prOffline).isEmpty());
 }
 
 } // namespace
