@@ -344,11 +344,10 @@ int ParseCfgBody(const QByteArray& data, const CfgFileHeader& h, TCfgRec& cfg, I
         if (h.trailerOffset != 0) {
             r.seek(h.trailerOffset);
             const int32_t entries = r.i32();
-            const int32_t scope = r.i32();
+            if (entries > 0)
+                cfg.ScopeBase = static_cast<int16_t>(r.i32());
             if (r.failed())
                 return kIoReadError;
-            if (entries > 0)
-                cfg.ScopeBase = static_cast<int16_t>(scope);
         }
     } else {
         cfg.ScopeBase = cfg.NewStyle ? -1 : 0x3200;
