@@ -90,6 +90,7 @@ TEST(ValueToNumText, TableOfKindsAndForms)
 
 TEST(ValueToNumText, RawModeIsHexWithoutUnit)
 {
+    SeparatorGuard sep(QLatin1Char('.'));
     const TParaRec p = makePara(fmt(18, 0, 1), 1, 0, 0, 0x40);  // divisor 0 plays no part
     EXPECT_EQ(p.ValueToNumText(505, true), QStringLiteral("01F9h"));
 }
@@ -117,8 +118,14 @@ protected:
         addDef(0xF0, {{0x00, "Keypad", "Tastatur"}, {0x10, "Terminal", "Klemme"}});
         para_ = makePara(fmt(0, 2, 0), 1, 1, 0, 0x40);
         para_.PlainText = table_;
+        oldSep_ = DecimalSeparator();
+        SetDecimalSeparator(QLatin1Char('.'));
     }
-    void TearDown() override { HexDisplay = 0; }
+    void TearDown() override
+    {
+        HexDisplay = 0;
+        SetDecimalSeparator(oldSep_);
+    }
 
     struct Named {
         int value;
@@ -148,6 +155,7 @@ protected:
 
     std::shared_ptr<TPlainTextRec> table_;
     TParaRec para_;
+    QChar oldSep_;
 };
 
 TEST_F(PlainTextTest, FieldsJoinedBySeparatorInTheChosenLanguage)
