@@ -249,6 +249,20 @@ TEST_F(AnsiDriverTest, LineFaults)
             EXPECT_EQ(c.service == 0 ? r.Data.Value : r.Data.ParSet, 0x1234);
         }
     }
+    // The late answer of a timed-out request arrives during the next one
+    // and is not taken for its answer.
+    sim.inverter(1)->setValue(0x0204, 0x99);
+    drv->SetTimeOut(1000);
+    for (int service : {0, -1}) {
+        SCOPED_TRACE(service);
+        sim.faults().push(Fault("delay=1500"));
+        EXPECT_EQ(AsyncExchange(true, 1, service, Par(0x0203)).Status, QelResult::NoAnswer);
+        const TRecTel r = AsyncExchange(true, 1, service, Par(0x0204));
+        EXPECT_EQ(r.Status, 0);
+        EXPECT_EQ(service == 0 ? r.Data.Value : r.Data.ParSet, 0x99);
+    }
+    drv->SetTimeOut(400);
+
     // Writes are acknowledged; an echoed write frame is not taken for an answer.
     for (const char* f : {"ok", "echo", "split=30", "garbage"}) {
         SCOPED_TRACE(f);
