@@ -3,6 +3,7 @@
 #include <QTimerEvent>
 
 #include <algorithm>
+#include <exception>
 
 tOffline::tOffline(QObject* Owner)
     : tCustomQelProt(Owner)
@@ -85,7 +86,14 @@ void tOffline::timerEvent(QTimerEvent* event)
     // Gone from the list before anyone hears of it: the handler may send
     // the next request from here.
     FPending.erase(it);
-    RaiseRspAvail(rsp);
+    // A handler's exception ends here rather than in the event loop.
+    try {
+        RaiseRspAvail(rsp);
+    } catch (const std::exception& e) {
+        qCritical("tOffline: exception in the answer handler: %s", e.what());
+    } catch (...) {
+        qCritical("tOffline: exception in the answer handler");
+    }
 }
 
 int tOffline::answerNow(bool IsRead, int Addr, int Service, TRecTel& Rsp) const

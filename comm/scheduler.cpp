@@ -3,6 +3,35 @@
 #include "comm/prot_sel.h"
 
 #include <QMetaObject>
+#include <QtGlobal>
+
+#include <exception>
+
+// Marks a client callback (and, for a step or an answer, the step) as
+// running, also when the callback throws: the scheduler must not stay
+// "inside a step" for ever.
+class TScheduler::CallbackScope {
+public:
+    CallbackScope(TScheduler& Sch, bool Step)
+        : FSch(Sch)
+        , FOuterStep(Step && !Sch.FInStep)
+    {
+        if (FOuterStep)
+            FSch.FInStep = true;
+        ++FSch.FCallbackDepth;
+    }
+    ~CallbackScope()
+    {
+        if (FOuterStep)
+            FSch.FInStep = false;
+        FSch.leaveCallback();
+    }
+    bool outerStep() const { return FOuterStep; }
+
+private:
+    TScheduler& FSch;
+    bool FOuterStep;
+};
 
 TScheduler::TScheduler(QObject* parent)
     : QObject(parent)
@@ -23,9 +52,8 @@ void TScheduler::raiseChange()
     if (!OnChange || FReleased)
         return;
     auto handler = OnChange; // the handler may replace OnChange while it runs
-    ++FCallbackDepth;
+    CallbackScope scope(*this, false);
     handler(this);
-    leaveCallback();
 }
 
 void TScheduler::leaveCallback()
@@ -223,8 +251,21 @@ void TScheduler::startRetry()
 
 void TScheduler::retryTimeout()
 {
-    if (FRunState == rsIdle || FRunState == rsStray)
+    if (FRunState != rsIdle && FRunState != rsStray)
+        return;
+    // An exception of a client ends here, not in the event loop; the
+    // cycle goes on with the next retry.
+    try {
         NextRequest();
+    } catch (const std::exception& e) {
+        qCritical("TScheduler: exception in a client: %s", e.what());
+        if (!FReleased && FRunState != rsStopped && FRunState != rsAwaiting)
+            startRetry();
+    } catch (...) {
+        qCritical("TScheduler: exception in a client");
+        if (!FReleased && FRunState != rsStopped && FRunState != rsAwaiting)
+            startRetry();
+    }
 }
 
 void TScheduler::NextRequest()
@@ -237,15 +278,12 @@ void TScheduler::NextRequest()
         FStepPending = true;
         return;
     }
-    FInStep = true;
-    ++FCallbackDepth;
+    CallbackScope scope(*this, true);
     FStepPending = true;
     while (FStepPending && !FReleased) {
         FStepPending = false;
         step();
     }
-    FInStep = false;
-    leaveCallback();
 }
 
 void TScheduler::step()
@@ -346,21 +384,17 @@ void TScheduler::RspAvail(QObject* Sender, const TRecTel& Tel)
     if (stepNow)
         FRunState = rsIdle;
 
-    const bool outer = !FInStep;
-    FInStep = true;
-    ++FCallbackDepth;
+    CallbackScope scope(*this, true);
     if (slot >= 0 && FItems[slot] && FItems[slot]->OnReceiveAnswer) {
         auto handler = FItems[slot]->OnReceiveAnswer;
         handler(Tel, tag);
     }
     if (stepNow && FRunState == rsIdle && !FRetryTimer.isActive())
         FStepPending = true;
-    if (outer) {
+    if (scope.outerStep()) {
         while (FStepPending && !FReleased) {
             FStepPending = false;
             step();
         }
-        FInStep = false;
     }
-    leaveCallback();
 }

@@ -97,6 +97,8 @@ private:
     void RspAvail(QObject* Sender, const TRecTel& Tel);
     void retryTimeout();
     void leaveCallback();
+    class CallbackScope;
+    friend class CallbackScope;
 
     std::array<std::unique_ptr<TSchItem>, SlotCount> FItems;
     TReqRec FReq;

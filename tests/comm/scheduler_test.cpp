@@ -366,4 +366,20 @@ TEST_F(SchFixture, ReleaseFromInsideAClientsCallback)
     ASSERT_TRUE(qeltest::waitUntil([&] { return watch.isNull(); }));
 }
 
+TEST_F(SchFixture, ClientExceptionDoesNotStopTheCycle)
+{
+    reg(0);
+    // Asked first from SetActive (nothing to send), then from the retry
+    // timer, where it throws; the timer after that gets its request.
+    clients[0].duringAsk = [&] {
+        if (clients[0].asked == 2)
+            throw std::runtime_error("client fault");
+        if (clients[0].asked == 3)
+            clients[0].tags = {1};
+    };
+    sch->SetActive(true);
+    ASSERT_TRUE(qeltest::waitUntil([&] { return ansi->SentLog.size() == 1; }));
+    EXPECT_EQ(clients[0].asked, 3);
+}
+
 } // namespace
