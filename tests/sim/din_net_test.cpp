@@ -3,6 +3,7 @@
 #include "sim/sim_din_net_server.h"
 #include "wait_until.h"
 
+#include <QNetworkProxy>
 #include <QTcpSocket>
 #include <QUdpSocket>
 #include <gtest/gtest.h>
@@ -37,6 +38,7 @@ TEST(DinNet, UdpAnswersBesideAClientOnTheSamePort)
 
     // Like the product: local port = remote port.
     QUdpSocket client;
+    client.setProxy(QNetworkProxy::NoProxy);
     ASSERT_TRUE(client.bind(QHostAddress::AnyIPv4, server.port(), QUdpSocket::ShareAddress)) << client.errorString().toStdString();
     QByteArray got;
     int datagrams = 0;
@@ -74,6 +76,7 @@ TEST(DinNet, TcpConnectionsAndDrop)
     server.addInverter(1)->setValue(0x0203, 42);
     ASSERT_TRUE(server.startTcp());
     QTcpSocket client;
+    client.setProxy(QNetworkProxy::NoProxy);
     client.connectToHost(QHostAddress(QStringLiteral("127.0.0.1")), server.port());
     ASSERT_TRUE(qeltest::waitUntil([&] { return client.state() == QAbstractSocket::ConnectedState; }));
     QByteArray got;

@@ -112,6 +112,7 @@ TEST_F(DinPty, FaultsShapeTheAnswer)
         {"stale", older + right},
         {"foreignid", older},
         {"garbage=7f3f", QByteArray("\x7f?") + right},
+        {"foreignaddr", valueAnswer(3, 222)},
         {"split=5+delay=10", right},
     };
     for (const Case& c : cases) {
