@@ -22,9 +22,10 @@ void failRecord(TRecTel& Rsp, bool IsRead, int Addr, int Service, int status)
 
 } // namespace
 
-tCustomQelProt::tCustomQelProt(QObject* Owner)
+tCustomQelProt::tCustomQelProt(QObject* Owner, const QString& Name)
     : QObject(Owner)
 {
+    setObjectName(Name);
     FRetryCnt = 5;
 }
 

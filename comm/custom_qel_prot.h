@@ -9,6 +9,7 @@
 // requests (ReadPara/WritePara) run a local event loop until the exchange is
 // over and never raise OnRspAvail.
 
+#include "comm/bin_codec.h"
 #include "comm/din_codec.h"
 #include "comm/tel_records.h"
 
@@ -25,8 +26,9 @@ class tCustomQelProt : public QObject {
     Q_OBJECT
 
 public:
-    // Sets RetryCnt to 5. The owner (the protocol selector) frees the driver.
-    explicit tCustomQelProt(QObject* Owner = nullptr);
+    // Sets RetryCnt to 5. The owner (the protocol selector) frees the
+    // driver; Name becomes the component name (objectName).
+    explicit tCustomQelProt(QObject* Owner = nullptr, const QString& Name = {});
     ~tCustomQelProt() override;
 
     // TimeOut property (ms). The base keeps the value; drivers clamp it.
@@ -96,6 +98,17 @@ public:
     static int AnsiDecodeData(int Service, TTelData& Data, const uint8_t* Payload, int Len)
     {
         return DinCodec::AnsiDecodeData(Service, Data, Payload, Len);
+    }
+
+    // The binary telegram codec of the Zelk line and the card drivers
+    // (see comm/bin_codec.h; Buffer holds BinCodec::TelBufferSize bytes).
+    static int BinBuildTel(int Service, int ReqId, const TTelData& Data, bool IsWrite, uint8_t* Buffer)
+    {
+        return BinCodec::BinBuildTel(Service, ReqId, Data, IsWrite, Buffer);
+    }
+    static int BinDecodeTel(TRecTel& Rsp, int Count, const uint8_t* Buffer)
+    {
+        return BinCodec::BinDecodeTel(Rsp, Count, Buffer);
     }
 
 protected:

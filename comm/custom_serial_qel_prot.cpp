@@ -1,7 +1,7 @@
 #include "comm/custom_serial_qel_prot.h"
 
-tCustomSerialQelProt::tCustomSerialQelProt(QObject* Owner)
-    : tCustomQelProt(Owner)
+tCustomSerialQelProt::tCustomSerialQelProt(QObject* Owner, const QString& Name)
+    : tCustomQelProt(Owner, Name)
 {
 }
 

@@ -10,7 +10,7 @@ class tCustomSerialQelProt : public tCustomQelProt {
     Q_OBJECT
 
 public:
-    explicit tCustomSerialQelProt(QObject* Owner = nullptr);
+    explicit tCustomSerialQelProt(QObject* Owner = nullptr, const QString& Name = {});
 
     virtual void SetBaudrate(TBaudRate value);
     virtual void SetComport(TComPort value);
