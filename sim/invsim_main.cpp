@@ -66,7 +66,9 @@ int main(int argc, char** argv)
     const QCommandLineOption addr(QStringLiteral("addr"), QStringLiteral("Inverter addresses (default 1)."),
                                   QStringLiteral("A[,A...]"), QStringLiteral("1"));
     const QCommandLineOption config(QStringLiteral("config"),
-                                    QStringLiteral("Inverter type from a configuration source."),
+                                    QStringLiteral("Inverter type from a configuration source; given more than "
+                                                   "once, the n-th applies to the n-th address (the last to the "
+                                                   "rest)."),
                                     QStringLiteral("SOURCE.json"));
     const QCommandLineOption cfgId(QStringLiteral("cfgid"),
                                    QStringLiteral("Configuration number of inverters without --config."),
@@ -82,11 +84,13 @@ int main(int argc, char** argv)
     const QCommandLineOption fault(QStringLiteral("fault"), QStringLiteral("Queue a fault (see above)."),
                                    QStringLiteral("SPEC"));
     const QCommandLineOption modem(QStringLiteral("modem"), QStringLiteral("A dial-up modem in front of the line."));
+    const QCommandLineOption modemNoOk(QStringLiteral("modem-no-ok"),
+                                       QStringLiteral("The modem never answers \"OK\"."));
     const QCommandLineOption dialResult(QStringLiteral("dial-result"),
                                         QStringLiteral("Modem's answer to the dial command (default \"CONNECT "
                                                        "38400\"; e.g. BUSY, \"NO CARRIER\")."),
                                         QStringLiteral("TEXT"));
-    p.addOptions({din, zelk, zelkMaster, link, baud, turnaround, addr, config, cfgId, udp, tcp, host, fault, modem, dialResult});
+    p.addOptions({din, zelk, zelkMaster, link, baud, turnaround, addr, config, cfgId, udp, tcp, host, fault, modem, modemNoOk, dialResult});
     p.process(app);
 
     if (p.isSet(udp) && p.isSet(tcp))
@@ -95,13 +99,13 @@ int main(int argc, char** argv)
         return fail(QStringLiteral("--zelk runs on a pseudo-terminal only, without modem"));
 
     // Inverters.
-    SimModel model;
-    bool haveModel = false;
-    if (p.isSet(config)) {
+    std::vector<SimModel> models;
+    for (const QString& source : p.values(config)) {
+        SimModel model;
         QString error;
-        if (!SimModel::fromJsonFile(p.value(config), model, &error))
+        if (!SimModel::fromJsonFile(source, model, &error))
             return fail(error);
-        haveModel = true;
+        models.push_back(std::move(model));
     }
     std::vector<std::shared_ptr<SimInverter>> inverters;
     for (const QString& a : p.value(addr).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
@@ -109,8 +113,9 @@ int main(int argc, char** argv)
         const int n = a.trimmed().toInt(&ok);
         if (!ok || n < 0 || n > 239)
             return fail(QStringLiteral("bad address \"%1\"").arg(a));
-        inverters.push_back(haveModel ? std::make_shared<SimInverter>(n, model)
-                                      : std::make_shared<SimInverter>(n, p.value(cfgId).toInt()));
+        const size_t k = std::min(inverters.size(), models.size() - (models.empty() ? 0 : 1));
+        inverters.push_back(models.empty() ? std::make_shared<SimInverter>(n, p.value(cfgId).toInt())
+                                           : std::make_shared<SimInverter>(n, models[k]));
     }
     std::vector<SimFault> faults;
     for (const QString& spec : p.values(fault)) {
@@ -166,6 +171,7 @@ int main(int argc, char** argv)
         if (p.isSet(modem)) {
             SimModemSettings m;
             m.enabled = true;
+            m.answerOk = !p.isSet(modemNoOk);
             if (p.isSet(dialResult))
                 m.dialResult = p.value(dialResult).toLatin1();
             pty->setModem(m);
