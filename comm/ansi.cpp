@@ -397,15 +397,11 @@ int TAnsi::FinishWith(int status, bool good)
 
 int TAnsi::Evaluate()
 {
-    // 1. Port closed: the record stands as it is (Close has ended an
-    //    outstanding request with -100).
+    // 1. Port closed: no answer can come. The record says so, so that no
+    //    earlier success is read from it; no event is raised.
     if (!FPort->IsOpen()) {
-        if (FPending) {
-            FPending = false;
-            FRec.Status = QelResult::DriverClosed;
-        }
-        if (FRec.Status == QelResult::Pending)
-            FRec.Status = QelResult::DriverClosed;
+        FPending = false;
+        FRec.Status = QelResult::DriverClosed;
         return FRec.Status;
     }
     // 2. Nothing pending.
