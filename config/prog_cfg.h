@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/bin_file_index.h"
 #include "config/opt_changes.h"
 
 #include <QString>
@@ -92,6 +93,10 @@ public:
 
     // Manual of the help menu (key Software\QEL\Document\Manual, Path).
     QString ManualPath;
+
+    // Index of the installed configuration files (bin_file_index.h).
+    TCfgFileList CfgFileList;
+    void ScanBinFiles();
 
     bool Modified = false;
     const QString VersionText = QStringLiteral("Version 5.4");
