@@ -1,5 +1,6 @@
 #include "sim/sim_zelk_pty.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -106,9 +107,15 @@ void SimZelkPty::run()
     const int fd = pty_.masterFd();
     char buf[512];
     while (!stopping()) {
+        int timeoutMs = 50;
+        if (!scheduled_.empty()) {
+            const auto left = scheduled_.begin()->first - std::chrono::steady_clock::now();
+            timeoutMs = int(std::clamp<int64_t>(std::chrono::ceil<std::chrono::milliseconds>(left).count(), 0, 50));
+        }
         pollfd fds[3] = {{fd, POLLIN, 0}, {stopFd(), POLLIN, 0}, {wakeFd_, POLLIN, 0}};
-        if (::poll(fds, 3, 50) < 0 && errno != EINTR)
+        if (::poll(fds, 3, timeoutMs) < 0 && errno != EINTR)
             break;
+        sendDue();
         if (stopping())
             break;
         if (fds[2].revents & POLLIN) {
@@ -141,6 +148,28 @@ void SimZelkPty::run()
         // The rest of a telegram that never came: start afresh.
         if (reader_.pending() > 0 && now - lastRx_ > std::chrono::milliseconds(kPartialTimeoutMs))
             reader_.clear();
+    }
+}
+
+void SimZelkPty::schedule(const std::vector<SimChunk>& chunks, std::chrono::steady_clock::time_point requestEnd)
+{
+    auto at = std::max(requestEnd, std::chrono::steady_clock::now());
+    for (const SimChunk& c : chunks) {
+        at += std::chrono::milliseconds(c.delayMs);
+        if (!c.bytes.isEmpty())
+            scheduled_.emplace(at, c.bytes);
+        at += std::chrono::duration_cast<std::chrono::steady_clock::duration>(charTime() * int(c.bytes.size()));
+    }
+}
+
+void SimZelkPty::sendDue()
+{
+    while (!scheduled_.empty() && scheduled_.begin()->first <= std::chrono::steady_clock::now() && !stopping()) {
+        const auto it = scheduled_.begin();
+        const QByteArray bytes = it->second;
+        const auto due = it->first;
+        scheduled_.erase(it);
+        transmit({{0, bytes}}, due, [this](const QByteArray& b) { write(b); }, true);
     }
 }
 
@@ -191,7 +220,7 @@ void SimZelkPty::onTelegram(const QByteArray& raw, std::chrono::steady_clock::ti
     };
     if (!fault.garbage.isEmpty())
         add(fault.garbage);
-    auto send = [&] { transmit(chunks, requestEnd, [this](const QByteArray& b) { write(b); }, true); };
+    auto send = [&] { schedule(chunks, requestEnd); };
     if (fault.silence) {
         send();
         return;

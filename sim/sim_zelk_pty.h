@@ -4,6 +4,9 @@
 // played on a pseudo-terminal. It answers the system's requests and can
 // send requests of its own, whose answers it collects.
 //
+// Answers are scheduled, not waited for: several requests may be
+// outstanding, and an answer delayed by a fault lets later answers pass it.
+//
 // Request numbers: the side that is master puts the numbers of its
 // requests in the high nibble of byte 0, the slave in the low nibble; an
 // answer carries its number in the nibble of the request it answers.
@@ -13,6 +16,7 @@
 #include "sim/sim_zelk_telegram.h"
 
 #include <deque>
+#include <map>
 #include <optional>
 
 namespace qelsim {
@@ -48,6 +52,8 @@ private:
     void onBytes(const QByteArray& bytes);
     void onTelegram(const QByteArray& raw, std::chrono::steady_clock::time_point requestEnd);
     void write(const QByteArray& bytes);
+    void schedule(const std::vector<SimChunk>& chunks, std::chrono::steady_clock::time_point requestEnd);
+    void sendDue();
 
     SimPty pty_;
     std::atomic<bool> master_{false};
@@ -55,6 +61,7 @@ private:
     zelk::StreamReader reader_;
     std::chrono::steady_clock::time_point lastRx_{};
     std::chrono::steady_clock::time_point rxFirst_{};
+    std::multimap<std::chrono::steady_clock::time_point, QByteArray> scheduled_; // server thread only
 
     mutable std::mutex mutex_;
     std::deque<QByteArray> outgoing_;

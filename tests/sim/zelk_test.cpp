@@ -147,6 +147,27 @@ TEST(ZelkPty, AnswersTheMasterWithFaults)
     EXPECT_EQ(server.requestCount(), 9);
 }
 
+TEST(ZelkPty, DelayedAnswerLetsALaterOnePass)
+{
+    SimZelkPty server;
+    auto inv = server.addInverter(1);
+    inv->setValue(0x0203, 7, 0);
+    ASSERT_TRUE(server.start());
+    PtyClient client(server.path());
+    SimFault slow;
+    ASSERT_TRUE(SimFault::parse("delay=150", slow, nullptr));
+    server.faults().push(slow);
+    SimData d;
+    d.setU16(0, 0x0203);
+    d.setU8(2, 1);
+    client.write(zelk::buildRequest(0, false, 1, true, d) + zelk::buildRequest(0, false, 2, true, d));
+    const QByteArray got = client.readAtLeast(16);
+    ASSERT_EQ(got.size(), 16);
+    EXPECT_EQ(uint8_t(got[0]), 0x20); // number 2 first
+    EXPECT_EQ(uint8_t(got[8]), 0x10);
+    EXPECT_EQ(zelk::decode(got.left(8)).data.i32(4), 7);
+}
+
 TEST(ZelkPty, SendsRequestsOfItsOwnInEitherRole)
 {
     for (bool simMaster : {true, false}) {
