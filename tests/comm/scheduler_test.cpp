@@ -6,6 +6,7 @@
 
 #include <QEventLoop>
 #include <QTimer>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -278,7 +279,20 @@ TEST_F(SchFixture, RegisterAndChangeNotices)
     EXPECT_EQ(sch->SetState(63, 3), 0);
     EXPECT_EQ(sch->GetItem(-1), nullptr);
 
-    for (int i = 1; i < TScheduler::SlotCount; ++i)
+    // A window as owner becomes the client's form.
+    QWidget window;
+    QObject plain;
+    ASSERT_EQ(sch->Register(&window, nullptr, nullptr, nullptr), 1);
+    ASSERT_EQ(sch->Register(&plain, nullptr, nullptr, nullptr), 2);
+    EXPECT_EQ(sch->GetItem(1)->Form, &window);
+    EXPECT_EQ(sch->GetItem(2)->Form, nullptr);
+    const int before = changes;
+    sch->ItemChanged(1);
+    EXPECT_EQ(changes, before + 1);
+    sch->FocusItem(1);
+    sch->FocusItem(2);
+
+    for (int i = 3; i < TScheduler::SlotCount; ++i)
         ASSERT_EQ(sch->Register(nullptr, nullptr, nullptr, nullptr), i);
     EXPECT_EQ(sch->Register(nullptr, nullptr, nullptr, nullptr), -1);
     sch->Unregister(17);
