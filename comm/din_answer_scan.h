@@ -1,0 +1,38 @@
+#pragma once
+
+// Finding the answer to the outstanding DIN 66019 II request in a receive
+// buffer: the acknowledge, data and refusal checks in their fixed order,
+// skipping old and foreign answers. Shared by the drivers that carry
+// DIN 66019 II frames (serial line and IP); each says what it expects.
+
+#include "comm/tel_records.h"
+
+#include <cstdint>
+
+namespace DinAnswerScan {
+
+struct TParams {
+    bool WantAck = false;      // an acknowledge answers the request
+    int AckId = 0;             // request number for the acknowledge and refusal checks
+    int ReqId = 0;             // request number for the data check
+    int Service = 0;           // pending service
+    bool IsRead = false;
+    uint16_t ExpectedParAdr = 0; // service -1 reads: the parameter asked for
+    // The own frame as a two-wire line echoes it; removed where it leads
+    // the buffer. None on lines without echo.
+    const uint8_t* Echo = nullptr;
+    int EchoLen = 0;
+};
+
+enum class TOutcome {
+    None,      // nothing conclusive yet (what is left may still grow into an answer)
+    Success,   // acknowledge or data frame (decoded into Data)
+    Malformed, // -300
+    Checksum,  // -11
+    Refused,   // the inverter's error number is in ErrorNumber
+};
+
+// Works on the first Count bytes of Buffer and removes what it consumed.
+TOutcome Scan(uint8_t* Buffer, int& Count, const TParams& P, TTelData& Data, int& ErrorNumber);
+
+} // namespace DinAnswerScan
