@@ -4,6 +4,7 @@
 #include "comm/offline.h"
 #include "comm/refusing_driver.h"
 #include "comm/scheduler.h"
+#include "comm/zelk.h"
 
 #include <QStringList>
 
@@ -27,7 +28,7 @@ const char* driverName(TProt kind)
 std::unique_ptr<tCustomQelProt> defaultDriver(TProt kind)
 {
     switch (kind) {
-    case prZelk: return std::make_unique<TRefusingSerialDriver>();
+    case prZelk: return std::make_unique<tZelk>();
     case prANSI: return std::make_unique<TAnsi>();
     case prIBS: return std::make_unique<TRefusingIbsDriver>();
     case prIP: return std::make_unique<TRefusingIpDriver>();

@@ -32,18 +32,18 @@ int runProbe(const QStringList& args, QStringList& lines, QString& errText)
     return probe.exitStatus() == QProcess::NormalExit ? probe.exitCode() : -1;
 }
 
-struct CommProbeE2E : ::testing::Test {
+// invsim on a fresh pseudo-terminal, with the line options given.
+struct InvsimLine : ::testing::Test {
     QProcess sim;
     QString pty;
 
-    void SetUp() override
+    void startSim(const QStringList& args)
     {
         const QString invsim = program(QStringLiteral("sim/invsim"));
         const QString probe = program(QStringLiteral("tools/commprobe/commprobe"));
         ASSERT_TRUE(QFileInfo(invsim).isExecutable()) << qPrintable(invsim) << " not built";
         ASSERT_TRUE(QFileInfo(probe).isExecutable()) << qPrintable(probe) << " not built";
-        sim.start(invsim, {QStringLiteral("--addr"), QStringLiteral("3"), QStringLiteral("--baud"),
-                           QStringLiteral("38400")});
+        sim.start(invsim, args);
         ASSERT_TRUE(sim.waitForStarted(10000));
         while (!sim.canReadLine())
             ASSERT_TRUE(sim.waitForReadyRead(10000)) << "invsim printed no path";
@@ -58,6 +58,10 @@ struct CommProbeE2E : ::testing::Test {
             sim.waitForFinished();
         }
     }
+};
+
+struct CommProbeE2E : InvsimLine {
+    void SetUp() override { startSim({"--addr", "3", "--baud", "38400"}); }
 
     QStringList line() const
     {
@@ -99,6 +103,26 @@ TEST_F(CommProbeE2E, WritesAndReadsBackAndCyclesThroughTheScheduler)
     ASSERT_EQ(lines.size(), 1);
     EXPECT_TRUE(QRegularExpression("^count=25 failures=0 seconds=[0-9]+\\.[0-9]{3}$").match(lines[0]).hasMatch())
         << qPrintable(lines[0]);
+}
+
+struct CommProbeZelkE2E : InvsimLine {
+    void SetUp() override { startSim({"--zelk", "--addr", "3", "--baud", "38400"}); }
+};
+
+TEST_F(CommProbeZelkE2E, WritesAndReadsBackOnTheBinaryTelegramLine)
+{
+    QStringList lines;
+    QString err;
+    const QStringList args = {"--prot", "zelk", "--device", pty, "--baud", "38400", "--addr", "3", "--timeout", "200",
+                              "write", "0", "0x0203", "0x12345678", "1", "read", "0", "0x0203", "1"};
+    ASSERT_EQ(runProbe(args, lines, err), 0) << qPrintable(err);
+    ASSERT_EQ(lines.size(), 2) << qPrintable(lines.join('\n'));
+    EXPECT_EQ(lines[1], "result=0 status=0 data=" + dataWith(4, "78563412"));
+
+    ASSERT_EQ(runProbe(args.mid(0, 10) + QStringList{"--cycle", "20", "read", "0", "0x0203", "1"}, lines, err), 0)
+        << qPrintable(err);
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].startsWith("count=20 failures=0 ")) << qPrintable(lines[0]);
 }
 
 TEST(CommProbeArgs, WrongArgumentsAndMissingDriversAreReported)

@@ -231,7 +231,9 @@ TEST_F(SelFixture, SettingsObjectsKeepTheirCopyAndForward)
     EXPECT_EQ(sel.IBS()->GetCardNo(), 9);
     EXPECT_EQ(dynamic_cast<TRefusingIbsDriver*>(sel.DriverOf(prIBS))->GetCardNo(), 1);
     sel.Zelk()->SetComport(Com3);
-    EXPECT_EQ(dynamic_cast<TRefusingSerialDriver*>(sel.DriverOf(prZelk))->GetComport(), Com3);
+    auto* zelk = dynamic_cast<tCustomSerialQelProt*>(sel.DriverOf(prZelk));
+    ASSERT_NE(zelk, nullptr);
+    EXPECT_EQ(zelk->GetComport(), Com3);
     EXPECT_EQ(sel.PBS()->Open(), QelResult::OpenFailed);
 
     TTOProp none(nullptr);
