@@ -39,6 +39,7 @@ public:
     // loaded with the same CfgId); -1 with the code in LastError;
     // -1020 when the user cancelled. Nothing is added on failure.
     int LoadFromFile(const QString& fileName, bool showProgress);
+    int ReadFromInverter(int Addr, class TProtSel& ProtSel, bool ShowProgress);  // cfg_read_inverter.h
 
     // "Para" + four digits + ".bin".
     static QString BinFileName(int cfgId);

@@ -1,0 +1,331 @@
+// Reading a configuration from an inverter, end to end: the protocol
+// selector's DIN 66019 II driver on a pseudo-terminal, the simulator
+// playing an inverter described by a sample source. A configuration read
+// and saved must equal the file the configuration tool builds from that
+// source.
+
+#include "comm/custom_qel_prot.h"
+#include "comm/prot_sel.h"
+#include "config/cfg_codes.h"
+#include "config/cfg_file.h"
+#include "config/cfg_list.h"
+#include "config/cfg_read_inverter.h"
+#include "config/value_conversion.h"
+#include "sim/sim_din_pty_server.h"
+#include "sim/sim_model.h"
+
+#include "temp_dir.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+using qelsim::SimDinPtyServer;
+using qelsim::SimInverter;
+using qelsim::SimModel;
+
+namespace {
+
+constexpr int kAddr = 1;
+
+QByteArray readFile(const QString& p)
+{
+    QFile f(p);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Records what the upload shows and cancels when told to.
+class ScriptedProgress : public IProgress {
+public:
+    struct Log {
+        QString title, cancelText;
+        QStringList texts;
+        int starts = 0, finishes = 0;
+        bool cancel = false;
+        std::function<void(const QString&)> onText;
+    };
+    explicit ScriptedProgress(Log& log) : log_(log) {}
+    void Start(const QString& title, const QString& cancelText) override
+    {
+        ++log_.starts;
+        log_.title = title;
+        log_.cancelText = cancelText;
+    }
+    void SetText(const QString& text) override
+    {
+        log_.texts << text;
+        if (log_.onText)
+            log_.onText(text);
+    }
+    void SetMax(int) override {}
+    void SetPosition(int) override {}
+    bool Cancelled() const override { return log_.cancel; }
+    void Finish() override { ++log_.finishes; }
+
+private:
+    Log& log_;
+};
+
+class CfgReadTest : public qeltest::TempDirTest {
+protected:
+    void SetUp() override
+    {
+        qeltest::TempDirTest::SetUp();
+        QString error;
+        ASSERT_TRUE(sim.start({}, &error)) << error.toStdString();
+        qputenv("QEL_COM7", sim.path().toLocal8Bit());
+        sel = std::make_unique<TProtSel>();
+        sel->Ansi()->SetComport(Com7);
+        sel->SetProtocol(kAddr, prANSI);
+        ASSERT_TRUE(sel->DriverOf(prANSI)->IsOpen());
+        sel->SetRetryCnt(3);
+        list.ReadTitle = QStringLiteral("Reading");
+        list.CancelText = QStringLiteral("Stop");
+        list.GroupText = QStringLiteral("Group");
+        list.SetProgress(std::make_unique<ScriptedProgress>(progress));
+    }
+    void TearDown() override
+    {
+        sel.reset();
+        qunsetenv("QEL_COM7");
+        HexDisplay = 0;
+    }
+
+    // An inverter of the sample type that reports the sample's own number.
+    std::shared_ptr<SimInverter> addSample(int type)
+    {
+        SimModel model;
+        QString error;
+        const QString src = QDir(qeltest::sourceDir()).filePath(QStringLiteral("data/configs/type%1.json").arg(type, 4, 10, QLatin1Char('0')));
+        EXPECT_TRUE(SimModel::fromJsonFile(src, model, &error)) << error.toStdString();
+        auto inv = std::make_shared<SimInverter>(kAddr, model);
+        inv->setConfigNumber(model.fileCfgId);
+        sim.addInverter(inv);
+        return inv;
+    }
+    static QString sampleFile(int type)
+    {
+        return QDir(qeltest::binaryDir()).filePath(QStringLiteral("data/configs/") + TVortalinCfgList::BinFileName(type));
+    }
+    // Counts of the requests the simulator received, by service.
+    int requests(int service) const
+    {
+        int n = 0;
+        for (const auto& r : sim.inverter(kAddr)->handledRequests())
+            n += r.service == service ? 1 : 0;
+        return n;
+    }
+
+    SimDinPtyServer sim;
+    std::unique_ptr<TProtSel> sel;
+    TVortalinCfgList list;
+    ScriptedProgress::Log progress;
+};
+
+} // namespace
+
+TEST_F(CfgReadTest, ReadAndSavedGivesTheBytesTheToolBuilds)
+{
+    for (int type : {21, 25}) {
+        SCOPED_TRACE(type);
+        const QByteArray expected = readFile(sampleFile(type));
+        ASSERT_FALSE(expected.isEmpty()) << "build the sample_configs target";
+        sim.removeInverter(kAddr);
+        addSample(type);
+
+        int retriesSeen = 0;
+        progress.onText = [&](const QString&) { retriesSeen = sel->GetRetryCnt(); };
+        const int index = list.ReadFromInverter(kAddr, *sel, true);
+        ASSERT_GE(index, 0) << "error " << list.LastError;
+        EXPECT_EQ(list.LastError, 0);
+        TCfgRec* cfg = list.GetCfg(index);
+        EXPECT_EQ(cfg->CfgId, type);
+        EXPECT_TRUE(cfg->FileName.isEmpty());
+
+        const QString out = path(QStringLiteral("read%1.bin").arg(type));
+        ASSERT_EQ(cfg->SaveToFile(out), 0);
+        EXPECT_EQ(readFile(out), expected);
+
+        EXPECT_EQ(retriesSeen, 10);
+        EXPECT_EQ(sel->GetRetryCnt(), 3);
+        EXPECT_EQ(progress.title, QStringLiteral("Reading"));
+        EXPECT_EQ(progress.cancelText, QStringLiteral("Stop"));
+        EXPECT_EQ(progress.texts.value(0), QStringLiteral(" "));
+        EXPECT_EQ(progress.texts.value(1), QStringLiteral("Group iv"));
+        EXPECT_EQ(progress.starts, progress.finishes);
+        list.Delete(index);
+    }
+}
+
+TEST_F(CfgReadTest, SelectorHeaderInverterReadsThroughParameterFour)
+{
+    // The selector type's file keeps a Quintel value parameter that an
+    // inverter does not report; reading leaves QuintelSel at -1.
+    TVortalinCfgList ref;
+    const int refIndex = ref.LoadFromFile(sampleFile(22), false);
+    ASSERT_GE(refIndex, 0) << "build the sample_configs target";
+    TCfgRec* expected = ref.GetCfg(refIndex);
+    expected->QuintelSel = -1;
+
+    addSample(22);
+    const int index = list.ReadFromInverter(kAddr, *sel, false);
+    ASSERT_GE(index, 0) << "error " << list.LastError;
+    EXPECT_EQ(BuildCfgFile(*list.GetCfg(index)), BuildCfgFile(*expected));
+    EXPECT_EQ(list.GetCfg(index)->QuintelCount, 37);
+    // Every header value went through the selector: parameter 4 written,
+    // the classic header parameters never read.
+    int selectorWrites = 0, classicReads = 0;
+    for (const auto& r : sim.inverter(kAddr)->handledRequests()) {
+        selectorWrites += r.isWrite && r.data.u16(0) == 4 ? 1 : 0;
+        classicReads += !r.isWrite && r.service == 0 && (r.data.u16(0) == 8 || r.data.u16(0) == 42) ? 1 : 0;
+    }
+    EXPECT_EQ(selectorWrites, 7);
+    EXPECT_EQ(classicReads, 0);
+    EXPECT_EQ(progress.starts, 0);
+}
+
+TEST_F(CfgReadTest, TypeNameIgnoresTheHexadecimalDisplay)
+{
+    addSample(21);
+    HexDisplay = 1;
+    const int index = list.ReadFromInverter(kAddr, *sel, false);
+    ASSERT_GE(index, 0) << "error " << list.LastError;
+    EXPECT_EQ(list.GetCfg(index)->TypeName, QStringLiteral("VX-210"));
+    EXPECT_EQ(HexDisplay, 1);
+}
+
+TEST_F(CfgReadTest, AlreadyLoadedNumberTakesExactlyOneRequest)
+{
+    auto known = std::make_shared<TCfgRec>();
+    known->CfgId = 21;
+    list.Append(std::make_shared<TCfgRec>());
+    list.Append(known);
+    addSample(21);
+    sim.clearLog();
+    EXPECT_EQ(list.ReadFromInverter(kAddr, *sel, true), 1);
+    EXPECT_EQ(sim.requestCount(), 1);
+    ASSERT_EQ(sim.inverter(kAddr)->handledRequests().size(), 1u);
+    EXPECT_EQ(sim.inverter(kAddr)->handledRequests()[0].service, QelService::Plain);
+    EXPECT_EQ(list.Count(), 2);
+    EXPECT_EQ(progress.starts, 0);
+    EXPECT_EQ(sel->GetRetryCnt(), 3);
+}
+
+TEST_F(CfgReadTest, RefusalsFailOrAreSkippedWhereAllowed)
+{
+    struct Case {
+        const char* what;
+        uint16_t par;
+        int service;
+        int error;
+        int lastError;  // 0: the read succeeds
+    };
+    const Case cases[] = {
+        {"parameter in the middle refuses its attributes", 0x0203, 4, 5, 5},
+        {"group answers error 5", 0x0300, 10, 5, 5},
+        {"group not available is skipped", 0x0300, 10, 2, 0},
+        {"parameter not available is skipped", 0x0105, 2, 13, 0},
+        {"configuration number refused", 0x160F, QelService::Plain, 4, 4},
+        {"type name not available", 0x0002, 0, 2, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        sim.removeInverter(kAddr);
+        auto inv = addSample(21);
+        inv->setRefusal(c.par, c.service, c.error);
+        progress = {};
+        const int index = list.ReadFromInverter(kAddr, *sel, true);
+        EXPECT_EQ(sel->GetRetryCnt(), 3);
+        EXPECT_EQ(progress.starts, progress.finishes);
+        if (c.lastError != 0) {
+            EXPECT_EQ(index, -1);
+            EXPECT_EQ(list.LastError, c.lastError);
+            EXPECT_EQ(list.Count(), 0);
+            continue;
+        }
+        ASSERT_GE(index, 0) << "error " << list.LastError;
+        const TCfgRec* cfg = list.GetCfg(index);
+        if (c.service == 10)
+            EXPECT_EQ(cfg->GrpList.FindGroup(0x0300), nullptr);
+        if (c.service == 2)
+            EXPECT_EQ(cfg->FindPara(c.par), nullptr);
+        if (c.par == 0x0002 && c.service == 0)
+            EXPECT_EQ(cfg->TypeName, QStringLiteral("No Type"));
+        list.Delete(index);
+    }
+}
+
+TEST_F(CfgReadTest, AccessHeaderValueAndItsDefault)
+{
+    // Not available: no default is asked for.
+    auto inv = addSample(21);
+    inv->setRefusal(0x0005, 0, 2);  // the classic access header parameter
+    int index = list.ReadFromInverter(kAddr, *sel, false);
+    ASSERT_GE(index, 0) << "error " << list.LastError;
+    EXPECT_EQ(list.GetCfg(index)->AccessParAdr, -1);
+    int defaultReads = 0;
+    for (const auto& r : inv->handledRequests())
+        defaultReads += r.service == 3 && r.data.u16(0) == 0x0001 ? 1 : 0;
+    EXPECT_EQ(defaultReads, 1);  // only the parameter's own description
+    list.Delete(index);
+
+    // An access parameter without a default gets 683.
+    inv->setRefusal(0x0005, 0, 0);
+    inv->setValue(0x0005, 0x0070);
+    index = list.ReadFromInverter(kAddr, *sel, false);
+    ASSERT_GE(index, 0) << "error " << list.LastError;
+    EXPECT_EQ(list.GetCfg(index)->AccessParAdr, 0x0070);
+    EXPECT_EQ(list.GetCfg(index)->AccessValue, 683);
+}
+
+TEST_F(CfgReadTest, CancelInTheFirstGroupStopsBeforeTheSecond)
+{
+    addSample(21);
+    progress.onText = [&](const QString& text) {
+        if (text.startsWith(QStringLiteral("Group")))
+            progress.cancel = true;
+    };
+    EXPECT_EQ(list.ReadFromInverter(kAddr, *sel, true), kErrCancelled);
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_EQ(requests(10), 1);
+    EXPECT_EQ(progress.finishes, 1);
+    EXPECT_EQ(sel->GetRetryCnt(), 3);
+}
+
+TEST_F(CfgReadTest, SecondUploadWhileOneRunsIsRefusedWithoutTraffic)
+{
+    addSample(21);
+    int nestedResult = 0, nestedError = 0, trafficDuring = -1;
+    progress.onText = [&](const QString& text) {
+        if (text != QStringLiteral("Group dr"))
+            return;
+        const int before = sim.requestCount();
+        nestedResult = list.ReadFromInverter(kAddr, *sel, true);
+        nestedError = list.LastError;
+        trafficDuring = sim.requestCount() - before;
+        EXPECT_TRUE(CfgUpload::Running());
+    };
+    const int index = list.ReadFromInverter(kAddr, *sel, true);
+    EXPECT_EQ(nestedResult, -1);
+    EXPECT_EQ(nestedError, QelResult::DriverBusy);
+    EXPECT_EQ(trafficDuring, 0);
+    EXPECT_GE(index, 0);
+    EXPECT_EQ(list.LastError, 0);
+    EXPECT_FALSE(CfgUpload::Running());
+    EXPECT_EQ(progress.starts, 1);
+    EXPECT_EQ(progress.finishes, 1);
+}
+
+TEST_F(CfgReadTest, AddressOutsideTheRangeSendsNothing)
+{
+    addSample(21);
+    EXPECT_EQ(list.ReadFromInverter(240, *sel, true), -1);
+    EXPECT_EQ(list.LastError, QelResult::AddrRange);
+    EXPECT_EQ(list.ReadFromInverter(-1, *sel, true), -1);
+    EXPECT_EQ(sim.requestCount(), 0);
+    EXPECT_EQ(sel->GetRetryCnt(), 3);
+}
