@@ -1,6 +1,7 @@
 #include "comm/prot_sel.h"
 
 #include "comm/ansi.h"
+#include "comm/ip.h"
 #include "comm/offline.h"
 #include "comm/refusing_driver.h"
 #include "comm/scheduler.h"
@@ -31,7 +32,7 @@ std::unique_ptr<tCustomQelProt> defaultDriver(TProt kind)
     case prZelk: return std::make_unique<tZelk>();
     case prANSI: return std::make_unique<TAnsi>();
     case prIBS: return std::make_unique<TRefusingIbsDriver>();
-    case prIP: return std::make_unique<TRefusingIpDriver>();
+    case prIP: return std::make_unique<TIp>();
     case prCAN: return std::make_unique<TRefusingCanDriver>();
     case prPBS: return std::make_unique<TRefusingPbsDriver>();
     default: return std::make_unique<tOffline>();
@@ -98,7 +99,7 @@ TProtSel::TProtSel(QObject* Owner, const TDriverFactory& Factory)
 
     FIpProp = std::make_unique<TIPProp>(FDrivers[prIP].get());
     FIpProp->SetTimeOut(FDrivers[prIP]->GetTimeOut());
-    if (auto* d = dynamic_cast<TRefusingIpDriver*>(FDrivers[prIP].get())) {
+    if (auto* d = dynamic_cast<TIp*>(FDrivers[prIP].get())) {
         FIpProp->SetIpAddress(d->GetIpAddress());
         FIpProp->SetIpPort(d->GetIpPort());
         FIpProp->SetUDP(d->GetUDP());

@@ -7,7 +7,7 @@
 // addresses to the offline driver exactly as for a driver that failed to
 // open.
 
-#include "comm/custom_serial_qel_prot.h"
+#include "comm/custom_qel_prot.h"
 #include "comm/to_prop_types.h"
 
 #include <QStringList>
@@ -23,11 +23,10 @@ inline bool IsPlaceholderDriver(const tCustomQelProt* Driver)
     return dynamic_cast<const TPlaceholderDriver*>(Driver) != nullptr;
 }
 
-// The refusing part, on top of either driver base.
-template <class Base> class TRefusingBase : public Base, public TPlaceholderDriver {
+class TRefusingDriver : public tCustomQelProt, public TPlaceholderDriver {
 public:
-    TRefusingBase(TProt Kind, QString Title, QObject* Owner)
-        : Base(Owner)
+    TRefusingDriver(TProt Kind, QString Title, QObject* Owner = nullptr)
+        : tCustomQelProt(Owner)
         , FKind(Kind)
         , FTitle(std::move(Title))
     {
@@ -56,40 +55,6 @@ protected:
 private:
     TProt FKind;
     QString FTitle;
-};
-
-class TRefusingDriver : public TRefusingBase<tCustomQelProt> {
-public:
-    TRefusingDriver(TProt Kind, QString Title, QObject* Owner = nullptr)
-        : TRefusingBase(Kind, std::move(Title), Owner)
-    {
-    }
-};
-
-// The Zelk slot: a serial driver (Baudrate, Comport, SendSlow of the base).
-class TRefusingSerialDriver : public TRefusingBase<tCustomSerialQelProt> {
-public:
-    explicit TRefusingSerialDriver(QObject* Owner = nullptr);
-
-    void SetTimeOut(int ms) override; // clamped to 10..10000
-};
-
-class TRefusingIpDriver : public TRefusingDriver {
-public:
-    explicit TRefusingIpDriver(QObject* Owner = nullptr);
-
-    void SetTimeOut(int ms) override; // below 50 becomes 50
-    void SetIpAddress(const QString& Value) { FIpAddress = Value; }
-    QString GetIpAddress() const { return FIpAddress; }
-    void SetIpPort(int Value) { FIpPort = Value; }
-    int GetIpPort() const { return FIpPort; }
-    void SetUDP(bool Value) { FUDP = Value; }
-    bool GetUDP() const { return FUDP; }
-
-private:
-    QString FIpAddress = QStringLiteral("000.000.000.000");
-    int FIpPort = 8000;
-    bool FUDP = false;
 };
 
 class TRefusingIbsDriver : public TRefusingDriver {

@@ -2,6 +2,7 @@
 
 #include "comm/ansi.h"
 #include "comm/custom_serial_qel_prot.h"
+#include "comm/ip.h"
 #include "comm/refusing_driver.h"
 
 namespace {
@@ -107,21 +108,21 @@ void TAnsiProp::SetModemCmd(const QString& Value)
 void TIPProp::SetIpAddress(const QString& Value)
 {
     FIpAddress = Value;
-    if (auto* d = as<TRefusingIpDriver>(FDriver))
+    if (auto* d = as<TIp>(FDriver))
         d->SetIpAddress(Value);
 }
 
 void TIPProp::SetIpPort(int Value)
 {
     FIpPort = Value;
-    if (auto* d = as<TRefusingIpDriver>(FDriver))
+    if (auto* d = as<TIp>(FDriver))
         d->SetIpPort(Value);
 }
 
 void TIPProp::SetUDP(bool Value)
 {
     FUDP = Value;
-    if (auto* d = as<TRefusingIpDriver>(FDriver))
+    if (auto* d = as<TIp>(FDriver))
         d->SetUDP(Value);
 }
 

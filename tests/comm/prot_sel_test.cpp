@@ -1,5 +1,7 @@
 #include "comm/prot_sel.h"
 
+#include "comm/custom_serial_qel_prot.h"
+#include "comm/ip.h"
 #include "comm/offline.h"
 #include "comm/refusing_driver.h"
 #include "scripted_driver.h"
@@ -220,7 +222,7 @@ TEST_F(SelFixture, SettingsObjectsKeepTheirCopyAndForward)
     // when the driver does not take it.
     sel.Ip()->SetIpAddress("127.0.0.1");
     sel.Ip()->SetUDP(true);
-    auto* ip = dynamic_cast<TRefusingIpDriver*>(sel.DriverOf(prIP));
+    auto* ip = dynamic_cast<TIp*>(sel.DriverOf(prIP));
     ASSERT_NE(ip, nullptr);
     EXPECT_EQ(ip->GetIpAddress(), "127.0.0.1");
     EXPECT_TRUE(ip->GetUDP());
