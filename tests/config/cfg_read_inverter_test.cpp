@@ -329,3 +329,79 @@ TEST_F(CfgReadTest, AddressOutsideTheRangeSendsNothing)
     EXPECT_EQ(sim.requestCount(), 0);
     EXPECT_EQ(sel->GetRetryCnt(), 3);
 }
+
+TEST_F(CfgReadTest, GroupEndsTablesSharedAndGroupOrder)
+{
+    // Group "aa" (index 5) ends once it holds LastPara + 1 = 4 parameters,
+    // before 0x010C; "bb" (index 2) never gets its 11 and ends after offset
+    // 100, before 0x0265; "cc" (index 5 again) keeps its place after "aa".
+    // A0 and A1 share plain-text table 9.
+    const char* source = R"({
+      "cfgId": 77, "newStyle": true, "info": null,
+      "plainTexts": [ { "textId": 9, "defs": [ { "mask": 3, "name": "Mode",
+          "values": [ {"value": 0, "name": "Off"}, {"value": 1, "name": "On"} ] } ] } ],
+      "groups": [
+        { "index": 5, "idChar": "aa", "baseAddr": "0x0100", "lastPara": 3, "params": [
+            {"addr": "0x0100", "name": "A0", "textId": 9}, {"addr": "0x0101", "name": "A1", "textId": 9},
+            {"addr": "0x0107", "name": "A7"}, {"addr": "0x0109", "name": "A9"}, {"addr": "0x010C", "name": "A12"} ] },
+        { "index": 2, "idChar": "bb", "baseAddr": "0x0200", "lastPara": 10, "params": [
+            {"addr": "0x0200", "name": "B0"}, {"addr": "0x0264", "name": "B100"}, {"addr": "0x0265", "name": "B101"} ] },
+        { "index": 5, "idChar": "cc", "baseAddr": "0x0300", "params": [ {"addr": "0x0305", "name": "C5"} ] }
+      ] })";
+    SimModel model;
+    QString error;
+    ASSERT_TRUE(SimModel::fromJson(source, model, &error)) << error.toStdString();
+    auto inv = std::make_shared<SimInverter>(kAddr, model);
+    sim.addInverter(inv);
+
+    const int index = list.ReadFromInverter(kAddr, *sel, true);
+    ASSERT_GE(index, 0) << "error " << list.LastError;
+    const TCfgRec* cfg = list.GetCfg(index);
+
+    ASSERT_EQ(cfg->GrpList.Count(), 3);
+    const char* order[] = {"bb", "aa", "cc"};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(cfg->GrpList.GetItem(i)->IdText(), QLatin1String(order[i]));
+    auto addrs = [](const TGrpRec* g) {
+        std::vector<int> out;
+        for (const auto& p : g->ParaList)
+            out.push_back(p->Addr);
+        return out;
+    };
+    EXPECT_EQ(addrs(cfg->GrpList.GetItem(1)), (std::vector<int>{0x0100, 0x0101, 0x0107, 0x0109}));
+    EXPECT_EQ(addrs(cfg->GrpList.GetItem(0)), (std::vector<int>{0x0200, 0x0264}));
+    EXPECT_EQ(cfg->FindPara(0x0264)->GetIdText(), QStringLiteral("bb00"));
+    EXPECT_EQ(cfg->FindPara(0x0107)->GetIdText(), QStringLiteral("aa07"));
+
+    int limitsAsked[4] = {};
+    for (const auto& r : inv->handledRequests())
+        if (r.service == 2)
+            ++limitsAsked[std::min(r.data.u16(0) >> 8, 3)];
+    EXPECT_EQ(limitsAsked[1], 10);   // offsets 0..9
+    EXPECT_EQ(limitsAsked[2], 101);  // offsets 0..100
+    EXPECT_EQ(limitsAsked[3], 6);    // offsets 0..5
+
+    EXPECT_EQ(requests(12), 1);
+    EXPECT_EQ(requests(9), 2);
+    ASSERT_EQ(cfg->PlainTexts.Count(), 1);
+    EXPECT_EQ(cfg->FindPara(0x0100)->PlainText.get(), cfg->PlainTexts.GetItem(0));
+    EXPECT_EQ(cfg->FindPara(0x0101)->PlainText.get(), cfg->PlainTexts.GetItem(0));
+    EXPECT_EQ(cfg->FindPara(0x0100)->ValueToText(1, 0, QLatin1Char('+'), false), QStringLiteral("On"));
+
+    // Nothing of the header is described: every fall-back.
+    EXPECT_EQ(cfg->CfgId, 77);
+    EXPECT_EQ(cfg->NewStyle, 1);
+    EXPECT_EQ(cfg->GroupName, QStringLiteral("No Group"));
+    EXPECT_EQ(cfg->TypeName, QStringLiteral("No Type"));
+    EXPECT_EQ(cfg->AccessParAdr, -1);
+    EXPECT_EQ(cfg->SetPtrParAdr, -1);
+    EXPECT_EQ(cfg->ActSetParAdr, -1);
+    EXPECT_EQ(cfg->FinishParAdr, -1);
+    EXPECT_EQ(cfg->TypeParAdr, 2);
+    EXPECT_EQ(cfg->TypeValue, 77);
+    EXPECT_EQ(cfg->MaxSet, 0);
+    EXPECT_EQ(cfg->ScopeBase, -1);
+    EXPECT_EQ(cfg->QuintelCount, 0);
+    EXPECT_EQ(cfg->QuintelSel, -1);
+    EXPECT_EQ(requests(3), 4 + 2 + 1);  // descriptions only: no access or finish default
+}
