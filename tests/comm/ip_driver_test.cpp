@@ -3,10 +3,14 @@
 // time-outs, stale and foreign answers, and the address texts.
 
 #include "comm/ip.h"
+#include "comm/prot_sel.h"
 #include "sim/sim_din_net_server.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/wait_until.h"
 
+#include <QFileInfo>
 #include <QNetworkProxy>
+#include <QProcess>
 #include <QTcpServer>
 #include <QTimer>
 #include <QUdpSocket>
@@ -567,4 +571,93 @@ TEST_F(IpDriverTest, CloseWaitsForTheOutstandingRequest)
     ASSERT_EQ(answers.size(), 1u);
     EXPECT_EQ(answers[0].Status, 0);
     EXPECT_FALSE(drv->IsOpen());
+}
+
+// Through the protocol selector: a dropped connection closes the driver at
+// the next request, and the address then goes to the offline driver until
+// the driver is opened again.
+TEST(IpThroughSelector, DroppedConnectionFallsBackToOffline)
+{
+    SimDinNetServer sim;
+    sim.addInverter(4)->setValue(0x0203, 44);
+    QString error;
+    ASSERT_TRUE(sim.startTcp(0, QStringLiteral("127.0.0.1"), &error)) << error.toStdString();
+
+    TProtSel sel;
+    sel.Ip()->SetIpAddress(QStringLiteral("127.0.0.1"));
+    sel.Ip()->SetIpPort(sim.port());
+    sel.Ip()->SetUDP(false);
+    sel.Ip()->SetTimeOut(300);
+    sel.SetProtocol(4, prIP);
+    ASSERT_EQ(sel.GetActiveProtocol(4), prIP);
+    TRecTel rsp;
+    ASSERT_EQ(sel.ReadPara(4, 0, Par(0x0203), rsp), 0);
+    EXPECT_EQ(rsp.Status, 0);
+    EXPECT_EQ(rsp.Data.Value, 44);
+
+    sim.dropConnections();
+    auto* ip = static_cast<TIp*>(sel.DriverOf(prIP));
+    ASSERT_TRUE(qeltest::waitUntil([&] { return ip->ConnectionError(); }));
+    EXPECT_EQ(sel.ReadParaReq(4, 0, Par(0x0203)), QelResult::DriverClosed);
+    EXPECT_EQ(sel.GetActiveProtocol(4), prOffline);
+    ASSERT_EQ(sel.ReadPara(4, 0, Par(0x0203), rsp), 0);
+    EXPECT_EQ(rsp.Status, QelResult::Offline);
+
+    // Setting the kind again opens the driver again.
+    sel.SetProtocol(4, prIP);
+    EXPECT_EQ(sel.GetActiveProtocol(4), prIP);
+    ASSERT_EQ(sel.ReadPara(4, 0, Par(0x0203), rsp), 0);
+    EXPECT_EQ(rsp.Data.Value, 44);
+}
+
+// commprobe over IP: the real program, through the protocol selector and
+// this driver, to the simulator (which answers from its own thread while
+// the test waits for the program).
+TEST(CommProbeIp, ReadsAndWritesOverUdpAndTcp)
+{
+    const QString probe = qeltest::binaryDir() + QStringLiteral("/tools/commprobe/commprobe");
+    ASSERT_TRUE(QFileInfo(probe).isExecutable()) << qPrintable(probe) << " not built";
+    auto run = [&](const QStringList& args, QStringList& lines, QString& err) {
+        QProcess p;
+        p.start(probe, args);
+        if (!p.waitForFinished(30000)) {
+            p.kill();
+            p.waitForFinished();
+            return -1;
+        }
+        lines = QString::fromLatin1(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        err = QString::fromLatin1(p.readAllStandardError());
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    };
+    const QStringList cmds = {"--addr", "3", "--timeout", "500", "write", "0", "0x0203", "0x12345678", "1",
+                              "read", "0", "0x0203", "1"};
+    const QString value = QStringLiteral("0000000078563412") + QString(128, QLatin1Char('0'));
+
+    for (bool udp : {true, false}) {
+        SimDinNetServer sim;
+        sim.addInverter(3);
+        QString error;
+        ASSERT_TRUE(udp ? sim.startUdp(0, {QStringLiteral("127.0.0.2")}, &error)
+                        : sim.startTcp(0, QStringLiteral("127.0.0.2"), &error))
+            << error.toStdString();
+        const QStringList line = {"--prot", "ip", "--host", "127.0.0.2", "--port", QString::number(sim.port()),
+                                  udp ? "--udp" : "--tcp"};
+        QStringList lines;
+        QString err;
+        ASSERT_EQ(run(line + cmds, lines, err), 0) << udp << qPrintable(err);
+        ASSERT_EQ(lines.size(), 2) << qPrintable(lines.join('\n'));
+        EXPECT_EQ(lines[1], QStringLiteral("result=0 status=0 data=") + value) << udp;
+        EXPECT_EQ(sim.inverter(3)->value(0x0203, 0), 0x12345678) << udp;
+    }
+
+    // Nobody listens: the driver cannot be opened.
+    RawSocket closedPort(SOCK_STREAM, "127.0.0.1");
+    QStringList lines;
+    QString err;
+    EXPECT_EQ(run({"--prot", "ip", "--host", "127.0.0.1", "--port", QString::number(closedPort.port), "--tcp",
+                   "read", "0", "0x0203", "1"},
+                  lines, err),
+              3)
+        << qPrintable(err);
+    EXPECT_TRUE(lines.isEmpty());
 }
