@@ -34,19 +34,6 @@ bool EndsSyncExchange(int status)
     }
 }
 
-// A complete telegram, copied for the GUI thread.
-class TelegramEvent : public QEvent {
-public:
-    TelegramEvent(const uint8_t* bytes, int len)
-        : QEvent(tZelk::TelEvent)
-        , Len(len)
-    {
-        std::memcpy(Bytes, bytes, static_cast<size_t>(len));
-    }
-    uint8_t Bytes[TelBufferSize] = {};
-    int Len;
-};
-
 } // namespace
 
 tZelk::tZelk(QObject* Owner)
@@ -139,6 +126,10 @@ int tZelk::Close()
     // Telegrams not parsed yet are dropped: outstanding requests end at
     // their time-out.
     QCoreApplication::removePostedEvents(this, TelEvent);
+    {
+        std::lock_guard lk(FHandLock);
+        FHandOver.clear();
+    }
     return QelResult::Ok;
 }
 
@@ -337,7 +328,7 @@ void tZelk::Receive()
             FRxCount = 0; // the rest never came
             return;
         }
-        QCoreApplication::postEvent(this, new TelegramEvent(FRx, len));
+        Handover(FRx, len);
         FRxCount -= len;
         std::memmove(FRx, FRx + len, static_cast<size_t>(FRxCount));
         ReadMore();
@@ -346,20 +337,46 @@ void tZelk::Receive()
 
 // ---------------------------------------------------------------- GUI thread
 
+void tZelk::Handover(const uint8_t* bytes, int len)
+{
+    QEvent* wake;
+    {
+        // The event is made under the lock too, so that the GUI thread,
+        // which takes the lock before looking at it, sees it complete.
+        std::lock_guard lk(FHandLock);
+        Telegram t;
+        std::memcpy(t.Bytes, bytes, static_cast<size_t>(len));
+        t.Len = len;
+        FHandOver.push_back(t);
+        wake = new QEvent(TelEvent);
+    }
+    QCoreApplication::postEvent(this, wake);
+}
+
 bool tZelk::event(QEvent* e)
 {
-    if (e->type() == TelEvent) {
-        const auto* t = static_cast<TelegramEvent*>(e);
+    std::deque<Telegram> received;
+    {
+        std::unique_lock lk(FHandLock);
+        if (e->type() != TelEvent) {
+            lk.unlock();
+            return tCustomSerialQelProt::event(e);
+        }
+        received.swap(FHandOver);
+    }
+    const std::shared_ptr<const bool> alive = AliveToken();
+    for (const Telegram& t : received) {
         try {
-            OnTelegram(t->Bytes, t->Len);
+            OnTelegram(t.Bytes, t.Len);
         } catch (const std::exception& ex) {
             qCritical("tZelk: exception while handling a telegram: %s", ex.what());
         } catch (...) {
             qCritical("tZelk: exception while handling a telegram");
         }
-        return true;
+        if (!*alive)
+            break; // freed by a handler
     }
-    return tCustomSerialQelProt::event(e);
+    return true;
 }
 
 void tZelk::OnTelegram(const uint8_t* t, int n)

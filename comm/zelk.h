@@ -16,10 +16,10 @@
 // telegrams to the port (byte by byte with SendSlow), raises RTS one
 // character after the last byte, and collects a received telegram when CTS
 // comes on (the inverter is sending), waiting up to 200 ms for its rest.
-// Each complete telegram is posted to the GUI thread as a copy of its own
-// (TelEvent); parsing, timers and events all run in the GUI thread. The
-// send state is guarded by FSendLock; the receive buffer belongs to the
-// line-event thread alone.
+// Each complete telegram is queued for the GUI thread as a copy of its own
+// and a TelEvent wakes it; parsing, timers and events all run in the GUI
+// thread. The send state is guarded by FSendLock, the hand-over queue by
+// FHandLock; the receive buffer belongs to the line-event thread alone.
 
 #include "comm/bin_codec.h"
 #include "comm/custom_serial_qel_prot.h"
@@ -132,6 +132,8 @@ private:
     void OnTxEmpty();
     void Receive();
     int ReadMore();
+    // Queues a complete telegram for the GUI thread and wakes it.
+    void Handover(const uint8_t* bytes, int len);
 
     std::unique_ptr<TSerialCom> FPort;
     bool FOpen = false;
@@ -158,4 +160,9 @@ private:
     // threads stopped).
     uint8_t FRx[BinCodec::TelBufferSize] = {};
     int FRxCount = 0;
+
+    // Complete telegrams on their way to the GUI thread, each a copy of
+    // its own, so a second one never overwrites the first.
+    std::mutex FHandLock;
+    std::deque<Telegram> FHandOver;
 };

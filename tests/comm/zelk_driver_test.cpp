@@ -259,6 +259,19 @@ TEST_F(ZelkDriverTest, AnswersOutOfOrder)
     EXPECT_EQ(drv->PendingCount(), 0);
     qeltest::runEventLoopFor(50);
     EXPECT_EQ(answers.size(), 2u);
+
+    // The inverter itself answers a slow request after a quicker one.
+    answers.clear();
+    sim.faults().push(Fault("delay=300"));
+    const int slow = drv->ReadParaReq(5, 0, Par(0x0205));
+    const int quick = drv->ReadParaReq(6, 0, Par(0x0206));
+    ASSERT_TRUE(WaitAnswers(2));
+    EXPECT_EQ(answers[0].ReqId, quick);
+    EXPECT_EQ(answers[0].InvAdr, 6);
+    EXPECT_EQ(answers[0].Data.Value, 0x1206);
+    EXPECT_EQ(answers[1].ReqId, slow);
+    EXPECT_EQ(answers[1].InvAdr, 5);
+    EXPECT_EQ(answers[1].Data.Value, 0x1205);
 }
 
 // A number still outstanding is not given out again, so no answer can
