@@ -41,12 +41,16 @@ constexpr uint16_t kParAdr = 0x0203;
 constexpr int kBitsPerChar = 10; // start, 7 data, even parity, stop
 constexpr int kWarmUp = 5;       // exchanges before the clock starts
 
-double processCpuSeconds()
+double cpuSeconds(clockid_t clock)
 {
     timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    clock_gettime(clock, &ts);
     return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
 }
+
+double processCpuSeconds() { return cpuSeconds(CLOCK_PROCESS_CPUTIME_ID); }
+// The GUI thread: scheduler, selector and the driver's evaluation.
+double guiCpuSeconds() { return cpuSeconds(CLOCK_THREAD_CPUTIME_ID); }
 
 TTelData readData()
 {
@@ -99,6 +103,7 @@ struct Series {
     int failures = 0;
     double seconds = 0;
     double cpuSeconds = 0;
+    double guiCpuSeconds = 0;
     // Median time between two answers: the rate a quiet machine reaches,
     // without the outliers that other processes' load causes.
     double medianInterval = 0;
@@ -120,6 +125,7 @@ std::optional<Series> runSeries(TProtSel& sel, int service, int count)
     std::vector<double> intervals;
     intervals.reserve(size_t(count));
     double cpu0 = 0;
+    double gui0 = 0;
     bool stalled = false;
     QTimer watchdog;
     watchdog.setSingleShot(true);
@@ -150,12 +156,14 @@ std::optional<Series> runSeries(TProtSel& sel, int service, int count)
             if (answered == kWarmUp) {
                 t0 = Clock::now();
                 cpu0 = processCpuSeconds();
+                gui0 = guiCpuSeconds();
             } else if (answered > kWarmUp && rsp.Status != 0) {
                 ++s.failures;
             }
             if (answered == total) {
                 s.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
                 s.cpuSeconds = processCpuSeconds() - cpu0;
+                s.guiCpuSeconds = guiCpuSeconds() - gui0;
                 sch->SetActive(false);
                 loop.quit();
             }
@@ -247,7 +255,8 @@ int main(int argc, char** argv)
             return 1;
         }
         std::printf("Unpaced (invsim answers at once):\n");
-        std::printf("%8s %11s %16s %20s\n", "service", "exchanges", "us/exchange", "CPU us/exchange");
+        std::printf("%8s %11s %14s %22s %22s\n", "service", "exchanges", "us/exchange", "CPU us/exch. process",
+                    "CPU us/exch. GUI thr.");
         for (int service : {0, -1}) {
             const int count = std::max(200, int(2000 * secondsPerSeries));
             const auto s = runSeries(line.sel, service, count);
@@ -256,10 +265,11 @@ int main(int argc, char** argv)
                 ok = false;
                 continue;
             }
-            std::printf("%8d %11d %16.1f %20.1f\n", service, s->exchanges, 1e6 * s->seconds / s->exchanges,
-                        1e6 * s->cpuSeconds / s->exchanges);
+            std::printf("%8d %11d %14.1f %22.1f %22.1f\n", service, s->exchanges, 1e6 * s->seconds / s->exchanges,
+                        1e6 * s->cpuSeconds / s->exchanges, 1e6 * s->guiCpuSeconds / s->exchanges);
         }
-        std::printf("(CPU: this process only - scheduler, selector, driver and its port threads)\n");
+        std::printf("(process: this process only - scheduler, selector, driver and the port's two threads,\n"
+                    " invsim runs apart; GUI thread: scheduler, selector and the driver's request and evaluation)\n");
     }
     return ok ? 0 : 1;
 }
