@@ -84,6 +84,7 @@ int TScheduler::Register(QObject* Owner, TOnGiveNextReq OnGiveNextReq,
         item->OnReceiveAnswer = std::move(OnReceiveAnswer);
         item->OnInvListChanged = std::move(OnInvListChanged);
         FItems[slot] = std::move(item);
+        FItemSerial[slot] = ++FLastSerial;
         raiseChange();
         return slot;
     }
@@ -301,8 +302,9 @@ void TScheduler::step()
         if (!item || item->State <= 2 || !item->OnGiveNextReq)
             return false;
         auto provider = item->OnGiveNextReq; // survives an Unregister inside the call
+        const uint64_t serial = FItemSerial[slot];
         provider(FReq);
-        if (FItems[slot].get() != item) {
+        if (!FItems[slot] || FItemSerial[slot] != serial) {
             // The client left while it was asked; its request goes nowhere.
             FReq.Valid = 0;
             return false;

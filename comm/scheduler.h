@@ -101,6 +101,9 @@ private:
     friend class CallbackScope;
 
     std::array<std::unique_ptr<TSchItem>, SlotCount> FItems;
+    // Tells a client from a successor in the same slot.
+    std::array<uint64_t, SlotCount> FItemSerial{};
+    uint64_t FLastSerial = 0;
     TReqRec FReq;
     QTimer FRetryTimer;
     QPointer<TProtSel> FSelector;

@@ -197,6 +197,20 @@ TEST_F(SchFixture, AnswerForAClientThatLeftIsDroppedAndTheNextStepRunsAtOnce)
     EXPECT_EQ(ansi->SentLog.size(), 2u);
 }
 
+TEST_F(SchFixture, RequestOfAClientThatLeftWhileAskedGoesNowhere)
+{
+    reg(0);
+    clients[0].tags = {1};
+    clients[0].duringAsk = [&] {
+        // Leaves, and a newcomer takes the same slot, while being asked.
+        sch->Unregister(clients[0].slot);
+        EXPECT_EQ(reg(1, 1), clients[0].slot);
+    };
+    sch->SetActive(true);
+    EXPECT_TRUE(ansi->SentLog.empty());
+    EXPECT_EQ(sch->RunState(), TScheduler::rsIdle);
+}
+
 TEST_F(SchFixture, PausingWhileAnAnswerIsOutstandingKeepsItForItsClient)
 {
     reg(0);
