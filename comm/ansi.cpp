@@ -1,5 +1,6 @@
 #include "comm/ansi.h"
 
+#include "comm/din_answer_scan.h"
 #include "comm/din_codec.h"
 #include "comm/modem_dialogue.h"
 #include "comm/serial_com.h"
@@ -436,76 +437,35 @@ int TAnsi::Evaluate()
     if (lineError != 0 && !SyncActive())
         return FinishWith(lineError, false);
 
-    // 5. Look for the answer.
-    enum class Outcome { None, Success, Malformed, Checksum, Refused };
-    Outcome outcome = Outcome::None;
+    // 5. Look for the answer, past the echo of our own frame (two-wire
+    //    line) and past old or foreign answers.
+    DinAnswerScan::TOutcome outcome;
     int errorNumber = 0;
     {
         std::lock_guard lk(FLock);
-        int& count = FRingPos;
         const int svc = FPendingService;
-        const int ackId = svc < 0 ? 0 : FReqId;
-        const bool wantAck = !FRec.IsRead || svc == QelService::ParaSetCmd
-            || svc == QelService::ParaSetAdrCmd || svc == QelService::Poll;
-        while (count > 0) {
-            // The echo of our own frame on a two-wire line.
-            if (FSendLen > 0 && count >= FSendLen && std::memcmp(FRing, FSendBuf, static_cast<size_t>(FSendLen)) == 0) {
-                std::memmove(FRing, FRing + FSendLen, static_cast<size_t>(count - FSendLen));
-                count -= FSendLen;
-                continue;
-            }
-            if (wantAck) {
-                const int r = AnsiCheckAck(FRing, count, ackId);
-                if (r == 1) {
-                    outcome = Outcome::Success;
-                    break;
-                }
-                if (r == 2)
-                    continue;
-            }
-            int r = AnsiCheckData(FRing, count, FReqId, FRec.Data, svc);
-            if (r == 1) {
-                // Service -1 names no request number: an answer for another
-                // parameter is an old one.
-                if (FRec.IsRead && svc == QelService::Plain && FRec.Data.ParAdr != FExpectedParAdr)
-                    continue;
-                outcome = Outcome::Success;
-                break;
-            }
-            if (r == 2)
-                continue;
-            if (r == -2) {
-                outcome = Outcome::Malformed;
-                break;
-            }
-            if (r == -1) {
-                outcome = Outcome::Checksum;
-                break;
-            }
-            r = AnsiCheckNak(FRing, count, errorNumber, ackId);
-            if (r == 1) {
-                outcome = Outcome::Refused;
-                break;
-            }
-            if (r == 2)
-                continue;
-            if (r == -2) {
-                outcome = Outcome::Malformed;
-                break;
-            }
-            break; // nothing (yet)
-        }
+        DinAnswerScan::TParams p;
+        p.WantAck = !FRec.IsRead || svc == QelService::ParaSetCmd || svc == QelService::ParaSetAdrCmd
+            || svc == QelService::Poll;
+        p.AckId = svc < 0 ? 0 : FReqId;
+        p.ReqId = FReqId;
+        p.Service = svc;
+        p.IsRead = FRec.IsRead != 0;
+        p.ExpectedParAdr = FExpectedParAdr;
+        p.Echo = FSendLen > 0 ? FSendBuf : nullptr;
+        p.EchoLen = FSendLen;
+        outcome = DinAnswerScan::Scan(FRing, FRingPos, p, FRec.Data, errorNumber);
     }
     switch (outcome) {
-    case Outcome::Success:
+    case DinAnswerScan::TOutcome::Success:
         return FinishWith(QelResult::Ok, true);
-    case Outcome::Malformed:
+    case DinAnswerScan::TOutcome::Malformed:
         return FinishWith(QelResult::Malformed, false);
-    case Outcome::Checksum:
+    case DinAnswerScan::TOutcome::Checksum:
         return FinishWith(QelResult::Checksum, false);
-    case Outcome::Refused:
+    case DinAnswerScan::TOutcome::Refused:
         return FinishWith(errorNumber, false);
-    case Outcome::None:
+    case DinAnswerScan::TOutcome::None:
         break;
     }
 
