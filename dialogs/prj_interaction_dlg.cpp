@@ -1,0 +1,82 @@
+#include "dialogs/prj_interaction_dlg.h"
+
+#include "config/vortalin_prj.h"
+#include "dialogs/message_dlg.h"
+#include "dialogs/progress_form.h"
+
+#include <QFileDialog>
+
+static_assert(int(pmiWarning) == icWarning && int(pmiError) == icError
+                  && int(pmiInformation) == icInformation
+                  && int(pmiConfirmation) == icConfirmation && int(pmiNone) == icNone,
+              "project icon codes are the message dialog's");
+
+TPrjInteractionDlg::TPrjInteractionDlg(QWidget* parent) : parent_(parent) {}
+
+int TPrjInteractionDlg::Message(const QStringList& Msg, const QStringList& Buttons,
+                                const QString& Title, int Icon, const QString& P1,
+                                const QString& P2, const QString& P3, int Default, int Cancel)
+{
+    return UserMessageDlg(Msg, Buttons, Title, Icon, P1, P2, P3, Default, Cancel);
+}
+
+QStringList QtNameFilters(const QString& filter)
+{
+    QStringList out;
+    const QStringList parts = filter.split(u'|');
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString desc = parts[i].trimmed();
+        const qsizetype paren = desc.indexOf(u'(');
+        if (paren >= 0)
+            desc = desc.left(paren).trimmed();
+        QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
+        for (QString& p : patterns) {
+            p = p.trimmed();
+            if (p == u"*.*")
+                p = QStringLiteral("*");
+        }
+        out.append(desc + QStringLiteral(" (") + patterns.join(u' ') + u')');
+    }
+    return out;
+}
+
+QString TPrjInteractionDlg::ChooseSaveFile(const TSaveDlgOptions& Options)
+{
+    QFileDialog dlg(parent_);
+    dlg.setObjectName(QStringLiteral("dlgSavePrj"));
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setFileMode(QFileDialog::AnyFile);
+    // The project asks about overwriting with its own message.
+    dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dlg.setDefaultSuffix(Options.DefaultExt);
+    const QStringList filters = QtNameFilters(Options.Filter);
+    dlg.setNameFilters(filters);
+    if (Options.FilterIndex >= 1 && Options.FilterIndex <= filters.size())
+        dlg.selectNameFilter(filters[Options.FilterIndex - 1]);
+    if (!Options.InitialDir.isEmpty())
+        dlg.setDirectory(Options.InitialDir);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return QString();
+    return dlg.selectedFiles().constFirst();
+}
+
+int TPrjInteractionDlg::ChooseCfg(int InvAdr, bool AllowAuto)
+{
+    return SelCfgDlg ? SelCfgDlg(InvAdr, AllowAuto) : -1;
+}
+
+bool TPrjInteractionDlg::EditInv(TInvEditData& Data)
+{
+    return InvEditDlg ? InvEditDlg(Data) : false;
+}
+
+int TPrjInteractionDlg::AskAddFile(const QString& FileName, const QStringList& Choices)
+{
+    return AddFileDlg ? AddFileDlg(FileName, Choices) : -2;
+}
+
+void InstallPrjDialogs(TVortalinPrj& prj, QWidget* parent)
+{
+    prj.SetInteraction(std::make_shared<TPrjInteractionDlg>(parent));
+    prj.SetProgress(std::make_unique<TfrmProgress>());
+}
