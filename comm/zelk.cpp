@@ -304,6 +304,12 @@ void tZelk::Receive()
 {
     using Clock = std::chrono::steady_clock;
     ReadMore();
+    // CTS may come on before the first byte does.
+    const auto firstDeadline = Clock::now() + std::chrono::milliseconds(RestWaitMs);
+    while (FRxCount == 0 && FPort->CTS() && Clock::now() < firstDeadline) {
+        std::this_thread::sleep_for(RestPollPause);
+        ReadMore();
+    }
     while (FRxCount > 0) {
         const auto deadline = Clock::now() + std::chrono::milliseconds(RestWaitMs);
         // Byte 1 (and the length byte it names) tell the length.

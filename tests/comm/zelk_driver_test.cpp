@@ -157,8 +157,13 @@ TEST_F(ZelkDriverTest, SettingsVersionAndOpenClose)
 TEST_F(ZelkDriverTest, BackToBackRequestsAreAllAnswered)
 {
     StartSim();
-    for (bool slow : {false, true}) {
-        SCOPED_TRACE(slow ? "SendSlow" : "whole telegrams");
+    for (int round = 0; round < 4; ++round) {
+        const bool slow = round % 2 == 1;
+        // Paced: each character takes its time at the line's bit rate, so
+        // telegrams arrive piecemeal and the receive waits for their rest.
+        const bool paced = round >= 2;
+        SCOPED_TRACE(testing::Message() << (slow ? "SendSlow" : "whole telegrams") << (paced ? ", paced" : ""));
+        sim.setBaudRate(paced ? 38400 : 0);
         answers.clear();
         drv->SetSendSlow(slow);
         if (!drv->IsOpen())
@@ -341,6 +346,22 @@ TEST_F(ZelkDriverTest, TimeOutsAndBrokenAnswers)
         EXPECT_EQ(answers[0].Status, 0);
         EXPECT_EQ(answers[0].Data.Value, 0x1203);
     }
+
+    // Closing leaves outstanding requests to their time-out.
+    answers.clear();
+    sim.faults().push(Fault("silence"));
+    const int id = drv->ReadParaReq(8, 0, Par(0x0201));
+    ASSERT_GE(id, 1);
+    EXPECT_EQ(drv->Close(), 0);
+    ASSERT_TRUE(WaitAnswers(1));
+    EXPECT_EQ(answers[0].ReqId, id);
+    EXPECT_EQ(answers[0].InvAdr, 8);
+    EXPECT_EQ(answers[0].Status, QelResult::NoAnswer);
+    EXPECT_EQ(drv->PendingCount(), 0);
+    ASSERT_EQ(drv->Open(), 0);
+    TRecTel rsp;
+    ASSERT_EQ(drv->ReadPara(8, 0, Par(0x0203), rsp), 0);
+    EXPECT_EQ(rsp.Status, 0);
 }
 
 // The synchronous exchange ends on 0, 2, 3, 4, 7, 8 and 11 and tries every
