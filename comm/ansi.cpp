@@ -1,6 +1,5 @@
 #include "comm/ansi.h"
 
-#include "comm/din_answer_scan.h"
 #include "comm/din_codec.h"
 #include "comm/modem_dialogue.h"
 #include "comm/serial_com.h"
@@ -263,6 +262,7 @@ int TAnsi::Request(bool IsRead, int Addr, int Service, const TTelData& Data)
         FSendLen = n;
         FSendPos = FSendSlow ? 0 : n - 1;
         ++FSendGen;
+        FEchoRemoved = false;
         FSent.store(false);
     }
     if (FUseRts)
@@ -439,33 +439,79 @@ int TAnsi::Evaluate()
 
     // 5. Look for the answer, past the echo of our own frame (two-wire
     //    line) and past old or foreign answers.
-    DinAnswerScan::TOutcome outcome;
+    enum class Outcome { None, Success, Malformed, Checksum, Refused };
+    Outcome outcome = Outcome::None;
     int errorNumber = 0;
     {
         std::lock_guard lk(FLock);
+        int& count = FRingPos;
         const int svc = FPendingService;
-        DinAnswerScan::TParams p;
-        p.WantAck = !FRec.IsRead || svc == QelService::ParaSetCmd || svc == QelService::ParaSetAdrCmd
-            || svc == QelService::Poll;
-        p.AckId = svc < 0 ? 0 : FReqId;
-        p.ReqId = FReqId;
-        p.Service = svc;
-        p.IsRead = FRec.IsRead != 0;
-        p.ExpectedParAdr = FExpectedParAdr;
-        p.Echo = FSendLen > 0 ? FSendBuf : nullptr;
-        p.EchoLen = FSendLen;
-        outcome = DinAnswerScan::Scan(FRing, FRingPos, p, FRec.Data, errorNumber);
+        const int ackId = svc < 0 ? 0 : FReqId;
+        const bool wantAck = !FRec.IsRead || svc == QelService::ParaSetCmd
+            || svc == QelService::ParaSetAdrCmd || svc == QelService::Poll;
+        while (count > 0) {
+            // A line echoes each frame once. An answer can be byte for byte
+            // the frame (process data written and read back unchanged), so
+            // a second copy is the answer, not another echo.
+            if (!FEchoRemoved && FSendLen > 0 && count >= FSendLen
+                && std::memcmp(FRing, FSendBuf, static_cast<size_t>(FSendLen)) == 0) {
+                std::memmove(FRing, FRing + FSendLen, static_cast<size_t>(count - FSendLen));
+                count -= FSendLen;
+                FEchoRemoved = true;
+                continue;
+            }
+            if (wantAck) {
+                const int r = AnsiCheckAck(FRing, count, ackId);
+                if (r == 1) {
+                    outcome = Outcome::Success;
+                    break;
+                }
+                if (r == 2)
+                    continue;
+            }
+            int r = AnsiCheckData(FRing, count, FReqId, FRec.Data, svc);
+            if (r == 1) {
+                // Service -1 names no request number: an answer for another
+                // parameter is an old one.
+                if (FRec.IsRead && svc == QelService::Plain && FRec.Data.ParAdr != FExpectedParAdr)
+                    continue;
+                outcome = Outcome::Success;
+                break;
+            }
+            if (r == 2)
+                continue;
+            if (r == -2) {
+                outcome = Outcome::Malformed;
+                break;
+            }
+            if (r == -1) {
+                outcome = Outcome::Checksum;
+                break;
+            }
+            r = AnsiCheckNak(FRing, count, errorNumber, ackId);
+            if (r == 1) {
+                outcome = Outcome::Refused;
+                break;
+            }
+            if (r == 2)
+                continue;
+            if (r == -2) {
+                outcome = Outcome::Malformed;
+                break;
+            }
+            break; // nothing (yet)
+        }
     }
     switch (outcome) {
-    case DinAnswerScan::TOutcome::Success:
+    case Outcome::Success:
         return FinishWith(QelResult::Ok, true);
-    case DinAnswerScan::TOutcome::Malformed:
+    case Outcome::Malformed:
         return FinishWith(QelResult::Malformed, false);
-    case DinAnswerScan::TOutcome::Checksum:
+    case Outcome::Checksum:
         return FinishWith(QelResult::Checksum, false);
-    case DinAnswerScan::TOutcome::Refused:
+    case Outcome::Refused:
         return FinishWith(errorNumber, false);
-    case DinAnswerScan::TOutcome::None:
+    case Outcome::None:
         break;
     }
 

@@ -99,6 +99,7 @@ private:
     int FSendLen = 0;
     int FSendPos = 0;           // last byte handed to the port
     uint32_t FSendGen = 0;      // counts frames, so a late event of an old one is told apart
+    bool FEchoRemoved = false;  // the echo of the current frame has been taken out
     std::atomic<bool> FSent{false};
     bool FUseRts = true;        // RTS is switched only without a modem
 };

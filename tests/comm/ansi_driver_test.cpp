@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -277,6 +278,123 @@ TEST_F(AnsiDriverTest, LineFaults)
         EXPECT_EQ(AsyncExchange(false, 1, 0, Par(0x0203, 0, 78)).Status, 3);
     }
     EXPECT_EQ(sim.inverter(1)->value(0x0203), 77);
+}
+
+TEST_F(AnsiDriverTest, EveryServiceEndToEnd)
+{
+    // A described inverter, so that every description service answers.
+    qelsim::SimModel m = qelsim::SimModel::bare(7);
+    qelsim::SimParam p;
+    p.addr = 0x0203;
+    p.textId = 7;
+    p.lower = -100;
+    p.upper = 5000;
+    p.def = 1234;
+    p.attr = 0x400;
+    p.flags = 0x5D; // 0x8: writable
+    p.mul = 3;
+    p.div = 10;
+    p.offset = -5;
+    p.format = 0x21;
+    p.defCount = 2;
+    p.name = "Speed";
+    m.params[p.addr] = p;
+    qelsim::SimGroup g;
+    g.base = 0x0200;
+    g.index = 2;
+    g.idChar[0] = 'S';
+    g.idChar[1] = 'P';
+    g.shortcut = 'x';
+    g.prop = 9;
+    g.maxPara = 40;
+    g.lastPara = 3;
+    g.name = "Motor";
+    m.groups.push_back(g);
+    qelsim::SimPlainText t;
+    t.textId = 7;
+    t.fields.push_back({0x0F, "Mode", {{1, 2, "Off"}, {2, 0, "Automatic"}}});
+    m.plainTexts.push_back(t);
+    sim.inverter(1)->setModel(m);
+    sim.inverter(1)->setProcessLoopback(false);
+    sim.inverter(1)->setProcessIn({0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7});
+
+    auto req = [](std::initializer_list<std::pair<int, int>> bytes) {
+        TTelData d;
+        for (auto [pos, b] : bytes)
+            d.SetByte(pos, static_cast<uint8_t>(b));
+        return d;
+    };
+    auto text = [](int pos, const char* s) {
+        std::vector<std::pair<int, int>> out{{pos, static_cast<int>(std::strlen(s))}};
+        for (size_t i = 0; s[i]; ++i)
+            out.push_back({pos + 1 + static_cast<int>(i), s[i]});
+        return out;
+    };
+    auto cat = [](std::vector<std::pair<int, int>> a, const std::vector<std::pair<int, int>>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    struct Case {
+        const char* name;
+        bool read;
+        int service;
+        TTelData data;
+        int status;
+        std::vector<std::pair<int, int>> bytes; // expected answer bytes (position, value)
+    };
+    const Case cases[] = {
+        {"limits", true, 2, req({{0, 0x03}, {1, 0x02}}), 0, {{4, 0x9C}, {7, 0xFF}, {8, 0x88}, {9, 0x13}}},
+        {"default", true, 3, req({{0, 0x03}, {1, 0x02}}), 0, {{4, 0xD2}, {5, 0x04}}},
+        {"attributes", true, 4, req({{0, 0x03}, {1, 0x02}}), 0, {{5, 0x04}, {8, 0x5D}}},
+        {"scaling", true, 5, req({{0, 0x03}, {1, 0x02}}), 0, {{2, 10}, {4, 3}, {6, 0xFB}, {7, 0xFF}, {8, 0x21}}},
+        {"name", true, 6, req({{0, 0x03}, {1, 0x02}}), 0, text(3, "Speed")},
+        {"texts", true, 7, req({{0, 0x03}, {1, 0x02}}), 0, {{6, 7}, {8, 2}}},
+        {"plain value short", true, 8, req({{0, 0}, {2, 7}, {4, 0}}), 0,
+         cat({{8, 1}, {12, 2}}, text(13, "Off  "))},
+        {"plain value", true, 9, req({{0, 0}, {2, 7}, {4, 0}, {5, 1}}), 0, cat({{8, 2}, {12, 0}}, text(13, "Automatic"))},
+        {"group", true, 10, req({{1, 0x02}}), 0, {{2, 2}, {4, 'S'}, {5, 'P'}, {6, 'x'}, {8, 9}, {10, 40}, {11, 3}}},
+        {"group name", true, 11, req({{1, 0x02}}), 0, text(3, "Motor")},
+        {"bit field", true, 12, req({{0, 7}, {2, 0}}), 0, cat({{4, 0x0F}, {8, 2}}, text(9, "Mode"))},
+        {"not described", true, 6, req({{0, 0x99}, {1, 0x09}}), 2, {}},
+        {"write 2x32", false, 16, req({{0, 0x44}, {3, 0x11}, {4, 0x88}, {7, 0x55}}), 0, {}},
+        {"read 2x32", true, 16, TTelData{}, 0, {{0, 0xA0}, {3, 0xA3}, {4, 0xA4}, {7, 0xA7}}},
+        {"write 4x16", false, 17, req({{0, 1}, {2, 2}, {4, 3}, {6, 4}}), 0, {}},
+        {"read 4x16", true, 17, TTelData{}, 0, {{0, 0xA0}, {1, 0xA1}, {6, 0xA6}, {7, 0xA7}}},
+        {"exchange 2x32", false, 48, req({{0, 9}, {4, 8}}), 0, {{0, 0xA0}, {4, 0xA4}, {7, 0xA7}}},
+        {"exchange 4x16", false, 49, req({{0, 5}, {6, 6}}), 0, {{0, 0xA0}, {2, 0xA2}, {6, 0xA6}}},
+        {"scope", true, 18, TTelData{}, 0, {}},
+        {"write value", false, 0, req({{0, 0x03}, {1, 0x02}, {2, 1}, {4, 77}}), 0, {}},
+        {"read value", true, 0, req({{0, 0x03}, {1, 0x02}, {2, 1}}), 0, {{4, 77}}},
+        {"read actual set", true, 1, req({{0, 0x03}, {1, 0x02}, {2, 1}}), 0, {{4, 77}}},
+        {"plain write", false, -1, req({{0, 0x03}, {1, 0x02}, {2, 0x34}, {3, 0x12}}), 0, {}},
+        {"plain read", true, -1, req({{0, 0x03}, {1, 0x02}}), 0, {{0, 0x03}, {1, 0x02}, {2, 0x34}, {3, 0x12}}},
+        {"check", true, 32, req({{0, 0x03}, {1, 0x02}, {2, 1}}), 0, {}},
+        {"check write", false, 32, req({{0, 0x03}, {1, 0x02}, {2, 1}}), 0, {}},
+        {"check set addressing", true, 33, req({{0, 0x03}, {1, 0x02}, {2, 1}}), 0, {}},
+        {"poll", true, -2, TTelData{}, 0, {}},
+    };
+    OpenDriver(1000);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TRecTel r = AsyncExchange(c.read, 1, c.service, c.data);
+        EXPECT_EQ(r.Status, c.status);
+        EXPECT_EQ(r.Service, c.service);
+        for (auto [pos, b] : c.bytes)
+            EXPECT_EQ(r.Data.GetByte(pos), b) << "at " << pos;
+    }
+    const auto out = sim.inverter(1)->processOut();
+    EXPECT_EQ(out[0], 5); // the last process data written (service 49)
+    EXPECT_EQ(out[6], 6);
+
+    // On a line that echoes, an answer that equals the frame byte for byte
+    // (process data read back unchanged) follows the echo: one copy is the
+    // echo, the other the answer.
+    sim.inverter(1)->setProcessLoopback(true);
+    sim.faults().push(Fault("echo"));
+    const TRecTel r = AsyncExchange(false, 1, 48, req({{0, 0x31}, {4, 0x32}}));
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_EQ(r.Data.GetByte(0), 0x31);
+    EXPECT_EQ(r.Data.GetByte(4), 0x32);
 }
 
 TEST_F(AnsiDriverTest, SendSlowAndEchoTogether)
