@@ -539,6 +539,14 @@ TEST_F(IpDriverTest, TcpConnectTimesOut)
     drv->SetTimeOut(50); // connect wait 10 x 50 ms
     EXPECT_EQ(drv->Open(), QelResult::OpenFailed);
     EXPECT_FALSE(drv->IsOpen());
+
+    // Close while Open waits gives the attempt up (the wait would be 50 s).
+    drv->SetTimeOut(5000);
+    int closeResult = 0;
+    QTimer::singleShot(20, drv.get(), [&] { closeResult = drv->Close(); });
+    EXPECT_EQ(drv->Open(), QelResult::OpenFailed);
+    EXPECT_EQ(closeResult, QelResult::NotOpen);
+    EXPECT_FALSE(drv->IsOpen());
 }
 
 TEST_F(IpDriverTest, TcpServerClosesTheConnection)
@@ -556,6 +564,17 @@ TEST_F(IpDriverTest, TcpServerClosesTheConnection)
     // Opened again, it reconnects.
     ASSERT_EQ(drv->Open(), 0);
     EXPECT_EQ(AsyncExchange(true, 1, 0, Par(0x0203)).Data.Value, 0x1234);
+
+    // A line that drops under an outstanding request: the request ends at
+    // its time-out, the next one finds the driver closing.
+    const size_t before = answers.size();
+    sim->faults().push(Fault("silence"));
+    ASSERT_GE(drv->ReadParaReq(1, 0, Par(0x0203)), 1);
+    sim->dropConnections();
+    ASSERT_TRUE(qeltest::waitUntil([&] { return answers.size() == before + 1; }));
+    EXPECT_EQ(answers.back().Status, QelResult::NoAnswer);
+    EXPECT_EQ(drv->WriteParaReq(1, 0, Par(0x0203)), QelResult::DriverClosed);
+    EXPECT_FALSE(drv->IsOpen());
 }
 
 TEST_F(IpDriverTest, CloseWaitsForTheOutstandingRequest)
