@@ -6,8 +6,9 @@
 // serial line, without echo and line errors.
 //
 // UDP: the local port equals the remote port (gateways answer to the port
-// they were sent from). With an address whose last part is 255 every read
-// goes to the host whose last part is the inverter address.
+// they were sent from). With an address whose last part is 255 every
+// request for one inverter goes to the host whose last part is the
+// inverter address; a broadcast write goes to the configured address.
 //
 // Everything runs in the GUI thread: socket notifications, the time-out
 // timer and the wake-up event (QEvent::User + 100).
