@@ -9,10 +9,11 @@ namespace DinAnswerScan {
 TOutcome Scan(uint8_t* Buffer, int& Count, const TParams& P, TTelData& Data, int& ErrorNumber)
 {
     while (Count > 0) {
-        if (P.Echo && P.EchoLen > 0 && Count >= P.EchoLen
+        if (P.Echo && P.EchoLen > 0 && P.EchoPending && *P.EchoPending && Count >= P.EchoLen
             && std::memcmp(Buffer, P.Echo, static_cast<size_t>(P.EchoLen)) == 0) {
             std::memmove(Buffer, Buffer + P.EchoLen, static_cast<size_t>(Count - P.EchoLen));
             Count -= P.EchoLen;
+            *P.EchoPending = false;
             continue;
         }
         if (P.WantAck) {

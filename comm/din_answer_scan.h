@@ -18,10 +18,13 @@ struct TParams {
     int Service = 0;           // pending service
     bool IsRead = false;
     uint16_t ExpectedParAdr = 0; // service -1 reads: the parameter asked for
-    // The own frame as a two-wire line echoes it; removed where it leads
-    // the buffer. None on lines without echo.
+    // The own frame as a two-wire line echoes it: removed where it leads
+    // the buffer, once per frame (an answer can equal the frame byte for
+    // byte, services 48 and 49). *EchoPending is cleared once it is out;
+    // the caller sets it when it sends a frame. None on lines without echo.
     const uint8_t* Echo = nullptr;
     int EchoLen = 0;
+    bool* EchoPending = nullptr;
 };
 
 enum class TOutcome {

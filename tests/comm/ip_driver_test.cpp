@@ -2,6 +2,7 @@
 // (with the ".255" host rule) and TCP, refused and dropped connections,
 // time-outs, stale and foreign answers, and the address texts.
 
+#include "comm/din_answer_scan.h"
 #include "comm/ip.h"
 #include "comm/prot_sel.h"
 #include "sim/sim_din_net_server.h"
@@ -22,6 +23,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -186,6 +188,63 @@ TEST(IpAddressText, DottedDecimalNeverOctal)
     EXPECT_EQ(TIp::BroadcastBaseOf(QStringLiteral("127.0.0.255x")), QString());
     EXPECT_EQ(TIp::BroadcastBaseOf(QStringLiteral("127.0.0.")), QString());
     EXPECT_EQ(TIp::BroadcastBaseOf(QStringLiteral("gateway")), QString());
+}
+
+// The answer scan shared by the DIN drivers: an echo of the own frame is
+// taken out once, so an answer equal to the frame (service 48 without
+// address part) is still found behind it, and one that arrives later too.
+TEST(DinAnswerScan, EchoTakenOutOncePerFrame)
+{
+    TTelData d;
+    d.SetU32(0, 0x11223344);
+    d.SetU32(4, 0x55667788);
+    uint8_t frame[DinCodec::MinTelBuffer];
+    const int n = DinCodec::AnsiBuildTel(48, 3, -1, d, true, frame);
+    ASSERT_GT(n, 0);
+
+    bool echoPending = true;
+    DinAnswerScan::TParams p;
+    p.ReqId = 3;
+    p.AckId = 3;
+    p.Service = 48;
+    p.WantAck = true;
+    p.Echo = frame;
+    p.EchoLen = n;
+    p.EchoPending = &echoPending;
+
+    // Echo and answer in one go.
+    uint8_t buf[120];
+    std::memcpy(buf, frame, size_t(n));
+    std::memcpy(buf + n, frame, size_t(n));
+    int count = 2 * n;
+    TTelData got;
+    int err = 0;
+    EXPECT_EQ(DinAnswerScan::Scan(buf, count, p, got, err), DinAnswerScan::TOutcome::Success);
+    EXPECT_EQ(got.GetU32(0), 0x11223344u);
+    EXPECT_EQ(got.GetU32(4), 0x55667788u);
+    EXPECT_EQ(count, 0);
+    EXPECT_FALSE(echoPending);
+
+    // Echo first, the answer in a later call.
+    echoPending = true;
+    got.Clear();
+    std::memcpy(buf, frame, size_t(n));
+    count = n;
+    EXPECT_EQ(DinAnswerScan::Scan(buf, count, p, got, err), DinAnswerScan::TOutcome::None);
+    EXPECT_EQ(count, 0);
+    std::memcpy(buf, frame, size_t(n));
+    count = n;
+    EXPECT_EQ(DinAnswerScan::Scan(buf, count, p, got, err), DinAnswerScan::TOutcome::Success);
+    EXPECT_EQ(got.GetU32(4), 0x55667788u);
+
+    // A refusal for this request and one for another.
+    const uint8_t refusals[] = {'2', '5', DinCodec::NAK, '3', '7', DinCodec::NAK};
+    std::memcpy(buf, refusals, sizeof refusals);
+    count = int(sizeof refusals);
+    p.Echo = nullptr;
+    EXPECT_EQ(DinAnswerScan::Scan(buf, count, p, got, err), DinAnswerScan::TOutcome::Refused);
+    EXPECT_EQ(err, 7);
+    EXPECT_EQ(count, 0);
 }
 
 TEST_F(IpDriverTest, SettingsVersionAndOpenRules)
