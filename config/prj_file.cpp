@@ -95,26 +95,14 @@ int TVortalinPrj::LoadFromFile(const QString& fileName)
         Remarks.append(valueOf(line).left(kMaxRemarkLen).trimmed());
 
     PendingChanges |= pcGeneral;
-    WorkFiles.clear();
-    DownFiles.clear();
-    ScopeFiles.clear();
-    RemFiles.clear();
+    // All former entries go before any is read, so that a reading stopped
+    // half-way never leaves entries of the former project beside new ones.
+    ClearInvs();
     for (const QString& line : pf.sectionLines(kGlobalFiles)) {
         const QString name = valueOf(line).trimmed();
         if (!name.isEmpty())
             OwnListForFile(name).append(name);
     }
-
-    // All former entries go first, so that a reading stopped half-way never
-    // leaves entries of the former project beside the new ones.
-    bool freed = false;
-    for (int a = 0; a < kPrjInvCount; ++a)
-        if (Inv[size_t(a)]) {
-            freeEntry(a);
-            freed = true;
-        }
-    if (freed)
-        PendingChanges |= pcInvRemoved;
 
     bool stopped = false;
     for (int a = 0; a < kPrjInvCount; ++a) {
@@ -281,19 +269,8 @@ int TVortalinPrj::NewPrjForFile(const QString& fileName, int CfgId1, int CfgId2,
     PrjName = DefPrjName;
     Remarks.clear();
     PendingChanges |= pcGeneral;
-    // The content is replaced; entries of a former project go.
-    bool freed = false;
-    for (int a = 0; a < kPrjInvCount; ++a)
-        if (Inv[size_t(a)]) {
-            freeEntry(a);
-            freed = true;
-        }
-    if (freed)
-        PendingChanges |= pcInvRemoved;
-    WorkFiles.clear();
-    DownFiles.clear();
-    ScopeFiles.clear();
-    RemFiles.clear();
+    // The content is replaced: entries of a former project go as well.
+    ClearInvs();
 
     const int ids[4] = {CfgId1, CfgId2, CfgId3, CfgId4};
     for (int i = 0; i < 4; ++i) {

@@ -180,7 +180,11 @@ void TVortalinPrj::RemoveInv(int InvAdr)
 void TVortalinPrj::ClearInvs()
 {
     for (auto& e : Inv)
-        e.reset();
+        if (e) {
+            e.reset();
+            // Freed entries always restart the scheduler.
+            PendingChanges |= pcInvRemoved;
+        }
     WorkFiles.clear();
     DownFiles.clear();
     ScopeFiles.clear();

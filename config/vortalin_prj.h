@@ -170,7 +170,8 @@ public:
     // gets bit 4) and its configuration when no other entry holds it.
     void RemoveInv(int InvAdr);
     // Frees every entry and clears the project's own file lists;
-    // configurations stay loaded.
+    // configurations stay loaded. Bit 4 joins PendingChanges when an entry
+    // was freed (the caller fires).
     void ClearInvs();
     // prANSI and prZelk bits of the protocols in use.
     TProtSet UsedSerialProts() const;

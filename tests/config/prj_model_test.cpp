@@ -108,7 +108,12 @@ TEST_F(PrjModelTest, ClearInvsKeepsConfigurationsAndStateEvents)
     EXPECT_EQ(stateChanges, (std::vector<std::pair<int, int>>{{1, -2}}));
     EXPECT_EQ(prj.GetInv(1)->State, -2);
     prj.AddFile(QStringLiteral("/g.wr5"), -1);
+    prj.PendingChanges = 0;
     prj.ClearInvs();
+    EXPECT_EQ(prj.PendingChanges, pcInvRemoved);
+    prj.PendingChanges = 0;
+    prj.ClearInvs();  // nothing freed
+    EXPECT_EQ(prj.PendingChanges, 0u);
     EXPECT_EQ(prj.InvCount(), 0);
     EXPECT_TRUE(prj.WorkFiles.isEmpty());
     EXPECT_EQ(prj.Count(), 1);
