@@ -105,6 +105,7 @@ int tZelk::Open()
         FCurPos = 0;
     }
     FRxCount = 0;
+    FPort->Flush(); // nothing from before the driver was open
     FCharTicks = TSerialCom::CharTicks(bits);
     FPort->SetHandler(EV_TXEMPTY | EV_CTS | EV_ERR, this, [this](uint32_t mask, void*) { OnLineEvent(mask); });
     FOpen = true;
