@@ -133,8 +133,8 @@ private:
     }
 
     int readHeader();
-    int readGroup(uint16_t base, bool& present);
-    int readParam(TGrpRec& grp, uint16_t addr, bool& present);
+    int readGroup(uint16_t base);
+    int readParam(TGrpRec& grp, uint16_t addr);
     int readPlainText(TParaRec& para);
     int readTypeName();
     int readQuintel();
@@ -202,8 +202,7 @@ int CfgUploader::Run()
             list_.LastError = kErrCancelled;
             return kErrCancelled;
         }
-        bool present = false;
-        if ((st = readGroup(static_cast<uint16_t>(g << 8), present)) != 0)
+        if ((st = readGroup(static_cast<uint16_t>(g << 8))) != 0)
             return fail(st);
     }
 
@@ -275,7 +274,7 @@ int CfgUploader::readHeader()
     return step(55, 11, [&](int32_t x) { c.ScopeBase = int16_t(x); }, [&] { c.ScopeBase = -1; });
 }
 
-int CfgUploader::readGroup(uint16_t base, bool& present)
+int CfgUploader::readGroup(uint16_t base)
 {
     TRecTel rsp;
     int st = request(QelService::Inv10, base, 1, rsp);
@@ -283,7 +282,6 @@ int CfgUploader::readGroup(uint16_t base, bool& present)
         return 0;
     if (st != 0)
         return st;
-    present = true;
     TGrpRec& grp = *cfg_->GrpList.AddNew();
     const TTelData& d = rsp.Data;
     grp.Index = d.GetByte(2);
@@ -310,8 +308,7 @@ int CfgUploader::readGroup(uint16_t base, bool& present)
     for (int offset = 0; offset <= CfgUpload::kMaxGroupOffset; ++offset) {
         if (showProgress_)
             progress.SetPosition(grp.ParaList.Count());
-        bool para = false;
-        if ((st = readParam(grp, uint16_t(base + offset), para)) != 0)
+        if ((st = readParam(grp, uint16_t(base + offset))) != 0)
             return st;
         if (grp.ParaList.Count() >= grp.LastPara + 1)
             break;
@@ -319,7 +316,7 @@ int CfgUploader::readGroup(uint16_t base, bool& present)
     return 0;
 }
 
-int CfgUploader::readParam(TGrpRec& grp, uint16_t addr, bool& present)
+int CfgUploader::readParam(TGrpRec& grp, uint16_t addr)
 {
     TRecTel rsp;
     int st = request(QelService::Inv2, addr, 1, rsp);
@@ -327,7 +324,6 @@ int CfgUploader::readParam(TGrpRec& grp, uint16_t addr, bool& present)
         return 0;
     if (st != 0)
         return st;
-    present = true;
     TParaRec& p = *grp.ParaList.AddNew();
     p.Addr = int16_t(addr);
     p.LowerLim = rsp.Data.GetI32(4);
