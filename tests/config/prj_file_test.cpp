@@ -243,6 +243,16 @@ TEST_F(PrjFileTest, MissingFileGivesAnEmptyProjectNamedByTheDefault)
     EXPECT_EQ(prj.Count(), 0);  // its configuration went with it
 }
 
+TEST_F(PrjFileTest, UnreadableFileReadsLikeAnEmptyOne)
+{
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("folder.pr5"))));
+    prj.Remarks = {QStringLiteral("old")};
+    EXPECT_EQ(prj.LoadFromFile(path(QStringLiteral("folder.pr5"))), 1);
+    EXPECT_EQ(prj.PrjName, QStringLiteral("###"));
+    EXPECT_TRUE(prj.Remarks.isEmpty());
+    EXPECT_EQ(prj.FileName, path(QStringLiteral("folder.pr5")));
+}
+
 // What a file holds, and what the reader makes of it.
 struct ReadCase {
     const char* what;
