@@ -321,13 +321,10 @@ void SimInverter::scopeControl(int32_t value)
 
 int SimInverter::resolveSet(int service, uint8_t setByte, int& set) const
 {
+    // The active set and the set pointer are parameters of their own
+    // (their set-0 value counts).
     auto setFrom = [&](int16_t parAdr) {
-        if (parAdr < 0)
-            return 0;
-        const SimParam* p = model_.param(uint16_t(parAdr));
-        const int32_t v = stored(uint16_t(parAdr), 0);
-        (void)p;
-        return std::clamp<int32_t>(v, 0, 7);
+        return parAdr < 0 ? 0 : std::clamp<int32_t>(stored(uint16_t(parAdr), 0), 0, 7);
     };
     const int maxSet = std::clamp(model_.maxSet, 0, 7);
     if (service == 0 || service == 32) {
