@@ -27,6 +27,13 @@ int codeOfOpenErrno(int e)
 int SaveFileAtomically(const QString& fileName, const QByteArray& bytes)
 {
     const QByteArray target = QFile::encodeName(fileName);
+    // A write-protected file cannot be overwritten. The rename below would
+    // replace it all the same (it needs only the folder's rights), so refuse
+    // here; no write bit at all counts as protected also for root.
+    struct stat old {};
+    if (::stat(target.constData(), &old) == 0 && S_ISREG(old.st_mode)
+        && ((old.st_mode & 0222) == 0 || ::access(target.constData(), W_OK) != 0))
+        return kIoAccessDenied;
     QByteArray pattern = target + ".tmpXXXXXX";
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0)

@@ -477,6 +477,23 @@ TEST_F(CfgFileTest, FailedSaveKeepsTheOldFile)
     EXPECT_EQ(cfg->SaveToFile(path(QStringLiteral("nodir/x.bin"))), kIoPathNotFound);
 }
 
+TEST_F(CfgFileTest, WriteProtectedFileIsNotOverwritten)
+{
+    const QString file = path(QStringLiteral("Para0012.bin"));
+    auto cfg = tinyCfg();
+    ASSERT_EQ(cfg->SaveToFile(file), 0);
+    const QByteArray before = read(file);
+    ASSERT_TRUE(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    const QString other = path(QStringLiteral("other.bin"));
+    cfg->FileName = other;
+    cfg->CfgId = 99;
+    EXPECT_EQ(cfg->SaveToFile(file), kIoAccessDenied);
+    EXPECT_EQ(read(file), before);
+    EXPECT_EQ(cfg->FileName, other);
+    EXPECT_EQ(QDir(dir()).entryList(QDir::Files), QStringList{QStringLiteral("Para0012.bin")});
+    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+}
+
 TEST_F(CfgFileTest, NamesUseWindows1252)
 {
     auto cfg = tinyCfg();
