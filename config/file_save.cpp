@@ -22,6 +22,13 @@ int codeOfOpenErrno(int e)
     }
 }
 
+mode_t currentUmask()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
 }  // namespace
 
 int SaveFileAtomically(const QString& fileName, const QByteArray& bytes)
@@ -40,7 +47,9 @@ int SaveFileAtomically(const QString& fileName, const QByteArray& bytes)
         return codeOfOpenErrno(errno);
 
     struct stat st {};
-    const mode_t mode = ::stat(target.constData(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+    // An existing file keeps its rights; a new one gets what creating it
+    // directly would give (the user's umask applies).
+    const mode_t mode = ::stat(target.constData(), &st) == 0 ? (st.st_mode & 07777) : (0666 & ~currentUmask());
     ::fchmod(fd, mode);
 
     int result = 0;

@@ -13,6 +13,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -492,6 +493,22 @@ TEST_F(CfgFileTest, WriteProtectedFileIsNotOverwritten)
     EXPECT_EQ(cfg->FileName, other);
     EXPECT_EQ(QDir(dir()).entryList(QDir::Files), QStringList{QStringLiteral("Para0012.bin")});
     QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+}
+
+TEST_F(CfgFileTest, NewFileFollowsTheUmaskAndAnOldOneKeepsItsRights)
+{
+    const mode_t oldMask = ::umask(077);
+    const QString file = path(QStringLiteral("Para0012.bin"));
+    auto cfg = tinyCfg();
+    const int r = cfg->SaveToFile(file);
+    ::umask(oldMask);
+    ASSERT_EQ(r, 0);
+    // Unix rights as QFile reports them: user, group, other.
+    const auto unixRights = [&file] { return QFile::permissions(file) & QFileDevice::Permissions(0x0777); };
+    EXPECT_EQ(unixRights(), QFile::ReadUser | QFile::WriteUser);
+    ASSERT_TRUE(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    ASSERT_EQ(cfg->SaveToFile(file), 0);
+    EXPECT_EQ(unixRights(), QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup);
 }
 
 TEST_F(CfgFileTest, NamesUseWindows1252)
