@@ -3,6 +3,7 @@
 #include "config/cfg_codes.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstdio>
@@ -33,7 +34,11 @@ mode_t currentUmask()
 
 int SaveFileAtomically(const QString& fileName, const QByteArray& bytes)
 {
-    const QByteArray target = QFile::encodeName(fileName);
+    // Saving through a symbolic link writes the file it points to, as opening
+    // the name would; renaming over the link would replace the link instead.
+    const QFileInfo info(fileName);
+    const QString real = info.isSymLink() ? info.canonicalFilePath() : QString();
+    const QByteArray target = QFile::encodeName(real.isEmpty() ? fileName : real);
     // A write-protected file cannot be overwritten. The rename below would
     // replace it all the same (it needs only the folder's rights), so refuse
     // here; no write bit at all counts as protected also for root.

@@ -511,6 +511,20 @@ TEST_F(CfgFileTest, NewFileFollowsTheUmaskAndAnOldOneKeepsItsRights)
     EXPECT_EQ(unixRights(), QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup);
 }
 
+TEST_F(CfgFileTest, SaveThroughASymbolicLinkWritesTheLinkedFile)
+{
+    const QString real = path(QStringLiteral("real.bin"));
+    const QString link = path(QStringLiteral("Para0012.bin"));
+    auto cfg = tinyCfg();
+    ASSERT_EQ(cfg->SaveToFile(real), 0);
+    ASSERT_TRUE(QFile::link(real, link));
+    cfg->CfgId = 99;
+    ASSERT_EQ(cfg->SaveToFile(link), 0);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(read(real), BuildCfgFile(*cfg));
+    EXPECT_EQ(cfg->FileName, link);
+}
+
 TEST_F(CfgFileTest, NamesUseWindows1252)
 {
     auto cfg = tinyCfg();
