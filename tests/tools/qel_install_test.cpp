@@ -70,6 +70,8 @@ TEST_F(QelInstallTest, FreshInstallGivesLoadableSettingsFoldersAndFiles)
     EXPECT_TRUE(cfg.ApplicationPath.endsWith(u'/'));
     EXPECT_EQ(cfg.BinPath, p.bin);
     EXPECT_EQ(cfg.DataPath, p.data);
+    EXPECT_FALSE(cfg.DataPath.endsWith(u'/'));  // the programs add the separator before binfiles.lst
+    EXPECT_TRUE(cfg.BinPath.endsWith(u'/'));    // file names are appended directly
     EXPECT_EQ(cfg.Din.Baudrate, B_9600);  // CloseCom present: no +3
     EXPECT_TRUE(QFileInfo(p.data).isDir());
 

@@ -130,7 +130,7 @@ QStringList unique(const QStringList& dirs)
 InstallPaths InstallPaths::under(const QString& prefix)
 {
     const QString p = withSlash(prefix);
-    return InstallPaths{p, p + QStringLiteral("configs/"), p + QStringLiteral("data/")};
+    return InstallPaths{p, p + QStringLiteral("configs/"), p + QStringLiteral("data")};
 }
 
 QString defaultInstallPrefix()

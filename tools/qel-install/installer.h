@@ -30,7 +30,9 @@ struct InstallReport {
     QStringList errors;
 };
 
-// The directories the initial values name, each ending with '/'.
+// The directories the initial values name. The programs append file names
+// to ApplicationPath and BinPath directly, so those end with '/'; DataPath
+// has no final separator (the programs add one before a file name).
 struct InstallPaths {
     QString application;  // language files, help pages, icons
     QString bin;          // configuration files
