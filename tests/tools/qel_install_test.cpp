@@ -192,6 +192,14 @@ TEST_F(QelInstallTest, FilesFollowMovedDirectoriesAndPortsAndLibrariesAreWritten
     EXPECT_EQ(text, S("/opt/lib/libsimcan.so"));
 }
 
+TEST(QelInstallPaths, RelativePrefixIsStoredAbsolute)
+{
+    const InstallPaths p = InstallPaths::under(S("inst/qel"));
+    EXPECT_EQ(p.application, QDir::current().absoluteFilePath(S("inst/qel")) + u'/');
+    EXPECT_EQ(p.bin, p.application + S("configs/"));
+    EXPECT_EQ(p.data, p.application + S("data"));
+}
+
 TEST_F(QelInstallTest, MissingSourceFolderFails)
 {
     opts.configDir = path(S("nowhere"));

@@ -129,7 +129,9 @@ QStringList unique(const QStringList& dirs)
 
 InstallPaths InstallPaths::under(const QString& prefix)
 {
-    const QString p = withSlash(prefix);
+    // The programs start from anywhere: a relative prefix is taken from the
+    // folder the install step runs in, not stored as given.
+    const QString p = withSlash(QDir(prefix).absolutePath());
     return InstallPaths{p, p + QStringLiteral("configs/"), p + QStringLiteral("data")};
 }
 
