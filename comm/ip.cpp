@@ -387,7 +387,12 @@ int TIp::Request(bool IsRead, int Addr, int Service, const TTelData& Data)
         return QelResult::DriverClosed;
     if (SyncWaitingForIdle())
         return QelResult::DriverBusy;
-    if (FPending && !(SyncActive() && FTimedOut))
+    // One request at a time, also after the time-out of a synchronous
+    // exchange's own request: the exchange ends that request itself before
+    // it tries again, so a request taken here could only be another
+    // client's, would replace the exchange's request, and its answer would
+    // be handed to the exchange.
+    if (FPending)
         return QelResult::DriverBusy;
     if (Addr < 0 || Addr > (IsRead ? MaxInvAdr : MaxBroadcastAdr))
         return QelResult::AddrRange;

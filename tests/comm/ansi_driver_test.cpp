@@ -4,6 +4,7 @@
 // modem dialogue.
 
 #include "comm/ansi.h"
+#include "tests/comm/after_time_out.h"
 #include "sim/sim_din_pty_server.h"
 #include "tests/support/wait_until.h"
 
@@ -491,6 +492,25 @@ TEST_F(AnsiDriverTest, SyncRepeatOnErrorSixIsBounded)
     // The driver is usable afterwards.
     EXPECT_EQ(drv->ReadPara(1, 0, Par(0x0203), rsp), 0);
     EXPECT_EQ(rsp.Status, 0);
+}
+
+TEST_F(AnsiDriverTest, SyncTimeOutIsNoOpeningForAnotherClient)
+{
+    // Another client's request coming in just after the time-out of the
+    // exchange's own request must not take its place: the exchange would
+    // report that request's answer as its own.
+    OpenDriver(173);
+    drv->SetRetryCnt(1);
+    sim.faults().push(Fault("silence*always"));
+    int foreign = 0;
+    AfterTimeOut hook(173, [&] { foreign = drv->ReadParaReq(4, 0, Par(0x0203)); });
+    TRecTel rsp;
+    EXPECT_EQ(drv->ReadPara(1, 0, Par(0x0203), rsp), 0);
+    ASSERT_TRUE(hook.Fired());
+    EXPECT_EQ(foreign, QelResult::DriverBusy);
+    EXPECT_EQ(rsp.InvAdr, 1);
+    EXPECT_EQ(rsp.Status, QelResult::NoAnswer);
+    sim.faults().clear();
 }
 
 TEST_F(AnsiDriverTest, CloseEndsSynchronousWait)

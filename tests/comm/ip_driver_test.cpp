@@ -6,6 +6,7 @@
 #include "comm/ip.h"
 #include "comm/prot_sel.h"
 #include "sim/sim_din_net_server.h"
+#include "tests/comm/after_time_out.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/wait_until.h"
 
@@ -472,6 +473,25 @@ TEST_F(IpDriverTest, SynchronousExchanges)
     EXPECT_EQ(drv->WritePara(240, 0, Par(0x0203, 1, 5), rsp), 0);
     EXPECT_EQ(rsp.Status, 0);
     EXPECT_TRUE(qeltest::waitUntil([&] { return sim->inverter(3)->value(0x0203, 0) == 5; }));
+}
+
+TEST_F(IpDriverTest, SyncTimeOutIsNoOpeningForAnotherClient)
+{
+    // Another client's request coming in just after the time-out of the
+    // exchange's own request must not take its place: the exchange would
+    // report that request's answer as its own.
+    StartUdp(173);
+    drv->SetRetryCnt(1);
+    sim->faults().push(Fault("silence*always"));
+    int foreign = 0;
+    AfterTimeOut hook(173, [&] { foreign = drv->ReadParaReq(3, 0, Par(0x0203)); });
+    TRecTel rsp;
+    EXPECT_EQ(drv->ReadPara(1, 0, Par(0x0203), rsp), 0);
+    ASSERT_TRUE(hook.Fired());
+    EXPECT_EQ(foreign, QelResult::DriverBusy);
+    EXPECT_EQ(rsp.InvAdr, 1);
+    EXPECT_EQ(rsp.Status, QelResult::NoAnswer);
+    sim->faults().clear();
 }
 
 TEST_F(IpDriverTest, BroadcastWriteCompletesAtItsTimeOut)
