@@ -44,9 +44,9 @@ public:
     }
     // An optional integer: missing gives the default; present with another
     // type is a broken store and fails. Returns whether it was present.
+    // After a failure nothing more is read and `out` is left as it was.
     bool opt(const QString& name, int& out, int def)
     {
-        out = def;
         if (!ok_)
             return false;
         quint32 d = 0;
@@ -57,18 +57,19 @@ public:
         }
         if (st == St::WrongType)
             ok_ = false;
+        else
+            out = def;
         return false;
     }
     bool optBool(const QString& name, bool& out)
     {
-        int v = 0;
+        int v = out ? 1 : 0;
         const bool there = opt(name, v, 0);
         out = v != 0;
         return there;
     }
     bool optStr(const QString& name, QString& out, const QString& def = QString())
     {
-        out = def;
         if (!ok_)
             return false;
         QString text;
@@ -79,6 +80,8 @@ public:
         }
         if (st == St::WrongType)
             ok_ = false;
+        else
+            out = def;
         return false;
     }
 
@@ -205,7 +208,8 @@ bool TProgCfg::LoadFromStore(const SettingsStore& store)
         r.optBool(QStringLiteral("DwnHighPriority"), DwnHighPriority);
         QString sep;
         r.optStr(QStringLiteral("Separator"), sep);
-        Separator = separatorOf(sep);
+        if (r.ok())
+            Separator = separatorOf(sep);
         r.req(QStringLiteral("PtMode"), PtMode);
         r.req(QStringLiteral("ProgLng"), ProgLng);
         r.req(QStringLiteral("SecondLng"), SecondLng);

@@ -264,6 +264,24 @@ TEST_F(ProgCfgTest, FailureKeepsWhatWasReadBefore)
     EXPECT_EQ(cfg.Din.TimeOut, 0);   // later key
 }
 
+TEST_F(ProgCfgTest, FailureLeavesTheValuesBehindItUnread)
+{
+    SettingsStore s = seeded();
+    s.deleteValue(K::Appl, S("lng"));
+    cfg.NoAdvHelpMenu = 9;
+    cfg.EnableFbsWindow = true;
+    cfg.Separator = S(";");
+    cfg.AppName = S("old");
+    cfg.Din.ModemCmd = S("ATZ");
+    ASSERT_FALSE(cfg.LoadFromStore(s));
+    EXPECT_EQ(cfg.DataPath, S("/home/u/data/"));  // before the gap
+    EXPECT_EQ(cfg.NoAdvHelpMenu, 9);
+    EXPECT_TRUE(cfg.EnableFbsWindow);
+    EXPECT_EQ(cfg.Separator, S(";"));
+    EXPECT_EQ(cfg.AppName, S("old"));
+    EXPECT_EQ(cfg.Din.ModemCmd, S("ATZ"));
+}
+
 TEST_F(ProgCfgTest, SaveWritesTheChangeableValuesAndNotTheInstallationOnes)
 {
     SettingsStore s = seeded();
