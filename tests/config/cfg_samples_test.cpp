@@ -48,6 +48,9 @@ TEST_F(SampleTest, EverySampleLoadsAndDumpsBackToTheSameBytes)
         const TCfgRec* cfg = list.GetCfg(index);
         EXPECT_EQ(cfg->CfgId, id);
         EXPECT_GT(cfg->GrpList.Count(), 3);
+        // Files keep their group order, and a configuration's groups are sorted by index.
+        for (int g = 1; g < cfg->GrpList.Count(); ++g)
+            EXPECT_LE(cfg->GrpList.GetItem(g - 1)->Index, cfg->GrpList.GetItem(g)->Index) << id << " group " << g;
 
         const QByteArray bytes = readFile(binFile(id));
         CfgFileHeader header;
