@@ -79,6 +79,8 @@ void SimFaultQueue::push(const SimFault& fault)
 {
     std::lock_guard lock(mutex_);
     queue_.push_back(fault);
+    // The caller's thread keeps its copy: share no byte buffer with it.
+    queue_.back().garbage.detach();
 }
 
 void SimFaultQueue::clear()
@@ -99,6 +101,7 @@ SimFault SimFaultQueue::take()
     if (queue_.empty())
         return SimFault{};
     SimFault f = queue_.front();
+    f.garbage.detach();   // leaves the lock unshared with the queued fault
     if (queue_.front().count > 0 && --queue_.front().count == 0)
         queue_.pop_front();
     return f;

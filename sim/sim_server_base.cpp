@@ -131,16 +131,31 @@ int SimServerBase::requestCount() const
     return requests_;
 }
 
+namespace {
+
+// The logs are appended to by the line's thread; a caller gets buffers of
+// its own, so no implicitly shared data crosses the threads.
+QList<QByteArray> deepCopy(const QList<QByteArray>& list)
+{
+    QList<QByteArray> out;
+    out.reserve(list.size());
+    for (const QByteArray& b : list)
+        out.append(QByteArray(b.constData(), b.size()));
+    return out;
+}
+
+} // namespace
+
 QList<QByteArray> SimServerBase::receivedFrames() const
 {
     std::lock_guard lock(mutex_);
-    return frames_;
+    return deepCopy(frames_);
 }
 
 QList<QByteArray> SimServerBase::sentChunks() const
 {
     std::lock_guard lock(mutex_);
-    return sent_;
+    return deepCopy(sent_);
 }
 
 void SimServerBase::clearLog()
@@ -157,7 +172,7 @@ void SimServerBase::logFrame(const QByteArray& frame)
     ++requests_;
     if (frames_.size() >= kMaxLog)
         frames_.remove(0, kMaxLog / 2);
-    frames_.append(frame);
+    frames_.append(QByteArray(frame.constData(), frame.size()));
 }
 
 SimFault SimServerBase::takeFault(int address)
@@ -183,7 +198,7 @@ void SimServerBase::transmit(const std::vector<SimChunk>& chunks, std::chrono::s
             if (sent_.size() >= kMaxLog)
                 sent_.remove(0, kMaxLog / 2);
             if (!c.bytes.isEmpty())
-                sent_.append(c.bytes);
+                sent_.append(QByteArray(c.bytes.constData(), c.bytes.size()));
         }
         if (ct.count() == 0 || !pacePerChar) {
             if (ct.count() > 0 && !sleepUntil(begin + ct * int(c.bytes.size())))
