@@ -84,8 +84,9 @@ int TVortalinPrj::LoadFromFile(const QString& fileName)
         PrjName = kMissing;
         result = 1;
     }
+    // -1 stands for a missing key; any other number is the interval.
     const int interval = readInt(pf, kProject, QStringLiteral("WATCHINTERVAL"), -1);
-    if (interval < 0)
+    if (interval == -1)
         result = 1;
     else
         SetWatchInterval(interval);

@@ -273,6 +273,8 @@ TEST_F(PrjFileTest, ReaderFailureRulesAndPresenceOfKeys)
          "###", 9, {2}, 0},
         {"interval missing", "[PROJECT]\nNAME=P\n", 1, "P", 5, {}, 0},
         {"interval not a number", "[PROJECT]\nNAME=P\nWATCHINTERVAL=often\n", 1, "P", 5, {}, 0},
+        {"interval -1 counts as missing", "[PROJECT]\nNAME=P\nWATCHINTERVAL=-1\n", 1, "P", 5, {}, 0},
+        {"other negative interval is taken", "[PROJECT]\nNAME=P\nWATCHINTERVAL=-2\n", 0, "P", -2, {}, 0},
         {"project and inverter named ###",
          "[PROJECT]\nNAME=###\nWATCHINTERVAL=7\n[INV4]\nCFGID=8\nPROT=0\nNAME=###\n", 0, "###", 7, {4}, 0},
         {"negative, missing or bad CFGID, or no NAME: no entry",
