@@ -191,6 +191,12 @@ void TVortalinPrj::ClearInvs()
     RemFiles.clear();
 }
 
+void TVortalinPrj::Release()
+{
+    ClearInvs();
+    delete this;  // a QObject parent forgets its child on deletion
+}
+
 TProtSet TVortalinPrj::UsedSerialProts() const
 {
     TProtSet set = 0;

@@ -173,6 +173,10 @@ public:
     // configurations stay loaded. Bit 4 joins PendingChanges when an entry
     // was freed (the caller fires).
     void ClearInvs();
+    // ClearInvs, then frees the project (the main window at shutdown). The
+    // project must be on the heap and owned by a parent or nobody, never
+    // by a smart pointer.
+    void Release();
     // prANSI and prZelk bits of the protocols in use.
     TProtSet UsedSerialProts() const;
 

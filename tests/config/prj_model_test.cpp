@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QPointer>
+
 using namespace prjtest;
 
 namespace {
@@ -118,6 +120,21 @@ TEST_F(PrjModelTest, ClearInvsKeepsConfigurationsAndStateEvents)
     EXPECT_TRUE(prj.WorkFiles.isEmpty());
     EXPECT_EQ(prj.Count(), 1);
     EXPECT_EQ(prj.UsedSerialProts(), 0);
+}
+
+TEST_F(PrjModelTest, ReleaseFreesTheProjectItsOwnerHolds)
+{
+    makeCfgFile(8);
+    QObject owner;
+    QPointer<TVortalinPrj> p = new TVortalinPrj(&owner);
+    p->BinPath = prj.BinPath;
+    ASSERT_EQ(p->AddInv(1, 8, QStringLiteral("A"), prANSI, false), 0);
+    // A window may still hold the configuration of an entry.
+    const std::shared_ptr<TCfgRec> held = p->GetInv(1)->Cfg;
+    p->Release();
+    EXPECT_TRUE(p.isNull());
+    EXPECT_TRUE(owner.children().isEmpty());
+    EXPECT_EQ(held->CfgId, 8);
 }
 
 // Where a linked file lands by its extension.
