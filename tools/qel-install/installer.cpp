@@ -318,8 +318,13 @@ bool runInstall(const InstallOptions& o, InstallReport& report)
         if (report.copied.size() == before)
             report.warnings << QStringLiteral("no configuration files in %1").arg(o.configDir);
     }
+    // Pages and their pictures only: the build tree's help folder also holds
+    // the build system's files, the source tree's its CMakeLists.txt.
     if (sourceUsable(o.helpDir, "help", report))
-        copyFiles(o.helpDir, {QStringLiteral("*")}, {mainApp}, report);
+        copyFiles(o.helpDir,
+                  {QStringLiteral("*.html"), QStringLiteral("*.png"), QStringLiteral("*.gif"),
+                   QStringLiteral("*.jpg"), QStringLiteral("*.svg"), QStringLiteral("*.css")},
+                  {mainApp}, report);
     if (sourceUsable(o.resourceDir, "resource", report))
         copyFiles(o.resourceDir, {QStringLiteral("*")}, unique({mainApp, cpApp}), report);
     return report.errors.isEmpty();
