@@ -77,15 +77,13 @@ int TAnsi::Open()
             return QelResult::OpenFailed;
     }
 
-    FPending = false;
+    FDin.Reset();
     FPort->Flush();
     {
         std::lock_guard lk(FLock);
         ClearRingLocked();
         FSendLen = 0;
     }
-    FGoodExchange = false;
-    FReqId = 1;
     if (result != QelResult::Ok)
         Close();
     return result;
@@ -102,20 +100,18 @@ int TAnsi::Close()
     if (FDialLoop)
         FDialLoop->quit();
 
-    if (FPending) {
+    if (FDin.Pending()) {
         if (SyncActive()) {
             // The outstanding request is the synchronous exchange's own: its
             // loop is suspended below us, so waiting for it would never end.
             // It ends here with -100 and the exchange returns.
-            FRec.Status = QelResult::DriverClosed;
-            FGoodExchange = false;
+            FDin.Finish(QelResult::DriverClosed, false);
             FTimer.stop();
-            FPending = false;
             SyncWake();
         } else {
             // An asynchronous request ends with its answer or its time-out.
             const std::shared_ptr<const bool> alive = AliveToken();
-            while (FPending && FPort->IsOpen()) {
+            while (FDin.Pending() && FPort->IsOpen()) {
                 QEventLoop loop;
                 QTimer backstop;
                 backstop.setSingleShot(true);
@@ -227,35 +223,9 @@ int TAnsi::Request(bool IsRead, int Addr, int Service, const TTelData& Data)
     // the driver to become idle, nothing new is taken.
     if (FDialling.load() || SyncWaitingForIdle())
         return QelResult::DriverBusy;
-    // One request at a time, also after the time-out of a synchronous
-    // exchange's own request: the exchange ends that request itself before
-    // it tries again, so a request taken here could only be another
-    // client's, would replace the exchange's request, and its answer would
-    // be handed to the exchange.
-    if (FPending)
-        return QelResult::DriverBusy;
-    if (Addr < 0 || Addr > (IsRead ? MaxInvAdr : MaxBroadcastAdr))
-        return QelResult::AddrRange;
-    if (Addr != FLastAdr) {
-        FLastAdr = Addr;
-        FGoodExchange = false;
-    }
-
-    // A fresh record: no data or result of an earlier exchange survives.
-    FRec = TRecTel{};
-    FRec.InvAdr = Addr;
-    FRec.Service = Service;
-    FRec.IsRead = IsRead ? 1 : 0;
-    FRec.IsReq = 0;
-    FRec.Status = QelResult::Pending;
-    if (IsRead)
-        FExpectedParAdr = Data.ParAdr;
-
-    FReqId = FReqId % MaxReqId + 1;
-    FRec.ReqId = FReqId;
 
     uint8_t frame[MinTelBuffer];
-    const int n = AnsiBuildTel(Service, FReqId, FGoodExchange ? -1 : Addr, Data, !IsRead, frame);
+    const int n = FDin.Prepare(IsRead, Addr, Service, Data, frame);
     if (n < 0)
         return n;
 
@@ -267,7 +237,7 @@ int TAnsi::Request(bool IsRead, int Addr, int Service, const TTelData& Data)
         FSendLen = n;
         FSendPos = FSendSlow ? 0 : n - 1;
         ++FSendGen;
-        FEchoRemoved = false;
+        FEchoPending = true;
         FSent.store(false);
     }
     if (FUseRts)
@@ -279,11 +249,10 @@ int TAnsi::Request(bool IsRead, int Addr, int Service, const TTelData& Data)
         return QelResult::OpenFailed;
     }
 
-    FPendingService = Service;
-    FPending = true;
+    FDin.Sent();
     FTimedOut = false;
     FTimer.start(std::max(0, FTimeOut));
-    return FReqId;
+    return FDin.ReqId();
 }
 
 // --------------------------------------------------------- line-event thread
@@ -384,20 +353,18 @@ void TAnsi::OnTimer()
 int TAnsi::SyncEvaluate(TRecTel& Rsp)
 {
     const int status = Evaluate();
-    Rsp = FRec;
+    Rsp = FDin.Rec();
     return status;
 }
 
 int TAnsi::FinishWith(int status, bool good)
 {
-    FRec.Status = status;
-    FGoodExchange = good;
+    FDin.Finish(status, good);
     FTimer.stop();
-    FPending = false;
     SyncWake();
     if (FCloseLoop)
         FCloseLoop->quit();
-    RaiseRspAvail(FRec); // not while synchronous
+    RaiseRspAvail(FDin.Rec()); // not while synchronous
     return status;
 }
 
@@ -406,20 +373,20 @@ int TAnsi::Evaluate()
     // 1. Port closed: no answer can come. The record says so, so that no
     //    earlier success is read from it; no event is raised.
     if (!FPort->IsOpen()) {
-        FPending = false;
-        FRec.Status = QelResult::DriverClosed;
-        return FRec.Status;
+        FDin.Abandon();
+        FDin.Rec().Status = QelResult::DriverClosed;
+        return QelResult::DriverClosed;
     }
     // 2. Nothing pending.
-    if (!FPending) {
+    if (!FDin.Pending()) {
         if (SyncActive()) {
-            FRec.Status = QelResult::NotSupported;
-            return FRec.Status;
+            FDin.Rec().Status = QelResult::NotSupported;
+            return QelResult::NotSupported;
         }
         return QelResult::Pending;
     }
     // 3. Broadcast write: no answer is waited for.
-    if (FRec.InvAdr > MaxInvAdr)
+    if (FDin.IsBroadcast())
         return FinishWith(QelResult::Ok, false);
 
     // 4. Take what the port holds; a line error spoils what is in the ring.
@@ -443,86 +410,25 @@ int TAnsi::Evaluate()
         return FinishWith(lineError, false);
 
     // 5. Look for the answer, past the echo of our own frame (two-wire
-    //    line) and past old or foreign answers.
-    enum class Outcome { None, Success, Malformed, Checksum, Refused };
-    Outcome outcome = Outcome::None;
+    //    line, once per frame: an answer can be byte for byte the frame)
+    //    and past old or foreign answers. On the serial line a poll is
+    //    acknowledged, and no negative service carries a request number.
+    DinAnswerScan::TOutcome outcome;
     int errorNumber = 0;
     {
         std::lock_guard lk(FLock);
-        int& count = FRingPos;
-        const int svc = FPendingService;
-        const int ackId = svc < 0 ? 0 : FReqId;
-        const bool wantAck = !FRec.IsRead || svc == QelService::ParaSetCmd
-            || svc == QelService::ParaSetAdrCmd || svc == QelService::Poll;
-        while (count > 0) {
-            // A line echoes each frame once. An answer can be byte for byte
-            // the frame (process data written and read back unchanged), so
-            // a second copy is the answer, not another echo.
-            if (!FEchoRemoved && FSendLen > 0 && count >= FSendLen
-                && std::memcmp(FRing, FSendBuf, static_cast<size_t>(FSendLen)) == 0) {
-                std::memmove(FRing, FRing + FSendLen, static_cast<size_t>(count - FSendLen));
-                count -= FSendLen;
-                FEchoRemoved = true;
-                continue;
-            }
-            if (wantAck) {
-                const int r = AnsiCheckAck(FRing, count, ackId);
-                if (r == 1) {
-                    outcome = Outcome::Success;
-                    break;
-                }
-                if (r == 2)
-                    continue;
-            }
-            int r = AnsiCheckData(FRing, count, FReqId, FRec.Data, svc);
-            if (r == 1) {
-                // Service -1 names no request number: an answer for another
-                // parameter is an old one.
-                if (FRec.IsRead && svc == QelService::Plain && FRec.Data.ParAdr != FExpectedParAdr)
-                    continue;
-                outcome = Outcome::Success;
-                break;
-            }
-            if (r == 2)
-                continue;
-            if (r == -2) {
-                outcome = Outcome::Malformed;
-                break;
-            }
-            if (r == -1) {
-                outcome = Outcome::Checksum;
-                break;
-            }
-            r = AnsiCheckNak(FRing, count, errorNumber, ackId);
-            if (r == 1) {
-                outcome = Outcome::Refused;
-                break;
-            }
-            if (r == 2)
-                continue;
-            if (r == -2) {
-                outcome = Outcome::Malformed;
-                break;
-            }
-            break; // nothing (yet)
-        }
+        DinAnswerScan::TParams p = FDin.ScanParams(true, true);
+        p.Echo = FSendLen > 0 ? FSendBuf : nullptr;
+        p.EchoLen = FSendLen;
+        p.EchoPending = &FEchoPending;
+        outcome = DinAnswerScan::Scan(FRing, FRingPos, p, FDin.Rec().Data, errorNumber);
     }
-    switch (outcome) {
-    case Outcome::Success:
-        return FinishWith(QelResult::Ok, true);
-    case Outcome::Malformed:
-        return FinishWith(QelResult::Malformed, false);
-    case Outcome::Checksum:
-        return FinishWith(QelResult::Checksum, false);
-    case Outcome::Refused:
-        return FinishWith(errorNumber, false);
-    case Outcome::None:
-        break;
-    }
+    if (outcome != DinAnswerScan::TOutcome::None)
+        return FinishWith(TDinRequest::StatusOf(outcome, errorNumber), outcome == DinAnswerScan::TOutcome::Success);
 
-    // 6. Time-out.
+    // 6. Time-out; while the frame is still going out, that is said apart.
     if (FTimedOut)
         return FinishWith(FSent.load() ? QelResult::NoAnswer : QelResult::SendTimeOut, false);
-    FRec.Status = QelResult::Pending;
+    FDin.Rec().Status = QelResult::Pending;
     return QelResult::Pending;
 }

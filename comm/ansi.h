@@ -12,6 +12,7 @@
 // The ring and the send state are guarded by FLock.
 
 #include "comm/custom_serial_qel_prot.h"
+#include "comm/din_request.h"
 
 #include <QEvent>
 #include <QString>
@@ -55,7 +56,7 @@ public:
 
 protected:
     bool event(QEvent* e) override;
-    bool SyncRequestPending() const override { return FPending; }
+    bool SyncRequestPending() const override { return FDin.Pending(); }
     int SyncEvaluate(TRecTel& Rsp) override;
 
 private:
@@ -78,14 +79,8 @@ private:
 
     bool FClosed = true;
     std::atomic<bool> FDialling{false};
-    int FLastAdr = -1;
-    bool FGoodExchange = false;
-    int FReqId = 1;
+    TDinRequest FDin;
     int64_t FCharTicks = 0;
-    TRecTel FRec;
-    bool FPending = false;
-    int FPendingService = 0;
-    uint16_t FExpectedParAdr = 0;
     bool FTimedOut = false;
     QEventLoop* FCloseLoop = nullptr;
     QEventLoop* FDialLoop = nullptr;
@@ -99,7 +94,7 @@ private:
     int FSendLen = 0;
     int FSendPos = 0;           // last byte handed to the port
     uint32_t FSendGen = 0;      // counts frames, so a late event of an old one is told apart
-    bool FEchoRemoved = false;  // the echo of the current frame has been taken out
+    bool FEchoPending = false;  // the echo of the current frame is still to be taken out
     std::atomic<bool> FSent{false};
     bool FUseRts = true;        // RTS is switched only without a modem
 };

@@ -90,7 +90,7 @@ TIp::~TIp()
 {
     FOnRspAvail = nullptr;
     // Nothing waits for an outstanding request when the driver goes away.
-    FPending = false;
+    FDin.Abandon();
     FOpenAborted = true;
     Close();
     FTcp->disconnect(this);
@@ -273,11 +273,8 @@ int TIp::Open()
         FUdp->close();
         return QelResult::OpenFailed;
     }
-    FPending = false;
+    FDin.Reset();
     FRecvCount = 0;
-    FGoodExchange = false;
-    FReqId = 1;
-    FLastAdr = -1;
     FClosed = false;
     return QelResult::Ok;
 }
@@ -334,16 +331,14 @@ int TIp::Close()
         return QelResult::NotOpen;
     FClosing = true;
 
-    if (FPending) {
+    if (FDin.Pending()) {
         if (SyncActive()) {
             // The outstanding request is the synchronous exchange's own: its
             // loop is suspended below us, so waiting for it would never end.
-            FRec.Status = QelResult::DriverClosed;
-            FGoodExchange = false;
+            FDin.Finish(QelResult::DriverClosed, false);
             FTimer.stop();
-            FPending = false;
             SyncWake();
-        } else if (!WaitFor([this] { return !FPending; })) {
+        } else if (!WaitFor([this] { return !FDin.Pending(); })) {
             return QelResult::Ok; // freed (and closed) by a handler meanwhile
         }
     }
@@ -387,50 +382,22 @@ int TIp::Request(bool IsRead, int Addr, int Service, const TTelData& Data)
         return QelResult::DriverClosed;
     if (SyncWaitingForIdle())
         return QelResult::DriverBusy;
-    // One request at a time, also after the time-out of a synchronous
-    // exchange's own request: the exchange ends that request itself before
-    // it tries again, so a request taken here could only be another
-    // client's, would replace the exchange's request, and its answer would
-    // be handed to the exchange.
-    if (FPending)
-        return QelResult::DriverBusy;
-    if (Addr < 0 || Addr > (IsRead ? MaxInvAdr : MaxBroadcastAdr))
-        return QelResult::AddrRange;
-    if (Addr != FLastAdr) {
-        FLastAdr = Addr;
-        FGoodExchange = false;
-    }
-
-    // A fresh record: no data or result of an earlier exchange survives.
-    FRec = TRecTel{};
-    FRec.InvAdr = Addr;
-    FRec.Service = Service;
-    FRec.IsRead = IsRead ? 1 : 0;
-    FRec.IsReq = 0;
-    FRec.Status = QelResult::Pending;
-    if (IsRead)
-        FExpectedParAdr = Data.ParAdr;
-
-    FReqId = FReqId % MaxReqId + 1;
-    FRec.ReqId = FReqId;
 
     uint8_t frame[MinTelBuffer];
-    const int n = AnsiBuildTel(Service, FReqId, FGoodExchange ? -1 : Addr, Data, !IsRead, frame);
+    const int n = FDin.Prepare(IsRead, Addr, Service, Data, frame);
     if (n < 0)
         return n;
 
-    FPending = false;
     FTimer.stop();
     FRecvCount = 0;
     const int sent = Send(IsRead, Addr, frame, n);
     if (sent != QelResult::Ok)
         return sent;
 
-    FPendingService = Service;
-    FPending = true;
+    FDin.Sent();
     FTimedOut = false;
     FTimer.start(FTimeOut);
-    return FReqId;
+    return FDin.ReqId();
 }
 
 int TIp::Send(bool IsRead, int Addr, const uint8_t* Frame, int Len)
@@ -471,7 +438,7 @@ void TIp::Receive(const char* Bytes, qint64 Len)
         const uint8_t b = FRecvBuf[i];
         frameEnd = b == ACK || b == EOT || b == NAK || (b == ETX && i + 1 < FRecvCount);
     }
-    if (!frameEnd || !FPending)
+    if (!frameEnd || !FDin.Pending())
         return;
     if (SyncActive())
         SyncWake(); // the synchronous loop evaluates
@@ -510,61 +477,44 @@ void TIp::OnTimer()
 int TIp::SyncEvaluate(TRecTel& Rsp)
 {
     const int status = Evaluate();
-    Rsp = FRec;
+    Rsp = FDin.Rec();
     return status;
 }
 
 int TIp::FinishWith(int status, bool good)
 {
-    FRec.Status = status;
-    FGoodExchange = good;
+    FDin.Finish(status, good);
     FTimer.stop();
-    FPending = false;
     SyncWake();
     WakeWait(); // Close may be waiting for the request to end
-    RaiseRspAvail(FRec); // not while synchronous; may free the driver
+    RaiseRspAvail(FDin.Rec()); // not while synchronous; may free the driver
     return status;
 }
 
 int TIp::Evaluate()
 {
-    if (!FPending) {
+    if (!FDin.Pending()) {
         if (!SyncActive())
             return QelResult::Pending; // a late wake-up; nothing to do
         // The request has ended (Close ends it with -100).
-        if (FRec.Status == QelResult::Pending)
-            FRec.Status = QelResult::DriverClosed;
-        return FRec.Status;
+        TRecTel& rec = FDin.Rec();
+        if (rec.Status == QelResult::Pending)
+            rec.Status = QelResult::DriverClosed;
+        return rec.Status;
     }
     // A broadcast write is not answered.
-    if (FRec.InvAdr > MaxInvAdr)
+    if (FDin.IsBroadcast())
         return FinishWith(QelResult::Ok, false);
 
-    if (FRecvCount > 0) {
-        const int svc = FPendingService;
-        DinAnswerScan::TParams p;
-        p.WantAck = !FRec.IsRead || svc == QelService::ParaSetCmd || svc == QelService::ParaSetAdrCmd;
-        p.AckId = svc == QelService::Plain ? 0 : FReqId;
-        p.ReqId = FReqId;
-        p.Service = svc;
-        p.IsRead = FRec.IsRead != 0;
-        p.ExpectedParAdr = FExpectedParAdr;
-        int errorNumber = 0;
-        switch (DinAnswerScan::Scan(FRecvBuf, FRecvCount, p, FRec.Data, errorNumber)) {
-        case DinAnswerScan::TOutcome::Success:
-            return FinishWith(QelResult::Ok, true);
-        case DinAnswerScan::TOutcome::Malformed:
-            return FinishWith(QelResult::Malformed, false);
-        case DinAnswerScan::TOutcome::Checksum:
-            return FinishWith(QelResult::Checksum, false);
-        case DinAnswerScan::TOutcome::Refused:
-            return FinishWith(errorNumber, false);
-        case DinAnswerScan::TOutcome::None:
-            break;
-        }
-    }
+    // No echo and no line errors on the network. A poll is not
+    // acknowledged here, and only service -1 goes without request number.
+    int errorNumber = 0;
+    const DinAnswerScan::TOutcome outcome
+        = DinAnswerScan::Scan(FRecvBuf, FRecvCount, FDin.ScanParams(false, false), FDin.Rec().Data, errorNumber);
+    if (outcome != DinAnswerScan::TOutcome::None)
+        return FinishWith(TDinRequest::StatusOf(outcome, errorNumber), outcome == DinAnswerScan::TOutcome::Success);
     if (FTimedOut)
         return FinishWith(QelResult::NoAnswer, false);
-    FRec.Status = QelResult::Pending;
+    FDin.Rec().Status = QelResult::Pending;
     return QelResult::Pending;
 }

@@ -15,6 +15,7 @@
 
 #include "comm/custom_qel_prot.h"
 #include "comm/din_codec.h"
+#include "comm/din_request.h"
 
 #include <QEvent>
 #include <QHostAddress>
@@ -81,7 +82,7 @@ public:
 
 protected:
     bool event(QEvent* e) override;
-    bool SyncRequestPending() const override { return FPending; }
+    bool SyncRequestPending() const override { return FDin.Pending(); }
     int SyncEvaluate(TRecTel& Rsp) override;
 
 private:
@@ -125,11 +126,5 @@ private:
     uint8_t FRecvBuf[RecvBufSize] = {};
     int FRecvCount = 0;
 
-    int FLastAdr = -1;
-    bool FGoodExchange = false;
-    int FReqId = 1;
-    TRecTel FRec;
-    bool FPending = false;
-    int FPendingService = 0;
-    uint16_t FExpectedParAdr = 0;
+    TDinRequest FDin;
 };
