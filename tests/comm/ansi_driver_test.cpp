@@ -5,6 +5,7 @@
 
 #include "comm/ansi.h"
 #include "tests/comm/after_time_out.h"
+#include "tests/comm/driver_fixture.h"
 #include "sim/sim_din_pty_server.h"
 #include "tests/support/wait_until.h"
 
@@ -16,29 +17,12 @@
 #include <memory>
 #include <vector>
 
+using drvtest::Fault;
+using drvtest::kEot;
+using drvtest::Par;
 using qelsim::SimDinPtyServer;
-using qelsim::SimFault;
 
 namespace {
-
-constexpr char kEot = 0x04;
-
-SimFault Fault(const char* spec)
-{
-    SimFault f;
-    QString error;
-    EXPECT_TRUE(SimFault::parse(QString::fromLatin1(spec), f, &error)) << error.toStdString();
-    return f;
-}
-
-TTelData Par(uint16_t parAdr, uint8_t setByte = 0, int32_t value = 0)
-{
-    TTelData d;
-    d.ParAdr = parAdr;
-    d.SetByte(2, setByte);
-    d.Value = value;
-    return d;
-}
 
 class AnsiDriverTest : public ::testing::Test {
 protected:
@@ -53,10 +37,7 @@ protected:
         sim.addInverter(4)->setValue(0x0203, 0x4444);
         drv = std::make_unique<TAnsi>();
         drv->SetComport(Com4);
-        drv->SetOnRspAvail([this](QObject* sender, TRecTel rec) {
-            EXPECT_EQ(sender, drv.get());
-            answers.push_back(rec);
-        });
+        drvtest::RecordAnswers(*drv, answers);
     }
 
     void TearDown() override
@@ -74,24 +55,10 @@ protected:
     // One asynchronous request and its answer.
     TRecTel AsyncExchange(bool read, int addr, int service, const TTelData& d)
     {
-        const size_t before = answers.size();
-        const int id = read ? drv->ReadParaReq(addr, service, d) : drv->WriteParaReq(addr, service, d);
-        EXPECT_GE(id, 1);
-        EXPECT_LE(id, 15);
-        if (id < 1)
-            return {};
-        EXPECT_TRUE(qeltest::waitUntil([&] { return answers.size() > before; }, 10000));
-        if (answers.size() <= before)
-            return {};
-        EXPECT_EQ(answers.back().ReqId, id);
-        return answers.back();
+        return drvtest::AsyncExchange(*drv, answers, read, addr, service, d);
     }
 
-    QByteArray LastFrame() const
-    {
-        const auto frames = sim.receivedFrames();
-        return frames.isEmpty() ? QByteArray() : frames.back();
-    }
+    QByteArray LastFrame() const { return drvtest::LastFrame(sim); }
 
     SimDinPtyServer sim;
     std::unique_ptr<TAnsi> drv;

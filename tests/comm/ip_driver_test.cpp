@@ -7,6 +7,7 @@
 #include "comm/prot_sel.h"
 #include "sim/sim_din_net_server.h"
 #include "tests/comm/after_time_out.h"
+#include "tests/comm/driver_fixture.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/wait_until.h"
 
@@ -28,35 +29,13 @@
 #include <memory>
 #include <vector>
 
+using drvtest::Fault;
+using drvtest::kEot;
+using drvtest::LastFrame;
+using drvtest::Par;
 using qelsim::SimDinNetServer;
-using qelsim::SimFault;
 
 namespace {
-
-constexpr char kEot = 0x04;
-
-SimFault Fault(const char* spec)
-{
-    SimFault f;
-    QString error;
-    EXPECT_TRUE(SimFault::parse(QString::fromLatin1(spec), f, &error)) << error.toStdString();
-    return f;
-}
-
-TTelData Par(uint16_t parAdr, uint8_t setByte = 0, int32_t value = 0)
-{
-    TTelData d;
-    d.ParAdr = parAdr;
-    d.SetByte(2, setByte);
-    d.Value = value;
-    return d;
-}
-
-QByteArray LastFrame(const SimDinNetServer& sim)
-{
-    const auto frames = sim.receivedFrames();
-    return frames.isEmpty() ? QByteArray() : frames.back();
-}
 
 // A raw IPv4 socket on loopback, closed with the object.
 struct RawSocket {
@@ -89,10 +68,7 @@ protected:
     void SetUp() override
     {
         drv = std::make_unique<TIp>();
-        drv->SetOnRspAvail([this](QObject* sender, TRecTel rec) {
-            EXPECT_EQ(sender, drv.get());
-            answers.push_back(rec);
-        });
+        drvtest::RecordAnswers(*drv, answers);
     }
 
     void TearDown() override { drv.reset(); }
@@ -131,17 +107,7 @@ protected:
     // One asynchronous request and its answer.
     TRecTel AsyncExchange(bool read, int addr, int service, const TTelData& d)
     {
-        const size_t before = answers.size();
-        const int id = read ? drv->ReadParaReq(addr, service, d) : drv->WriteParaReq(addr, service, d);
-        EXPECT_GE(id, 1);
-        EXPECT_LE(id, 15);
-        if (id < 1)
-            return {};
-        EXPECT_TRUE(qeltest::waitUntil([&] { return answers.size() > before; }, 10000));
-        if (answers.size() <= before)
-            return {};
-        EXPECT_EQ(answers.back().ReqId, id);
-        return answers.back();
+        return drvtest::AsyncExchange(*drv, answers, read, addr, service, d);
     }
 
     std::unique_ptr<SimDinNetServer> sim;

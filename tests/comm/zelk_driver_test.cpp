@@ -5,6 +5,7 @@
 
 #include "comm/zelk.h"
 #include "sim/sim_zelk_pty.h"
+#include "tests/comm/driver_fixture.h"
 #include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
@@ -13,28 +14,12 @@
 #include <memory>
 #include <vector>
 
+using drvtest::Fault;
+using drvtest::Par;
 using qelsim::SimData;
-using qelsim::SimFault;
 using qelsim::SimZelkPty;
 
 namespace {
-
-SimFault Fault(const char* spec)
-{
-    SimFault f;
-    QString error;
-    EXPECT_TRUE(SimFault::parse(QString::fromLatin1(spec), f, &error)) << error.toStdString();
-    return f;
-}
-
-TTelData Par(uint16_t parAdr, uint8_t setByte = 0, int32_t value = 0)
-{
-    TTelData d;
-    d.ParAdr = parAdr;
-    d.SetByte(2, setByte);
-    d.Value = value;
-    return d;
-}
 
 class ZelkDriverTest : public ::testing::Test {
 protected:
@@ -55,10 +40,7 @@ protected:
             inv->setValue(p, 0x1000 + p);
         drv = std::make_unique<tZelk>();
         drv->SetComport(Com6);
-        drv->SetOnRspAvail([this](QObject* sender, TRecTel rec) {
-            EXPECT_EQ(sender, drv.get());
-            answers.push_back(rec);
-        });
+        drvtest::RecordAnswers(*drv, answers);
     }
 
     void OpenDriver(int timeOut = 1000, bool master = true)
