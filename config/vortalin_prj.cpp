@@ -78,6 +78,8 @@ TVortalinPrj::TVortalinPrj(QObject* owner)
 // Entries go before the configurations of the base class.
 TVortalinPrj::~TVortalinPrj()
 {
+    // No scheduler turn may reach a project that is going.
+    watch_.reset();
     for (auto& e : Inv)
         e.reset();
     SavedWindows.clear();

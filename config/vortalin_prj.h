@@ -15,6 +15,8 @@
 #include <vector>
 
 class TProtSel;
+class TScheduler;
+class TPrjWatch;
 
 // Bits of OnPrjChanged.
 using TPrjChanges = unsigned;
@@ -185,6 +187,23 @@ public:
     // (address outside 0..239, second Zelk inverter, no configuration).
     int AddInv(int InvAdr, int CfgId, const QString& Name, TProt Prot, bool Quiet);
 
+    // ---- discovery (prj_discovery.cpp)
+    // Address of the new entry; -1 cancelled (or no free address), -2
+    // refused or failed.
+    int NewInv(int InvAdr, int CfgId, const QString& Name, TProt Prot, bool ShowDialog,
+               bool EditName, bool EditAdr, bool EditCfg, bool EditProt);
+    // Builds the project by a bus search: 0 it holds an inverter, -1 none.
+    int NewPrj(const QString& Name, int FirstAdr, int LastAdr, int WatchInterval, TProtSet Prots);
+    // The configuration number in use afterwards; -1 no entry at InvAdr.
+    int ChangeCfgId(int InvAdr, int NewCfgId);
+
+    // ---- configuration watch (prj_watch.cpp)
+    TScheduler* scheduler() const;
+    // Registers the watch as the scheduler's client; null unregisters it.
+    void SetScheduler(TScheduler* Sch);
+    // The watch client; null until a scheduler was assigned.
+    TPrjWatch* Watch() const { return watch_.get(); }
+
     // ---- project file
     // Reads a ".pr5" file: 0 read completely, 1 something missing or wrong.
     // The base class's configuration loader stays reachable.
@@ -241,6 +260,8 @@ private:
     void reportWriteError(const QString& fileName);
 
     std::array<std::unique_ptr<TPrjInvRec>, kPrjInvCount> Inv;  // index = address
+    // Shared so that the watch's type is needed only where it is made.
+    std::shared_ptr<TPrjWatch> watch_;
     std::shared_ptr<IPrjInteraction> interaction_;
     int watchInterval_ = 5;
     double watchIntervalDays_ = 5.0 / 86400.0;
