@@ -154,7 +154,7 @@ namespace {
 // during the search is kept until the search ends.
 class SearchProgress {
 public:
-    SearchProgress(TVortalinPrj& prj) : prj_(prj), p_(prj.Progress()) {}
+    explicit SearchProgress(TVortalinPrj& prj) : prj_(prj), p_(prj.Progress()) {}
 
     void Start(int max)
     {
