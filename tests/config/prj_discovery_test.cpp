@@ -621,12 +621,21 @@ TEST_F(DiscoveryTest, CancelledSecondPassRestoresBothRates)
     zelk.stop();
 }
 
-TEST_F(DiscoveryTest, InterbusSearchStartsAtAddressTwo)
+TEST_F(DiscoveryTest, BusSearchOrderAndInterbusFromAddressTwo)
 {
+    // Nothing answers on these buses here (no gateway, no cards).
     ui2->messageAnswers = {1};
-    EXPECT_EQ(prj.NewPrj(QStringLiteral("Ibs"), 0, 3, 5, ProtBit(prIBS)), -1);
-    const QStringList ibs = progress->texts.filter(QStringLiteral("Interbus"));
-    EXPECT_EQ(ibs, (QStringList{QStringLiteral("Interbus, Inv 2"), QStringLiteral("Interbus, Inv 3")}));
+    const TProtSet buses = ProtBit(prIP) | ProtBit(prCAN) | ProtBit(prPBS) | ProtBit(prIBS);
+    EXPECT_EQ(prj.NewPrj(QStringLiteral("Bus"), 0, 2, 5, buses), -1);
+    QStringList expected;
+    for (const char* bus : {"IP", "CAN", "Profibus"})
+        for (int a = 0; a <= 2; ++a)
+            expected << QStringLiteral("%1, Inv %2").arg(QLatin1String(bus)).arg(a);
+    expected << QStringLiteral("Interbus, Inv 2");
+    EXPECT_EQ(progress->texts, expected);
+    ASSERT_GE(progress->positions.size(), 2u);  // the first is the empty start
+    EXPECT_EQ(progress->positions[1], (std::pair{QStringLiteral("IP, Inv 0"), 4}));
+    EXPECT_EQ(progress->positions.back(), (std::pair{QStringLiteral("Interbus, Inv 2"), 2}));
     // No serial protocol: no extended search question, only the last one.
     ASSERT_EQ(ui2->messages.size(), 1u);
     EXPECT_EQ(ui2->messages[0].Msg, prj.MsgNoCfg);
