@@ -11,30 +11,40 @@
 
 namespace PrjDiscovery {
 
+namespace {
+
+// Reads a parameter synchronously with service -1; the status of the read.
+// A read the driver could not run at all (busy with another synchronous
+// exchange, from whose message loop we were called) returns its code and
+// leaves the record untouched, so its default status 0 must not count.
+int readPlain(TProtSel& protSel, int invAdr, uint16_t par, TRecTel& rsp)
+{
+    TTelData data;
+    data.ParAdr = par;
+    data.ParSet = 0;
+    const int r = protSel.ReadPara(invAdr, QelService::Plain, data, rsp);
+    return r != 0 ? r : rsp.Status;
+}
+
+}  // namespace
+
 int RefineCfgId(TProtSel& protSel, int invAdr, int number, TVariantRule rule)
 {
     if (number != 8 && number != 12)
         return number;
-    TTelData data;
-    data.ParAdr = kVariantPar;
-    data.ParSet = 0;
     TRecTel rsp;
-    protSel.ReadPara(invAdr, QelService::Plain, data, rsp);
-    if (rsp.Status == 0)
+    const int status = readPlain(protSel, invAdr, kVariantPar, rsp);
+    if (status == 0)
         return number == 8 ? 21 : 22;
-    if (rsp.Status == 2 || rule == TVariantRule::NewOnAnyError)
+    if (status == 2 || rule == TVariantRule::NewOnAnyError)
         return number == 8 ? 25 : 26;
     return number;
 }
 
 int IdentifyCfgId(TProtSel& protSel, int invAdr)
 {
-    TTelData data;
-    data.ParAdr = kCfgIdPar;
-    data.ParSet = 0;
     TRecTel rsp;
-    protSel.ReadPara(invAdr, QelService::Plain, data, rsp);
-    if (rsp.Status != 0)
+    if (readPlain(protSel, invAdr, kCfgIdPar, rsp) != 0)
         return -1;
     // Service -1 answers with the 16-bit value at data position 2.
     const int number = rsp.Data.GetI16(2);

@@ -16,6 +16,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -339,6 +340,25 @@ TEST_F(DiscoveryTest, AddInvWithANumberNeitherOnDiskNorReadableAsksToChoose)
     ASSERT_EQ(prj.AddInv(5, 0, QStringLiteral("N"), prANSI, false), 0);
     EXPECT_EQ(prj.GetInv(5)->CfgId, 22);
     EXPECT_EQ(stateChanges, (std::vector<std::pair<int, int>>{{5, -3}}));
+}
+
+TEST_F(DiscoveryTest, AddInvFromWithinAnotherSynchronousReadGetsNoNumber)
+{
+    // The driver is busy with a read to an address nobody serves; the
+    // identification run from its message loop cannot be made and must not
+    // be taken for a number 0 read from the inverter.
+    din.addInverter(sampleInverter(2, 21));
+    sel->SetProtocol(9, prANSI);
+    int r = 1;
+    QTimer::singleShot(0, [&] { r = prj.AddInv(2, 0, QStringLiteral("Busy"), prANSI, true); });
+    TTelData data;
+    data.ParAdr = PrjDiscovery::kCfgIdPar;
+    TRecTel rsp;
+    sel->ReadPara(9, QelService::Plain, data, rsp);
+    EXPECT_EQ(r, -2);
+    EXPECT_EQ(prj.GetInv(2), nullptr);
+    EXPECT_TRUE(ui2->messages.empty());
+    EXPECT_TRUE(ui2->cfgChoices.empty());
 }
 
 // ---------------------------------------------------------------- NewInv

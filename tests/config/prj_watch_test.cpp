@@ -12,6 +12,8 @@
 #include "prj_fixture.h"
 #include "wait_until.h"
 
+#include <QTimer>
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -329,4 +331,22 @@ TEST_F(WatchLineTest, CyclesThroughTheEntriesAndAsksAboutAnotherNumber)
     ASSERT_TRUE(qeltest::waitUntil([&] { return reads(2) == 2 && reads(4) == readsAt4 + 2; }));
     ASSERT_TRUE(qeltest::waitUntil([&] { return watch->Index() == MaxInvAdr; }));
     EXPECT_EQ(ui2->messages.size(), 1u);  // kept: not asked again
+}
+
+TEST_F(WatchLineTest, VariantReadThatCannotBeMadeIsNoAnswer)
+{
+    // An answer 8 delivered while the driver is busy with another
+    // synchronous read: the 0x0B08 read cannot be made, which counts as a
+    // failed read (25), not as an answer (21).
+    makeCfgFile(25);
+    din.addInverter(2, 8)->setRefusal(PrjDiscovery::kVariantPar, SimInverter::kAnyService, 2);
+    ASSERT_EQ(prj.AddInv(2, 25, QStringLiteral("A"), prANSI, false), 0);
+    sel->SetProtocol(9, prANSI);
+    QTimer::singleShot(0, [&] { watch->WatchResponse(Answer(2, 0, 8), 0); });
+    TTelData data;
+    data.ParAdr = PrjDiscovery::kCfgIdPar;
+    TRecTel rsp;
+    sel->ReadPara(9, QelService::Plain, data, rsp);
+    EXPECT_TRUE(ui2->messages.empty());
+    EXPECT_EQ(prj.GetInv(2)->State, -2);
 }
