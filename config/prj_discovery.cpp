@@ -274,6 +274,9 @@ int TVortalinPrj::NewPrj(const QString& Name, int FirstAdr, int LastAdr, int Wat
         for (int a = FirstAdr; a <= LastAdr; ++a) {
             if (GetInv(a))
                 continue;
+            // Counted from FirstAdr like the serial steps: counted from address
+            // 0 the position of a range high on the bus would lie beyond the
+            // bar's maximum of 3 * n + 1.
             if (!progress.Step(label + QStringLiteral(", Inv %1").arg(a), n + 1 + (a - FirstAdr)))
                 break;
             if (AddInv(a, 0, invName(a), prot, true) == 0)
