@@ -89,6 +89,11 @@ void TPrjWatch::WatchResponse(const TRecTel& Rsp, int Tag)
     TPrjInvRec* inv = prj_.GetInv(a);
     if (!inv)
         return;
+    // Only an entry still being added has no configuration: AddInv's reads
+    // run the message loop, and judging (or switching) the half-made entry
+    // meanwhile would compare with a number not yet set.
+    if (!inv->Cfg)
+        return;
 
     if (number == -1) {
         prj_.SetInvState(a, -1);

@@ -259,6 +259,26 @@ TEST_F(WatchTest, EntryRemovedWhileTheQuestionIsOpen)
     EXPECT_FALSE(watch->QuestionOpen());
 }
 
+TEST_F(WatchTest, AnswerForAnEntryStillBeingAddedIsIgnored)
+{
+    // AddInv's reads run the message loop, so a watch answer can arrive
+    // before the entry has its number and configuration.
+    makeCfgFile(5);
+    makeCfgFile(9);
+    ui2->messageAnswers = {0};
+    prj.OnInvProtChanged = [&](QObject*, int a, TProt p) {
+        if (p != prOffline)
+            watch->WatchResponse(Answer(a, 0, 9), 0);
+    };
+    ASSERT_EQ(prj.AddInv(3, 5, QStringLiteral("I"), prANSI, false), 0);
+    EXPECT_TRUE(ui2->messages.empty());
+    const TPrjInvRec* inv = prj.GetInv(3);
+    EXPECT_EQ(inv->CfgId, 5);
+    EXPECT_EQ(inv->State, -1);
+    EXPECT_TRUE(stateChanges.empty());
+    EXPECT_EQ(prj.FindCfg(9), nullptr);
+}
+
 // End to end: the scheduler polls the watch; the simulator answers.
 class WatchLineTest : public WatchTest {
 protected:
