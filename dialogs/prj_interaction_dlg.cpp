@@ -1,6 +1,6 @@
 #include "dialogs/prj_interaction_dlg.h"
 
-#include "config/vortalin_prj.h"
+#include "project/vortalin_prj.h"
 #include "dialogs/message_dlg.h"
 #include "dialogs/progress_form.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "config/prj_interaction.h"
+#include "project/prj_interaction.h"
 
 #include <QPointer>
 #include <QStringList>

@@ -6,7 +6,7 @@
 // reports it.
 
 #include "comm/prot_sel.h"
-#include "config/prj_discovery.h"
+#include "project/prj_discovery.h"
 #include "sim/sim_din_net_server.h"
 #include "sim/sim_din_pty_server.h"
 #include "sim/sim_model.h"

@@ -1,8 +1,8 @@
-#include "config/prj_watch.h"
+#include "project/prj_watch.h"
 
 #include "comm/prot_sel.h"
-#include "config/prj_discovery.h"
-#include "config/vortalin_prj.h"
+#include "project/prj_discovery.h"
+#include "project/vortalin_prj.h"
 
 using namespace PrjDiscovery;
 

@@ -3,8 +3,8 @@
 // loaded, from its configuration file, read from the inverter, or chosen).
 
 #include "comm/prot_sel.h"
-#include "config/prj_discovery.h"
-#include "config/vortalin_prj.h"
+#include "project/prj_discovery.h"
+#include "project/vortalin_prj.h"
 
 using namespace PrjDiscovery;
 

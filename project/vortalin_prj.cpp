@@ -1,4 +1,4 @@
-#include "config/vortalin_prj.h"
+#include "project/vortalin_prj.h"
 
 #include <QRegularExpression>
 

@@ -1,7 +1,7 @@
 // Copying a project with all its linked files into another folder.
 
-#include "config/prj_paths.h"
-#include "config/vortalin_prj.h"
+#include "project/prj_paths.h"
+#include "project/vortalin_prj.h"
 
 #include <QFile>
 

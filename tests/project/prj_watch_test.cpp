@@ -5,8 +5,8 @@
 
 #include "comm/prot_sel.h"
 #include "comm/scheduler.h"
-#include "config/prj_discovery.h"
-#include "config/prj_watch.h"
+#include "project/prj_discovery.h"
+#include "project/prj_watch.h"
 #include "sim/sim_din_pty_server.h"
 
 #include "prj_fixture.h"

@@ -3,7 +3,7 @@
 #include "comm/tel_records.h"
 #include "config/cfg_list.h"
 #include "config/opt_changes.h"
-#include "config/prj_interaction.h"
+#include "project/prj_interaction.h"
 
 #include <QString>
 #include <QStringList>

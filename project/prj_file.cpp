@@ -1,8 +1,8 @@
 // The project file (".pr5"): reading, writing and the project for one file.
 
 #include "config/file_save.h"
-#include "config/prj_paths.h"
-#include "config/vortalin_prj.h"
+#include "project/prj_paths.h"
+#include "project/vortalin_prj.h"
 #include "platform/profile_file.h"
 
 #include <QFileInfo>

@@ -2,10 +2,10 @@
 // with the watch, adding an inverter on request, building a project by a
 // bus search, and switching an entry to another configuration.
 
-#include "config/prj_discovery.h"
+#include "project/prj_discovery.h"
 
 #include "comm/prot_sel.h"
-#include "config/vortalin_prj.h"
+#include "project/vortalin_prj.h"
 
 #include <algorithm>
 

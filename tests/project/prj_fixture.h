@@ -4,7 +4,7 @@
 // project shows and answers from queues, and a fixture with a folder of
 // configuration files.
 
-#include "config/vortalin_prj.h"
+#include "project/vortalin_prj.h"
 #include "temp_dir.h"
 
 #include <QDir>
