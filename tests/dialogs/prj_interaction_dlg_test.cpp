@@ -1,6 +1,6 @@
 // The project's questions shown with the real dialogs.
 
-#include "config/vortalin_prj.h"
+#include "project/vortalin_prj.h"
 #include "dialogs/glyph_button.h"
 #include "dialogs/prj_interaction_dlg.h"
 #include "temp_dir.h"
