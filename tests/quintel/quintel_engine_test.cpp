@@ -493,3 +493,26 @@ TEST(QuintelEngine, EngineFreedDuringAWait)
     raw->Stop();  // returns without touching the freed engine
     EXPECT_EQ(q, nullptr);
 }
+
+TEST(QuintelEngine, WaitGivesUpAfterItsLimitAndDropsTheLateAnswer)
+{
+    // The owner neither answers nor asks again: Start gives up waiting.
+    ScriptedInverter inv = pairInverter();
+    auto cfg = makeCfg(21, true, 3, 0x0E00, -1);
+    tQuintel q;
+    q.Start(1, cfg, {});
+    TReqRec lost;
+    q.GetRequest(lost);
+    ASSERT_TRUE(q.Busy);
+    q.Start(1, cfg, {});
+    EXPECT_FALSE(q.Busy);
+    EXPECT_FALSE(q.Abort);
+    EXPECT_EQ(q.State, 1);
+    EXPECT_EQ(q.OutstandingTag(), 0);
+    q.ResponseAvail(inv.answer(lost), lost.Tag);
+    EXPECT_TRUE(q.Entries.empty());
+    ScriptedOwner owner{q, inv, {}};
+    owner.run(2);
+    EXPECT_EQ(owner.sent, (QStringList{"R-1:0E00", "R-1:0E01"}));
+    EXPECT_EQ(q.Entries.size(), 2u);
+}
