@@ -1,5 +1,7 @@
 #include "sim/sim_inverter.h"
 
+#include "sim/sim_quintel_alias.h"
+
 #include <algorithm>
 #include <bit>
 
@@ -189,6 +191,11 @@ int SimInverter::headerValue(uint16_t addr, int32_t sel, int32_t& out) const
     }
 }
 
+int SimInverter::quintelAlias(uint16_t addr) const
+{
+    return quintelAliasTarget(model_, addr, [this](uint16_t a) { return stored(a, 0); });
+}
+
 int32_t SimInverter::selector() const
 {
     return model_.param(4) ? stored(4, 0) : selector_;
@@ -241,6 +248,8 @@ int SimInverter::roleRead(uint16_t addr, int32_t& out) const
 bool SimInverter::readValue(uint16_t addr, int set, int32_t& out, int& err) const
 {
     err = 0;
+    if (const int t = strict_ ? quintelAlias(addr) : -1; t >= 0)
+        addr = uint16_t(t);
     const int role = roleRead(addr, out);
     if (role >= 0) {
         err = role;
@@ -267,6 +276,8 @@ bool SimInverter::readValue(uint16_t addr, int set, int32_t& out, int& err) cons
 
 int SimInverter::writeValue(uint16_t addr, int set, int32_t value, bool sixteenBit)
 {
+    if (const int t = strict_ ? quintelAlias(addr) : -1; t >= 0)
+        addr = uint16_t(t);
     if (const SimParam* p = model_.param(addr)) {
         if (strict_ && !(p->flags & 0x8))
             return ErrReadOnly;

@@ -73,6 +73,7 @@ private:
     void setConfigNumberLocked(int32_t cfgId);
     SimReply handleLocked(const SimRequest& req);
     int32_t selector() const;
+    int quintelAlias(uint16_t addr) const;
     int scopeBase() const;
     int roleRead(uint16_t addr, int32_t& out) const;
     void scopeControl(int32_t value);

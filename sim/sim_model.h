@@ -89,6 +89,8 @@ struct SimModel {
     int16_t actSetParAdr = -1;
     int16_t finishParAdr = -1;
     int16_t quintelBase = -1;  // -1: no Quintel mode
+    int16_t quintelSel = -1;   // values of CPn at quintelSel + n (sim_quintel_alias.h); -1 none
+    int quintelCount = 0;
     int16_t scopeBase = -1;
     int maxSet = 7;            // -1: not available
     // Header values read through selector parameter 4 and read-out

@@ -99,6 +99,8 @@ void read(const QJsonObject& root, SimModel& m)
         m.finishParAdr = int16_t(get(info, "finishParAdr", -1));
         m.maxSet = int(get(info, "maxSet", 0) & 0xFF);
         m.quintelBase = int16_t(get(info, "quintelBase", 0));
+        m.quintelSel = int16_t(get(info, "quintelSel", -1));
+        m.quintelCount = int(get(info, "quintelCount", 0) & 0xFFFF);
     } else {
         // What a reader takes for a file without configuration info.
         m.maxSet = 7;
