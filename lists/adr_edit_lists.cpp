@@ -97,5 +97,5 @@ int TAdrEditLists::ReadDirectEntry(const QString& text)
 
 QString TAdrEditLists::DirectText(int address)
 {
-    return QStringLiteral("%1h").arg(address & 0xFFFF, 4, 16, QLatin1Char('0')).toUpper();
+    return QStringLiteral("%1").arg(address & 0xFFFF, 4, 16, QLatin1Char('0')).toUpper() + u'h';
 }
