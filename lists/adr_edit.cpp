@@ -47,11 +47,10 @@ TfrmAdrEdit::TfrmAdrEdit(QWidget* parent)
     connect(RadioButton2, &QRadioButton::clicked, this, &TfrmAdrEdit::ChooseList);
     connect(ComboBox1, &QComboBox::activated, this, [this](int index) {
         lists_.ChooseGroup(index);
-        showLists();
+        showParams();
     });
     connect(ComboBox2, &QComboBox::activated, this, [this](int index) {
         lists_.ChooseParam(index);
-        showLists();
     });
     connect(OkButton, &QPushButton::clicked, this, &TfrmAdrEdit::OkClick);
     connect(CancelButton, &QPushButton::clicked, this, &TfrmAdrEdit::CancelClick);
@@ -109,13 +108,16 @@ void TfrmAdrEdit::SetProject(TVortalinPrj* project)
 
 void TfrmAdrEdit::showLists()
 {
-    const QSignalBlocker b1(ComboBox1), b2(ComboBox2);
-    if (ComboBox1->count() != lists_.Groups.size() || ComboBox1->property("items") != lists_.Groups) {
-        ComboBox1->clear();
-        ComboBox1->addItems(lists_.Groups);
-        ComboBox1->setProperty("items", lists_.Groups);
-    }
+    const QSignalBlocker block(ComboBox1);
+    ComboBox1->clear();
+    ComboBox1->addItems(lists_.Groups);
     ComboBox1->setCurrentIndex(lists_.GroupIndex);
+    showParams();
+}
+
+void TfrmAdrEdit::showParams()
+{
+    const QSignalBlocker block(ComboBox2);
     ComboBox2->clear();
     ComboBox2->addItems(lists_.Params);
     ComboBox2->setCurrentIndex(lists_.ParamIndex);

@@ -76,6 +76,7 @@ protected:
 private:
     void FillLists(int InvAdr);
     void showLists();
+    void showParams();
     void ChooseDirect();
     void ChooseList();
     void OkClick();
