@@ -28,14 +28,14 @@ TfrmModeEdit::TfrmModeEdit(QWidget* parent)
     OkButton->setText(QStringLiteral("Okey"));
     OkButton->setDefault(true);
     OkButton->setFocusPolicy(Qt::NoFocus);
-    OkButton->setGeometry(132, 54, 75, 25);
+    OkButton->setGeometry(130, 54, 75, 25);
 
     CancelButton = new TVarneGlyphButton(this);
     CancelButton->setObjectName(QStringLiteral("CancelButton"));
     CancelButton->SetGlyphKind(glCancel);
     CancelButton->setText(QStringLiteral("Cansel"));
     CancelButton->setFocusPolicy(Qt::NoFocus);
-    CancelButton->setGeometry(216, 54, 75, 25);
+    CancelButton->setGeometry(215, 54, 75, 25);
 
     ComboBox1 = new QComboBox(this);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));

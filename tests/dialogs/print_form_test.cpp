@@ -152,6 +152,12 @@ TEST_F(PrintFormTest, DialogDefaultsAndCancel)
     EXPECT_EQ(form.Edit2->text(), "10");
     EXPECT_FALSE(QFile::exists(path(QStringLiteral("Liste a_b.pdf"))));
     EXPECT_FALSE(form.EndPrint());
+
+    QFont font(QStringLiteral("Courier"));
+    font.setPointSize(10);
+    form.SetFont(font);
+    EXPECT_EQ(form.Label1->text(), "Courier 10");
+    EXPECT_EQ(form.CurrentLayout(true).FontHeight, 37);
 }
 
 TEST_F(PrintFormTest, MarginsLeavingNoPageKeepTheDialogOpen)

@@ -99,3 +99,33 @@ TEST_F(ModeEditWindow, Screenshot)
 }
 
 }  // namespace
+
+#include "lists/tool_editor_fit.h"
+
+namespace {
+
+TEST(ToolEditorFit, GrowsToTheOkButtonAndPullsButtonsIn)
+{
+    struct Case {
+        QSize client;
+        QRect ok, cancel;
+        int height;
+        int okX, cancelX;
+    };
+    const Case cases[] = {
+        {{300, 84}, {130, 54, 75, 25}, {215, 54, 75, 25}, 84, 130, 215},   // fits: 10 to spare
+        {{300, 60}, {130, 54, 75, 25}, {215, 54, 75, 25}, 84, 130, 215},   // grows
+        {{300, 84}, {132, 54, 75, 25}, {216, 54, 75, 25}, 84, 130, 215},   // one too few
+        {{280, 90}, {130, 54, 75, 25}, {215, 54, 75, 25}, 90, 110, 195},
+    };
+    for (const Case& c : cases) {
+        const TToolEditorFit fit = FitToolEditor(c.client, c.ok, c.cancel);
+        EXPECT_EQ(fit.clientHeight, c.height) << c.client.width();
+        EXPECT_EQ(fit.ok.x(), c.okX) << c.client.width();
+        EXPECT_EQ(fit.cancel.x(), c.cancelX) << c.client.width();
+        EXPECT_EQ(fit.ok.y(), c.ok.y());
+        EXPECT_EQ(fit.cancel.size(), c.cancel.size());
+    }
+}
+
+}  // namespace
