@@ -94,7 +94,7 @@ TWrkListModel::Texts TWrkListCore::rowTexts(const TWrkListItem& Item) const
     TWrkListModel::Texts t;
     if (!Item.IsBlank()) {
         t[0] = QString::number(Item.Inverter);
-        t[1] = QStringLiteral("%1h").arg(uint32_t(Item.Address), 4, 16, QLatin1Char('0')).toUpper();
+        t[1] = QStringLiteral("%1").arg(uint32_t(Item.Address), 4, 16, QLatin1Char('0')).toUpper() + u'h';
         t[2] = SetMaskToStr(int16_t(Item.SetSel));
         t[3] = GetIdText(Item);
         t[4] = GetNameText(Item);

@@ -144,7 +144,9 @@ WrkFileContent ReadWrkFile(const QByteArray& bytes)
             }
         }
         if (t.startsWith(u';')) {
-            out.Comments.append(line.mid(1));
+            // Blanks before the ";" are not part of the comment either.
+            qsizetype semi = line.indexOf(u';');
+            out.Comments.append(line.mid(semi + 1));
             continue;
         }
         auto row = std::make_shared<TWrkListItem>();
