@@ -242,7 +242,7 @@ void TValEditCore::ReceiveAnswer(const TRecTel& Rsp, int Tag)
     if (WriteState == 4)
         WriteState = 0;
     if (Rsp.Status != 0 || Tag != s.Tag) {
-        showError(Rsp.Status != 0 ? Rsp.Status : QelResult::Malformed, false);
+        showError(Rsp.Status, false);
         if (sameEdit) {
             WriteState = 0;
             Value = OrgValue;
