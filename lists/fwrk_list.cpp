@@ -36,7 +36,7 @@ TFWrkList::TFWrkList(int WindowNo, QWidget* parent)
     RemarkMemo = new QPlainTextEdit(Splitter);
     RemarkMemo->setObjectName(QStringLiteral("RemarkMemo"));
     RemarkMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    RemarkMemo->setMinimumHeight(0);
+    RemarkMemo->setMinimumHeight(16);  // below its size hint, so that 32 pixels hold
     PL = new QTableView(Splitter);
     PL->setObjectName(QStringLiteral("PL"));
     PL->setModel(&core_.Model());
@@ -124,6 +124,11 @@ void TFWrkList::showEvent(QShowEvent* e)
     QWidget::showEvent(e);
     if (e->spontaneous())
         return;
+    if (!sized_) {
+        // The memo keeps its 32 pixels; the list takes the rest.
+        sized_ = true;
+        Splitter->setSizes({32, std::max(0, Splitter->height() - 32 - Splitter->handleWidth())});
+    }
     PL->setFocus();
     PL->selectRow(core_.Model().TrailingRow());
     PL->setCurrentIndex(core_.Model().index(core_.Model().TrailingRow(), 0));

@@ -64,6 +64,7 @@ private:
     QTableView* PL = nullptr;
     bool settingMemo_ = false;
     bool applyingWidths_ = false;
+    bool sized_ = false;
 };
 
 // Width of column 6 for a list of client width `clientWidth`.
