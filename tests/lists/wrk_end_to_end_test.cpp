@@ -52,7 +52,6 @@ struct WrkEndToEnd : ::testing::Test {
     {
         sch->SetActive(false);
         sch->Release();
-        qeltest::waitUntil([] { return false; }, 50);
         sel.reset();
         server.stop();
         qunsetenv("QEL_COM1");
@@ -122,7 +121,8 @@ TEST_F(WrkEndToEnd, ListReadsConvertsAndFollowsTheInverters)
     // Minimised, the window sends nothing.
     w->setWindowState(Qt::WindowMinimized);
     ASSERT_TRUE(qeltest::waitUntil([&] { return sch->GetState(c.SchSlot) == 2; }));
-    qeltest::waitUntil([] { return false; }, 600);  // an outstanding read ends
+    // The read still outstanding ends.
+    ASSERT_TRUE(qeltest::waitUntil([&] { return sch->RunState() != TScheduler::rsAwaiting; }));
     const int before = server.requestCount();
     qeltest::runEventLoopFor(400);
     EXPECT_EQ(server.requestCount(), before);
