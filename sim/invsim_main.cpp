@@ -90,7 +90,11 @@ int main(int argc, char** argv)
                                         QStringLiteral("Modem's answer to the dial command (default \"CONNECT "
                                                        "38400\"; e.g. BUSY, \"NO CARRIER\")."),
                                         QStringLiteral("TEXT"));
-    p.addOptions({din, zelk, zelkMaster, link, baud, turnaround, addr, config, cfgId, udp, tcp, host, fault, modem, modemNoOk, dialResult});
+    const QCommandLineOption changing(QStringLiteral("changing"),
+                                      QStringLiteral("Parameters (hex or decimal) whose value steps by one on "
+                                                     "every read, in every inverter."),
+                                      QStringLiteral("P[,P...]"));
+    p.addOptions({din, zelk, zelkMaster, link, baud, turnaround, addr, config, cfgId, udp, tcp, host, fault, modem, modemNoOk, dialResult, changing});
     p.process(app);
 
     if (p.isSet(udp) && p.isSet(tcp))
@@ -116,6 +120,14 @@ int main(int argc, char** argv)
         const size_t k = std::min(inverters.size(), models.size() - (models.empty() ? 0 : 1));
         inverters.push_back(models.empty() ? std::make_shared<SimInverter>(n, p.value(cfgId).toInt())
                                            : std::make_shared<SimInverter>(n, models[k]));
+    }
+    for (const QString& a : p.value(changing).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const uint n = a.trimmed().toUInt(&ok, 0);
+        if (!ok || n > 0xFFFF)
+            return fail(QStringLiteral("bad parameter \"%1\"").arg(a));
+        for (const auto& inv : inverters)
+            inv->setChangeOnRead(uint16_t(n), true);
     }
     std::vector<SimFault> faults;
     for (const QString& spec : p.values(fault)) {

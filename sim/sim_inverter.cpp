@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <limits>
 
 namespace qelsim {
 
@@ -353,6 +354,31 @@ int SimInverter::resolveSet(int service, uint8_t setByte, int& set) const
     return 0;
 }
 
+void SimInverter::setChangeOnRead(uint16_t parAdr, bool on)
+{
+    std::lock_guard lock(mutex_);
+    if (on)
+        changing_.insert(parAdr);
+    else
+        changing_.erase(parAdr);
+}
+
+void SimInverter::stepOnRead(uint16_t addr, int set)
+{
+    if (!changing_.count(addr))
+        return;
+    const SimParam* p = model_.param(addr);
+    const int s = p && !p->perSet() ? 0 : set;
+    if (!p && strict_)
+        return;
+    int32_t v = stored(addr, s);
+    if (p && p->lower <= p->upper)
+        v = v >= p->upper || v < p->lower ? p->lower : v + 1;
+    else
+        v = v == std::numeric_limits<int32_t>::max() ? 0 : v + 1;
+    values_[{addr, s}] = v;
+}
+
 SimReply SimInverter::handle(const SimRequest& req)
 {
     std::lock_guard lock(mutex_);
@@ -403,6 +429,7 @@ SimReply SimInverter::handleLocked(const SimRequest& req)
             return refuse(e);
         if (req.isWrite)
             return refuse(writeValue(addr, set, d.u16(2), true));
+        stepOnRead(addr, set);
         if (!readValue(addr, set, v, err))
             return refuse(err);
         a.setU16(0, addr);
@@ -422,6 +449,7 @@ SimReply SimInverter::handleLocked(const SimRequest& req)
             }
             return refuse(writeValue(addr, set, d.i32(4), false));
         }
+        stepOnRead(addr, set);
         if (!readValue(addr, set, v, err))
             return refuse(err);
         a.setI32(4, v);

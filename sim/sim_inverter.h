@@ -13,6 +13,7 @@
 #include <chrono>
 #include <map>
 #include <mutex>
+#include <set>
 #include <vector>
 
 namespace qelsim {
@@ -44,6 +45,10 @@ public:
     // `service` is kAnyService) is refused with `error`; 0 removes it.
     static constexpr int kAnyService = -1000;
     void setRefusal(uint16_t parAdr, int service, int error);
+    // A parameter that changes on every read: each read of its value
+    // (services -1, 0, 1) first steps it by one, from the upper limit back
+    // to the lower one.
+    void setChangeOnRead(uint16_t parAdr, bool on);
 
     // Process data: the 8 bytes written with services 16, 17, 48, 49, and
     // the 8 bytes the inverter reports. With loopback (the default) it
@@ -68,6 +73,7 @@ private:
     int writeValue(uint16_t addr, int set, int32_t value, bool sixteenBit);
     int resolveSet(int service, uint8_t setByte, int& set) const;
     int32_t stored(uint16_t addr, int set) const;
+    void stepOnRead(uint16_t addr, int set);
     int headerValue(uint16_t addr, int32_t sel, int32_t& out) const;
     void resetValues();
     void setConfigNumberLocked(int32_t cfgId);
@@ -94,6 +100,7 @@ private:
     bool strict_ = false;
     std::map<std::pair<uint16_t, int>, int32_t> values_;
     std::map<std::pair<uint16_t, int>, int> refusals_;
+    std::set<uint16_t> changing_;
     int32_t selector_ = 0;
     OfflineScope scope_;
     std::array<uint8_t, 8> pdOut_{};
