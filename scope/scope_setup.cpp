@@ -22,6 +22,8 @@ TScopeSetup::TScopeSetup()
     RollMode() = 0;
     OfflineMode() = 0;
     OfflineTimeBase() = 2;
+    XYChannel() = 0;
+    Chan[4].Colour = 0;
 }
 
 void TScopeSetup::Clamp()
