@@ -327,6 +327,8 @@ int TScopeEngine::LoadFromFile(const QString& Name)
     }
     if (!QFileInfo::exists(Name))
         return 1;
+    // The file replaces the recording: one still running ends first.
+    Stop();
     Screen->Busy(true);
     QFile f(Name);
     if (!f.open(QIODevice::ReadOnly)) {

@@ -325,6 +325,37 @@ TEST_F(ScopeEngineTest, StopsActAtOnceAndKeepOnlyCompleteSamples)
     EXPECT_EQ(sch.GetState(eng.SchedSlot), 2);
 }
 
+TEST_F(ScopeEngineTest, GivenUpSampleLeavesAWrappedRingAlone)
+{
+    channels({0, 2});
+    eng.FastService = 0;
+    eng.SpeedButton1Click(true);
+    for (int i = 0; i < 2 * (kScopeRingSize + 3); ++i) {
+        TReqRec r = nextValid();
+        nowMs += 1;
+        eng.HandleReply(answer(r, i), r.Tag);
+    }
+    ASSERT_TRUE(eng.Wrapped);
+    ASSERT_EQ(eng.RingEnd, 2);
+    const TScopeSample oldest = eng.Ring[3];
+    // A read of C fails: the sample in the making is dropped.
+    TReqRec r = nextValid();
+    eng.HandleReply(answer(r, 7), r.Tag);
+    r = nextValid();
+    eng.HandleReply(answer(r, 0, 5), r.Tag);
+    EXPECT_EQ(eng.RingEnd, 2);
+    EXPECT_EQ(eng.RingStart, 3);
+    EXPECT_EQ(eng.Ring[3].ChanVal[0], oldest.ChanVal[0]);
+    // Stopped with A answered: likewise.
+    r = nextValid();
+    eng.HandleReply(answer(r, 8), r.Tag);
+    eng.Stop();
+    EXPECT_EQ(eng.RingEnd, 2);
+    EXPECT_EQ(eng.RingStart, 3);
+    EXPECT_EQ(eng.Ring[3].ChanVal[0], oldest.ChanVal[0]);
+    EXPECT_EQ(eng.Ring[2].ChanVal[2], 2 * (kScopeRingSize + 3) - 1);
+}
+
 TEST_F(ScopeEngineTest, StartRefusedAndNothingToRecord)
 {
     const int other = sch.Register(nullptr, nullptr, nullptr, nullptr);
@@ -505,6 +536,18 @@ TEST_F(ScopeEngineTest, OfflineStopWhileTriggeringAndSecondPress)
     EXPECT_FALSE(screen->button);
     eng.HandleReply(answer(st, 0), st.Tag);
     EXPECT_EQ(eng.RecState, 0);  // a late status answer changes nothing
+
+    // Closing the window while triggering ends the recording at once.
+    eng.SpeedButton1Click(true);
+    while (eng.RecState == 5) {
+        TReqRec r = next();
+        if (r.Valid)
+            eng.HandleReply(answer(r, 0), r.Tag);
+    }
+    ASSERT_EQ(eng.RecState, 6);
+    eng.FormClose();
+    EXPECT_EQ(eng.RecState, 0);
+    EXPECT_EQ(sch.GetState(eng.SchedSlot), 1);
 }
 
 TEST_F(ScopeEngineTest, OfflineNeedsABlockAndSetupErrorsStop)
