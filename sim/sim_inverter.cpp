@@ -111,6 +111,9 @@ void SimInverter::setValue(uint16_t parAdr, int32_t value, int set)
         setConfigNumberLocked(value);
         return;
     }
+    // A value set by a test holds: the parameter follows no signal any more.
+    if (signalOf(parAdr))
+        signals_[parAdr] = SimSignal{};
     const SimParam* p = model_.param(parAdr);
     const bool perSet = p ? p->perSet() : true;
     if (!perSet || set >= 0) {

@@ -36,7 +36,8 @@ public:
     int32_t configNumber() const;
     void setConfigNumber(int32_t cfgId);
 
-    // Values; set -1 reads the actual set / writes every set.
+    // Values; set -1 reads the actual set / writes every set. Setting a
+    // value ends the parameter's signal.
     int32_t value(uint16_t parAdr, int set = -1) const;
     void setValue(uint16_t parAdr, int32_t value, int set = -1);
 
@@ -55,7 +56,7 @@ public:
     SimFaultQueue& faults() { return faults_; }
 
     // The parameter follows `signal` from now on (an inactive one removes
-    // it); a signal of the model's source applies until then.
+    // it, and with it the signal of the model's source).
     void setSignal(uint16_t parAdr, const SimSignal& signal);
 
     // Offline scope memory: after 255 in base+7 the inverter waits

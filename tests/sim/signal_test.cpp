@@ -62,6 +62,10 @@ TEST(SimSignal, ReadsFollowTheSignalOfTheSourceOrTheTest)
     EXPECT_EQ(inv.value(0x0105), 42);
     inv.setSignal(0x0105, SimSignal{});  // inactive: the stored value again
     EXPECT_EQ(inv.value(0x0105), 700);
+    // A value set by a test ends the source's signal too.
+    SimInverter other(2, model);
+    other.setValue(0x0207, 5);
+    EXPECT_EQ(other.value(0x0207), 5);
 
     QByteArray bad = R"({"cfgId": 9, "newStyle": true, "groups": [{"index": 1, "idChar": "ab", "baseAddr": "0x0100",
         "params": [{"addr": "0x0101", "name": "x", "signal": {"kind": "saw"}}]}]})";
