@@ -390,6 +390,25 @@ TEST_F(ScopeFileTest, ReadScopeFileCfgIds)
     EXPECT_EQ(ReadScopeFileCfgIds(writeFile(QStringLiteral("e.sc5"), one.left(28 + 5 * 36)), A, B, C, D), 0);
 }
 
+TEST_F(ScopeFileTest, EveryCutOfAFileIsReadSafely)
+{
+    const QByteArray good = oneInverterFile(true);
+    const int slotsEnd = 28 + 5 * 36;
+    for (int n = 0; n <= good.size(); ++n) {
+        SCOPED_TRACE(n);
+        const QByteArray cut = good.left(n);
+        TScopeFileImage img;
+        const TScopeFileResult r = ParseScopeFile(cut, img);
+        EXPECT_EQ(r, n < slotsEnd ? sfShortHeader : n < 266 + 8 ? sfShortData : sfOk);
+        if (r == sfShortData || r == sfOk) {
+            const size_t whole = n >= slotsEnd + 4 ? std::min<size_t>((n - slotsEnd - 4) / 18, 3) : 0;
+            EXPECT_EQ(img.Samples.size(), std::max<size_t>(whole, 1));
+        }
+        int A, B, C, D;
+        EXPECT_EQ(ReadScopeFileCfgIds(QByteArrayView(cut), A, B, C, D), n < slotsEnd ? -1 : 0);
+    }
+}
+
 TEST_F(ScopeFileTest, ExportText)
 {
     recordOnInverter1();
