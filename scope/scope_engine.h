@@ -13,6 +13,7 @@
 #include "scope/scope_screen.h"
 #include "scope/scope_setup.h"
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -138,7 +139,7 @@ private:
     void commitOnline(uint16_t stamp);
     bool xyDuplicateOf(int a, int b) const;
 
-    TScheduler* sched_ = nullptr;
+    QPointer<TScheduler> sched_;  // may go before the engine
     TScopeSample stage_;
     bool offlineRun_ = false;    // the recording in progress is offline
     bool offlineBegun_ = false;  // its read-out bookkeeping has begun
