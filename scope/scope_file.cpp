@@ -221,7 +221,7 @@ int TScopeEngine::SaveToFile(const QString& Name)
         opt.DefaultExt = QStringLiteral("sc5");
         opt.Filter = FileFilter;
         opt.FilterIndex = 1;
-        opt.InitialDir = folderOf(FileName).isEmpty() ? DataPath : folderOf(FileName);
+        opt.InitialDir = DataPath;  // the given name has no folder
         const QString chosen = Interaction->ChooseSaveFile(opt, FileName);
         if (chosen.isEmpty())
             return 1;
@@ -333,7 +333,7 @@ int TScopeEngine::LoadFromFile(const QString& Name)
     QFile f(Name);
     if (!f.open(QIODevice::ReadOnly)) {
         Screen->Busy(false);
-        Interaction->Message(text(0, 29), sbOk, Title, 2, Name, QString::number(int(f.error())), QString(), 0, -1);
+        Interaction->Message(text(0, 29), sbOk, Title, 2, Name, QString::number(IoOpenErrorCode(Name, false)), QString(), 0, -1);
         return 1;
     }
     const QByteArray bytes = f.readAll();
