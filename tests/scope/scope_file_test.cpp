@@ -367,10 +367,36 @@ TEST_F(ScopeFileTest, FindInverterByCfg)
     eng.ScopeInv = 9;  // not in the project: Cancel cannot cancel
     ui->answers = {2};
     EXPECT_EQ(eng.FindInverterByCfg(21), -1);
-    // Yes: the project's inverter dialog (declined here) gives -1.
+    // Yes: the project's inverter dialog; declined it gives -1, accepted
+    // the new inverter at the first free address from 1.
     ui->answers = {0};
     EXPECT_EQ(eng.FindInverterByCfg(21), -1);
     EXPECT_EQ(ui->shown.back().Buttons, sbYesNoCancel);
+    struct Accept : IPrjInteraction {
+        int Message(const QStringList&, const QStringList&, const QString&, int, const QString&, const QString&,
+                    const QString&, int, int Cancel) override
+        {
+            return Cancel;
+        }
+        QString ChooseSaveFile(const TSaveDlgOptions&) override { return {}; }
+        int ChooseCfg(int, bool) override { return -1; }
+        bool EditInv(TInvEditData& d) override
+        {
+            seen = d;
+            return true;
+        }
+        int AskAddFile(const QString&, const QStringList&) override { return -2; }
+        TInvEditData seen;
+    };
+    auto accept = std::make_shared<Accept>();
+    prj.SetInteraction(accept);
+    ui->answers = {0};
+    EXPECT_EQ(eng.FindInverterByCfg(21), 1);
+    EXPECT_EQ(accept->seen.CfgId, 21);
+    EXPECT_FALSE(accept->seen.EditCfg);
+    EXPECT_EQ(accept->seen.Prot, prOffline);
+    ASSERT_NE(prj.GetInv(1), nullptr);
+    EXPECT_EQ(eng.FindInverterByCfg(21), 1);
 }
 
 TEST_F(ScopeFileTest, ReadScopeFileCfgIds)
