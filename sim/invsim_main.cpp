@@ -94,7 +94,16 @@ int main(int argc, char** argv)
                                       QStringLiteral("Parameters (hex or decimal) whose value steps by one on "
                                                      "every read, in every inverter."),
                                       QStringLiteral("P[,P...]"));
+    const QCommandLineOption signalOpt(QStringLiteral("signal"),
+                                    QStringLiteral("Parameter ADDR of every inverter follows a sine or a ramp "
+                                                   "(e.g. 0x0105=sine:500:2000:1000)."),
+                                    QStringLiteral("ADDR=sine|ramp:AMPLITUDE:PERIODMS[:OFFSET]"));
+    const QCommandLineOption offlineScope(QStringLiteral("offline-scope"),
+                                          QStringLiteral("Offline scope memory: trigger wait and sample count "
+                                                         "(default 100:100)."),
+                                          QStringLiteral("WAITMS:SAMPLES"));
     p.addOptions({din, zelk, zelkMaster, link, baud, turnaround, addr, config, cfgId, udp, tcp, host, fault, modem, modemNoOk, dialResult, changing});
+    p.addOptions({signalOpt, offlineScope});
     p.process(app);
 
     if (p.isSet(udp) && p.isSet(tcp))
@@ -128,6 +137,25 @@ int main(int argc, char** argv)
             return fail(QStringLiteral("bad parameter \"%1\"").arg(a));
         for (const auto& inv : inverters)
             inv->setChangeOnRead(uint16_t(n), true);
+    }
+    for (const QString& spec : p.values(signalOpt)) {
+        uint16_t par = 0;
+        SimSignal sig;
+        QString error;
+        if (!SimSignal::parse(spec, par, sig, &error))
+            return fail(error);
+        for (const auto& inv : inverters)
+            inv->setSignal(par, sig);
+    }
+    if (p.isSet(offlineScope)) {
+        const QStringList f = p.value(offlineScope).split(QLatin1Char(':'));
+        bool ok1 = false, ok2 = false;
+        const int wait = f.value(0).toInt(&ok1);
+        const int samples = f.value(1).toInt(&ok2);
+        if (f.size() != 2 || !ok1 || !ok2 || wait < 0 || samples < 0)
+            return fail(QStringLiteral("bad --offline-scope \"%1\"").arg(p.value(offlineScope)));
+        for (const auto& inv : inverters)
+            inv->setOfflineScope(std::chrono::milliseconds(wait), samples);
     }
     std::vector<SimFault> faults;
     for (const QString& spec : p.values(fault)) {

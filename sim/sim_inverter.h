@@ -37,7 +37,8 @@ public:
     int32_t configNumber() const;
     void setConfigNumber(int32_t cfgId);
 
-    // Values; set -1 reads the actual set / writes every set.
+    // Values; set -1 reads the actual set / writes every set. Setting a
+    // value ends the parameter's signal.
     int32_t value(uint16_t parAdr, int set = -1) const;
     void setValue(uint16_t parAdr, int32_t value, int set = -1);
 
@@ -58,6 +59,19 @@ public:
     void setProcessLoopback(bool on);
 
     SimFaultQueue& faults() { return faults_; }
+
+    // The parameter follows `signal` from now on (an inactive one removes
+    // it, and with it the signal of the model's source).
+    void setSignal(uint16_t parAdr, const SimSignal& signal);
+
+    // Offline scope memory: after 255 in base+7 the inverter waits
+    // `triggerWait` for its trigger (status 1), then stores `samples`
+    // samples at the offline time base (status 2), then reports 0. The
+    // samples of a channel follow its parameter's signal (or, without one,
+    // count up from its value at the start). 0 in base+7 ends it early and
+    // keeps what was stored; selecting a sample past the last answers
+    // error 3.
+    void setOfflineScope(std::chrono::milliseconds triggerWait, int samples);
 
     // Carries out one request and returns the reply. Thread-safe.
     SimReply handle(const SimRequest& req);
@@ -84,15 +98,23 @@ private:
     int roleRead(uint16_t addr, int32_t& out) const;
     void scopeControl(int32_t value);
 
-    static constexpr int kScopeSamples = 100;
-    static constexpr std::chrono::milliseconds kScopeRecording{100};
+    const SimSignal* signalOf(uint16_t addr) const;
+    double nowMs() const;
+    int offlineStatus() const;
+    int32_t offlineSample(int k, int sample) const;
+
     struct OfflineScope {
         bool running = false;
         std::chrono::steady_clock::time_point start;
         int count = 0;
+        double intervalMs = 1;
+        double triggerMs = 0;  // nowMs() when storing began
         int channel[4] = {-1, -1, -1, -1};
         int32_t first[4] = {0, 0, 0, 0};
     };
+    std::chrono::milliseconds scopeWait_{100};
+    int scopeSamples_ = 100;
+    std::map<uint16_t, SimSignal> signals_;
 
     const int address_;
     mutable std::mutex mutex_;
