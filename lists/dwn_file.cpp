@@ -1,5 +1,6 @@
 #include "lists/dwn_file.h"
 
+#include "config/file_save.h"
 #include "platform/codepage.h"
 
 #include <QFile>
@@ -257,4 +258,9 @@ QByteArray OpParaListBytes(int32_t Id, const std::vector<TOpParaRow>& Rows)
             + opDescription(p, true) + u';' + kCrLf;
     }
     return toCodePage(out, CodePage::Cp1252);
+}
+
+int WriteOpParaList(const QString& Name, int32_t Id, const std::vector<TOpParaRow>& Rows)
+{
+    return SaveFileAtomically(Name, OpParaListBytes(Id, Rows));
 }

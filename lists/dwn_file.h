@@ -98,3 +98,5 @@ QString OpParaTypeText(int32_t Id);
 // configuration line with Id, one entry line per row (Attr and Flags
 // unsigned).
 QByteArray OpParaListBytes(int32_t Id, const std::vector<TOpParaRow>& Rows);
+// Writes them to Name (replaced only when complete): 0 or the I/O code.
+int WriteOpParaList(const QString& Name, int32_t Id, const std::vector<TOpParaRow>& Rows);

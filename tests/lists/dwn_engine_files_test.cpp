@@ -164,6 +164,14 @@ TEST_F(DwnTest, OlderFileTakesModesFromTheConfigurationUntilALongerLine)
     EXPECT_TRUE(readFile(engine->FileName).contains("\r\n519,6,0,-1;\r\n"));
 }
 
+TEST_F(DwnTest, ColumnWidthsOutsideTheirRangeAreIgnored)
+{
+    engine->LoadData(writeFile(QStringLiteral("c.dw5"), "0,2000,101,0\r\n1,-1,101,0\r\n2,2001,101,0\r\n"
+                                                       "8,60,101,0\r\n-1,60,101,0\r\n7,0,101,0\r\n"));
+    EXPECT_EQ(engine->ColWidths, (TDwnColWidths{2000, 45, 50, 45, 40, 150, 140, 0}));
+    EXPECT_TRUE(engine->Lines.empty());
+}
+
 TEST_F(DwnTest, OperatorListFileGivesLinesWithTheirOwnDescriptions)
 {
     addInv(2, 21);

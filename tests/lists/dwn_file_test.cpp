@@ -247,6 +247,20 @@ TEST(OpParaList, ExactBytesAndTypeTexts)
     EXPECT_TRUE(OpParaListBytes(0, {}).startsWith(";Parameter of operator: Unknown Type: 0 Version: 0000\r\n"));
 }
 
+class OpParaFileTest : public qeltest::TempDirTest {};
+
+TEST_F(OpParaFileTest, WrittenWholeOrNotAtAll)
+{
+    const std::vector<TOpParaRow> rows{{0x80, 1, 0, nullptr}};
+    const QString name = path(QStringLiteral("o.op5"));
+    ASSERT_EQ(WriteOpParaList(name, 0x10001, rows), 0);
+    QFile f(name);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), OpParaListBytes(0x10001, rows));
+    EXPECT_EQ(GetDwnFileCfgId(name), 0);
+    EXPECT_NE(WriteOpParaList(path(QStringLiteral("missing/o.op5")), 1, rows), 0);
+}
+
 TEST(DwnEntry, ParaModeAndDelete)
 {
     struct Case {

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <bit>
+#include <limits>
 
 using qelsim::SimDinPtyServer;
 using qelsim::SimFault;
@@ -288,7 +289,9 @@ TEST_F(DwnLineTest, CancelInTheProgressEndsTheTransferAndAWait)
     // A cancel during a user-step wait ends the wait and the transfer.
     ui.progress.onPosition = nullptr;
     ui.messages.clear();
-    engine->InsertNewLine(1, nullptr, 0, -60000, 0, DwnMode::UserStep, false, QStringLiteral("long"));
+    // The longest wait there is: -2^31 ms.
+    engine->InsertNewLine(1, nullptr, 0, std::numeric_limits<int32_t>::min(), 0, DwnMode::UserStep, false,
+                          QStringLiteral("long"));
     const size_t updates = ui.waitUpdates.size();
     QTimer t;
     t.setInterval(10);
@@ -302,6 +305,9 @@ TEST_F(DwnLineTest, CancelInTheProgressEndsTheTransferAndAWait)
     EXPECT_EQ(ui.firstLines(), (QStringList{msg(2, 10)[0], msg(2, 4)[0]}));
     EXPECT_LT(ui.waitUpdates.size(), updates + 10);
     EXPECT_EQ(ui.waitHides, 1);
+    ASSERT_EQ(ui.waits.size(), 1u);
+    EXPECT_EQ(ui.waits[0].max, std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(ui.waits[0].text, QStringLiteral("long"));
     EXPECT_EQ(engine->Lines[3]->Value, 0);  // never read
 }
 
