@@ -175,12 +175,12 @@ TEST_F(DwnTest, ColumnWidthsOutsideTheirRangeAreIgnored)
 TEST_F(DwnTest, OperatorListFileGivesLinesWithTheirOwnDescriptions)
 {
     addInv(2, 21);
-    TParaRec p;
-    p.SetName(0, QStringLiteral("Contrast"));
-    p.Format = 0x25;
-    p.Attr = 0x80000480u;
-    p.Flags = 0x8000000Fu;
-    const QString file = writeFile(QStringLiteral("op.op5"), OpParaListBytes(0x10001, {{0x83, 50, 3, &p}, {0x84, 9, 0, nullptr}}));
+    // As the operator-parameter window writes it (Attr and Flags unsigned).
+    const QString file = writeFile(QStringLiteral("op.op5"),
+                                   ";Parameter of operator: Standard Version: 0001\r\n"
+                                   "0,65537,102,0; Flag for operator list\r\n"
+                                   "131,50,0,3;Contrast,0,1,0,37,2147484800,2147483663;\r\n"
+                                   "132,9,1,0;,0,1,0,0,0,0;\r\n");
     engine->InvAdr = 2;
     engine->LoadData(file);
     EXPECT_TRUE(engine->OpList);
