@@ -92,6 +92,8 @@ public:
     // Lines that own descriptions go: the internal clipboard may refer to
     // them and is emptied first.
     virtual void ReleaseClipboard() {}
-    // The list's configuration left the project: the window closes.
+    // The list's configuration left the project: the window closes. Called
+    // from inside the list's own operations; free the list later
+    // (deleteLater), not within the call.
     virtual void CloseWindow() {}
 };

@@ -329,12 +329,16 @@ TEST_F(DwnLineTest, ListChangedDuringATransferEndsItFirst)
             prj.RemoveInv(1);
             engine->ResetCfgList();
             EXPECT_EQ(engine->InvAdr, 1);
+            // A close waits as well.
+            engine->RequestClose();
+            EXPECT_EQ(notify.closes, 0);
         }
     };
     engine->DoDownload();
     ASSERT_TRUE(idle());
     EXPECT_EQ(ui.firstLines(), (QStringList{msg(2, 9)[0], QStringLiteral("step"), msg(2, 4)[0]}));
     EXPECT_EQ(engine->InvAdr, 4);
+    EXPECT_EQ(notify.closes, 1);
     EXPECT_TRUE(asked(*inv4).empty());
     EXPECT_EQ(asked(*inv1).size(), 1u);
     EXPECT_EQ(sch->GetState(engine->SchedSlot), 2);
