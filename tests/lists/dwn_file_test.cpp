@@ -107,8 +107,9 @@ TEST(DwnFileRead, LinesAsParsed)
         SCOPED_TRACE(c.text);
         const TDwnFileLine l = ParseDwnLine(QString::fromUtf8(c.text));
         EXPECT_EQ(l.kind, c.kind);
-        if (l.kind == TDwnFileLine::Remark)
+        if (l.kind == TDwnFileLine::Remark) {
             EXPECT_EQ(l.Text, QString::fromUtf8(c.note));
+        }
         if (c.kind != TDwnFileLine::Fields)
             continue;
         EXPECT_EQ(l.FieldCount, c.fields);
