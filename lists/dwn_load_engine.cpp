@@ -45,8 +45,9 @@ QStringList TDwnLoadEngine::textLines(int s, int i) const
 int TDwnLoadEngine::message(const QStringList& lines, int buttons, int icon, const QString& p1,
                             int def, int cancel, const QString& title, const QString& p2, int help)
 {
+    MsgLines = lines;
     TDwnMessage m;
-    m.Lines = lines;
+    m.Lines = MsgLines;
     m.Buttons = buttons;
     m.Title = title.isNull() ? GetShortName() : title;
     m.Icon = icon;
