@@ -346,14 +346,20 @@ TEST_F(DwnLineTest, ListChangedDuringATransferEndsItFirst)
     // Outside a scheduler call the notice ends the transfer at once.
     ui.onMessage = nullptr;
     ui.messages.clear();
+    din.faults().push(fault("delay=1500@0x0102"));
     engine->DoUpload();
-    ASSERT_TRUE(qeltest::waitUntil([&] { return !asked(*inv4).empty(); }));
+    // The answer for 0x0102 is outstanding: no call of the list runs.
+    ASSERT_TRUE(qeltest::waitUntil([&] { return engine->TransferIndex == 2; }));
+    EXPECT_FALSE(engine->InSchedulerCall());
     prj.RemoveInv(4);
     addInv(6, 21);
     engine->ResetCfgList();
     EXPECT_EQ(engine->TransferState, DwnTransfer::Idle);
     EXPECT_EQ(engine->InvAdr, 6);
     EXPECT_EQ(ui.firstLines().last(), msg(2, 4)[0]);
+    // The late answer is ignored.
+    qeltest::runEventLoopFor(1700);
+    EXPECT_EQ(engine->Lines[2]->Value, 9);
 }
 
 TEST_F(DwnLineTest, ExclusiveStateAndEmptyLists)
