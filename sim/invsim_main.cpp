@@ -45,11 +45,12 @@ int main(int argc, char** argv)
     p.setApplicationDescription(QStringLiteral(
         "Simulated inverters for tests and the demo.\n"
         "Prints the pseudo-terminal path (or the port) on one line and serves until killed.\n\n"
-        "Fault SPEC: ITEM[+ITEM...][*COUNT], COUNT a number or \"always\"; items:\n"
+        "Fault SPEC: ITEM[+ITEM...][@PARADR][*COUNT], COUNT a number or \"always\"; items:\n"
         "  ok, silence, delay=MS, split[=MS], echo, badcheck, stale, foreignid,\n"
         "  foreignaddr, refuse=N, busy (refuse=6), garbage[=HEX].\n"
         "Each --fault applies to the next requests in the order given,\n"
-        "e.g. --fault busy*3 --fault ok --fault silence."));
+        "e.g. --fault busy*3 --fault ok --fault silence; with @PARADR (0x hexadecimal\n"
+        "or decimal) only to requests for that parameter, e.g. --fault silence@0x0102*5."));
     p.addHelpOption();
     const QCommandLineOption din(QStringLiteral("din"), QStringLiteral("DIN 66019 II (default)."));
     const QCommandLineOption zelk(QStringLiteral("zelk"), QStringLiteral("Binary telegram (Zelk) line; the first "
