@@ -495,6 +495,7 @@ void TFMain::FormShow()
                       QStringLiteral(":") + t.GetText(2, 25)};
     // 15.
     TVortalinPrj& prj = *project_;
+    ui_->InstallPrjDialogs(prj, this);
     prj.ProtSel = ProtSel;
     prj.SetScheduler(scheduler_);
     prj.OnInvStateChanged = [this](QObject* s, int a, int st) { PrjDataInvStateChanged(s, a, st); };

@@ -69,3 +69,8 @@ void TMainInteractionDlg::Terminate(int Status)
     // it rather than a dialog's nested one.
     QTimer::singleShot(0, qApp, [Status] { QCoreApplication::exit(Status); });
 }
+
+void TMainInteractionDlg::InstallPrjDialogs(TVortalinPrj& Prj, QWidget* Parent)
+{
+    ::InstallPrjDialogs(Prj, Parent);
+}

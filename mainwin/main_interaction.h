@@ -7,6 +7,7 @@
 #include <QUrl>
 
 class QWidget;
+class TVortalinPrj;
 
 // Everything the main window shows to or asks of the user and hands to the
 // desktop: the platform's error box, the message dialog, the open and save
@@ -30,6 +31,8 @@ public:
     virtual bool OpenUrl(const QUrl& Url) = 0;
     // Ends the application with the status once the current event is done.
     virtual void Terminate(int Status) = 0;
+    // Installs the project's dialogs (its questions and progress window).
+    virtual void InstallPrjDialogs(TVortalinPrj& Prj, QWidget* Parent) = 0;
 };
 
 // The real dialogs.
@@ -43,6 +46,7 @@ public:
     QString ChooseSaveFile(const TSaveDlgOptions& Options) override;
     bool OpenUrl(const QUrl& Url) override;
     void Terminate(int Status) override;
+    void InstallPrjDialogs(TVortalinPrj& Prj, QWidget* Parent) override;
 
 private:
     QWidget* parent_;
