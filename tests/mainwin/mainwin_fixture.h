@@ -69,14 +69,16 @@ public:
 };
 
 class MainWinTest : public qeltest::TempDirTest {
+public:
+    QString registryPath() const { return path(QStringLiteral("registry.reg")); }
+    QString appPath() const { return path(QStringLiteral("prefix/")); }
+
 protected:
     void SetUp() override;
     void TearDown() override;
 
     // Runs the install step into the folder (COM1 on the simulated line).
     void install();
-    QString registryPath() const { return path(QStringLiteral("registry.reg")); }
-    QString appPath() const { return path(QStringLiteral("prefix/")); }
     // Changes one dword of the settings store.
     void setDword(const QString& key, const QString& name, quint32 value);
     quint32 readDword(const QString& key, const QString& name) const;
