@@ -250,6 +250,20 @@ TEST_F(MainWinTest, TheSecondButtonAfterAFailedProjectClosesWithStatusOneOnceThe
     EXPECT_EQ(ui->terminated, std::vector<int>{1});
 }
 
+TEST_F(MainWinTest, QuitDuringTheSearchTakesEffectWhenTheStartUpHasEnded)
+{
+    setDword(kDin, QStringLiteral("Baudrate"), B_19200);
+    ui->prj->messageAnswers = {0};
+    ui->prj->onMessage = [this] { main->MenuQuit1->trigger(); };
+    ui->messageAnswers = {1};  // do not save the new project
+    start();
+    EXPECT_TRUE(main->Shown);
+    EXPECT_NE(Project->GetInv(1), nullptr);  // the search went on
+    EXPECT_TRUE(ui->terminated.empty());
+    EXPECT_TRUE(qeltest::waitUntil([this] { return !ui->terminated.empty(); }));
+    EXPECT_EQ(ui->terminated, std::vector<int>{0});
+}
+
 TEST_F(MainWinTest, InverterListChangesRestartTheSchedulerOthersOnlyUpdateTheCaption)
 {
     start(demoProject());

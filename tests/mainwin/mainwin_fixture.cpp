@@ -41,6 +41,8 @@ int ScriptedPrjInteraction::Message(const QStringList& Msg, const QStringList& B
                                     const QString&, const QString&, const QString&, int, int Cancel)
 {
     messages.push_back({Msg, Buttons, Title, Icon});
+    if (onMessage)
+        onMessage();
     return take(messageAnswers, Cancel);
 }
 

@@ -14,6 +14,7 @@
 #include <QUrl>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -39,6 +40,8 @@ public:
     std::deque<QString> saveAnswers;
     std::deque<int> addFileAnswers;
     std::vector<ShownMessage> messages;
+    // Runs while a question is shown (as the user could meanwhile).
+    std::function<void()> onMessage;
     int saveDialogs = 0;
     QStringList addFileQuestions;
 };
