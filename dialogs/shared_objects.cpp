@@ -7,3 +7,5 @@ TVortalinText* LangTexts = nullptr;
 TScheduler* Scheduler = nullptr;
 TDragDrop* DragDrop = nullptr;
 std::array<QStringList, kButtonListCount> ButtonLists;
+TOnSetPrgOpFuncs MainSetPrgOpFuncs;
+TOnSetContextFuncs MainSetContextFuncs;

@@ -99,11 +99,15 @@ TFMain::TFMain(std::shared_ptr<IMainInteraction> ui, QWidget* parent)
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState s) { ApplicationStateChanged(s); });
     SetUserMsgHelpHandler([this](int ctx) { ShowHelp(ctx); });
+    MainSetPrgOpFuncs = [this](PTOperatingFuncs f) { SetPrgOpFuncs(f); };
+    MainSetContextFuncs = [this](TContextList* l) { SetContextFuncs(l); };
 }
 
 TFMain::~TFMain()
 {
     SetUserMsgHelpHandler({});
+    MainSetPrgOpFuncs = {};
+    MainSetContextFuncs = {};
     disconnect(qApp, nullptr, this, nullptr);
     qDeleteAll(CtxButtons);
     CtxButtons.clear();

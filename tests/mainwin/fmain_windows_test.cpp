@@ -70,7 +70,10 @@ TEST_F(MainWindows, OnlyTheFilledSlotsEnableTheirEntriesAndNothingIsCalledAfterT
     int copies = 0, marks = 0;
     funcs.Slots[osCopy] = [&] { ++copies; };
     funcs.Slots[osMarkAll] = [&] { ++marks; };
-    main->SetPrgOpFuncs(&funcs);
+    // A window reaches the receiver through the shared objects.
+    ASSERT_TRUE(MainSetPrgOpFuncs);
+    MainSetPrgOpFuncs(&funcs);
+    EXPECT_EQ(main->CurOpFuncs, &funcs);
 
     for (QAction* a : {main->MenuSave1, main->MenuSaveAs1, main->MenuCut1, main->MenuPaste1, main->MenuDelete1,
                        main->MenuPrint1, main->MenuSearch1})
