@@ -126,10 +126,12 @@ void MainWinTest::install()
     o.ports.insert(QStringLiteral("COM1"), din.path());
     InstallReport r;
     ASSERT_TRUE(runInstall(o, r)) << r.errors.join(u'\n').toStdString();
-    // Each test stays within two addresses; a short time-out keeps the
-    // silent addresses and rates of a search quick.
+    // Each test stays within two addresses, so that a search's silent
+    // addresses and rates cost little.
     setDword(QStringLiteral("Software\\QEL\\Vortalin5\\DefPrj"), QStringLiteral("MinInvAdr"), 1);
     setDword(QStringLiteral("Software\\QEL\\Vortalin5\\DefPrj"), QStringLiteral("MaxInvAdr"), 2);
+    // Long enough for an answer on a loaded machine.
+    setDword(QStringLiteral("Software\\QEL\\Vortalin5\\Din"), QStringLiteral("TimeOut"), 400);
 }
 
 void MainWinTest::setDword(const QString& key, const QString& name, quint32 value)
