@@ -69,8 +69,9 @@ TEST_F(MainWinTest, FailureExitsEndWithStatusOneAndLeaveTheSettingsAlone)
         start();
         ASSERT_EQ(ui->errorBoxes.size(), 1);
         EXPECT_TRUE(ui->errorBoxes[0].startsWith(c.text)) << ui->errorBoxes[0].toStdString();
-        if (QString(c.name) == QLatin1String("unreadable language file"))
+        if (QString(c.name) == QLatin1String("unreadable language file")) {
             EXPECT_EQ(ui->errorBoxes[0], c.text + appPath() + QStringLiteral("lngproge.srb"));
+        }
         EXPECT_EQ(ui->terminated, std::vector<int>{1});
         EXPECT_TRUE(ui->messages.empty());
         EXPECT_FALSE(main->Shown);
