@@ -452,6 +452,8 @@ void TFMain::FormShow()
     miInvManuals->setVisible(help.miInvManuals);
     N9->setVisible(help.N9);
     MenuFBS->setVisible(cfg.EnableFbsWindow);
+    // The windows plugged in since creation.
+    updateLaterEntries();
     // 6.
     splashText(QStringLiteral("Checking parameter files"));
     cfg.ScanBinFiles();

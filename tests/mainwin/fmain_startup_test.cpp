@@ -265,6 +265,25 @@ TEST_F(MainWinTest, QuitDuringTheSearchTakesEffectWhenTheStartUpHasEnded)
     EXPECT_EQ(ui->terminated, std::vector<int>{0});
 }
 
+TEST_F(MainWinTest, AWindowPluggedInBeforeTheStartEnablesItsEntries)
+{
+    TFMain& m = makeMain(demoProject());
+    QStringList opened;
+    m.Later.OpenWorkList = [&](const QString& f) -> QWidget* {
+        opened << f;
+        return nullptr;
+    };
+    m.FormShow();
+    ASSERT_TRUE(m.Shown);
+    EXPECT_TRUE(m.MenuNewWorkList1->isEnabled());
+    EXPECT_TRUE(m.NewWorkBtn->isEnabled());
+    EXPECT_FALSE(m.MenuNewDownloadList1->isEnabled());
+    m.NewWorkBtn->click();
+    EXPECT_EQ(opened, QStringList{QString()});
+    ASSERT_EQ(ui->messages.size(), 1u);  // no window: the restore message
+    EXPECT_EQ(ui->messages[0].Msg, *LangTexts->GetStrings(4, 21));
+}
+
 TEST_F(MainWinTest, InverterListChangesRestartTheSchedulerOthersOnlyUpdateTheCaption)
 {
     start(demoProject());

@@ -317,3 +317,64 @@ TEST_F(MainWindows, BarPicture)
         GTEST_SKIP() << "QEL_SCREENSHOT_DIR not set";
     main->grab().save(QDir(shots).filePath(QStringLiteral("bar.png")));
 }
+
+TEST_F(MainWindows, RestoreOpensEachRecordedKindThroughItsWindowAndPlacesIt)
+{
+    auto add = [](int kind, int inv, const QString& file, int left) {
+        TSavedWdwRec* r = Project->GetWdw(Project->AddWdw());
+        r->WdwType = kind;
+        r->InvNr = inv;
+        r->FileName = file;
+        r->State = 0;
+        r->Left = left;
+        r->Top = 150;
+        r->Width = 300;
+        r->Height = 200;
+    };
+    Project->SavedWindows.clear();
+    add(wkPrjExpl, -2, {}, 10);
+    add(wkScope, 1, QStringLiteral("/d/run.sc5"), 20);
+    add(wkWorkList, -1, QStringLiteral("/d/missing.wr5"), 30);
+    add(wkDownList, 2, QStringLiteral("/d/p.dw5"), 40);
+    add(7, 0, {}, 50);
+
+    std::vector<std::unique_ptr<StandIn>> windows;
+    QStringList calls;
+    auto make = [&](const QString& name) {
+        windows.push_back(std::make_unique<StandIn>(name));
+        return windows.back().get();
+    };
+    main->Later.ShowPrjExpl = [&](bool rebuild) {
+        calls << QStringLiteral("expl %1").arg(rebuild);
+        return make(QStringLiteral("FPrjExpl"));
+    };
+    main->Later.ShowScope = [&](int inv, int lng, const QString& f) {
+        calls << QStringLiteral("scope %1 %2 %3").arg(inv).arg(lng).arg(f);
+        return make(QStringLiteral("Scope"));
+    };
+    main->Later.OpenWorkList = [&](const QString& f) -> QWidget* {
+        calls << QStringLiteral("work ") + f;
+        return nullptr;
+    };
+    main->Later.CreateDwnLoad = [&](int inv, int lng, const QString& f) {
+        calls << QStringLiteral("dwn %1 %2 %3").arg(inv).arg(lng).arg(f);
+        return make(QStringLiteral("DwnLoad1"));
+    };
+    main->RestoreWindows();
+    EXPECT_EQ(calls, (QStringList{QStringLiteral("expl 1"), QStringLiteral("scope 1 0 /d/run.sc5"),
+                                  QStringLiteral("work /d/missing.wr5"), QStringLiteral("dwn 2 0 /d/p.dw5")}));
+    ASSERT_EQ(windows.size(), 3u);
+    for (const auto& w : windows) {
+        SCOPED_TRACE(w->objectName().toStdString());
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_EQ(w->size(), QSize(300, 200));
+        EXPECT_EQ(w->y(), 150);
+    }
+    EXPECT_EQ(windows[2]->x(), 40);
+    EXPECT_TRUE(main->ScopeButton->isChecked());
+    EXPECT_TRUE(main->ExplBtn->isChecked());
+    // The work list that could not be opened: its message; the rest went on.
+    ASSERT_EQ(ui->messages.size(), 1u);
+    EXPECT_EQ(ui->messages[0].Msg, *LangTexts->GetStrings(4, 21));
+    EXPECT_EQ(ui->messages[0].Title, LangTexts->GetText(5, 10));
+}
