@@ -1020,8 +1020,9 @@ void TFMain::RestoreWindows()
             }
             break;
         case wkOperator:
+            // As the menu entry opens it: for the explorer's inverter.
             if (Later.CreateOpPara)
-                w = Later.CreateOpPara(rec.InvNr, lng);
+                w = Later.CreateOpPara(currentInv(), lng);
             break;
         case wkScope:
             if (Later.ShowScope) {
