@@ -4,10 +4,13 @@
 
 #include "config/prog_cfg.h"
 #include "config/value_conversion.h"
+#include "comm/prot_sel.h"
+#include "comm/scheduler.h"
 #include "dialogs/shared_objects.h"
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QFile>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QToolButton>
@@ -101,4 +104,23 @@ TEST_F(MainCommands, CopyProjectNeedsAFileNameAndWindowsNotYetThereStayDisabled)
     EXPECT_TRUE(main->MenuSearch1->isEnabled());
     EXPECT_EQ(main->MenuDelete1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Delete));
     EXPECT_EQ(main->MiNext->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+}
+
+TEST_F(MainCommands, OpenTakesAProjectWhateverTheCaseOfItsExtension)
+{
+    const QString other = path(QStringLiteral("prefix/data/Other.PR5"));
+    ASSERT_TRUE(QFile::copy(Project->FileName, other));
+    ui->openAnswers = {other};
+    main->OpenBtn->click();
+    EXPECT_EQ(Project->FileName, other);
+    EXPECT_EQ(main->windowTitle(), QStringLiteral("Halvorn - Other.PR5"));
+    EXPECT_EQ(main->OpenDlgDir, path(QStringLiteral("prefix/data")).toLower());
+    EXPECT_TRUE(Scheduler->Active());
+    ASSERT_NE(Project->GetInv(2), nullptr);
+
+    // Another kind without its window in this program: nothing happens.
+    ui->openAnswers = {path(QStringLiteral("list.wr5"))};
+    main->MenuOpen1->trigger();
+    EXPECT_EQ(Project->FileName, other);
+    EXPECT_TRUE(ui->messages.empty());
 }
