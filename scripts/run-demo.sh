@@ -65,13 +65,15 @@ fail() { echo "demo check: $*" >&2; cat "$demo/halvorn.out" >&2 || true; exit 1;
 
 win=""
 for _ in $(seq 300); do
-  win=$(xdotool search --onlyvisible --name '^Halvorn - ' 2>/dev/null | head -n 1 || true)
+  win=$(xdotool search --onlyvisible --name '^Halvorn - demo' 2>/dev/null | head -n 1 || true)
   [ -n "$win" ] && break
   kill -0 $app 2>/dev/null || fail "halvorn ended early"
   sleep 0.2
 done
 [ -n "$win" ] || fail "the bar did not appear"
-echo "Bar: $(xdotool getwindowname "$win")"
+caption=$(xdotool getwindowname "$win")
+[ "$caption" = "Halvorn - demo.pr5" ] || fail "caption \"$caption\""
+echo "Bar: $caption"
 
 for _ in $(seq 300); do
   grep -q 'addr=1 .*par=0x160F$' "$log" 2>/dev/null && grep -q 'addr=2 .*par=0x160F$' "$log" && break
