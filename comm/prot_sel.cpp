@@ -1,6 +1,7 @@
 #include "comm/prot_sel.h"
 
 #include "comm/ansi.h"
+#include "comm/can.h"
 #include "comm/ip.h"
 #include "comm/offline.h"
 #include "comm/refusing_driver.h"
@@ -33,7 +34,7 @@ std::unique_ptr<tCustomQelProt> defaultDriver(TProt kind)
     case prANSI: return std::make_unique<TAnsi>();
     case prIBS: return std::make_unique<TRefusingIbsDriver>();
     case prIP: return std::make_unique<TIp>();
-    case prCAN: return std::make_unique<TRefusingCanDriver>();
+    case prCAN: return std::make_unique<TCan>();
     case prPBS: return std::make_unique<TRefusingPbsDriver>();
     default: return std::make_unique<tOffline>();
     }
@@ -107,7 +108,7 @@ TProtSel::TProtSel(QObject* Owner, const TDriverFactory& Factory)
 
     FCanProp = std::make_unique<TCanProp>(FDrivers[prCAN].get());
     FCanProp->SetTimeOut(FDrivers[prCAN]->GetTimeOut());
-    if (auto* d = dynamic_cast<TRefusingCanDriver*>(FDrivers[prCAN].get())) {
+    if (auto* d = dynamic_cast<TCan*>(FDrivers[prCAN].get())) {
         FCanProp->SetBaudRate(d->GetBaudRate());
         FCanProp->SetCardID(d->GetCardID());
         FCanProp->SetWaitTout(d->GetWaitTout());
