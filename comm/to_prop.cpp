@@ -2,6 +2,7 @@
 
 #include "comm/ansi.h"
 #include "comm/can.h"
+#include "comm/ibs.h"
 #include "comm/custom_serial_qel_prot.h"
 #include "comm/ip.h"
 #include "comm/refusing_driver.h"
@@ -132,7 +133,7 @@ void TIPProp::SetUDP(bool Value)
 void TIBSProp::SetCardNo(int Value)
 {
     FCardNo = Value;
-    if (auto* d = as<TRefusingIbsDriver>(FDriver))
+    if (auto* d = as<tIbs>(FDriver))
         d->SetCardNo(Value);
 }
 

@@ -80,12 +80,13 @@ class CardMissing : public qeltest::TempDirTest {};
 
 TEST_F(CardMissing, DriverDoesNotOpenAndItsAddressesAreAnsweredOffline)
 {
-    // The CAN name points at a library without the CAN entry points.
     QFile f(path("not-a-library.so"));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("x");
     f.close();
-    for (const QString& file : {QString(), f.fileName()}) {
+    // Nothing configured, a file that is no library, a library without the
+    // CAN entry points (the Interbus board's).
+    for (const QString& file : {QString(), f.fileName(), CardLibrary("simibs")}) {
         std::map<QString, QString> libs;
         if (!file.isEmpty())
             libs[QStringLiteral("nican.DLL")] = file;
