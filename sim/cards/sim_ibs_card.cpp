@@ -175,6 +175,11 @@ public:
         std::lock_guard lock(mutex_);
         failMsg_[code] = times;
     }
+    void overstateMapping(int extra) override
+    {
+        std::lock_guard lock(mutex_);
+        extraRecords_ = extra;
+    }
     QList<QVector<uint16_t>> sent() const override
     {
         std::lock_guard lock(mutex_);
@@ -299,6 +304,7 @@ private:
         diag_ = 0xA0;
         connects_ = 0;
         lastPos_ = 0;
+        extraRecords_ = 0;
         std::memset(out_, 0, kImage);
     }
 
@@ -445,6 +451,7 @@ private:
                 recs << 0x4001 << uint16_t(d->outOfs) << uint16_t(d->length) << uint16_t(0x0100 + g) << 0 << 0;
                 count += 2;
             }
+            count += extraRecords_;
             if (p(0) == 0) {
                 confirm(code, {0, 0, uint16_t(count)});
             } else {
@@ -691,6 +698,7 @@ private:
     uint16_t diag_ = 0xA0;
     int connects_ = 0;
     int lastPos_ = 0;
+    int extraRecords_ = 0;
     uint8_t out_[kImage] = {};
 };
 

@@ -60,6 +60,8 @@ public:
     virtual void failCall(const QByteArray& name, int times) = 0;
     // The next n confirmations of a message code carry an error.
     virtual void failMessage(int code, int times) = 0;
+    // The process-data mapping claims `extra` more records than it holds.
+    virtual void overstateMapping(int extra) = 0;
 
     // Messages the driver sent (words), nodes opened, connections made,
     // the output image as the driver wrote it (words most significant

@@ -320,6 +320,32 @@ TEST_F(IbsDriver, ProcessDataIsSwappedToAndFromTheBoardsOrder)
     EXPECT_EQ(r.Data.GetByte(7), 8);
 }
 
+TEST_F(IbsDriver, BoardDataNeverLeadOutsideTheImages)
+{
+    // 34 modules of 30 bytes fill the images up to byte 1020: the inverter
+    // behind them would reach beyond 1024 bytes and gets no offsets.
+    for (int a = 2; a <= 35; ++a)
+        board->addDevice(a, 0x02, 30);
+    auto inv = board->addInverter(36);
+    inv->setProcessLoopback(false);
+    inv->setProcessIn({1, 2, 3, 4, 5, 6, 7, 8});
+    // And the mapping claims records it does not hold.
+    board->overstateMapping(40);
+    tIbs& ibs = OpenSel({35, 36});
+    EXPECT_EQ(ibs.Device(35).OutOfs, 990);
+    EXPECT_EQ(ibs.Device(35).InOfs, 990);
+    EXPECT_EQ(ibs.Device(36).OutOfs, -1);
+    EXPECT_EQ(ibs.Device(36).InOfs, -1);
+    cardtest::SchedulerClient client(*sel);
+    TTelData out;
+    out.SetByte(0, 0x55);
+    EXPECT_EQ(client.RunOne({36, QelService::ProcData16, false, out}).Status, 0);
+    const TRecTel r = client.RunOne({36, QelService::ProcData16, true, out});
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_EQ(r.Data.GetByte(0), 0); // skipped: nothing read
+    EXPECT_EQ(inv->processOut()[0], 0);
+}
+
 TEST_F(IbsDriver, RefusedRequestsTouchNothing)
 {
     board->addInverter(2);
