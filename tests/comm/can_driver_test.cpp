@@ -389,6 +389,37 @@ TEST_F(CanDriver, RepeatedErrorStatesResetTheInterface)
     EXPECT_EQ(client.RunOne({0, QelService::Plain, true, d}).Status, 0);
 }
 
+TEST_F(CanDriver, AnAnswerHandlerMayRunASynchronousExchange)
+{
+    card->addInverter(0)->setValue(3, 33);
+    TCan& can = OpenSel({0});
+    TTelData d;
+    d.ParAdr = 3;
+    std::vector<TRecTel> inner;
+    can.SetOnRspAvail([&](QObject*, TRecTel) {
+        TRecTel rsp;
+        EXPECT_EQ(can.ReadPara(0, QelService::Plain, d, rsp), 0);
+        inner.push_back(rsp);
+    });
+    ASSERT_GE(can.ReadParaReq(0, QelService::Plain, d), 1);
+    ASSERT_TRUE(qeltest::waitUntil([&] { return !inner.empty(); }));
+    EXPECT_EQ(inner[0].Status, 0);
+    EXPECT_EQ(inner[0].Data.GetU16(2), 33);
+}
+
+TEST_F(CanDriver, AFailedWriteGivesNoAnswer)
+{
+    card->addInverter(0);
+    TCan& can = OpenSel({0}, 50);
+    std::vector<TRecTel> answers;
+    drvtest::RecordAnswers(can, answers);
+    card->failWrite(1);
+    EXPECT_EQ(drvtest::AsyncExchange(can, answers, true, 0, QelService::Plain, TTelData{}).Status,
+              QelResult::NoAnswer);
+    EXPECT_EQ(can.ErrorCount(), 1);
+    EXPECT_EQ(drvtest::AsyncExchange(can, answers, true, 0, QelService::Plain, TTelData{}).Status, 0);
+}
+
 TEST_F(CanDriver, LateAnswerOfAnotherRequestIsNotTaken)
 {
     auto inv = card->addInverter(0);

@@ -430,6 +430,24 @@ TEST_F(IbsDriver, ControlBusIndex3OpensTheDriverAgainOutsideItsPoll)
     EXPECT_FALSE(ibs.IsOpen());
 }
 
+TEST_F(IbsDriver, AnAnswerHandlerMayRunASynchronousExchange)
+{
+    board->addInverter(2)->setValue(3, 33);
+    tIbs& ibs = OpenSel({2});
+    TTelData d;
+    d.ParAdr = 3;
+    std::vector<TRecTel> inner;
+    ibs.SetOnRspAvail([&](QObject*, TRecTel) {
+        TRecTel rsp;
+        EXPECT_EQ(ibs.ReadPara(2, QelService::Plain, d, rsp), 0);
+        inner.push_back(rsp);
+    });
+    ASSERT_GE(ibs.ReadParaReq(2, QelService::Plain, d), 1);
+    ASSERT_TRUE(qeltest::waitUntil([&] { return !inner.empty(); }));
+    EXPECT_EQ(inner[0].Status, 0);
+    EXPECT_EQ(inner[0].Data.GetU16(2), 33);
+}
+
 TEST_F(IbsDriver, SynchronousExchangeAndLateConfirmation)
 {
     auto inv = board->addInverter(6);
