@@ -10,17 +10,6 @@ namespace {
 
 constexpr int WaitBackstopMs = 20;
 
-// Wake-up posted by the library's thread: the object that has a frame.
-class TFrameEvent : public QEvent {
-public:
-    explicit TFrameEvent(NCTYPE_OBJH h)
-        : QEvent(TCan::FrameEvent)
-        , Handle(h)
-    {
-    }
-    NCTYPE_OBJH Handle;
-};
-
 // An answer raised from the event loop, so that a handler that starts a
 // synchronous exchange does not run inside the timer or frame handler it
 // would wait for.
@@ -83,10 +72,16 @@ void TCan::SetWaitTout(bool Value)
 
 NCTYPE_STATE TCan::NotifyCallback(NCTYPE_OBJH ObjHandle, NCTYPE_STATE State, NCTYPE_STATUS, void* RefData)
 {
-    // Library thread: post only. The driver cancels every notification
-    // before it goes away, so RefData is alive here.
-    if ((State & NC_ST_READ_AVAIL) && RefData)
-        QCoreApplication::postEvent(static_cast<TCan*>(RefData), new TFrameEvent(ObjHandle));
+    // Library thread: note the object and post only. The driver cancels
+    // every notification before it goes away, so RefData is alive here.
+    if ((State & NC_ST_READ_AVAIL) && RefData) {
+        auto* drv = static_cast<TCan*>(RefData);
+        {
+            std::lock_guard lock(drv->FNotifyMutex);
+            drv->FNotified.push_back(ObjHandle);
+        }
+        QCoreApplication::postEvent(drv, new QEvent(FrameEvent));
+    }
     return NC_ST_READ_AVAIL;
 }
 
@@ -190,6 +185,10 @@ int TCan::Close()
         FIntf = 0;
     }
     QCoreApplication::removePostedEvents(this, FrameEvent);
+    {
+        std::lock_guard lock(FNotifyMutex);
+        FNotified.clear();
+    }
     FClosing = false;
     return QelResult::Ok;
 }
@@ -504,9 +503,15 @@ void TCan::SendAck(const uint8_t* Frame)
 bool TCan::event(QEvent* e)
 {
     if (e->type() == FrameEvent) {
+        std::vector<NCTYPE_OBJH> handles;
+        {
+            std::lock_guard lock(FNotifyMutex);
+            handles.swap(FNotified);
+        }
         // A synchronous exchange polls its object itself.
-        if (!SyncActive())
-            Evaluate(static_cast<TFrameEvent*>(e)->Handle);
+        for (NCTYPE_OBJH h : handles)
+            if (!SyncActive())
+                Evaluate(h);
         return true;
     }
     if (e->type() == AnswerEvent) {

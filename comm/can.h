@@ -23,6 +23,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <vector>
 
 class QEventLoop;
@@ -115,6 +116,11 @@ private:
     void EndHeldOrTimedOut();
     void OnTimer();
     bool WaitIdle();
+
+    // Objects the library's thread reported, handed over to the GUI thread
+    // under a lock of our own (the posted event carries nothing).
+    std::mutex FNotifyMutex;
+    std::vector<NCTYPE_OBJH> FNotified;
 
     TCardLibrary FLib;
     ncConfig_t FConfig = nullptr;
