@@ -701,8 +701,8 @@ void TCan::EndHeldOrTimedOut()
     FSyncPoll.stop();
     FPending = false;
     FRec.Status = status;
-    if (SyncActive() && status == QelResult::NoAnswer) {
-        // A synchronous exchange gives up its receive object after a
+    if (SyncActive()) {
+        // A synchronous exchange gives up its receive object after the
         // time-out; the telegram object stays.
         const int i = FindObject(obj);
         if (i > 0)

@@ -459,14 +459,19 @@ TEST_F(IbsDriver, SynchronousExchangeAndLateConfirmation)
     EXPECT_EQ(sel->ReadPara(6, QelService::Plain, d, rsp), 0);
     EXPECT_EQ(rsp.Status, 0);
     EXPECT_EQ(rsp.Data.GetU16(2), 30);
-    // An answer later than the poll count is not taken by the next request.
+    // No answer within the poll count: -10.
     sel->SetRetryCnt(1);
-    inv->faults().push(drvtest::Fault("delay=1500"));
+    inv->faults().push(drvtest::Fault("silence"));
     EXPECT_EQ(sel->ReadPara(6, QelService::Plain, d, rsp), 0);
     EXPECT_EQ(rsp.Status, QelResult::NoAnswer);
+    // Its confirmation comes late, ahead of the next request's own: it
+    // carries the old request number and is not taken.
+    const int late = rsp.ReqId;
+    board->indicate({0x8081, 4, uint16_t(late << 8 | 2), 0, 2, 0x1111});
     inv->setValue(0x0030, 31);
     EXPECT_EQ(sel->ReadPara(6, QelService::Plain, d, rsp), 0);
     EXPECT_EQ(rsp.Status, 0);
+    EXPECT_NE(rsp.ReqId, late);
     EXPECT_EQ(rsp.Data.GetU16(2), 31);
 }
 
