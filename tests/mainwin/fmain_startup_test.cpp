@@ -365,7 +365,13 @@ TEST_F(MainWinTest, TheBarStaysABarAndHelpOpensItsTopics)
     main->setGeometry(100, 200, 640, 400);
     EXPECT_EQ(main->geometry(), QRect(100, 200, 640, h));
     main->showMaximized();
-    EXPECT_TRUE(qeltest::waitUntil([this] { return !main->isMaximized(); }, 2000));
+    // The maximise request is answered from the window-state event: wait
+    // for the bar to be placed, not only for the state to drop.
+    EXPECT_TRUE(qeltest::waitUntil([this] {
+        const QRect work = main->screen()->availableGeometry();
+        return !main->isMaximized() && main->frameGeometry().width() == work.width() &&
+               main->frameGeometry().topLeft() == work.topLeft();
+    }, 5000));
     EXPECT_EQ(main->height(), h);
     EXPECT_EQ(main->frameGeometry().width(), main->screen()->availableGeometry().width());
     EXPECT_EQ(main->frameGeometry().topLeft(), main->screen()->availableGeometry().topLeft());
