@@ -156,3 +156,31 @@ TEST_F(PrjDialogsEndToEnd, AddFileQuestionLinksToTheChosenInverter)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PrjDialogsEndToEnd, TheChoiceReadsTheSettingsIndexAtEveryShowingAndTheDialogsTakeTheirTexts)
+{
+    TVortalinText texts;
+    choicetest::loadKeyTexts(texts);
+    dlgs->SetTexts(texts);
+    EXPECT_EQ(dlgs->InvEdit->FrmNewInvText, QStringLiteral("7.15"));
+    EXPECT_EQ(dlgs->SelCfg->windowTitle(), QStringLiteral("7.28"));
+    EXPECT_EQ(dlgs->AddFile->windowTitle(), QStringLiteral("7.45"));
+
+    // A rescan replaces the index.
+    TCfgFileRec rec;
+    rec.CfgId = 77;
+    rec.GroupName = QStringLiteral("New");
+    rec.TypeName = QStringLiteral("N-77");
+    cfg.CfgFileList = {rec};
+    int rows = -1;
+    onModal([&](QDialog&) {
+        rows = dlgs->SelCfg->lvCfg->topLevelItemCount();
+        dlgs->SelCfg->btnOK->click();
+    });
+    EXPECT_EQ(prj.Interaction().ChooseCfg(5, false), 77);
+    EXPECT_EQ(rows, 1);
+}
+
+}  // namespace
