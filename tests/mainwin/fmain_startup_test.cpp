@@ -124,7 +124,7 @@ TEST_F(MainWinTest, TheDemoLoadsBothInvertersAnswerTheWatchAndQuitEndsWithStatus
     EXPECT_EQ(ButtonList(4).size(), 3);
     EXPECT_EQ(Project->FilterStr, main->OpenDlgFilter);
     EXPECT_FALSE(main->MenuSave1->isEnabled());
-    EXPECT_FALSE(main->MenuNewWorkList1->isEnabled());  // no work lists in this program yet
+    EXPECT_TRUE(main->MenuNewWorkList1->isEnabled());
     EXPECT_EQ(main->HelpFile, appPath() + QStringLiteral("Halvorne.html"));
 
     main->MenuQuit1->trigger();
