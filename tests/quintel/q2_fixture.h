@@ -144,7 +144,12 @@ protected:
         QString error;
         ASSERT_TRUE(din.start({}, &error)) << error.toStdString();
         qputenv("QEL_COM6", din.path().toLocal8Bit());
-        store = std::make_unique<SettingsStore>(path(QStringLiteral("registry.reg")));
+        freshStore(QStringLiteral("registry.reg"));
+    }
+    // The install step's settings in a new store file.
+    void freshStore(const QString& name)
+    {
+        store = std::make_unique<SettingsStore>(path(name));
         InstallPaths paths;
         paths.application = QDir(qeltest::binaryDir()).filePath(QStringLiteral("data/lang")) + QLatin1Char('/');
         paths.bin = QDir(qeltest::binaryDir()).filePath(QStringLiteral("data/configs")) + QLatin1Char('/');
