@@ -217,3 +217,63 @@ TEST_F(ProgramStartupTest, ScanFindsZelkAtAddressZero)
 }
 
 }  // namespace
+
+namespace {
+
+// The DIN 66019 II driver, refusing the next writes it is asked to send.
+class RefusingAnsi : public TAnsi {
+public:
+    int refuseWrites = 0;
+    int refused = 0;
+    int WriteParaReq(int Addr, int Service, const TTelData& Data) override
+    {
+        if (refuseWrites > 0) {
+            --refuseWrites;
+            ++refused;
+            return -101;
+        }
+        return TAnsi::WriteParaReq(Addr, Service, Data);
+    }
+};
+
+TEST_F(ProgramStartupTest, ARefusedSendIsBuiltAgainAndPollingGoesOn)
+{
+    auto inv = addInverter(1, 21);
+    RefusingAnsi* driver = nullptr;
+    create([&](TProt kind) -> std::unique_ptr<tCustomQelProt> {
+        if (kind != prANSI)
+            return nullptr;
+        auto d = std::make_unique<RefusingAnsi>();
+        driver = d.get();
+        return d;
+    });
+    ASSERT_TRUE(driver);
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(qeltest::waitUntil([&] { return tableRead(9); }, 30000));
+    driver->refuseWrites = 2;
+    ui.onEdit = [](const std::shared_ptr<TParaRec>&, const QString&, int32_t& v) {
+        v = 550;
+        return true;
+    };
+    prog->SelectedRow = 1;
+    prog->EditReq = true;
+    ASSERT_TRUE(qeltest::waitUntil([&] { return inv->value(0x101, 0) == 550; }, 10000));
+    EXPECT_EQ(driver->refused, 2);
+    inv->setValue(0x103, 750);
+    ASSERT_TRUE(qeltest::waitUntil([&] { return prog->Rows.Row(3).ValueText == QStringLiteral("7.50 s"); }));
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(ProgramStartupTest, UnreadableDefinitionsAreReportedOnceAndReadAgain)
+{
+    auto inv = addInverter(1, 21);
+    inv->setRefusal(0x0E00, -1, 4);
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(qeltest::waitUntil([&] { return ui.count(QStringLiteral("could not be read")) == 1; }, 30000));
+    EXPECT_EQ(prog->Rows.Count(), 0);
+    inv->setRefusal(0x0E00, -1, 0);
+    ASSERT_TRUE(qeltest::waitUntil([&] { return tableRead(9); }, 30000));
+    EXPECT_EQ(ui.count(QStringLiteral("could not be read")), 1);
+}
+
+}  // namespace
