@@ -55,6 +55,8 @@ QString TPrjInteractionDlg::ChooseSaveFile(const TSaveDlgOptions& Options)
         dlg.selectNameFilter(filters[Options.FilterIndex - 1]);
     if (!Options.InitialDir.isEmpty())
         dlg.setDirectory(Options.InitialDir);
+    if (!Options.FileName.isEmpty())
+        dlg.selectFile(Options.FileName);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return QString();
     return dlg.selectedFiles().constFirst();

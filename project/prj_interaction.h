@@ -41,6 +41,7 @@ struct TSaveDlgOptions {
     QString Filter;       // "Description|pattern|Description|pattern..."
     int FilterIndex = 1;  // 1-based
     QString InitialDir;
+    QString FileName;     // name the dialog is preset with; empty: none
 };
 
 class IPrjInteraction {

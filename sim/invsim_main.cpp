@@ -9,6 +9,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -45,11 +46,12 @@ int main(int argc, char** argv)
     p.setApplicationDescription(QStringLiteral(
         "Simulated inverters for tests and the demo.\n"
         "Prints the pseudo-terminal path (or the port) on one line and serves until killed.\n\n"
-        "Fault SPEC: ITEM[+ITEM...][*COUNT], COUNT a number or \"always\"; items:\n"
+        "Fault SPEC: ITEM[+ITEM...][@PARADR][*COUNT], COUNT a number or \"always\"; items:\n"
         "  ok, silence, delay=MS, split[=MS], echo, badcheck, stale, foreignid,\n"
         "  foreignaddr, refuse=N, busy (refuse=6), garbage[=HEX].\n"
         "Each --fault applies to the next requests in the order given,\n"
-        "e.g. --fault busy*3 --fault ok --fault silence."));
+        "e.g. --fault busy*3 --fault ok --fault silence; with @PARADR (0x hexadecimal\n"
+        "or decimal) only to requests for that parameter, e.g. --fault silence@0x0102*5."));
     p.addHelpOption();
     const QCommandLineOption din(QStringLiteral("din"), QStringLiteral("DIN 66019 II (default)."));
     const QCommandLineOption zelk(QStringLiteral("zelk"), QStringLiteral("Binary telegram (Zelk) line; the first "
@@ -90,7 +92,28 @@ int main(int argc, char** argv)
                                         QStringLiteral("Modem's answer to the dial command (default \"CONNECT "
                                                        "38400\"; e.g. BUSY, \"NO CARRIER\")."),
                                         QStringLiteral("TEXT"));
-    p.addOptions({din, zelk, zelkMaster, link, baud, turnaround, addr, config, cfgId, udp, tcp, host, fault, modem, modemNoOk, dialResult});
+    const QCommandLineOption changing(QStringLiteral("changing"),
+                                      QStringLiteral("Parameters (hex or decimal) whose value steps by one on "
+                                                     "every read, in every inverter."),
+                                      QStringLiteral("P[,P...]"));
+    const QCommandLineOption signalOpt(QStringLiteral("signal"),
+                                    QStringLiteral("Parameter ADDR of every inverter follows a sine or a ramp "
+                                                   "(e.g. 0x0105=sine:500:2000:1000)."),
+                                    QStringLiteral("ADDR=sine|ramp:AMPLITUDE:PERIODMS[:OFFSET]"));
+    const QCommandLineOption offlineScope(QStringLiteral("offline-scope"),
+                                          QStringLiteral("Offline scope memory: trigger wait and sample count "
+                                                         "(default 100:100)."),
+                                          QStringLiteral("WAITMS:SAMPLES"));
+    p.addOptions({din, zelk, zelkMaster, link, baud, turnaround, addr, config, cfgId, udp, tcp, host, fault, modem, modemNoOk, dialResult, changing});
+    p.addOptions({signalOpt, offlineScope});
+    const QCommandLineOption rateOnly(QStringLiteral("rate-only"),
+                                      QStringLiteral("DIN on a pseudo-terminal: answer only while the line is set "
+                                                     "to the --baud rate (a search at another rate finds nothing)."));
+    const QCommandLineOption log(QStringLiteral("log"),
+                                 QStringLiteral("DIN on a pseudo-terminal: append one line per request received "
+                                                "(address, service, direction, parameter) to FILE."),
+                                 QStringLiteral("FILE"));
+    p.addOptions({rateOnly, log});
     p.process(app);
 
     if (p.isSet(udp) && p.isSet(tcp))
@@ -116,6 +139,33 @@ int main(int argc, char** argv)
         const size_t k = std::min(inverters.size(), models.size() - (models.empty() ? 0 : 1));
         inverters.push_back(models.empty() ? std::make_shared<SimInverter>(n, p.value(cfgId).toInt())
                                            : std::make_shared<SimInverter>(n, models[k]));
+    }
+    for (const QString& a : p.value(changing).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const uint n = a.trimmed().toUInt(&ok, 0);
+        if (!ok || n > 0xFFFF)
+            return fail(QStringLiteral("bad parameter \"%1\"").arg(a));
+        for (const auto& inv : inverters)
+            inv->setChangeOnRead(uint16_t(n), true);
+    }
+    for (const QString& spec : p.values(signalOpt)) {
+        uint16_t par = 0;
+        SimSignal sig;
+        QString error;
+        if (!SimSignal::parse(spec, par, sig, &error))
+            return fail(error);
+        for (const auto& inv : inverters)
+            inv->setSignal(par, sig);
+    }
+    if (p.isSet(offlineScope)) {
+        const QStringList f = p.value(offlineScope).split(QLatin1Char(':'));
+        bool ok1 = false, ok2 = false;
+        const int wait = f.value(0).toInt(&ok1);
+        const int samples = f.value(1).toInt(&ok2);
+        if (f.size() != 2 || !ok1 || !ok2 || wait < 0 || samples < 0)
+            return fail(QStringLiteral("bad --offline-scope \"%1\"").arg(p.value(offlineScope)));
+        for (const auto& inv : inverters)
+            inv->setOfflineScope(std::chrono::milliseconds(wait), samples);
     }
     std::vector<SimFault> faults;
     for (const QString& spec : p.values(fault)) {
@@ -175,6 +225,17 @@ int main(int argc, char** argv)
             if (p.isSet(dialResult))
                 m.dialResult = p.value(dialResult).toLatin1();
             pty->setModem(m);
+        }
+        if (p.isSet(rateOnly))
+            pty->setLineRate(p.value(baud).toInt());
+        if (p.isSet(log)) {
+            auto file = std::make_shared<QFile>(p.value(log));
+            if (!file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
+                return fail(QStringLiteral("cannot write %1").arg(p.value(log)));
+            pty->setRequestLog([file](const QString& line) {
+                file->write(line.toUtf8() + '\n');
+                file->flush();
+            });
         }
         if (!pty->start(p.value(link), &error))
             return fail(error);

@@ -70,6 +70,14 @@ struct SimRequest {
                         // (0 actual set, 1 indirect)
 };
 
+// The parameter address a request names (services -1, 0, 1, 32, 33), -1
+// for any other service.
+inline int parameterOf(const SimRequest& req)
+{
+    const int s = req.service;
+    return (s == -1 || s == 0 || s == 1 || s == 32 || s == 33) ? int(req.data.u16(0)) : -1;
+}
+
 // The inverter's reply: status 0 or an error number, answer fields at
 // their data-area positions.
 struct SimReply {

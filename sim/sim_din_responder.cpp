@@ -27,7 +27,7 @@ std::vector<SimChunk> SimDinResponder::respond(const Frame& frame)
     if (!inv)
         return chunks;
 
-    const SimFault fault = bus_.takeFault(addr);
+    const SimFault fault = bus_.takeFault(addr, parameterOf(req));
     if (fault.echo)
         chunks.push_back({0, frame.raw});
     int firstDelay = bus_.turnaroundMs() + fault.delayMs;

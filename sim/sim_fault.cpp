@@ -26,6 +26,15 @@ bool SimFault::parse(const QString& spec, SimFault& out, QString* error)
                 return fail(QStringLiteral("count must be a positive number or \"always\""));
         }
     }
+    const int at = items.lastIndexOf(QLatin1Char('@'));
+    if (at >= 0) {
+        const QString adr = items.mid(at + 1).trimmed().toLower();
+        items = items.left(at);
+        bool ok = false;
+        f.parAdr = adr.startsWith(QLatin1String("0x")) ? adr.mid(2).toInt(&ok, 16) : adr.toInt(&ok, 10);
+        if (!ok || f.parAdr < 0 || f.parAdr > 0xFFFF)
+            return fail(QStringLiteral("parameter address must be 0..0xFFFF"));
+    }
     if (items.trimmed().isEmpty())
         return fail(QStringLiteral("no fault given"));
     for (const QString& rawItem : items.split(QLatin1Char('+'))) {
@@ -95,16 +104,26 @@ bool SimFaultQueue::empty() const
     return queue_.empty();
 }
 
-SimFault SimFaultQueue::take()
+SimFault SimFaultQueue::take(int parAdr)
+{
+    SimFault f;
+    tryTake(parAdr, f);
+    return f;
+}
+
+bool SimFaultQueue::tryTake(int parAdr, SimFault& out)
 {
     std::lock_guard lock(mutex_);
-    if (queue_.empty())
-        return SimFault{};
-    SimFault f = queue_.front();
-    f.garbage.detach();   // leaves the lock unshared with the queued fault
-    if (queue_.front().count > 0 && --queue_.front().count == 0)
-        queue_.pop_front();
-    return f;
+    for (auto it = queue_.begin(); it != queue_.end(); ++it) {
+        if (it->parAdr >= 0 && it->parAdr != parAdr)
+            continue;
+        out = *it;
+        out.garbage.detach();   // leaves the lock unshared with the queued fault
+        if (it->count > 0 && --it->count == 0)
+            queue_.erase(it);
+        return true;
+    }
+    return false;
 }
 
 } // namespace qelsim

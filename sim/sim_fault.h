@@ -24,6 +24,7 @@ struct SimFault {
     int refuse = 0;            // 1..15: refused with this error number, not carried out
     QByteArray garbage;        // bytes sent before the answer
     int count = 1;             // requests this applies to; 0 = every request from now on
+    int parAdr = -1;           // 0..0xFFFF: only requests for this parameter address take it
 
     bool isNone() const
     {
@@ -32,11 +33,13 @@ struct SimFault {
     }
 
     // Text form used on invsim's command line:
-    //   ITEM[+ITEM...][*COUNT]   COUNT a number or "always"
+    //   ITEM[+ITEM...][@PARADR][*COUNT]   COUNT a number or "always"
     //   ITEM: ok | silence | delay=MS | split[=MS] | echo | badcheck | stale |
     //         foreignid | foreignaddr | refuse=N | busy (= refuse=6) |
     //         garbage[=HEX]
-    // e.g. "busy*3", "delay=300+split=5", "refuse=2*always".
+    //   PARADR: the parameter address (decimal or 0x hexadecimal) the fault
+    //   is bound to; requests for other parameters pass it by
+    // e.g. "busy*3", "delay=300+split=5", "refuse=2*always", "silence@0x0102*5".
     static bool parse(const QString& spec, SimFault& out, QString* error);
 };
 
@@ -46,9 +49,13 @@ public:
     void push(const SimFault& fault);
     void clear();
     bool empty() const;
-    // The fault for the next request; a default SimFault when the queue is
-    // empty. Counts down the front entry and drops it when used up.
-    SimFault take();
+    // The fault for the next request (for parameter `parAdr`, -1 when it
+    // names none): the first entry that is bound to no parameter or to
+    // this one; a default SimFault when there is none. Counts that entry
+    // down and drops it when used up.
+    SimFault take(int parAdr = -1);
+    // The same; false (and `out` untouched) when no entry applies.
+    bool tryTake(int parAdr, SimFault& out);
 
 private:
     mutable std::mutex mutex_;

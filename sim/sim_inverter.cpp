@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <limits>
 
 namespace qelsim {
 
@@ -113,6 +114,9 @@ void SimInverter::setValue(uint16_t parAdr, int32_t value, int set)
         setConfigNumberLocked(value);
         return;
     }
+    // A value set by a test holds: the parameter follows no signal any more.
+    if (signalOf(parAdr))
+        signals_[parAdr] = SimSignal{};
     const SimParam* p = model_.param(parAdr);
     const bool perSet = p ? p->perSet() : true;
     if (!perSet || set >= 0) {
@@ -234,12 +238,10 @@ int SimInverter::roleRead(uint16_t addr, int32_t& out) const
     const int base = scopeBase();
     if (base >= 0 && addr >= base + 8 && addr <= base + 13 && addr != base + 9) {
         if (addr == base + 8) {
-            out = scope_.running && std::chrono::steady_clock::now() - scope_.start < kScopeRecording ? 1 : 0;
+            out = offlineStatus();
             return 0;
         }
-        const int k = addr - (base + 10);
-        const int sample = stored(uint16_t(base + 9), 0);
-        out = scope_.count > 0 && scope_.channel[k] >= 0 ? int32_t(int16_t(scope_.first[k] + sample)) : 0;
+        out = offlineSample(addr - (base + 10), stored(uint16_t(base + 9), 0));
         return 0;
     }
     return -1;
@@ -255,7 +257,14 @@ bool SimInverter::readValue(uint16_t addr, int set, int32_t& out, int& err) cons
         err = role;
         return role == 0;
     }
-    if (const SimParam* p = model_.param(addr)) {
+    const SimParam* p = model_.param(addr);
+    if (p || !strict_) {
+        if (const SimSignal* sig = signalOf(addr)) {
+            out = sig->at(nowMs());
+            return true;
+        }
+    }
+    if (p) {
         out = stored(addr, p->perSet() ? set : 0);
         return true;
     }
@@ -306,17 +315,66 @@ int SimInverter::writeValue(uint16_t addr, int set, int32_t value, bool sixteenB
     return 0;
 }
 
-// Offline scope: 255 into base+7 records kScopeSamples samples of the
-// parameters named in base+0..3 (sample i of a channel is the parameter's
-// value at the start plus i); the status in base+8 reads 1 while recording
-// and 0 when the samples can be read through base+9 and base+10..13.
+const SimSignal* SimInverter::signalOf(uint16_t addr) const
+{
+    if (auto it = signals_.find(addr); it != signals_.end())
+        return it->second.active() ? &it->second : nullptr;
+    const SimParam* p = model_.param(addr);
+    return p && p->signal.active() ? &p->signal : nullptr;
+}
+
+double SimInverter::nowMs() const
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start_).count();
+}
+
+void SimInverter::setSignal(uint16_t parAdr, const SimSignal& signal)
+{
+    std::lock_guard lock(mutex_);
+    signals_[parAdr] = signal;
+}
+
+void SimInverter::setOfflineScope(std::chrono::milliseconds triggerWait, int samples)
+{
+    std::lock_guard lock(mutex_);
+    scopeWait_ = triggerWait;
+    scopeSamples_ = std::max(samples, 0);
+}
+
+// 1 waiting for the trigger, 2 storing, 0 finished (or never started).
+int SimInverter::offlineStatus() const
+{
+    if (!scope_.running)
+        return 0;
+    const double t = nowMs() - scope_.triggerMs;
+    if (t < 0)
+        return 1;
+    return t < scope_.count * scope_.intervalMs ? 2 : 0;
+}
+
+int32_t SimInverter::offlineSample(int k, int sample) const
+{
+    if (k < 0 || k > 3 || scope_.channel[k] < 0 || sample < 0 || sample >= scope_.count)
+        return 0;
+    if (const SimSignal* sig = signalOf(uint16_t(scope_.channel[k])))
+        return int32_t(int16_t(sig->at(scope_.triggerMs + sample * scope_.intervalMs)));
+    return int32_t(int16_t(scope_.first[k] + sample));
+}
+
+// Offline scope: 255 into base+7 starts a recording of the parameters named
+// in base+0..3 at the interval of base+4 (microseconds when its description
+// has flag 0x800, else milliseconds); 0 ends it.
 void SimInverter::scopeControl(int32_t value)
 {
     const int base = scopeBase();
     if (value == 255) {
         scope_.running = true;
         scope_.start = std::chrono::steady_clock::now();
-        scope_.count = kScopeSamples;
+        scope_.count = scopeSamples_;
+        scope_.triggerMs = nowMs() + double(scopeWait_.count());
+        const SimParam* tb = model_.param(uint16_t(base + 4));
+        const int32_t interval = std::max<int32_t>(stored(uint16_t(base + 4), 0), 1);
+        scope_.intervalMs = tb && (tb->flags & 0x800) ? interval / 1000.0 : double(interval);
         for (int k = 0; k < 4; ++k) {
             scope_.channel[k] = int16_t(stored(uint16_t(base + k), 0));
             int32_t v = 0;
@@ -325,7 +383,12 @@ void SimInverter::scopeControl(int32_t value)
                 readValue(uint16_t(scope_.channel[k]), 0, v, e);
             scope_.first[k] = v;
         }
-    } else if (value == 0) {
+    } else if (value == 0 && scope_.running) {
+        const int status = offlineStatus();
+        if (status == 1)
+            scope_.count = 0;
+        else if (status == 2)
+            scope_.count = std::min(scope_.count, int((nowMs() - scope_.triggerMs) / scope_.intervalMs) + 1);
         scope_.running = false;
     }
 }
@@ -351,6 +414,31 @@ int SimInverter::resolveSet(int service, uint8_t setByte, int& set) const
     // Services 1 and 33 (wire 0 actual set, else indirect) and -1.
     set = setFrom(service == -1 || setByte == 0 ? model_.actSetParAdr : model_.setPtrParAdr);
     return 0;
+}
+
+void SimInverter::setChangeOnRead(uint16_t parAdr, bool on)
+{
+    std::lock_guard lock(mutex_);
+    if (on)
+        changing_.insert(parAdr);
+    else
+        changing_.erase(parAdr);
+}
+
+void SimInverter::stepOnRead(uint16_t addr, int set)
+{
+    if (!changing_.count(addr))
+        return;
+    const SimParam* p = model_.param(addr);
+    const int s = p && !p->perSet() ? 0 : set;
+    if (!p && strict_)
+        return;
+    int32_t v = stored(addr, s);
+    if (p && p->lower <= p->upper)
+        v = v >= p->upper || v < p->lower ? p->lower : v + 1;
+    else
+        v = v == std::numeric_limits<int32_t>::max() ? 0 : v + 1;
+    values_[{addr, s}] = v;
 }
 
 SimReply SimInverter::handle(const SimRequest& req)
@@ -403,6 +491,7 @@ SimReply SimInverter::handleLocked(const SimRequest& req)
             return refuse(e);
         if (req.isWrite)
             return refuse(writeValue(addr, set, d.u16(2), true));
+        stepOnRead(addr, set);
         if (!readValue(addr, set, v, err))
             return refuse(err);
         a.setU16(0, addr);
@@ -422,6 +511,7 @@ SimReply SimInverter::handleLocked(const SimRequest& req)
             }
             return refuse(writeValue(addr, set, d.i32(4), false));
         }
+        stepOnRead(addr, set);
         if (!readValue(addr, set, v, err))
             return refuse(err);
         a.setI32(4, v);

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <map>
 #include <mutex>
+#include <set>
 #include <vector>
 
 namespace qelsim {
@@ -36,7 +37,8 @@ public:
     int32_t configNumber() const;
     void setConfigNumber(int32_t cfgId);
 
-    // Values; set -1 reads the actual set / writes every set.
+    // Values; set -1 reads the actual set / writes every set. Setting a
+    // value ends the parameter's signal.
     int32_t value(uint16_t parAdr, int set = -1) const;
     void setValue(uint16_t parAdr, int32_t value, int set = -1);
 
@@ -44,6 +46,10 @@ public:
     // `service` is kAnyService) is refused with `error`; 0 removes it.
     static constexpr int kAnyService = -1000;
     void setRefusal(uint16_t parAdr, int service, int error);
+    // A parameter that changes on every read: each read of its value
+    // (services -1, 0, 1) first steps it by one, from the upper limit back
+    // to the lower one.
+    void setChangeOnRead(uint16_t parAdr, bool on);
 
     // Process data: the 8 bytes written with services 16, 17, 48, 49, and
     // the 8 bytes the inverter reports. With loopback (the default) it
@@ -53,6 +59,19 @@ public:
     void setProcessLoopback(bool on);
 
     SimFaultQueue& faults() { return faults_; }
+
+    // The parameter follows `signal` from now on (an inactive one removes
+    // it, and with it the signal of the model's source).
+    void setSignal(uint16_t parAdr, const SimSignal& signal);
+
+    // Offline scope memory: after 255 in base+7 the inverter waits
+    // `triggerWait` for its trigger (status 1), then stores `samples`
+    // samples at the offline time base (status 2), then reports 0. The
+    // samples of a channel follow its parameter's signal (or, without one,
+    // count up from its value at the start). 0 in base+7 ends it early and
+    // keeps what was stored; selecting a sample past the last answers
+    // error 3.
+    void setOfflineScope(std::chrono::milliseconds triggerWait, int samples);
 
     // Carries out one request and returns the reply. Thread-safe.
     SimReply handle(const SimRequest& req);
@@ -68,6 +87,7 @@ private:
     int writeValue(uint16_t addr, int set, int32_t value, bool sixteenBit);
     int resolveSet(int service, uint8_t setByte, int& set) const;
     int32_t stored(uint16_t addr, int set) const;
+    void stepOnRead(uint16_t addr, int set);
     int headerValue(uint16_t addr, int32_t sel, int32_t& out) const;
     void resetValues();
     void setConfigNumberLocked(int32_t cfgId);
@@ -78,15 +98,23 @@ private:
     int roleRead(uint16_t addr, int32_t& out) const;
     void scopeControl(int32_t value);
 
-    static constexpr int kScopeSamples = 100;
-    static constexpr std::chrono::milliseconds kScopeRecording{100};
+    const SimSignal* signalOf(uint16_t addr) const;
+    double nowMs() const;
+    int offlineStatus() const;
+    int32_t offlineSample(int k, int sample) const;
+
     struct OfflineScope {
         bool running = false;
         std::chrono::steady_clock::time_point start;
         int count = 0;
+        double intervalMs = 1;
+        double triggerMs = 0;  // nowMs() when storing began
         int channel[4] = {-1, -1, -1, -1};
         int32_t first[4] = {0, 0, 0, 0};
     };
+    std::chrono::milliseconds scopeWait_{100};
+    int scopeSamples_ = 100;
+    std::map<uint16_t, SimSignal> signals_;
 
     const int address_;
     mutable std::mutex mutex_;
@@ -94,6 +122,7 @@ private:
     bool strict_ = false;
     std::map<std::pair<uint16_t, int>, int32_t> values_;
     std::map<std::pair<uint16_t, int>, int> refusals_;
+    std::set<uint16_t> changing_;
     int32_t selector_ = 0;
     OfflineScope scope_;
     std::array<uint8_t, 8> pdOut_{};

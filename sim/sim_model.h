@@ -4,6 +4,8 @@
 // reports through its description services and the header values it
 // keeps. Names are held as wire bytes (Windows-1252).
 
+#include "sim/sim_signal.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -50,6 +52,8 @@ struct SimParam {
     // names, scaling and attributes only, and has no limits; attribute
     // bits 20 and up give its number of further sets.
     bool operatorParam = false;
+    // Simulator only: the value follows this signal when it is active.
+    SimSignal signal;
 
     bool perSet() const { return (attr & 0x800) || (operatorParam && (attr >> 20) > 0); }
     bool isSigned() const { return attr & 0x400; }

@@ -161,6 +161,11 @@ void read(const QJsonObject& root, SimModel& m)
                 defaultCount = int(t->fields.size());
             p.defCount = uint8_t(get(po, "defCount", defaultCount));
             p.values = setValues(po);
+            if (po.contains(QLatin1String("signal"))) {
+                QString signalError;
+                if (!SimSignal::fromJson(po.value(QLatin1String("signal")).toObject(), p.signal, &signalError))
+                    throw SourceError(signalError.toStdString());
+            }
             highest = std::max(highest, p.addr & 0xFF);
             m.params[p.addr] = std::move(p);
         }

@@ -175,11 +175,12 @@ void SimServerBase::logFrame(const QByteArray& frame)
     frames_.append(QByteArray(frame.constData(), frame.size()));
 }
 
-SimFault SimServerBase::takeFault(int address)
+SimFault SimServerBase::takeFault(int address, int parAdr)
 {
-    if (auto inv = inverter(address); inv && !inv->faults().empty())
-        return inv->faults().take();
-    return faults_.take();
+    SimFault f;
+    if (auto inv = inverter(address); inv && inv->faults().tryTake(parAdr, f))
+        return f;
+    return faults_.take(parAdr);
 }
 
 void SimServerBase::transmit(const std::vector<SimChunk>& chunks, std::chrono::steady_clock::time_point requestEnd,

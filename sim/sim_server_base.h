@@ -69,8 +69,9 @@ public:
 
     // For the protocol responders of a transport.
     void logFrame(const QByteArray& frame);
-    // The fault for a request to `address`.
-    SimFault takeFault(int address);
+    // The fault for a request to `address` (for parameter `parAdr`, -1
+    // when the request names none).
+    SimFault takeFault(int address, int parAdr = -1);
     // Another served inverter than `address` (the next one up), for a
     // foreign answer; none when the line serves only one.
     std::shared_ptr<SimInverter> otherInverter(int address) const;

@@ -209,7 +209,10 @@ void SimZelkPty::onTelegram(const QByteArray& raw, std::chrono::steady_clock::ti
     if (!inv)
         return;
 
-    const SimFault fault = takeFault(inv->address());
+    SimRequest asked;
+    asked.service = tel.service;
+    asked.data = tel.data;
+    const SimFault fault = takeFault(inv->address(), parameterOf(asked));
     std::vector<SimChunk> chunks;
     if (fault.echo)
         chunks.push_back({0, raw});

@@ -105,3 +105,31 @@ TEST(SimFaultSpec, ParsesAndCountsDown)
     q.clear();
     EXPECT_TRUE(q.take().isNone());
 }
+
+TEST(SimFaultSpec, BoundToOneParameter)
+{
+    SimFault f;
+    ASSERT_TRUE(SimFault::parse("silence@0x0102*2", f, nullptr));
+    EXPECT_TRUE(f.silence);
+    EXPECT_EQ(f.parAdr, 0x0102);
+    EXPECT_EQ(f.count, 2);
+    ASSERT_TRUE(SimFault::parse("busy @ 259", f, nullptr));
+    EXPECT_EQ(f.parAdr, 259);
+    EXPECT_EQ(f.count, 1);
+    for (const char* badSpec : {"busy@", "busy@0x10000", "busy@-1", "busy@x", "@5"})
+        EXPECT_FALSE(SimFault::parse(QString::fromLatin1(badSpec), f, nullptr)) << badSpec;
+
+    // Requests for other parameters (or none) pass a bound fault by and
+    // take the next one that applies.
+    SimFaultQueue q;
+    ASSERT_TRUE(SimFault::parse("silence@0x0102*2", f, nullptr));
+    q.push(f);
+    ASSERT_TRUE(SimFault::parse("refuse=3", f, nullptr));
+    q.push(f);
+    EXPECT_EQ(q.take(0x0101).refuse, 3);
+    EXPECT_TRUE(q.take(0x0101).isNone());
+    EXPECT_TRUE(q.take(-1).isNone());
+    EXPECT_TRUE(q.take(0x0102).silence);
+    EXPECT_TRUE(q.take(0x0102).silence);
+    EXPECT_TRUE(q.empty());
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "lists/wrk_list_item.h"
+
+#include <QAbstractTableModel>
+
+#include <algorithm>
+#include <QString>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+// The rows of a work-list window as the list shows them: one record and
+// seven column texts per row, and always one trailing row without a record
+// (its texts single blanks) that new rows go before.
+class TWrkListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    static constexpr int ColCount = 7;
+    enum Column { colInv = 0, colAdr, colSet, colId, colName, colValue, colRemark };
+    using Texts = std::array<QString, ColCount>;
+
+    explicit TWrkListModel(QObject* parent = nullptr);
+
+    // Rows including the trailing one.
+    int RowCount() const { return int(rows_.size()); }
+    int TrailingRow() const { return RowCount() - 1; }
+    // The record of a row; null for the trailing row and outside the list.
+    const std::shared_ptr<TWrkListItem>& Item(int row) const;
+    // Index of the row holding `item`, -1 when none does.
+    int RowOf(const TWrkListItem* item) const;
+    QString Text(int row, int col) const;
+
+    // Inserts before `row` (0..TrailingRow()).
+    void InsertRow(int row, std::shared_ptr<TWrkListItem> item, const Texts& texts);
+    // Removes a row other than the trailing one; its record goes with it.
+    void RemoveRow(int row);
+    // Removes every row but the trailing one.
+    void Clear();
+    // Writes one cell, and reports a change only when the text differs
+    // (unchanged values are not repainted).
+    void SetText(int row, int col, const QString& text);
+    void SetCaption(int col, const QString& text);
+    QString Caption(int col) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation o, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    // Cell writes that changed a text; for tests of the repaint rule.
+    int ChangedCells = 0;
+
+private:
+    struct Row {
+        std::shared_ptr<TWrkListItem> item;
+        Texts texts;
+    };
+    std::vector<Row> rows_;
+    Texts captions_;
+};

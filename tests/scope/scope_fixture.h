@@ -1,0 +1,209 @@
+#pragma once
+
+// Shared by the scope tests: a scripted interaction and screen that record
+// what the scope shows, and a project of sample-type inverters.
+
+#include "config/lang_texts.h"
+#include "project/vortalin_prj.h"
+#include "scope/scope_engine.h"
+#include "temp_dir.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+#include <vector>
+
+#include <ostream>
+
+// Readable failure output.
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace scopetest {
+
+struct Shown {
+    QStringList Msg;
+    int Buttons = 0;
+    int Icon = 0;
+    QString P1, P2;
+};
+
+class ScriptedScopeUi : public IScopeInteraction {
+public:
+    int Message(const QStringList& Msg, int ButtonList, const QString&, int Icon, const QString& P1,
+                const QString& P2, const QString&, int, int Cancel) override
+    {
+        shown.push_back({Msg, ButtonList, Icon, P1, P2});
+        if (answers.empty())
+            return Cancel;
+        const int a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    QString ChooseSaveFile(const TSaveDlgOptions& Options, const QString& Proposal) override
+    {
+        options.push_back(Options);
+        proposals.push_back(Proposal);
+        if (files.empty())
+            return QString();
+        const QString f = files.front();
+        files.pop_front();
+        return f;
+    }
+    std::deque<int> answers;
+    std::deque<QString> files;
+    std::vector<Shown> shown;
+    std::vector<TSaveDlgOptions> options;
+    QStringList proposals;
+};
+
+class RecordingScreen : public IScopeScreen {
+public:
+    void SetRunButton(bool Down) override { button = Down; }
+    void SetRecordingLook(bool Recording) override { recordingLook = Recording; }
+    void ClearPlot() override { ++clears; }
+    void RestartDrawing() override { ++restarts; }
+    void DrawSample(int Index) override { drawn.push_back(Index); }
+    void RedrawAll() override { ++redraws; }
+    int ScrollPosition() const override { return scroll; }
+    void ChannelsResolved() override { ++resolved; }
+    void CaptionChanged() override {}
+    void FileChanged() override { ++fileChanges; }
+    void Busy(bool On) override { busy = On; }
+    void CloseForEmptyProject() override { closed = true; }
+
+    bool button = false, recordingLook = false, busy = false, closed = false;
+    int clears = 0, restarts = 0, redraws = 0, resolved = 0, fileChanges = 0, scroll = 0;
+    std::vector<int> drawn;
+};
+
+// Language texts whose entry (s, i) reads "s.i" (sections 0 to 1, 60
+// entries each), so that a test sees which message was shown; section 9
+// names the error codes "E<n>".
+inline void MakeTexts(TVortalinText& t)
+{
+    auto i32 = [](QByteArray& b, int32_t v) {
+        for (int i = 0; i < 4; ++i)
+            b.append(char(uint32_t(v) >> (8 * i)));
+    };
+    const int sections = 10;
+    QByteArray body;
+    std::vector<int32_t> offsets;
+    const int head = 2 + 14 + 4 + 4 * sections;
+    for (int s = 0; s < sections; ++s) {
+        offsets.push_back(head + int(body.size()));
+        if (s == 9) {
+            i32(body, 1);
+            body.append(char(3)).append('\0');
+            for (int e : {2, 3, -10}) {
+                const QByteArray line = QByteArray::number(e) + "=E" + QByteArray::number(e);
+                body.append(char(line.size())).append(line);
+            }
+            continue;
+        }
+        const int n = s < 2 ? 60 : 0;
+        i32(body, n);
+        for (int i = 0; i < n; ++i) {
+            const QByteArray line = QByteArray::number(s) + '.' + QByteArray::number(i);
+            body.append(char(1)).append('\0').append(char(line.size())).append(line);
+        }
+    }
+    QByteArray file;
+    file.append(char(5)).append('\0').append(TVortalinText::Magic, TVortalinText::MagicSize);
+    i32(file, sections);
+    for (int32_t o : offsets)
+        i32(file, o);
+    file.append(body);
+    t.SetVersion(5);
+    ASSERT_TRUE(t.LoadFromBytes(file));
+}
+
+// A project whose configurations come from the sample types built into
+// the build tree, and a scope engine on it.
+class ScopeTest : public qeltest::TempDirTest {
+protected:
+    void SetUp() override
+    {
+        qeltest::TempDirTest::SetUp();
+        prj.BinPath = QDir(qeltest::binaryDir()).filePath(QStringLiteral("data/configs")) + u'/';
+        prj.SetInteraction(std::make_shared<NoPrjInteraction>());
+        eng.Project = &prj;
+        eng.Interaction = ui;
+        eng.Screen = screen;
+        eng.NowMs = [this] { return nowMs; };
+        eng.NowDate = [] { return 45000.5; };
+        eng.Ring.fill(TScopeSample{});
+        MakeTexts(texts);
+        eng.Texts = &texts;
+    }
+
+    // The first line of every message shown so far.
+    QStringList shownTexts() const
+    {
+        QStringList out;
+        for (const Shown& s : ui->shown)
+            out << s.Msg.value(0);
+        return out;
+    }
+
+    void addInv(int adr, int cfg = 21, TProt prot = prOffline)
+    {
+        ASSERT_EQ(prj.AddInv(adr, cfg, QStringLiteral("Inv %1").arg(adr), prot, true), 0);
+    }
+
+    static QByteArray readBytes(const QString& p)
+    {
+        QFile f(p);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    QString writeFile(const QString& name, const QByteArray& bytes)
+    {
+        const QString p = path(name);
+        QFile f(p);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return p;
+    }
+
+    TVortalinText texts;
+    TVortalinPrj prj;
+    TScopeEngine eng;
+    std::shared_ptr<ScriptedScopeUi> ui = std::make_shared<ScriptedScopeUi>();
+    std::shared_ptr<RecordingScreen> screen = std::make_shared<RecordingScreen>();
+    int64_t nowMs = 1000000;
+};
+
+// Little-endian byte builder for hand-written files.
+struct Bytes {
+    QByteArray b;
+    Bytes& i32(int32_t v)
+    {
+        for (int i = 0; i < 4; ++i)
+            b.append(char(uint32_t(v) >> (8 * i)));
+        return *this;
+    }
+    Bytes& u16(uint16_t v)
+    {
+        b.append(char(v & 0xFF));
+        b.append(char(v >> 8));
+        return *this;
+    }
+    Bytes& f64(double d)
+    {
+        b.append(reinterpret_cast<const char*>(&d), 8);
+        return *this;
+    }
+    Bytes& raw(const QByteArray& x)
+    {
+        b.append(x);
+        return *this;
+    }
+};
+
+} // namespace scopetest
