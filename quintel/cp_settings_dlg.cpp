@@ -28,13 +28,13 @@ TCPsettings::TCPsettings(QWidget* parent) : QDialog(parent)
     auto label = [this](const char* name, int y) {
         auto* l = new QLabel(this);
         l->setObjectName(QString::fromLatin1(name));
-        l->setGeometry(8, y + 3, 120, 17);
+        l->setGeometry(8, y + 3, 128, 17);
         return l;
     };
     auto combo = [this](const char* name, int y) {
         auto* c = new QComboBox(this);
         c->setObjectName(QString::fromLatin1(name));
-        c->setGeometry(132, y, 130, 22);
+        c->setGeometry(140, y, 130, 22);
         return c;
     };
     Label1 = label("Label1", 8);
@@ -52,7 +52,7 @@ TCPsettings::TCPsettings(QWidget* parent) : QDialog(parent)
     rbAnsi->setGeometry(8, 150, 120, 20);
     rbZelk = new QRadioButton(QStringLiteral("Zelk"), this);
     rbZelk->setObjectName(QStringLiteral("rbZelk"));
-    rbZelk->setGeometry(132, 150, 120, 20);
+    rbZelk->setGeometry(140, 150, 120, 20);
     OkBtn = new TVarneGlyphButton(this);
     OkBtn->setObjectName(QStringLiteral("OkBtn"));
     OkBtn->SetGlyphKind(glOK);
@@ -62,7 +62,7 @@ TCPsettings::TCPsettings(QWidget* parent) : QDialog(parent)
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
     CancelBtn->SetGlyphKind(glCancel);
     CancelBtn->setText(QStringLiteral("Cancel"));
-    CancelBtn->setGeometry(142, 180, 120, 27);
+    CancelBtn->setGeometry(150, 180, 120, 27);
     connect(OkBtn, &QPushButton::clicked, this, [this] { done(1); });
     connect(CancelBtn, &QPushButton::clicked, this, [this] { done(2); });
 

@@ -277,3 +277,27 @@ TEST_F(ProgramStartupTest, UnreadableDefinitionsAreReportedOnceAndReadAgain)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ProgramStartupTest, ScanFindsTheInverterAtItsOwnRate)
+{
+    // The simulated line answers only at 19200 bit/s; the stored rate is 9600.
+    din.setLineRate(19200);
+    addInverter(1, 21);
+    setValue("TimeOut", 100);
+    ui.answers = {0};  // scan: yes
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(qeltest::waitUntil([&] { return tableRead(9); }, 60000));
+    EXPECT_EQ(ui.count(QStringLiteral("Inverter 1 does not answer")), 1);
+    EXPECT_EQ(prog->ComBtnCaption, QStringLiteral("COM6 19200"));
+    SettingsStore check(store->filePath());
+    ASSERT_TRUE(check.load());
+    quint32 v = 0;
+    check.readDword(kKey, QStringLiteral("Baudrate"), v);
+    EXPECT_EQ(v, 4u);
+    check.readDword(kKey, QStringLiteral("Inverter"), v);
+    EXPECT_EQ(v, 1u);
+}
+
+}  // namespace
