@@ -215,8 +215,13 @@ TEST_F(ProgramCommandsTest, DownloadIntoTheSameInverter)
     // the engine stores 1 and the low 16 bits, the check compares the same.
     inv->setValue(0x0E00 + 72, 0, 5);
     inv->setValue(0x0E00 + 75, 40000, 5);
+    // CP05 (undefined so far) stands for the operating hours, read-only
+    // for downloads.
+    inv->setValue(0x0E08, 0x0207);
+    inv->setValue(0x0E09, 1);
     ASSERT_TRUE(start());
-    ASSERT_TRUE(qeltest::waitUntil([&] { return tableRead(9); }, 30000));
+    ASSERT_TRUE(qeltest::waitUntil([&] { return tableRead(10); }, 30000));
+    ASSERT_EQ(prog->Rows.Row(5).Name, QStringLiteral("CP05"));
     ASSERT_EQ(prog->Engine.Norm[5].Div, 1);
     ASSERT_EQ(prog->Engine.Norm[5].Format, int16_t(40000 - 65536));
     ui.saveFile = path(QStringLiteral("same.cp5"));
@@ -234,7 +239,32 @@ TEST_F(ProgramCommandsTest, DownloadIntoTheSameInverter)
     EXPECT_EQ(inv->value(0x101, 0), 500);
     EXPECT_EQ(inv->value(0x101, 1), 500);
     EXPECT_EQ(inv->value(0x104), ro);
+    for (const auto& r : inv->handledRequests())
+        EXPECT_FALSE(r.isWrite && r.data.u16(0) == 0x0207) << "the read-only entry was written";
     EXPECT_EQ(ui.progressStarts, ui.progressStops);
+}
+
+TEST_F(ProgramCommandsTest, DownloadInSelectorModeWritesTheSelectorOncePerEntry)
+{
+    auto inv = startWith(22, 9);
+    ui.saveFile = path(QStringLiteral("t22.cp5"));
+    request(&TQuintelProgram::SaveReq);
+    inv->setValue(0x103, 900);
+    const size_t before = inv->handledRequests().size();
+    ui.openFile = ui.saveFile;
+    ui.answers = {0};
+    request(&TQuintelProgram::DownloadReq);
+    EXPECT_EQ(ui.count(text(0, 27)), 1) << (ui.messages.empty() ? "" : ui.messages.back().text().toStdString());
+    EXPECT_EQ(inv->value(0x103), 500);
+    // The verification: selector written with 1..36 in turn, each followed by its reads.
+    const auto handled = inv->handledRequests();
+    std::vector<int> selected;
+    for (size_t k = before; k < handled.size(); ++k)
+        if (handled[k].isWrite && handled[k].data.u16(0) == 0x0E00)
+            selected.push_back(int16_t(handled[k].data.u16(2)));
+    ASSERT_EQ(selected.size(), 36u);
+    for (int n = 1; n <= 36; ++n)
+        EXPECT_EQ(selected[size_t(n - 1)], n);
 }
 
 TEST_F(ProgramCommandsTest, DownloadIntoAnotherTypeAsksThenFindsOtherDefinitions)
