@@ -136,7 +136,6 @@ void TForm1::applyTexts()
 void TForm1::refresh()
 {
     setWindowTitle(FProgram->Caption);
-    QApplication::setApplicationDisplayName(QString());
     invBtn->setText(FProgram->InvBtnCaption);
     StaticText1->setText(FProgram->StaticText1);
     ComBtn->setText(FProgram->ComBtnCaption);

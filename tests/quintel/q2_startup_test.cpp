@@ -184,20 +184,33 @@ TEST_F(ProgramStartupTest, ScanFindsTheInverterAtAnotherAddress)
 
 TEST_F(ProgramStartupTest, ScanGoesRoundTheRatesOnceThenReports)
 {
-    setValue("TimeOut", 20);
-    ui.answers = {0};
-    QStringList rates;
-    create();
-    prog->OnViewChanged = [&] {
-        if (!prog->ComBtnCaption.isEmpty() && (rates.isEmpty() || rates.back() != prog->ComBtnCaption))
-            rates << prog->ComBtnCaption;
+    // From a stored 57600 the scan tries it, then 1200 to 38400 once each.
+    const std::pair<int, QStringList> cases[] = {
+        {3, {"COM6 9600", "COM6 19200", "COM6 38400", "COM6 1200", "COM6 2400", "COM6 4800", "COM6 9600"}},
+        {6, {"COM6 57600", "COM6 1200", "COM6 2400", "COM6 4800", "COM6 9600", "COM6 19200", "COM6 38400",
+             "COM6 57600"}},
     };
-    ASSERT_TRUE(prog->FirstShow());
-    ASSERT_TRUE(qeltest::waitUntil([&] { return ui.count(QStringLiteral("No inverter was found on COM6")) == 1; }, 60000));
-    EXPECT_EQ(rates, (QStringList{"COM6 9600", "COM6 19200", "COM6 38400", "COM6 1200", "COM6 2400",
-                                  "COM6 4800", "COM6 9600"}));
-    EXPECT_EQ(prog->CurAdr, 1);
-    EXPECT_EQ(prog->Mode, 2);
+    int n = 0;
+    for (const auto& [stored, expected] : cases) {
+        SCOPED_TRACE(stored);
+        freshStore(QStringLiteral("scan%1.reg").arg(++n));
+        setValue("TimeOut", 20);
+        setValue("Baudrate", stored);
+        ui = q2::ScriptUi();
+        ui.answers = {0};
+        QStringList rates;
+        create();
+        prog->OnViewChanged = [&] {
+            if (!prog->ComBtnCaption.isEmpty() && (rates.isEmpty() || rates.back() != prog->ComBtnCaption))
+                rates << prog->ComBtnCaption;
+        };
+        ASSERT_TRUE(prog->FirstShow());
+        ASSERT_TRUE(qeltest::waitUntil([&] { return ui.count(QStringLiteral("No inverter was found on COM6")) == 1; }, 60000));
+        EXPECT_EQ(rates, expected);
+        EXPECT_EQ(prog->CurAdr, 1);
+        EXPECT_EQ(prog->Mode, 2);
+        prog.reset();
+    }
 }
 
 TEST_F(ProgramStartupTest, ScanFindsZelkAtAddressZero)
@@ -207,7 +220,7 @@ TEST_F(ProgramStartupTest, ScanFindsZelkAtAddressZero)
     ASSERT_TRUE(zelk.start({}, &error)) << error.toStdString();
     zelk.addInverter(q2::makeInverter(0, 21));
     qputenv("QEL_COM6", zelk.path().toLocal8Bit());
-    setValue("TimeOut", 100);
+    setValue("TimeOut", 300);
     ui.answers = {0};
     ASSERT_TRUE(start());
     ASSERT_TRUE(qeltest::waitUntil([&] { return tableRead(9); }, 60000));
@@ -285,7 +298,7 @@ TEST_F(ProgramStartupTest, ScanFindsTheInverterAtItsOwnRate)
     // The simulated line answers only at 19200 bit/s; the stored rate is 9600.
     din.setLineRate(19200);
     addInverter(1, 21);
-    setValue("TimeOut", 100);
+    setValue("TimeOut", 200);
     ui.answers = {0};  // scan: yes
     ASSERT_TRUE(start());
     ASSERT_TRUE(qeltest::waitUntil([&] { return tableRead(9); }, 60000));
