@@ -6,6 +6,7 @@
 
 #include "dialogs/glyph_button.h"
 #include "dialogs/print_form.h"
+#include "lists/val_edit.h"
 #include "quintel/cp_dialogs_ui.h"
 #include "quintel/cp_form.h"
 #include "quintel/cp_settings_dlg.h"
@@ -234,6 +235,47 @@ TEST_F(ProgramWindowTest, PrintOfTheTableIntoAPdfFile)
     EXPECT_TRUE(text.contains(QStringLiteral("Quintel V5.4"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("Control word"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("17: On+Stop+Terminal"))) << text.toStdString();
+}
+
+}  // namespace
+
+namespace {
+
+// The edit request through the real value editor reaches the inverter.
+TEST_F(ProgramWindowTest, EditThroughTheValueEditor)
+{
+    auto inv = addInverter(1, 21);
+    TCpDialogsUi real;
+    TfrmValEdit editor;
+    editor.Core().ShowDecValue = true;
+    real.ValEdit = &editor;
+    struct Forward : q2::ScriptUi {
+        TCpDialogsUi* real = nullptr;
+        bool EditValue(const std::shared_ptr<TParaRec>& p, const QString& l, int32_t& v) override
+        {
+            return real->EditValue(p, l, v);
+        }
+    } forward;
+    forward.real = &real;
+    prog = std::make_unique<TQuintelProgram>(forward, *store);
+    prog->LockDir = dir();
+    ASSERT_TRUE(prog->FirstShow());
+    ASSERT_TRUE(qeltest::waitUntil([&] { return tableRead(9); }, 30000));
+    QString shown;
+    onModal<TfrmValEdit>([&](TfrmValEdit* d) {
+        auto* edit = d->findChild<QLineEdit*>(QStringLiteral("Edit1"));
+        ASSERT_TRUE(edit);
+        shown = edit->text();
+        edit->setText(QStringLiteral("45.5"));
+        emit edit->textEdited(edit->text());  // as typed by the user
+        shot(*d, "quintel_valedit.png");
+        d->findChild<QPushButton*>(QStringLiteral("OkButton"))->click();
+    });
+    prog->SelectedRow = 1;
+    prog->EditReq = true;
+    ASSERT_TRUE(qeltest::waitUntil([&] { return inv->value(0x101, 0) == 455; }, 10000));
+    EXPECT_EQ(shown, QStringLiteral("50.0 Hz"));
+    ASSERT_TRUE(qeltest::waitUntil([&] { return prog->Rows.Row(1).ValueText == QStringLiteral("45.5 Hz"); }));
 }
 
 }  // namespace
