@@ -160,7 +160,7 @@ bool TQuintelProgram::FirstShow()
         Settings.Proglng = 0;
     }
 
-    if (!FLock.Acquire(QString::fromLatin1(MutexName), LockDir)) {
+    if (FLock.Acquire(QString::fromLatin1(MutexName), LockDir) != TSingleInstanceLock::lrTaken) {
         message(33, oneButton(), icError, Settings.AppName, {}, 0, 0);
         return end();
     }

@@ -11,7 +11,7 @@
 #include "quintel/cp_interaction.h"
 #include "quintel/cp_rows.h"
 #include "quintel/cp_settings.h"
-#include "quintel/instance_lock.h"
+#include "platform/single_instance.h"
 #include "quintel/quintel.h"
 
 #include <QDateTime>
@@ -150,7 +150,7 @@ private:
 
     ICpInteraction& FUi;
     SettingsStore& FStore;
-    TInstanceLock FLock;
+    TSingleInstanceLock FLock;
     bool FInCycle = false;
     int FReqHandle = 0;
     bool FBlinkOn = false;
