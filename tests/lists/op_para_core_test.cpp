@@ -6,6 +6,7 @@
 #include "lists/op_para_core.h"
 #include "lists/val_edit_core.h"
 
+#include "op_para_fixture.h"
 #include "temp_dir.h"
 #include "wrk_fixture.h"
 
@@ -27,26 +28,6 @@ struct OpParam {
     uint16_t format = 0;
     std::array<int32_t, 8> values{};
     uint8_t lengthByte = 0;  // non-zero: the name's length byte as sent
-};
-
-class ScriptedOpUi : public IOpParaInteraction {
-public:
-    int Message(const TDwnMessage& Msg) override
-    {
-        messages.push_back(Msg);
-        return answer;
-    }
-    QString ChooseSaveFile(const TSaveDlgOptions& o) override
-    {
-        saveOptions.push_back(o);
-        return savePath;
-    }
-    int ChooseInverter(const QString&, int) override { return chosenInv; }
-    std::vector<TDwnMessage> messages;
-    std::vector<TSaveDlgOptions> saveOptions;
-    QString savePath;
-    int answer = 0;
-    int chosenInv = -1;
 };
 
 // An operator module: answers services 6, 5, 4, 1 (value of 0x81) and 0
