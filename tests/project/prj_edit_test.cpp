@@ -10,6 +10,9 @@
 #include "sim/sim_din_pty_server.h"
 #include "sim/sim_inverter.h"
 
+#include <QDir>
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -362,6 +365,44 @@ TEST_F(PrjEdit, GeneralDataAndTheStoppedScheduler)
     ASSERT_NE(prj.GetInv(4), nullptr);
     EXPECT_EQ(prj.GetInv(4)->CfgId, 3);
     prj.SetScheduler(nullptr);
+}
+
+// A new row numbered 0: the number is read from the inverter when applied.
+TEST_F(PrjEdit, NewRowWithoutNumberIsIdentifiedAtTheSimulator)
+{
+    qelsim::SimModel model;
+    QString err;
+    ASSERT_TRUE(qelsim::SimModel::fromJsonFile(qeltest::sourceDir() + QStringLiteral("/data/configs/type0022.json"),
+                                               model, &err))
+        << err.toStdString();
+    const QString bin = TVortalinCfgList::BinFileName(22);
+    ASSERT_TRUE(QFile::copy(QDir(qeltest::binaryDir()).filePath(QStringLiteral("data/configs/") + bin),
+                            prj.BinPath + bin))
+        << "build the sample_configs target";
+    qelsim::SimDinPtyServer din;
+    din.addInverter(std::make_shared<qelsim::SimInverter>(4, model));
+    ASSERT_TRUE(din.start({}, &err)) << err.toStdString();
+    qputenv("QEL_COM1", din.path().toLocal8Bit());
+    TProtSel sel;
+    sel.Ansi()->SetComport(Com1);
+    sel.Ansi()->SetBaudrate(B_19200);
+    sel.Ansi()->SetTimeOut(400);
+    prj.ProtSel = &sel;
+    prj.OnInvProtChanged = [&](QObject*, int a, TProt p) { sel.SetProtocol(a, p); };
+
+    eui->invAnswers = {edit([](TInvEditData& d) {
+        d.InvAdr = 4;
+        d.CfgId = 0;
+        d.InvName = QStringLiteral("Auto");
+    })};
+    run([](TPrjEditRows& r) { return r.AddInv(); });
+    ASSERT_NE(prj.GetInv(4), nullptr);
+    EXPECT_EQ(prj.GetInv(4)->CfgId, model.fileCfgId);  // found through the inverter
+    EXPECT_EQ(prj.GetInv(4)->PrjCfgId, 0);
+    EXPECT_TRUE(changes.back() & pcInvAdded);
+    prj.ProtSel = nullptr;
+    din.stop();
+    qunsetenv("QEL_COM1");
 }
 
 } // namespace
