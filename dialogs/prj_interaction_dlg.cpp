@@ -2,6 +2,7 @@
 
 #include "project/vortalin_prj.h"
 #include "dialogs/message_dlg.h"
+#include "dialogs/prj_edit.h"
 #include "dialogs/progress_form.h"
 
 #include <QFileDialog>
@@ -79,6 +80,15 @@ int TPrjInteractionDlg::AskAddFile(const QString& FileName, const QStringList& C
 
 void InstallPrjDialogs(TVortalinPrj& prj, QWidget* parent)
 {
-    prj.SetInteraction(std::make_shared<TPrjInteractionDlg>(parent));
+    auto ui = std::make_shared<TPrjInteractionDlg>(parent);
+    // The project dialog; the rows it shows keep the page from run to run.
+    QPointer<QWidget> owner(parent);
+    TVortalinPrj* project = &prj;
+    ui->PrjEditDlg = [owner, project](TPrjEditRows& rows) {
+        TfrmPrjEdit dlg(owner.data());
+        dlg.FilterStr = project->FilterStr;
+        return dlg.Execute(rows);
+    };
+    prj.SetInteraction(ui);
     prj.SetProgress(std::make_unique<TfrmProgress>());
 }

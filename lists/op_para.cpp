@@ -1,5 +1,7 @@
 #include "lists/op_para.h"
 
+#include "dialogs/shared_objects.h"
+#include "lists/op_para_glyph.h"
 #include "lists/val_edit.h"
 
 #include <QCloseEvent>
@@ -134,7 +136,7 @@ void TOpParaModel::RowChanged(int row)
 // ---------------------------------------------------------------- window
 
 Top_para::Top_para(QWidget* owner, int InvAdr, int Language, int Slot)
-    : QWidget(owner, Qt::Window), slot_(Slot)
+    : QWidget(owner, Qt::Window), ContextItems(this), slot_(Slot)
 {
     setObjectName(QStringLiteral("op_para"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -181,6 +183,10 @@ Top_para::Top_para(QWidget* owner, int InvAdr, int Language, int Slot)
             handOver(false);
     };
     c.OnDetachEditor = [this] { detachEditor(); };
+    OpFuncs.Owner = this;
+    ContextItems.Add(c.text(10, 1));
+    TContextItem& inv = ContextItems.Add(c.text(0, 0), [this](QObject*) { DoSettings(); }, c.text(0, 0));
+    inv.Glyph = InverterGlyph();
     SetCaption();
     c.SetScheduler(g_env.Scheduler, this);
 }
@@ -227,8 +233,13 @@ void Top_para::detachEditor()
 
 void Top_para::handOver(bool closing)
 {
-    if (g_env.OnHandOver)
-        g_env.OnHandOver(this, closing);
+    const bool save = core_->SaveSlots && !closing;
+    OpFuncs.Slots[osSave] = save ? std::function<void()>([this] { DoSaveAs(); }) : nullptr;
+    OpFuncs.Slots[osSaveAs] = OpFuncs.Slots[osSave];
+    if (MainSetPrgOpFuncs)
+        MainSetPrgOpFuncs(closing ? nullptr : &OpFuncs);
+    if (MainSetContextFuncs)
+        MainSetContextFuncs(closing ? nullptr : &ContextItems);
 }
 
 void Top_para::FormActivate()

@@ -4,6 +4,8 @@
 // of one inverter with their values, read cyclically (TOpParaCore), edited
 // with the value editor. Up to ten are open, one per inverter.
 
+#include "dialogs/context_item.h"
+#include "dialogs/operating_funcs.h"
 #include "lists/op_para_core.h"
 
 #include <QAbstractTableModel>
@@ -50,9 +52,6 @@ struct TOpParaEnv {
     std::function<std::shared_ptr<IOpParaInteraction>(QWidget* parent)> MakeInteraction;
     // A message of the window table itself ((2,13) with its one button).
     std::function<void(const TDwnMessage& Msg, const QStringList& Buttons)> ShowMessage;
-    // The active window hands its operation slots and context items to the
-    // main window; Closing: it hands over none.
-    std::function<void(Top_para* Window, bool Closing)> OnHandOver;
 };
 void SetOpParaEnv(const TOpParaEnv& Env);
 const TOpParaEnv& OpParaEnv();
@@ -81,6 +80,11 @@ public:
     ~Top_para() override;
 
     TOpParaCore& Core() { return *core_; }
+    // Handed to the main window: only Save and Save As (both DoSaveAs),
+    // once a list is built; item 0 names the context menu, item 1 chooses
+    // the inverter.
+    TOperatingFuncs OpFuncs;
+    TContextList ContextItems;
     TOpParaModel& Model() { return *model_; }
     QTableView* List() const { return ListView1; }
 

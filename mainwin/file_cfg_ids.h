@@ -5,9 +5,9 @@
 #include <array>
 
 // Configuration numbers a file names, for the project built around a file
-// given on the command line. These answer -1 (no number) until the download
-// list and scope file readers exist; their modules then provide the real
-// functions and these two go.
+// given on the command line. The scope one answers -1 (no number) until the
+// scope module provides the real function; the download-list one is the
+// download lists' own (lists/dwn_file.h).
 
 // The configuration number of a download list; -1 none.
 int GetDwnFileCfgId(const QString& FileName);

@@ -6,6 +6,7 @@
 #include "lists/dwn_load_engine.h"
 #include "lists/op_para.h"
 #include "lists/val_edit.h"
+#include "dialogs/shared_objects.h"
 #include "dwn_fixture.h"
 #include "op_para_fixture.h"
 
@@ -78,6 +79,8 @@ struct OpParaWin : dwntest::DwnTest {
             tableButtons = b;
         };
         SetOpParaEnv(env);
+        MainSetPrgOpFuncs = [this](PTOperatingFuncs f) { handedFuncs.push_back(f); };
+        MainSetContextFuncs = [this](TContextList* l) { handedContext.push_back(l); };
     }
     void TearDown() override
     {
@@ -89,6 +92,8 @@ struct OpParaWin : dwntest::DwnTest {
         sel.reset();
         server.stop();
         SetOpParaEnv({});
+        MainSetPrgOpFuncs = nullptr;
+        MainSetContextFuncs = nullptr;
         qunsetenv("QEL_COM1");
     }
     static bool allRead(TOpParaCore& c, int rows)
@@ -113,6 +118,8 @@ struct OpParaWin : dwntest::DwnTest {
     TScheduler* sch = nullptr;
     std::unique_ptr<TfrmValEdit> valEdit;
     std::shared_ptr<ScriptedOpUi> opUi = std::make_shared<ScriptedOpUi>();
+    std::vector<PTOperatingFuncs> handedFuncs;
+    std::vector<TContextList*> handedContext;
     std::vector<TDwnMessage> tableMessages;
     QStringList tableButtons;
 };
@@ -219,9 +226,39 @@ TEST_F(OpParaWin, EditorFollowsTheSelectedRowAndTenWindowsAreTheLimit)
     EXPECT_EQ(valEdit->Core().SetSel, 1);
     EXPECT_TRUE(valEdit->Core().Label.startsWith(c.Rows()[4].Name + QStringLiteral("; ")));
 
-    // Closing detaches the editor and leaves the scheduler.
+    // A click hands the main window Save and Save As (DoSaveAs) and the
+    // two context items.
+    handedFuncs.clear();
+    keyClick(list, Qt::Key_Up);
+    ASSERT_FALSE(handedFuncs.empty());
+    ASSERT_EQ(handedFuncs.back(), &w->OpFuncs);
+    for (int s = 0; s < TOperatingFuncs::SlotCount; ++s)
+        EXPECT_EQ(w->OpFuncs.Filled(s), s == osSave || s == osSaveAs) << s;
+    ASSERT_EQ(handedContext.back(), &w->ContextItems);
+    ASSERT_EQ(w->ContextItems.Count(), 2);
+    EXPECT_EQ(w->ContextItems.Item(0)->Caption(), txt(10, 1));
+    EXPECT_EQ(w->ContextItems.Item(1)->Caption(), txt(0, 0));
+    EXPECT_EQ(w->ContextItems.Item(1)->Hint(), txt(0, 0));
+    EXPECT_FALSE(w->ContextItems.Item(1)->Glyph.isNull());
+    opUi->savePath = path(QStringLiteral("slot"));
+    w->OpFuncs.Slots[osSaveAs]();
+    EXPECT_TRUE(QFile::exists(path(QStringLiteral("slot.op5"))));
+    // The inverter choice rebuilds the list; the rebuild clears the slots.
+    opUi->chosenInv = 1;
+    w->ContextItems.Item(1)->OnClick(w);
+    EXPECT_EQ(c.ReqState, TOpParaCore::rqReset);
+    ASSERT_TRUE(qeltest::waitUntil([&] { return c.ReqState == TOpParaCore::rqName; }));
+    EXPECT_FALSE(c.SaveSlots);
+    ASSERT_TRUE(qeltest::waitUntil([&] { return allRead(c, 36); }, 20000));
+
+    // Closing hands over nothing, detaches the editor and leaves the scheduler.
+    list->selectRow(2);
+    keyClick(list, Qt::Key_Return);
+    ASSERT_EQ(valEdit->Core().Para.get(), c.Rows()[2].Rec.get());
     w->close();
     QCoreApplication::processEvents();
+    EXPECT_EQ(handedFuncs.back(), nullptr);
+    EXPECT_EQ(handedContext.back(), nullptr);
     EXPECT_EQ(valEdit->Core().Para, nullptr);
     ASSERT_TRUE(qeltest::waitUntil([&] { return OpParaWindow(0) == nullptr; }));
 

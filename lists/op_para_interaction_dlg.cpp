@@ -1,0 +1,15 @@
+#include "lists/op_para_interaction_dlg.h"
+
+#include "dialogs/message_dlg.h"
+#include "dialogs/shared_objects.h"
+
+std::function<int(const QString& Caption, int InvAdr)> TOpParaInteractionDlg::InvSelDlg;
+
+int TOpParaInteractionDlg::Message(const TDwnMessage& Msg)
+{
+    const QStringList buttons = Msg.Buttons >= 1 && Msg.Buttons <= kButtonListCount && !ButtonList(Msg.Buttons).isEmpty()
+        ? ButtonList(Msg.Buttons)
+        : QStringList{QStringLiteral("0OK")};
+    return UserMessageDlg(Msg.Lines, buttons, Msg.Title, Msg.Icon, Msg.P1, Msg.P2, QString(), Msg.Default,
+                          Msg.Cancel);
+}
