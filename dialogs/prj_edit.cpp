@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -217,6 +218,12 @@ bool TfrmPrjEdit::Execute(TPrjEditRows& Rows)
     selectRow(lvInvList, Rows.SelInv);
     enableButtons();
     PageControl->setCurrentIndex(Rows.Page);
+    if (const QScreen* s = screen()) {
+        // Centred on the screen, not on the main bar.
+        QRect r = frameGeometry();
+        r.moveCenter(s->availableGeometry().center());
+        move(r.topLeft());
+    }
     const bool ok = exec() == QDialog::Accepted;
     Rows.Page = PageControl->currentIndex();
     if (ok) {

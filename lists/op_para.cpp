@@ -76,7 +76,7 @@ Top_para* CreateOpPara(int InvAdr, int Language)
         m.Icon = dmiInformation;
         m.Cancel = -1;
         if (g_env.ShowMessage)
-            g_env.ShowMessage(m, {t ? t->GetText(0, 6) : QStringLiteral("???")});
+            g_env.ShowMessage(m, {QStringLiteral("0") + (t ? t->GetText(0, 6) : QStringLiteral("???"))});
         return nullptr;
     }
     auto* w = new Top_para(nullptr, InvAdr, Language, slot);
