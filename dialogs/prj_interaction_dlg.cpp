@@ -78,17 +78,22 @@ int TPrjInteractionDlg::AskAddFile(const QString& FileName, const QStringList& C
     return AddFileDlg ? AddFileDlg(FileName, Choices) : -2;
 }
 
-void InstallPrjDialogs(TVortalinPrj& prj, QWidget* parent)
+void PlugPrjEditDlg(TPrjInteractionDlg& ui, TVortalinPrj& prj, QWidget* parent)
 {
-    auto ui = std::make_shared<TPrjInteractionDlg>(parent);
-    // The project dialog; the rows it shows keep the page from run to run.
+    // A dialog for each run; the rows keep the page shown last.
     QPointer<QWidget> owner(parent);
     TVortalinPrj* project = &prj;
-    ui->PrjEditDlg = [owner, project](TPrjEditRows& rows) {
+    ui.PrjEditDlg = [owner, project](TPrjEditRows& rows) {
         TfrmPrjEdit dlg(owner.data());
         dlg.FilterStr = project->FilterStr;
         return dlg.Execute(rows);
     };
+}
+
+void InstallPrjDialogs(TVortalinPrj& prj, QWidget* parent)
+{
+    auto ui = std::make_shared<TPrjInteractionDlg>(parent);
+    PlugPrjEditDlg(*ui, prj, parent);
     prj.SetInteraction(ui);
     prj.SetProgress(std::make_unique<TfrmProgress>());
 }

@@ -43,6 +43,9 @@ private:
 // that names without a dot show too.
 QStringList QtNameFilters(const QString& filter);
 
+// Plugs the project dialog (TfrmPrjEdit) into the interaction of prj.
+void PlugPrjEditDlg(TPrjInteractionDlg& ui, TVortalinPrj& prj, QWidget* parent);
+
 // Installs the dialogs into the project: the interaction above and a
 // progress window for the configuration list's progress.
 void InstallPrjDialogs(TVortalinPrj& prj, QWidget* parent = nullptr);
