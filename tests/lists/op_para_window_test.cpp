@@ -157,6 +157,12 @@ TEST_F(OpParaWin, ReadsTheModuleRebuildsOnANewIdAndSavesAList)
     w->resize(420, 520);
     screenshot(*w, QStringLiteral("op_para.png"));
 
+    // Minimised it is not polled; shown again it is, as before.
+    w->setWindowState(Qt::WindowMinimized);
+    EXPECT_EQ(sch->GetState(c.SchedSlot), 2);
+    w->setWindowState(Qt::WindowNoState);
+    EXPECT_EQ(sch->GetState(c.SchedSlot), 3);
+
     // A second CreateOpPara for the inverter restarts this window.
     EXPECT_EQ(CreateOpPara(1, 0), w);
     ASSERT_TRUE(qeltest::waitUntil([&] { return allRead(c, 36); }, 20000));

@@ -315,6 +315,12 @@ TEST_F(PrjEdit, FileRowsStayInStepWithTheirCopies)
     EXPECT_EQ(prj.ScopeFiles, QStringList{"C:\\win\\s.sco"});
     EXPECT_EQ(prj.RemFiles, QStringList{"/n/notes.txt"});
     EXPECT_TRUE(prj.DownFiles.isEmpty());
+    // The removed global file is gone from the saved project.
+    const QString file = path(QStringLiteral("p.pr5"));
+    ASSERT_EQ(prj.SaveToFile(file), 0);
+    const QByteArray saved = readBytes(file);
+    EXPECT_FALSE(saved.contains("global.dw5"));
+    EXPECT_TRUE(saved.contains("notes.txt"));
     EXPECT_EQ(TPrjEditRows::FilterIndexForPage(3), 3);
     EXPECT_EQ(TPrjEditRows::FilterIndexForPage(5), 6);
 }
