@@ -2,6 +2,7 @@
 // start-up sequence when the message loop shows it.
 #include "mainwin/fmain.h"
 #include "mainwin/fsplash.h"
+#include "mainwin/op_para_plug.h"
 
 #include <QApplication>
 
@@ -17,6 +18,7 @@ int main(int argc, char** argv)
     // The editors, choice and explorer windows, scope, progress, print,
     // project and fieldbus windows are created here as they join the program
     // (see mainwin/later_windows.h).
+    PlugOpParaAndPrjEdit(*main);
     main->show();
     const int status = app.exec();
     delete main;
