@@ -253,7 +253,7 @@ void TScope::buildTools()
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(500);
-    connect(Timer1, &QTimer::timeout, this, [this] { timer1Timer(); });
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
 }
 
 void TScope::buildMenu()
@@ -601,7 +601,7 @@ void TScope::AssignChannel(int k, int Inverter, int Address)
 
 // ---- status blink
 
-void TScope::timer1Timer()
+void TScope::Timer1Timer()
 {
     if (blink_) {
         writeStatus(QString(12, u' '));

@@ -77,6 +77,8 @@ public:
     // 0 print, 1 copy as a picture; false when nothing was printed.
     bool PrintScope(int Flag);
     void ShowEditValue();
+    // The status blink, every 500 ms of a recording.
+    void Timer1Timer();
     void DoSettings();
     void SetUpScope(int Page);
     // A parameter dropped on channel k: Address of Inverter (negative
@@ -147,7 +149,6 @@ private:
     void editEntered();
     void cursorCommand(std::function<void()> f, bool Focus);
     void menuMarks();
-    void timer1Timer();
     void writeStatus(const QString& Text);
     void writeReadouts();
     void updateOverlay();
