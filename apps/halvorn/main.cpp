@@ -3,6 +3,14 @@
 #include "mainwin/fmain.h"
 #include "mainwin/fsplash.h"
 
+#include "config/prog_cfg.h"
+#include "dialogs/print_form.h"
+#include "dialogs/shared_objects.h"
+#include "lists/adr_edit.h"
+#include "lists/val_edit.h"
+#include "scope/scope_window.h"
+#include "scope/set_scope_editors.h"
+
 #include <QApplication>
 
 int main(int argc, char** argv)
@@ -17,8 +25,38 @@ int main(int argc, char** argv)
     // The editors, choice and explorer windows, scope, progress, print,
     // project and fieldbus windows are created here as they join the program
     // (see mainwin/later_windows.h).
+    // The scope, one window for the whole run, with the print window and
+    // the editors its set-up dialog uses.
+    auto* print = new TFrmvortalinprint();
+    auto* adrEdit = new TfrmAdrEdit();
+    adrEdit->SetProject(Project);
+    auto* valEdit = new TfrmValEdit();
+    valEdit->Connect(Scheduler, Project);
+    TSetScopeEditorsDlg scopeEditors;
+    scopeEditors.AdrEdit = adrEdit;
+    scopeEditors.ValEdit = valEdit;
+    auto* scope = new TScope(Project, LangTexts, ProgCfg, Scheduler);
+    scope->PrintForm = print;
+    scope->MainWindow = main;
+    scope->SetEditors(&scopeEditors);
+    scopeEditors.Parent = scope;
+    scope->OnScopeClosed = [main] { main->MenuInverterScope->setChecked(false); };
+    main->Later.ShowScope = [scope, print](int Inv, int Lng, const QString& FileName) -> QWidget* {
+        if (ProgCfg)
+            print->SetDataPath(ProgCfg->DataPath);
+        scope->ShowScope(Inv, Lng, FileName);
+        return scope->ScopeOpen() ? scope : nullptr;
+    };
+    main->Later.HexDisplayChanged = [scope] {
+        if (scope->ScopeOpen())
+            scope->RefreshDisplay();
+    };
     main->show();
     const int status = app.exec();
+    delete scope;
+    delete valEdit;
+    delete adrEdit;
+    delete print;
     delete main;
     return status;
 }
