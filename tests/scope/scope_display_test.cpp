@@ -482,3 +482,29 @@ TEST_F(DisplayTest, TimeBaseChangeKeepsTheCursorColumn)
 }
 
 } // namespace
+
+#include "scope/scope_layout.h"
+
+namespace {
+
+TEST(ScopeLayoutTest, PlotStripAndReadouts)
+{
+    const TScopeLayout l = ScopeLayout(557, 307, true);
+    EXPECT_EQ(l.Plot, QRect(0, 30, 557, 307 - 30 - 80 - 24));
+    EXPECT_EQ(l.Strip.top(), l.Plot.bottom() + 1);
+    EXPECT_EQ(l.Cells[0][0].top(), l.Strip.bottom() + 1);
+    EXPECT_EQ(l.Cells[3][4].bottom(), 306);
+    const int b = (557 - 30) / 3;
+    EXPECT_EQ(l.Cells[1][2], QRect(30, l.Cells[0][2].top(), b - 2, 16));
+    EXPECT_EQ(l.Cells[2][2].left(), 30 + b);
+    EXPECT_EQ(l.Cells[3][2].width(), b);
+    EXPECT_EQ(ScopeLayout(557, 307, false).Plot.height(), 307 - 30 - 24);
+    // Squeezed: the plot keeps 11 x 11 pixels, one per division and the edge.
+    for (auto [w, h] : {std::pair{0, 0}, {50, 100}, {TScopeLayout::MinWidth, TScopeLayout::MinHeight}}) {
+        const TScopeLayout s = ScopeLayout(w, h, true);
+        EXPECT_GE(s.Plot.width(), 11);
+        EXPECT_EQ(s.Plot.height(), 11);
+    }
+}
+
+} // namespace
