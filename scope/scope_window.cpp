@@ -419,8 +419,14 @@ void TScope::setTexts()
         context_.Item(i)->SetHint(text(captions[i - 1][0], captions[i - 1][1]));
     }
     eng_.FileFilter = text(5, 19) + QStringLiteral("(*.sc5)|*.sc5|") + text(5, 43) + QStringLiteral("(*.se5)|*.se5");
-    if (cfg_)
+    if (cfg_) {
         eng_.DataPath = cfg_->DataPath;
+        eng_.AppName = cfg_->AppName;
+        disp_.Separator = cfg_->Separator.isEmpty() ? QChar(u'+') : cfg_->Separator[0];
+        disp_.ShowDecValue = cfg_->ShowDecValue;
+        setScope_->Core().Separator = disp_.Separator;
+        setScope_->Core().ShowDecValue = cfg_->ShowDecValue;
+    }
 }
 
 void TScope::ShowScope(int Inv, int Lng, const QString& FileName)
@@ -538,7 +544,13 @@ void TScope::stepClick(bool Down)
 
 void TScope::editEntered()
 {
+    // The message about a wrong entry takes the focus from the edit; that
+    // focus loss must not read the same entry again.
+    if (applying_)
+        return;
+    applying_ = true;
     applyEdit(disp_.ApplyEditText(ComboBox1->currentIndex(), Edit1->text()));
+    applying_ = false;
 }
 
 void TScope::RefreshDisplay()
@@ -967,10 +979,11 @@ void TScope::CloseForEmptyProject()
 
 bool TScope::formCloseQuery()
 {
-    while (eng_.Unsaved && !closingForEmpty_) {
+    while (eng_.Unsaved) {
         msgList_ = QStringList{text(1, 15), text(0, 24)};
         const int r = eng_.Interaction->Message(msgList_, sbYesNoCancel, title_, icConfirmation, {}, {}, {}, 0, -1);
-        if (r == 2)
+        // Cancel keeps the window, unless the project has no inverter left.
+        if (r == 2 && !closingForEmpty_)
             return false;
         // A running recording ends before it is saved or forgotten.
         eng_.Stop();

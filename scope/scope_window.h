@@ -177,5 +177,6 @@ private:
     bool blink_ = false;
     bool minimised_ = false;
     bool closingForEmpty_ = false;
+    bool applying_ = false;
     TScopeLayout layout_;
 };

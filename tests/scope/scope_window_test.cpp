@@ -186,6 +186,33 @@ TEST_F(ScopeWindowTest, ValueEntriesAndSteps)
     EXPECT_EQ(S.Chan[0].YFactor, 1);
 }
 
+// The message about a wrong entry takes the focus from the edit, which
+// reads the entry again: shown once.
+class FocusTakingUi : public ScriptedScopeUi {
+public:
+    int Message(const QStringList& Msg, int ButtonList, const QString& Title, int Icon, const QString& P1,
+                const QString& P2, const QString& P3, int Default, int Cancel) override
+    {
+        if (shown.size() < 5 && edit) {
+            QFocusEvent out(QEvent::FocusOut);
+            QApplication::sendEvent(edit, &out);
+        }
+        return ScriptedScopeUi::Message(Msg, ButtonList, Title, Icon, P1, P2, P3, Default, Cancel);
+    }
+    QWidget* edit = nullptr;
+};
+
+TEST_F(ScopeWindowTest, WrongEntryIsReportedOnce)
+{
+    addInv(1);
+    w->ShowScope(1, 0, QString());
+    auto focusUi = std::make_shared<FocusTakingUi>();
+    focusUi->edit = w->Edit1;
+    w->Engine().Interaction = focusUi;
+    enter(QStringLiteral("x"));
+    EXPECT_EQ(focusUi->shown.size(), 1u);
+}
+
 TEST_F(ScopeWindowTest, CloseQuestion)
 {
     addInv(1);
