@@ -9,10 +9,20 @@ TScopeSurface::TScopeSurface(QWidget* parent) : QWidget(parent)
     setMouseTracking(true);
 }
 
+QImage& TScopeSurface::Image()
+{
+    const QSize want = size().expandedTo(QSize(1, 1));
+    if (image_.size() != want) {
+        image_ = QImage(want, QImage::Format_RGB32);
+        image_.fill(Qt::black);
+    }
+    return image_;
+}
+
 void TScopeSurface::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    p.drawImage(0, 0, image_);
+    p.drawImage(0, 0, Image());
     for (const TScopeOverlayLine& l : Overlay) {
         p.setPen(QPen(l.Colour, 1, l.Style));
         p.drawLine(l.Line);
@@ -22,10 +32,7 @@ void TScopeSurface::paintEvent(QPaintEvent*)
 void TScopeSurface::resizeEvent(QResizeEvent* e)
 {
     QWidget::resizeEvent(e);
-    if (image_.size() != size()) {
-        image_ = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
-        image_.fill(Qt::black);
-    }
+    Image();
     if (OnResized)
         OnResized();
 }

@@ -21,8 +21,9 @@ class TScopeSurface : public QWidget {
 public:
     explicit TScopeSurface(QWidget* parent = nullptr);
 
-    // The picture, as large as the widget (renewed on resize, blank).
-    QImage& Image() { return image_; }
+    // The picture, as large as the widget (renewed blank when the size
+    // changed, also before a hidden widget got its resize event).
+    QImage& Image();
     // Lines drawn over the picture at every paint.
     std::vector<TScopeOverlayLine> Overlay;
 

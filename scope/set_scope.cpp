@@ -488,6 +488,19 @@ bool TSetScope::eventFilter(QObject* o, QEvent* e)
 {
     if (e->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(e)->key();
+        // Enter takes the entry of an offset or factor field; it does not
+        // close the dialog through its default button.
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            for (int k = 0; k < kScopeChannels; ++k)
+                if (o == Chan[k].YofsField || o == Chan[k].YfacField) {
+                    auto* edit = static_cast<QLineEdit*>(o);
+                    const bool ok = o == Chan[k].YofsField ? core_.SetYOffset(k, edit->text())
+                                                           : core_.SetYFactor(k, edit->text());
+                    if (ok)
+                        refresh();
+                    return true;
+                }
+        }
         if (key == Qt::Key_Up || key == Qt::Key_Down) {
             for (int k = 0; k < kScopeChannels; ++k) {
                 if (o == Chan[k].YofsField) {

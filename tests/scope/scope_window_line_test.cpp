@@ -114,8 +114,10 @@ TEST_F(ScopeWindowLineTest, RecordsAndShowsTheSine)
     EXPECT_TRUE(w->Readout[1][1]->text().endsWith(
         QStringLiteral("[%1]").arg(w->Engine().Ring[idx].ChanVal[0])));
     const QString d = qEnvironmentVariable("QEL_SCREENSHOT_DIR");
-    if (!d.isEmpty())
+    if (!d.isEmpty()) {
         w->grab().save(QDir(d).filePath(QStringLiteral("scope_sine.png")));
+        w->Engine().SaveToFile(QDir(d).filePath(QStringLiteral("sine.sc5")));
+    }
 }
 
 } // namespace

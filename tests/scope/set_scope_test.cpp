@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -344,6 +345,12 @@ TEST_F(SetScopeDialogTest, PagesShowTheCopyAndOkReturnsIt)
         const int32_t before = dlg.Core().Setup.Chan[0].YFactor;
         c.UpDownYfac->findChild<QToolButton*>(QStringLiteral("Up"))->click();
         EXPECT_EQ(dlg.Core().Setup.Chan[0].YFactor, before + 10);
+        // Enter in the factor field takes the entry and keeps the dialog open.
+        c.YfacField->setText(QStringLiteral("2.5"));
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(c.YfacField, &enter);
+        EXPECT_TRUE(dlg.isVisible());
+        EXPECT_EQ(dlg.Core().Setup.Chan[0].YFactor, 25 + 400);  // 0x0105 counts from -40.0
         c.offBtn->click();
         EXPECT_EQ(c.Pname->text(), QStringLiteral("1.6"));
         shot(QStringLiteral("setscope_2.png"));
