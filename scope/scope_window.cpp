@@ -1,11 +1,14 @@
 #include "scope/scope_window.h"
 
 #include "config/cfg_records.h"
+#include "config/drag_drop.h"
 #include "config/lang_texts.h"
 #include "config/prog_cfg.h"
 #include "dialogs/message_dlg.h"
 #include "dialogs/print_scrollbar.h"
 #include "dialogs/shared_objects.h"
+#include "lists/dwn_entry.h"
+#include "lists/wrk_list_item.h"
 #include "project/vortalin_prj.h"
 #include "scope/scope_interaction_dlg.h"
 #include "scope/scope_plot.h"
@@ -15,6 +18,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -611,6 +616,39 @@ void TScope::AssignChannel(int k, int Inverter, int Address)
     disp_.CalcZeroLines();
 }
 
+bool TScope::ButtonCH_XXDragOver(const QMimeData* Data, int k) const
+{
+    return DragDrop && k >= 0 && k < kScopeChannels
+        && DragDrop->Accepts(Data, ButtonCH[size_t(k)], {ddkExplParams, ddkDwnLines, ddkWrkRows});
+}
+
+void TScope::ButtonCH_XXDragDrop(int k)
+{
+    if (!DragDrop || DragDrop->Items.empty())
+        return;
+    int inv = DragDrop->InvAdr;
+    int adr = -1;
+    switch (DragDrop->Kind) {
+    case ddkExplParams:
+        if (auto p = DragDrop->Item<TParaRec>(0))
+            adr = p->Addr;
+        break;
+    case ddkDwnLines:
+        if (auto e = DragDrop->Item<TDwnEntry>(0))
+            adr = e->Address;
+        break;
+    case ddkWrkRows:
+        if (auto r = DragDrop->Item<TWrkListItem>(0)) {
+            adr = int16_t(r->Address & 0xFFFF);
+            inv = r->Inverter;
+        }
+        break;
+    default:
+        return;
+    }
+    AssignChannel(k, inv, adr);
+}
+
 // ---- status blink
 
 void TScope::Timer1Timer()
@@ -877,6 +915,28 @@ bool TScope::eventFilter(QObject* o, QEvent* e)
             editEntered();
         }
         return false;
+    }
+    for (int k = 0; k < kScopeChannels; ++k) {
+        if (o != ButtonCH[size_t(k)])
+            continue;
+        if (e->type() == QEvent::DragEnter || e->type() == QEvent::DragMove) {
+            auto* d = static_cast<QDragMoveEvent*>(e);
+            if (ButtonCH_XXDragOver(d->mimeData(), k))
+                d->acceptProposedAction();
+            else
+                d->ignore();
+            return true;
+        }
+        if (e->type() == QEvent::Drop) {
+            auto* d = static_cast<QDropEvent*>(e);
+            if (ButtonCH_XXDragOver(d->mimeData(), k)) {
+                d->acceptProposedAction();
+                ButtonCH_XXDragDrop(k);
+            } else {
+                d->ignore();
+            }
+            return true;
+        }
     }
     if (e->type() == QEvent::MouseButtonPress)
         for (int r = 0; r < 5; ++r)

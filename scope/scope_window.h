@@ -25,6 +25,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QMimeData;
 class QMenu;
 class QPushButton;
 class QScrollBar;
@@ -84,6 +85,10 @@ public:
     // A parameter dropped on channel k: Address of Inverter (negative
     // addresses change nothing).
     void AssignChannel(int k, int Inverter, int Address);
+    // Drops on the channel buttons: the drag object's parameters, download
+    // lines and work-list rows; only the first item counts.
+    bool ButtonCH_XXDragOver(const QMimeData* Data, int k) const;
+    void ButtonCH_XXDragDrop(int k);
 
     const TOperatingFuncs& Commands() const { return commands_; }
     TContextList& ContextItems() { return context_; }

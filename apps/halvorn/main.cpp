@@ -4,6 +4,7 @@
 #include "mainwin/fsplash.h"
 
 #include "config/prog_cfg.h"
+#include "dialogs/inv_sel_dlg.h"
 #include "dialogs/print_form.h"
 #include "dialogs/shared_objects.h"
 #include "lists/adr_edit.h"
@@ -35,6 +36,16 @@ int main(int argc, char** argv)
     TSetScopeEditorsDlg scopeEditors;
     scopeEditors.AdrEdit = adrEdit;
     scopeEditors.ValEdit = valEdit;
+    scopeEditors.InvSel = [](const QString& Prompt, int& Inverter) {
+        int16_t a = int16_t(Inverter);
+        const int r = FrmInvSel ? FrmInvSel->SelectInv(Prompt, a) : 2;
+        Inverter = a;
+        return r;
+    };
+    scopeEditors.CloseInvSel = [] {
+        if (FrmInvSel && FrmInvSel->isVisible())
+            FrmInvSel->close();
+    };
     auto* scope = new TScope(Project, LangTexts, ProgCfg, Scheduler);
     scope->PrintForm = print;
     scope->MainWindow = main;

@@ -2,6 +2,9 @@
 // and steps, the close question, print and copy, and a screenshot.
 
 #include "config/cfg_records.h"
+#include "config/drag_drop.h"
+#include "lists/dwn_entry.h"
+#include "lists/wrk_list_item.h"
 #include "config/prog_cfg.h"
 #include "dialogs/glyph_button.h"
 #include "dialogs/print_form.h"
@@ -18,6 +21,9 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDirIterator>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -211,6 +217,75 @@ TEST_F(ScopeWindowTest, WrongEntryIsReportedOnce)
     w->Engine().Interaction = focusUi;
     enter(QStringLiteral("x"));
     EXPECT_EQ(focusUi->shown.size(), 1u);
+}
+
+TEST_F(ScopeWindowTest, DropsOnTheChannelButtons)
+{
+    addInv(1);
+    addInv(7);
+    w->ShowScope(1, 0, QString());
+    TDragDrop dd;
+    DragDrop = &dd;
+    QObject source;
+    // Drag-enter, then the drop, with the running drag's data: accepted?
+    auto drop = [&](int k) {
+        const std::unique_ptr<QMimeData> mime = dd.MimeData();
+        QMimeData none;
+        const QMimeData* data = mime ? mime.get() : &none;
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w->ButtonCH[size_t(k)], &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w->ButtonCH[size_t(k)], &drop);
+        return drop.isAccepted();
+    };
+    const TScopeSetup& S = w->Engine().Setup;
+    auto row = [](int adr, int inv) {
+        auto r = std::make_shared<TWrkListItem>();
+        r->Address = adr;
+        r->Inverter = inv;
+        return r;
+    };
+
+    // Work-list rows: the first row's own inverter; the others are not taken.
+    ASSERT_TRUE(dd.Start(&source, ddkWrkRows, {row(0x0109, 7), row(0x0105, 1)}, 1, 0));
+    EXPECT_TRUE(drop(1));
+    EXPECT_EQ(S.Chan[1].Inverter, 7);
+    EXPECT_EQ(S.Chan[1].Address, 0x0109);
+    EXPECT_NE(S.Chan[1].Para, nullptr);
+    EXPECT_EQ(S.Chan[0].Address, -1);
+    // A blank row changes nothing.
+    ASSERT_TRUE(dd.Start(&source, ddkWrkRows, {row(-1, -1)}, 1, 0));
+    EXPECT_TRUE(drop(2));
+    EXPECT_EQ(S.Chan[2].Address, -1);
+    // An explorer parameter and a download line take the drag's inverter.
+    auto para = std::make_shared<TParaRec>();
+    para->Addr = 0x0105;
+    ASSERT_TRUE(dd.Start(&source, ddkExplParams, {para}, 1, 0));
+    EXPECT_TRUE(drop(2));
+    EXPECT_EQ(S.Chan[2].Address, 0x0105);
+    EXPECT_EQ(S.Chan[2].Inverter, 1);
+    auto line = std::make_shared<TDwnEntry>();
+    line->Address = 0x0109;
+    ASSERT_TRUE(dd.Start(&source, ddkDwnLines, {line}, 7, 0));
+    EXPECT_TRUE(drop(3));
+    EXPECT_EQ(S.Chan[3].Address, 0x0109);
+    EXPECT_EQ(S.Chan[3].Inverter, 7);
+    // An address the configuration lacks switches the channel off.
+    ASSERT_TRUE(dd.Start(&source, ddkWrkRows, {row(0x7777, 7)}, 1, 0));
+    EXPECT_TRUE(drop(3));
+    EXPECT_EQ(S.Chan[3].Address, -1);
+    // Operator lines, an ended drag and foreign data are refused.
+    ASSERT_TRUE(dd.Start(&source, ddkOpLines, {line}, 7, 0));
+    EXPECT_FALSE(drop(0));
+    ASSERT_TRUE(dd.Start(&source, ddkExplParams, {para}, 1, 0));
+    const std::unique_ptr<QMimeData> stale = dd.MimeData();
+    dd.End();
+    EXPECT_FALSE(drop(0));
+    EXPECT_FALSE(w->ButtonCH_XXDragOver(stale.get(), 0));
+    EXPECT_EQ(S.Chan[0].Address, -1);
+    DragDrop = nullptr;
 }
 
 TEST_F(ScopeWindowTest, CloseQuestion)
