@@ -5,6 +5,7 @@
 #include "config/drag_drop.h"
 #include "lists/dwn_entry.h"
 #include "lists/wrk_list_item.h"
+#include "comm/scheduler.h"
 #include "config/prog_cfg.h"
 #include "dialogs/glyph_button.h"
 #include "dialogs/print_form.h"
@@ -286,6 +287,36 @@ TEST_F(ScopeWindowTest, DropsOnTheChannelButtons)
     EXPECT_FALSE(w->ButtonCH_XXDragOver(stale.get(), 0));
     EXPECT_EQ(S.Chan[0].Address, -1);
     DragDrop = nullptr;
+}
+
+TEST_F(ScopeWindowTest, ActivationHandsOverAndMinimisingPausesTheClient)
+{
+    addInv(1);
+    TScheduler sch;
+    TScope s(&prj, &texts, &cfg, &sch);
+    s.Engine().Interaction = ui;
+    ASSERT_GE(s.Engine().SchedSlot, 0);
+    s.ShowScope(1, 0, QString());
+    EXPECT_EQ(sch.GetState(s.Engine().SchedSlot), 2);
+    opFuncs.clear();
+    contextLists.clear();
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(&s, &activate);
+    ASSERT_EQ(opFuncs.size(), 1u);
+    EXPECT_EQ(opFuncs[0], &s.Commands());
+    ASSERT_EQ(contextLists.size(), 1u);
+    EXPECT_EQ(contextLists[0], &s.ContextItems());
+
+    // A client state of 3 (a recording with a read cycle) pauses while minimised.
+    s.Engine().SchedState = sch.SetState(s.Engine().SchedSlot, 3);
+    ASSERT_EQ(s.Engine().SchedState, 3);
+    s.showMinimized();
+    ASSERT_TRUE(qeltest::waitUntil([&] { return sch.GetState(s.Engine().SchedSlot) == 2; }, 5000));
+    s.showNormal();
+    ASSERT_TRUE(qeltest::waitUntil([&] { return sch.GetState(s.Engine().SchedSlot) == 3; }, 5000));
+    // Closing sets state 1.
+    s.close();
+    EXPECT_EQ(sch.GetState(s.Engine().SchedSlot), 1);
 }
 
 TEST_F(ScopeWindowTest, CloseQuestion)
