@@ -327,12 +327,18 @@ void TScopeDisplay::measure()
         MeasMode = 3;
 
     auto used = [&](int k) { return S.Chan[k].Address >= 0 && S.Chan[k].Para; };
+    // A vertical cursor without a sample, or left of the visible time, has
+    // no values to take a difference of.
+    auto placed = [&](const TScopeCursor& c) {
+        return c.Mode == TScopeCursor::Horizontal
+            || (c.Mode == TScopeCursor::Vertical && (XYMode() || (c.Index >= 0 && c.Time >= ScrollPos())));
+    };
     if (MeasMode <= 1) {
+        const bool bothOn = placed(c1) && placed(c2);
         QString h = Text(1, 41);
-        if (MeasMode == 1)
+        if (MeasMode == 1 && bothOn)
             h += u':' + QString::number(c2.Time - c1.Time) + Eng.TimeUnit;
         WriteCursorText(0, 3, h);
-        const bool bothOn = c1.Mode != TScopeCursor::Off && c2.Mode != TScopeCursor::Off;
         for (int k = 0; k < kScopeChannels; ++k) {
             if (!used(k))
                 continue;

@@ -329,6 +329,15 @@ TEST_F(DisplayTest, ReadoutsDifferenceIntegralAndRms)
     EXPECT_EQ(d.Cells[3][0], QStringLiteral("1.41:100ms"));
     EXPECT_TRUE(d.Cells[3][1].endsWith(QStringLiteral("[1000]"))) << d.Cells[3][1].toStdString();
 
+    // A cursor not yet on a sample gives no difference.
+    d.Cursor[0].Index = -1;
+    d.DrawCursors(1);
+    EXPECT_EQ(d.Cells[3][0], QStringLiteral("1.41"));
+    EXPECT_EQ(d.Cells[3][1], QStringLiteral(" "));
+    d.Cursor[0].Index = 10;
+    d.DrawCursors(1);
+    EXPECT_EQ(d.Cells[3][0], QStringLiteral("1.41:100ms"));
+
     d.NextMeasMode();
     EXPECT_EQ(d.Cells[3][0], QStringLiteral("1.42"));
     const QString integral = d.Cells[3][1];
