@@ -116,6 +116,10 @@ TScope::TScope(TVortalinPrj* Prj, const TVortalinText* Texts, const TProgCfg* Cf
         }
     buildContextItems();
 
+    // Hints are switched off during a recording.
+    for (QWidget* c : findChildren<QWidget*>())
+        c->installEventFilter(this);
+
     setScope_ = new TSetScope(this);
     setScope_->Core().Project = Prj;
     setScope_->Core().Texts = Texts;
@@ -873,7 +877,9 @@ void TScope::paintZoomStrip()
 void TScope::plotMouseDown(QMouseEvent* e)
 {
     if (e->button() == Qt::RightButton) {
-        PopupMenu1->popup(e->globalPosition().toPoint());
+        // No automatic pop-up while recording; F9 still stops.
+        if (eng_.RecState == 0)
+            PopupMenu1->popup(e->globalPosition().toPoint());
         return;
     }
     if (e->button() != Qt::LeftButton || eng_.RecState != 0)
@@ -896,6 +902,8 @@ void TScope::plotMouseMove(QMouseEvent* e)
 
 bool TScope::eventFilter(QObject* o, QEvent* e)
 {
+    if (e->type() == QEvent::ToolTip && hintsOff_)
+        return true;
     if (o == MoveCursor && e->type() == QEvent::KeyPress) {
         if (disp_.KeyDown(static_cast<QKeyEvent*>(e)->key())) {
             writeReadouts();
@@ -961,7 +969,7 @@ void TScope::SetRecordingLook(bool Recording)
     Panel1->setEnabled(!Recording);
     Panel2->setEnabled(!Recording);
     ScrollBar1->setVisible(!Recording && !disp_.XYMode());
-    setAttribute(Qt::WA_AlwaysShowToolTips, !Recording);
+    hintsOff_ = Recording;
     if (Recording) {
         blink_ = false;
         Timer1->start();

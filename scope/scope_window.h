@@ -123,6 +123,10 @@ public:
     // The status text written on the time strip by the blink.
     QString StatusText() const { return status_; }
 
+    // Keys of the cursor catcher and the value edit, drops on the channel
+    // buttons, clicks on the measurement column, hints during a recording.
+    bool eventFilter(QObject* o, QEvent* e) override;
+
     // ---- screen effects of the engine
     void SetRunButton(bool Down) override;
     void SetRecordingLook(bool Recording) override;
@@ -142,7 +146,6 @@ protected:
     void closeEvent(QCloseEvent* e) override;
     void changeEvent(QEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
-    bool eventFilter(QObject* o, QEvent* e) override;
 
 private:
     void buildTools();
@@ -183,5 +186,6 @@ private:
     bool minimised_ = false;
     bool closingForEmpty_ = false;
     bool applying_ = false;
+    bool hintsOff_ = false;
     TScopeLayout layout_;
 };

@@ -373,6 +373,9 @@ TEST_F(ScopeWindowTest, StatusBlink)
     EXPECT_TRUE(w->Timer1->isActive());
     EXPECT_FALSE(w->Panel1->isEnabled());
     EXPECT_FALSE(w->Panel2->isEnabled());
+    // Hints are off while recording.
+    QHelpEvent hint(QEvent::ToolTip, QPoint(2, 2), QPoint(2, 2));
+    EXPECT_TRUE(w->eventFilter(w->SpeedButton1, &hint));
     w->Timer1Timer();
     EXPECT_EQ(w->StatusText(), QStringLiteral("Running"));
     w->Timer1Timer();
@@ -383,6 +386,7 @@ TEST_F(ScopeWindowTest, StatusBlink)
     w->Engine().Stop();
     EXPECT_FALSE(w->Timer1->isActive());
     EXPECT_TRUE(w->Panel1->isEnabled());
+    EXPECT_FALSE(w->eventFilter(w->SpeedButton1, &hint));
 }
 
 TEST_F(ScopeWindowTest, CursorsOverTheTracesAndScreenshots)
