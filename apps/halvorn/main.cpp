@@ -4,6 +4,15 @@
 #include "mainwin/fsplash.h"
 #include "mainwin/op_para_plug.h"
 
+#include "config/prog_cfg.h"
+#include "dialogs/inv_sel_dlg.h"
+#include "dialogs/print_form.h"
+#include "dialogs/shared_objects.h"
+#include "lists/adr_edit.h"
+#include "lists/val_edit.h"
+#include "scope/scope_window.h"
+#include "scope/set_scope_editors.h"
+
 #include <QApplication>
 
 int main(int argc, char** argv)
@@ -18,9 +27,50 @@ int main(int argc, char** argv)
     // The editors, choice and explorer windows, scope, progress, print,
     // project and fieldbus windows are created here as they join the program
     // (see mainwin/later_windows.h).
+    // The scope, one window for the whole run, with the print window and
+    // the editors its set-up dialog uses.
+    auto* print = new TFrmvortalinprint();
+    auto* adrEdit = new TfrmAdrEdit();
+    adrEdit->SetProject(Project);
+    auto* valEdit = new TfrmValEdit();
+    valEdit->Connect(Scheduler, Project);
+    TSetScopeEditorsDlg scopeEditors;
+    scopeEditors.AdrEdit = adrEdit;
+    scopeEditors.ValEdit = valEdit;
+    scopeEditors.InvSel = [](const QString& Prompt, int& Inverter) {
+        int16_t a = int16_t(Inverter);
+        const int r = FrmInvSel ? FrmInvSel->SelectInv(Prompt, a) : 2;
+        Inverter = a;
+        return r;
+    };
+    scopeEditors.CloseInvSel = [] {
+        if (FrmInvSel && FrmInvSel->isVisible())
+            FrmInvSel->close();
+    };
+    auto* scope = new TScope(Project, LangTexts, ProgCfg, Scheduler);
+    scope->PrintForm = print;
+    scope->MainWindow = main;
+    scope->SetEditors(&scopeEditors);
+    scopeEditors.Parent = scope;
+    scope->OnScopeClosed = [main] { main->MenuInverterScope->setChecked(false); };
+    main->Later.ShowScope = [scope, print](int Inv, int Lng, const QString& FileName) -> QWidget* {
+        if (ProgCfg)
+            print->SetDataPath(ProgCfg->DataPath);
+        scope->ShowScope(Inv, Lng, FileName);
+        return scope->ScopeOpen() ? scope : nullptr;
+    };
+    main->Later.HexDisplayChanged = [scope] {
+        if (scope->ScopeOpen())
+            scope->RefreshDisplay();
+    };
+    // Plugged in after the scope: it chains the hooks it finds set.
     PlugOpParaAndPrjEdit(*main);
     main->show();
     const int status = app.exec();
+    delete scope;
+    delete valEdit;
+    delete adrEdit;
+    delete print;
     delete main;
     return status;
 }
