@@ -390,9 +390,10 @@ void TDwnLoad::SetLinesCount()
         Splitter1->setGeometry(g.Splitter);
         ListView1->setGeometry(g.List);
         ScrollBar1->setGeometry(g.ScrollBar);
-        const int viewH = g.List.height() - ListView1->horizontalHeader()->sizeHint().height()
-            - 2 * ListView1->frameWidth()
-            - (ListView1->horizontalScrollBar()->isVisible() ? ListView1->horizontalScrollBar()->height() : 0);
+        // A shown view has placed its viewport below the header already.
+        const int viewH = ListView1->isVisible() ? ListView1->viewport()->height()
+                                                 : g.List.height() - ListView1->horizontalHeader()->sizeHint().height()
+                - 2 * ListView1->frameWidth();
         const int rows = DwnVisibleRows(viewH, rowH);
         const bool grew = rows > view_.Rows;
         view_.SetRows(rows);
@@ -615,6 +616,7 @@ void TDwnLoad::FormClose()
     engine_->TransferState = DwnTransfer::Idle;
     LayoutBusy = 2;
     engine_->Unregister();
+    openWindows.removeAll(this);
 }
 
 void TDwnLoad::closeEvent(QCloseEvent* e)
@@ -658,8 +660,9 @@ bool TDwnLoad::eventFilter(QObject* o, QEvent* e)
         listKey(static_cast<QKeyEvent*>(e));
         return e->isAccepted();
     }
-    if (o == ListView1 && e->type() == QEvent::Resize && LayoutBusy == 0) {
+    if ((o == ListView1 || o == ListView1->viewport()) && e->type() == QEvent::Resize && LayoutBusy == 0) {
         // ListView1Resize
+        // (also when the horizontal scroll bar comes or goes)
         QMetaObject::invokeMethod(this, [this] { if (LayoutBusy == 0) SetLinesCount(); }, Qt::QueuedConnection);
         return false;
     }

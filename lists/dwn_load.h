@@ -132,6 +132,17 @@ public:
     // A transfer runs: the lines stay as they are.
     bool Transferring() const { return engine_->TransferState != DwnTransfer::Idle; }
 
+    // What the list's operations tell the window.
+    void RefreshView(bool FromTop) override;
+    void ClearViewSelection() override;
+    void CaptionChanged() override { GetCaptionText(true); }
+    void ControlsEnabled(bool Enabled) override;
+    void ContextItemsChanged(bool CompressEnabled) override;
+    void AddProjEnabled() override;
+    // Clipboard items hold their descriptions: removed lines leave it alone.
+    void ReleaseClipboard() override {}
+    void CloseWindow() override;
+
 protected:
     void changeEvent(QEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
@@ -144,15 +155,6 @@ private:
     friend TDwnLoad* CreateDwnLoad(int InvAdr, int Language, const QString& FileName);
     explicit TDwnLoad(int WdwNr);
 
-    // IDwnNotify
-    void RefreshView(bool FromTop) override;
-    void ClearViewSelection() override;
-    void CaptionChanged() override { GetCaptionText(true); }
-    void ControlsEnabled(bool Enabled) override;
-    void ContextItemsChanged(bool CompressEnabled) override;
-    void AddProjEnabled() override;
-    void ReleaseClipboard() override {}
-    void CloseWindow() override;
 
     void buildMenu();
     void setTexts();
