@@ -1,38 +1,113 @@
 #!/usr/bin/env bash
-# Builds the tree, runs the install step and talks to the bundled inverter
-# simulator.
+# Builds the tree and runs Halvorn against the bundled inverter simulator.
 #
-# The main program Halvorn is not written yet. Until it is, this starts the
-# simulator with two inverters of a sample type on a pseudo-terminal (DIN
-# 66019 II at 38400 baud) and drives it with the communication probe through
-# the real protocol selector, driver and serial port: it identifies both
-# inverters, writes and reads back a parameter, and runs a short cycle
-# through the request scheduler.
+# Everything goes into a folder of its own ($QEL_BUILD_DIR/demo): the
+# settings store, the program folder of the install step, the lock folder
+# and the simulator's link and request log. The simulator plays two
+# inverters of type 21 at addresses 1 and 2 on a pseudo-terminal (DIN 66019
+# II, answering only at 9600 bit/s), COM1 is mapped to it, and Halvorn opens
+# the demo project that names both. Quitting Halvorn stops the simulator.
+# Without a display it runs under Xvfb.
+#
+#   --check   CI: no user; waits for the bar, keeps a screenshot, checks the
+#             simulator's log for configuration-number reads of both
+#             inverters, quits through the File menu with mouse clicks and
+#             expects exit status 0.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/build.sh
+check=0
+[ "${1:-}" = "--check" ] && check=1
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${QEL_DEMO_IN_XVFB:-}" ]; then
+  bash scripts/install-deps.sh
+  export QEL_DEMO_IN_XVFB=1
+  exec xvfb-run -a -s '-screen 0 1280x1024x24' bash "$0" "$@"
+fi
+
 build=${QEL_BUILD_DIR:-build}
+if [ "$check" = 0 ] || [ ! -x "$build/apps/halvorn/halvorn" ]; then
+  bash scripts/build.sh
+fi
 
-# The per-user settings, folders, language and configuration files; values a
-# user already set are kept.
-"$build/tools/qel-install/qel-install" --lang "$build/data/lang" --configs "$build/data/configs"
+demo=$PWD/$build/demo
+rm -rf "$demo"
+mkdir -p "$demo/run"
+chmod 700 "$demo/run"
+export QEL_REGISTRY=$demo/registry.reg XDG_RUNTIME_DIR=$demo/run
+link=$demo/ttyDEMO
+log=$demo/invsim.log
 
-out=$(mktemp)
-"$build/sim/invsim" --din --addr 1,2 --config data/configs/type0021.json --baud 38400 >"$out" &
+out=$demo/invsim.out
+"$build/sim/invsim" --din --addr 1,2 --config data/configs/type0021.json --baud 9600 --rate-only \
+  --log "$log" --link "$link" >"$out" &
 sim=$!
-trap 'kill $sim 2>/dev/null; rm -f "$out"' EXIT
-for _ in $(seq 50); do [ -s "$out" ] && break; sleep 0.1; done
-pty=$(head -n 1 "$out")
-echo "Simulator: two inverters (addresses 1 and 2) on $pty"
+trap 'kill $sim 2>/dev/null || true' EXIT
+for _ in $(seq 100); do [ -s "$out" ] && break; sleep 0.1; done
+[ -s "$out" ] || { echo "the simulator did not start" >&2; exit 1; }
+echo "Simulator: two inverters of type 21 (addresses 1 and 2) on $link, 9600 bit/s"
 
-probe() { "$build/tools/commprobe/commprobe" --device "$pty" --baud 38400 "$@"; }
-for a in 1 2; do
-  echo "Inverter $a, configuration number (service -1, parameter 0x160F):"
-  probe --addr "$a" read -1 0x160F
+"$build/tools/qel-install/qel-install" --prefix "$demo/prefix" --registry "$QEL_REGISTRY" \
+  --lang "$build/data/lang" --configs "$build/data/configs" --help-pages "$build/data/help" \
+  --resources "$build/data/icons" --port "COM1=$link" >/dev/null
+mkdir -p "$demo/prefix/data"
+cp data/demo/demo.pr5 "$demo/prefix/data/demo.pr5"
+
+if [ "$check" = 0 ]; then
+  "$build/apps/halvorn/halvorn" "$demo/prefix/data/demo.pr5"
+  exit $?
+fi
+
+# ---- CI check
+"$build/apps/halvorn/halvorn" "$demo/prefix/data/demo.pr5" >"$demo/halvorn.out" 2>&1 &
+app=$!
+trap 'kill $sim 2>/dev/null || true; kill $app 2>/dev/null || true' EXIT
+fail() { echo "demo check: $*" >&2; cat "$demo/halvorn.out" >&2 || true; exit 1; }
+
+win=""
+for _ in $(seq 300); do
+  win=$(xdotool search --onlyvisible --name '^Halvorn - demo' 2>/dev/null | head -n 1 || true)
+  [ -n "$win" ] && break
+  kill -0 $app 2>/dev/null || fail "halvorn ended early"
+  sleep 0.2
 done
-echo "Inverter 1: write 1234 to parameter 0x0101 in set 0, then read it back:"
-probe --addr 1 write 0 0x0101 1234 1 read 0 0x0101 1
-echo "Inverter 1: 500 reads through the request scheduler:"
-probe --addr 1 --cycle 500 read 0 0x0101 1
-echo
-echo "The main program Halvorn is not written yet; 'commprobe --help' and 'invsim --help' (in $build) show what else can be tried."
+[ -n "$win" ] || fail "the bar did not appear"
+caption=$(xdotool getwindowname "$win")
+[ "$caption" = "Halvorn - demo.pr5" ] || fail "caption \"$caption\""
+echo "Bar: $caption"
+
+for _ in $(seq 300); do
+  grep -q 'addr=1 .*par=0x160F$' "$log" 2>/dev/null && grep -q 'addr=2 .*par=0x160F$' "$log" && break
+  sleep 0.2
+done
+grep -q 'addr=1 .*par=0x160F$' "$log" || fail "no configuration-number read of inverter 1"
+grep -q 'addr=2 .*par=0x160F$' "$log" || fail "no configuration-number read of inverter 2"
+echo "Simulator log: configuration-number reads of both inverters"
+
+sleep 0.5  # let the bar paint before the picture is taken
+xwd -root -silent -out "$demo/screen.xwd"
+if command -v convert >/dev/null; then convert "xwd:$demo/screen.xwd" "$demo/screen.png"; fi
+echo "Screenshot: $demo/screen.xwd"
+
+# File menu: its title sits at the left end of the menu bar; Quit is its
+# last entry, at the bottom of the menu's pop-up window.
+eval "$(xdotool getwindowgeometry --shell "$win")"
+xdotool mousemove $((X + 20)) $((Y + 10)) click 1
+popup=""
+for _ in $(seq 50); do
+  for w in $(xdotool search --onlyvisible --class halvorn 2>/dev/null); do
+    [ "$w" = "$win" ] && continue
+    popup=$w
+  done
+  [ -n "$popup" ] && break
+  sleep 0.1
+done
+[ -n "$popup" ] || fail "the File menu did not open"
+eval "$(xdotool getwindowgeometry --shell "$popup")"
+xdotool mousemove $((X + 30)) $((Y + HEIGHT - 12)) sleep 0.3 click 1
+
+status=0
+for _ in $(seq 150); do kill -0 $app 2>/dev/null || break; sleep 0.2; done
+kill -0 $app 2>/dev/null && fail "halvorn did not end after Quit"
+wait $app || status=$?
+[ "$status" = 0 ] || fail "exit status $status"
+echo "Halvorn ended with status 0"

@@ -9,6 +9,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -105,6 +106,14 @@ int main(int argc, char** argv)
                                           QStringLiteral("WAITMS:SAMPLES"));
     p.addOptions({din, zelk, zelkMaster, link, baud, turnaround, addr, config, cfgId, udp, tcp, host, fault, modem, modemNoOk, dialResult, changing});
     p.addOptions({signalOpt, offlineScope});
+    const QCommandLineOption rateOnly(QStringLiteral("rate-only"),
+                                      QStringLiteral("DIN on a pseudo-terminal: answer only while the line is set "
+                                                     "to the --baud rate (a search at another rate finds nothing)."));
+    const QCommandLineOption log(QStringLiteral("log"),
+                                 QStringLiteral("DIN on a pseudo-terminal: append one line per request received "
+                                                "(address, service, direction, parameter) to FILE."),
+                                 QStringLiteral("FILE"));
+    p.addOptions({rateOnly, log});
     p.process(app);
 
     if (p.isSet(udp) && p.isSet(tcp))
@@ -216,6 +225,17 @@ int main(int argc, char** argv)
             if (p.isSet(dialResult))
                 m.dialResult = p.value(dialResult).toLatin1();
             pty->setModem(m);
+        }
+        if (p.isSet(rateOnly))
+            pty->setLineRate(p.value(baud).toInt());
+        if (p.isSet(log)) {
+            auto file = std::make_shared<QFile>(p.value(log));
+            if (!file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
+                return fail(QStringLiteral("cannot write %1").arg(p.value(log)));
+            pty->setRequestLog([file](const QString& line) {
+                file->write(line.toUtf8() + '\n');
+                file->flush();
+            });
         }
         if (!pty->start(p.value(link), &error))
             return fail(error);

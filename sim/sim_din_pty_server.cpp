@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <poll.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace qelsim {
@@ -28,6 +29,33 @@ void writeMaster(int fd, const QByteArray& bytes)
         }
         return;
     }
+}
+
+int rateOfSpeed(speed_t s)
+{
+    switch (s) {
+    case B1200: return 1200;
+    case B2400: return 2400;
+    case B4800: return 4800;
+    case B9600: return 9600;
+    case B19200: return 19200;
+    case B38400: return 38400;
+    case B57600: return 57600;
+    case B115200: return 115200;
+    default: return 0;
+    }
+}
+
+QString describe(const din::Frame& frame, int address)
+{
+    const SimRequest& r = frame.req;
+    QString line = QStringLiteral("addr=%1 service=%2 %3")
+                       .arg(address)
+                       .arg(r.service)
+                       .arg(r.isWrite ? QStringLiteral("write") : QStringLiteral("read"));
+    if (r.service != -2)
+        line += QStringLiteral(" par=0x") + QStringLiteral("%1").arg(r.data.u16(0), 4, 16, QLatin1Char('0')).toUpper();
+    return line;
 }
 
 } // namespace
@@ -63,6 +91,20 @@ QStringList SimDinPtyServer::modemCommands() const
 {
     std::lock_guard lock(modemMutex_);
     return modemLog_;
+}
+
+int SimDinPtyServer::currentLineRate() const
+{
+    termios t{};
+    if (pty_.masterFd() < 0 || ::tcgetattr(pty_.masterFd(), &t) != 0)
+        return 0;
+    return rateOfSpeed(cfgetospeed(&t));
+}
+
+void SimDinPtyServer::setRequestLog(std::function<void(const QString&)> log)
+{
+    std::lock_guard lock(logMutex_);
+    requestLog_ = std::move(log);
 }
 
 void SimDinPtyServer::run()
@@ -129,6 +171,21 @@ void SimDinPtyServer::onBytes(const QByteArray& bytes)
     const int fd = pty_.masterFd();
     while (auto frame = parser_.next()) {
         logFrame(frame->raw);
+        if (frame->hasAddress)
+            lastAddress_ = frame->address;
+        const int rate = lineRate_;
+        const bool rateOk = rate == 0 || currentLineRate() == rate;
+        {
+            std::lock_guard lock(logMutex_);
+            if (requestLog_)
+                requestLog_(describe(*frame, lastAddress_) +
+                            (rateOk ? QString() : QStringLiteral(" ignored (line rate %1)").arg(currentLineRate())));
+        }
+        if (!rateOk) {
+            // Garbled at the wrong rate: no inverter recognises the frame.
+            rxFirst_ = std::chrono::steady_clock::now();
+            continue;
+        }
         const auto chunks = responder_.respond(*frame);
         // On a real line the request needed its character times to arrive.
         const auto requestEnd = std::max<std::chrono::steady_clock::time_point>(

@@ -10,6 +10,10 @@
 
 #include <QStringList>
 
+#include <atomic>
+#include <functional>
+#include <mutex>
+
 namespace qelsim {
 
 // A dial-up modem in front of the line: it answers "OK" to commands and
@@ -39,6 +43,18 @@ public:
     // Command lines the modem received, as sent.
     QStringList modemCommands() const;
 
+    // Answers only while the product has set the line to `bps` (read from
+    // the pseudo-terminal's settings through the master side): a request
+    // sent at another rate stays unanswered, as on a real line where it
+    // would arrive garbled. 0 (the default): any rate.
+    void setLineRate(int bps) { lineRate_ = bps; }
+    // The rate the product has set on the line now; 0 when unknown.
+    int currentLineRate() const;
+
+    // Called (in the server thread) with a readable line for every complete
+    // request frame, e.g. "addr=1 service=-1 read par=0x160F answered".
+    void setRequestLog(std::function<void(const QString& line)> log);
+
 private:
     void run();
     void onBytes(const QByteArray& bytes);
@@ -57,6 +73,11 @@ private:
     QStringList modemLog_;
     QByteArray modemLine_;
     bool hungUp_ = true;
+
+    std::atomic<int> lineRate_{0};
+    int lastAddress_ = -1;
+    std::mutex logMutex_;
+    std::function<void(const QString&)> requestLog_;
 };
 
 } // namespace qelsim

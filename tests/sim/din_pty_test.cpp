@@ -7,6 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+
+#include <fcntl.h>
+#include <mutex>
+#include <termios.h>
+#include <unistd.h>
+
 using namespace qelsim;
 using simtest::PtyClient;
 
@@ -194,4 +201,44 @@ TEST(DinPtyModem, FailureTextsAndMissingOk)
         EXPECT_EQ(client.readUntilEndsWith(line), line);
         EXPECT_FALSE(server.modemOnline());
     }
+}
+
+namespace {
+
+void setLineSpeed(const QString& path, speed_t speed)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    termios t{};
+    ASSERT_EQ(::tcgetattr(fd, &t), 0);
+    cfsetispeed(&t, speed);
+    cfsetospeed(&t, speed);
+    ASSERT_EQ(::tcsetattr(fd, TCSANOW, &t), 0);
+    ::close(fd);
+}
+
+} // namespace
+
+TEST_F(DinPty, WithALineRateAnswersOnlyAtThatRateAndLogsEveryRequest)
+{
+    std::mutex m;
+    QStringList log;
+    server.setRequestLog([&](const QString& line) {
+        std::lock_guard lock(m);
+        log.append(line);
+    });
+    server.setLineRate(9600);
+
+    setLineSpeed(server.path(), B19200);
+    EXPECT_EQ(server.currentLineRate(), 19200);
+    client->write(readFrame(1, 2, 0x0203));
+    EXPECT_TRUE(client->readAtLeast(1, 300).isEmpty());
+
+    setLineSpeed(server.path(), B9600);
+    const QByteArray a = valueAnswer(3, 111);
+    EXPECT_EQ(ask(readFrame(1, 3, 0x0203), int(a.size())), a);
+
+    std::lock_guard lock(m);
+    EXPECT_EQ(log, (QStringList{QStringLiteral("addr=1 service=0 read par=0x0203 ignored (line rate 19200)"),
+                                QStringLiteral("addr=1 service=0 read par=0x0203")}));
 }

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QMargins>
+#include <QRect>
+
+#include <vector>
+
+// Geometry of the main window's bar and of the windows it arranges, as
+// plain functions so that they run without a display.
+
+// The tool bar panel's components, in panel coordinates.
+struct TToolBarLayout {
+    static constexpr int PanelHeight = 42;    // Panel1
+    static constexpr int DividerHeight = 46;  // Panel3..Panel5
+    static constexpr int DividerWidth = 2;
+    static constexpr int ButtonSize = 32;
+    static constexpr int ButtonTop = 8;
+    static constexpr int Gap = 4;
+
+    QRect OpenBtn, SaveBtn, Panel3, CutBtn, CopyBtn, PasteBtn, DelBtn, Panel4, PrjEditBtn, ExplBtn,
+        ScopeButton, NewWorkBtn, NewDwnLoadBtn, Panel5;
+
+    // Context speed button i (1 for the first command): right of Panel5,
+    // the size and top of NewDwnLoadBtn.
+    QRect ContextButton(int i) const;
+};
+
+TToolBarLayout ToolBarLayout();
+
+// Where the bar goes after a resize or at start: in the work area's top
+// left corner with its width when `toWorkArea` (start-up, a maximise
+// request), else at its own left, top and width; in every case as high as
+// `clientHeight` (menu and tool bar). `client` is the current client
+// rectangle, `frame` the window frame's margins; the result is the client
+// rectangle.
+QRect PlaceBar(const QRect& client, const QMargins& frame, const QRect& workArea, int clientHeight,
+               bool toWorkArea);
+
+// Arrangements of the Windows menu, by their position in it.
+enum TArrangeKind : int { akSideBySide = 0, akAboveEachOther = 1, akOverlapped = 2 };
+
+// Outer bounds of `count` windows: the work area below the bar's frame
+// (`barFrame`, its outer rectangle), side by side, one above the other, or
+// overlapped at 600 x 400 moving by 20 pixels.
+std::vector<QRect> ArrangeBounds(TArrangeKind kind, const QRect& workArea, const QRect& barFrame,
+                                 int count);
+
+// The slot after `curSlot` (wrapping from 63 to 0) that `isOpen` accepts;
+// -1 when none does.
+template <class Pred>
+int NextOpenSlot(int curSlot, int slotCount, Pred isOpen)
+{
+    for (int k = 1; k <= slotCount; ++k) {
+        const int s = ((curSlot + k) % slotCount + slotCount) % slotCount;
+        if (isOpen(s))
+            return s;
+    }
+    return -1;
+}

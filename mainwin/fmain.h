@@ -1,0 +1,178 @@
+#pragma once
+
+#include "dialogs/context_item.h"
+#include "dialogs/operating_funcs.h"
+#include "mainwin/bar_layout.h"
+#include "mainwin/later_windows.h"
+#include "mainwin/main_interaction.h"
+#include "mainwin/single_instance.h"
+#include "project/vortalin_prj.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <memory>
+#include <vector>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+class QToolButton;
+class QFrame;
+class TFSplash;
+class TProgCfg;
+class TProtSel;
+class TScheduler;
+class TVortalinText;
+class TfrmOptDlg;
+
+// The main window: a bar across the top of the work area with the main
+// menu and the tool bar. It creates the objects shared by the whole run,
+// runs the start-up sequence when first shown, acts on the active window's
+// operation slots and context commands, keeps the Windows menu, and saves,
+// restores and closes the windows the project records.
+class TFMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // `ui` null: the real dialogs. `Splash` is the splash window the entry
+    // created (may be null); the start-up frees it.
+    explicit TFMain(std::shared_ptr<IMainInteraction> ui = {}, QWidget* parent = nullptr);
+    ~TFMain() override;
+
+    static constexpr int MainHelpContext = 6;
+    static constexpr const char* MutexName = "QEL_Vortalin_5";
+
+    // ---- state
+    bool Shown = false;
+    PTOperatingFuncs CurOpFuncs = nullptr;
+    TContextList* CurContext = nullptr;
+    std::vector<QToolButton*> CtxButtons;  // owned
+    int CurSlot = 0;
+    TSingleInstanceLock Mutex;
+    int MutexHandle() const { return Mutex.Handle(); }
+
+    // The first command-line parameter (the entry sets it; empty: none).
+    QString CmdLineParam;
+    // The splash window, until the start-up frees it.
+    QPointer<TFSplash> Splash;
+    // Windows this program does not hold yet (see later_windows.h).
+    TLaterWindows Later;
+
+    // ---- components
+    TProtSel* ProtSel;
+    QMenuBar* MainMenu1;
+    QWidget* Panel1;
+    QToolButton *OpenBtn, *SaveBtn, *CutBtn, *CopyBtn, *PasteBtn, *DelBtn, *PrjEditBtn, *ExplBtn, *ScopeButton,
+        *NewWorkBtn, *NewDwnLoadBtn;
+    QFrame *Panel2, *Panel3, *Panel4, *Panel5;
+    QMenu *MenuFile1, *MenuEdit1, *MenuView1, *MenuContext0, *miWindows, *MenuHelp1;
+    QAction *MenuNewProject1, *MenuNewDownloadList1, *MenuNewWorkList1, *MenusaveParas, *MenuOpen1, *MenuSave1,
+        *MenuSaveAs1, *MenuSavePrj, *MenuSavePrjAs, *MenuCopyPrj, *MenuPrint1, *MenuQuit1;
+    QAction *MenuCut1, *MenuCopy1, *MenuPaste1, *MenuDelete1, *MenuMarkAll1, *MenuSearch1;
+    QAction *MenuPrjExpl, *MenuInverterScope, *MenuOperatorParameter, *MenuQuintel, *MenuFBS, *MenuHexdisplay,
+        *MenuChangeProject1, *MenuDefaultSettings1;
+    QAction *miArrangeVertical, *miArrangeHorizontal, *miArrangeOverlapped, *MiNext, *N7;
+    QAction *miInhalt, *miHowTo, *N8, *miInvManuals, *N9, *HelpAboutItem;
+    TfrmOptDlg* OptDlg = nullptr;  // owned by the settings
+
+    // The open dialog's filter ("|" form) and start directory.
+    QString OpenDlgFilter;
+    QString OpenDlgDir;
+    // The help file (empty: none).
+    QString HelpFile;
+
+    IMainInteraction& Interaction() const { return *ui_; }
+
+    // ---- start-up and shutdown
+    // The start-up sequence; nothing when Shown is set. Also run once by the
+    // first showing.
+    void FormShow();
+    // The bar's height: menu and tool bar.
+    int BarClientHeight() const;
+    // Places the bar in the work area's top left corner with its width.
+    void PlaceBarInWorkArea();
+    // The exit status the close ends the program with.
+    int ExitStatus() const { return exitStatus_; }
+    // Serial addresses released when the program loses the focus, taken
+    // back when it regains it.
+    void AppDeactivate();
+    void AppActivate();
+    void ApplicationStateChanged(Qt::ApplicationState state);
+
+    // ---- operation slots and context commands
+    void SetPrgOpFuncs(PTOperatingFuncs Funcs);
+    void SetContextFuncs(TContextList* List);
+    void CallSlot(int Slot);
+
+    // ---- windows
+    void SchListChanged(QObject* Sender);
+    void ChooseWindow(int Slot);
+    void NextWindow();
+    void Arrange(TArrangeKind Kind);
+    void SaveWindowLayout();
+    void RestoreWindows();
+    void CloseAllWindows();
+    // The window of a scheduler slot that counts as open (a client with a
+    // window and a state above 1); null otherwise.
+    QWidget* OpenWindowOfSlot(int Slot) const;
+
+    // ---- commands
+    void NewProject();
+    void SavePrj();
+    void SavePrjAs();
+    void CopyPrj();
+    void OpenFile();
+    void ToggleHexDisplay();
+    void About();
+    void ShowHelp(int HelpContext);
+    void ShowHelpContents();
+    void OpenManual();
+    void UpdateMenuFile();
+
+    // ---- project events and settings
+    void PrjDataInvListChanged(QObject* Sender, TPrjChanges PrjChg);
+    void PrjDataInvProtChanged(QObject* Sender, int InvAdr, TProt pr);
+    void PrjDataInvStateChanged(QObject* Sender, int InvAdr, int NewState);
+    void ProgCfgChanged(TProgCfg* Cfg);
+
+    // The caption for the current project.
+    QString PrjCaption() const;
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void createMenus();
+    void createToolBar();
+    QAction* addEntry(QMenu* menu, const char* name, const QString& caption, int helpContext,
+                      const QKeySequence& shortcut = {});
+    void enableSlotEntries();
+    void updateLaterEntries();
+    void pushTexts();
+    void pushMainTexts();
+    void splashText(const QString& text);
+    void copyBaudRatesBack();
+    int newPrjFromSettings();
+    bool askSaveModified();
+    bool startupFailed(const QString& text);
+    int currentInv() const;
+    void applyWindowRecord(QWidget* w, const TSavedWdwRec& rec);
+
+    std::shared_ptr<IMainInteraction> ui_;
+    std::unique_ptr<TProgCfg> progCfg_;
+    std::unique_ptr<TVortalinText> langTexts_;
+    QPointer<TVortalinPrj> project_;
+    QPointer<TScheduler> scheduler_;
+    TToolBarLayout layout_;
+    bool startupQueued_ = false;
+    bool inStartup_ = false;
+    bool closeRequested_ = false;
+    bool closing_ = false;
+    bool released_ = false;  // serial addresses released at deactivation
+    int exitStatus_ = 0;
+    QMetaObject::Connection opOwnerConn_, ctxOwnerConn_;
+};

@@ -1,0 +1,186 @@
+// The main window: menu commands.
+#include "mainwin/fmain.h"
+#include "mainwin/fmain_helpers.h"
+
+#include "comm/prot_sel.h"
+#include "comm/scheduler.h"
+#include "config/lang_texts.h"
+#include "config/prog_cfg.h"
+#include "config/value_conversion.h"
+#include "dialogs/message_dlg.h"
+#include "dialogs/shared_objects.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMenu>
+
+using namespace fmain_detail;
+
+// ------------------------------------------------------------------ commands
+
+int TFMain::currentInv() const
+{
+    return Later.CurrentInv ? Later.CurrentInv() : 0;
+}
+
+void TFMain::UpdateMenuFile()
+{
+    MenuCopyPrj->setEnabled(project_ && !project_->FileName.isEmpty());
+}
+
+bool TFMain::askSaveModified()
+{
+    TVortalinPrj& prj = *project_;
+    if (!prj.Modified)
+        return true;
+    const QStringList* msg = langTexts_->GetStrings(7, 47);
+    if (ui_->Message(msg ? *msg : QStringList{}, ButtonList(2), langTexts_->GetText(5, 33), icInformation, {}, {}, {},
+                     0, 1) != 0)
+        return true;
+    QString name = prj.FileName;
+    if (name.isEmpty()) {
+        TSaveDlgOptions o;
+        o.DefaultExt = QStringLiteral("pr5");
+        o.Filter = prj.SaveFilter();
+        o.InitialDir = prj.DataPath;
+        name = ui_->ChooseSaveFile(o);
+        if (name.isEmpty())
+            return true;  // cancelling the dialog skips the save
+    }
+    // A project that was to be saved and could not be written is kept.
+    return prj.SaveToFile(name) == 0;
+}
+
+void TFMain::NewProject()
+{
+    // 1.
+    if (!askSaveModified())
+        return;
+    // 2.
+    CloseAllWindows();
+    scheduler_->SetActive(false);
+    scheduler_->Detach();
+    // 3.
+    if (newPrjFromSettings() != 0) {
+        const QStringList* msg = langTexts_->GetStrings(0, 46);
+        if (ui_->Message(msg ? *msg : QStringList{}, ButtonList(2), QString(), icInformation, {}, {}, {}, 0, 1) == 1)
+            close();
+    }
+    // 4. Both serial rates, as the start-up copies them.
+    copyBaudRatesBack();
+    // 5.
+    RestoreWindows();
+}
+
+void TFMain::SavePrj()
+{
+    if (project_->FileName.isEmpty()) {
+        SavePrjAs();
+        return;
+    }
+    SaveWindowLayout();
+    project_->SaveToFile(project_->FileName);
+}
+
+void TFMain::SavePrjAs()
+{
+    SaveWindowLayout();
+    project_->SaveToFile(QString());
+}
+
+void TFMain::CopyPrj()
+{
+    if (project_->Modified)
+        SavePrj();
+    project_->CopyPrj(true);
+}
+
+void TFMain::OpenFile()
+{
+    const QString file = ui_->ChooseOpenFile(OpenDlgFilter, 1, OpenDlgDir);
+    if (file.isEmpty())
+        return;
+    const QString ext = QStringLiteral(".") + QFileInfo(file).suffix().toLower();
+    OpenDlgDir = QFileInfo(file).absolutePath().toLower();
+    const int lng = progCfg_->lng;
+    if (ext == QLatin1String(".pr5")) {
+        askSaveModified();
+        CloseAllWindows();
+        scheduler_->SetActive(false);
+        scheduler_->Detach();
+        if (project_->LoadFromFile(file) != 0 && newPrjFromSettings() != 0) {
+            const QStringList* msg = langTexts_->GetStrings(0, 42);
+            ui_->Message(msg ? *msg : QStringList{}, ButtonList(1), QString(), icInformation, {}, {}, {}, 0, -1);
+            close();
+            return;
+        }
+        RestoreWindows();
+    } else if (ext == QLatin1String(".wr5") || ext == QLatin1String(".trc")) {
+        if (Later.OpenWorkList && !Later.OpenWorkList(file)) {
+            const QStringList* msg = langTexts_->GetStrings(4, 21);
+            ui_->Message(msg ? *msg : QStringList{}, ButtonList(1), langTexts_->GetText(5, 10), icInformation, {},
+                         {}, {}, 0, -1);
+        }
+    } else if (ext == QLatin1String(".dwn") || ext == QLatin1String(".dw5") || ext == QLatin1String(".op5")) {
+        if (Later.CreateDwnLoad)
+            Later.CreateDwnLoad(currentInv(), lng, file);
+    } else if (ext == QLatin1String(".sc5")) {
+        if (Later.ShowScope)
+            Later.ShowScope(currentInv(), lng, file);
+    }
+}
+
+void TFMain::ToggleHexDisplay()
+{
+    HexDisplay = HexDisplay ? 0 : 1;
+    MenuHexdisplay->setChecked(HexDisplay != 0);
+    if (Later.HexDisplayChanged)
+        Later.HexDisplayChanged();
+}
+
+void TFMain::About()
+{
+    QStringList lines{progCfg_->AppName, progCfg_->VersionText, QStringLiteral(" ")};
+    for (const QString& part : progCfg_->Vendor.split(u';'))
+        lines.append(part.left(255));
+    ui_->Message(lines, ButtonList(1), QStringLiteral("Info"), icInformation, {}, {}, {}, 0, 0);
+}
+
+void TFMain::ShowHelp(int HelpContext)
+{
+    if (HelpFile.isEmpty())
+        return;
+    QUrl url = QUrl::fromLocalFile(HelpFile);
+    if (HelpContext > 0)
+        url.setFragment(QStringLiteral("ctx%1").arg(HelpContext));
+    ui_->OpenUrl(url);
+}
+
+void TFMain::ShowHelpContents()
+{
+    if (!HelpFile.isEmpty())
+        ui_->OpenUrl(QUrl::fromLocalFile(HelpFile));
+}
+
+void TFMain::OpenManual()
+{
+    const QString path = progCfg_->ManualPath;
+    if (!path.isEmpty())
+        ui_->OpenUrl(QUrl::fromLocalFile(path));
+}
+
+bool TFMain::eventFilter(QObject* watched, QEvent* e)
+{
+    // F1 inside an open menu: the topic of the entry under the mouse.
+    if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_F1) {
+        if (auto* menu = qobject_cast<QMenu*>(watched)) {
+            QAction* a = menu->activeAction();
+            const int ctx = a ? helpContextOf(a) : helpContextOf(menu);
+            menu->close();
+            ShowHelp(ctx ? ctx : MainHelpContext);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, e);
+}

@@ -1,0 +1,402 @@
+// The main window: start-up sequence, bar placement, shutdown and focus.
+#include "mainwin/fmain.h"
+#include "mainwin/fmain_helpers.h"
+
+#include "comm/prot_sel.h"
+#include "comm/scheduler.h"
+#include "config/lang_texts.h"
+#include "config/prog_cfg.h"
+#include "dialogs/message_dlg.h"
+#include "dialogs/shared_objects.h"
+#include "mainwin/file_cfg_ids.h"
+#include "mainwin/fsplash.h"
+#include "mainwin/startup_files.h"
+#include "mainwin/startup_texts.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QScreen>
+
+using namespace fmain_detail;
+
+// ------------------------------------------------------------------ start-up
+
+void TFMain::showEvent(QShowEvent* e)
+{
+    QMainWindow::showEvent(e);
+    if (!Shown && !startupQueued_) {
+        startupQueued_ = true;
+        QMetaObject::invokeMethod(this, [this] { FormShow(); }, Qt::QueuedConnection);
+    }
+}
+
+void TFMain::splashText(const QString& text)
+{
+    if (Splash)
+        Splash->SetState(text);
+    QCoreApplication::processEvents();
+}
+
+bool TFMain::startupFailed(const QString& text)
+{
+    ui_->ErrorBox(text);
+    inStartup_ = false;
+    ui_->Terminate(1);
+    return false;
+}
+
+int TFMain::newPrjFromSettings()
+{
+    return project_->NewPrj(QString(), progCfg_->MinInvAdr, progCfg_->MaxInvAdr, progCfg_->Watchinterval,
+                            progCfg_->DefProts);
+}
+
+void TFMain::copyBaudRatesBack()
+{
+    const TBaudRate din = ProtSel->Ansi()->GetBaudrate();
+    const TBaudRate zelk = ProtSel->Zelk()->GetBaudrate();
+    if (progCfg_->Din.Baudrate != din || progCfg_->Zelk.Baudrate != zelk)
+        progCfg_->Modified = true;
+    progCfg_->Din.Baudrate = din;
+    progCfg_->Zelk.Baudrate = zelk;
+}
+
+void TFMain::FormShow()
+{
+    if (Shown || inStartup_)
+        return;
+    inStartup_ = true;
+    TProgCfg& cfg = *progCfg_;
+    // 1.
+    QCoreApplication::processEvents();
+    CurOpFuncs = nullptr;
+    CurContext = nullptr;
+    // 2.
+    splashText(QStringLiteral("Registry load"));
+    if (!cfg.LoadFromRegistry()) {
+        startupFailed(QStringLiteral("Invalid registry.\nPlease re-install program."));
+        return;
+    }
+    // 3.
+    ProgCfgChanged(&cfg);
+    // 4.
+    {
+        bool ok = true;
+        setWindowTitle(cfg.AppName + QStringLiteral("     "));
+        QCoreApplication::setApplicationName(cfg.AppName);
+        QPixmap icon;
+        if (icon.load(cfg.ApplicationPath + cfg.AppIcon))
+            QApplication::setWindowIcon(QIcon(icon));
+        else
+            ok = false;
+        if (Splash && !Splash->LoadPicture(cfg.ApplicationPath + cfg.AppPicture))
+            ok = false;
+        if (!ok)
+            ui_->ErrorBox(QStringLiteral("Error loading resources."));
+    }
+    // 5.
+    const THelpMenuVisibility help = HelpMenuVisibility(cfg.NoAdvHelpMenu);
+    miInhalt->setVisible(help.miInhalt);
+    miHowTo->setVisible(help.miHowTo);
+    N8->setVisible(help.N8);
+    miInvManuals->setVisible(help.miInvManuals);
+    N9->setVisible(help.N9);
+    MenuFBS->setVisible(cfg.EnableFbsWindow);
+    // The windows plugged in since creation.
+    updateLaterEntries();
+    // 6.
+    splashText(QStringLiteral("Checking parameter files"));
+    cfg.ScanBinFiles();
+    // 7.
+    splashText(QStringLiteral("Reading language file"));
+    const QString lngFile = ChooseLanguageFile(cfg.ApplicationPath, cfg.ProgLng);
+    if (lngFile.isEmpty()) {
+        startupFailed(QStringLiteral("Fatal Error:\nNo language file installed !"));
+        return;
+    }
+    // 8.
+    if (!langTexts_->LoadFromFile(lngFile, Language::CodePageOf(cfg.ProgLng))) {
+        startupFailed(QStringLiteral("Error reading language file \n") + lngFile);
+        return;
+    }
+    const TVortalinText& t = *langTexts_;
+    auto lines = [&t](int s, int i) {
+        const QStringList* l = t.GetStrings(s, i);
+        return l ? *l : QStringList{QStringLiteral("???")};
+    };
+    // 9. The button lists are filled only at step 14; the message uses
+    //    what list 1 will hold, so that it has its OK button.
+    if (Mutex.Acquire(QLatin1String(MutexName)) == TSingleInstanceLock::lrAlreadyExists) {
+        ui_->Message(lines(0, 43), {QStringLiteral("0") + t.GetText(0, 6)}, cfg.AppName, icInformation, {}, {}, {},
+                     0, -1);
+        inStartup_ = false;
+        ui_->Terminate(1);
+        return;
+    }
+    // 10.
+    HelpFile = ChooseHelpFile(cfg.ApplicationPath, cfg.ProgLng);
+    miInvManuals->setEnabled(!cfg.ManualPath.isEmpty());
+    // 11.
+    OpenDlgFilter = OpenDialogFilter(t);
+    OpenDlgDir = cfg.DataPath;
+    // 12, 13: editors and the options dialog.
+    pushTexts();
+    // 14.
+    ButtonLists[0] = {QStringLiteral("0") + t.GetText(0, 6)};
+    ButtonLists[1] = {QStringLiteral("3") + t.GetText(0, 8), QStringLiteral("4") + t.GetText(0, 9)};
+    ButtonLists[2] = {QStringLiteral("8") + t.GetText(0, 10), QStringLiteral("6") + t.GetText(0, 7)};
+    ButtonLists[3] = {QStringLiteral("3") + t.GetText(0, 8), QStringLiteral("4") + t.GetText(0, 9),
+                      QStringLiteral("6") + t.GetText(0, 7)};
+    ButtonLists[4] = {QStringLiteral(":") + t.GetText(2, 23), QStringLiteral(":") + t.GetText(2, 24),
+                      QStringLiteral(":") + t.GetText(2, 25)};
+    // 15.
+    TVortalinPrj& prj = *project_;
+    ui_->InstallPrjDialogs(prj, this);
+    prj.ProtSel = ProtSel;
+    prj.SetScheduler(scheduler_);
+    prj.OnInvStateChanged = [this](QObject* s, int a, int st) { PrjDataInvStateChanged(s, a, st); };
+    prj.OnPrjChanged = [this](QObject* s, TPrjChanges c) { PrjDataInvListChanged(s, c); };
+    prj.OnInvProtChanged = [this](QObject* s, int a, TProt p) { PrjDataInvProtChanged(s, a, p); };
+    prj.BinPath = cfg.BinPath;
+    prj.DataPath = cfg.DataPath;
+    prj.FilterStr = OpenDlgFilter;
+    prj.ParaLanguage = cfg.SecondLng;
+    prj.DefPrjName = t.GetText(3, 0);
+    prj.DefInvName = t.GetText(7, 43);
+    prj.MsgCancelText = t.GetText(0, 7);
+    prj.MsgInvSearchTitle = t.GetText(7, 53);
+    prj.MsgOverride = lines(0, 13);
+    prj.MsgSave = lines(7, 40);
+    prj.SetMsgYesText(t.GetText(7, 41));
+    prj.SetMsgNoText(t.GetText(7, 42));
+    prj.MsgNoCfg = lines(7, 49);
+    prj.MsgNotOnDisc = lines(7, 50);
+    prj.SetMsgNotOnDiscSelText(t.GetText(7, 57));
+    prj.SetMsgNotOnDiscCancelText(t.GetText(7, 10));
+    prj.MsgCopyErrText = lines(7, 51).join(u'\n');
+    prj.MsgExtSearch = lines(7, 52);
+    prj.MsgErrWrToFile = lines(7, 58);
+    prj.MsgWrongId = lines(7, 54);
+    prj.SetMsgNewIdText(t.GetText(7, 55));
+    prj.SetMsgOldIdText(t.GetText(7, 56));
+    prj.ReadTitle = t.GetText(7, 38);
+    prj.LoadTitle = t.GetText(7, 38);
+    prj.GroupText = t.GetText(7, 39);
+    prj.CancelText = t.GetText(7, 10);
+    // 16 to 18: work-list manager, explorer, print window.
+    if (Later.PushTexts)
+        Later.PushTexts(t, cfg);
+    // 19.
+    splashText(QStringLiteral("Reading project data"));
+    int rc = 0;
+    switch (ClassifyCommandLine(CmdLineParam)) {
+    case clNone:
+        splashText(QStringLiteral("Building new project"));
+        rc = newPrjFromSettings();
+        break;
+    case clDownList:
+        rc = prj.NewPrjForFile(CmdLineParam, GetDwnFileCfgId(CmdLineParam), -1, -1, -1, wkDownList);
+        break;
+    case clScope: {
+        const auto ids = ReadScopeFileCfgIds(CmdLineParam);
+        rc = prj.NewPrjForFile(CmdLineParam, ids[0], ids[1], ids[2], ids[3], wkScope);
+        break;
+    }
+    case clProject:
+        if (prj.LoadFromFile(CmdLineParam) != 0) {
+            ui_->ErrorBox(QStringLiteral("Error loading projectfile"));
+            splashText(QStringLiteral("Building new project"));
+            rc = newPrjFromSettings();
+        }
+        break;
+    }
+    if (rc != 0 && ui_->Message(lines(0, 46), ButtonList(2), QString(), icInformation, {}, {}, {}, 0, 1) == 1) {
+        exitStatus_ = 1;
+        closeRequested_ = true;
+    }
+    // 20.
+    copyBaudRatesBack();
+    // 21.
+    splashText(QStringLiteral("Reading inverter cfg"));
+    scheduler_->Attach(ProtSel);
+    scheduler_->SetActive(true);
+    // 22.
+    if (Splash) {
+        Splash->hide();
+        delete Splash.data();
+    }
+    // 23.
+    pushMainTexts();
+    MenuHexdisplay->setChecked(false);
+    // 24.
+    PlaceBarInWorkArea();
+    RestoreWindows();
+    Shown = true;
+    inStartup_ = false;
+    if (closeRequested_)
+        QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+}
+
+void TFMain::pushTexts()
+{
+    PushOptDlgTexts(*OptDlg, *langTexts_);
+}
+
+void TFMain::pushMainTexts()
+{
+    const TVortalinText& t = *langTexts_;
+    MenuFile1->setTitle(t.GetText(5, 21));
+    MenuNewProject1->setText(t.GetText(3, 0));
+    MenuNewDownloadList1->setText(t.GetText(2, 12));
+    MenuNewWorkList1->setText(t.GetText(4, 7));
+    MenusaveParas->setText(t.GetText(5, 46));
+    MenuSaveAs1->setText(t.GetText(5, 12));
+    MenuPrint1->setText(t.GetText(5, 13));
+    MenuQuit1->setText(t.GetText(5, 25));
+    MenuEdit1->setTitle(t.GetText(5, 22));
+    MenuMarkAll1->setText(t.GetText(5, 9));
+    MenuSearch1->setText(t.GetText(5, 28));
+    MenuDefaultSettings1->setText(t.GetText(5, 26));
+    MenuChangeProject1->setText(t.GetText(5, 27));
+    MenuView1->setTitle(t.GetText(5, 23));
+    MenuHelp1->setTitle(t.GetText(5, 24));
+    MenuSavePrj->setText(t.GetText(5, 33));
+    MenuSavePrjAs->setText(t.GetText(5, 34));
+    MenuCopyPrj->setText(t.GetText(5, 35));
+    MenuPrjExpl->setText(t.GetText(3, 73));
+    MenuInverterScope->setText(t.GetText(1, 44));
+    MenuOperatorParameter->setText(t.GetText(5, 44));
+    MenuQuintel->setText(t.GetText(5, 47));
+    MenuHexdisplay->setText(t.GetText(5, 42));
+    miWindows->setTitle(t.GetText(5, 29));
+    miArrangeVertical->setText(t.GetText(5, 30));
+    miArrangeHorizontal->setText(t.GetText(5, 31));
+    miArrangeOverlapped->setText(t.GetText(5, 32));
+    MiNext->setText(t.GetText(5, 45));
+    miInhalt->setText(t.GetText(5, 36));
+    miHowTo->setText(t.GetText(5, 37));
+    miInvManuals->setText(t.GetText(5, 39));
+    HelpAboutItem->setText(t.GetText(5, 40));
+    // Tool buttons: their hint is the entry's caption or the other way round.
+    const std::pair<QAction*, QString> hinted[] = {{MenuOpen1, t.GetText(5, 10)}, {MenuSave1, t.GetText(5, 11)},
+                                                   {MenuCut1, t.GetText(5, 5)},   {MenuCopy1, t.GetText(5, 6)},
+                                                   {MenuPaste1, t.GetText(5, 7)}, {MenuDelete1, t.GetText(5, 8)}};
+    for (const auto& [a, hint] : hinted) {
+        a->setText(hint);
+        a->setToolTip(hint);
+    }
+    for (QAction* a : {MenuNewDownloadList1, MenuNewWorkList1, MenuChangeProject1, MenuPrjExpl, MenuInverterScope})
+        a->setToolTip(a->text());
+    MenuFBS->setText(QStringLiteral("Feldbus"));
+}
+
+void TFMain::PlaceBarInWorkArea()
+{
+    QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!s)
+        return;
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
+                           frame.right() - client.right(), frame.bottom() - client.bottom());
+    setGeometry(PlaceBar(client, margins, s->availableGeometry(), BarClientHeight(), true));
+}
+
+void TFMain::resizeEvent(QResizeEvent* e)
+{
+    QMainWindow::resizeEvent(e);
+    // Always a bar: only the height is fixed; left, top and width stay.
+    if (height() != BarClientHeight())
+        setGeometry(PlaceBar(geometry(), {}, {}, BarClientHeight(), false));
+}
+
+void TFMain::changeEvent(QEvent* e)
+{
+    QMainWindow::changeEvent(e);
+    // A window manager keeps a maximised window at full height: a maximise
+    // request places the bar across the top of the work area instead.
+    if (e->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMaximized))
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                setWindowState(windowState() & ~Qt::WindowMaximized);
+                PlaceBarInWorkArea();
+            },
+            Qt::QueuedConnection);
+}
+
+// ------------------------------------------------------------------ shutdown
+
+void TFMain::closeEvent(QCloseEvent* e)
+{
+    if (inStartup_) {
+        // Takes effect when the start-up has ended.
+        closeRequested_ = true;
+        e->ignore();
+        return;
+    }
+    if (closing_) {
+        e->accept();
+        return;
+    }
+    closing_ = true;
+    // 1.
+    CloseAllWindows();
+    // 2.
+    if (progCfg_->Modified)
+        progCfg_->SaveToRegistry();
+    // 3.
+    if (project_ && project_->Modified) {
+        const QStringList* msg = langTexts_->GetStrings(7, 47);
+        if (ui_->Message(msg ? *msg : QStringList{}, ButtonList(2), langTexts_->GetText(5, 33), icInformation, {}, {},
+                         {}, 0, 1) == 0)
+            project_->SaveToFile(project_->FileName);
+    }
+    // 4. Leaving the clipboard viewer chain belongs to the clipboard viewer.
+    // 5.
+    e->accept();
+    ui_->Terminate(exitStatus_);
+}
+
+// ------------------------------------------------------------------ focus
+
+void TFMain::ApplicationStateChanged(Qt::ApplicationState state)
+{
+    if (!Shown)
+        return;
+    if (state == Qt::ApplicationActive)
+        AppActivate();
+    else
+        AppDeactivate();
+}
+
+void TFMain::AppDeactivate()
+{
+    // Each close-port setting releases its own protocol, so that another
+    // program can use the serial port meanwhile.
+    const bool zelk = progCfg_->Zelk.CloseCom;
+    const bool din = progCfg_->Din.CloseCom;
+    if (!zelk && !din)
+        return;
+    released_ = true;
+    for (int a = 0; a < kPrjInvCount; ++a) {
+        const TProt p = ProtSel->GetProtocol(a);
+        if ((p == prZelk && zelk) || (p == prANSI && din))
+            ProtSel->SetProtocol(a, prOffline);
+    }
+}
+
+void TFMain::AppActivate()
+{
+    released_ = false;
+    if (!project_)
+        return;
+    for (int a = 0; a < kPrjInvCount; ++a) {
+        const TPrjInvRec* inv = project_->GetInv(a);
+        if (!inv || ProtSel->GetProtocol(a) != prOffline)
+            continue;
+        if (inv->Prot == prZelk || inv->Prot == prANSI)
+            ProtSel->SetProtocol(a, inv->Prot);
+    }
+}

@@ -1,0 +1,126 @@
+// Commands of the bar that need no other window: hexadecimal display,
+// About, help keys, project copy, and the entries of windows not yet there.
+#include "mainwin_fixture.h"
+
+#include "config/prog_cfg.h"
+#include "config/value_conversion.h"
+#include "comm/prot_sel.h"
+#include "comm/scheduler.h"
+#include "dialogs/shared_objects.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using namespace mwtest;
+
+class MainCommands : public MainWinTest {
+protected:
+    void SetUp() override
+    {
+        MainWinTest::SetUp();
+        start(demoProject());
+        ASSERT_TRUE(main->Shown);
+    }
+    void TearDown() override
+    {
+        HexDisplay = 0;
+        MainWinTest::TearDown();
+    }
+};
+
+TEST_F(MainCommands, F12TogglesTheHexadecimalDisplayAndItsCheckMark)
+{
+    EXPECT_FALSE(main->MenuHexdisplay->isChecked());
+    EXPECT_EQ(main->MenuHexdisplay->shortcut(), QKeySequence(Qt::Key_F12));
+    int redraws = 0;
+    main->Later.HexDisplayChanged = [&] { ++redraws; };
+    main->MenuHexdisplay->trigger();
+    EXPECT_NE(HexDisplay, 0);
+    EXPECT_TRUE(main->MenuHexdisplay->isChecked());
+    main->MenuHexdisplay->trigger();
+    EXPECT_EQ(HexDisplay, 0);
+    EXPECT_FALSE(main->MenuHexdisplay->isChecked());
+    EXPECT_EQ(redraws, 2);
+}
+
+TEST_F(MainCommands, AboutShowsNameVersionAndOneLinePerVendorPart)
+{
+    ProgCfg->Vendor = QStringLiteral("QEL GmbH;Street 1;City");
+    main->HelpAboutItem->trigger();
+    ASSERT_EQ(ui->messages.size(), 1u);
+    EXPECT_EQ(ui->messages[0].Msg, (QStringList{QStringLiteral("Halvorn"), ProgCfg->VersionText, QStringLiteral(" "),
+                                                QStringLiteral("QEL GmbH"), QStringLiteral("Street 1"),
+                                                QStringLiteral("City")}));
+    EXPECT_EQ(ui->messages[0].Title, QStringLiteral("Info"));
+    EXPECT_EQ(ui->messages[0].Buttons, ButtonList(1));
+}
+
+TEST_F(MainCommands, HelpKeysOpenTheTopicOfTheBarOrOfTheMenuEntry)
+{
+    main->show();
+    auto* key = main->findChild<QAction*>(QStringLiteral("HelpKey"));
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(key->shortcut(), QKeySequence(Qt::Key_F1));
+    key->trigger();
+    ASSERT_EQ(ui->urls.size(), 1);
+    EXPECT_EQ(ui->urls[0].fragment(), QStringLiteral("ctx6"));
+    // F1 in the open File menu on "New project": its topic 13.
+    QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    main->MenuFile1->setActiveAction(main->MenuNewProject1);
+    QCoreApplication::sendEvent(main->MenuFile1, &f1);
+    ASSERT_EQ(ui->urls.size(), 2);
+    EXPECT_EQ(ui->urls[1].fragment(), QStringLiteral("ctx13"));
+    EXPECT_EQ(ui->urls[1].toLocalFile(), main->HelpFile);
+    // The manual: disabled without a path, opened with one.
+    EXPECT_FALSE(main->miInvManuals->isEnabled());
+    ProgCfg->ManualPath = path(QStringLiteral("manual.pdf"));
+    main->OpenManual();
+    ASSERT_EQ(ui->urls.size(), 3);
+    EXPECT_EQ(ui->urls[2], QUrl::fromLocalFile(path(QStringLiteral("manual.pdf"))));
+}
+
+TEST_F(MainCommands, CopyProjectNeedsAFileNameAndWindowsNotYetThereStayDisabled)
+{
+    main->UpdateMenuFile();
+    EXPECT_TRUE(main->MenuCopyPrj->isEnabled());
+    Project->FileName.clear();
+    emit main->MenuFile1->aboutToShow();
+    EXPECT_FALSE(main->MenuCopyPrj->isEnabled());
+
+    for (QAction* a : {main->MenuNewDownloadList1, main->MenuNewWorkList1, main->MenusaveParas,
+                       main->MenuChangeProject1, main->MenuPrjExpl, main->MenuInverterScope,
+                       main->MenuOperatorParameter, main->MenuQuintel})
+        EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+    for (QToolButton* b : {main->NewDwnLoadBtn, main->NewWorkBtn, main->PrjEditBtn, main->ExplBtn, main->ScopeButton})
+        EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
+    EXPECT_TRUE(main->ExplBtn->isCheckable());
+    EXPECT_TRUE(main->ScopeButton->isCheckable());
+    EXPECT_FALSE(main->MenuFBS->isVisible());  // EnableFbsWindow off
+    EXPECT_TRUE(main->MenuSearch1->isEnabled());
+    EXPECT_EQ(main->MenuDelete1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Delete));
+    EXPECT_EQ(main->MiNext->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+}
+
+TEST_F(MainCommands, OpenTakesAProjectWhateverTheCaseOfItsExtension)
+{
+    const QString other = path(QStringLiteral("prefix/data/Other.PR5"));
+    ASSERT_TRUE(QFile::copy(Project->FileName, other));
+    ui->openAnswers = {other};
+    main->OpenBtn->click();
+    EXPECT_EQ(Project->FileName, other);
+    EXPECT_EQ(main->windowTitle(), QStringLiteral("Halvorn - Other.PR5"));
+    EXPECT_EQ(main->OpenDlgDir, path(QStringLiteral("prefix/data")).toLower());
+    EXPECT_TRUE(Scheduler->Active());
+    ASSERT_NE(Project->GetInv(2), nullptr);
+
+    // Another kind without its window in this program: nothing happens.
+    ui->openAnswers = {path(QStringLiteral("list.wr5"))};
+    main->MenuOpen1->trigger();
+    EXPECT_EQ(Project->FileName, other);
+    EXPECT_TRUE(ui->messages.empty());
+}

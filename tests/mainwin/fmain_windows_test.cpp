@@ -1,0 +1,380 @@
+// Operation slots, context commands, the Windows menu, arrangement and the
+// saved window layout, on a started main window.
+#include "mainwin_fixture.h"
+
+#include "comm/prot_sel.h"
+#include "comm/scheduler.h"
+#include "config/lang_texts.h"
+#include "dialogs/shared_objects.h"
+#include "dialogs/window_file.h"
+#include "mainwin/fsplash.h"
+#include "wait_until.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QScreen>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using namespace mwtest;
+
+namespace {
+
+// A window of a scheduler slot standing in for a list window.
+class StandIn : public QWidget, public IWindowFileName {
+public:
+    StandIn(const QString& name, const QString& file = {}) : file_(file)
+    {
+        setObjectName(name);
+        setWindowTitle(name);
+    }
+    QString WindowFileName() const override { return file_; }
+
+private:
+    QString file_;
+};
+
+class MainWindows : public MainWinTest {
+protected:
+    void SetUp() override
+    {
+        MainWinTest::SetUp();
+        start(demoProject());
+        ASSERT_TRUE(main->Shown);
+    }
+    // Registers a window as an open client (state 3); its slot.
+    int openWindow(QWidget* w)
+    {
+        const int slot = Scheduler->Register(w, {}, {}, {});
+        Scheduler->SetState(slot, 3);
+        return slot;
+    }
+    std::vector<QAction*> windowEntries() const
+    {
+        const auto all = main->miWindows->actions();
+        return std::vector<QAction*>(all.begin() + 5, all.end());
+    }
+};
+
+} // namespace
+
+TEST_F(MainWindows, OnlyTheFilledSlotsEnableTheirEntriesAndNothingIsCalledAfterTheWindowHasGone)
+{
+    auto window = std::make_unique<QObject>();
+    TOperatingFuncs funcs;
+    funcs.Owner = window.get();
+    int copies = 0, marks = 0;
+    funcs.Slots[osCopy] = [&] { ++copies; };
+    funcs.Slots[osMarkAll] = [&] { ++marks; };
+    // A window reaches the receiver through the shared objects.
+    ASSERT_TRUE(MainSetPrgOpFuncs);
+    MainSetPrgOpFuncs(&funcs);
+    EXPECT_EQ(main->CurOpFuncs, &funcs);
+
+    for (QAction* a : {main->MenuSave1, main->MenuSaveAs1, main->MenuCut1, main->MenuPaste1, main->MenuDelete1,
+                       main->MenuPrint1, main->MenuSearch1})
+        EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+    for (QToolButton* b : {main->SaveBtn, main->CutBtn, main->PasteBtn, main->DelBtn})
+        EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
+    EXPECT_TRUE(main->MenuCopy1->isEnabled());
+    EXPECT_TRUE(main->CopyBtn->isEnabled());
+    EXPECT_TRUE(main->MenuMarkAll1->isEnabled());
+
+    main->CopyBtn->click();
+    main->MenuMarkAll1->trigger();
+    main->MenuCut1->trigger();  // disabled: nothing
+    main->CallSlot(osCut);      // empty slot: nothing
+    EXPECT_EQ(copies, 1);
+    EXPECT_EQ(marks, 1);
+
+    // The window goes without handing over nothing: its record is dropped.
+    window.reset();
+    EXPECT_EQ(main->CurOpFuncs, nullptr);
+    EXPECT_FALSE(main->MenuCopy1->isEnabled());
+    main->CallSlot(osCopy);
+    EXPECT_EQ(copies, 1);
+}
+
+TEST_F(MainWindows, ContextCommandsBecomeEntriesAndButtonsThatAreReusedAndFreed)
+{
+    auto window = std::make_unique<QObject>();
+    TContextList five(window.get());
+    std::vector<int> clicks;
+    five.Add(QStringLiteral("Work list"), {}, {}, 77);
+    for (int i = 1; i < 5; ++i)
+        five.Add(QStringLiteral("Cmd %1").arg(i), [&clicks, i](QObject*) { clicks.push_back(i); },
+                 QStringLiteral("Hint %1").arg(i), 100 + i, i != 3);
+    main->SetContextFuncs(&five);
+    EXPECT_EQ(main->MenuContext0->title(), QStringLiteral("Work list"));
+    EXPECT_TRUE(main->MenuContext0->menuAction()->isEnabled());
+    ASSERT_EQ(main->MenuContext0->actions().size(), 4);
+    ASSERT_EQ(main->CtxButtons.size(), 4u);
+    const QRect panel5 = main->Panel5->geometry();
+    for (int i = 1; i <= 4; ++i) {
+        SCOPED_TRACE(i);
+        QToolButton* b = main->CtxButtons[size_t(i - 1)];
+        EXPECT_EQ(b->geometry(), QRect(panel5.right() + 1 + (i - 1) * 32 + 4, 8, 32, 32));
+        EXPECT_EQ(b->toolTip(), QStringLiteral("Hint %1").arg(i));
+        EXPECT_EQ(b->isEnabled(), i != 3);
+        EXPECT_EQ(main->MenuContext0->actions()[i - 1]->text(), QStringLiteral("Cmd %1").arg(i));
+    }
+    main->CtxButtons[1]->click();
+    main->MenuContext0->actions()[3]->trigger();
+    EXPECT_EQ(clicks, (std::vector<int>{2, 4}));
+
+    // The same list again changes nothing.
+    const std::vector<QToolButton*> before = main->CtxButtons;
+    main->SetContextFuncs(&five);
+    EXPECT_EQ(main->CtxButtons, before);
+
+    // Three items after five: two entries and buttons remain, reused.
+    TContextList three(window.get());
+    three.Add(QStringLiteral("Download list"));
+    three.Add(QStringLiteral("A"), [&clicks](QObject*) { clicks.push_back(10); });
+    three.Add(QStringLiteral("B"));
+    main->SetContextFuncs(&three);
+    ASSERT_EQ(main->MenuContext0->actions().size(), 2);
+    ASSERT_EQ(main->CtxButtons.size(), 2u);
+    EXPECT_EQ(main->CtxButtons[0], before[0]);
+    EXPECT_EQ(main->CtxButtons[1], before[1]);
+    EXPECT_EQ(main->MenuContext0->actions()[1]->text(), QStringLiteral("B"));
+    main->CtxButtons[0]->click();
+    EXPECT_EQ(clicks.back(), 10);
+
+    // Nothing: "-", disabled, buttons hidden but kept for later.
+    main->SetContextFuncs(nullptr);
+    EXPECT_EQ(main->MenuContext0->title(), QStringLiteral("-"));
+    EXPECT_FALSE(main->MenuContext0->menuAction()->isEnabled());
+    EXPECT_EQ(main->CtxButtons.size(), 2u);
+    for (QToolButton* b : main->CtxButtons)
+        EXPECT_TRUE(b->isHidden());
+
+    // The window goes while its list is held: its commands are not called.
+    main->SetContextFuncs(&three);
+    window.reset();
+    EXPECT_EQ(main->CurContext, nullptr);
+    const size_t n = clicks.size();
+    main->CtxButtons[0]->click();
+    EXPECT_EQ(clicks.size(), n);
+}
+
+TEST_F(MainWindows, TheWindowsMenuListsOpenWindowsAndNextCyclesThroughThem)
+{
+    // Slots 62 and 63: fill the slots below with clients without windows.
+    std::vector<std::unique_ptr<QObject>> fillers;
+    for (int i = 0; i < 62; ++i) {
+        fillers.push_back(std::make_unique<QObject>());
+        if (Scheduler->GetItem(i))
+            continue;
+        ASSERT_EQ(Scheduler->Register(fillers.back().get(), {}, {}, {}), i);
+    }
+    StandIn a(QStringLiteral("fwrklist1")), b(QStringLiteral("fwrklist2"));
+    ASSERT_EQ(openWindow(&a), 62);
+    EXPECT_FALSE(main->miWindows->menuAction()->isVisible());
+    main->CurSlot = 10;
+    main->NextWindow();  // one window: nothing
+    EXPECT_EQ(main->CurSlot, 10);
+
+    ASSERT_EQ(openWindow(&b), 63);
+    EXPECT_TRUE(main->miWindows->menuAction()->isVisible());
+    const auto entries = windowEntries();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0]->text(), QStringLiteral("fwrklist1"));
+    EXPECT_EQ(entries[1]->data().toInt(), 63);
+
+    main->CurSlot = 62;
+    main->MiNext->trigger();
+    EXPECT_EQ(main->CurSlot, 63);
+    main->MiNext->trigger();
+    EXPECT_EQ(main->CurSlot, 62);
+
+    b.showMinimized();
+    entries[1]->trigger();
+    EXPECT_EQ(main->CurSlot, 63);
+    EXPECT_FALSE(b.isMinimized());
+
+    // A paused window (state 2, minimised) stays; one that has gone leaves.
+    Scheduler->SetState(63, 2);
+    EXPECT_TRUE(main->miWindows->menuAction()->isVisible());
+    Scheduler->Unregister(63);
+    EXPECT_FALSE(main->miWindows->menuAction()->isVisible());
+    EXPECT_EQ(windowEntries().size(), 1u);
+    Scheduler->Unregister(62);
+    for (int s = 0; s < 62; ++s)
+        if (TSchItem* item = Scheduler->GetItem(s))
+            for (const auto& f : fillers)
+                if (item->Form == f.get())
+                    Scheduler->Unregister(s);
+}
+
+TEST_F(MainWindows, ArrangeSideBySidePlacesTheWindowsBelowTheBar)
+{
+    main->show();
+    StandIn w1(QStringLiteral("fwrklist1")), w2(QStringLiteral("fwrklist2")), w3(QStringLiteral("fwrklist3"));
+    std::vector<int> used;
+    for (StandIn* w : {&w1, &w2, &w3}) {
+        w->show();
+        used.push_back(openWindow(w));
+    }
+    main->miArrangeVertical->trigger();
+    const QRect work = main->screen()->availableGeometry();
+    const int top = main->frameGeometry().top() + main->frameGeometry().height();
+    const int width = work.width() / 3;
+    int k = 0;
+    for (StandIn* w : {&w1, &w2, &w3}) {
+        SCOPED_TRACE(k);
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_EQ(w->frameGeometry(), QRect(work.left() + k * width, top, width, work.bottom() + 1 - top));
+        ++k;
+    }
+    for (int s : used)
+        Scheduler->Unregister(s);
+}
+
+TEST_F(MainWindows, SavingTheLayoutOffersToAddAFileOutsideTheProjectAndDropsARefusedOne)
+{
+    const QString outside = path(QStringLiteral("elsewhere/list.wr5"));
+    StandIn list(QStringLiteral("fwrklist1"), outside);
+    StandIn expl(QStringLiteral("FPrjExpl"));
+    StandIn quintel(QStringLiteral("FQuintel1"));
+    list.setGeometry(30, 140, 300, 200);
+    const int s1 = openWindow(&expl);
+    const int s2 = openWindow(&list);
+    const int s3 = openWindow(&quintel);
+
+    main->SaveWindowLayout();  // the add-file question: refused
+    EXPECT_EQ(ui->prj->addFileQuestions, QStringList{outside});
+    ASSERT_EQ(Project->WdwCount(), 1);
+    EXPECT_EQ(Project->GetWdw(0)->WdwType, int(wkPrjExpl));
+    EXPECT_EQ(Project->GetWdw(0)->InvNr, -2);
+
+    ui->prj->addFileAnswers = {-1};  // added to the whole project
+    main->MenuSavePrj->trigger();
+    ASSERT_EQ(Project->WdwCount(), 2);
+    const TSavedWdwRec& rec = *Project->GetWdw(1);
+    EXPECT_EQ(rec.WdwType, int(wkWorkList));
+    EXPECT_EQ(rec.FileName, outside);
+    EXPECT_EQ(rec.InvNr, -1);
+    EXPECT_EQ(rec.Width, 300);
+    EXPECT_EQ(rec.Height, 200);
+    EXPECT_FALSE(Project->Modified);  // saved under its name
+    for (int s : {s1, s2, s3})
+        Scheduler->Unregister(s);
+}
+
+TEST_F(MainWindows, CloseAllWindowsAsksListWindowsUntilTheyHaveGone)
+{
+    // A list window that refuses once (its save question answered Cancel).
+    class Refusing : public StandIn {
+    public:
+        using StandIn::StandIn;
+        int asked = 0;
+
+    protected:
+        void closeEvent(QCloseEvent* e) override
+        {
+            if (++asked == 1)
+                e->ignore();
+            else
+                e->accept();
+        }
+    };
+    Refusing list(QStringLiteral("dwnload1"));
+    list.show();
+    StandIn other(QStringLiteral("FQuintel1"));
+    other.show();
+    main->CloseAllWindows();
+    EXPECT_EQ(list.asked, 2);
+    EXPECT_FALSE(list.isVisible());
+    EXPECT_TRUE(other.isVisible());
+}
+
+TEST(Splash, ShowsItsPictureAndStateAtItsSize)
+{
+    TFSplash splash;
+    EXPECT_TRUE(splash.isVisible());
+    EXPECT_EQ(splash.size(), QSize(455, 293));
+    EXPECT_EQ(splash.StateBar->text(), QStringLiteral("Loading program files"));
+    EXPECT_TRUE(splash.LoadPicture(QDir(qeltest::binaryDir()).filePath(QStringLiteral("data/icons/halvorn_splash.png"))));
+    EXPECT_FALSE(splash.LoadPicture(QStringLiteral("/nonexistent.png")));
+    splash.SetState(QStringLiteral("Registry load"));
+    EXPECT_EQ(splash.StateBar->text(), QStringLiteral("Registry load"));
+    // QEL_SCREENSHOT_DIR: keep a picture to look at.
+    const QString shots = qEnvironmentVariable("QEL_SCREENSHOT_DIR");
+    if (!shots.isEmpty())
+        splash.grab().save(QDir(shots).filePath(QStringLiteral("splash.png")));
+}
+
+TEST_F(MainWindows, BarPicture)
+{
+    main->show();
+    const QString shots = qEnvironmentVariable("QEL_SCREENSHOT_DIR");
+    if (shots.isEmpty())
+        GTEST_SKIP() << "QEL_SCREENSHOT_DIR not set";
+    main->grab().save(QDir(shots).filePath(QStringLiteral("bar.png")));
+}
+
+TEST_F(MainWindows, RestoreOpensEachRecordedKindThroughItsWindowAndPlacesIt)
+{
+    auto add = [](int kind, int inv, const QString& file, int left) {
+        TSavedWdwRec* r = Project->GetWdw(Project->AddWdw());
+        r->WdwType = kind;
+        r->InvNr = inv;
+        r->FileName = file;
+        r->State = 0;
+        r->Left = left;
+        r->Top = 150;
+        r->Width = 300;
+        r->Height = 200;
+    };
+    Project->SavedWindows.clear();
+    add(wkPrjExpl, -2, {}, 10);
+    add(wkScope, 1, QStringLiteral("/d/run.sc5"), 20);
+    add(wkWorkList, -1, QStringLiteral("/d/missing.wr5"), 30);
+    add(wkDownList, 2, QStringLiteral("/d/p.dw5"), 40);
+    add(7, 0, {}, 50);
+
+    std::vector<std::unique_ptr<StandIn>> windows;
+    QStringList calls;
+    auto make = [&](const QString& name) {
+        windows.push_back(std::make_unique<StandIn>(name));
+        return windows.back().get();
+    };
+    main->Later.ShowPrjExpl = [&](bool rebuild) {
+        calls << QStringLiteral("expl %1").arg(rebuild);
+        return make(QStringLiteral("FPrjExpl"));
+    };
+    main->Later.ShowScope = [&](int inv, int lng, const QString& f) {
+        calls << QStringLiteral("scope %1 %2 %3").arg(inv).arg(lng).arg(f);
+        return make(QStringLiteral("Scope"));
+    };
+    main->Later.OpenWorkList = [&](const QString& f) -> QWidget* {
+        calls << QStringLiteral("work ") + f;
+        return nullptr;
+    };
+    main->Later.CreateDwnLoad = [&](int inv, int lng, const QString& f) {
+        calls << QStringLiteral("dwn %1 %2 %3").arg(inv).arg(lng).arg(f);
+        return make(QStringLiteral("DwnLoad1"));
+    };
+    main->RestoreWindows();
+    EXPECT_EQ(calls, (QStringList{QStringLiteral("expl 1"), QStringLiteral("scope 1 0 /d/run.sc5"),
+                                  QStringLiteral("work /d/missing.wr5"), QStringLiteral("dwn 2 0 /d/p.dw5")}));
+    ASSERT_EQ(windows.size(), 3u);
+    for (const auto& w : windows) {
+        SCOPED_TRACE(w->objectName().toStdString());
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_EQ(w->size(), QSize(300, 200));
+        EXPECT_EQ(w->y(), 150);
+    }
+    EXPECT_EQ(windows[2]->x(), 40);
+    EXPECT_TRUE(main->ScopeButton->isChecked());
+    EXPECT_TRUE(main->ExplBtn->isChecked());
+    // The work list that could not be opened: its message; the rest went on.
+    ASSERT_EQ(ui->messages.size(), 1u);
+    EXPECT_EQ(ui->messages[0].Msg, *LangTexts->GetStrings(4, 21));
+    EXPECT_EQ(ui->messages[0].Title, LangTexts->GetText(5, 10));
+}
