@@ -3,7 +3,9 @@
 #include "config/lang_texts.h"
 #include "config/prog_cfg.h"
 #include "lists/adr_edit.h"
+#include "dialogs/shared_objects.h"
 #include "lists/dwn_load_env.h"
+#include "lists/dwn_load_glyphs.h"
 #include "lists/mode_edit.h"
 #include "lists/set_edit.h"
 #include "lists/val_edit.h"
@@ -96,9 +98,9 @@ bool DwnFits16Bit(const TParaRec& Para, int32_t Value)
 
 TDwnLoad::TDwnLoad(int Nr)
     : QWidget(nullptr, Qt::Window)
-    , dlg_(std::make_unique<TDwnLoadDlg>(DwnLoadShared().Texts, this))
-    , engine_(std::make_unique<TDwnLoadEngine>(DwnLoadShared().Project, DwnLoadShared().Scheduler,
-                                               DwnLoadShared().Texts, *dlg_, this))
+    , dlg_(std::make_unique<TDwnLoadDlg>(LangTexts, this))
+    , engine_(std::make_unique<TDwnLoadEngine>(::Project, ::Scheduler,
+                                               LangTexts, *dlg_, this))
     , view_(engine_->Lines)
 {
     // FormCreate
@@ -111,11 +113,11 @@ TDwnLoad::TDwnLoad(int Nr)
     engine_->InvAdr = -1;
     engine_->Modified = false;
     const TDwnLoadShared& sh = DwnLoadShared();
-    if (sh.ProgCfg) {
-        engine_->Options.DataPath = sh.ProgCfg->DataPath;
-        engine_->Options.DwnHighPriority = sh.ProgCfg->DwnHighPriority;
-        engine_->Options.Separator = sh.ProgCfg->Separator.isEmpty() ? QChar(u'+') : sh.ProgCfg->Separator.at(0);
-        engine_->Options.ShowDecValue = sh.ProgCfg->ShowDecValue;
+    if (ProgCfg) {
+        engine_->Options.DataPath = ProgCfg->DataPath;
+        engine_->Options.DwnHighPriority = ProgCfg->DwnHighPriority;
+        engine_->Options.Separator = ProgCfg->Separator.isEmpty() ? QChar(u'+') : ProgCfg->Separator.at(0);
+        engine_->Options.ShowDecValue = ProgCfg->ShowDecValue;
     }
 
     Memo1 = new QPlainTextEdit(this);
@@ -133,7 +135,7 @@ TDwnLoad::TDwnLoad(int Nr)
     Splitter1 = split;
 
     model_ = new TDwnRowModel(view_, this);
-    model_->Texts = sh.Texts;
+    model_->Texts = LangTexts;
     ListView1 = new QTableView(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setProperty("tag", 1);
@@ -175,6 +177,7 @@ TDwnLoad::TDwnLoad(int Nr)
     });
 
     buildMenu();
+    buildContextItems();
     auto popup = [this](QWidget* w) {
         connect(w, &QWidget::customContextMenuRequested, this,
                 [this, w](const QPoint& p) { PopupMenu1->popup(w->mapToGlobal(p)); });
@@ -260,9 +263,51 @@ void TDwnLoad::buildMenu()
     }
 }
 
+void TDwnLoad::buildContextItems()
+{
+    OpFuncs.Owner = this;
+    OpFuncs.Slots[osSave] = [this] { DoSave(); };
+    OpFuncs.Slots[osSaveAs] = [this] { DoSaveAs(); };
+    OpFuncs.Slots[osCut] = [this] { DoCut(); };
+    OpFuncs.Slots[osCopy] = [this] { DoCopy(); };
+    OpFuncs.Slots[osPaste] = [this] { DoPaste(); };
+    OpFuncs.Slots[osDelete] = [this] { DoDelete(); };
+    OpFuncs.Slots[osMarkAll] = [this] { DoMarkAll(); };
+    OpFuncs.Slots[osPrint] = [this] { DoPrint(); };
+    OpFuncs.Slots[osSearch] = [this] { DoSearch(); };
+    ContextItems.Owner = this;
+    ContextItems.Clear();
+    ContextItems.Add(QStringLiteral("DL"), {}, QStringLiteral("DL"), HelpContext);
+    struct Cmd {
+        std::pair<int, int> text;
+        void (TDwnLoad::*run)();
+        const char* glyph;
+        int help;
+    };
+    const Cmd cmds[] = {
+        {{2, 0}, &TDwnLoad::DoDownload, "DWNARROW", 50}, {{2, 1}, &TDwnLoad::DoUpload, "UPARROW", 71},
+        {{2, 11}, &TDwnLoad::DoMakeList, "Complete", 52}, {{2, 15}, &TDwnLoad::DoCompress, "Compress", 53},
+        {{2, 20}, &TDwnLoad::DoCompare, "CHECK", 137},    {{0, 11}, &TDwnLoad::DoSettings, "INVERTER", 54},
+    };
+    for (const Cmd& c : cmds) {
+        const QString t = text(c.text.first, c.text.second);
+        const QPointer<TDwnLoad> self(this);
+        TContextItem& item = ContextItems.Add(t, [self, run = c.run](QObject*) { if (self) (self->*run)(); }, t, c.help);
+        item.Glyph = DwnGlyph(QString::fromLatin1(c.glyph));
+    }
+}
+
+void TDwnLoad::handOver(bool None)
+{
+    if (MainSetPrgOpFuncs)
+        MainSetPrgOpFuncs(None ? nullptr : &OpFuncs);
+    if (MainSetContextFuncs)
+        MainSetContextFuncs(None ? nullptr : &ContextItems);
+}
+
 QString TDwnLoad::text(int S, int I) const
 {
-    const TVortalinText* t = DwnLoadShared().Texts;
+    const TVortalinText* t = LangTexts;
     return t ? t->GetText(S, I) : QStringLiteral("???");
 }
 
@@ -288,7 +333,7 @@ TDwnLoad* CreateDwnLoad(int InvAdr, int Language, const QString& FileName)
 {
     const TDwnLoadShared& sh = DwnLoadShared();
     const auto lines = [&](int s, int i) {
-        const QStringList* l = sh.Texts ? sh.Texts->GetStrings(s, i) : nullptr;
+        const QStringList* l = LangTexts ? LangTexts->GetStrings(s, i) : nullptr;
         return l ? *l : QStringList{QStringLiteral("???")};
     };
     int nr = 0;
@@ -296,7 +341,7 @@ TDwnLoad* CreateDwnLoad(int InvAdr, int Language, const QString& FileName)
         if (!usedNumbers[size_t(i)])
             nr = i + 1;
     if (!nr) {
-        TDwnLoadDlg(sh.Texts, nullptr).Message(dwnMsg(lines(2, 13), dblOk, QString(), dmiInformation));
+        TDwnLoadDlg(LangTexts, nullptr).Message(dwnMsg(lines(2, 13), dblOk, QString(), dmiInformation));
         return nullptr;
     }
     usedNumbers[size_t(nr - 1)] = true;
@@ -321,7 +366,7 @@ TDwnLoad* CreateDwnLoad(int InvAdr, int Language, const QString& FileName)
     if (!FileName.isEmpty())
         e.LoadData(FileName);
     int adr = e.InvAdr;
-    TVortalinPrj* prj = sh.Project;
+    TVortalinPrj* prj = ::Project;
     if (!prj || !prj->GetInv(adr)) {
         adr = -1;
         for (int a = 0; prj && a < kPrjInvCount && adr < 0; ++a)
@@ -367,10 +412,15 @@ QString TDwnLoad::GetCaptionText(bool Apply)
     }
     if (Apply) {
         setWindowTitle(c);
-        if (TScheduler* s = DwnLoadShared().Scheduler; s && engine_->SchedSlot >= 0)
+        if (TScheduler* s = ::Scheduler; s && engine_->SchedSlot >= 0)
             s->ItemChanged(engine_->SchedSlot);
-        if (isActiveWindow() && DwnLoadShared().OnActivated)
-            DwnLoadShared().OnActivated(this);
+        ContextItems.Item(0)->SetCaption(GetShortName());
+        ContextItems.Item(0)->SetHint(GetShortName());
+        // Only the active window's items are the main window's.
+        if (isActiveWindow()) {
+            handOver(true);
+            handOver();
+        }
     }
     return c;
 }
@@ -501,9 +551,11 @@ void TDwnLoad::ControlsEnabled(bool Enabled)
 
 void TDwnLoad::ContextItemsChanged(bool CompressEnabled)
 {
-    (void)CompressEnabled;
-    if (isActiveWindow() && DwnLoadShared().OnActivated)
-        DwnLoadShared().OnActivated(this);
+    ContextItems.Item(4)->Enabled = CompressEnabled;
+    if (isActiveWindow()) {
+        handOver(true);
+        handOver();
+    }
 }
 
 void TDwnLoad::AddProjEnabled()
@@ -523,8 +575,7 @@ bool TDwnLoad::event(QEvent* e)
 {
     if (e->type() == QEvent::WindowActivate) {
         // FormActivate
-        if (DwnLoadShared().OnActivated)
-            DwnLoadShared().OnActivated(this);
+        handOver();
         SetDialogBoxes();
     }
     return QWidget::event(e);
@@ -547,7 +598,7 @@ void TDwnLoad::FormResize()
 {
     if (LayoutBusy == 2)
         return;
-    TScheduler* sch = DwnLoadShared().Scheduler;
+    TScheduler* sch = ::Scheduler;
     const int slot = engine_->SchedSlot;
     if (windowState() & Qt::WindowMinimized) {
         if (sch && slot >= 0)
@@ -579,7 +630,7 @@ bool TDwnLoad::FormCloseQuery()
     if (Transferring())
         return false;
     while (engine_->Modified) {
-        const TVortalinText* t = DwnLoadShared().Texts;
+        const TVortalinText* t = LangTexts;
         QStringList lines;
         for (auto [s, i] : {std::pair{2, 6}, std::pair{0, 24}})
             lines << (t && t->GetStrings(s, i) ? *t->GetStrings(s, i) : QStringList{QStringLiteral("???")});
@@ -600,8 +651,7 @@ bool TDwnLoad::FormCloseQuery()
 void TDwnLoad::FormClose()
 {
     const TDwnLoadShared& sh = DwnLoadShared();
-    if (sh.OnClosing)
-        sh.OnClosing(this);
+    handOver(true);
     // Detach the tool windows from this list.
     if (sh.AdrEdit && sh.AdrEdit->isVisible())
         sh.AdrEdit->EditAddress(-1, QString(), false, nullptr, 0);
@@ -611,8 +661,8 @@ void TDwnLoad::FormClose()
         sh.SetEdit->EditSet(0, QString(), nullptr);
     if (sh.ModeEdit && sh.ModeEdit->isVisible())
         sh.ModeEdit->EditMode(QString(), 0, nullptr);
-    if (sh.Scheduler && engine_->SchedSlot >= 0)
-        engine_->SchedState = sh.Scheduler->SetState(engine_->SchedSlot, 2);
+    if (::Scheduler && engine_->SchedSlot >= 0)
+        engine_->SchedState = ::Scheduler->SetState(engine_->SchedSlot, 2);
     engine_->TransferState = DwnTransfer::Idle;
     LayoutBusy = 2;
     engine_->Unregister();

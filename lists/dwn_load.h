@@ -6,6 +6,9 @@
 // and their geometry TDwnLoadView; this class draws them, serves the
 // list's questions with the real dialogs and forwards what the user does.
 
+#include "dialogs/context_item.h"
+#include "dialogs/operating_funcs.h"
+#include "dialogs/window_file.h"
 #include "lists/dwn_load_dlg.h"
 #include "lists/dwn_load_engine.h"
 #include "lists/dwn_load_view.h"
@@ -37,7 +40,7 @@ int DwnVisibleRows(int ViewH, int RowH);
 // -0x8000..0x7FFF for a signed parameter.
 bool DwnFits16Bit(const TParaRec& Para, int32_t Value);
 
-class TDwnLoad : public QWidget, public IDwnNotify {
+class TDwnLoad : public QWidget, public IDwnNotify, public IWindowFileName {
     Q_OBJECT
 public:
     static constexpr int DefaultWidth = 649;
@@ -52,6 +55,10 @@ public:
     TDwnLoadDlg& Dialogs() { return *dlg_; }
     int WdwNr() const { return engine_->WdwNr; }
     int16_t SearchAdr = -1;
+    // Handed to the main window while the window is active.
+    TOperatingFuncs OpFuncs;
+    TContextList ContextItems;
+    QString WindowFileName() const override { return engine_->FileName; }
     int LayoutBusy = 0;
     bool DragStarted = false;
 
@@ -157,6 +164,9 @@ private:
 
 
     void buildMenu();
+    void buildContextItems();
+    // The slots and context items to the main window (none: nullptr).
+    void handOver(bool None = false);
     void setTexts();
     void FormResize();
     bool FormCloseQuery();

@@ -2,6 +2,7 @@
 
 #include "config/lang_texts.h"
 #include "dialogs/message_dlg.h"
+#include "dialogs/shared_objects.h"
 #include "dialogs/prj_interaction_dlg.h"
 #include "dialogs/progress_form.h"
 #include "dialogs/progress_window.h"
@@ -15,6 +16,9 @@ static QString txt(const TVortalinText* t, int s, int i)
 
 QStringList DwnButtonList(const TVortalinText* T, int List)
 {
+    // The main window's lists once it filled them.
+    if (List >= 1 && List <= kButtonListCount && !ButtonList(List).isEmpty())
+        return ButtonList(List);
     switch (List) {
     case dblOk: return {u'0' + txt(T, 0, 6)};
     case dblYesNo: return {u'3' + txt(T, 0, 8), u'4' + txt(T, 0, 9)};

@@ -16,7 +16,8 @@ class TProgress;
 class TfrmProgress;
 class TVortalinText;
 
-// The five button lists of the message dialog from the language texts.
+// The five button lists of the message dialog: the main window's, or
+// built from the language texts while it has none.
 QStringList DwnButtonList(const TVortalinText* Texts, int List);
 
 class TDwnLoadDlg : public IDwnInteraction {

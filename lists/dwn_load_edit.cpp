@@ -11,6 +11,7 @@
 #include "dialogs/print_form.h"
 #include "dialogs/print_tab_widths.h"
 #include "lists/adr_edit.h"
+#include "dialogs/shared_objects.h"
 #include "lists/dwn_load_env.h"
 #include "lists/mode_edit.h"
 #include "lists/set_edit.h"
@@ -38,14 +39,14 @@ int TDwnLoad::message(const QStringList& Lines, int Buttons, int Icon, const QSt
 
 static QStringList textLines(int s, int i)
 {
-    const TVortalinText* t = DwnLoadShared().Texts;
+    const TVortalinText* t = LangTexts;
     const QStringList* l = t ? t->GetStrings(s, i) : nullptr;
     return l ? *l : QStringList{QStringLiteral("???")};
 }
 
 static bool changeDownloadProperties()
 {
-    const TProgCfg* c = DwnLoadShared().ProgCfg;
+    const TProgCfg* c = ProgCfg;
     return c && c->ChangeDownloadProperties;
 }
 
@@ -202,7 +203,7 @@ void TDwnLoad::ChangePara(int32_t Value)
         return;
     const auto cfg = engine_->Cfg();
     if (!(cfg && cfg->NewStyle) && !DwnFits16Bit(*line->Para, Value)) {
-        const TVortalinText* t = DwnLoadShared().Texts;
+        const TVortalinText* t = LangTexts;
         message({t ? t->GetErrorText(3) : QStringLiteral("Error Code 3")}, dblOk, dmiError);
         return;
     }
@@ -311,7 +312,7 @@ void TDwnLoad::insertSpecial(int Mode)
 
 bool TDwnLoad::CheckInvCfgId(int InvAdr, int CfgId)
 {
-    TVortalinPrj* prj = DwnLoadShared().Project;
+    TVortalinPrj* prj = ::Project;
     const TPrjInvRec* inv = prj ? prj->GetInv(InvAdr) : nullptr;
     if (!inv || !inv->Cfg)
         return false;
@@ -374,7 +375,7 @@ void TDwnLoad::DoCut()
 
 void TDwnLoad::MenuAddProjClick()
 {
-    TVortalinPrj* prj = DwnLoadShared().Project;
+    TVortalinPrj* prj = ::Project;
     if (prj && !engine_->FileName.isEmpty() && prj->FindFile(engine_->FileName) < -1)
         prj->AddFile(engine_->FileName, engine_->InvAdr);
 }
@@ -385,12 +386,12 @@ void TDwnLoad::DoPrint()
     TFrmvortalinprint* p = sh.Print;
     if (!p)
         return;
-    const QString app = sh.ProgCfg ? sh.ProgCfg->AppName : QString();
+    const QString app = ProgCfg ? ProgCfg->AppName : QString();
     if (!p->BeginPrint(text(0, 18) + u' ' + GetShortName(), app + QStringLiteral("  ") + GetCaptionText(false),
                        text(0, 17)))
         return;
     const QLocale loc;
-    p->PrintLine(app + u' ' + (sh.ProgCfg ? sh.ProgCfg->VersionText : QString()));
+    p->PrintLine(app + u' ' + (ProgCfg ? ProgCfg->VersionText : QString()));
     const auto cfg = engine_->Cfg();
     p->PrintLine(text(3, 51) + u' ' + (cfg ? cfg->GetTypeName() : QString()));
     p->PrintLine(text(0, 40) + QStringLiteral(": ") + loc.toString(QDateTime::currentDateTime(), QLocale::ShortFormat));
@@ -416,7 +417,7 @@ void TDwnLoad::DoPrint()
     QStringList lines;
     for (int i = 0; i < view_.Count(); ++i) {
         const TDwnEntry& e = *view_.Line(i);
-        auto c = DwnLineColumns(e, sh.Texts, model_->Options);
+        auto c = DwnLineColumns(e, LangTexts, model_->Options);
         if (e.IsBlank() || e.IsUserStep())
             for (int k = 0; k < 4; ++k)
                 c[size_t(k)] = QStringLiteral(" ");

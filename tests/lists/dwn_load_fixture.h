@@ -15,6 +15,7 @@
 #include "lists/set_edit.h"
 #include "lists/val_edit.h"
 #include "config/prog_cfg.h"
+#include "dialogs/shared_objects.h"
 
 #include "wait_until.h"
 
@@ -86,10 +87,12 @@ protected:
         adr.SetProject(&prj);
         TDwnLoadShared& sh = DwnLoadShared();
         sh = TDwnLoadShared();
-        sh.Project = &prj;
-        sh.Texts = &texts;
-        sh.ProgCfg = &cfg;
-        sh.Scheduler = scheduler();
+        ::Project = &prj;
+        LangTexts = &texts;
+        ProgCfg = &cfg;
+        ::Scheduler = scheduler();
+        MainSetPrgOpFuncs = [this](PTOperatingFuncs f) { opFuncs = f; };
+        MainSetContextFuncs = [this](TContextList* l) { context = l; };
         sh.ValEdit = &val;
         sh.SetEdit = &set;
         sh.AdrEdit = &adr;
@@ -100,6 +103,12 @@ protected:
     {
         closeAll();
         DwnLoadShared() = TDwnLoadShared();
+        ::Project = nullptr;
+        LangTexts = nullptr;
+        ProgCfg = nullptr;
+        ::Scheduler = nullptr;
+        MainSetPrgOpFuncs = {};
+        MainSetContextFuncs = {};
         DwnTest::TearDown();
     }
     // Every window closes without a question.
@@ -135,6 +144,8 @@ protected:
     }
 
     TProgCfg cfg;
+    PTOperatingFuncs opFuncs = nullptr;
+    TContextList* context = nullptr;
     TfrmValEdit val;
     TfrmSetEdit set;
     TfrmAdrEdit adr;

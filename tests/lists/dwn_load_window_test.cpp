@@ -56,13 +56,13 @@ TEST_F(DwnWindow, TenWindowsAtMostAndAClosedOneFreesItsNumber)
 TEST_F(DwnWindow, NoInverterInTheProjectNoWindow)
 {
     TVortalinPrj empty;
-    DwnLoadShared().Project = &empty;
+    ::Project = &empty;
     EXPECT_EQ(CreateDwnLoad(1, 0, {}), nullptr);
     EXPECT_TRUE(DwnLoadWindows().isEmpty());
     ASSERT_EQ(answerer.shown.size(), 1u);
     EXPECT_EQ(answerer.shown[0].text, txt(0, 15));
     // The number was released.
-    DwnLoadShared().Project = &prj;
+    ::Project = &prj;
     TDwnLoad* w = open();
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->WdwNr(), 1);
@@ -475,6 +475,46 @@ TEST_F(DwnWindow, AddToProjectLinksTheFileOnce)
     w->MenuAddProjClick();
     w->MenuAddProjClick();
     EXPECT_EQ(prj.GetInv(1)->DownFiles, QStringList{path(QStringLiteral("l.dw5"))});
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DwnWindow, ActiveWindowHandsItsSlotsAndContextItems)
+{
+    TDwnLoad* old = open(5);
+    TDwnLoad* w = open(1);
+    w->activateWindow();
+    ASSERT_TRUE(qeltest::waitUntil([&] { return opFuncs == &w->OpFuncs && context == &w->ContextItems; }));
+    for (int s = osSave; s <= osSearch; ++s)
+        EXPECT_TRUE(opFuncs->Filled(s)) << s;
+    EXPECT_FALSE(opFuncs->Filled(osReserved));
+    ASSERT_EQ(context->Count(), 7);
+    EXPECT_EQ(context->Item(0)->Caption(), w->GetShortName());
+    EXPECT_EQ(context->Item(0)->HelpContext, 44);
+    const std::vector<std::pair<std::pair<int, int>, int>> items{
+        {{2, 0}, 50}, {{2, 1}, 71}, {{2, 11}, 52}, {{2, 15}, 53}, {{2, 20}, 137}, {{0, 11}, 54}};
+    for (int i = 1; i <= 6; ++i) {
+        const TContextItem& c = *context->Item(i);
+        EXPECT_EQ(c.Caption(), txt(items[size_t(i - 1)].first.first, items[size_t(i - 1)].first.second));
+        EXPECT_EQ(c.Hint(), c.Caption());
+        EXPECT_EQ(c.HelpContext, items[size_t(i - 1)].second);
+        EXPECT_FALSE(c.Glyph.isNull()) << i;
+        EXPECT_TRUE(c.Enabled);
+    }
+    // Compress follows the configuration's parameter sets.
+    EXPECT_FALSE(old->ContextItems.Item(4)->Enabled);
+    // The mark-all slot reaches the lines.
+    add(w, 0x0101, 1);
+    add(w, 0x0102, 2);
+    w->ListView1->setFocus();
+    opFuncs->Slots[osMarkAll]();
+    EXPECT_EQ(marks(w), (std::vector<int>{0, 1}));
+    w->Engine().Modified = false;
+    EXPECT_TRUE(w->close());
+    EXPECT_EQ(opFuncs, nullptr);
+    EXPECT_EQ(context, nullptr);
 }
 
 }  // namespace
