@@ -14,6 +14,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QKeyEvent>
@@ -363,6 +365,10 @@ TDwnLoad* CreateDwnLoad(int InvAdr, int Language, const QString& FileName)
     e.TransferState = DwnTransfer::Idle;
     w->ControlsEnabled(true);
     e.InvAdr = InvAdr >= 0 && InvAdr < kPrjInvCount ? InvAdr : 0;
+    // A list of the inverter's own configuration stays with it (with 0 a
+    // list saved for the second inverter of a type would go to the first).
+    if (const TPrjInvRec* inv = ::Project ? ::Project->GetInv(e.InvAdr) : nullptr)
+        e.CfgId = inv->Cfg ? inv->Cfg->CfgId : inv->CfgId;
     if (!FileName.isEmpty())
         e.LoadData(FileName);
     int adr = e.InvAdr;
@@ -396,6 +402,53 @@ QString GetDwnLoadFileName(const TDwnLoad* Window)
 QList<TDwnLoad*> DwnLoadWindows()
 {
     return openWindows;
+}
+
+static QString samePathKey(const QString& name)
+{
+    const QFileInfo f(name);
+    const QString c = f.canonicalFilePath();
+    return c.isEmpty() ? QDir::cleanPath(f.absoluteFilePath()) : c;
+}
+
+TDwnLoad* FindDwnLoadWindow(const QString& FileName)
+{
+    if (FileName.isEmpty())
+        return nullptr;
+    const QString key = samePathKey(FileName);
+    for (TDwnLoad* w : openWindows)
+        if (!w->Engine().FileName.isEmpty() && samePathKey(w->Engine().FileName) == key)
+            return w;
+    return nullptr;
+}
+
+TDwnLoad* ShowDwnLoadFile(int InvAdr, int Language, const QString& FileName)
+{
+    if (TDwnLoad* w = FindDwnLoadWindow(FileName)) {
+        w->showNormal();
+        w->raise();
+        w->activateWindow();
+        w->ListView1->setFocus();
+        return w;
+    }
+    return CreateDwnLoad(InvAdr, Language, FileName);
+}
+
+void DwnSaveParas(int InvAdr, int Language)
+{
+    TDwnLoad* w = CreateDwnLoad(InvAdr, Language, QString());
+    if (!w)
+        return;
+    const QPointer<TDwnLoad> guard(w);
+    w->DoMakeList();
+    w->Engine().TransferState = DwnTransfer::UnattendedUpload;
+    w->DoUpload();
+    while (guard && guard->Engine().TransferState != DwnTransfer::Idle)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    if (!guard)
+        return;
+    w->DoSaveAs();
+    w->close();
 }
 
 // ---------------------------------------------------------------- caption

@@ -199,3 +199,13 @@ TDwnLoad* CreateDwnLoad(int InvAdr, int Language, const QString& FileName);
 QString GetDwnLoadFileName(const TDwnLoad* Window);
 // The open windows.
 QList<TDwnLoad*> DwnLoadWindows();
+// The open window of FileName: names compared as canonical paths with
+// case (a cleaned absolute path for a file not on disk); none when there
+// is no such window.
+TDwnLoad* FindDwnLoadWindow(const QString& FileName);
+// The linked file of the project opened from the explorer: an open window
+// of it takes the focus, else a window opens for InvAdr.
+TDwnLoad* ShowDwnLoadFile(int InvAdr, int Language, const QString& FileName);
+// The parameter save: a complete list of InvAdr uploaded without
+// questions, saved through the save dialog, and the window closed.
+void DwnSaveParas(int InvAdr, int Language);

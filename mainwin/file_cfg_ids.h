@@ -4,13 +4,12 @@
 
 #include <array>
 
-// Configuration numbers a file names, for the project built around a file
-// given on the command line. These answer -1 (no number) until the download
-// list and scope file readers exist; their modules then provide the real
-// functions and these two go.
+#include "lists/dwn_file.h"  // GetDwnFileCfgId of a download list
 
-// The configuration number of a download list; -1 none.
-int GetDwnFileCfgId(const QString& FileName);
+// Configuration numbers a file names, for the project built around a file
+// given on the command line. This one answers -1 (no number) until the
+// scope file reader is part of the program; its module then provides the
+// real function and this one goes.
 
 // The four configuration numbers of a scope recording; -1 each when none.
 std::array<int, 4> ReadScopeFileCfgIds(const QString& FileName);
