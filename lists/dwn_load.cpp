@@ -22,7 +22,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTimer>
@@ -658,15 +657,9 @@ void TDwnLoad::FormResize()
             sch->SetState(slot, 2);
         return;
     }
-    if (windowState() & Qt::WindowMaximized) {
-        const QWidget* mw = DwnLoadShared().MainWindow;
-        const QScreen* scr = screen() ? screen() : QGuiApplication::primaryScreen();
-        const QRect work = scr ? scr->availableGeometry() : QRect();
-        const int top = mw ? mw->frameGeometry().top() + mw->frameGeometry().height() : work.top();
-        const QRect want(work.left(), top, work.width(), work.bottom() + 1 - top);
-        if (frameGeometry() != want && want.height() > 0)
-            setGeometry(want.adjusted(0, geometry().top() - frameGeometry().top(), 0, 0));
-    }
+    // A maximised window keeps the size the window manager gives it: placed
+    // below the main bar by hand it would lose its maximised state (and the
+    // project's saved layout with it).
     if (sch && slot >= 0 && sch->GetState(slot) != engine_->SchedState) {
         const int wanted = engine_->SchedState;
         engine_->SchedState = sch->SetState(slot, wanted);

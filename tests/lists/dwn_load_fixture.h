@@ -119,6 +119,8 @@ protected:
             w->Engine().TransferState = DwnTransfer::Idle;
             delete w;
         }
+        // Closed windows go (and free their numbers).
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     TDwnLoad* open(int adr = 1, const QString& file = {})
     {

@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTableView>
@@ -515,6 +516,82 @@ TEST_F(DwnWindow, ActiveWindowHandsItsSlotsAndContextItems)
     EXPECT_TRUE(w->close());
     EXPECT_EQ(opFuncs, nullptr);
     EXPECT_EQ(context, nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+void doubleClick(TDwnLoad* w, int row, int x)
+{
+    QWidget* vp = w->ListView1->viewport();
+    const QPoint p(x, w->ListView1->rowViewportPosition(row) + 2);
+    for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
+                           QEvent::MouseButtonRelease}) {
+        const Qt::MouseButtons held = t == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent e(t, p, vp->mapToGlobal(p), Qt::LeftButton, held, Qt::NoModifier);
+        QApplication::sendEvent(vp, &e);
+    }
+}
+
+int columnMiddle(TDwnLoad* w, int c)
+{
+    auto* h = w->ListView1->horizontalHeader();
+    return h->sectionViewportPosition(c) + h->sectionSize(c) / 2;
+}
+
+TEST_F(DwnWindow, DoubleClickOpensTheEditorOfTheColumnUnderIt)
+{
+    TDwnLoad* w = open();
+    add(w, 0x0101, 5, DwnMode::RW, 2);
+    add(w, 0x0102, 6);
+    // Value column: the value editor for that line.
+    doubleClick(w, 1, columnMiddle(w, 6));
+    EXPECT_TRUE(val.isVisible());
+    EXPECT_EQ(marks(w), std::vector<int>{1});
+    val.hide();
+    // Set column of a type with sets: the set editor.
+    doubleClick(w, 0, columnMiddle(w, 2));
+    EXPECT_TRUE(set.isVisible());
+    set.hide();
+    // Mode column without ChangeDownloadProperties acts as the address column.
+    doubleClick(w, 0, columnMiddle(w, 1));
+    EXPECT_FALSE(mode.isVisible());
+    EXPECT_TRUE(val.isVisible());
+    val.hide();
+    cfg.ChangeDownloadProperties = true;
+    doubleClick(w, 0, columnMiddle(w, 1));
+    EXPECT_TRUE(mode.isVisible());
+    mode.hide();
+    // An empty row: the address editor inserts.
+    doubleClick(w, 3, columnMiddle(w, 5));
+    ASSERT_TRUE(adr.isVisible());
+    EXPECT_EQ(w->SearchAdr, -1);
+    EXPECT_EQ(adr.Label1->text(), txt(2, 5) + QStringLiteral("; ") + w->GetShortName());
+    adr.hide();
+    // A line without description with ChangeDownloadProperties: the raw value.
+    w->Engine().InsertNewLine(2, nullptr, 0x7777, 3, -1, DwnMode::RW, false, QString());
+    w->RefreshView(false);
+    w->InputBox = [](const QString&, const QString&, QString& v) {
+        v = QStringLiteral("99");
+        return true;
+    };
+    doubleClick(w, 2, columnMiddle(w, 4));
+    EXPECT_EQ(w->Engine().Lines[2]->Value, 99);
+}
+
+TEST_F(DwnWindow, WindowsCascadeBelowTheMainBar)
+{
+    QWidget bar;
+    bar.setGeometry(0, 0, 800, 60);
+    bar.show();
+    DwnLoadShared().MainWindow = &bar;
+    TDwnLoad* first = open();
+    TDwnLoad* second = open();
+    const int below = bar.frameGeometry().top() + bar.frameGeometry().height();
+    EXPECT_EQ(first->pos(), QPoint(25, below + 25));
+    EXPECT_EQ(second->pos(), QPoint(50, below + 50));
+    DwnLoadShared().MainWindow = nullptr;
 }
 
 }  // namespace
