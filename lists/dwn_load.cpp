@@ -595,10 +595,10 @@ void TDwnLoad::ClearViewSelection()
 
 void TDwnLoad::ControlsEnabled(bool Enabled)
 {
-    for (QAction* a : {MenuchangeVal, MenuChangeSet, MenuChangenote, Parametereinf1, MenuInsertBlankLine,
-                       MenuInsertUser, MenuCut, MenuPaste, MenuDel, MenuMarkAll})
-        a->setEnabled(Enabled);
-    Memo1->setReadOnly(!Enabled);
+    // SwitchState: a transfer leaves the lines alone.
+    for (QWidget* c : {static_cast<QWidget*>(ListView1), static_cast<QWidget*>(Memo1), Splitter1,
+                       static_cast<QWidget*>(ScrollBar1)})
+        c->setEnabled(Enabled);
 }
 
 void TDwnLoad::ContextItemsChanged(bool CompressEnabled)
@@ -764,7 +764,6 @@ bool TDwnLoad::eventFilter(QObject* o, QEvent* e)
     }
     if (o == ListView1->viewport()) {
         if (e->type() == QEvent::Wheel) {
-            ListView1->setFocus();
             wheelEvent(static_cast<QWheelEvent*>(e));
             return true;
         }
@@ -793,8 +792,9 @@ void TDwnLoad::listKey(QKeyEvent* k)
     const bool ctrl = k->modifiers() & Qt::ControlModifier;
     const auto r = view_.KeyDown(key, shift, ctrl);
     if (!r.Consumed) {
+        // Left to the list view; the rows show the lines' marks again after.
         k->ignore();
-        focusRowInView();
+        QMetaObject::invokeMethod(this, [this] { syncSelection(); }, Qt::QueuedConnection);
         return;
     }
     k->accept();
@@ -829,8 +829,7 @@ bool TDwnLoad::listMouse(QEvent* e)
         } else {
             FillList(view_.Position);
         }
-        if (right)
-            return false;  // the context menu follows
+        // The context menu of a right press follows as an event of its own.
         return true;
     }
     if (type == QEvent::MouseButtonDblClick) {

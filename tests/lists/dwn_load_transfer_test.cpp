@@ -14,6 +14,7 @@
 #include <QFileDialog>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QScrollBar>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTableView>
@@ -89,6 +90,9 @@ TEST_F(DwnLoadSim, MinimisedUploadPausesAndGoesOnWhenRestored)
     inv1->setValue(0x0101, 777, 2);
     w->DoUpload();
     ASSERT_EQ(w->Engine().TransferState, DwnTransfer::UploadReq);
+    // The list, memo, splitter and scroll bar rest during the transfer.
+    EXPECT_FALSE(w->ListView1->isEnabled());
+    EXPECT_FALSE(w->Memo1->isEnabled());
     ASSERT_TRUE(qeltest::waitUntil([&] { return requests() >= 5; }));
     w->showMinimized();
     ASSERT_TRUE(qeltest::waitUntil([&] { return sch->GetState(w->Engine().SchedSlot) == 2; }));
@@ -108,6 +112,7 @@ TEST_F(DwnLoadSim, MinimisedUploadPausesAndGoesOnWhenRestored)
     EXPECT_EQ(withValue, 10);  // the lines of set 2
     EXPECT_EQ(sch->GetState(w->Engine().SchedSlot), 2);
     EXPECT_EQ(answerer.texts().back(), txt(2, 2));
+    EXPECT_TRUE(w->ListView1->isEnabled() && w->ScrollBar1->isEnabled());
 }
 
 TEST_F(DwnLoadSim, RestoredWhileAnotherIsExclusiveFallsBackToPolledInTurn)
