@@ -217,7 +217,15 @@ TDwnLoad::~TDwnLoad()
     const int nr = engine_->WdwNr;
     if (nr >= 1 && nr <= kDwnMaxWindows)
         usedNumbers[size_t(nr - 1)] = false;
-    // The engine goes before the dialogs it asks.
+    // The rows and the list view go before the lines they show, the
+    // engine before the dialogs it asks.
+    ListView1->viewport()->removeEventFilter(this);
+    ListView1->removeEventFilter(this);
+    ScrollBar1->removeEventFilter(this);
+    delete ListView1;
+    ListView1 = nullptr;
+    delete model_;
+    model_ = nullptr;
     engine_.reset();
 }
 
@@ -747,6 +755,8 @@ void TDwnLoad::wheelEvent(QWheelEvent* e)
 
 bool TDwnLoad::eventFilter(QObject* o, QEvent* e)
 {
+    if (!ListView1)  // being destroyed
+        return QWidget::eventFilter(o, e);
     if (o == ScrollBar1 && e->type() == QEvent::FocusIn) {
         // ScrollBar1Enter: the list keeps the focus.
         QTimer::singleShot(0, ListView1, [this] { ListView1->setFocus(); });
