@@ -26,6 +26,24 @@ class QTableView;
 
 constexpr int kDwnMaxWindows = 10;
 
+struct TWrkListItem;
+
+// One pasted clipboard row, whatever window copied it.
+struct TDwnPasteItem {
+    int Kind = 0;  // 0 parameter, 1 blank line, 2 user step, 3 operator entry
+    int InvAdr = 0;
+    int SetSel = 0;
+    int Address = 0;
+    std::shared_ptr<const TParaRec> Para;
+    int32_t Value = 0;
+    bool ValueValid = true;  // a row copied before its value was read: clear
+    QString Remark;
+};
+// Clipboard content flags.
+constexpr int kDwnClpInv = 0x02, kDwnClpSet = 0x04, kDwnClpAdr = 0x08, kDwnClpValue = 0x10, kDwnClpRemark = 0x20;
+// The text line of a copied line: set, address, ident, name, value, note.
+QString DwnCopyLine(const TDwnEntry& Line, const TVortalinText* Texts, const TDwnTextOptions& Opt);
+
 // Where the window's controls go in a client area of W x H with the memo
 // MemoH high: memo and splitter at the top, the list below, the scroll bar
 // at its right edge.
@@ -91,6 +109,23 @@ public:
     void EnterPara(int16_t Address);
     void SearchPara(int16_t Address);
     bool CheckInvCfgId(int InvAdr, int CfgId);
+
+    // ---- clipboard and drops (the insert position clamps into 0..count)
+    // Pastes Items at At by the content's Flags; the number refused
+    // (message (0,19) shown for any).
+    int PasteItems(int At, const std::vector<TDwnPasteItem>& Items, int Flags);
+    // Drops of parameter descriptions (kind 1) of inverter InvAdr with set
+    // selector SetSel, download-list lines (kind 3), operator-list lines
+    // (kind 5) and work-list rows (kind 4). False: refused (own lines,
+    // kinds that do not mix, another configuration), with the message.
+    bool DropDescriptions(int At, int InvAdr, int SetSel, const std::vector<std::shared_ptr<const TParaRec>>& Paras);
+    bool DropDwnLines(int At, int InvAdr, const std::vector<TDwnEntryPtr>& Lines, bool OpLines);
+    bool DropWrkRows(int At, const std::vector<std::shared_ptr<TWrkListItem>>& Rows);
+    // Whether a drop of Kind fits the list: 1, 3, 4 into an empty or normal
+    // list, 5 into an empty or operator list; nothing during a transfer.
+    bool AcceptsKind(int Kind) const;
+    // The insert position of a drop at Row of the view (-1: none).
+    int DropPosition(int Row) const;
 
     // ---- operation slots
     void DoSave() { engine_->DoSave(); }
@@ -177,6 +212,9 @@ private:
     bool listMouse(QEvent* e);
     void openForCurrent(int Column);
     void insertSpecial(int Mode);
+    void afterInsert(int Count, int FocusLine);
+    int32_t defaultValue(const TParaRec* Para) const { return Para ? Para->DefVal : 0; }
+    void refuseMessage();
     void dragSplitter(int Y);
     int message(const QStringList& Lines, int Buttons, int Icon, const QString& P1 = {});
     QString text(int S, int I) const;
