@@ -403,7 +403,7 @@ TDwnLoad* CreateDwnLoad(int InvAdr, int Language, const QString& FileName)
 
 QString GetDwnLoadFileName(const TDwnLoad* Window)
 {
-    return Window ? const_cast<TDwnLoad*>(Window)->Engine().FileName : QString();
+    return Window ? Window->Engine().FileName : QString();
 }
 
 QList<TDwnLoad*> DwnLoadWindows()

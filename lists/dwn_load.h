@@ -69,6 +69,7 @@ public:
     ~TDwnLoad() override;
 
     TDwnLoadEngine& Engine() { return *engine_; }
+    const TDwnLoadEngine& Engine() const { return *engine_; }
     TDwnLoadView& View() { return view_; }
     TDwnLoadDlg& Dialogs() { return *dlg_; }
     int WdwNr() const { return engine_->WdwNr; }
