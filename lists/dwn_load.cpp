@@ -2,6 +2,7 @@
 
 #include "config/lang_texts.h"
 #include "config/prog_cfg.h"
+#include "dialogs/inv_sel_dlg.h"
 #include "lists/adr_edit.h"
 #include "dialogs/shared_objects.h"
 #include "lists/dwn_load_env.h"
@@ -14,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -161,6 +163,7 @@ TDwnLoad::TDwnLoad(int Nr)
     pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
                  pal.color(QPalette::Active, QPalette::HighlightedText));
     ListView1->setPalette(pal);
+    ListView1->viewport()->setAcceptDrops(true);
     ListView1->installEventFilter(this);
     ListView1->viewport()->installEventFilter(this);
 
@@ -196,6 +199,10 @@ TDwnLoad::TDwnLoad(int Nr)
     for (int c = 0; c < kDwnColCount; ++c)
         ListView1->horizontalHeader()->resizeSection(c, kDwnDefaultColWidths[size_t(c)]);
 
+    dlg_->InvSelDlg = [](const QString& caption, int adr) {
+        int16_t a = int16_t(adr);
+        return FrmInvSel && FrmInvSel->SelectInv(caption, a) == 1 ? int(a) : -1;
+    };
     InputBox = [this](const QString& title, const QString& prompt, QString& value) {
         bool ok = false;
         const QString v = QInputDialog::getText(this, title, prompt, QLineEdit::Normal, value, &ok);
@@ -715,6 +722,8 @@ void TDwnLoad::FormClose()
         sh.SetEdit->EditSet(0, QString(), nullptr);
     if (sh.ModeEdit && sh.ModeEdit->isVisible())
         sh.ModeEdit->EditMode(QString(), 0, nullptr);
+    if (FrmInvSel && FrmInvSel->isVisible())
+        FrmInvSel->ShowSelect(QString(), -1, nullptr);
     if (::Scheduler && engine_->SchedSlot >= 0)
         engine_->SchedState = ::Scheduler->SetState(engine_->SchedSlot, 2);
     engine_->TransferState = DwnTransfer::Idle;
@@ -773,6 +782,29 @@ bool TDwnLoad::eventFilter(QObject* o, QEvent* e)
         return false;
     }
     if (o == ListView1->viewport()) {
+        switch (e->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* d = static_cast<QDropEvent*>(e);
+            if (ListView1DragOver(d->mimeData()))
+                d->acceptProposedAction();
+            else
+                d->ignore();
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* d = static_cast<QDropEvent*>(e);
+            // The list is copied from, never moved out of.
+            if (ListView1DragDrop(d->mimeData(), ListView1->rowAt(d->position().toPoint().y()))) {
+                d->setDropAction(Qt::CopyAction);
+                d->accept();
+            } else {
+                d->ignore();
+            }
+            return true;
+        }
+        default: break;
+        }
         if (e->type() == QEvent::Wheel) {
             wheelEvent(static_cast<QWheelEvent*>(e));
             return true;
@@ -833,6 +865,7 @@ bool TDwnLoad::listMouse(QEvent* e)
         const bool left = m->buttons() == Qt::LeftButton;
         const bool right = m->buttons() == Qt::RightButton;
         DragStarted = false;
+        pressPos_ = p;
         if (view_.MousePress(row, left, right, shift, ctrl)) {
             FillList(view_.Position);
             SetDialogBoxes();
@@ -854,8 +887,12 @@ bool TDwnLoad::listMouse(QEvent* e)
         return true;
     }
     if (type == QEvent::MouseMove) {
-        if (m->buttons() == Qt::LeftButton)
+        // The drag begins after the system's drag distance.
+        if (m->buttons() == Qt::LeftButton && !DragStarted
+            && (p - pressPos_).manhattanLength() >= QApplication::startDragDistance()) {
             DragStarted = true;
+            ListView1StartDrag();
+        }
         return true;
     }
     // release

@@ -6,6 +6,7 @@
 // and their geometry TDwnLoadView; this class draws them, serves the
 // list's questions with the real dialogs and forwards what the user does.
 
+#include "config/clpbrd_content.h"
 #include "dialogs/context_item.h"
 #include "dialogs/operating_funcs.h"
 #include "dialogs/window_file.h"
@@ -19,6 +20,7 @@
 #include <memory>
 
 class QAction;
+class QMimeData;
 class QMenu;
 class QPlainTextEdit;
 class QScrollBar;
@@ -28,19 +30,6 @@ constexpr int kDwnMaxWindows = 10;
 
 struct TWrkListItem;
 
-// One pasted clipboard row, whatever window copied it.
-struct TDwnPasteItem {
-    int Kind = 0;  // 0 parameter, 1 blank line, 2 user step, 3 operator entry
-    int InvAdr = 0;
-    int SetSel = 0;
-    int Address = 0;
-    std::shared_ptr<const TParaRec> Para;
-    int32_t Value = 0;
-    bool ValueValid = true;  // a row copied before its value was read: clear
-    QString Remark;
-};
-// Clipboard content flags.
-constexpr int kDwnClpInv = 0x02, kDwnClpSet = 0x04, kDwnClpAdr = 0x08, kDwnClpValue = 0x10, kDwnClpRemark = 0x20;
 // The text line of a copied line: set, address, ident, name, value, note.
 QString DwnCopyLine(const TDwnEntry& Line, const TVortalinText* Texts, const TDwnTextOptions& Opt);
 
@@ -114,7 +103,7 @@ public:
     // ---- clipboard and drops (the insert position clamps into 0..count)
     // Pastes Items at At by the content's Flags; the number refused
     // (message (0,19) shown for any).
-    int PasteItems(int At, const std::vector<TDwnPasteItem>& Items, int Flags);
+    int PasteItems(int At, const std::vector<TClpBrdItem>& Items, int Flags);
     // Drops of parameter descriptions (kind 1) of inverter InvAdr with set
     // selector SetSel, download-list lines (kind 3), operator-list lines
     // (kind 5) and work-list rows (kind 4). False: refused (own lines,
@@ -127,6 +116,13 @@ public:
     bool AcceptsKind(int Kind) const;
     // The insert position of a drop at Row of the view (-1: none).
     int DropPosition(int Row) const;
+    // Drag of the marked lines (kind 3, or 5 from an operator list) through
+    // the program's drag object; nothing without a marked line.
+    void ListView1StartDrag();
+    // The drag events of the list view: whether the running drag is taken,
+    // and the drop at Row.
+    bool ListView1DragOver(const QMimeData* Data) const;
+    bool ListView1DragDrop(const QMimeData* Data, int Row);
 
     // ---- operation slots
     void DoSave() { engine_->DoSave(); }
@@ -228,6 +224,7 @@ private:
     TDwnRowModel* model_ = nullptr;
     int memoHeight_ = 32;
     int splitterGrab_ = -1;
+    QPoint pressPos_;
     bool settingMemo_ = false;
     bool filling_ = false;
 };

@@ -7,6 +7,8 @@
 #include "lists/dwn_load.h"
 
 #include "config/lang_texts.h"
+#include "config/drag_drop.h"
+#include "dialogs/drag_exec.h"
 #include "dialogs/shared_objects.h"
 #include "lists/wrk_list_item.h"
 #include "project/vortalin_prj.h"
@@ -38,18 +40,18 @@ void TDwnLoad::afterInsert(int Count, int FocusLine)
     FillList(view_.Position);
 }
 
-int TDwnLoad::PasteItems(int At, const std::vector<TDwnPasteItem>& Items, int Flags)
+int TDwnLoad::PasteItems(int At, const std::vector<TClpBrdItem>& Items, int Flags)
 {
-    const int need = kDwnClpInv | kDwnClpSet | kDwnClpAdr;
+    const int need = cbfInvAdr | cbfSetSel | cbfAddress;
     if (Transferring() || (Flags & need) != need)
         return 0;
     TDwnLoadEngine& e = *engine_;
     int at = std::clamp(At, 0, int(e.Lines.size()));
     const int start = at;
     int refused = 0;
-    for (const TDwnPasteItem& it : Items) {
-        const QString note = (Flags & kDwnClpRemark) ? it.Remark : QString();
-        const bool hasValue = (Flags & kDwnClpValue) && it.ValueValid;
+    for (const TClpBrdItem& it : Items) {
+        const QString note = (Flags & cbfRemark) ? it.Remark : QString();
+        const bool hasValue = (Flags & cbfValue) && it.ValueValid;
         switch (it.Kind) {
         case 0: {
             if (!e.Lines.empty() && e.OpList) {
@@ -71,7 +73,7 @@ int TDwnLoad::PasteItems(int At, const std::vector<TDwnPasteItem>& Items, int Fl
         }
         case 1:
         case 2:
-            e.InsertNewLine(at++, nullptr, 0, (Flags & kDwnClpValue) ? it.Value : 0, it.SetSel,
+            e.InsertNewLine(at++, nullptr, 0, (Flags & cbfValue) ? it.Value : 0, it.SetSel,
                             it.Kind == 1 ? DwnMode::Blank : DwnMode::UserStep, false, note);
             break;
         case 3: {
@@ -203,4 +205,61 @@ bool TDwnLoad::DropWrkRows(int At, const std::vector<std::shared_ptr<TWrkListIte
     if (refused)
         refuseMessage();
     return true;
+}
+
+void TDwnLoad::ListView1StartDrag()
+{
+    if (!DragDrop)
+        return;
+    std::vector<std::shared_ptr<void>> items;
+    for (const TDwnEntryPtr& l : engine_->Lines)
+        if (l->Selected)
+            items.push_back(l);
+    // The lines themselves: they stay alive while dragged, also when this
+    // window drops them meanwhile.
+    if (!DragDrop->Start(ListView1, engine_->OpList ? ddkOpLines : ddkDwnLines, std::move(items),
+                         int16_t(engine_->InvAdr), DragDrop->SetSel))
+        return;
+    ExecDrag(*DragDrop, ListView1);
+}
+
+bool TDwnLoad::ListView1DragOver(const QMimeData* Data) const
+{
+    if (!DragDrop)
+        return false;
+    for (uint8_t k : {ddkExplParams, ddkDwnLines, ddkWrkRows, ddkOpLines})
+        if (AcceptsKind(k) && DragDrop->Accepts(Data, ListView1, {k}))
+            return true;
+    return false;
+}
+
+bool TDwnLoad::ListView1DragDrop(const QMimeData* Data, int Row)
+{
+    if (!ListView1DragOver(Data))
+        return false;
+    const TDragDrop& dd = *DragDrop;
+    const int at = DropPosition(Row);
+    const int n = int(dd.Items.size());
+    switch (dd.Kind) {
+    case ddkExplParams: {
+        std::vector<std::shared_ptr<const TParaRec>> paras;
+        for (int i = 0; i < n; ++i)
+            paras.push_back(dd.Item<const TParaRec>(i));
+        return DropDescriptions(at, dd.InvAdr, dd.SetSel, paras);
+    }
+    case ddkDwnLines:
+    case ddkOpLines: {
+        std::vector<TDwnEntryPtr> lines;
+        for (int i = 0; i < n; ++i)
+            lines.push_back(dd.Item<TDwnEntry>(i));
+        return DropDwnLines(at, dd.InvAdr, lines, dd.Kind == ddkOpLines);
+    }
+    case ddkWrkRows: {
+        std::vector<std::shared_ptr<TWrkListItem>> rows;
+        for (int i = 0; i < n; ++i)
+            rows.push_back(dd.Item<TWrkListItem>(i));
+        return DropWrkRows(at, rows);
+    }
+    default: return false;
+    }
 }

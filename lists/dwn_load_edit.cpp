@@ -8,6 +8,7 @@
 
 #include "config/lang_texts.h"
 #include "config/prog_cfg.h"
+#include "config/vortalin_clpbrd.h"
 #include "dialogs/print_form.h"
 #include "dialogs/print_tab_widths.h"
 #include "lists/adr_edit.h"
@@ -354,23 +355,55 @@ void TDwnLoad::DoMarkAll()
 
 void TDwnLoad::DoCopy()
 {
-    if (MemoActive())
+    if (MemoActive()) {
         Memo1->copy();
+        return;
+    }
+    if (!ClpBrd)
+        return;
+    auto content = std::make_unique<TIntClpBrd>();
+    for (const TDwnEntryPtr& l : engine_->Lines) {
+        if (!l->Selected)
+            continue;
+        TClpBrdItem it;
+        it.Kind = l->IsBlank() ? cbkBlank : l->IsUserStep() ? cbkUserStep : engine_->OpList ? cbkOperator : cbkParameter;
+        it.InvAdr = engine_->InvAdr;
+        it.Address = l->Address;
+        it.SetSel = l->SetMask;
+        it.Value = l->Value;
+        it.ValueValid = true;
+        it.Remark = l->Note;
+        it.Para = l->Para;
+        content->Items.push_back(std::move(it));
+        content->Lines << DwnCopyLine(*l, LangTexts, model_->Options);
+    }
+    if (content->Items.empty())
+        return;
+    content->Flags = cbfRows;
+    ClpBrd->SetIntClpBrd(std::move(content));
 }
 
 void TDwnLoad::DoPaste()
 {
-    if (MemoActive())
+    if (MemoActive()) {
         Memo1->paste();
+        return;
+    }
+    const TIntClpBrd* c = ClpBrd ? ClpBrd->Content() : nullptr;
+    const int at = view_.CurrentLine();
+    if (!c || at < 0 || !c->PastesRows())
+        return;
+    // A copy: a message shown while pasting runs the event loop.
+    const std::vector<TClpBrdItem> items = c->Items;
+    PasteItems(at, items, c->Flags);
 }
 
 void TDwnLoad::DoCut()
 {
-    // Lines are cut only when they can be copied to the clipboard first.
-    if (MemoActive()) {
-        DoCopy();
-        DoDelete();
-    }
+    if (!MemoActive() && (Transferring() || !ClpBrd))
+        return;
+    DoCopy();
+    DoDelete();
 }
 
 void TDwnLoad::MenuAddProjClick()

@@ -19,10 +19,11 @@ protected:
         addInv(2, 21, QStringLiteral("B"));
         addInv(5, 3, QStringLiteral("Old"));
     }
-    static TDwnPasteItem item(int kind, int inv, int adr, int32_t value, const QString& remark = {})
+    static TClpBrdItem item(int kind, int inv, int adr, int32_t value, const QString& remark = {})
     {
-        TDwnPasteItem i;
-        i.Kind = kind;
+        TClpBrdItem i;
+        i.Kind = uint8_t(kind);
+        i.ValueValid = true;
         i.InvAdr = inv;
         i.Address = adr;
         i.SetSel = 2;
@@ -72,9 +73,9 @@ TEST_F(DwnClip, PastedLinesGoToAListOfTheSameTypeOrMoveAnEmptyOne)
 TEST_F(DwnClip, PastedValuesRemarksAndKindsFollowTheFlags)
 {
     TDwnLoad* w = open(1);
-    TDwnPasteItem unread = item(0, 1, 0x0101, 0, QStringLiteral("r"));
+    TClpBrdItem unread = item(0, 1, 0x0101, 0, QStringLiteral("r"));
     unread.ValueValid = false;
-    std::vector<TDwnPasteItem> items{item(0, 1, 0x0104, 99, QStringLiteral("r")), unread,
+    std::vector<TClpBrdItem> items{item(0, 1, 0x0104, 99, QStringLiteral("r")), unread,
                                      item(1, 1, 0, 0, QStringLiteral("blank")), item(2, 1, 0, -500, QStringLiteral("wait"))};
     // Addresses, sets and inverters only (the explorer's 15): defaults, no remarks.
     w->PasteItems(0, items, 15);
@@ -94,7 +95,7 @@ TEST_F(DwnClip, PastedValuesRemarksAndKindsFollowTheFlags)
     EXPECT_EQ(l[7]->Value, -500);
     EXPECT_EQ(l[7]->Note, QStringLiteral("wait"));
     // Without inverter, set or address nothing is pasted.
-    EXPECT_EQ(w->PasteItems(0, items, 1 | kDwnClpValue | kDwnClpRemark), 0);
+    EXPECT_EQ(w->PasteItems(0, items, cbfLines | cbfValue | cbfRemark), 0);
     EXPECT_EQ(l.size(), 8u);
 }
 
@@ -106,7 +107,7 @@ TEST_F(DwnClip, OperatorLinesAndNormalLinesDoNotMix)
     desc->Addr = 0x80;
     desc->DefVal = 3;
     desc->SetName(0, QStringLiteral("Op"));
-    TDwnPasteItem op = item(3, 1, 0x80, 5);
+    TClpBrdItem op = item(3, 1, 0x80, 5);
     op.Para = desc;
     EXPECT_EQ(normal->PasteItems(0, {op}, All), 1);
     EXPECT_EQ(normal->Engine().Lines.size(), 1u);
