@@ -6,6 +6,11 @@
 
 #include "lists/wrk_list_item.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTableView>
+
 using namespace dwntest;
 
 namespace {
@@ -207,6 +212,160 @@ TEST_F(DwnClip, DroppedWorkRowsAndDescriptions)
     EXPECT_EQ(l[0]->Value, l[0]->Para->DefVal);
     EXPECT_FALSE(w->DropDescriptions(0, 5, 4, {FindParaShared(prj.GetInv(5)->Cfg, 0x0002)}));
     EXPECT_EQ(l.size(), 4u);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- between windows
+
+namespace {
+
+bool dropOn(TDwnLoad* target, const QMimeData* data, int row, bool* entered = nullptr)
+{
+    QWidget* vp = target->ListView1->viewport();
+    const QPointF p(30, target->ListView1->rowViewportPosition(row) + 2);
+    QDragEnterEvent enter(p.toPoint(), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(vp, &enter);
+    if (entered)
+        *entered = enter.isAccepted();
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(p, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(vp, &drop);
+    return drop.isAccepted();
+}
+
+TEST_F(DwnClip, CopyAndPasteBetweenWindows)
+{
+    TDwnLoad* a = open(1);
+    add(a, 0x0101, 11, DwnMode::WA, 1, QStringLiteral("n1"));
+    add(a, 0, -300, DwnMode::UserStep, 0, QStringLiteral("wait"));
+    add(a, 0x0102, 12, DwnMode::RW, -1);
+    a->Engine().Lines[0]->Selected = 1;
+    a->Engine().Lines[1]->Selected = 1;
+    a->ListView1->setFocus();
+    a->DoCopy();
+    const TIntClpBrd* c = clipboard.Content();
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->Flags, 63);
+    ASSERT_EQ(c->Count(), 2);
+    EXPECT_EQ(c->Items[1].Kind, cbkUserStep);
+    const TDwnEntry& first = *a->Engine().Lines[0];
+    EXPECT_EQ(c->Lines, (QStringList{
+                            QStringLiteral("0\t0101h\t") + first.Para->GetIdText() + u'\t' + first.Para->GetName(0)
+                                + u'\t' + first.Para->ValueToText(11, 0, u'+', false) + QStringLiteral("\tn1"),
+                            QStringLiteral("\t\t\t") + txt(2, 18) + QStringLiteral("\t-300\twait")}));
+
+    // Into a list of another inverter of the same type, at its current line.
+    TDwnLoad* b = open(2);
+    add(b, 0x0104, 1);
+    b->View().FocusRow = 0;
+    b->ListView1->setFocus();
+    b->DoPaste();
+    EXPECT_EQ(addresses(b), (std::vector<int>{0x0101, 0, 0x0104}));
+    EXPECT_EQ(b->Engine().Lines[0]->Value, 11);
+    EXPECT_EQ(b->Engine().Lines[1]->Value, -300);
+    // Without a focused row nothing is pasted.
+    b->View().FocusRow = -1;
+    b->DoPaste();
+    EXPECT_EQ(b->Engine().Lines.size(), 3u);
+    // An empty list on inverter 5 (another type) moves to inverter 1.
+    TDwnLoad* e = open(5);
+    e->View().FocusRow = 0;
+    e->ListView1->setFocus();
+    e->DoPaste();
+    EXPECT_EQ(e->Engine().InvAdr, 1);
+    EXPECT_EQ(e->Engine().CfgId, 21);
+    EXPECT_EQ(e->Engine().Lines.size(), 2u);
+}
+
+TEST_F(DwnClip, CutOperatorLinesAndPasteThemElsewhere)
+{
+    const QString file = writeFile(QStringLiteral("ops.op5"),
+                                   "0,7,102,0\r\n128,5,0,1;Speed,1,1,0,0,0,8;first\r\n129,6,0,1;Torque,1,1,0,0,0,8;\r\n");
+    TDwnLoad* ops = open(1, file);
+    ASSERT_TRUE(ops->Engine().OpList);
+    ASSERT_EQ(ops->Engine().Lines.size(), 2u);
+    ops->Engine().MarkAll();
+    ops->ListView1->setFocus();
+    ops->DoCut();
+    EXPECT_TRUE(ops->Engine().Lines.empty());
+    ASSERT_NE(clipboard.Content(), nullptr);
+    EXPECT_EQ(clipboard.Content()->Items[0].Kind, cbkOperator);
+    // The clipboard keeps the descriptions of the removed lines.
+    EXPECT_EQ(clipboard.Content()->Items[0].Para->GetName(0), QStringLiteral("Speed"));
+    delete ops;
+    // Into a normal list that has lines: refused.
+    TDwnLoad* normal = open(1);
+    add(normal, 0x0101, 1);
+    normal->View().FocusRow = 0;
+    normal->ListView1->setFocus();
+    normal->DoPaste();
+    EXPECT_EQ(normal->Engine().Lines.size(), 1u);
+    EXPECT_EQ(answerer.texts(), QStringList{msg(0, 19).join(u'\n')});
+    // Into an empty list: an operator list with its own descriptions.
+    TDwnLoad* empty = open(1);
+    empty->View().FocusRow = 0;
+    empty->ListView1->setFocus();
+    empty->DoPaste();
+    ASSERT_EQ(empty->Engine().Lines.size(), 2u);
+    EXPECT_TRUE(empty->Engine().OpList);
+    EXPECT_TRUE(empty->Engine().Lines[0]->OwnsPara);
+    EXPECT_EQ(empty->Engine().Lines[1]->Para->GetName(0), QStringLiteral("Torque"));
+    EXPECT_EQ(empty->Engine().Lines[0]->Note, QStringLiteral("first"));
+    EXPECT_EQ(empty->Engine().Lines[1]->Value, 6);
+}
+
+TEST_F(DwnClip, DragAndDropBetweenWindowsNeverOntoItsOwnView)
+{
+    TDwnLoad* a = open(1);
+    add(a, 0x0101, 11, DwnMode::WA, 1, QStringLiteral("n1"));
+    add(a, 0x0102, 12, DwnMode::RO, -1, QStringLiteral("n2"));
+    TDwnLoad* b = open(2);
+    add(b, 0x0104, 1);
+    add(b, 0x0105, 2);
+    // Without a marked line no drag.
+    a->ListView1StartDrag();
+    EXPECT_EQ(drag.Kind, ddkNone);
+    a->Engine().MarkAll();
+    ASSERT_TRUE(drag.Start(a->ListView1, ddkDwnLines, {a->Engine().Lines[0], a->Engine().Lines[1]}, 1, 0));
+    const auto data = drag.MimeData();
+    ASSERT_EQ(data->formats(), QStringList{TDragDrop::MimeType});
+    bool entered = true;
+    EXPECT_FALSE(dropOn(a, data.get(), 0, &entered));
+    EXPECT_FALSE(entered);
+    EXPECT_EQ(a->Engine().Lines.size(), 2u);
+    EXPECT_TRUE(dropOn(b, data.get(), 1));
+    EXPECT_EQ(addresses(b), (std::vector<int>{0x0104, 0x0101, 0x0102, 0x0105}));
+    EXPECT_EQ(b->Engine().Lines[1]->Mode, DwnMode::WA);
+    EXPECT_EQ(b->Engine().Lines[2]->Note, QStringLiteral("n2"));
+    // An ended drag drops nothing.
+    drag.End();
+    EXPECT_FALSE(dropOn(b, data.get(), 0));
+    EXPECT_EQ(b->Engine().Lines.size(), 4u);
+
+    // Work-list rows (kind 4) of the same type.
+    auto row = std::make_shared<TWrkListItem>();
+    row->Inverter = 1;
+    row->Address = 0x0103;
+    row->Para = FindParaShared(prj.GetInv(1)->Cfg, 0x0103);
+    row->Value = 77;
+    row->ValueValid = true;
+    QWidget workView;
+    ASSERT_TRUE(drag.Start(&workView, ddkWrkRows, {row}, 0, 0));
+    const auto rows = drag.MimeData();
+    EXPECT_TRUE(dropOn(b, rows.get(), 0));
+    EXPECT_EQ(b->Engine().Lines[0]->Address, 0x0103);
+    EXPECT_EQ(b->Engine().Lines[0]->Value, 77);
+    // Operator lines are not taken by a normal list.
+    ASSERT_TRUE(drag.Start(a->ListView1, ddkOpLines, {a->Engine().Lines[0]}, 1, 0));
+    const auto ops = drag.MimeData();
+    EXPECT_FALSE(dropOn(b, ops.get(), 0, &entered));
+    EXPECT_FALSE(entered);
+    drag.End();
+    // A real drag offscreen ends at once and leaves the object empty.
+    a->ListView1StartDrag();
+    EXPECT_EQ(drag.Kind, ddkNone);
 }
 
 }  // namespace

@@ -14,7 +14,9 @@
 #include "lists/mode_edit.h"
 #include "lists/set_edit.h"
 #include "lists/val_edit.h"
+#include "config/drag_drop.h"
 #include "config/prog_cfg.h"
+#include "config/vortalin_clpbrd.h"
 #include "dialogs/shared_objects.h"
 
 #include "wait_until.h"
@@ -91,6 +93,8 @@ protected:
         LangTexts = &texts;
         ProgCfg = &cfg;
         ::Scheduler = scheduler();
+        ::DragDrop = &drag;
+        ::ClpBrd = &clipboard;
         MainSetPrgOpFuncs = [this](PTOperatingFuncs f) { opFuncs = f; };
         MainSetContextFuncs = [this](TContextList* l) { context = l; };
         sh.ValEdit = &val;
@@ -107,6 +111,8 @@ protected:
         LangTexts = nullptr;
         ProgCfg = nullptr;
         ::Scheduler = nullptr;
+        ::DragDrop = nullptr;
+        ::ClpBrd = nullptr;
         MainSetPrgOpFuncs = {};
         MainSetContextFuncs = {};
         DwnTest::TearDown();
@@ -146,6 +152,8 @@ protected:
     }
 
     TProgCfg cfg;
+    TDragDrop drag;
+    TVortalinClpBrd clipboard;
     PTOperatingFuncs opFuncs = nullptr;
     TContextList* context = nullptr;
     TfrmValEdit val;
