@@ -2,6 +2,7 @@
 
 #include "config/lang_texts.h"
 #include "config/prog_cfg.h"
+#include "dialogs/inv_sel_dlg.h"
 #include "dialogs/shared_objects.h"
 #include "lists/adr_edit.h"
 #include "lists/dwn_load.h"
@@ -9,8 +10,7 @@
 #include "mainwin/fmain.h"
 #include "project/vortalin_prj.h"
 
-void InstallDwnLoad(TFMain& Main, const TDwnLoadShared& Tools,
-                    std::function<int(const QString& Caption, int InvAdr)> InvSel)
+void InstallDwnLoad(TFMain& Main, const TDwnLoadShared& Tools)
 {
     TDwnLoadShared& sh = DwnLoadShared();
     sh = Tools;
@@ -39,11 +39,11 @@ void InstallDwnLoad(TFMain& Main, const TDwnLoadShared& Tools,
         for (TDwnLoad* w : DwnLoadWindows())
             w->RefreshList();
     };
-    if (InvSel)
-        later.SaveParas = [InvSel, &later] {
-            const QString caption = LangTexts ? LangTexts->GetText(0, 45) : QString();
-            const int inv = InvSel(caption, later.CurrentInv ? later.CurrentInv() : 0);
-            if (inv >= 0)
-                DwnSaveParas(inv, ProgCfg ? ProgCfg->lng : 0);
-        };
+    later.SaveParas = [&later] {
+        if (!FrmInvSel)
+            return;
+        int16_t inv = int16_t(later.CurrentInv ? later.CurrentInv() : 0);
+        if (FrmInvSel->SelectInv(LangTexts ? LangTexts->GetText(0, 45) : QString(), inv) == 1)
+            DwnSaveParas(inv, ProgCfg ? ProgCfg->lng : 0);
+    };
 }

@@ -6,13 +6,9 @@
 
 #include "lists/dwn_load_env.h"
 
-#include <functional>
-
 class TFMain;
 
 // Tools: the single editors and the print window (MainWindow is set
-// here). InvSel: the modal inverter selection of the parameter save
-// (caption, preset address) giving the address or -1; unset leaves the
-// parameter save disabled.
-void InstallDwnLoad(TFMain& Main, const TDwnLoadShared& Tools,
-                    std::function<int(const QString& Caption, int InvAdr)> InvSel = {});
+// here). The parameter save asks for the inverter with the program's
+// inverter selection.
+void InstallDwnLoad(TFMain& Main, const TDwnLoadShared& Tools);

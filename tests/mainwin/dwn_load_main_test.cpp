@@ -5,6 +5,8 @@
 
 #include "comm/scheduler.h"
 #include "config/value_conversion.h"
+#include "dialogs/glyph_button.h"
+#include "dialogs/inv_sel_dlg.h"
 #include "dialogs/print_form.h"
 #include "dialogs/shared_objects.h"
 #include "lists/adr_edit.h"
@@ -16,7 +18,13 @@
 #include "mainwin/dwn_load_install.h"
 #include "wait_until.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QPointer>
+#include <QTimer>
 #include <QDir>
 #include <QFile>
 #include <QTableView>
@@ -159,6 +167,69 @@ TEST_F(DwnMain, CommandLineListOpensInAProjectMadeForIt)
     EXPECT_EQ(w->Engine().CfgId, 21);
     ASSERT_EQ(w->Engine().Lines.size(), 1u);
     EXPECT_NE(w->Engine().Lines[0]->Para, nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// Answers the modal windows of the parameter save: the inverter choice
+// with OK, messages with their first button, the save dialog with `file`.
+class ModalAnswers : public QObject {
+public:
+    explicit ModalAnswers(QString file) : file_(std::move(file))
+    {
+        timer_.setInterval(5);
+        connect(&timer_, &QTimer::timeout, this, [this] { poll(); });
+        timer_.start();
+    }
+    QStringList seen;
+
+private:
+    void poll()
+    {
+        QWidget* w = QApplication::activeModalWidget();
+        if (!w || !w->isVisible() || w == last_)
+            return;
+        last_ = w;
+        seen << w->objectName();
+        if (auto* fd = qobject_cast<QFileDialog*>(w)) {
+            fd->selectFile(file_);
+            QMetaObject::invokeMethod(fd, "accept", Qt::QueuedConnection);
+        } else if (auto* inv = qobject_cast<TfrmInvSel*>(w)) {
+            inv->ComboBox1->setCurrentIndex(1);  // the second inverter
+            inv->OkButton->click();
+        } else if (auto* b = w->findChild<QAbstractButton*>(QStringLiteral("btn0"))) {
+            b->click();
+        }
+    }
+    QString file_;
+    QTimer timer_;
+    QPointer<QWidget> last_;
+};
+
+TEST_F(DwnMain, ParameterSaveUploadsACompleteListOfTheChosenInverterAndSavesIt)
+{
+    startWith(demoProject());
+    ASSERT_TRUE(main->MenusaveParas->isEnabled());
+    din.inverter(2)->setValue(0x0104, 1234, 0);
+    const QString file = path(QStringLiteral("prefix/data/params.dw5"));
+    ModalAnswers answers(file);
+    main->MenusaveParas->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(DwnLoadWindows().isEmpty());
+    ASSERT_TRUE(QFile::exists(file)) << answers.seen.join(u',').toStdString();
+    EXPECT_GE(answers.seen.size(), 3);  // choice, build mode, end of the upload, save dialog
+    // The list was read from inverter 2 and names its configuration.
+    EXPECT_EQ(GetDwnFileCfgId(file), 21);
+    TDwnLoad* w = CreateDwnLoad(2, 0, file);
+    ASSERT_NE(w, nullptr);
+    EXPECT_GT(w->Engine().Lines.size(), 10u);
+    EXPECT_EQ(w->Engine().InvAdr, 2);
+    bool read = false;
+    for (const auto& e : w->Engine().Lines)
+        read |= e->Address == 0x0104 && e->Value == 1234;
+    EXPECT_TRUE(read);
 }
 
 }  // namespace
