@@ -24,6 +24,9 @@ void InstallDwnLoad(TFMain& Main, const TDwnLoadShared& Tools)
     later.CreateDwnLoad = [](int Inv, int Lng, const QString& FileName) -> QWidget* {
         return CreateDwnLoad(Inv, Lng, FileName);
     };
+    later.ShowDwnLoadFile = [](int Inv, int Lng, const QString& FileName) -> QWidget* {
+        return ShowDwnLoadFile(Inv, Lng, FileName);
+    };
     // Until the explorer names one, the current inverter is the project's
     // first.
     if (!later.CurrentInv)

@@ -233,3 +233,32 @@ TEST_F(DwnMain, ParameterSaveUploadsACompleteListOfTheChosenInverterAndSavesIt)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DwnMain, ExplorerRequestFocusesTheOpenWindowOfALinkedList)
+{
+    startWith(demoProject());
+    const QString file = listFile(QStringLiteral("linked.dw5"));
+    // Not part of the project: nothing.
+    main->PrjChgReq(nullptr, 0, file);
+    EXPECT_TRUE(DwnLoadWindows().isEmpty());
+    ASSERT_EQ(Project->AddFile(file, 2), 0);
+    main->PrjChgReq(nullptr, 0, file);
+    ASSERT_EQ(DwnLoadWindows().size(), 1);
+    TDwnLoad* w = DwnLoadWindows()[0];
+    EXPECT_EQ(w->Engine().InvAdr, 2);
+    // Again, also spelt another way: the same window.
+    main->PrjChgReq(nullptr, 0, file);
+    EXPECT_EQ(DwnLoadWindows().size(), 1);
+    EXPECT_EQ(FindDwnLoadWindow(QFileInfo(file).path() + QStringLiteral("/../data/linked.dw5")), w);
+    // Other files go to the desktop.
+    const QString text = path(QStringLiteral("prefix/data/notes.txt"));
+    QFile(text).open(QIODevice::WriteOnly);
+    ASSERT_EQ(Project->AddFile(text, -1), 0);
+    main->PrjChgReq(nullptr, 0, text);
+    ASSERT_FALSE(ui->urls.isEmpty());
+    EXPECT_EQ(ui->urls.back(), QUrl::fromLocalFile(text));
+}
+
+}  // namespace
