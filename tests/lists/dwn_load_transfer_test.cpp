@@ -97,7 +97,7 @@ TEST_F(DwnLoadSim, MinimisedUploadPausesAndGoesOnWhenRestored)
     w->showMinimized();
     ASSERT_TRUE(qeltest::waitUntil([&] { return sch->GetState(w->Engine().SchedSlot) == 2; }));
     // The answer outstanding at that moment may still come; then nothing.
-    qeltest::runEventLoopFor(200);
+    ASSERT_TRUE(qeltest::waitUntil([&] { return sch->RunState() != TScheduler::rsAwaiting; }));
     const int paused = requests();
     qeltest::runEventLoopFor(400);
     EXPECT_EQ(requests(), paused);
