@@ -122,6 +122,8 @@ public:
     void SavePrjAs();
     void CopyPrj();
     void OpenFile();
+    // The explorer asks to open a linked file of the project (Chg 0).
+    void PrjChgReq(QObject* Sender, int Chg, const QString& Data);
     void ToggleHexDisplay();
     void About();
     void ShowHelp(int HelpContext);
