@@ -45,12 +45,11 @@ void pushPrjEditTexts(const TVortalinText& t, TPrjEditRows& d)
 
 } // namespace
 
-void PlugOpParaAndPrjEdit(TFMain& Main)
+void PlugOpParaAndPrjEdit(TFMain& Main, TfrmValEdit* ValEdit)
 {
     QPointer<TFMain> main(&Main);
-    // The value editor the operator windows open: one tool window for the
-    // run, owned by the main window.
-    auto* valEdit = new TfrmValEdit(&Main);
+    // The operator windows open the program's one value editor.
+    TfrmValEdit* valEdit = ValEdit;
 
     TOpParaEnv env;
     env.Project = Project;

@@ -46,16 +46,13 @@ int main(int argc, char** argv)
     // The editors, choice and explorer windows, scope, progress, print,
     // project and fieldbus windows are created here as they join the program
     // (see mainwin/later_windows.h).
-    // The scope, one window for the whole run, with the print window and
-    // the editors its set-up dialog uses.
-    auto* print = new TFrmvortalinprint();
-    auto* adrEdit = new TfrmAdrEdit();
-    adrEdit->SetProject(Project);
-    auto* valEdit = new TfrmValEdit();
-    valEdit->Connect(Scheduler, Project);
+    adrEdit.SetProject(Project);
+    valEdit.Connect(Scheduler, Project);
+    // The scope, one window for the whole run, with the editors its set-up
+    // dialog uses.
     TSetScopeEditorsDlg scopeEditors;
-    scopeEditors.AdrEdit = adrEdit;
-    scopeEditors.ValEdit = valEdit;
+    scopeEditors.AdrEdit = &adrEdit;
+    scopeEditors.ValEdit = &valEdit;
     scopeEditors.InvSel = [](const QString& Prompt, int& Inverter) {
         int16_t a = int16_t(Inverter);
         const int r = FrmInvSel ? FrmInvSel->SelectInv(Prompt, a) : 2;
@@ -67,29 +64,28 @@ int main(int argc, char** argv)
             FrmInvSel->close();
     };
     auto* scope = new TScope(Project, LangTexts, ProgCfg, Scheduler);
-    scope->PrintForm = print;
+    scope->PrintForm = &printForm;
     scope->MainWindow = main;
     scope->SetEditors(&scopeEditors);
     scopeEditors.Parent = scope;
     scope->OnScopeClosed = [main] { main->MenuInverterScope->setChecked(false); };
-    main->Later.ShowScope = [scope, print](int Inv, int Lng, const QString& FileName) -> QWidget* {
+    main->Later.ShowScope = [scope, &printForm](int Inv, int Lng, const QString& FileName) -> QWidget* {
         if (ProgCfg)
-            print->SetDataPath(ProgCfg->DataPath);
+            printForm.SetDataPath(ProgCfg->DataPath);
         scope->ShowScope(Inv, Lng, FileName);
         return scope->ScopeOpen() ? scope : nullptr;
     };
-    main->Later.HexDisplayChanged = [scope] {
+    main->Later.HexDisplayChanged = [scope, before = main->Later.HexDisplayChanged] {
+        if (before)
+            before();
         if (scope->ScopeOpen())
             scope->RefreshDisplay();
     };
     // Plugged in after the scope: it chains the hooks it finds set.
-    PlugOpParaAndPrjEdit(*main);
+    PlugOpParaAndPrjEdit(*main, &valEdit);
     main->show();
     const int status = app.exec();
     delete scope;
-    delete valEdit;
-    delete adrEdit;
-    delete print;
     delete main;
     return status;
 }
