@@ -1,10 +1,5 @@
 #include "mainwin/file_cfg_ids.h"
 
-int GetDwnFileCfgId(const QString&)
-{
-    return -1;
-}
-
 std::array<int, 4> ReadScopeFileCfgIds(const QString&)
 {
     return {-1, -1, -1, -1};
