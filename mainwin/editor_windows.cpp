@@ -7,6 +7,7 @@
 #include "lists/adr_edit.h"
 #include "lists/list_interaction_dlg.h"
 #include "lists/mode_edit.h"
+#include "lists/rem_edit.h"
 #include "lists/set_edit.h"
 #include "lists/val_edit.h"
 
@@ -16,6 +17,7 @@
 
 TfrmAdrEdit* frmAdrEdit = nullptr;
 TfrmSetEdit* frmSetEdit = nullptr;
+TfrmRemEdit* frmRemEdit = nullptr;
 TfrmValEdit* frmValEdit = nullptr;
 TFrmvortalinprint* Frmvortalinprint = nullptr;
 TfrmModeEdit* frmModeEdit = nullptr;
@@ -26,6 +28,8 @@ TEditorWindows::TEditorWindows()
     frmAdrEdit = adrEdit_.get();
     setEdit_ = std::make_unique<TfrmSetEdit>();
     frmSetEdit = setEdit_.get();
+    remEdit_ = std::make_unique<TfrmRemEdit>();
+    frmRemEdit = remEdit_.get();
     valEdit_ = std::make_unique<TfrmValEdit>();
     frmValEdit = valEdit_.get();
     // The editor's own messages (write errors) with the program's dialog.
@@ -44,6 +48,8 @@ TEditorWindows::~TEditorWindows()
     print_.reset();
     frmValEdit = nullptr;
     valEdit_.reset();
+    frmRemEdit = nullptr;
+    remEdit_.reset();
     frmSetEdit = nullptr;
     setEdit_.reset();
     frmAdrEdit = nullptr;
@@ -90,6 +96,13 @@ void SetUpEditors(const TVortalinText& t, const TProgCfg& cfg, TVortalinPrj* Prj
         s->SetActualText(t.GetText(0, 37));
         s->SetIndirectText(t.GetText(0, 38));
         s->SetAllText(t.GetText(0, 31));
+    }
+    if (TfrmRemEdit* r = frmRemEdit) {
+        r->CloseOnOK = cfg.CloseOnOK;
+        r->CloseOnCancel = cfg.CloseOnCancel;
+        r->SetOkText(ok);
+        r->SetCancelText(cancel);
+        r->SetCaptionText(t.GetText(5, 4));
     }
     if (TfrmModeEdit* m = frmModeEdit) {
         m->CloseOnOK = cfg.CloseOnOK;

@@ -4,6 +4,7 @@
 
 class TfrmAdrEdit;
 class TfrmSetEdit;
+class TfrmRemEdit;
 class TfrmValEdit;
 class TFrmvortalinprint;
 class TfrmModeEdit;
@@ -17,6 +18,7 @@ class TScheduler;
 // splash, and kept for the whole run. Null while they do not exist.
 extern TfrmAdrEdit* frmAdrEdit;
 extern TfrmSetEdit* frmSetEdit;
+extern TfrmRemEdit* frmRemEdit;
 extern TfrmValEdit* frmValEdit;
 extern TFrmvortalinprint* Frmvortalinprint;
 extern TfrmModeEdit* frmModeEdit;
@@ -35,6 +37,7 @@ public:
 private:
     std::unique_ptr<TfrmAdrEdit> adrEdit_;
     std::unique_ptr<TfrmSetEdit> setEdit_;
+    std::unique_ptr<TfrmRemEdit> remEdit_;
     std::unique_ptr<TfrmValEdit> valEdit_;
     std::unique_ptr<TFrmvortalinprint> print_;
     std::unique_ptr<TfrmModeEdit> modeEdit_;

@@ -10,6 +10,7 @@
 #include "dialogs/shared_objects.h"
 #include "lists/adr_edit.h"
 #include "lists/mode_edit.h"
+#include "lists/rem_edit.h"
 #include "lists/set_edit.h"
 #include "lists/val_edit.h"
 #include "mainwin/editor_windows.h"
@@ -54,7 +55,8 @@ protected:
 TEST_F(EditorWiringTest, TheEditorsExistInEntryOrderAndGoWithTheirOwner)
 {
     auto e = std::make_unique<TEditorWindows>();
-    const std::vector<QWidget*> windows{frmAdrEdit, frmSetEdit, frmValEdit, Frmvortalinprint, frmModeEdit};
+    const std::vector<QWidget*> windows{frmAdrEdit, frmSetEdit, frmRemEdit, frmValEdit, Frmvortalinprint,
+                                        frmModeEdit};
     for (QWidget* w : windows) {
         ASSERT_NE(w, nullptr);
         EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
@@ -64,6 +66,7 @@ TEST_F(EditorWiringTest, TheEditorsExistInEntryOrderAndGoWithTheirOwner)
     e.reset();
     EXPECT_EQ(frmAdrEdit, nullptr);
     EXPECT_EQ(frmValEdit, nullptr);
+    EXPECT_EQ(frmRemEdit, nullptr);
     EXPECT_EQ(frmModeEdit, nullptr);
     EXPECT_EQ(Frmvortalinprint, nullptr);
 }
@@ -119,6 +122,14 @@ TEST_F(EditorWiringTest, AfterStartUpTheEditorsHaveTheirTextsSettingsAndConnecti
     EXPECT_EQ(s.AllLabel->text(), t.GetText(0, 31));
     EXPECT_EQ(s.OkButton->text(), ok);
     EXPECT_EQ(s.CancelButton->text(), cancel);
+
+    // Remark editor (its own start values are false).
+    TfrmRemEdit& r = *frmRemEdit;
+    EXPECT_FALSE(r.CloseOnOK);
+    EXPECT_TRUE(r.CloseOnCancel);
+    EXPECT_EQ(r.windowTitle(), t.GetText(5, 4));
+    EXPECT_EQ(r.OkButton->text(), ok);
+    EXPECT_EQ(r.CancelButton->text(), cancel);
 
     // Mode editor: a built-in caption.
     TfrmModeEdit& m = *frmModeEdit;
