@@ -1,6 +1,8 @@
 #include "comm/prot_sel.h"
 
 #include "comm/ansi.h"
+#include "comm/can.h"
+#include "comm/ibs.h"
 #include "comm/ip.h"
 #include "comm/offline.h"
 #include "comm/refusing_driver.h"
@@ -31,9 +33,9 @@ std::unique_ptr<tCustomQelProt> defaultDriver(TProt kind)
     switch (kind) {
     case prZelk: return std::make_unique<tZelk>();
     case prANSI: return std::make_unique<TAnsi>();
-    case prIBS: return std::make_unique<TRefusingIbsDriver>();
+    case prIBS: return std::make_unique<tIbs>();
     case prIP: return std::make_unique<TIp>();
-    case prCAN: return std::make_unique<TRefusingCanDriver>();
+    case prCAN: return std::make_unique<TCan>();
     case prPBS: return std::make_unique<TRefusingPbsDriver>();
     default: return std::make_unique<tOffline>();
     }
@@ -94,7 +96,7 @@ TProtSel::TProtSel(QObject* Owner, const TDriverFactory& Factory)
 
     FIbsProp = std::make_unique<TIBSProp>(FDrivers[prIBS].get());
     FIbsProp->SetTimeOut(FDrivers[prIBS]->GetTimeOut());
-    if (auto* d = dynamic_cast<TRefusingIbsDriver*>(FDrivers[prIBS].get()))
+    if (auto* d = dynamic_cast<tIbs*>(FDrivers[prIBS].get()))
         FIbsProp->SetCardNo(d->GetCardNo());
 
     FIpProp = std::make_unique<TIPProp>(FDrivers[prIP].get());
@@ -107,7 +109,7 @@ TProtSel::TProtSel(QObject* Owner, const TDriverFactory& Factory)
 
     FCanProp = std::make_unique<TCanProp>(FDrivers[prCAN].get());
     FCanProp->SetTimeOut(FDrivers[prCAN]->GetTimeOut());
-    if (auto* d = dynamic_cast<TRefusingCanDriver*>(FDrivers[prCAN].get())) {
+    if (auto* d = dynamic_cast<TCan*>(FDrivers[prCAN].get())) {
         FCanProp->SetBaudRate(d->GetBaudRate());
         FCanProp->SetCardID(d->GetCardID());
         FCanProp->SetWaitTout(d->GetWaitTout());

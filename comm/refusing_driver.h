@@ -57,39 +57,6 @@ private:
     QString FTitle;
 };
 
-class TRefusingIbsDriver : public TRefusingDriver {
-public:
-    explicit TRefusingIbsDriver(QObject* Owner = nullptr);
-
-    void SetTimeOut(int) override {} // fixed poll period
-    void SetCardNo(int Value)
-    {
-        if (Value >= 1 && Value <= 8)
-            FCardNo = Value;
-    }
-    int GetCardNo() const { return FCardNo; }
-
-private:
-    int FCardNo = 1;
-};
-
-class TRefusingCanDriver : public TRefusingDriver {
-public:
-    explicit TRefusingCanDriver(QObject* Owner = nullptr);
-
-    void SetCardID(const QString& Value) { FCardID = Value; }
-    QString GetCardID() const { return FCardID; }
-    void SetBaudRate(TCanBaudRate Value) { FBaudRate = Value; }
-    TCanBaudRate GetBaudRate() const { return FBaudRate; }
-    void SetWaitTout(bool Value) { FWaitTout = Value; }
-    bool GetWaitTout() const { return FWaitTout; }
-
-private:
-    QString FCardID = QStringLiteral("CAN0");
-    TCanBaudRate FBaudRate = TCanBaudRate::B_20K;
-    bool FWaitTout = false;
-};
-
 class TRefusingPbsDriver : public TRefusingDriver {
 public:
     explicit TRefusingPbsDriver(QObject* Owner = nullptr);

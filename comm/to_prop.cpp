@@ -1,6 +1,8 @@
 #include "comm/to_prop.h"
 
 #include "comm/ansi.h"
+#include "comm/can.h"
+#include "comm/ibs.h"
 #include "comm/custom_serial_qel_prot.h"
 #include "comm/ip.h"
 #include "comm/refusing_driver.h"
@@ -131,28 +133,28 @@ void TIPProp::SetUDP(bool Value)
 void TIBSProp::SetCardNo(int Value)
 {
     FCardNo = Value;
-    if (auto* d = as<TRefusingIbsDriver>(FDriver))
+    if (auto* d = as<tIbs>(FDriver))
         d->SetCardNo(Value);
 }
 
 void TCanProp::SetCardID(const QString& Value)
 {
     FCardID = Value;
-    if (auto* d = as<TRefusingCanDriver>(FDriver))
+    if (auto* d = as<TCan>(FDriver))
         d->SetCardID(Value);
 }
 
 void TCanProp::SetBaudRate(TCanBaudRate Value)
 {
     FBaudRate = Value;
-    if (auto* d = as<TRefusingCanDriver>(FDriver))
+    if (auto* d = as<TCan>(FDriver))
         d->SetBaudRate(Value);
 }
 
 void TCanProp::SetWaitTout(bool Value)
 {
     FWaitTout = Value;
-    if (auto* d = as<TRefusingCanDriver>(FDriver))
+    if (auto* d = as<TCan>(FDriver))
         d->SetWaitTout(Value);
 }
 

@@ -60,8 +60,8 @@ TFMain::TFMain(std::shared_ptr<IMainInteraction> ui, QWidget* parent)
     auto opt = std::make_unique<TfrmOptDlg>(this);
     OptDlg = opt.get();
     progCfg_->SetOptionDlg(std::move(opt));
-    // 4. The drag object, the work-list manager and the internal clipboard
-    //    join here once they exist.
+    // 4. The drag object, the work-list manager and the internal clipboard.
+    createListObjects();
     // 6. Language texts and the message dialog's button lists.
     langTexts_ = std::make_unique<TVortalinText>();
     langTexts_->SetVersion(5);
@@ -90,6 +90,7 @@ TFMain::~TFMain()
     disconnect(qApp, nullptr, this, nullptr);
     qDeleteAll(CtxButtons);
     CtxButtons.clear();
+    releaseListObjects();
     progCfg_.reset();
     ProgCfg = nullptr;
     if (project_)

@@ -161,6 +161,12 @@ private:
     bool startupFailed(const QString& text);
     int currentInv() const;
     void applyWindowRecord(QWidget* w, const TSavedWdwRec& rec);
+    // The clipboard, drag object, work-list manager and inverter choice
+    // (fmain_lists.cpp).
+    void createListObjects();
+    void releaseListObjects();
+    void pushListTexts();
+    void listSettingsChanged(const TProgCfg& Cfg);
 
     std::shared_ptr<IMainInteraction> ui_;
     std::unique_ptr<TProgCfg> progCfg_;

@@ -62,6 +62,7 @@ void TFMain::ProgCfgChanged(TProgCfg* Cfg)
     const TProgCfg& c = *Cfg;
     if (Later.SettingsChanged)
         Later.SettingsChanged(c);
+    listSettingsChanged(c);
     EditorSettingsChanged(c);
 
     // The drivers, one at a time; a driver is touched only when one of its

@@ -188,6 +188,7 @@ void TFMain::FormShow()
     // 16, 17: work-list manager, explorer.
     if (Later.PushTexts)
         Later.PushTexts(t, cfg);
+    pushListTexts();
     // 18.
     SetUpPrintWindow(t, cfg);
     // 19.

@@ -1,3 +1,4 @@
+#include "comm/ibs.h"
 #include "comm/prot_sel.h"
 
 #include "comm/custom_serial_qel_prot.h"
@@ -231,7 +232,7 @@ TEST_F(SelFixture, SettingsObjectsKeepTheirCopyAndForward)
     EXPECT_EQ(ip->GetTimeOut(), 50);
     sel.IBS()->SetCardNo(9);
     EXPECT_EQ(sel.IBS()->GetCardNo(), 9);
-    EXPECT_EQ(dynamic_cast<TRefusingIbsDriver*>(sel.DriverOf(prIBS))->GetCardNo(), 1);
+    EXPECT_EQ(dynamic_cast<tIbs*>(sel.DriverOf(prIBS))->GetCardNo(), 1);
     sel.Zelk()->SetComport(Com3);
     auto* zelk = dynamic_cast<tCustomSerialQelProt*>(sel.DriverOf(prZelk));
     ASSERT_NE(zelk, nullptr);

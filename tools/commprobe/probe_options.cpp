@@ -116,6 +116,91 @@ bool ParseProbeArgs(const QStringList& args, ProbeOptions& opt, QString& error)
         } else if (a == QLatin1String("--cycle")) {
             if (!takeInt(args, i, a, 1, 100000000, opt.cycle, error))
                 return false;
+        } else if (a == QLatin1String("--card")) {
+            if (!takeInt(args, i, a, 1, 8, opt.cardNo, error))
+                return false;
+        } else if (a == QLatin1String("--card-id")) {
+            if (i + 1 >= args.size() || args[i + 1].isEmpty()) {
+                error = QStringLiteral("--card-id needs a value");
+                return false;
+            }
+            opt.cardId = args[++i];
+        } else if (a == QLatin1String("--bitrate")) {
+            if (!takeInt(args, i, a, 1, 1000000, opt.bitRate, error))
+                return false;
+            bool known = false;
+            for (int b = 0; b <= int(TCanBaudRate::B_1000K); ++b)
+                known = known || CanBaudRateBits(TCanBaudRate(b)) == opt.bitRate;
+            if (!known) {
+                error = QStringLiteral("--bitrate: %1 is not a CAN bit rate (5000 .. 1000000)").arg(opt.bitRate);
+                return false;
+            }
+        } else if (a == QLatin1String("--wait-tout")) {
+            opt.waitTout = true;
+        } else if (a == QLatin1String("fbread") || a == QLatin1String("fbwrite") || a == QLatin1String("pdread")
+                   || a == QLatin1String("pdwrite")) {
+            ProbeCommand cmd;
+            const bool fb = a.startsWith(QLatin1String("fb"));
+            cmd.kind = fb ? ProbeCommand::Fieldbus : ProbeCommand::Process;
+            cmd.isRead = a.endsWith(QLatin1String("read"));
+            // fbread FUNC INDEX SUB [LEN]; fbwrite FUNC INDEX SUB BYTE...;
+            // pdread SERVICE; pdwrite SERVICE BYTE...
+            const int fixed = fb ? 3 : 1;
+            const int most = fb ? (cmd.isRead ? 4 : 3 + 66) : (cmd.isRead ? 1 : 1 + 8);
+            std::vector<int64_t> nums;
+            while (i + 1 < args.size() && int(nums.size()) < most) {
+                int64_t v = 0;
+                if (!ParseProbeNumber(args[i + 1], v))
+                    break;
+                nums.push_back(v);
+                ++i;
+            }
+            if (int(nums.size()) < fixed) {
+                error = fb ? QStringLiteral("%1 needs FUNC INDEX SUBINDEX").arg(a)
+                           : QStringLiteral("%1 needs SERVICE").arg(a);
+                return false;
+            }
+            auto inRange = [&](int64_t v, int64_t lo, int64_t hi, const char* what) {
+                if (v >= lo && v <= hi)
+                    return true;
+                error = QStringLiteral("%1: %2 %3 out of range").arg(a, QLatin1String(what)).arg(v);
+                return false;
+            };
+            if (fb) {
+                cmd.service = QelService::Fieldbus;
+                if (!inRange(nums[0], 0, 4, "function") || !inRange(nums[1], 0, 0xFFFF, "index")
+                    || !inRange(nums[2], 0, 255, "subindex"))
+                    return false;
+                cmd.func = int(nums[0]);
+                cmd.index = int(nums[1]);
+                cmd.sub = int(nums[2]);
+                if (cmd.isRead && nums.size() > 3) {
+                    if (!inRange(nums[3], 0, 255, "length"))
+                        return false;
+                    cmd.length = int(nums[3]);
+                }
+                for (size_t k = 3; !cmd.isRead && k < nums.size(); ++k) {
+                    if (!inRange(nums[k], 0, 255, "byte"))
+                        return false;
+                    cmd.bytes.push_back(uint8_t(nums[k]));
+                }
+                if (!cmd.isRead)
+                    cmd.length = int(cmd.bytes.size());
+            } else {
+                cmd.service = int(nums[0]);
+                const bool ok = cmd.service == 16 || cmd.service == 17
+                    || (!cmd.isRead && (cmd.service == 48 || cmd.service == 49));
+                if (!ok) {
+                    error = QStringLiteral("%1: service %2 is not process data").arg(a).arg(cmd.service);
+                    return false;
+                }
+                for (size_t k = 1; k < nums.size(); ++k) {
+                    if (!inRange(nums[k], 0, 255, "byte"))
+                        return false;
+                    cmd.bytes.push_back(uint8_t(nums[k]));
+                }
+            }
+            opt.commands.push_back(cmd);
         } else if (a == QLatin1String("read") || a == QLatin1String("write")) {
             ProbeCommand cmd;
             cmd.isRead = a == QLatin1String("read");
@@ -183,7 +268,9 @@ QString ProbeHelpText()
         "Options:\n"
         "  --prot din|zelk|ip|offline|ibs|can|pbs\n"
         "                    protocol of the address (default din). Drivers not\n"
-        "                    built yet are reported as not available.\n"
+        "                    built yet are reported as not available. The card\n"
+        "                    libraries are found through Software\\QEL\\Libraries\n"
+        "                    of the settings store (qel-install --library).\n"
         "  --device PATH     serial device for din and zelk: a path such as\n"
         "                    /dev/ttyUSB0 or a pseudo-terminal, or COM1..COM9 as\n"
         "                    mapped by the settings store (Software\\QEL\\Ports)\n"
@@ -194,6 +281,10 @@ QString ProbeHelpText()
         "  --timeout MS      answer time-out of the driver\n"
         "  --retries N       tries of a synchronous exchange, 0..49\n"
         "  --addr A          inverter address, default 0\n"
+        "  --card N          Interbus board number 1..8 (ibs)\n"
+        "  --card-id NAME    CAN interface name, e.g. CAN0 (can)\n"
+        "  --bitrate N       CAN bit rate, 5000 .. 1000000 (can)\n"
+        "  --wait-tout       CAN: answers are held until the time-out (can)\n"
         "  --cycle N         run N exchanges through a scheduler client (the\n"
         "                    commands in turn) and print\n"
         "                    count=N failures=F seconds=T\n"
@@ -203,6 +294,12 @@ QString ProbeHelpText()
         "Commands (numbers decimal or 0x-hex; several commands allowed):\n"
         "  read SERVICE PARADR [SET]\n"
         "  write SERVICE PARADR VALUE [SET]\n"
+        "  fbread FUNC INDEX SUBINDEX [LENGTH]     service 13 (ibs, can): FUNC 0 VarAcc,\n"
+        "  fbwrite FUNC INDEX SUBINDEX BYTE...     1 Identify, 2 IbsBusInfo, 3 ControlBus,\n"
+        "                                          4 CanBusInfo\n"
+        "  pdread SERVICE                          process data 16 or 17\n"
+        "  pdwrite SERVICE BYTE...                 process data 16, 17, 48 or 49 (at\n"
+        "                                          most 8 bytes)\n"
         "SET is the set byte (default 0). A write of service -1 sends VALUE as the\n"
         "16-bit value; other services send it as the 32-bit value.\n"
         "\n"

@@ -3,6 +3,7 @@
 // Command line of commprobe.
 
 #include "comm/tel_records.h"
+#include "comm/to_prop_types.h"
 
 #include <QString>
 #include <QStringList>
@@ -10,11 +11,22 @@
 #include <vector>
 
 struct ProbeCommand {
+    // A parameter access, a fieldbus variable access (service 13) or
+    // process data (services 16, 17, 48, 49).
+    enum Kind { Para, Fieldbus, Process };
+    Kind kind = Para;
     bool isRead = true;
     int service = 0;
     int parAdr = 0;
     int64_t value = 0;
     int set = 0;
+    // Fieldbus: function 0..4, index, subindex, length; the bytes written
+    // (fieldbus data from byte 6, process data from byte 0).
+    int func = 0;
+    int index = 0;
+    int sub = 0;
+    int length = 0;
+    std::vector<uint8_t> bytes;
 };
 
 struct ProbeOptions {
@@ -30,6 +42,10 @@ struct ProbeOptions {
     int retries = -1;
     int addr = 0;
     int cycle = 0;           // > 0: that many exchanges through the scheduler
+    int cardNo = -1;         // Interbus board 1..8; -1: the driver's own
+    QString cardId;          // CAN interface name; empty: the driver's own
+    int bitRate = -1;        // CAN bit rate; -1: the driver's own
+    bool waitTout = false;   // CAN: answers are held until the time-out
     std::vector<ProbeCommand> commands;
 };
 

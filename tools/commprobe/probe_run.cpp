@@ -40,6 +40,20 @@ TTOProp* propOf(TProtSel& sel, TProt prot)
 TTelData commandData(const ProbeCommand& cmd)
 {
     TTelData data;
+    if (cmd.kind == ProbeCommand::Fieldbus) {
+        data.SetByte(0, uint8_t(cmd.func));
+        data.SetU16(2, uint16_t(cmd.index));
+        data.SetByte(4, uint8_t(cmd.sub));
+        data.SetByte(5, uint8_t(cmd.length));
+        for (size_t i = 0; i < cmd.bytes.size(); ++i)
+            data.SetByte(6 + int(i), cmd.bytes[i]);
+        return data;
+    }
+    if (cmd.kind == ProbeCommand::Process) {
+        for (size_t i = 0; i < cmd.bytes.size() && i < 8; ++i)
+            data.SetByte(int(i), cmd.bytes[i]);
+        return data;
+    }
     data.ParAdr = uint16_t(cmd.parAdr);
     data.SetByte(2, uint8_t(cmd.set));
     if (!cmd.isRead) {
@@ -79,6 +93,19 @@ bool configure(TProtSel& sel, const ProbeOptions& opt, QString& error)
                 serial->SetComport(Com1);
             }
         }
+    }
+    if (auto* ibs = dynamic_cast<TIBSProp*>(prop)) {
+        if (opt.cardNo > 0)
+            ibs->SetCardNo(opt.cardNo);
+    }
+    if (auto* can = dynamic_cast<TCanProp*>(prop)) {
+        if (!opt.cardId.isEmpty())
+            can->SetCardID(opt.cardId);
+        for (int b = 0; b <= int(TCanBaudRate::B_1000K); ++b)
+            if (CanBaudRateBits(TCanBaudRate(b)) == opt.bitRate)
+                can->SetBaudRate(TCanBaudRate(b));
+        if (opt.waitTout)
+            can->SetWaitTout(true);
     }
     if (auto* ip = dynamic_cast<TIPProp*>(prop)) {
         if (!opt.host.isEmpty())

@@ -1,0 +1,109 @@
+// The project's bus search over the card drivers: inverters of sample
+// types behind the simulated CAN card and the simulated Interbus board are
+// found and identified through the protocol selector.
+
+#include "comm/prot_sel.h"
+#include "project/prj_discovery.h"
+#include "sim/cards/sim_can_card.h"
+#include "sim/cards/sim_ibs_card.h"
+#include "sim/sim_model.h"
+#include "tests/comm/card_fixture.h"
+
+#include "prj_fixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using qelsim::SimInverter;
+using qelsim::SimModel;
+
+std::shared_ptr<SimInverter> sampleInverter(int addr, int type)
+{
+    SimModel model;
+    QString error;
+    const QString source = QDir(qeltest::sourceDir())
+                               .filePath(QStringLiteral("data/configs/type%1.json").arg(type, 4, 10, QLatin1Char('0')));
+    EXPECT_TRUE(SimModel::fromJsonFile(source, model, &error)) << error.toStdString();
+    return std::make_shared<SimInverter>(addr, model);
+}
+
+class CardBusSearch : public prjtest::PrjTest {
+protected:
+    void SetUp() override
+    {
+        prjtest::PrjTest::SetUp();
+        for (const char* lib : {"simcan", "simibs"})
+            ASSERT_TRUE(QFileInfo::exists(cardtest::CardLibrary(lib))) << lib << " not built";
+        can = cardtest::CardControl<qelsim::SimCanCard>("simcan", "qelsim_can_card");
+        ibs = cardtest::CardControl<qelsim::SimIbsBoard>("simibs", "qelsim_ibs_board");
+        ASSERT_TRUE(can && ibs);
+        can->reset();
+        ibs->reset();
+        scope = std::make_unique<cardtest::LibraryScope>(
+            path("registry.reg"), std::map<QString, QString>{{"nican.DLL", cardtest::CardLibrary("simcan")},
+                                                             {"IBDDIWNT.DLL", cardtest::CardLibrary("simibs")}});
+        for (int type : {21, 22}) {
+            const QString name = TVortalinCfgList::BinFileName(type);
+            const QString from = QDir(qeltest::binaryDir()).filePath(QStringLiteral("data/configs/") + name);
+            ASSERT_TRUE(QFile::exists(from)) << "build the sample_configs target";
+            ASSERT_TRUE(QFile::copy(from, prj.BinPath + name));
+        }
+        sel = std::make_unique<TProtSel>();
+        sel->Can()->SetTimeOut(100);
+        sel->SetRetryCnt(0);
+        prj.ProtSel = sel.get();
+        prj.OnInvProtChanged = [this](QObject*, int a, TProt p) { sel->SetProtocol(a, p); };
+    }
+    void TearDown() override
+    {
+        prj.ProtSel = nullptr;
+        sel.reset();
+        can->reset();
+        ibs->reset();
+        scope.reset();
+    }
+
+    std::vector<int> entries() const
+    {
+        std::vector<int> a;
+        for (int i = 0; i < kPrjInvCount; ++i)
+            if (prj.GetInv(i))
+                a.push_back(i);
+        return a;
+    }
+
+    qelsim::SimCanCard* can = nullptr;
+    qelsim::SimIbsBoard* ibs = nullptr;
+    std::unique_ptr<cardtest::LibraryScope> scope;
+    std::unique_ptr<TProtSel> sel;
+};
+
+TEST_F(CardBusSearch, FindsTheInvertersBehindTheCanCard)
+{
+    can->addInverter(sampleInverter(1, 21));
+    can->addInverter(sampleInverter(4, 22));
+    ASSERT_EQ(prj.NewPrj(QStringLiteral("Can"), 0, 5, 5, ProtBit(prCAN)), 0);
+    EXPECT_EQ(entries(), (std::vector<int>{1, 4}));
+    EXPECT_EQ(prj.GetInv(1)->Prot, prCAN);
+    EXPECT_EQ(prj.GetInv(1)->CfgId, 21);
+    EXPECT_EQ(prj.GetInv(4)->CfgId, 22);
+}
+
+TEST_F(CardBusSearch, FindsTheInvertersOnTheInterbusRing)
+{
+    ibs->addInverter(sampleInverter(3, 22));
+    ibs->addInverter(sampleInverter(5, 21));
+    ibs->addDevice(4, 0x02, 2);
+    ASSERT_EQ(prj.NewPrj(QStringLiteral("Ring"), 0, 6, 5, ProtBit(prIBS)), 0);
+    EXPECT_EQ(entries(), (std::vector<int>{3, 5}));
+    EXPECT_EQ(prj.GetInv(3)->Prot, prIBS);
+    EXPECT_EQ(prj.GetInv(3)->CfgId, 22);
+    EXPECT_EQ(prj.GetInv(5)->CfgId, 21);
+}
+
+} // namespace
