@@ -200,16 +200,23 @@ void TfrmRemEdit::showPopup(const QPoint& pos)
 
 bool TfrmRemEdit::clipboardHasText() const
 {
-    return false;
+    const TIntClpBrd* c = clpBrd_ ? clpBrd_->Content() : nullptr;
+    return c && c->HasLines();
 }
 
 void TfrmRemEdit::Copy()
 {
+    if (!clpBrd_ || !RemEdit->hasSelectedText())
+        return;
+    auto c = std::make_unique<TIntClpBrd>();
+    c->Lines = {RemEdit->selectedText()};
+    c->Flags = cbfTextOnly;
+    clpBrd_->SetIntClpBrd(std::move(c));
 }
 
 void TfrmRemEdit::Cut()
 {
-    if (!RemEdit->hasSelectedText())
+    if (!clpBrd_ || !RemEdit->hasSelectedText())
         return;
     Copy();
     RemEdit->insert(QString());
@@ -217,6 +224,11 @@ void TfrmRemEdit::Cut()
 
 void TfrmRemEdit::Paste()
 {
+    const TIntClpBrd* c = clpBrd_ ? clpBrd_->Content() : nullptr;
+    // A text content without any line has nothing to paste.
+    if (!c || !c->HasLines() || c->Lines.isEmpty())
+        return;
+    RemEdit->insert(c->Lines.first());
 }
 
 void TfrmRemEdit::Delete()

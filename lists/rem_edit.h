@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/vortalin_clpbrd.h"
 #include "dialogs/shared_objects.h"
 
 #include <QDialog>
@@ -12,7 +13,6 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class TVarneGlyphButton;
-class TVortalinClpBrd;
 
 // Receives the edited remark.
 using TOnRemarkEvent = std::function<void(const QString& Remark)>;
@@ -87,7 +87,7 @@ private:
     void showPopup(const QPoint& pos);
 
     bool enabled_ = false;
-    TVortalinClpBrd* clpBrd_ = nullptr;
+    QPointer<TVortalinClpBrd> clpBrd_;
     TOnSetPrgOpFuncs setPrgOpFuncs_;
     TOperatingFuncs opFuncs_;
     TOnRemarkEvent OnRemark;
