@@ -4,6 +4,7 @@
 #include "config/prog_cfg.h"
 #include "dialogs/glyph_button.h"
 #include "dialogs/print_form.h"
+#include "dialogs/shared_objects.h"
 #include "lists/adr_edit.h"
 #include "lists/list_interaction_dlg.h"
 #include "lists/mode_edit.h"
@@ -98,6 +99,11 @@ void SetUpEditors(const TVortalinText& t, const TProgCfg& cfg, TVortalinPrj* Prj
         s->SetAllText(t.GetText(0, 31));
     }
     if (TfrmRemEdit* r = frmRemEdit) {
+        // Its record goes to whichever main window exists when it is handed over.
+        r->SetMainForm(ClpBrd, [](PTOperatingFuncs Funcs) {
+            if (MainSetPrgOpFuncs)
+                MainSetPrgOpFuncs(Funcs);
+        });
         r->CloseOnOK = cfg.CloseOnOK;
         r->CloseOnCancel = cfg.CloseOnCancel;
         r->SetOkText(ok);

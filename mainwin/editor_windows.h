@@ -44,7 +44,8 @@ private:
 };
 
 // Start-up: the editors' connections (value editor to scheduler and project,
-// address editor to the project), their settings and their texts. Editors
+// address editor to the project, remark editor to the internal clipboard and
+// the main window's slot receiver), their settings and their texts. Editors
 // that do not exist are skipped.
 void SetUpEditors(const TVortalinText& Texts, const TProgCfg& Cfg, TVortalinPrj* Prj, TScheduler* Sch);
 // Start-up: the print window's texts and the folder of its PDF files.

@@ -5,6 +5,7 @@
 #include "comm/scheduler.h"
 #include "config/lang_texts.h"
 #include "config/prog_cfg.h"
+#include "config/vortalin_clpbrd.h"
 #include "dialogs/glyph_button.h"
 #include "dialogs/print_form.h"
 #include "dialogs/shared_objects.h"
@@ -14,6 +15,11 @@
 #include "lists/set_edit.h"
 #include "lists/val_edit.h"
 #include "mainwin/editor_windows.h"
+#include "wait_until.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QToolButton>
 
 #include <QGroupBox>
 #include <QLabel>
@@ -156,6 +162,38 @@ TEST_F(EditorWiringTest, AfterStartUpTheEditorsHaveTheirTextsSettingsAndConnecti
     a.EditAddress(1, QStringLiteral("Row 1"), false, [](int16_t) {}, 0x101);
     EXPECT_FALSE(a.Lists().Groups.isEmpty());
     a.hide();
+}
+
+TEST_F(EditorWiringTest, TheRemarkEditorWorksTheMainMenuWhileActive)
+{
+    startWithEditors(demoProject());
+    ASSERT_TRUE(main->Shown);
+    TfrmRemEdit& r = *frmRemEdit;
+    ASSERT_TRUE(r.EditorEnabled());
+    std::vector<QString> got;
+    r.EditRemark(QStringLiteral("motor cold"), QStringLiteral("Row 2"), [&got](const QString& s) { got.push_back(s); });
+    ASSERT_TRUE(r.isVisible());
+    r.activateWindow();
+    ASSERT_TRUE(qeltest::waitUntil([&r] { return r.isActiveWindow(); }, 5000));
+    EXPECT_EQ(main->CurOpFuncs, &r.OpFuncs());
+    EXPECT_TRUE(main->MenuMarkAll1->isEnabled());
+    EXPECT_FALSE(main->MenuCopy1->isEnabled());
+    EXPECT_FALSE(main->CopyBtn->isEnabled());
+
+    // The main menu's Mark all and Copy act on the edit field, through the
+    // main window's clipboard.
+    main->MenuMarkAll1->trigger();
+    EXPECT_EQ(r.RemEdit->selectedText(), QStringLiteral("motor cold"));
+    EXPECT_TRUE(main->MenuCopy1->isEnabled());
+    EXPECT_TRUE(main->CutBtn->isEnabled());
+    main->MenuCopy1->trigger();
+    ASSERT_NE(ClpBrd->Content(), nullptr);
+    EXPECT_EQ(ClpBrd->Content()->Lines, QStringList{QStringLiteral("motor cold")});
+
+    // Closed: the record is withdrawn.
+    r.close();
+    EXPECT_EQ(main->CurOpFuncs, nullptr);
+    EXPECT_FALSE(main->MenuMarkAll1->isEnabled());
 }
 
 TEST_F(EditorWiringTest, ASettingsChangeReachesTheValueAndAddressEditors)
