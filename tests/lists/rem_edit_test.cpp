@@ -39,11 +39,14 @@ public:
         }
         handed.push_back(s);
     }
-    // As a menu entry: nothing without a record or with its slot empty.
+    // As a menu entry: nothing without a record or with its slot empty; a
+    // copy is called, since the slot may change the record while it runs.
     void Call(int slot)
     {
-        if (cur && cur->Filled(slot))
-            cur->Slots[size_t(slot)]();
+        if (!cur || !cur->Filled(slot))
+            return;
+        const std::function<void()> f = cur->Slots[size_t(slot)];
+        f();
     }
     PTOperatingFuncs cur = nullptr;
     std::vector<QString> handed;
