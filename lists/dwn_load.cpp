@@ -115,7 +115,6 @@ TDwnLoad::TDwnLoad(int Nr)
     engine_->TransferSchedState = 3;
     engine_->InvAdr = -1;
     engine_->Modified = false;
-    const TDwnLoadShared& sh = DwnLoadShared();
     if (ProgCfg) {
         engine_->Options.DataPath = ProgCfg->DataPath;
         engine_->Options.DwnHighPriority = ProgCfg->DwnHighPriority;
