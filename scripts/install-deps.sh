@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev libgl1-mesa-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
+  clang libfuzzer-14-dev xxd
 )
 
 missing=()
