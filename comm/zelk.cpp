@@ -172,9 +172,7 @@ int tZelk::Request(bool IsRead, int Addr, int Service, const TTelData& Data)
     item.IsRead = IsRead;
     item.Service = Service;
     item.InvAdr = Addr;
-    item.Timer = std::make_unique<QTimer>();
-    item.Timer->setSingleShot(true);
-    connect(item.Timer.get(), &QTimer::timeout, this, [this, id] { OnTimeOut(id); });
+    item.Timer = TimerFor(id);
     item.Timer->start(FTimeOut);
     FPendingList.push_back(std::move(item));
     FNextReqId = id % MaxReqId + 1;
@@ -445,6 +443,17 @@ void tZelk::OnTelegram(const uint8_t* t, int n)
     Deliver(rec);
 }
 
+QTimer* tZelk::TimerFor(int ReqId)
+{
+    QTimer*& t = FReqTimers[static_cast<size_t>(ReqId)];
+    if (!t) {
+        t = new QTimer(this);
+        t->setSingleShot(true);
+        connect(t, &QTimer::timeout, this, [this, ReqId] { OnTimeOut(ReqId); });
+    }
+    return t;
+}
+
 void tZelk::OnTimeOut(int ReqId)
 {
     auto it = std::find_if(FPendingList.begin(), FPendingList.end(),
@@ -458,8 +467,6 @@ void tZelk::OnTimeOut(int ReqId)
     rec.IsRead = it->IsRead ? 1 : 0;
     rec.IsReq = 0;
     rec.Status = QelResult::NoAnswer;
-    // The timer is the sender of this very signal: freed later.
-    it->Timer.release()->deleteLater();
     FPendingList.erase(it);
     try {
         Deliver(rec);
