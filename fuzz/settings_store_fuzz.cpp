@@ -1,6 +1,6 @@
 // The settings store's file reader (.reg syntax): load, walk every key and
 // value, then change a value and save, which reads the file again and
-// replays the change onto it.
+// replays the change onto it. What it writes must read back the same.
 
 #include "platform/settings_store.h"
 
@@ -31,7 +31,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!s.load())
         return 0;
     walk(s, QString(), 0);
-    s.serialize();
+    // What is written reads back as the same store.
+    const QByteArray once = s.serialize();
+    const QString again = qelfuzz::writeScratch(QStringLiteral("again.reg"), reinterpret_cast<const uint8_t*>(once.constData()), size_t(once.size()));
+    SettingsStore s2(again);
+    if (!s2.load() || s2.serialize() != once)
+        __builtin_trap();
     s.writeDword(QStringLiteral("Software\\QEL\\Vortalin5\\Appl"), QStringLiteral("lng"), 1);
     s.save();
     return 0;

@@ -193,9 +193,15 @@ bool SettingsStore::parse(const QByteArray& bytes, QList<Key>& out)
             v.type = Type::Other;
             v.raw = data;
             while (v.raw.endsWith(u'\\') && n + 1 < lines.size()) {
-                QString next = lines[++n];
+                QString next = lines[n + 1];
                 if (next.endsWith(u'\r'))
                     next.chop(1);
+                // A blank line ends the value: the writer puts one after
+                // every key, and a value whose last line ends in a
+                // backslash would take it in and grow by a line per save.
+                if (next.trimmed().isEmpty())
+                    break;
+                ++n;
                 v.raw += u'\n' + next;
             }
         }

@@ -160,6 +160,51 @@ TEST_F(SettingsStoreTest, UnreadableFileFailsAndKeepsChangesPending)
     EXPECT_TRUE(s.hasPendingChanges());
 }
 
+// Found by fuzzing: a value of unknown type whose last line ends in a
+// backslash (a continuation with nothing after it) took in the blank line
+// the writer puts after each key, so it changed and grew with every save.
+TEST_F(SettingsStoreTest, ValueEndingInAContinuationReadsBackTheSameAfterSaving)
+{
+    const struct {
+        const char* name;
+        QByteArray file;
+    } cases[] = {
+        {"at the end of the file", "[Software\\QEL]\r\n\"Blob\"=hex:01,02,\\"},
+        {"before a blank line and the next key",
+         "[Software\\QEL]\r\n\"Blob\"=hex:01,\\\r\n\r\n[Software\\QEL\\Ports]\r\n\"COM1\"=\"/dev/ttyS0\"\r\n"},
+        {"the input the fuzzer found",
+         QByteArray(
+                  "Win Editor Verrion 5.00\x0d\x0a\x0d\x0a[H\xff\xff\xff\xff\xff\xff\xff\xff""ENTalin5\\Appl]\x0d\x0awlng\"=d"
+                  "word:00000001\x0d\x0a\"DataPath\"=\"C:\\\\data\\\\ \\\"q03,04\x0d\x0a\"Neg\"=dwWind"
+                  "ows ReWgistry ord:ffffffff\x0d\x0a@=\"defad:00000001\x0d\x0a\"DiatnEdidaPa"
+                  "th\"=\"tC:\\\\data\\\\", 196)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(c.file);
+        SettingsStore s(file());
+        ASSERT_TRUE(s.load());
+        const QByteArray first = s.serialize();
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_EQ(s.writeDword(QStringLiteral("Software\\QEL\\Test"), QStringLiteral("n"), 7), St::Ok);
+            ASSERT_TRUE(s.save());
+            SettingsStore again(file());
+            ASSERT_TRUE(again.load());
+            EXPECT_EQ(again.serialize(), s.serialize());
+        }
+        writeFile(first);
+        SettingsStore reread(file());
+        ASSERT_TRUE(reread.load());
+        EXPECT_EQ(reread.serialize(), first);
+    }
+    QString com;
+    SettingsStore s(file());
+    writeFile(cases[1].file);
+    ASSERT_TRUE(s.load());
+    EXPECT_EQ(s.readString(QStringLiteral("Software\\QEL\\Ports"), QStringLiteral("COM1"), com), St::Ok);
+    EXPECT_EQ(com, QStringLiteral("/dev/ttyS0"));
+}
+
 TEST(SettingsStorePath, EnvironmentOverrideAndXdgDefault)
 {
     const QByteArray oldReg = qgetenv("QEL_REGISTRY");
