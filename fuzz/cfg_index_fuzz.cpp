@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const TCfgFileList records = ParseCfgIndexFile(qelfuzz::bytes(data, size));
     const TCfgFileList again = ParseCfgIndexFile(BuildCfgIndexFile(records));
-    if (again.size() != records.size())
+    if (again != records)
         __builtin_trap();
     return 0;
 }
