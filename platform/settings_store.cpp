@@ -194,7 +194,10 @@ bool SettingsStore::parse(const QByteArray& bytes, QList<Key>& out)
             v.raw = data;
             while (v.raw.endsWith(u'\\') && n + 1 < lines.size()) {
                 QString next = lines[n + 1];
-                if (next.endsWith(u'\r'))
+                // Every carriage return at the end goes, as with the first
+                // line: the writer ends lines with LF alone, so a kept one
+                // would be lost on the next reading.
+                while (next.endsWith(u'\r'))
                     next.chop(1);
                 // A blank line ends the value: the writer puts one after
                 // every key, and a value whose last line ends in a

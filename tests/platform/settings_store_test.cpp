@@ -162,8 +162,10 @@ TEST_F(SettingsStoreTest, UnreadableFileFailsAndKeepsChangesPending)
 
 // Found by fuzzing: a value of unknown type whose last line ends in a
 // backslash (a continuation with nothing after it) took in the blank line
-// the writer puts after each key, so it changed and grew with every save.
-TEST_F(SettingsStoreTest, ValueEndingInAContinuationReadsBackTheSameAfterSaving)
+// the writer puts after each key, so it changed and grew with every save;
+// a continuation line kept a stray carriage return that the next reading
+// dropped.
+TEST_F(SettingsStoreTest, UnknownValuesReadBackTheSameAfterSaving)
 {
     const struct {
         const char* name;
@@ -172,7 +174,15 @@ TEST_F(SettingsStoreTest, ValueEndingInAContinuationReadsBackTheSameAfterSaving)
         {"at the end of the file", "[Software\\QEL]\r\n\"Blob\"=hex:01,02,\\"},
         {"before a blank line and the next key",
          "[Software\\QEL]\r\n\"Blob\"=hex:01,\\\r\n\r\n[Software\\QEL\\Ports]\r\n\"COM1\"=\"/dev/ttyS0\"\r\n"},
-        {"the input the fuzzer found",
+        {"a continuation line with a stray carriage return",
+         "[Software\\QEL]\r\n\"Blob\"=hex:01,\\\r\n  02\r\r\n"},
+        {"the second input the fuzzer found",
+         QByteArray(
+                  "Windows Registry Editor Version 5.0!0\x0d\x0a\x0d\x0a[HKEY_CURRENT\xda\x00\x00\x00R\\"
+                  "Software\\QEL\\Vortalin5\\Appl]\x0d\x0a\"lng\"=dword:0000010\x0a""0\x0d\"DataPat"
+                  "h\"=\"C\xbc\xa3\\data\\\\ \\\"q\\\"\"\x0d\x0a\"Blob\"=hex:01,02,\\\x0d\x0a  03,04\x0d\x0d\x0a@=\"defa"
+                  "ult\"\x0d\x0a; commen\"\x0d\x0a", 197)},
+        {"the first input the fuzzer found",
          QByteArray(
                   "Win Editor Verrion 5.00\x0d\x0a\x0d\x0a[H\xff\xff\xff\xff\xff\xff\xff\xff""ENTalin5\\Appl]\x0d\x0awlng\"=d"
                   "word:00000001\x0d\x0a\"DataPath\"=\"C:\\\\data\\\\ \\\"q03,04\x0d\x0a\"Neg\"=dwWind"
