@@ -237,7 +237,7 @@ TEST_F(SelFixture, SettingsObjectsKeepTheirCopyAndForward)
     auto* zelk = dynamic_cast<tCustomSerialQelProt*>(sel.DriverOf(prZelk));
     ASSERT_NE(zelk, nullptr);
     EXPECT_EQ(zelk->GetComport(), Com3);
-    EXPECT_EQ(sel.PBS()->Open(), QelResult::OpenFailed);
+    EXPECT_EQ(sel.PBS()->Open(), QelResult::ResourceMissing); // no card library configured
 
     TTOProp none(nullptr);
     EXPECT_EQ(none.Open(), QelResult::ResourceMissing);
