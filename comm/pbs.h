@@ -130,6 +130,8 @@ public:
     uint16_t TemplateIdent() const { return FTplIdent; }
     const std::vector<uint8_t>& TemplateCfg() const { return FTplCfg; }
     int LastResult() const { return FLastResult; }
+    // The tick at which the last answer was delivered.
+    int LastAnswerTick() const { return FAnswerTick; }
 
 protected:
     bool event(QEvent* e) override;
@@ -220,6 +222,7 @@ private:
     std::vector<uint8_t> FBusTemplate;
     int FSendTimeOut = 400;
     int FLastResult = 0;
+    int FAnswerTick = 0;
     QTimer FTimer;
     QEventLoop* FWaitLoop = nullptr;
 

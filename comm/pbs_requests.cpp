@@ -369,6 +369,7 @@ void tPBS::DeliverAnswer()
 
 void tPBS::FinishAnswer()
 {
+    FAnswerTick = FTick;
     if (FSync) {
         FBusy = 2;
         Wake();
