@@ -699,10 +699,6 @@ private:
         const int kind = b0 & 3;
         if ((kind != 1 && kind != 2) || (b0 & 0x40) == (s.channel[0] & 0x40) || s.channelPending)
             return;
-        if (s.hasRequest && std::memcmp(s.lastRequest, s.out, 8) == 0)
-            return; // already taken (and left unanswered)
-        std::memcpy(s.lastRequest, s.out, 8);
-        s.hasRequest = true;
         channel(s);
     }
 
@@ -715,8 +711,10 @@ private:
         const uint8_t sub = s.out[1];
         const int address = s.inv->address();
         const SimFault fault = s.inv->faults().empty() ? faults_.take() : s.inv->faults().take();
+        std::memcpy(s.lastRequest, s.out, 8);
+        s.hasRequest = true;
         if (fault.silence)
-            return;
+            return; // the slave did not take it: the same bytes again are a new request
         ++s.channelRequests;
         uint8_t a[8] = {};
         auto error = [&](const std::array<int, 3>& e) {
