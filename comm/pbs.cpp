@@ -377,6 +377,9 @@ int tPBS::Close()
         s.Addr = 255;
     }
     FTimer.stop();
+    // A restart the last tick asked for belongs to this session.
+    QCoreApplication::removePostedEvents(this, RestartEvent);
+    FRestartRequest = false;
     FOpenFlag = false;
     FReopenMark = false;
     FClosing = false;
