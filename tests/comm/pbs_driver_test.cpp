@@ -647,6 +647,32 @@ TEST_F(PbsDriver, ConnectionServicesNamingNoListedSlaveAreIgnored)
     ASSERT_TRUE(Connected(pbs, 1));
 }
 
+TEST_F(PbsDriver, RefusedDiagnosisRequestIsSentAgain)
+{
+    card->addInverter(4);
+    auto& pbs = OpenSel({4});
+    ASSERT_TRUE(Connected(pbs, 1));
+    card->clearLog();
+    // An indication announcing one more diagnosis while the card answers
+    // busy for longer than the driver tries.
+    QByteArray d(14, 0);
+    d[2] = 4;
+    d[4] = 1;
+    d[11] = 0;
+    d[12] = char(0x05);
+    d[13] = char(0xEB);
+    card->failCall("profi_snd_req_res", 23, tPBS::BusyCalls);
+    card->inject(229, 2, 0, 0, d);
+    ASSERT_TRUE(qeltest::waitUntil([&] {
+        const auto sent = Sent(229);
+        return !sent.isEmpty() && sent.last().result == 0;
+    }));
+    const auto sent = Sent(229);
+    EXPECT_EQ(sent.size(), tPBS::BusyCalls + 1);
+    EXPECT_EQ(sent.first().result, 23);
+    EXPECT_TRUE(pbs.InDataExchange(0));
+}
+
 TEST_F(PbsDriver, CloseWaitsForTheRequestOnTheBus)
 {
     auto inv = card->addInverter(4);
