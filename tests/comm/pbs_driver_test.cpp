@@ -445,6 +445,22 @@ TEST_F(PbsDriver, SynchronousExchange)
     EXPECT_EQ(innerRsp.Data.GetU16(2), 321);
 }
 
+TEST_F(PbsDriver, RepeatsOnBusyButNotForEver)
+{
+    auto inv = card->addInverter(3);
+    OpenSel({3});
+    // Error 6 asks for the request again: repeated with a fresh count of
+    // tries, then the repeats end after the shared limit.
+    inv->faults().push(SimFault{.refuse = 6, .count = 0});
+    TRecTel rsp;
+    EXPECT_EQ(sel->ReadPara(3, -1, Plain(0x40), rsp), 0);
+    EXPECT_EQ(rsp.Status, 6);
+    EXPECT_GT(card->channelRequests(3), 5);
+    inv->faults().clear();
+    EXPECT_EQ(sel->ReadPara(3, -1, Plain(0x40), rsp), 0);
+    EXPECT_EQ(rsp.Status, 0);
+}
+
 TEST_F(PbsDriver, ProcessDataOfASlaveOutOfDataExchange)
 {
     auto inv = card->addInverter(3);
