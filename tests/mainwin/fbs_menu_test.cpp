@@ -1,0 +1,52 @@
+// The fieldbus window from the main program: MenuFBS with EnableFbsWindow
+// on shows the one window; showing it again only raises it.
+
+#include "comm/scheduler.h"
+#include "dialogs/shared_objects.h"
+#include "mainwin/fbs_comm.h"
+#include "mainwin_fixture.h"
+
+#include <QAction>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class FbsMenu : public mwtest::MainWinTest {};
+
+int usedSlots()
+{
+    int n = 0;
+    for (int i = 0; i < 64; ++i)
+        n += Scheduler->GetItem(i) ? 1 : 0;
+    return n;
+}
+
+TEST_F(FbsMenu, ShowsTheOneWindowOnTheFirstProjectInverter)
+{
+    setDword(QStringLiteral("Software\\QEL\\Vortalin5\\Appl"), QStringLiteral("EnableFbsWindow"), 1);
+    start(demoProject());
+    ASSERT_TRUE(main->Shown);
+    EXPECT_TRUE(main->MenuFBS->isVisible());
+    ASSERT_TRUE(main->MenuFBS->isEnabled());
+    const int before = usedSlots();
+    main->MenuFBS->trigger();
+    TFbsComm* win = main->FbsComm;
+    ASSERT_TRUE(win);
+    EXPECT_TRUE(win->isVisible());
+    // The demo's Profibus inverter at address 0.
+    EXPECT_EQ(win->Logic().InvAdr(), 0);
+    EXPECT_EQ(win->windowTitle(), "Feldbus - Fan");
+    EXPECT_EQ(usedSlots(), before + 1);
+    main->MenuFBS->trigger();
+    EXPECT_EQ(main->FbsComm, win);
+    EXPECT_EQ(usedSlots(), before + 1);
+    win->close();
+    EXPECT_FALSE(win->isVisible());
+    EXPECT_EQ(usedSlots(), before);
+    main->MenuFBS->trigger();
+    EXPECT_EQ(main->FbsComm, win);
+    EXPECT_TRUE(win->isVisible());
+}
+
+} // namespace
