@@ -320,8 +320,11 @@ int tPBS::Open()
         OpenWaitMs);
     if (!*alive)
         return QelResult::ResourceMissing;
-    FOpenFlag = FState != stClosed;
     FOpening = false;
+    // Closed while waiting: the open did not complete.
+    if (FState == stClosed)
+        return QelResult::ResourceMissing;
+    FOpenFlag = true;
     return QelResult::Ok;
 }
 
