@@ -542,6 +542,31 @@ TEST_F(PbsDriver, UnusableConfigurationAnswerLeavesTheTemplate)
     EXPECT_EQ(pbs.TemplateIdent(), 0x05EB);
 }
 
+TEST_F(PbsDriver, ConfigurationAnswerMarkedInvalidStillAdvances)
+{
+    card->addInverter(4);
+    auto& pbs = OpenSel({4});
+    card->clearLog();
+    card->dropConfirmation(2, 1);
+    card->setSlaveConfig(4, Hex("B7A595"));
+    card->setStatusBits(4, 0);
+    ASSERT_TRUE(qeltest::waitUntil([&] { return Sent(2).size() == 1; }));
+    QByteArray d(10, 0);
+    d[0] = 1; // not valid
+    d[5] = 5;
+    d[6] = char(0xB7);
+    d[7] = char(0xA5);
+    d[8] = char(0x95);
+    card->inject(2, 1, 0, 0, d);
+    // The read is over: the restart follows (its template untouched).
+    ASSERT_TRUE(qeltest::waitUntil([&] { return Sent(27).size() == 1; }));
+    EXPECT_EQ(Sent(2).size(), 1);
+    EXPECT_EQ(card->paramSet(4).mid(25, 5), Hex("0005B7A393"));
+    // The fault stays, so the next read takes the slave's configuration.
+    ASSERT_TRUE(qeltest::waitUntil([&] { return pbs.InDataExchange(0) && Sent(27).size() == 2; }, 10000));
+    EXPECT_EQ(pbs.TemplateCfg(), (std::vector<uint8_t>{0x00, 0x05, 0xB7, 0xA5, 0x95}));
+}
+
 TEST_F(PbsDriver, RestartWaitsForTheOutstandingRequest)
 {
     auto inv = card->addInverter(4);
