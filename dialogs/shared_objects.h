@@ -16,14 +16,20 @@ class TVortalinPrj;
 class TVortalinText;
 class TScheduler;
 class TDragDrop;
+class TVortalinClpBrd;
+class TWrkLists;
+class TfrmInvSel;
 
 extern TFMain* FMain;
 extern TProgCfg* ProgCfg;
 extern TVortalinPrj* Project;
 extern TVortalinText* LangTexts;
 extern TScheduler* Scheduler;
-// Stays null until the drag object exists in this program.
 extern TDragDrop* DragDrop;
+// The internal clipboard, the work-list manager and the inverter choice.
+extern TVortalinClpBrd* ClpBrd;
+extern TWrkLists* WrkLists;
+extern TfrmInvSel* FrmInvSel;
 
 // The five ready-made button lists of the message dialog, filled at
 // start-up: 1 OK; 2 Yes, No; 3 text (0,10), Cancel; 4 Yes, No, Cancel;

@@ -1,5 +1,6 @@
 #include "mainwin/fbs_comm.h"
 
+#include "dialogs/inv_sel_dlg.h"
 #include "dialogs/message_dlg.h"
 #include "dialogs/shared_objects.h"
 
@@ -7,7 +8,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
-#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -38,7 +38,7 @@ QPushButton* button(QWidget* parent, const char* name, const QString& text)
 TFbsComm::TFbsComm(std::shared_ptr<IFbsInteraction> Ui, TVortalinPrj* Prj, TVortalinText* Texts, TScheduler* Sch,
                    QWidget* Parent)
     : QWidget(Parent, Qt::Window)
-    , FUi(Ui ? std::move(Ui) : std::make_shared<TFbsInteractionDlg>(this))
+    , FUi(Ui ? std::move(Ui) : std::make_shared<TFbsInteractionDlg>())
 {
     setObjectName(QStringLiteral("FbsComm"));
     setWindowTitle(QStringLiteral("FeldBus-Kommunikation"));
@@ -164,12 +164,5 @@ void TFbsInteractionDlg::Message(const QString& Text)
 
 int TFbsInteractionDlg::SelectInv(const QString& Prompt, int16_t& InvAdr)
 {
-    // Stands in for the inverter selection dialog until it joins the
-    // program: the address as a number.
-    bool ok = false;
-    const int a = QInputDialog::getInt(FParent, QString(), Prompt, InvAdr, 0, 239, 1, &ok);
-    if (!ok)
-        return 2;
-    InvAdr = int16_t(a);
-    return 1;
+    return FrmInvSel ? FrmInvSel->SelectInv(Prompt, InvAdr) : 2;
 }

@@ -61,16 +61,10 @@ private:
 };
 
 // The real dialogs: the message dialog with one OK button and the inverter
-// selection dialog.
+// selection dialog (TfrmInvSel).
 class TFbsInteractionDlg : public IFbsInteraction {
 public:
-    explicit TFbsInteractionDlg(QWidget* Parent)
-        : FParent(Parent)
-    {
-    }
     void Message(const QString& Text) override;
+    // TfrmInvSel.SelectInv of the program's one selection dialog.
     int SelectInv(const QString& Prompt, int16_t& InvAdr) override;
-
-private:
-    QWidget* FParent;
 };

@@ -1,16 +1,15 @@
 #pragma once
 
+#include "lists/dwn_file.h"  // GetDwnFileCfgId
+
 #include <QString>
 
 #include <array>
 
 // Configuration numbers a file names, for the project built around a file
-// given on the command line. These answer -1 (no number) until the download
-// list and scope file readers exist; their modules then provide the real
-// functions and these two go.
+// given on the command line: the download list's from lists/, the scope
+// recording's read by the scope's file reader.
 
-// The configuration number of a download list; -1 none.
-int GetDwnFileCfgId(const QString& FileName);
-
-// The four configuration numbers of a scope recording; -1 each when none.
+// The four configuration numbers of a scope recording; -1 each when the
+// file is missing or short, 0 each for a file that is no recording.
 std::array<int, 4> ReadScopeFileCfgIds(const QString& FileName);

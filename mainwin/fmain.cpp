@@ -61,8 +61,8 @@ TFMain::TFMain(std::shared_ptr<IMainInteraction> ui, QWidget* parent)
     auto opt = std::make_unique<TfrmOptDlg>(this);
     OptDlg = opt.get();
     progCfg_->SetOptionDlg(std::move(opt));
-    // 4. The drag object, the work-list manager and the internal clipboard
-    //    join here once they exist.
+    // 4. The drag object, the work-list manager and the internal clipboard.
+    createListObjects();
     // 6. Language texts and the message dialog's button lists.
     langTexts_ = std::make_unique<TVortalinText>();
     langTexts_->SetVersion(5);
@@ -103,6 +103,7 @@ TFMain::~TFMain()
     // Its scheduler slot goes before the scheduler.
     delete FbsComm;
     FbsComm = nullptr;
+    releaseListObjects();
     progCfg_.reset();
     ProgCfg = nullptr;
     if (project_)
@@ -286,13 +287,23 @@ void TFMain::createMenus()
     connect(miInvManuals, &QAction::triggered, this, [this] { OpenManual(); });
     connect(HelpAboutItem, &QAction::triggered, this, [this] { About(); });
 
-    // F1 on the bar: the window's topic (inside an open menu: the entry's).
+    // F1 in any of the program's windows: the topic of the focused control
+    // or of the nearest window around it that has one, else the bar's
+    // (inside an open menu: the entry's, see eventFilter).
     auto* f1 = new QAction(this);
     f1->setObjectName(QStringLiteral("HelpKey"));
     f1->setShortcut(QKeySequence(Qt::Key_F1));
-    f1->setShortcutContext(Qt::WindowShortcut);
+    f1->setShortcutContext(Qt::ApplicationShortcut);
     addAction(f1);
-    connect(f1, &QAction::triggered, this, [this] { ShowHelp(MainHelpContext); });
+    connect(f1, &QAction::triggered, this, [this] {
+        QWidget* w = QApplication::focusWidget();
+        if (!w)
+            w = QApplication::activeWindow();
+        int ctx = 0;
+        for (; w && !ctx; w = w->parentWidget())
+            ctx = helpContextOf(w);
+        ShowHelp(ctx ? ctx : MainHelpContext);
+    });
 }
 
 void TFMain::createToolBar()

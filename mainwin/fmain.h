@@ -5,7 +5,7 @@
 #include "mainwin/bar_layout.h"
 #include "mainwin/later_windows.h"
 #include "mainwin/main_interaction.h"
-#include "mainwin/single_instance.h"
+#include "platform/single_instance.h"
 #include "project/vortalin_prj.h"
 
 #include <QMainWindow>
@@ -126,6 +126,8 @@ public:
     void SavePrjAs();
     void CopyPrj();
     void OpenFile();
+    // The explorer asks to open a linked file of the project (Chg 0).
+    void PrjChgReq(QObject* Sender, int Chg, const QString& Data);
     void ToggleHexDisplay();
     void About();
     void ShowHelp(int HelpContext);
@@ -165,6 +167,12 @@ private:
     bool startupFailed(const QString& text);
     int currentInv() const;
     void applyWindowRecord(QWidget* w, const TSavedWdwRec& rec);
+    // The clipboard, drag object, work-list manager and inverter choice
+    // (fmain_lists.cpp).
+    void createListObjects();
+    void releaseListObjects();
+    void pushListTexts();
+    void listSettingsChanged(const TProgCfg& Cfg);
 
     std::shared_ptr<IMainInteraction> ui_;
     std::unique_ptr<TProgCfg> progCfg_;

@@ -9,11 +9,13 @@
 #include "config/value_conversion.h"
 #include "dialogs/message_dlg.h"
 #include "dialogs/shared_objects.h"
+#include "project/vortalin_prj.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QUrl>
 
 using namespace fmain_detail;
 
@@ -128,6 +130,41 @@ void TFMain::OpenFile()
     } else if (ext == QLatin1String(".sc5")) {
         if (Later.ShowScope)
             Later.ShowScope(currentInv(), lng, file);
+    }
+}
+
+void TFMain::PrjChgReq(QObject*, int Chg, const QString& Data)
+{
+    if (Chg != 0 || !project_)
+        return;
+    const int index = project_->FindFile(Data);
+    if (index < -1)
+        return;
+    // A file of an inverter opens for it; a file of the whole project for
+    // the lowest inverter.
+    int inv = index;
+    if (inv < 0) {
+        inv = 0;
+        for (int a = 0; a < kPrjInvCount; ++a)
+            if (project_->GetInv(a)) {
+                inv = a;
+                break;
+            }
+    }
+    const QString ext = QStringLiteral(".") + QFileInfo(Data).suffix().toLower();
+    const int lng = progCfg_->lng;
+    if (ext == QLatin1String(".wr5") || ext == QLatin1String(".trc")) {
+        if (Later.OpenWorkList)
+            Later.OpenWorkList(Data);
+    } else if (ext == QLatin1String(".sc5")) {
+        if (Later.ShowScope)
+            Later.ShowScope(inv, lng, Data);
+    } else if (ext == QLatin1String(".dw5") || ext == QLatin1String(".dwn") || ext == QLatin1String(".op5")) {
+        if (Later.ShowDwnLoadFile)
+            Later.ShowDwnLoadFile(inv, lng, Data);
+    } else if (!ui_->OpenUrl(QUrl::fromLocalFile(Data))) {
+        // The desktop gives no code: 2, file not found, as the shell's.
+        ui_->ErrorBox(QStringLiteral("Error ShellExecute: 2"));
     }
 }
 

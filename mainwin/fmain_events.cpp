@@ -61,6 +61,7 @@ void TFMain::ProgCfgChanged(TProgCfg* Cfg)
     const TProgCfg& c = *Cfg;
     if (Later.SettingsChanged)
         Later.SettingsChanged(c);
+    listSettingsChanged(c);
 
     // The drivers, one at a time; a driver is touched only when one of its
     // settings differs. An open one is closed, set and opened again; a

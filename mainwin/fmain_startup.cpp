@@ -187,6 +187,7 @@ void TFMain::FormShow()
     // 16 to 18: work-list manager, explorer, print window.
     if (Later.PushTexts)
         Later.PushTexts(t, cfg);
+    pushListTexts();
     // 19.
     splashText(QStringLiteral("Reading project data"));
     int rc = 0;

@@ -1,7 +1,11 @@
 #include "mainwin/main_interaction.h"
 
 #include "dialogs/message_dlg.h"
+#include "config/lang_texts.h"
+#include "config/prog_cfg.h"
+#include "dialogs/install_prj_dialogs.h"
 #include "dialogs/prj_interaction_dlg.h"
+#include "dialogs/shared_objects.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -72,5 +76,13 @@ void TMainInteractionDlg::Terminate(int Status)
 
 void TMainInteractionDlg::InstallPrjDialogs(TVortalinPrj& Prj, QWidget* Parent)
 {
-    ::InstallPrjDialogs(Prj, Parent);
+    // The choice dialogs read the settings' configuration index, and take
+    // their texts now: the language file is loaded by then.
+    if (!ProgCfg) {
+        ::InstallPrjDialogs(Prj, Parent);
+        return;
+    }
+    const std::shared_ptr<TPrjDialogs> dialogs = ::InstallPrjDialogs(Prj, *ProgCfg, Parent);
+    if (LangTexts)
+        dialogs->SetTexts(*LangTexts);
 }

@@ -7,6 +7,8 @@
 #include "comm/prot_sel.h"
 #include "comm/scheduler.h"
 #include "dialogs/shared_objects.h"
+#include "lists/fwrk_list.h"
+#include "lists/wrk_lists.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -92,11 +94,13 @@ TEST_F(MainCommands, CopyProjectNeedsAFileNameAndWindowsNotYetThereStayDisabled)
     emit main->MenuFile1->aboutToShow();
     EXPECT_FALSE(main->MenuCopyPrj->isEnabled());
 
-    for (QAction* a : {main->MenuNewDownloadList1, main->MenuNewWorkList1, main->MenusaveParas,
+    EXPECT_TRUE(main->MenuNewWorkList1->isEnabled());
+    EXPECT_TRUE(main->NewWorkBtn->isEnabled());
+    for (QAction* a : {main->MenuNewDownloadList1, main->MenusaveParas,
                        main->MenuChangeProject1, main->MenuPrjExpl, main->MenuInverterScope,
                        main->MenuOperatorParameter, main->MenuQuintel})
         EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
-    for (QToolButton* b : {main->NewDwnLoadBtn, main->NewWorkBtn, main->PrjEditBtn, main->ExplBtn, main->ScopeButton})
+    for (QToolButton* b : {main->NewDwnLoadBtn, main->PrjEditBtn, main->ExplBtn, main->ScopeButton})
         EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
     EXPECT_TRUE(main->ExplBtn->isCheckable());
     EXPECT_TRUE(main->ScopeButton->isCheckable());
@@ -119,8 +123,23 @@ TEST_F(MainCommands, OpenTakesAProjectWhateverTheCaseOfItsExtension)
     ASSERT_NE(Project->GetInv(2), nullptr);
 
     // Another kind without its window in this program: nothing happens.
-    ui->openAnswers = {path(QStringLiteral("list.wr5"))};
+    ui->openAnswers = {path(QStringLiteral("list.dw5"))};
     main->MenuOpen1->trigger();
     EXPECT_EQ(Project->FileName, other);
     EXPECT_TRUE(ui->messages.empty());
+
+    // A work list that cannot be read: its window opens as a new list and
+    // the user is told which file failed.
+    const QString list = path(QStringLiteral("list.wr5"));
+    ui->openAnswers = {list};
+    main->MenuOpen1->trigger();
+    EXPECT_EQ(Project->FileName, other);
+    TFWrkList* w = WrkLists->Window(0);
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->windowTitle(), LangTexts->GetText(4, 7) + u'1');
+    ASSERT_EQ(ui->messages.size(), 1u);
+    EXPECT_EQ(ui->messages[0].Msg, *LangTexts->GetStrings(4, 21) + QStringList{list});
+    EXPECT_EQ(ui->messages[0].Title, LangTexts->GetText(5, 10));
+    delete w;
 }
