@@ -2,11 +2,18 @@
 // on shows the one window; showing it again only raises it.
 
 #include "comm/scheduler.h"
+#include "dialogs/glyph_button.h"
+#include "dialogs/inv_sel_dlg.h"
 #include "dialogs/shared_objects.h"
+#include "config/lang_texts.h"
 #include "mainwin/fbs_comm.h"
 #include "mainwin_fixture.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -47,6 +54,24 @@ TEST_F(FbsMenu, ShowsTheOneWindowOnTheFirstProjectInverter)
     main->MenuFBS->trigger();
     EXPECT_EQ(main->FbsComm, win);
     EXPECT_TRUE(win->isVisible());
+
+    // "Umrichter" asks the program's inverter selection dialog.
+    ASSERT_TRUE(FrmInvSel);
+    QString prompt;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (!FrmInvSel->isVisible())
+            return;
+        answer.stop();
+        prompt = FrmInvSel->Label1->text();
+        FrmInvSel->ComboBox1->setCurrentIndex(1);
+        FrmInvSel->OkButton->click();
+    });
+    answer.start(10);
+    win->Button1->click();
+    EXPECT_EQ(prompt, LangTexts->GetText(5, 0) + "; 0");
+    EXPECT_EQ(win->Logic().InvAdr(), 1);
+    EXPECT_EQ(win->windowTitle(), "Feldbus - Conveyor");
 }
 
 } // namespace
