@@ -41,9 +41,9 @@ TEST_F(FbsMenu, ShowsTheOneWindowOnTheFirstProjectInverter)
     TFbsComm* win = main->FbsComm;
     ASSERT_TRUE(win);
     EXPECT_TRUE(win->isVisible());
-    // The demo's Profibus inverter at address 0.
-    EXPECT_EQ(win->Logic().InvAdr(), 0);
-    EXPECT_EQ(win->windowTitle(), "Feldbus - Fan");
+    // The demo's first inverter.
+    EXPECT_EQ(win->Logic().InvAdr(), 1);
+    EXPECT_EQ(win->windowTitle(), "Feldbus - Conveyor");
     EXPECT_EQ(usedSlots(), before + 1);
     main->MenuFBS->trigger();
     EXPECT_EQ(main->FbsComm, win);
@@ -64,14 +64,15 @@ TEST_F(FbsMenu, ShowsTheOneWindowOnTheFirstProjectInverter)
             return;
         answer.stop();
         prompt = FrmInvSel->Label1->text();
-        FrmInvSel->ComboBox1->setCurrentIndex(1);
+        FrmInvSel->ComboBox1->setCurrentIndex(2);
         FrmInvSel->OkButton->click();
     });
     answer.start(10);
     win->Button1->click();
-    EXPECT_EQ(prompt, LangTexts->GetText(5, 0) + "; 0");
-    EXPECT_EQ(win->Logic().InvAdr(), 1);
-    EXPECT_EQ(win->windowTitle(), "Feldbus - Conveyor");
+    EXPECT_EQ(prompt, LangTexts->GetText(5, 0) + "; 1");
+    // The demo's Profibus DP inverter.
+    EXPECT_EQ(win->Logic().InvAdr(), 3);
+    EXPECT_EQ(win->windowTitle(), "Feldbus - Fan");
 }
 
 } // namespace
