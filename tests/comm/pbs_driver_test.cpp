@@ -8,6 +8,7 @@
 #include "comm/pbs.h"
 #include "comm/prot_sel.h"
 #include "sim/cards/sim_pbs_card.h"
+#include "sim/sim_zelk_telegram.h"
 #include "tests/comm/card_fixture.h"
 
 #include <gtest/gtest.h>
@@ -347,6 +348,39 @@ TEST_F(PbsDriver, ProcessDataAndTelegrams)
         f.fault();
         r = c.RunOne({6, 0, true, q});
         EXPECT_EQ(r.Status, f.status);
+    }
+}
+
+TEST_F(PbsDriver, TelegramAnswersThatDoNotFitAreMalformed)
+{
+    auto inv = card->addInverter(6);
+    auto& pbs = OpenSel({6});
+    ASSERT_TRUE(Connected(pbs, 1));
+    pbs.SetTimeOut(5500);
+    TRecTel answer;
+    bool got = false;
+    pbs.SetOnRspAvail([&](QObject*, TRecTel t) { answer = t, got = true; });
+    for (const char* what : {"another service", "too short"}) {
+        inv->faults().push(SimFault{.silence = true});
+        got = false;
+        TTelData q;
+        q.ParAdr = 0x0200;
+        const int id = pbs.ReadParaReq(6, 0, q);
+        ASSERT_GT(id, 0);
+        // A well-formed answer of service 1 with this request's number, or
+        // two bytes.
+        QByteArray tel = qelsim::zelk::buildAnswer(1, false, id, true, 0, qelsim::SimData{});
+        if (QByteArray(what) == "too short")
+            tel = tel.left(2);
+        tel[tel.size() - 1] = char(qelsim::zelk::checkByte(tel, int(tel.size()) - 1));
+        QByteArray d(6, 0);
+        d[2] = 6;
+        d[5] = char(tel.size());
+        d.append(tel);
+        card->inject(68, 1, 0, 0, d);
+        ASSERT_TRUE(qeltest::waitUntil([&] { return got; })) << what;
+        EXPECT_EQ(answer.Status, QelResult::Malformed) << what;
+        EXPECT_EQ(answer.ReqId, id);
     }
 }
 
