@@ -9,6 +9,7 @@
 #include "dialogs/message_dlg.h"
 #include "dialogs/opt_dlg.h"
 #include "dialogs/shared_objects.h"
+#include "mainwin/fbs_comm.h"
 #include "mainwin/fsplash.h"
 
 #include <QApplication>
@@ -80,6 +81,15 @@ TFMain::TFMain(std::shared_ptr<IMainInteraction> ui, QWidget* parent)
     SetUserMsgHelpHandler([this](int ctx) { ShowHelp(ctx); });
     MainSetPrgOpFuncs = [this](PTOperatingFuncs f) { SetPrgOpFuncs(f); };
     MainSetContextFuncs = [this](TContextList* l) { SetContextFuncs(l); };
+    Later.ShowFbs = [this] { ShowFbsComm(); };
+}
+
+void TFMain::ShowFbsComm()
+{
+    // One window for the whole run; closing only hides it.
+    if (!FbsComm)
+        FbsComm = new TFbsComm();
+    FbsComm->ShowWindow();
 }
 
 TFMain::~TFMain()
@@ -90,6 +100,9 @@ TFMain::~TFMain()
     disconnect(qApp, nullptr, this, nullptr);
     qDeleteAll(CtxButtons);
     CtxButtons.clear();
+    // Its scheduler slot goes before the scheduler.
+    delete FbsComm;
+    FbsComm = nullptr;
     releaseListObjects();
     progCfg_.reset();
     ProgCfg = nullptr;

@@ -25,6 +25,7 @@ class TProtSel;
 class TScheduler;
 class TVortalinText;
 class TfrmOptDlg;
+class TFbsComm;
 
 // The main window: a bar across the top of the work area with the main
 // menu and the tool bar. It creates the objects shared by the whole run,
@@ -74,6 +75,9 @@ public:
     QAction *miArrangeVertical, *miArrangeHorizontal, *miArrangeOverlapped, *MiNext, *N7;
     QAction *miInhalt, *miHowTo, *N8, *miInvManuals, *N9, *HelpAboutItem;
     TfrmOptDlg* OptDlg = nullptr;  // owned by the settings
+    // The fieldbus test window, created when first shown (MenuFBS).
+    TFbsComm* FbsComm = nullptr;
+    void ShowFbsComm();
 
     // The open dialog's filter ("|" form) and start directory.
     QString OpenDlgFilter;
