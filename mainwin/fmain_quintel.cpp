@@ -1,0 +1,60 @@
+// The main window's Quintel-mode windows: the menu entry and what the
+// windows reach of the main program.
+#include "mainwin/fmain.h"
+
+#include "config/lang_texts.h"
+#include "config/prog_cfg.h"
+#include "dialogs/print_form.h"
+#include "dialogs/shared_objects.h"
+#include "lists/val_edit.h"
+#include "quintel/cp_window.h"
+
+void TFMain::createQuintelWindows()
+{
+    Later.ShowQuintelWindow = [this](int Inv, int Lng) -> QWidget* {
+        // Until the explorer names the current inverter, the project's first.
+        if (!Later.CurrentInv && project_) {
+            for (int a = 0; a < kPrjInvCount; ++a)
+                if (project_->GetInv(a)) {
+                    Inv = a;
+                    break;
+                }
+        }
+        TCpWindowEnv& env = CpWindowEnv;
+        env.Scheduler = scheduler_;
+        env.Project = project_;
+        env.Texts = langTexts_.get();
+        env.ClpBrd = ClpBrd;
+        env.InvSel = FrmInvSel;
+        env.MainForm = this;
+        env.AppName = progCfg_->AppName;
+        env.VersionText = progCfg_->VersionText;
+        env.Message = [this](const QStringList& Msg, const QStringList& Buttons, const QString& Title, int Icon,
+                             const QString& P1, const QString& P2, const QString& P3, int Default, int Cancel) {
+            return ui_->Message(Msg, Buttons, Title, Icon, P1, P2, P3, Default, Cancel);
+        };
+        // The windows' own value editor and print window while the main
+        // window has none of its own.
+        if (!env.ValEdit)
+            env.ValEdit = new TfrmValEdit(this);
+        env.ValEdit->Connect(scheduler_, project_);
+        env.ValEdit->SetLanguage(Lng);
+        env.ValEdit->SetCaptionText(langTexts_->GetText(0, 6));
+        env.ValEdit->SetOkText(langTexts_->GetText(0, 5));
+        env.ValEdit->SetCancelText(langTexts_->GetText(0, 7));
+        if (!env.PrintForm) {
+            env.PrintForm = new TFrmvortalinprint(this);
+            env.PrintForm->SetDataPath(progCfg_->DataPath);
+        }
+        return ShowQuintelWindow(Inv, Lng);
+    };
+}
+
+void TFMain::releaseQuintelWindows()
+{
+    Later.ShowQuintelWindow = nullptr;
+    for (auto& w : QuintelWindows)
+        delete w.data();
+    // The editor and print window are children of this window.
+    CpWindowEnv = TCpWindowEnv();
+}
