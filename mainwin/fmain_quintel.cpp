@@ -4,10 +4,15 @@
 
 #include "config/lang_texts.h"
 #include "config/prog_cfg.h"
+#include "dialogs/glyph_button.h"
 #include "dialogs/print_form.h"
 #include "dialogs/shared_objects.h"
 #include "lists/val_edit.h"
 #include "quintel/cp_window.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
 
 void TFMain::createQuintelWindows()
 {
@@ -37,15 +42,34 @@ void TFMain::createQuintelWindows()
         // window has none of its own.
         if (!env.ValEdit)
             env.ValEdit = new TfrmValEdit(this);
-        env.ValEdit->Connect(scheduler_, project_);
-        env.ValEdit->SetLanguage(Lng);
-        env.ValEdit->SetCaptionText(langTexts_->GetText(0, 6));
-        env.ValEdit->SetOkText(langTexts_->GetText(0, 5));
-        env.ValEdit->SetCancelText(langTexts_->GetText(0, 7));
-        if (!env.PrintForm) {
-            env.PrintForm = new TFrmvortalinprint(this);
-            env.PrintForm->SetDataPath(progCfg_->DataPath);
+        TValEditCore& ed = env.ValEdit->Core();
+        if (!ed.Visible) {
+            env.ValEdit->Connect(scheduler_, project_);
+            env.ValEdit->SetLanguage(Lng);
+            ed.Texts = langTexts_.get();
+            ed.Separator = progCfg_->Separator.isEmpty() ? QChar(u'+') : progCfg_->Separator.at(0);
+            ed.ShowDecValue = progCfg_->ShowDecValue;
+            ed.CloseOnOK = progCfg_->CloseOnOK;
+            ed.CloseOnCancel = progCfg_->CloseOnCancel;
+            env.ValEdit->SetCaptionText(langTexts_->GetText(5, 3));
+            env.ValEdit->SetOkText(langTexts_->GetText(0, 6));
+            env.ValEdit->SetCancelText(langTexts_->GetText(0, 7));
         }
+        if (!env.PrintForm) {
+            TFrmvortalinprint* pf = new TFrmvortalinprint(this);
+            env.PrintForm = pf;
+            const TVortalinText& t = *langTexts_;
+            pf->Setprtbtn->setText(t.GetText(6, 0));
+            pf->SetFontBtn->setText(t.GetText(6, 1));
+            pf->printbtn->setText(t.GetText(0, 6));
+            pf->cancelbtn->setText(t.GetText(0, 7));
+            pf->GroupBox1->setTitle(t.GetText(6, 2));
+            pf->GroupBox2->setTitle(t.GetText(6, 3));
+            pf->GroupBox3->setTitle(t.GetText(6, 4));
+            pf->Label2->setText(t.GetText(6, 5));
+            pf->Label3->setText(t.GetText(6, 6));
+        }
+        env.PrintForm->SetDataPath(progCfg_->DataPath);
         return ShowQuintelWindow(Inv, Lng);
     };
 }

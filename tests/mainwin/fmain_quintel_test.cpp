@@ -5,6 +5,7 @@
 #include "mainwin_fixture.h"
 
 #include "dialogs/shared_objects.h"
+#include "lists/val_edit.h"
 #include "quintel/cp_window.h"
 #include "wait_until.h"
 
@@ -29,6 +30,8 @@ TEST_F(MainWinTest, QuintelEntryOpensTheFirstInvertersWindow)
     EXPECT_EQ(CpWindowEnv.Scheduler, Scheduler);
     EXPECT_EQ(CpWindowEnv.ClpBrd, ClpBrd);
     ASSERT_TRUE(CpWindowEnv.ValEdit && CpWindowEnv.PrintForm);
+    EXPECT_EQ(CpWindowEnv.ValEdit->windowTitle(), LangTexts->GetText(5, 3));
+    EXPECT_EQ(CpWindowEnv.ValEdit->Core().Texts, LangTexts);
     ASSERT_TRUE(qeltest::waitUntil(
         [&] { return w->Engine().State == 3 && w->Core().Rows.Count() > 5 &&
                      w->Core().Rows.Row(0).ValueText != QStringLiteral(" "); },
