@@ -67,6 +67,26 @@ TEST_F(CpWindowTest, TablesOfTheThreeLayoutsAreReadAndFollowTheInverter)
     EXPECT_TRUE(messages.empty());
 }
 
+TEST_F(CpWindowTest, PasswordMinusThreeShowsTheIdentTexts)
+{
+    sims[1]->setValue(0x0001, -3);
+    TfrmCpWindow* w = openRead(1);
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(w->Engine().ShowIdText);
+    const TCpRowModel& rows = w->Core().Rows;
+    for (int i = 0; i < rows.Count(); ++i) {
+        const tCpEntry* e = w->Engine().GetEntry(i);
+        EXPECT_EQ(rows.Row(i).ParaName,
+                  QStringLiteral("(") + e->Para->GetIdText() + QStringLiteral(") ") + e->Para->GetName(0));
+    }
+    // Copy keeps the set column while it is shown.
+    w->CopyToClipboard();
+    ASSERT_TRUE(clpBrd.Content());
+    EXPECT_EQ(clpBrd.Content()->Lines.value(1), QStringList({texts.GetText(0, 47), texts.GetText(0, 2),
+                                                             texts.GetText(0, 1), texts.GetText(0, 3)})
+                                                    .join(u'\t'));
+}
+
 TEST_F(CpWindowTest, AnEditThroughTheValueEditorReachesTheInverter)
 {
     TfrmCpWindow* w = openRead(1);
