@@ -53,9 +53,6 @@ TfrmCpWindow* ShowQuintelWindow(int a, int Language)
         }
         if (w->InvAdr() == a) {
             w->Restart();
-            w->show();
-            w->raise();
-            w->activateWindow();
             return w;
         }
     }
