@@ -63,6 +63,7 @@ TFMain::TFMain(std::shared_ptr<IMainInteraction> ui, QWidget* parent)
     progCfg_->SetOptionDlg(std::move(opt));
     // 4. The drag object, the work-list manager and the internal clipboard.
     createListObjects();
+    createQuintelWindows();
     // 6. Language texts and the message dialog's button lists.
     langTexts_ = std::make_unique<TVortalinText>();
     langTexts_->SetVersion(5);
@@ -103,6 +104,7 @@ TFMain::~TFMain()
     // Its scheduler slot goes before the scheduler.
     delete FbsComm;
     FbsComm = nullptr;
+    releaseQuintelWindows();
     releaseListObjects();
     progCfg_.reset();
     ProgCfg = nullptr;

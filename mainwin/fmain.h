@@ -173,6 +173,9 @@ private:
     void releaseListObjects();
     void pushListTexts();
     void listSettingsChanged(const TProgCfg& Cfg);
+    // The Quintel-mode windows' menu entry (fmain_quintel.cpp).
+    void createQuintelWindows();
+    void releaseQuintelWindows();
 
     std::shared_ptr<IMainInteraction> ui_;
     std::unique_ptr<TProgCfg> progCfg_;

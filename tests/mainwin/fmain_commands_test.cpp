@@ -96,9 +96,10 @@ TEST_F(MainCommands, CopyProjectNeedsAFileNameAndWindowsNotYetThereStayDisabled)
 
     EXPECT_TRUE(main->MenuNewWorkList1->isEnabled());
     EXPECT_TRUE(main->NewWorkBtn->isEnabled());
+    EXPECT_TRUE(main->MenuQuintel->isEnabled());
     for (QAction* a : {main->MenuNewDownloadList1, main->MenusaveParas,
                        main->MenuChangeProject1, main->MenuPrjExpl, main->MenuInverterScope,
-                       main->MenuOperatorParameter, main->MenuQuintel})
+                       main->MenuOperatorParameter})
         EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
     for (QToolButton* b : {main->NewDwnLoadBtn, main->PrjEditBtn, main->ExplBtn, main->ScopeButton})
         EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
