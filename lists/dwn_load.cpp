@@ -8,6 +8,7 @@
 #include "lists/dwn_load_env.h"
 #include "lists/dwn_load_glyphs.h"
 #include "lists/mode_edit.h"
+#include "lists/rem_edit.h"
 #include "lists/set_edit.h"
 #include "lists/val_edit.h"
 #include "project/vortalin_prj.h"
@@ -721,6 +722,8 @@ void TDwnLoad::FormClose()
         sh.SetEdit->EditSet(0, QString(), nullptr);
     if (sh.ModeEdit && sh.ModeEdit->isVisible())
         sh.ModeEdit->EditMode(QString(), 0, nullptr);
+    if (sh.RemEdit && sh.RemEdit->isVisible())
+        sh.RemEdit->EditRemark(QString(), QString(), nullptr);
     if (FrmInvSel && FrmInvSel->isVisible())
         FrmInvSel->ShowSelect(QString(), -1, nullptr);
     if (::Scheduler && engine_->SchedSlot >= 0)

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -578,6 +579,60 @@ TEST_F(DwnWindow, DoubleClickOpensTheEditorOfTheColumnUnderIt)
     };
     doubleClick(w, 2, columnMiddle(w, 4));
     EXPECT_EQ(w->Engine().Lines[2]->Value, 99);
+}
+
+TEST_F(DwnWindow, RemarkEditorEditsTheNotesOfTheMarkedLines)
+{
+    TDwnLoad* w = open();
+    add(w, 0x0101, 1, DwnMode::RW, -1, QStringLiteral("first"));
+    add(w, 0x0102, 2, DwnMode::RW, -1, QStringLiteral("second"));
+    w->Engine().InsertNewLine(2, nullptr, 0, 0, 0, DwnMode::Blank, false, QStringLiteral("blank"));
+    w->RefreshView(false);
+    // F5 needs a current line.
+    w->View().FocusRow = -1;
+    w->MenuChangenote->trigger();
+    EXPECT_FALSE(rem.isVisible());
+    w->SelectLine(1);
+    ASSERT_EQ(w->View().CurrentLine(), 1);
+    w->MenuChangenote->trigger();
+    ASSERT_TRUE(rem.isVisible());
+    const TDwnEntry& l = *w->Engine().Lines[1];
+    EXPECT_EQ(rem.RemEdit->text(), QStringLiteral("second"));
+    EXPECT_EQ(rem.Label1->text(), l.Para->GetIdText() + u' ' + l.Para->GetName(0) + QStringLiteral("; ")
+                                      + w->GetShortName() + QStringLiteral("; ") + txt(0, 27) + QStringLiteral(" 1"));
+    w->Engine().Modified = false;
+    rem.RemEdit->setText(QStringLiteral("changed"));
+    rem.OkButton->click();
+    EXPECT_EQ(w->Engine().Lines[1]->Note, QStringLiteral("changed"));
+    EXPECT_EQ(w->Model().data(w->Model().index(1, 7), Qt::DisplayRole).toString(), QStringLiteral("changed"));
+    EXPECT_TRUE(w->Engine().Modified);
+
+    // Re-pointed with the selection: several marked lines (the second one
+    // shown, the blank line among them) all take the text.
+    w->SelectRange(0, 2);
+    w->SetDialogBoxes();
+    EXPECT_EQ(rem.RemEdit->text(), QStringLiteral("changed"));
+    EXPECT_EQ(rem.Label1->text(), w->GetShortName() + QStringLiteral("; ") + txt(0, 26));
+    rem.RemEdit->setText(QString(300, u'x'));
+    rem.OkButton->click();
+    for (const TDwnEntryPtr& e : w->Engine().Lines)
+        EXPECT_EQ(e->Note, QString(kDwnNoteLen, u'x'));
+    // Nothing marked: detached.
+    w->View().ClearMarks();
+    w->SetDialogBoxes();
+    EXPECT_FALSE(rem.OkButton->isEnabled());
+
+    // A double click on the note column opens it for the clicked line.
+    doubleClick(w, 0, columnMiddle(w, 7));
+    EXPECT_EQ(marks(w), std::vector<int>{0});
+    EXPECT_TRUE(rem.OkButton->isEnabled());
+    EXPECT_TRUE(rem.Label1->text().endsWith(txt(0, 27) + QStringLiteral(" 0")));
+    // Closing the window detaches it.
+    w->Engine().Modified = false;
+    EXPECT_TRUE(w->close());
+    EXPECT_FALSE(rem.OkButton->isEnabled());
+    EXPECT_TRUE(rem.Label1->text().isEmpty());
+    rem.hide();
 }
 
 TEST_F(DwnWindow, WindowsCascadeBelowTheMainBar)
