@@ -5,6 +5,8 @@
 #include "dwn_load_fixture.h"
 
 #include "dialogs/glyph_button.h"
+#include "dialogs/max_placement.h"
+#include "lists/fwrk_list.h"
 
 #include <QComboBox>
 #include <QHeaderView>
@@ -13,6 +15,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTableView>
 
@@ -647,6 +650,36 @@ TEST_F(DwnWindow, WindowsCascadeBelowTheMainBar)
     EXPECT_EQ(first->pos(), QPoint(25, below + 25));
     EXPECT_EQ(second->pos(), QPoint(50, below + 50));
     DwnLoadShared().MainWindow = nullptr;
+}
+
+TEST_F(DwnWindow, MaximisedListWindowsAndTheValueEditorFillTheWorkAreaBelowTheMainBar)
+{
+    QWidget bar;
+    bar.setGeometry(0, 0, 640, 50);
+    bar.show();
+    SetMaxPlacementBar(&bar);
+    const QRect below = MaxPlacementFrame(bar.screen()->availableGeometry(), bar.frameGeometry());
+    TDwnLoad* dwn = open();
+    auto* wrk = new TFWrkList(0);
+    wrk->show();
+    val.EditValue(0, -1, nullptr, QString(), 0, nullptr);
+    ASSERT_TRUE(val.isVisible());
+    for (QWidget* w : std::initializer_list<QWidget*>{dwn, wrk, &val}) {
+        SCOPED_TRACE(w->objectName().toStdString());
+        w->showMaximized();
+        ASSERT_TRUE(qeltest::waitUntil([w, below] { return !w->isMaximized() && w->frameGeometry() == below; }));
+        EXPECT_TRUE(CountsAsMaximised(w));
+    }
+    // Laid out at the new size: as many rows as fit, the remark column
+    // fitted, the value editor left at the placed height.
+    QCoreApplication::processEvents();
+    EXPECT_GT(dwn->View().Rows, 10);
+    EXPECT_EQ(dwn->ListView1->geometry().bottom(), dwn->height() - 1);
+    EXPECT_EQ(val.frameGeometry(), below);
+    EXPECT_TRUE(CountsAsMaximised(&val));
+    SetMaxPlacementBar(nullptr);
+    delete wrk;
+    val.hide();
 }
 
 }  // namespace
