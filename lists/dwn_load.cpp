@@ -3,11 +3,13 @@
 #include "config/lang_texts.h"
 #include "config/prog_cfg.h"
 #include "dialogs/inv_sel_dlg.h"
+#include "dialogs/max_placement.h"
 #include "lists/adr_edit.h"
 #include "dialogs/shared_objects.h"
 #include "lists/dwn_load_env.h"
 #include "lists/dwn_load_glyphs.h"
 #include "lists/mode_edit.h"
+#include "lists/rem_edit.h"
 #include "lists/set_edit.h"
 #include "lists/val_edit.h"
 #include "project/vortalin_prj.h"
@@ -110,6 +112,7 @@ TDwnLoad::TDwnLoad(int Nr)
     setObjectName(QStringLiteral("DwnLoad_%1").arg(Nr));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(DefaultWidth, DefaultHeight);
+    InstallMaxPlacement(this);
     engine_->WdwNr = Nr;
     engine_->SchedState = 2;
     engine_->TransferSchedState = 3;
@@ -671,9 +674,8 @@ void TDwnLoad::FormResize()
             sch->SetState(slot, 2);
         return;
     }
-    // A maximised window keeps the size the window manager gives it: placed
-    // below the main bar by hand it would lose its maximised state (and the
-    // project's saved layout with it).
+    // A maximise request places the window below the main bar
+    // (dialogs/max_placement.h); the resize that follows lays it out.
     if (sch && slot >= 0 && sch->GetState(slot) != engine_->SchedState) {
         const int wanted = engine_->SchedState;
         engine_->SchedState = sch->SetState(slot, wanted);
@@ -721,6 +723,8 @@ void TDwnLoad::FormClose()
         sh.SetEdit->EditSet(0, QString(), nullptr);
     if (sh.ModeEdit && sh.ModeEdit->isVisible())
         sh.ModeEdit->EditMode(QString(), 0, nullptr);
+    if (sh.RemEdit && sh.RemEdit->isVisible())
+        sh.RemEdit->EditRemark(QString(), QString(), nullptr);
     if (FrmInvSel && FrmInvSel->isVisible())
         FrmInvSel->ShowSelect(QString(), -1, nullptr);
     if (::Scheduler && engine_->SchedSlot >= 0)

@@ -15,6 +15,7 @@
 #include "dialogs/shared_objects.h"
 #include "lists/dwn_load_env.h"
 #include "lists/mode_edit.h"
+#include "lists/rem_edit.h"
 #include "lists/set_edit.h"
 #include "lists/val_edit.h"
 #include "project/vortalin_prj.h"
@@ -104,6 +105,12 @@ void TDwnLoad::SetDialogBoxes()
         else
             sh.SetEdit->EditSet(0, QString(), nullptr);
     }
+    if (sh.RemEdit && sh.RemEdit->isVisible()) {
+        if (marked)
+            sh.RemEdit->EditRemark(line->Note, label, [self](const QString& t) { if (self) self->ChangeNote(t); });
+        else
+            sh.RemEdit->EditRemark(QString(), QString(), nullptr);
+    }
     if (sh.ModeEdit && sh.ModeEdit->isVisible()) {
         if (marked)
             sh.ModeEdit->EditMode(label, line->Mode, [self](int m) { if (self) self->ChangeMode(m); });
@@ -169,7 +176,8 @@ void TDwnLoad::OpenEditor(int Column)
         break;
     }
     case 7:
-        // The remark editor is not part of the program yet.
+        if (sh.RemEdit)
+            sh.RemEdit->EditRemark(line->Note, label, [self](const QString& t) { if (self) self->ChangeNote(t); });
         break;
     default:
         if (line->IsUserStep() || (!line->Para && changeDownloadProperties())) {

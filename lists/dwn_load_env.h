@@ -12,18 +12,19 @@ class TDwnLoad;
 class TFrmvortalinprint;
 class TfrmAdrEdit;
 class TfrmModeEdit;
+class TfrmRemEdit;
 class TfrmSetEdit;
 class TfrmValEdit;
 
 struct TDwnLoadShared {
-    // The main bar: windows cascade below it, a maximised one fills the
-    // work area below it.
+    // The main bar: windows cascade below it.
     QPointer<QWidget> MainWindow;
     // The single tool windows.
     QPointer<TfrmValEdit> ValEdit;
     QPointer<TfrmSetEdit> SetEdit;
     QPointer<TfrmAdrEdit> AdrEdit;
     QPointer<TfrmModeEdit> ModeEdit;
+    QPointer<TfrmRemEdit> RemEdit;
     QPointer<TFrmvortalinprint> Print;
 };
 

@@ -1,5 +1,7 @@
 #include "lists/fwrk_list.h"
 
+#include "dialogs/max_placement.h"
+
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QPlainTextEdit>
@@ -25,6 +27,7 @@ TFWrkList::TFWrkList(int WindowNo, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(core_.Caption);
     resize(DefaultWidth, DefaultHeight);
+    InstallMaxPlacement(this);
     core_.OwnerForm = this;
 
     auto* layout = new QVBoxLayout(this);

@@ -6,6 +6,7 @@
 #include "comm/scheduler.h"
 #include "config/lang_texts.h"
 #include "config/prog_cfg.h"
+#include "dialogs/max_placement.h"
 #include "dialogs/message_dlg.h"
 #include "dialogs/opt_dlg.h"
 #include "dialogs/shared_objects.h"
@@ -42,6 +43,8 @@ TFMain::TFMain(std::shared_ptr<IMainInteraction> ui, QWidget* parent)
     initGlyphResources();
     setObjectName(QStringLiteral("FMain"));
     FMain = this;
+    // Maximised child windows go below the bar.
+    SetMaxPlacementBar(this);
     setHelpContext(this, MainHelpContext);
     ProtSel = new TProtSel(this);
     ProtSel->setObjectName(QStringLiteral("ProtSel"));
@@ -118,6 +121,8 @@ TFMain::~TFMain()
     if (Splash)
         delete Splash.data();
     LangTexts = nullptr;
+    if (MaxPlacementBar() == this)
+        SetMaxPlacementBar(nullptr);
     if (FMain == this)
         FMain = nullptr;
 }

@@ -10,9 +10,7 @@
 #include "mainwin/fmain.h"
 #include "project/prj_edit_rows.h"
 
-#include <QGuiApplication>
 #include <QPointer>
-#include <QScreen>
 
 namespace {
 
@@ -55,13 +53,6 @@ void PlugOpParaAndPrjEdit(TFMain& Main, TfrmValEdit* ValEdit)
     env.Texts = LangTexts;
     env.ValEdit = ValEdit;
     env.MainFrame = [main] { return main ? main->frameGeometry() : QRect(); };
-    env.WorkArea = [main] {
-        const QScreen* s = main && main->screen() ? main->screen() : QGuiApplication::primaryScreen();
-        QRect r = s ? s->availableGeometry() : QRect();
-        if (main)
-            r.setTop(main->frameGeometry().bottom() + 1);
-        return r;
-    };
     env.MakeInteraction = [](QWidget* parent) { return std::make_shared<TOpParaInteractionDlg>(parent); };
     env.ShowMessage = [](const TDwnMessage& m, const QStringList& buttons) {
         UserMessageDlg(m.Lines, buttons, m.Title, m.Icon, m.P1, m.P2, QString(), m.Default, m.Cancel);

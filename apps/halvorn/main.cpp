@@ -12,6 +12,7 @@
 #include "dialogs/shared_objects.h"
 #include "lists/adr_edit.h"
 #include "lists/mode_edit.h"
+#include "lists/rem_edit.h"
 #include "lists/set_edit.h"
 #include "lists/val_edit.h"
 #include "scope/scope_window.h"
@@ -41,6 +42,7 @@ int main(int argc, char** argv)
     tools.SetEdit = frmSetEdit;
     tools.AdrEdit = frmAdrEdit;
     tools.ModeEdit = frmModeEdit;
+    tools.RemEdit = frmRemEdit;
     tools.Print = Frmvortalinprint;
     InstallDwnLoad(*main, tools);
 

@@ -12,6 +12,7 @@
 #include "lists/dwn_load.h"
 #include "lists/dwn_load_env.h"
 #include "lists/mode_edit.h"
+#include "lists/rem_edit.h"
 #include "lists/set_edit.h"
 #include "lists/val_edit.h"
 #include "config/drag_drop.h"
@@ -102,6 +103,9 @@ protected:
         sh.AdrEdit = &adr;
         sh.ModeEdit = &mode;
         sh.Print = &print;
+        // Enabled as the program's start-up enables it.
+        rem.SetMainForm(&clipboard, nullptr);
+        sh.RemEdit = &rem;
     }
     void TearDown() override
     {
@@ -160,6 +164,7 @@ protected:
     TfrmSetEdit set;
     TfrmAdrEdit adr;
     TfrmModeEdit mode;
+    TfrmRemEdit rem;
     TFrmvortalinprint print;
     MessageAnswerer answerer;
 };

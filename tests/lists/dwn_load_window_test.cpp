@@ -5,13 +5,17 @@
 #include "dwn_load_fixture.h"
 
 #include "dialogs/glyph_button.h"
+#include "dialogs/max_placement.h"
+#include "lists/fwrk_list.h"
 
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTableView>
 
@@ -580,6 +584,60 @@ TEST_F(DwnWindow, DoubleClickOpensTheEditorOfTheColumnUnderIt)
     EXPECT_EQ(w->Engine().Lines[2]->Value, 99);
 }
 
+TEST_F(DwnWindow, RemarkEditorEditsTheNotesOfTheMarkedLines)
+{
+    TDwnLoad* w = open();
+    add(w, 0x0101, 1, DwnMode::RW, -1, QStringLiteral("first"));
+    add(w, 0x0102, 2, DwnMode::RW, -1, QStringLiteral("second"));
+    w->Engine().InsertNewLine(2, nullptr, 0, 0, 0, DwnMode::Blank, false, QStringLiteral("blank"));
+    w->RefreshView(false);
+    // F5 needs a current line.
+    w->View().FocusRow = -1;
+    w->MenuChangenote->trigger();
+    EXPECT_FALSE(rem.isVisible());
+    w->SelectLine(1);
+    ASSERT_EQ(w->View().CurrentLine(), 1);
+    w->MenuChangenote->trigger();
+    ASSERT_TRUE(rem.isVisible());
+    const TDwnEntry& l = *w->Engine().Lines[1];
+    EXPECT_EQ(rem.RemEdit->text(), QStringLiteral("second"));
+    EXPECT_EQ(rem.Label1->text(), l.Para->GetIdText() + u' ' + l.Para->GetName(0) + QStringLiteral("; ")
+                                      + w->GetShortName() + QStringLiteral("; ") + txt(0, 27) + QStringLiteral(" 1"));
+    w->Engine().Modified = false;
+    rem.RemEdit->setText(QStringLiteral("changed"));
+    rem.OkButton->click();
+    EXPECT_EQ(w->Engine().Lines[1]->Note, QStringLiteral("changed"));
+    EXPECT_EQ(w->Model().data(w->Model().index(1, 7), Qt::DisplayRole).toString(), QStringLiteral("changed"));
+    EXPECT_TRUE(w->Engine().Modified);
+
+    // Re-pointed with the selection: several marked lines (the second one
+    // shown, the blank line among them) all take the text.
+    w->SelectRange(0, 2);
+    w->SetDialogBoxes();
+    EXPECT_EQ(rem.RemEdit->text(), QStringLiteral("changed"));
+    EXPECT_EQ(rem.Label1->text(), w->GetShortName() + QStringLiteral("; ") + txt(0, 26));
+    rem.RemEdit->setText(QString(300, u'x'));
+    rem.OkButton->click();
+    for (const TDwnEntryPtr& e : w->Engine().Lines)
+        EXPECT_EQ(e->Note, QString(kDwnNoteLen, u'x'));
+    // Nothing marked: detached.
+    w->View().ClearMarks();
+    w->SetDialogBoxes();
+    EXPECT_FALSE(rem.OkButton->isEnabled());
+
+    // A double click on the note column opens it for the clicked line.
+    doubleClick(w, 0, columnMiddle(w, 7));
+    EXPECT_EQ(marks(w), std::vector<int>{0});
+    EXPECT_TRUE(rem.OkButton->isEnabled());
+    EXPECT_TRUE(rem.Label1->text().endsWith(txt(0, 27) + QStringLiteral(" 0")));
+    // Closing the window detaches it.
+    w->Engine().Modified = false;
+    EXPECT_TRUE(w->close());
+    EXPECT_FALSE(rem.OkButton->isEnabled());
+    EXPECT_TRUE(rem.Label1->text().isEmpty());
+    rem.hide();
+}
+
 TEST_F(DwnWindow, WindowsCascadeBelowTheMainBar)
 {
     QWidget bar;
@@ -592,6 +650,36 @@ TEST_F(DwnWindow, WindowsCascadeBelowTheMainBar)
     EXPECT_EQ(first->pos(), QPoint(25, below + 25));
     EXPECT_EQ(second->pos(), QPoint(50, below + 50));
     DwnLoadShared().MainWindow = nullptr;
+}
+
+TEST_F(DwnWindow, MaximisedListWindowsAndTheValueEditorFillTheWorkAreaBelowTheMainBar)
+{
+    QWidget bar;
+    bar.setGeometry(0, 0, 640, 50);
+    bar.show();
+    SetMaxPlacementBar(&bar);
+    const QRect below = MaxPlacementFrame(bar.screen()->availableGeometry(), bar.frameGeometry());
+    TDwnLoad* dwn = open();
+    auto* wrk = new TFWrkList(0);
+    wrk->show();
+    val.EditValue(0, -1, nullptr, QString(), 0, nullptr);
+    ASSERT_TRUE(val.isVisible());
+    for (QWidget* w : std::initializer_list<QWidget*>{dwn, wrk, &val}) {
+        SCOPED_TRACE(w->objectName().toStdString());
+        w->showMaximized();
+        ASSERT_TRUE(qeltest::waitUntil([w, below] { return !w->isMaximized() && w->frameGeometry() == below; }));
+        EXPECT_TRUE(CountsAsMaximised(w));
+    }
+    // Laid out at the new size: as many rows as fit, the remark column
+    // fitted, the value editor left at the placed height.
+    QCoreApplication::processEvents();
+    EXPECT_GT(dwn->View().Rows, 10);
+    EXPECT_EQ(dwn->ListView1->geometry().bottom(), dwn->height() - 1);
+    EXPECT_EQ(val.frameGeometry(), below);
+    EXPECT_TRUE(CountsAsMaximised(&val));
+    SetMaxPlacementBar(nullptr);
+    delete wrk;
+    val.hide();
 }
 
 }  // namespace
