@@ -4,6 +4,7 @@
 #include "config/drag_drop.h"
 #include "config/lang_texts.h"
 #include "config/prog_cfg.h"
+#include "dialogs/max_placement.h"
 #include "dialogs/message_dlg.h"
 #include "dialogs/print_scrollbar.h"
 #include "dialogs/shared_objects.h"
@@ -45,6 +46,7 @@ TScope::TScope(TVortalinPrj* Prj, const TVortalinText* Texts, const TProgCfg* Cf
     setProperty("HelpContext", HelpContext);
     setMinimumSize(TScopeLayout::MinWidth, TScopeLayout::MinHeight);
     resize(ClientWidth, ClientHeight);
+    InstallMaxPlacement(this);
 
     eng_.Project = Prj;
     eng_.Texts = Texts;

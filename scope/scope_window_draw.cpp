@@ -99,12 +99,6 @@ void TScope::changeEvent(QEvent* e)
             s->SetState(eng_.SchedSlot, 2);
         return;
     }
-    if (isMaximized() && MainWindow) {
-        const QRect work = screen() ? screen()->availableGeometry() : QRect();
-        const int top = MainWindow->frameGeometry().bottom() + 1;
-        setWindowState(windowState() & ~Qt::WindowMaximized);
-        setGeometry(work.left(), top, work.width(), work.bottom() - top);
-    }
     if (minimised_ && s && eng_.SchedSlot >= 0)
         s->SetState(eng_.SchedSlot, eng_.SchedState);
     minimised_ = false;
