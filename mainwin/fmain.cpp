@@ -62,6 +62,8 @@ TFMain::TFMain(std::shared_ptr<IMainInteraction> ui, QWidget* parent)
     progCfg_->SetOptionDlg(std::move(opt));
     // 4. The drag object, the work-list manager and the internal clipboard.
     createListObjects();
+    // 5. The clipboard viewer.
+    joinClipboardViewer();
     // 6. Language texts and the message dialog's button lists.
     langTexts_ = std::make_unique<TVortalinText>();
     langTexts_->SetVersion(5);
@@ -90,6 +92,7 @@ TFMain::~TFMain()
     disconnect(qApp, nullptr, this, nullptr);
     qDeleteAll(CtxButtons);
     CtxButtons.clear();
+    leaveClipboardViewer();
     releaseListObjects();
     progCfg_.reset();
     ProgCfg = nullptr;

@@ -134,6 +134,10 @@ public:
     void PrjDataInvProtChanged(QObject* Sender, int InvAdr, TProt pr);
     void PrjDataInvStateChanged(QObject* Sender, int InvAdr, int NewState);
     void ProgCfgChanged(TProgCfg* Cfg);
+    // The explorer's request: with Chg 0, Data names a linked file to open.
+    void PrjChgReq(QObject* Sender, int Chg, const QString& Data);
+    // The clipboard viewer: the system clipboard changed (fmain_clipboard.cpp).
+    void ClipboardChanged();
 
     // The caption for the current project.
     QString PrjCaption() const;
@@ -167,6 +171,9 @@ private:
     void releaseListObjects();
     void pushListTexts();
     void listSettingsChanged(const TProgCfg& Cfg);
+    void showListOpenError();
+    void joinClipboardViewer();
+    void leaveClipboardViewer();
 
     std::shared_ptr<IMainInteraction> ui_;
     std::unique_ptr<TProgCfg> progCfg_;
@@ -181,4 +188,5 @@ private:
     bool released_ = false;  // serial addresses released at deactivation
     int exitStatus_ = 0;
     QMetaObject::Connection opOwnerConn_, ctxOwnerConn_;
+    QMetaObject::Connection clipboardConn_;
 };
