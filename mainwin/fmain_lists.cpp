@@ -10,6 +10,7 @@
 #include "dialogs/inv_sel_dlg.h"
 #include "dialogs/shared_objects.h"
 #include "lists/fwrk_list.h"
+#include "lists/wrk_list_tools.h"
 #include "lists/wrk_lists.h"
 
 namespace {
@@ -41,6 +42,7 @@ void TFMain::createListObjects()
     ClpBrd = new TVortalinClpBrd(this);
     ClpBrd->SetSink(std::make_shared<TQtClpBrdSink>());
     FrmInvSel = new TfrmInvSel();
+    WrkListTools().InvSel = FrmInvSel;
 
     Later.OpenWorkList = [](const QString& FileName) -> QWidget* {
         TFWrkList* w = WrkLists ? WrkLists->OpenList(FileName) : nullptr;
