@@ -483,4 +483,59 @@ TEST_F(WrkEditWindow, PrintsToPdfAndShowsItsMenu)
     a->pmList->hide();
 }
 
+TEST(WrkEditSim, ACopiedRowCarriesTheValueReadFromTheInverterAsShown)
+{
+    TVortalinPrj prj;
+    FillProject(prj);
+    qelsim::SimModel m21;
+    QString err;
+    ASSERT_TRUE(qelsim::SimModel::fromJsonFile(qeltest::sourceDir() + QStringLiteral("/data/configs/type0021.json"),
+                                               m21, &err))
+        << err.toStdString();
+    auto inv1 = std::make_shared<qelsim::SimInverter>(1, m21);
+    inv1->setValue(0x0101, 500, 0);
+    qelsim::SimDinPtyServer server;
+    server.addInverter(inv1);
+    ASSERT_TRUE(server.start({}, &err)) << err.toStdString();
+    qputenv("QEL_COM1", server.path().toLocal8Bit());
+    auto sel = std::make_unique<TProtSel>();
+    sel->Ansi()->SetComport(Com1);
+    sel->Ansi()->SetBaudrate(B_38400);
+    sel->Ansi()->SetTimeOut(500);
+    sel->SetProtocol(1, prANSI);
+    auto* sch = new TScheduler;
+    ASSERT_EQ(sch->Attach(sel.get()), 0);
+    sch->SetActive(true);
+    {
+        TVortalinClpBrd clp;
+        TFWrkList w(0);
+        w.Core().Project = &prj;
+        w.ClpBrd = &clp;
+        auto r = std::make_shared<TWrkListItem>();
+        r->Inverter = 1;
+        r->Address = 0x0101;
+        r->Para = FindParaShared(prj.GetInv(1)->Cfg, 0x0101);
+        w.InsertItem(r, 0);
+        w.SetScheduler(sch);
+        w.show();
+        ASSERT_TRUE(qeltest::waitUntil([&] { return r->ValueValid; }, 10000));
+        const QString shown = r->Para->ValueToText(500, 0, w.Core().Separator, false);
+        ASSERT_TRUE(qeltest::waitUntil([&] { return w.Core().Model().Text(0, 5) == shown; }));
+        w.List()->selectRow(0);
+        w.Copy();
+        ASSERT_NE(clp.Content(), nullptr);
+        ASSERT_EQ(clp.Content()->Count(), 1);
+        EXPECT_EQ(clp.Content()->Items[0].Value, 500);
+        EXPECT_TRUE(clp.Content()->Items[0].ValueValid);
+        EXPECT_EQ(clp.Content()->Lines[0].split(QStringLiteral(" ; ")).value(5), shown);
+        w.Core().Modified = false;
+        w.SetScheduler(nullptr);
+    }
+    sch->SetActive(false);
+    sch->Release();
+    sel.reset();
+    server.stop();
+    qunsetenv("QEL_COM1");
+}
+
 }  // namespace
