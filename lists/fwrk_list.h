@@ -87,6 +87,9 @@ public:
     void AddToOrRemoveFromPrj();
     // A double click (or Enter) by the column of the last press.
     void DoubleClick();
+    // Fills the drag object with the selected rows (kind 4); false, with
+    // nothing to drag.
+    bool PrepareDrag();
     // Re-points every visible editor to the row (-1: none).
     void UpdateEditors(int Row);
     // The list menu's items as they are before it opens.

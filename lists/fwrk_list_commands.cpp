@@ -508,20 +508,26 @@ void TFWrkList::MarkAll()
 
 // ------------------------------------------------------------------ drag and drop
 
-void TFWrkList::startDrag()
+bool TFWrkList::PrepareDrag()
 {
     if (!DragDropObj)
-        return;
+        return false;
     const std::vector<int> rows = SelectedRows();
     if (rows.empty()) {
         DragDropObj->Kind = ddkNone;
-        return;
+        return false;
     }
+    // The records themselves: a drop elsewhere copies them.
     std::vector<std::shared_ptr<void>> items;
     for (int r : rows)
         if (const std::shared_ptr<TWrkListItem>& item = core_.Model().Item(r))
             items.push_back(item);
-    if (DragDropObj->Start(PL, ddkWrkRows, std::move(items), 0, 0))
+    return DragDropObj->Start(PL, ddkWrkRows, std::move(items), 0, 0);
+}
+
+void TFWrkList::startDrag()
+{
+    if (PrepareDrag())
         ExecDrag(*DragDropObj, PL);
 }
 

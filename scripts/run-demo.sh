@@ -51,6 +51,7 @@ echo "Simulator: two inverters of type 21 (addresses 1 and 2) on $link, 9600 bit
   --resources "$build/data/icons" --port "COM1=$link" >/dev/null
 mkdir -p "$demo/prefix/data"
 cp data/demo/demo.pr5 "$demo/prefix/data/demo.pr5"
+cp data/demo/demo.wr5 "$demo/prefix/data/demo.wr5"
 
 if [ "$check" = 0 ]; then
   "$build/apps/halvorn/halvorn" "$demo/prefix/data/demo.pr5"

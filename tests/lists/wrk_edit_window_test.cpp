@@ -340,6 +340,20 @@ TEST_F(WrkEditWindow, DropsGoBeforeTheRowUnderThePointerAndNeverOnTheirOwnList)
     EXPECT_TRUE(b->Core().Modified);
     dd.End();
     EXPECT_FALSE(dropOn(*b, 0));
+
+    // A drag from a list carries the selected records themselves.
+    a->List()->clearSelection();
+    dd.Kind = ddkWrkRows;
+    EXPECT_FALSE(a->PrepareDrag());
+    EXPECT_EQ(dd.Kind, ddkNone);
+    selectRows(*a, {1, a->Core().Model().TrailingRow()});
+    ASSERT_TRUE(a->PrepareDrag());
+    EXPECT_EQ(dd.Kind, ddkWrkRows);
+    EXPECT_EQ(dd.SourceView.data(), a->List());
+    ASSERT_EQ(dd.Items.size(), 1u);
+    EXPECT_EQ(dd.Items[0].get(), a->Core().Model().Item(1).get());
+    EXPECT_EQ(dd.InvAdr, 0);
+    EXPECT_EQ(dd.SetSel, 0);
 }
 
 TEST_F(WrkEditWindow, DoubleClicksOpenTheEditorOfTheColumnAndEditorsFollowTheRow)

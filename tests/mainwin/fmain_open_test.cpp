@@ -24,6 +24,8 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include <set>
+
 using namespace mwtest;
 
 namespace {
@@ -296,6 +298,38 @@ TEST_F(OpenFiles, TheClipboardViewerTakesOtherProgramsTextOnly)
     QCoreApplication::processEvents();
     ASSERT_NE(ClpBrd->Content(), nullptr);
     EXPECT_EQ(ClpBrd->Content()->Lines, QStringList{QStringLiteral("x")});
+}
+
+TEST_F(OpenFiles, TheDemoWorkListOpensAndReadsBothInverters)
+{
+    start(demoProject());
+    ASSERT_TRUE(main->Shown);
+    const QString list = path(QStringLiteral("prefix/data/demo.wr5"));
+    ASSERT_TRUE(QFile::copy(QDir(qeltest::sourceDir()).filePath(QStringLiteral("data/demo/demo.wr5")), list));
+    ui->openAnswers = {list};
+    main->MenuOpen1->trigger();
+    TFWrkList* w = WrkLists->Window(0);
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(ui->messages.empty());
+    EXPECT_EQ(w->Core().FileName, list);
+    EXPECT_FALSE(w->Core().Comments.isEmpty());
+    std::set<int> invs;
+    for (const auto& row : w->Core().Rows()) {
+        if (row->IsBlank())
+            continue;
+        invs.insert(row->Inverter);
+        EXPECT_NE(row->Para, nullptr) << row->Address;
+    }
+    EXPECT_EQ(invs, (std::set<int>{1, 2}));
+    EXPECT_TRUE(qeltest::waitUntil(
+        [w] {
+            for (const auto& row : w->Core().Rows())
+                if (!row->IsBlank() && !row->ValueValid)
+                    return false;
+            return true;
+        },
+        20000));
+    delete w;
 }
 
 }  // namespace
