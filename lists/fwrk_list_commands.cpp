@@ -134,8 +134,11 @@ void TFWrkList::connectList()
     PL->OnDragOver = [this](const QMimeData* d) { return dragAccepted(d); };
     PL->OnDrop = [this](const QMimeData*, int row) { drop(row); };
     connect(PL->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { listSelectionChanged(); });
-    connect(PL->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& cur) { UpdateEditors(cur.isValid() ? cur.row() : -1); });
+    connect(PL->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& cur) {
+        // The menu's keys act as its entries would.
+        ListPopup();
+        UpdateEditors(cur.isValid() ? cur.row() : -1);
+    });
     // A list holding only the trailing row gives that row the focus.
     connect(&core_.Model(), &QAbstractItemModel::rowsRemoved, this, [this] {
         if (core_.Model().TrailingRow() == 0 && !PL->currentIndex().isValid())
@@ -241,6 +244,7 @@ void TFWrkList::listSelectionChanged()
             realSelected = true;
     if (setSelectionSlots(realSelected))
         handOver();
+    ListPopup();
 }
 
 void TFWrkList::memoSelectionMayHaveChanged()

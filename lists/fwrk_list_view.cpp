@@ -14,6 +14,27 @@ TWrkListView::TWrkListView(QWidget* parent) : QTableView(parent)
     setDropIndicatorShown(true);
 }
 
+namespace {
+
+// The keys of the window's menu commands that the view would otherwise
+// take itself (its own copy writes a cell to the system clipboard).
+bool isCommandKey(const QKeyEvent* k)
+{
+    return k->matches(QKeySequence::Copy) || k->matches(QKeySequence::Cut) || k->matches(QKeySequence::Paste)
+           || k->matches(QKeySequence::SelectAll);
+}
+
+}  // namespace
+
+bool TWrkListView::event(QEvent* e)
+{
+    if (e->type() == QEvent::ShortcutOverride && isCommandKey(static_cast<QKeyEvent*>(e))) {
+        e->ignore();  // left to the menu's shortcut
+        return true;
+    }
+    return QTableView::event(e);
+}
+
 void TWrkListView::startDrag(Qt::DropActions)
 {
     if (OnStartDrag)
@@ -66,6 +87,11 @@ void TWrkListView::mouseDoubleClickEvent(QMouseEvent* e)
 
 void TWrkListView::keyPressEvent(QKeyEvent* e)
 {
+    if (isCommandKey(e)) {
+        // Its menu entry is disabled: nothing to do.
+        e->ignore();
+        return;
+    }
     if (e->modifiers() == Qt::NoModifier || e->modifiers() == Qt::KeypadModifier) {
         if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && OnDoubleClick) {
             OnDoubleClick();

@@ -25,6 +25,7 @@ public:
     std::function<void()> OnDeleteKey;
 
 protected:
+    bool event(QEvent* e) override;
     void startDrag(Qt::DropActions supportedActions) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dragMoveEvent(QDragMoveEvent* e) override;

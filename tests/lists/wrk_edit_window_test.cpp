@@ -21,6 +21,7 @@
 #include "wait_until.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QApplication>
 #include <QDir>
 #include <QDropEvent>
@@ -250,6 +251,31 @@ TEST_F(WrkEditWindow, SlotsFollowTheSelectionAndActivationHandsTheRecordOver)
     f.Slots[osCopy]();
     ASSERT_NE(clp.Content(), nullptr);
     EXPECT_EQ(clp.Content()->Count(), 1);
+    // The list's keys stay with the menu's entries, enabled as the
+    // selection goes, the menu never opened; the view keeps none of them.
+    clp.SetIntClpBrd(nullptr);
+    a->List()->clearSelection();
+    EXPECT_FALSE(a->MiCopy->isEnabled());
+    selectRows(*a, {0, 2});
+    EXPECT_TRUE(a->MiCopy->isEnabled());
+    EXPECT_TRUE(a->List()->actions().contains(a->MiCopy));
+    EXPECT_EQ(a->MiCopy->shortcutContext(), Qt::WidgetShortcut);
+    for (const QKeySequence::StandardKey key :
+         {QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste, QKeySequence::SelectAll}) {
+        const QKeyCombination k = QKeySequence(key)[0];
+        QKeyEvent over(QEvent::ShortcutOverride, k.key(), k.keyboardModifiers());
+        over.setAccepted(false);
+        QCoreApplication::sendEvent(a->List(), &over);
+        EXPECT_FALSE(over.isAccepted()) << int(key);
+    }
+    QGuiApplication::clipboard()->setText(QStringLiteral("unchanged"));
+    QKeyEvent ctrlC(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier);
+    QCoreApplication::sendEvent(a->List(), &ctrlC);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("unchanged"));
+    selectRows(*a, {1});
+    EXPECT_FALSE(a->MiEditVal->isEnabled());
+    selectRows(*a, {0});
+    EXPECT_TRUE(a->MiEditVal->isEnabled());
 }
 
 TEST_F(WrkEditWindow, CopiedRowsPasteIntoAnotherListInOrderAndMemoTextStaysText)
