@@ -91,7 +91,20 @@ TFWrkList::TFWrkList(int WindowNo, QWidget* parent)
 
 TFWrkList::~TFWrkList()
 {
+    // The rows go before the list view: nothing may reach this window's
+    // handlers from the view or the memo while its members are freed.
     RemarkMemo->removeEventFilter(this);
+    RemarkMemo->disconnect(this);
+    if (QItemSelectionModel* sm = PL->selectionModel())
+        sm->disconnect(this);
+    core_.Model().disconnect(this);
+    PL->horizontalHeader()->disconnect(this);
+    PL->OnStartDrag = nullptr;
+    PL->OnDragOver = nullptr;
+    PL->OnDrop = nullptr;
+    PL->OnPress = nullptr;
+    PL->OnDoubleClick = nullptr;
+    PL->OnDeleteKey = nullptr;
     core_.GetFocusedRow = nullptr;
     core_.OnScrollTo = nullptr;
     core_.OnCaptionChanged = nullptr;
