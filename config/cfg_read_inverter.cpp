@@ -27,17 +27,6 @@ bool notAvailable(int status)
     return status == 2 || status == 13;
 }
 
-// A length-prefixed text of the answer data at `pos`, at most 47 characters
-// and never beyond the data area.
-QString telText(const TTelData& d, int pos)
-{
-    const int len = std::min({int(d.GetByte(pos)), kMaxNameLen, TTelData::Size - pos - 1});
-    QByteArray bytes;
-    for (int i = 0; i < len; ++i)
-        bytes.append(static_cast<char>(d.GetByte(pos + 1 + i)));
-    return fromCodePage(bytes, CodePage::Cp1252);
-}
-
 QString idLetters(const TGrpRec& g)
 {
     const char b[2] = {g.IdChar[0], g.IdChar[1]};
@@ -471,4 +460,13 @@ int TVortalinCfgList::ReadFromInverter(int Addr, TProtSel& ProtSel, bool ShowPro
     }
     CfgUploader upload(*this, ProtSel, Addr, ShowProgress);
     return upload.Run();
+}
+
+QString telText(const TTelData& d, int pos)
+{
+    const int len = std::min({int(d.GetByte(pos)), kMaxNameLen, TTelData::Size - pos - 1});
+    QByteArray bytes;
+    for (int i = 0; i < len; ++i)
+        bytes.append(static_cast<char>(d.GetByte(pos + 1 + i)));
+    return fromCodePage(bytes, CodePage::Cp1252);
 }

@@ -20,6 +20,8 @@
 // a cancel removes the configuration again. Not available (error 2 or 13)
 // is accepted only where the sequence allows it.
 
+#include "comm/tel_records.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -35,3 +37,8 @@ inline constexpr int kMaxGroupOffset = 100;
 // True while ReadFromInverter runs (a second one is refused with -101).
 bool Running();
 } // namespace CfgUpload
+
+// A length-prefixed text of an answer's data area at `pos` (Windows-1252):
+// at most 47 characters and never read beyond the 72 bytes, whatever the
+// length byte says.
+QString telText(const TTelData& d, int pos);

@@ -55,6 +55,7 @@ std::shared_ptr<TPrjDialogs> InstallPrjDialogs(TVortalinPrj& prj, const TProgCfg
         dlgs->AddFile->SetChoices(Choices);
         return dlgs->AddFile->Execute(FileName);
     };
+    PlugPrjEditDlg(*ui, prj, parent);
     prj.SetInteraction(ui);
     prj.SetProgress(std::make_unique<TfrmProgress>());
     return dlgs;

@@ -2,6 +2,7 @@
 
 #include "project/vortalin_prj.h"
 #include "dialogs/message_dlg.h"
+#include "dialogs/prj_edit.h"
 #include "dialogs/progress_form.h"
 
 #include <QFileDialog>
@@ -77,8 +78,22 @@ int TPrjInteractionDlg::AskAddFile(const QString& FileName, const QStringList& C
     return AddFileDlg ? AddFileDlg(FileName, Choices) : -2;
 }
 
+void PlugPrjEditDlg(TPrjInteractionDlg& ui, TVortalinPrj& prj, QWidget* parent)
+{
+    // A dialog for each run; the rows keep the page shown last.
+    QPointer<QWidget> owner(parent);
+    TVortalinPrj* project = &prj;
+    ui.PrjEditDlg = [owner, project](TPrjEditRows& rows) {
+        TfrmPrjEdit dlg(owner.data());
+        dlg.FilterStr = project->FilterStr;
+        return dlg.Execute(rows);
+    };
+}
+
 void InstallPrjDialogs(TVortalinPrj& prj, QWidget* parent)
 {
-    prj.SetInteraction(std::make_shared<TPrjInteractionDlg>(parent));
+    auto ui = std::make_shared<TPrjInteractionDlg>(parent);
+    PlugPrjEditDlg(*ui, prj, parent);
+    prj.SetInteraction(ui);
     prj.SetProgress(std::make_unique<TfrmProgress>());
 }

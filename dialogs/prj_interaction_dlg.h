@@ -26,11 +26,14 @@ public:
     int ChooseCfg(int InvAdr, bool AllowAuto) override;
     bool EditInv(TInvEditData& Data) override;
     int AskAddFile(const QString& FileName, const QStringList& Choices) override;
+    bool EditPrj(TPrjEditRows& Rows) override { return PrjEditDlg ? PrjEditDlg(Rows) : false; }
 
     // The choice dialogs (TFrmSelCfg.Execute, TfrmInvEdit, TfrmAddFileDlg.Execute).
     std::function<int(int InvAdr, bool AllowAuto)> SelCfgDlg;
     std::function<bool(TInvEditData& Data)> InvEditDlg;
     std::function<int(const QString& FileName, const QStringList& Choices)> AddFileDlg;
+    // The project dialog (TfrmPrjEdit.Execute).
+    std::function<bool(TPrjEditRows& Rows)> PrjEditDlg;
 
 private:
     QPointer<QWidget> parent_;
@@ -39,6 +42,9 @@ private:
 // "Text (*.a)|*.a|All (*.*)|*.*" as Qt name filters; "*.*" becomes "*" so
 // that names without a dot show too.
 QStringList QtNameFilters(const QString& filter);
+
+// Plugs the project dialog (TfrmPrjEdit) into the interaction of prj.
+void PlugPrjEditDlg(TPrjInteractionDlg& ui, TVortalinPrj& prj, QWidget* parent);
 
 // Installs the dialogs into the project: the interaction above and a
 // progress window for the configuration list's progress.

@@ -251,9 +251,10 @@ QByteArray OpParaListBytes(int32_t Id, const std::vector<TOpParaRow>& Rows)
     const TParaRec none;
     for (const TOpParaRow& row : Rows) {
         const TParaRec& p = row.Para ? *row.Para : none;
-        const uint8_t mode = (p.Flags & ParaFlag::DownloadWA) ? DwnMode::WA
-            : (p.Flags & ParaFlag::BusWrite)                  ? DwnMode::RW
-                                                              : DwnMode::RO;
+        const uint8_t mode = !row.Valid                        ? DwnMode::RO
+            : (p.Flags & ParaFlag::DownloadWA)                 ? DwnMode::WA
+            : (p.Flags & ParaFlag::BusWrite)                   ? DwnMode::RW
+                                                               : DwnMode::RO;
         out += QStringLiteral("%1,%2,%3,%4;").arg(row.Address).arg(row.Value).arg(mode).arg(row.SetMask)
             + opDescription(p, true) + u';' + kCrLf;
     }

@@ -88,6 +88,9 @@ struct TOpParaRow {
     int32_t Value = 0;    // last value read
     int32_t SetMask = 0;  // 0..255
     const TParaRec* Para = nullptr;  // the row's description (none: defaults)
+    // False when no value was ever read (or the last read failed): the row
+    // is written read-only, so a download never sends a value nobody saw.
+    bool Valid = true;
 };
 
 // "Standard", "InterBus", ... by the upper 16 bits of Id, "Unknown Type: n"

@@ -5,7 +5,7 @@
 #include "mainwin/bar_layout.h"
 #include "mainwin/later_windows.h"
 #include "mainwin/main_interaction.h"
-#include "mainwin/single_instance.h"
+#include "platform/single_instance.h"
 #include "project/vortalin_prj.h"
 
 #include <QMainWindow>

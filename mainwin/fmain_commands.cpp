@@ -9,11 +9,13 @@
 #include "config/value_conversion.h"
 #include "dialogs/message_dlg.h"
 #include "dialogs/shared_objects.h"
+#include "project/vortalin_prj.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QUrl>
 
 using namespace fmain_detail;
 

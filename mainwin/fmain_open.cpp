@@ -92,7 +92,9 @@ void TFMain::PrjChgReq(QObject*, int Chg, const QString& Data)
             Later.ShowScope(inv, lng, Data);
         break;
     case TFileKind::DownloadList:
-        // Handled once the download-list window joins the program.
+        // An open window of that list takes the focus, else one opens.
+        if (Later.ShowDwnLoadFile)
+            Later.ShowDwnLoadFile(inv, lng, Data);
         break;
     case TFileKind::Project:
     case TFileKind::Other:

@@ -22,8 +22,10 @@ struct TLaterWindows {
 
     // Work lists (TWrkLists.OpenList): the window, null when none opened.
     std::function<QWidget*(const QString& FileName)> OpenWorkList;
-    // Download lists (CreateDwnLoad).
+    // Download lists (CreateDwnLoad), and the window of a list file: an
+    // open one of that file takes the focus, else one opens.
     std::function<QWidget*(int Inv, int Lng, const QString& FileName)> CreateDwnLoad;
+    std::function<QWidget*(int Inv, int Lng, const QString& FileName)> ShowDwnLoadFile;
     // Parameter save through a complete download list.
     std::function<void()> SaveParas;
     // Scope (ShowScope).

@@ -13,6 +13,8 @@
 // IProgress (TVortalinCfgList::Progress), which the same program code
 // installs.
 
+class TPrjEditRows;
+
 // Icon codes of a message; the same numbers as the message dialog's icons.
 enum TPrjMsgIcon {
     pmiWarning = 1,
@@ -74,6 +76,14 @@ public:
     // followed by a blank): -1 whole project, 0..239 an inverter, -2
     // cancelled.
     virtual int AskAddFile(const QString& FileName, const QStringList& Choices) = 0;
+
+    // The project dialog, run modally on Rows (filled by the project):
+    // true when closed with OK. Without a dialog it counts as cancelled.
+    virtual bool EditPrj(TPrjEditRows& Rows)
+    {
+        (void)Rows;
+        return false;
+    }
 };
 
 // Used until the program installs its dialogs: every question is answered

@@ -17,6 +17,7 @@
 class TProtSel;
 class TScheduler;
 class TPrjWatch;
+class TPrjEditRows;
 
 // Bits of OnPrjChanged.
 using TPrjChanges = unsigned;
@@ -230,6 +231,16 @@ public:
     // Asks where to link the file; true when it was linked.
     bool AskAddFile(const QString& FileName);
 
+    // ---- project dialog (prj_edit.cpp)
+    // Fills the dialog's rows, runs the dialog through the interaction and
+    // applies the rows after OK. Page 1..5 is shown first; any other value
+    // keeps the page shown last.
+    void EditPrj(int Page);
+    // The dialog's rows and texts, kept from run to run.
+    TPrjEditRows& PrjEdit();
+    // Applies rows confirmed with OK; fires OnPrjChanged with the bits.
+    void ApplyPrjEdit(const TPrjEditRows& Rows);
+
     // ---- saved windows
     int AddWdw();
     TSavedWdwRec* GetWdw(int Index) const;
@@ -262,6 +273,7 @@ private:
     std::array<std::unique_ptr<TPrjInvRec>, kPrjInvCount> Inv;  // index = address
     // Shared so that the watch's type is needed only where it is made.
     std::shared_ptr<TPrjWatch> watch_;
+    std::shared_ptr<TPrjEditRows> prjEdit_;
     std::shared_ptr<IPrjInteraction> interaction_;
     int watchInterval_ = 5;
     double watchIntervalDays_ = 5.0 / 86400.0;

@@ -1,7 +1,23 @@
 // Halvorn: the main program. The main window is created first; it runs the
 // start-up sequence when the message loop shows it.
+#include "dialogs/print_form.h"
+#include "lists/adr_edit.h"
+#include "lists/mode_edit.h"
+#include "lists/set_edit.h"
+#include "lists/val_edit.h"
+#include "mainwin/dwn_load_install.h"
 #include "mainwin/fmain.h"
 #include "mainwin/fsplash.h"
+#include "mainwin/op_para_plug.h"
+
+#include "config/prog_cfg.h"
+#include "dialogs/inv_sel_dlg.h"
+#include "dialogs/print_form.h"
+#include "dialogs/shared_objects.h"
+#include "lists/adr_edit.h"
+#include "lists/val_edit.h"
+#include "scope/scope_window.h"
+#include "scope/set_scope_editors.h"
 
 #include <QApplication>
 
@@ -14,11 +30,62 @@ int main(int argc, char** argv)
     auto* main = new TFMain();
     main->CmdLineParam = QCoreApplication::arguments().value(1);
     main->Splash = new TFSplash();
+    // The single editors and the print window, shared by the list windows.
+    TfrmValEdit valEdit;
+    TfrmSetEdit setEdit;
+    TfrmAdrEdit adrEdit;
+    TfrmModeEdit modeEdit;
+    TFrmvortalinprint printForm;
+    TDwnLoadShared tools;
+    tools.ValEdit = &valEdit;
+    tools.SetEdit = &setEdit;
+    tools.AdrEdit = &adrEdit;
+    tools.ModeEdit = &modeEdit;
+    tools.Print = &printForm;
+    InstallDwnLoad(*main, tools);
     // The editors, choice and explorer windows, scope, progress, print,
     // project and fieldbus windows are created here as they join the program
     // (see mainwin/later_windows.h).
+    adrEdit.SetProject(Project);
+    valEdit.Connect(Scheduler, Project);
+    // The scope, one window for the whole run, with the editors its set-up
+    // dialog uses.
+    TSetScopeEditorsDlg scopeEditors;
+    scopeEditors.AdrEdit = &adrEdit;
+    scopeEditors.ValEdit = &valEdit;
+    scopeEditors.InvSel = [](const QString& Prompt, int& Inverter) {
+        int16_t a = int16_t(Inverter);
+        const int r = FrmInvSel ? FrmInvSel->SelectInv(Prompt, a) : 2;
+        Inverter = a;
+        return r;
+    };
+    scopeEditors.CloseInvSel = [] {
+        if (FrmInvSel && FrmInvSel->isVisible())
+            FrmInvSel->close();
+    };
+    auto* scope = new TScope(Project, LangTexts, ProgCfg, Scheduler);
+    scope->PrintForm = &printForm;
+    scope->MainWindow = main;
+    scope->SetEditors(&scopeEditors);
+    scopeEditors.Parent = scope;
+    scope->OnScopeClosed = [main] { main->MenuInverterScope->setChecked(false); };
+    main->Later.ShowScope = [scope, &printForm](int Inv, int Lng, const QString& FileName) -> QWidget* {
+        if (ProgCfg)
+            printForm.SetDataPath(ProgCfg->DataPath);
+        scope->ShowScope(Inv, Lng, FileName);
+        return scope->ScopeOpen() ? scope : nullptr;
+    };
+    main->Later.HexDisplayChanged = [scope, before = main->Later.HexDisplayChanged] {
+        if (before)
+            before();
+        if (scope->ScopeOpen())
+            scope->RefreshDisplay();
+    };
+    // Plugged in after the scope: it chains the hooks it finds set.
+    PlugOpParaAndPrjEdit(*main, &valEdit);
     main->show();
     const int status = app.exec();
+    delete scope;
     delete main;
     return status;
 }

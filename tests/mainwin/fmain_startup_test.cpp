@@ -7,7 +7,7 @@
 #include "config/lang_texts.h"
 #include "config/prog_cfg.h"
 #include "dialogs/shared_objects.h"
-#include "mainwin/single_instance.h"
+#include "platform/single_instance.h"
 #include "platform/settings_store.h"
 #include "wait_until.h"
 

@@ -1,5 +1,5 @@
 // The files and choices the start-up makes from the settings.
-#include "mainwin/single_instance.h"
+#include "platform/single_instance.h"
 #include "mainwin/startup_files.h"
 
 #include "config/lang_texts.h"

@@ -1,4 +1,4 @@
-#include "mainwin/single_instance.h"
+#include "platform/single_instance.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,18 +8,18 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-QString TSingleInstanceLock::LockPath(const QString& name)
+QString TSingleInstanceLock::LockPath(const QString& name, const QString& dir)
 {
-    QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (dir.isEmpty())
-        dir = QDir::tempPath();
-    return QDir(dir).filePath(name + QStringLiteral(".lock"));
+    QString folder = dir.isEmpty() ? qEnvironmentVariable("XDG_RUNTIME_DIR") : dir;
+    if (folder.isEmpty())
+        folder = QDir::tempPath();
+    return QDir(folder).filePath(name + QStringLiteral(".lock"));
 }
 
-TSingleInstanceLock::TResult TSingleInstanceLock::Acquire(const QString& name)
+TSingleInstanceLock::TResult TSingleInstanceLock::Acquire(const QString& name, const QString& dir)
 {
     Release();
-    const QByteArray path = QFile::encodeName(LockPath(name));
+    const QByteArray path = QFile::encodeName(LockPath(name, dir));
     const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0)
         return lrFailed;

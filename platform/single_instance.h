@@ -16,15 +16,16 @@ public:
 
     enum TResult { lrTaken, lrAlreadyExists, lrFailed };
 
-    // Takes the lock named `name`. lrAlreadyExists: another process holds
-    // it (nothing is kept); lrFailed: the file could not be opened (no
-    // lock, as a mutex that could not be created).
-    TResult Acquire(const QString& name);
+    // Takes the lock named `name` (in `dir`, or the default folder when
+    // empty). lrAlreadyExists: another process holds it (nothing is kept);
+    // lrFailed: the file could not be opened (no lock, as a mutex that
+    // could not be created).
+    TResult Acquire(const QString& name, const QString& dir = {});
     void Release();
     // The handle: 0 when no lock is held.
     int Handle() const { return fd_ < 0 ? 0 : fd_; }
 
-    static QString LockPath(const QString& name);
+    static QString LockPath(const QString& name, const QString& dir = {});
 
 private:
     int fd_ = -1;
