@@ -10,6 +10,7 @@
 #include "dialogs/inv_sel_dlg.h"
 #include "dialogs/shared_objects.h"
 #include "lists/fwrk_list.h"
+#include "lists/dwn_load_env.h"
 #include "lists/wrk_list_tools.h"
 #include "lists/wrk_lists.h"
 
@@ -58,6 +59,7 @@ void TFMain::createListObjects()
 void TFMain::releaseListObjects()
 {
     Later.OpenWorkList = nullptr;
+    WrkListTools() = TWrkListTools();
     delete FrmInvSel;
     FrmInvSel = nullptr;
     delete WrkLists;
@@ -89,6 +91,16 @@ void TFMain::pushListTexts()
     FrmInvSel->SetCancelText(t.GetText(0, 7));
     FrmInvSel->SetCaptionText(t.GetText(5, 0));
     FrmInvSel->SetProject(project_);
+
+    // The single editors and the print window the program created for its
+    // list windows.
+    TWrkListTools& tools = WrkListTools();
+    const TDwnLoadShared& sh = DwnLoadShared();
+    tools.ValEdit = sh.ValEdit;
+    tools.SetEdit = sh.SetEdit;
+    tools.AdrEdit = sh.AdrEdit;
+    tools.Print = sh.Print;
+    tools.InvSel = FrmInvSel;
 }
 
 void TFMain::listSettingsChanged(const TProgCfg& Cfg)

@@ -9,8 +9,14 @@
 #include "config/prog_cfg.h"
 #include "config/vortalin_clpbrd.h"
 #include "dialogs/clpbrd_qt_sink.h"
+#include "dialogs/inv_sel_dlg.h"
 #include "dialogs/shared_objects.h"
+#include "lists/dwn_load_env.h"
 #include "lists/fwrk_list.h"
+#include "lists/fwrk_list_view.h"
+#include "lists/set_edit.h"
+#include "lists/val_edit.h"
+#include "lists/wrk_list_tools.h"
 #include "lists/wrk_lists.h"
 #include "mainwin/file_kind.h"
 #include "wait_until.h"
@@ -330,6 +336,37 @@ TEST_F(OpenFiles, TheDemoWorkListOpensAndReadsBothInverters)
         },
         20000));
     delete w;
+}
+
+TEST_F(OpenFiles, WorkListsOpenTheProgramsEditorsForTheirRows)
+{
+    TfrmSetEdit setEd;
+    TfrmValEdit valEd;
+    DwnLoadShared().SetEdit = &setEd;
+    DwnLoadShared().ValEdit = &valEd;
+    start(demoProject());
+    ASSERT_TRUE(main->Shown);
+    EXPECT_EQ(WrkListTools().SetEdit.data(), &setEd);
+    EXPECT_EQ(WrkListTools().InvSel.data(), FrmInvSel);
+    main->NewWorkBtn->click();
+    TFWrkList* w = WrkLists->Window(0);
+    ASSERT_NE(w, nullptr);
+    auto row = std::make_shared<TWrkListItem>();
+    row->Inverter = 1;
+    row->Address = 0x0101;
+    row->SetSel = 2;
+    row->Para = FindParaShared(Project->GetInv(1)->Cfg, 0x0101);
+    w->InsertItem(row, 0);
+    w->List()->selectRow(0);
+    w->EditSet();
+    EXPECT_TRUE(setEd.isVisible());
+    EXPECT_EQ(setEd.OrgSel(), 2);
+    setEd.hide();
+    w->Core().Modified = false;
+    delete w;
+    main.reset();
+    EXPECT_EQ(WrkListTools().SetEdit, nullptr);
+    DwnLoadShared() = TDwnLoadShared();
 }
 
 }  // namespace
