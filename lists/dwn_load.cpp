@@ -115,7 +115,6 @@ TDwnLoad::TDwnLoad(int Nr)
     engine_->TransferSchedState = 3;
     engine_->InvAdr = -1;
     engine_->Modified = false;
-    const TDwnLoadShared& sh = DwnLoadShared();
     if (ProgCfg) {
         engine_->Options.DataPath = ProgCfg->DataPath;
         engine_->Options.DwnHighPriority = ProgCfg->DwnHighPriority;
@@ -240,8 +239,8 @@ void TDwnLoad::buildMenu()
 {
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    PopupMenu1->setProperty("helpContext", HelpContext);
-    setProperty("helpContext", HelpContext);
+    PopupMenu1->setProperty("HelpContext", HelpContext);
+    setProperty("HelpContext", HelpContext);
     auto add = [this](QAction*& a, const char* name, QKeySequence key, int help, auto slot) {
         a = PopupMenu1->addAction(QString());
         a->setObjectName(QString::fromLatin1(name));
@@ -250,7 +249,7 @@ void TDwnLoad::buildMenu()
             a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
             addAction(a);
         }
-        a->setProperty("helpContext", help);
+        a->setProperty("HelpContext", help);
         connect(a, &QAction::triggered, this, slot);
     };
     add(MenuchangeVal, "MenuchangeVal", Qt::Key_F3, 86, [this] { MenuchangeValClick(); });

@@ -277,13 +277,23 @@ void TFMain::createMenus()
     connect(miInvManuals, &QAction::triggered, this, [this] { OpenManual(); });
     connect(HelpAboutItem, &QAction::triggered, this, [this] { About(); });
 
-    // F1 on the bar: the window's topic (inside an open menu: the entry's).
+    // F1 in any of the program's windows: the topic of the focused control
+    // or of the nearest window around it that has one, else the bar's
+    // (inside an open menu: the entry's, see eventFilter).
     auto* f1 = new QAction(this);
     f1->setObjectName(QStringLiteral("HelpKey"));
     f1->setShortcut(QKeySequence(Qt::Key_F1));
-    f1->setShortcutContext(Qt::WindowShortcut);
+    f1->setShortcutContext(Qt::ApplicationShortcut);
     addAction(f1);
-    connect(f1, &QAction::triggered, this, [this] { ShowHelp(MainHelpContext); });
+    connect(f1, &QAction::triggered, this, [this] {
+        QWidget* w = QApplication::focusWidget();
+        if (!w)
+            w = QApplication::activeWindow();
+        int ctx = 0;
+        for (; w && !ctx; w = w->parentWidget())
+            ctx = helpContextOf(w);
+        ShowHelp(ctx ? ctx : MainHelpContext);
+    });
 }
 
 void TFMain::createToolBar()

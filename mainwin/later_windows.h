@@ -14,9 +14,9 @@ class TVortalinText;
 // entry and tool button disabled and is skipped by start-up, restore and
 // settings changes. `Inv` is an inverter address, `Lng` the setting lng.
 struct TLaterWindows {
-    // Start-up: the windows' texts and settings (editors, explorer, print
-    // window, work-list manager, project dialogs); also called with every
-    // settings change for the values they take at once.
+    // Start-up: the windows' texts and settings (explorer, work-list
+    // manager, project dialogs); also called with every settings change for
+    // the values they take at once.
     std::function<void(const TVortalinText& Texts, const TProgCfg& Cfg)> PushTexts;
     std::function<void(const TProgCfg& Cfg)> SettingsChanged;
 

@@ -48,14 +48,12 @@ void pushPrjEditTexts(const TVortalinText& t, TPrjEditRows& d)
 void PlugOpParaAndPrjEdit(TFMain& Main, TfrmValEdit* ValEdit)
 {
     QPointer<TFMain> main(&Main);
-    // The operator windows open the program's one value editor.
-    TfrmValEdit* valEdit = ValEdit;
 
     TOpParaEnv env;
     env.Project = Project;
     env.Scheduler = Scheduler;
     env.Texts = LangTexts;
-    env.ValEdit = valEdit;
+    env.ValEdit = ValEdit;
     env.MainFrame = [main] { return main ? main->frameGeometry() : QRect(); };
     env.WorkArea = [main] {
         const QScreen* s = main && main->screen() ? main->screen() : QGuiApplication::primaryScreen();
@@ -85,12 +83,10 @@ void PlugOpParaAndPrjEdit(TFMain& Main, TfrmValEdit* ValEdit)
                 w->InvalidateValues();
     };
     auto push = later.PushTexts;
-    later.PushTexts = [push, valEdit](const TVortalinText& Texts, const TProgCfg& Cfg) {
+    later.PushTexts = [push](const TVortalinText& Texts, const TProgCfg& Cfg) {
         if (push)
             push(Texts, Cfg);
         if (Project)
             pushPrjEditTexts(Texts, Project->PrjEdit());
-        valEdit->Connect(Scheduler, Project);
-        valEdit->SetLanguage(Cfg.lng);
     };
 }

@@ -126,11 +126,11 @@ TEST_F(DwnWindow, ComponentsMenuShortcutsAndHelpContexts)
                     a = b;
         ASSERT_NE(a, nullptr) << i.name;
         EXPECT_EQ(a->shortcut(), i.key) << i.name;
-        EXPECT_EQ(a->property("helpContext").toInt(), i.help) << i.name;
+        EXPECT_EQ(a->property("HelpContext").toInt(), i.help) << i.name;
         EXPECT_EQ(a->text(), txt(i.caption.first, i.caption.second)) << i.name;
     }
     EXPECT_FALSE(w->MenuAddProj->isEnabled());
-    EXPECT_EQ(w->property("helpContext").toInt(), 44);
+    EXPECT_EQ(w->property("HelpContext").toInt(), 44);
     EXPECT_EQ(w->Memo1->toolTip(), txt(2, 7));
     EXPECT_EQ(w->Model().headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("R / W"));
     EXPECT_EQ(w->Model().headerData(7, Qt::Horizontal, Qt::DisplayRole).toString(), txt(2, 7));
