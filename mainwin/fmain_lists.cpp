@@ -10,9 +10,14 @@
 #include "dialogs/inv_sel_dlg.h"
 #include "dialogs/shared_objects.h"
 #include "lists/fwrk_list.h"
-#include "lists/dwn_load_env.h"
+#include "dialogs/print_form.h"
+#include "lists/adr_edit.h"
+#include "lists/rem_edit.h"
+#include "lists/set_edit.h"
+#include "lists/val_edit.h"
 #include "lists/wrk_list_tools.h"
 #include "lists/wrk_lists.h"
+#include "mainwin/editor_windows.h"
 
 namespace {
 
@@ -92,15 +97,19 @@ void TFMain::pushListTexts()
     FrmInvSel->SetCaptionText(t.GetText(5, 0));
     FrmInvSel->SetProject(project_);
 
-    // The single editors and the print window the program created for its
-    // list windows.
+    // The program's single editors and print window.
     TWrkListTools& tools = WrkListTools();
-    const TDwnLoadShared& sh = DwnLoadShared();
-    tools.ValEdit = sh.ValEdit;
-    tools.SetEdit = sh.SetEdit;
-    tools.AdrEdit = sh.AdrEdit;
-    tools.Print = sh.Print;
+    tools.ValEdit = frmValEdit;
+    tools.SetEdit = frmSetEdit;
+    tools.AdrEdit = frmAdrEdit;
+    tools.Print = Frmvortalinprint;
     tools.InvSel = FrmInvSel;
+    tools.RemEdit = frmRemEdit;
+    QPointer<TfrmRemEdit> rem = frmRemEdit;
+    tools.EditRemark = [rem](const QString& Text, const QString& Description, TOnRemarkText OnRemark) {
+        if (rem)
+            rem->EditRemark(Text, Description, std::move(OnRemark));
+    };
 }
 
 void TFMain::listSettingsChanged(const TProgCfg& Cfg)

@@ -11,7 +11,9 @@
 #include "dialogs/clpbrd_qt_sink.h"
 #include "dialogs/inv_sel_dlg.h"
 #include "dialogs/shared_objects.h"
-#include "lists/dwn_load_env.h"
+#include "dialogs/glyph_button.h"
+#include "lists/rem_edit.h"
+#include "mainwin/editor_windows.h"
 #include "lists/fwrk_list.h"
 #include "lists/fwrk_list_view.h"
 #include "lists/set_edit.h"
@@ -26,6 +28,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -340,13 +343,12 @@ TEST_F(OpenFiles, TheDemoWorkListOpensAndReadsBothInverters)
 
 TEST_F(OpenFiles, WorkListsOpenTheProgramsEditorsForTheirRows)
 {
-    TfrmSetEdit setEd;
-    TfrmValEdit valEd;
-    DwnLoadShared().SetEdit = &setEd;
-    DwnLoadShared().ValEdit = &valEd;
-    start(demoProject());
+    makeMain(demoProject());
+    auto editors = std::make_unique<TEditorWindows>();
+    main->FormShow();
     ASSERT_TRUE(main->Shown);
-    EXPECT_EQ(WrkListTools().SetEdit.data(), &setEd);
+    ASSERT_TRUE(frmSetEdit && frmRemEdit);
+    TfrmSetEdit& setEd = *frmSetEdit;
     EXPECT_EQ(WrkListTools().InvSel.data(), FrmInvSel);
     main->NewWorkBtn->click();
     TFWrkList* w = WrkLists->Window(0);
@@ -362,11 +364,23 @@ TEST_F(OpenFiles, WorkListsOpenTheProgramsEditorsForTheirRows)
     EXPECT_TRUE(setEd.isVisible());
     EXPECT_EQ(setEd.OrgSel(), 2);
     setEd.hide();
+    // The remark editor: its OK takes the text into the row.
+    w->EditRemark();
+    ASSERT_TRUE(frmRemEdit->isVisible());
+    frmRemEdit->RemEdit->setText(QStringLiteral("checked"));
+    frmRemEdit->OkButton->click();
+    EXPECT_EQ(row->Remark, QStringLiteral("checked"));
+    EXPECT_EQ(w->Core().Model().Text(0, TWrkListModel::colRemark), QStringLiteral("checked"));
+    frmRemEdit->hide();
+    // Settings changes reach the value and address editors every time.
+    ProgCfg->lng = 1;
+    main->ProgCfgChanged(ProgCfg);
+    EXPECT_EQ(frmValEdit->Core().Language, 1);
     w->Core().Modified = false;
     delete w;
+    editors.reset();
     main.reset();
     EXPECT_EQ(WrkListTools().SetEdit, nullptr);
-    DwnLoadShared() = TDwnLoadShared();
 }
 
 }  // namespace
