@@ -67,6 +67,8 @@ TFMain::TFMain(std::shared_ptr<IMainInteraction> ui, QWidget* parent)
     // 4. The drag object, the work-list manager and the internal clipboard.
     createListObjects();
     createQuintelWindows();
+    // 5. The clipboard viewer.
+    joinClipboardViewer();
     // 6. Language texts and the message dialog's button lists.
     langTexts_ = std::make_unique<TVortalinText>();
     langTexts_->SetVersion(5);
@@ -108,6 +110,7 @@ TFMain::~TFMain()
     delete FbsComm;
     FbsComm = nullptr;
     releaseQuintelWindows();
+    leaveClipboardViewer();
     releaseListObjects();
     progCfg_.reset();
     ProgCfg = nullptr;

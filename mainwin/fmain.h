@@ -126,8 +126,6 @@ public:
     void SavePrjAs();
     void CopyPrj();
     void OpenFile();
-    // The explorer asks to open a linked file of the project (Chg 0).
-    void PrjChgReq(QObject* Sender, int Chg, const QString& Data);
     void ToggleHexDisplay();
     void About();
     void ShowHelp(int HelpContext);
@@ -140,6 +138,10 @@ public:
     void PrjDataInvProtChanged(QObject* Sender, int InvAdr, TProt pr);
     void PrjDataInvStateChanged(QObject* Sender, int InvAdr, int NewState);
     void ProgCfgChanged(TProgCfg* Cfg);
+    // The explorer's request: with Chg 0, Data names a linked file to open.
+    void PrjChgReq(QObject* Sender, int Chg, const QString& Data);
+    // The clipboard viewer: the system clipboard changed (fmain_clipboard.cpp).
+    void ClipboardChanged();
 
     // The caption for the current project.
     QString PrjCaption() const;
@@ -176,6 +178,9 @@ private:
     // The Quintel-mode windows' menu entry (fmain_quintel.cpp).
     void createQuintelWindows();
     void releaseQuintelWindows();
+    void showListOpenError();
+    void joinClipboardViewer();
+    void leaveClipboardViewer();
 
     std::shared_ptr<IMainInteraction> ui_;
     std::unique_ptr<TProgCfg> progCfg_;
@@ -190,4 +195,5 @@ private:
     bool released_ = false;  // serial addresses released at deactivation
     int exitStatus_ = 0;
     QMetaObject::Connection opOwnerConn_, ctxOwnerConn_;
+    QMetaObject::Connection clipboardConn_;
 };

@@ -358,7 +358,8 @@ void TFMain::closeEvent(QCloseEvent* e)
                          {}, 0, 1) == 0)
             project_->SaveToFile(project_->FileName);
     }
-    // 4. Leaving the clipboard viewer chain belongs to the clipboard viewer.
+    // 4.
+    leaveClipboardViewer();
     // 5.
     e->accept();
     ui_->Terminate(exitStatus_);

@@ -61,6 +61,7 @@ JSON
 export QEL_SIMPBS_SETUP=$demo/dpcard.json
 mkdir -p "$demo/prefix/data"
 cp data/demo/demo.pr5 "$demo/prefix/data/demo.pr5"
+cp data/demo/demo.wr5 "$demo/prefix/data/demo.wr5"
 
 if [ "$check" = 0 ]; then
   "$build/apps/halvorn/halvorn" "$demo/prefix/data/demo.pr5"

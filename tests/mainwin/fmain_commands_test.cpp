@@ -119,7 +119,7 @@ TEST_F(MainCommands, OpenTakesAProjectWhateverTheCaseOfItsExtension)
     main->OpenBtn->click();
     EXPECT_EQ(Project->FileName, other);
     EXPECT_EQ(main->windowTitle(), QStringLiteral("Halvorn - Other.PR5"));
-    EXPECT_EQ(main->OpenDlgDir, path(QStringLiteral("prefix/data")).toLower());
+    EXPECT_EQ(main->OpenDlgDir, path(QStringLiteral("prefix/data")));
     EXPECT_TRUE(Scheduler->Active());
     ASSERT_NE(Project->GetInv(2), nullptr);
 
