@@ -624,7 +624,8 @@ void TPrjExplCore::fillPage(TExplNode* n)
         const int prot = e ? int(e->Prot) : 0;
         setField(QStringLiteral("lbInvProt"), prot >= 0 && prot < 7 ? QString::fromLatin1(kProtText[prot]) : QString());
         setField(QStringLiteral("lbInvPrjCfgId"), e ? QString::number(e->CfgId) : QString());
-        setField(QLatin1String(CfgIdLabel), cfg ? QString::number(cfg->CfgId) : QString());
+        setField(QStringLiteral("lbInvCfgIdInUse"), cfg ? QString::number(cfg->CfgId) : QString());
+        setField(QLatin1String(CfgIdLabel), Texts.NotActText);
         setField(QStringLiteral("lbInvCfgFile"), cfg ? QFileInfo(cfg->FileName).fileName().toLower() : QString());
         setField(QStringLiteral("lbInvCfgDate"), cfg ? cfg->FileDate.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"))
                                                      : QString());

@@ -120,7 +120,7 @@ public:
     static constexpr int PollCycle = 20;
     static constexpr int CfgNoParAdr = 0x160F;
     // The polled label of the inverter page.
-    static constexpr const char* CfgIdLabel = "lbInvCfgIdInUse";
+    static constexpr const char* CfgIdLabel = "lbInvCfgId";
 
     explicit TPrjExplCore(QObject* parent = nullptr);
     ~TPrjExplCore() override;

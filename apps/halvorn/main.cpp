@@ -3,6 +3,7 @@
 #include "mainwin/fmain.h"
 #include "mainwin/fsplash.h"
 #include "mainwin/op_para_plug.h"
+#include "mainwin/prj_expl_plug.h"
 
 #include <QApplication>
 
@@ -19,6 +20,7 @@ int main(int argc, char** argv)
     // project and fieldbus windows are created here as they join the program
     // (see mainwin/later_windows.h).
     PlugOpParaAndPrjEdit(*main);
+    PlugPrjExpl(*main);
     main->show();
     const int status = app.exec();
     delete main;
