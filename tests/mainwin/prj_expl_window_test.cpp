@@ -1,0 +1,161 @@
+// The explorer window in the main program, offscreen, against the simulated
+// DIN line of the fixture (two inverters of type 21 at 9600 bit/s).
+#include "mainwin_fixture.h"
+
+#include "comm/scheduler.h"
+#include "config/lang_texts.h"
+#include "dialogs/shared_objects.h"
+#include "lists/val_edit.h"
+#include "mainwin/prj_expl.h"
+#include "mainwin/prj_expl_plug.h"
+#include "sim/sim_model.h"
+#include "wait_until.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+using namespace mwtest;
+
+namespace {
+
+class PrjExplWindow : public MainWinTest {
+protected:
+    TFPrjExpl* startWithExplorer()
+    {
+        TFMain& m = makeMain(demoProject());
+        TFPrjExpl* w = PlugPrjExpl(m);
+        m.FormShow();
+        return w;
+    }
+    // Saves a screenshot for a person to look at (QEL_SCREENSHOT_DIR).
+    static void shot(QWidget* w, const char* name)
+    {
+        const QByteArray dir = qgetenv("QEL_SCREENSHOT_DIR");
+        if (!dir.isEmpty())
+            w->grab().save(QDir(QString::fromLocal8Bit(dir)).filePath(QLatin1String(name)));
+    }
+    static QString cell(QTreeWidget* l, int row, int col)
+    {
+        QTreeWidgetItem* it = l->topLevelItem(row);
+        return it ? it->text(col) : QString();
+    }
+};
+
+TEST_F(PrjExplWindow, CreatedHiddenShownFromTheMenuAndClosedAgain)
+{
+    TFPrjExpl* w = startWithExplorer();
+    ASSERT_TRUE(main->Shown);
+    EXPECT_EQ(main->findChild<TFPrjExpl*>(QStringLiteral("FPrjExpl")), w);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_TRUE(main->MenuPrjExpl->isEnabled());
+    for (const char* name : {"TV", "PC", "lvParaList", "lvParaVal", "sbPrjExpl", "PM", "Splitter1", "InvListView",
+                             "lvPlainText", "lvSubInd", "ParaDetailsPage"})
+        EXPECT_TRUE(w->findChild<QObject*>(QLatin1String(name))) << name;
+    EXPECT_EQ(w->PC->count(), 9);
+    // The texts of the language file.
+    EXPECT_EQ(w->Core().Texts.HeaderText, LangTexts->GetText(3, 73));
+
+    main->MenuPrjExpl->trigger();
+    ASSERT_TRUE(qeltest::waitUntil([&] { return w->isVisible(); }));
+    EXPECT_TRUE(main->MenuPrjExpl->isChecked());
+    EXPECT_EQ(Scheduler->GetState(w->Core().SchedSlot), 3);
+    // Tree: project, the two inverters, the file links; first group selected.
+    QTreeWidgetItem* root = w->TV->topLevelItem(0);
+    ASSERT_TRUE(root);
+    EXPECT_EQ(root->text(0), QStringLiteral("Demo line"));
+    ASSERT_EQ(root->childCount(), 3);
+    EXPECT_EQ(root->child(0)->text(0), QStringLiteral("Conveyor"));
+    EXPECT_EQ(root->child(1)->text(0), QStringLiteral("Pump"));
+    EXPECT_EQ(w->TV->currentItem(), root->child(0)->child(0)->child(0));
+    EXPECT_EQ(w->Core().CurAdr, 1);
+    EXPECT_EQ(w->Panels[0]->text(), LangTexts->GetText(3, 58) + QStringLiteral(" 1"));
+
+    // The current inverter of the menu commands follows the tree.
+    w->TV->setCurrentItem(root->child(1));
+    EXPECT_EQ(w->Core().CurAdr, 2);
+    EXPECT_EQ(main->Later.CurrentInv(), 2);
+    EXPECT_EQ(w->PC->currentIndex(), 2);
+
+    // The inverter list changes: the tree is rebuilt by the scheduler notice.
+    Project->RemoveInv(2);
+    Project->FirePendingChanges();
+    ASSERT_TRUE(qeltest::waitUntil([&] { return w->TV->topLevelItem(0)->childCount() == 2; }));
+
+    w->close();
+    EXPECT_FALSE(main->MenuPrjExpl->isChecked());
+    EXPECT_FALSE(main->ExplBtn->isChecked());
+    EXPECT_EQ(Scheduler->GetState(w->Core().SchedSlot), 1);
+    EXPECT_EQ(main->CurOpFuncs, nullptr);
+    EXPECT_EQ(main->CurContext, nullptr);
+}
+
+TEST_F(PrjExplWindow, LiveValuesInTheListSetRowsAndParameterPage)
+{
+    TFPrjExpl* w = startWithExplorer();
+    ASSERT_TRUE(main->Shown);
+    main->Later.ShowPrjExpl(true);
+    TPrjExplCore& core = w->Core();
+    ASSERT_EQ(core.PageMode, pmParaList);
+    ASSERT_GT(core.Rows.size(), 0u);
+    const QString notAct = core.Texts.NotActText;
+    // Every shown row is read.
+    ASSERT_TRUE(qeltest::waitUntil(
+        [&] {
+            for (int r = 0; r <= core.LastRow; ++r)
+                if (cell(w->lvParaList, r, 2) == notAct)
+                    return false;
+            return true;
+        },
+        30000));
+    // A per-set row (in the first group that has one) expands into eight
+    // set rows that are read too.
+    QTreeWidgetItem* groups = w->TV->topLevelItem(0)->child(0)->child(0);
+    int perSet = -1;
+    for (int g = 0; g < groups->childCount() && perSet < 0; ++g) {
+        w->TV->setCurrentItem(groups->child(g));
+        for (int r = 0; r < int(core.Rows.size()) && perSet < 0; ++r)
+            if (core.Rows[size_t(r)].StateImage == 1)
+                perSet = r;
+    }
+    ASSERT_GE(perSet, 0);
+    {
+        core.ExpandSets(perSet);
+        EXPECT_EQ(w->lvParaList->topLevelItemCount(), int(core.Rows.size()));
+        EXPECT_EQ(cell(w->lvParaList, perSet + 1, 1), core.Texts.SetText + QStringLiteral(" 0"));
+        ASSERT_TRUE(qeltest::waitUntil(
+            [&] {
+                for (int r = perSet + 1; r <= perSet + 8; ++r)
+                    if (cell(w->lvParaList, r, 2) == notAct)
+                        return false;
+                return true;
+            },
+            30000));
+        shot(w, "explorer_group_list.png");
+    }
+    // The parameter page of the first parameter.
+    QTreeWidgetItem* group = w->TV->currentItem();
+    ASSERT_TRUE(group && group->childCount() > 0);
+    w->TV->setCurrentItem(group->child(0));
+    EXPECT_EQ(core.PageMode, pmParameter);
+    EXPECT_TRUE(w->PC->isTabVisible(4) && w->PC->isTabVisible(8));
+    ASSERT_TRUE(qeltest::waitUntil([&] { return cell(w->lvParaVal, 0, 1) != notAct; }, 30000));
+    shot(w, "explorer_parameter_page.png");
+    // The inverter page reads the configuration number.
+    w->TV->setCurrentItem(w->TV->topLevelItem(0)->child(0));
+    // (what the simulated type reports: its parameter 0x160F)
+    qelsim::SimModel model;
+    ASSERT_TRUE(qelsim::SimModel::fromJsonFile(
+        QDir(qeltest::sourceDir()).filePath(QStringLiteral("data/configs/type0021.json")), model, nullptr));
+    const QString reported = QString::number(model.cfgId);
+    QLabel* cfgNo = w->findChild<QLabel*>(QStringLiteral("lbInvCfgId"));
+    ASSERT_TRUE(qeltest::waitUntil([&] { return cfgNo->text() == reported; }, 30000)) << cfgNo->text().toStdString();
+}
+
+} // namespace
