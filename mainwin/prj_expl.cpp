@@ -91,6 +91,8 @@ TFPrjExpl::TFPrjExpl(QWidget* parent) : QWidget(parent, Qt::Window), context_(th
     TV->setRootIsDecorated(false);
     TV->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TV->setIconSize(QSize(16, 16));
+    // No expand buttons: nodes open by double click or the keyboard.
+    TV->setStyleSheet(QStringLiteral("QTreeView::branch { image: none; border-image: none; }"));
 
     PC = new QTabWidget(Splitter1);
     PC->setObjectName(QStringLiteral("PC"));
@@ -375,6 +377,10 @@ TFPrjExpl::~TFPrjExpl()
     core_.OnTreeRebuilt = nullptr;
     core_.OnSelectNode = nullptr;
     core_.SetScheduler(nullptr, nullptr);
+    // Going with the main window (it has already left): its receivers of
+    // our slots and commands must not run on its half-destroyed menus.
+    if (!FMain)
+        disconnect(this, &QObject::destroyed, nullptr, nullptr);
 }
 
 void TFPrjExpl::RebuildTree()
