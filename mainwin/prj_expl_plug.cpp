@@ -107,8 +107,9 @@ TFPrjExpl* PlugPrjExpl(TFMain& Main)
     w->hide();
     // The editors the program already has, else its own.
     w->ValEdit = Main.findChild<TfrmValEdit*>();
+    TfrmValEdit* ownValEdit = nullptr;
     if (!w->ValEdit)
-        w->ValEdit = new TfrmValEdit(&Main);
+        w->ValEdit = ownValEdit = new TfrmValEdit(&Main);
     w->SetEdit = Main.findChild<TfrmSetEdit*>();
     if (!w->SetEdit)
         w->SetEdit = new TfrmSetEdit(&Main);
@@ -143,9 +144,13 @@ TFPrjExpl* PlugPrjExpl(TFMain& Main)
     later.UpdateFileLists = [w] { w->Core().UpdateFileLists(); };
     later.UpdateInvNames = [w] { w->Core().UpdateInvNames(); };
     auto push = later.PushTexts;
-    later.PushTexts = [push, w](const TVortalinText& Texts, const TProgCfg& Cfg) {
+    later.PushTexts = [push, w, ownValEdit](const TVortalinText& Texts, const TProgCfg& Cfg) {
         if (push)
             push(Texts, Cfg);
+        if (ownValEdit) {
+            ownValEdit->Connect(Scheduler, Project);
+            ownValEdit->SetLanguage(Cfg.lng);
+        }
         TPrjExplCore& core = w->Core();
         core.Project = Project;
         if (Scheduler && core.SchedSlot < 0)

@@ -8,12 +8,16 @@
 #include "lists/val_edit.h"
 #include "mainwin/prj_expl.h"
 #include "mainwin/prj_expl_plug.h"
+#include "sim/sim_fault.h"
+#include "sim/sim_inverter.h"
 #include "sim/sim_model.h"
 #include "wait_until.h"
 
 #include <QAction>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QMenu>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -156,6 +160,93 @@ TEST_F(PrjExplWindow, LiveValuesInTheListSetRowsAndParameterPage)
     const QString reported = QString::number(model.cfgId);
     QLabel* cfgNo = w->findChild<QLabel*>(QStringLiteral("lbInvCfgId"));
     ASSERT_TRUE(qeltest::waitUntil([&] { return cfgNo->text() == reported; }, 30000)) << cfgNo->text().toStdString();
+}
+
+} // namespace
+
+namespace {
+
+// The group "Drive" of inverter 1 shown, every row read once.
+TFPrjExpl* showDrive(TFMain& m, TFPrjExpl* w)
+{
+    m.Later.ShowPrjExpl(true);
+    QTreeWidgetItem* groups = w->TV->topLevelItem(0)->child(0)->child(0);
+    for (int g = 0; g < groups->childCount(); ++g)
+        if (groups->child(g)->text(0).startsWith(QStringLiteral("dr:")))
+            w->TV->setCurrentItem(groups->child(g));
+    return w;
+}
+
+bool allRead(const TPrjExplCore& core)
+{
+    for (const TExplRow& r : core.Rows)
+        if (r.Value == core.Texts.NotActText)
+            return false;
+    return !core.Rows.empty();
+}
+
+TEST_F(PrjExplWindow, ValueTypedInTheEditorReachesTheInverterAndShows)
+{
+    TFPrjExpl* w = startWithExplorer();
+    ASSERT_TRUE(main->Shown);
+    showDrive(*main, w);
+    TPrjExplCore& core = w->Core();
+    ASSERT_EQ(core.Rows[0].StateImage, 1);
+    core.ExpandSets(0);
+    ASSERT_TRUE(qeltest::waitUntil([&] { return allRead(core); }, 30000));
+    // Set 2 of the first parameter.
+    TExplEditArgs a;
+    ASSERT_TRUE(core.RowEditArgs(3, a));
+    ASSERT_EQ(a.SetSel, 4);
+    const TParaRec& para = *a.Para;
+    auto sim = din.inverter(1);
+    const int32_t before = sim->value(uint16_t(para.Addr), 2);
+    EXPECT_EQ(core.Rows[3].RawValue, before);
+    const int32_t wanted = before == para.LowerLim ? para.LowerLim + 1 : para.LowerLim;
+    w->EditValueArgs(a);
+    ASSERT_TRUE(w->ValEdit && w->ValEdit->isVisible());
+    auto* edit = w->ValEdit->findChild<QLineEdit*>(QStringLiteral("Edit1"));
+    const QString typed = para.ValueToNumText(wanted, false);
+    edit->setText(typed);
+    emit edit->textEdited(typed);
+    w->ValEdit->findChild<QPushButton*>(QStringLiteral("OkButton"))->click();
+    ASSERT_TRUE(qeltest::waitUntil([&] { return sim->value(uint16_t(para.Addr), 2) == wanted; }, 30000));
+    // Only set 2 changed, and the row shows it at the next poll.
+    EXPECT_EQ(sim->value(uint16_t(para.Addr), 1), core.Rows[2].RawValue);
+    const QString shown = para.ValueToText(wanted, core.Language(), u'+', core.ShowDecValue);
+    ASSERT_TRUE(qeltest::waitUntil([&] { return cell(w->lvParaList, 3, 2) == shown; }, 30000));
+}
+
+TEST_F(PrjExplWindow, SilencedInverterShowsItsErrorAndItsNodeFollowsTheWatch)
+{
+    TFPrjExpl* w = startWithExplorer();
+    ASSERT_TRUE(main->Shown);
+    showDrive(*main, w);
+    TPrjExplCore& core = w->Core();
+    ASSERT_TRUE(qeltest::waitUntil([&] { return allRead(core); }, 30000));
+    QTreeWidgetItem* invItem = w->TV->topLevelItem(0)->child(0);
+    const TExplNode* invNode = core.Root()->Children.front().get();
+    ASSERT_TRUE(qeltest::waitUntil([&] { return invNode->Image != imgNotConnected; }, 30000));
+
+    qelsim::SimFault silence;
+    QString error;
+    ASSERT_TRUE(qelsim::SimFault::parse(QStringLiteral("silence*always"), silence, &error)) << error.toStdString();
+    din.faults().push(silence);
+    auto isErrorText = [&](const QString& text) {
+        for (int code = -40; code <= 40; ++code)
+            if (code && text == LangTexts->GetErrorText(code))
+                return true;
+        return false;
+    };
+    ASSERT_TRUE(qeltest::waitUntil([&] { return isErrorText(cell(w->lvParaList, 0, 2)); }, 30000))
+        << cell(w->lvParaList, 0, 2).toStdString();
+    EXPECT_FALSE(core.Rows[0].Valid);
+    ASSERT_TRUE(qeltest::waitUntil([&] { return invNode->Image == imgNotConnected; }, 60000));
+    EXPECT_EQ(invItem->icon(0).pixmap(16, 16).toImage(), ExplImage(imgNotConnected).toImage());
+
+    din.faults().clear();
+    ASSERT_TRUE(qeltest::waitUntil([&] { return invNode->Image != imgNotConnected; }, 60000));
+    ASSERT_TRUE(qeltest::waitUntil([&] { return allRead(core) && !isErrorText(core.Rows[0].Value); }, 30000));
 }
 
 } // namespace
