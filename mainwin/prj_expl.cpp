@@ -38,6 +38,15 @@ QTreeWidget* makeList(QWidget* parent, const char* name, const QStringList& head
     return l;
 }
 
+// The node's image, and its selected image where it has one of its own.
+QIcon nodeIcon(const TExplNode* n)
+{
+    QIcon icon(ExplImage(n->Image));
+    if (n->SelImage != n->Image)
+        icon.addPixmap(ExplImage(n->SelImage), QIcon::Selected);
+    return icon;
+}
+
 } // namespace
 
 // ------------------------------------------------------------------ list view
@@ -429,7 +438,7 @@ void TFPrjExpl::updateContextTexts()
 QTreeWidgetItem* TFPrjExpl::makeItem(TExplNode* n)
 {
     auto* it = new QTreeWidgetItem(QStringList{n->Text});
-    it->setIcon(0, ExplImage(n->Image));
+    it->setIcon(0, nodeIcon(n));
     it->setData(0, kNodeRole, QVariant::fromValue(static_cast<void*>(n)));
     items_.insert(n, it);
     for (auto& c : n->Children)
@@ -453,7 +462,7 @@ void TFPrjExpl::nodeChanged(TExplNode* n)
 {
     if (QTreeWidgetItem* it = items_.value(n)) {
         it->setText(0, n->Text);
-        it->setIcon(0, ExplImage(it->isSelected() ? n->SelImage : n->Image));
+        it->setIcon(0, nodeIcon(n));
     }
 }
 

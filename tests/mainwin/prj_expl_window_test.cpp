@@ -143,6 +143,16 @@ TEST_F(PrjExplWindow, LiveValuesInTheListSetRowsAndParameterPage)
             30000));
         shot(w, "explorer_group_list.png");
     }
+    // The status bar: set pointer, active set and password of the inverter.
+    ASSERT_TRUE(core.SetPtrNode && core.ActSetNode && core.PasswordNode);
+    ASSERT_TRUE(qeltest::waitUntil(
+        [&] {
+            return w->Panels[2]->text().startsWith(core.SetPtrPrefix) && w->Panels[2]->text().size() > core.SetPtrPrefix.size() + 1 &&
+                   w->Panels[3]->text().startsWith(core.ActSetPrefix) && !w->Panels[4]->text().isEmpty();
+        },
+        30000));
+    EXPECT_EQ(w->Panels[3]->text(),
+              core.ActSetPrefix + QString::number(din.inverter(1)->value(uint16_t(core.ActSetNode->Para->Addr))));
     // The parameter page of the first parameter.
     QTreeWidgetItem* group = w->TV->currentItem();
     ASSERT_TRUE(group && group->childCount() > 0);
