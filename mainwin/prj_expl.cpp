@@ -383,6 +383,10 @@ TFPrjExpl::TFPrjExpl(QWidget* parent) : QWidget(parent, Qt::Window), context_(th
 
 TFPrjExpl::~TFPrjExpl()
 {
+    // The views go after the explorer's state: none of their signals may
+    // reach it any more.
+    for (QObject* o : findChildren<QObject*>())
+        o->disconnect(this);
     core_.OnTreeRebuilt = nullptr;
     core_.OnSelectNode = nullptr;
     core_.SetScheduler(nullptr, nullptr);

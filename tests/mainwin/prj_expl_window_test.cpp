@@ -14,6 +14,10 @@
 #include "wait_until.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -257,6 +261,87 @@ TEST_F(PrjExplWindow, SilencedInverterShowsItsErrorAndItsNodeFollowsTheWatch)
     din.faults().clear();
     ASSERT_TRUE(qeltest::waitUntil([&] { return invNode->Image != imgNotConnected; }, 60000));
     ASSERT_TRUE(qeltest::waitUntil([&] { return allRead(core) && !isErrorText(core.Rows[0].Value); }, 30000));
+}
+
+} // namespace
+
+namespace {
+
+void key(QWidget* w, int k, const QString& text = {})
+{
+    QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &press);
+}
+
+TEST_F(PrjExplWindow, KeysMouseMenuCopyAndHandOver)
+{
+    TFPrjExpl* w = startWithExplorer();
+    ASSERT_TRUE(main->Shown);
+    showDrive(*main, w);
+    w->activateWindow();
+    w->HandOver();
+    TPrjExplCore& core = w->Core();
+    ASSERT_EQ(core.PageMode, pmParaList);
+    const int rows = w->lvParaList->topLevelItemCount();
+    ASSERT_EQ(core.Rows[0].StateImage, 1);
+
+    // Right expands, Left collapses the focused row's sets.
+    w->lvParaList->setCurrentItem(w->lvParaList->topLevelItem(0));
+    key(w->lvParaList, Qt::Key_Right);
+    EXPECT_EQ(w->lvParaList->topLevelItemCount(), rows + 8);
+    key(w->lvParaList, Qt::Key_Left);
+    EXPECT_EQ(w->lvParaList->topLevelItemCount(), rows);
+
+    // A press on the state image toggles; elsewhere it does not.
+    w->resize(900, 500);
+    w->show();
+    const QRect cell = w->lvParaList->visualItemRect(w->lvParaList->topLevelItem(0));
+    auto press = [&](int x) {
+        QMouseEvent e(QEvent::MouseButtonPress, QPointF(x, cell.center().y()), w->lvParaList->viewport()->mapToGlobal(QPointF(x, cell.center().y())),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w->lvParaList->viewport(), &e);
+    };
+    press(cell.left() + 6);
+    EXPECT_EQ(w->lvParaList->topLevelItemCount(), rows + 8);
+    EXPECT_FALSE(w->RowClick);
+    press(cell.left() + 150);
+    EXPECT_EQ(w->lvParaList->topLevelItemCount(), rows + 8);
+    EXPECT_TRUE(w->RowClick);
+    press(cell.left() + 6);
+    EXPECT_EQ(w->lvParaList->topLevelItemCount(), rows);
+
+    // Copy and mark all through the main window's slots.
+    ASSERT_TRUE(main->CurOpFuncs && main->CurOpFuncs->Filled(osCopy) && main->CurOpFuncs->Filled(osMarkAll));
+    EXPECT_EQ(main->CurContext->Count(), 4);
+    main->CallSlot(osMarkAll);
+    EXPECT_EQ(int(w->SelectedRows().size()), rows);
+    main->CallSlot(osCopy);
+    const QStringList lines = QGuiApplication::clipboard()->text().split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), rows);
+    EXPECT_EQ(lines[0], core.Rows[0].Caption + u';' + core.Rows[0].Name + u';' + core.Rows[0].Value);
+
+    // The popup's entries follow the focused row.
+    w->lvParaList->setCurrentItem(w->lvParaList->topLevelItem(0));
+    emit w->lvParaList->customContextMenuRequested(cell.center());
+    EXPECT_TRUE(w->miExpandCollapse->isEnabled());
+    EXPECT_EQ(w->miExpandCollapse->text(), core.Texts.ExpandSetDisplText);
+    w->PM->hide();
+    w->miExpandCollapse->trigger();
+    EXPECT_EQ(w->lvParaList->topLevelItemCount(), rows + 8);
+
+    // A shortcut letter selects a group; one no group uses changes nothing.
+    QTreeWidgetItem* drive = w->TV->currentItem();
+    key(w->lvParaList, Qt::Key_S, QStringLiteral("s"));
+    EXPECT_TRUE(w->TV->currentItem()->text(0).startsWith(QStringLiteral("sy:")));
+    key(w->TV, Qt::Key_Z, QStringLiteral("z"));
+    EXPECT_TRUE(w->TV->currentItem()->text(0).startsWith(QStringLiteral("sy:")));
+    // Enter in the tree: the next node in tree order.
+    w->TV->setCurrentItem(drive);
+    key(w->TV, Qt::Key_Return);
+    EXPECT_EQ(w->TV->currentItem(), drive->child(0));
+    EXPECT_EQ(core.PageMode, pmParameter);
+    // Off the list, copy and mark all are not offered.
+    EXPECT_FALSE(main->CurOpFuncs->Filled(osCopy));
 }
 
 } // namespace
