@@ -653,7 +653,7 @@ void TPrjExplCore::fillPage(TExplNode* n)
         }
         break;
     case nkGroup: {
-        PageMode = oldMode == pmGroupPage ? pmGroupPage : pmParaList;
+        PageMode = oldMode == pmGroupPage && ShowParaInfo ? pmGroupPage : pmParaList;
         PageMask = ShowParaInfo ? 9 : 1;
         ActivePage = PageMode == pmGroupPage ? 3 : 0;
         PopupOn = true;

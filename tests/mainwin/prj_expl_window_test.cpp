@@ -56,19 +56,27 @@ protected:
     }
 };
 
-TEST_F(PrjExplWindow, CreatedHiddenShownFromTheMenuAndClosedAgain)
+TEST_F(PrjExplWindow, CreatedHiddenRestoredShownFromTheMenuAndClosed)
 {
-    TFPrjExpl* w = startWithExplorer();
+    TFMain& m = makeMain(demoProject());
+    TFPrjExpl* w = PlugPrjExpl(m);
+    EXPECT_FALSE(w->isVisible());
+    m.FormShow();
     ASSERT_TRUE(main->Shown);
     EXPECT_EQ(main->findChild<TFPrjExpl*>(QStringLiteral("FPrjExpl")), w);
-    EXPECT_FALSE(w->isVisible());
-    EXPECT_TRUE(main->MenuPrjExpl->isEnabled());
     for (const char* name : {"TV", "PC", "lvParaList", "lvParaVal", "sbPrjExpl", "PM", "Splitter1", "InvListView",
                              "lvPlainText", "lvSubInd", "ParaDetailsPage"})
         EXPECT_TRUE(w->findChild<QObject*>(QLatin1String(name))) << name;
     EXPECT_EQ(w->PC->count(), 9);
     // The texts of the language file.
     EXPECT_EQ(w->Core().Texts.HeaderText, LangTexts->GetText(3, 73));
+    // The demo's saved layout holds the explorer (kind 0): restored shown.
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(main->MenuPrjExpl->isChecked());
+    EXPECT_EQ(w->geometry().size(), QSize(780, 480));
+    w->close();
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_TRUE(main->MenuPrjExpl->isEnabled());
 
     main->MenuPrjExpl->trigger();
     ASSERT_TRUE(qeltest::waitUntil([&] { return w->isVisible(); }));
