@@ -353,3 +353,54 @@ TEST_F(PrjExplWindow, KeysMouseMenuCopyAndHandOver)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PrjExplWindow, TypeThreeInverterWithoutSetAddressingShowsLiveValues)
+{
+    TFPrjExpl* w = startWithExplorer();
+    ASSERT_TRUE(main->Shown);
+    qelsim::SimModel model;
+    ASSERT_TRUE(qelsim::SimModel::fromJsonFile(
+        QDir(qeltest::sourceDir()).filePath(QStringLiteral("data/configs/type0003.json")), model, nullptr));
+    auto sim = std::make_shared<qelsim::SimInverter>(3, model);
+    din.addInverter(sim);
+    ASSERT_EQ(Project->AddInv(3, 3, QStringLiteral("Three"), prANSI, true), 0);
+    Project->FirePendingChanges();
+    TPrjExplCore& core = w->Core();
+    ASSERT_TRUE(qeltest::waitUntil([&] { return w->TV->topLevelItem(0)->childCount() == 4; }));
+    QTreeWidgetItem* inv = w->TV->topLevelItem(0)->child(2);
+    EXPECT_EQ(inv->text(0), QStringLiteral("Three"));
+    QTreeWidgetItem* groups = inv->child(0);
+    for (int g = 0; g < groups->childCount(); ++g)
+        if (groups->child(g)->text(0).startsWith(QStringLiteral("dr:")))
+            w->TV->setCurrentItem(groups->child(g));
+    ASSERT_EQ(core.CurAdr, 3);
+    ASSERT_EQ(core.PageMode, pmParaList);
+    EXPECT_FALSE(core.SetAddrAllowed);
+    for (const TExplRow& r : core.Rows)
+        EXPECT_EQ(r.StateImage, 0);
+    // Every row shows the simulated inverter's value (read with service -1).
+    ASSERT_TRUE(qeltest::waitUntil(
+        [&] {
+            for (const TExplRow& r : core.Rows) {
+                const TParaRec& p = *r.Node->Para;
+                int32_t v = sim->value(uint16_t(p.Addr));
+                if (!(p.Attr & ParaAttr::Signed))
+                    v &= 0xFFFF;
+                else
+                    v = int16_t(v);
+                if (r.Value != p.ValueToText(v, core.Language(), u'+', core.ShowDecValue))
+                    return false;
+            }
+            return !core.Rows.empty();
+        },
+        30000));
+    // Its parameter page: one indirect row.
+    w->TV->setCurrentItem(w->TV->currentItem()->child(0));
+    EXPECT_EQ(cell(w->lvParaVal, 0, 0), QStringLiteral("Ind."));
+    EXPECT_EQ(cell(w->lvParaVal, 1, 1), core.Texts.IndOnlyText);
+    ASSERT_TRUE(qeltest::waitUntil([&] { return cell(w->lvParaVal, 0, 1) != core.Texts.NotActText; }, 30000));
+}
+
+} // namespace
