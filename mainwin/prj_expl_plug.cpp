@@ -8,6 +8,7 @@
 #include "mainwin/fmain.h"
 #include "mainwin/prj_expl.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QToolButton>
@@ -83,6 +84,17 @@ void pushCaptions(const TVortalinText& t, TFPrjExpl& w)
         w.SetFieldCaption(QLatin1String(name), t.GetText(3, i));
 }
 
+// The one editor of a kind the program holds: a top-level window or one
+// of the main window's.
+template <class T>
+T* findEditor(TFMain* main)
+{
+    for (QWidget* t : QApplication::topLevelWidgets())
+        if (auto* e = qobject_cast<T*>(t))
+            return e;
+    return main ? main->findChild<T*>() : nullptr;
+}
+
 void pushSettings(const TProgCfg& c, TFPrjExpl& w)
 {
     TPrjExplCore& core = w.Core();
@@ -105,14 +117,6 @@ TFPrjExpl* PlugPrjExpl(TFMain& Main)
     QPointer<TFMain> main(&Main);
     auto* w = new TFPrjExpl(&Main);
     w->hide();
-    // The editors the program already has, else its own.
-    w->ValEdit = Main.findChild<TfrmValEdit*>();
-    TfrmValEdit* ownValEdit = nullptr;
-    if (!w->ValEdit)
-        w->ValEdit = ownValEdit = new TfrmValEdit(&Main);
-    w->SetEdit = Main.findChild<TfrmSetEdit*>();
-    if (!w->SetEdit)
-        w->SetEdit = new TfrmSetEdit(&Main);
     w->WorkArea = [main] {
         const QScreen* s = main && main->screen() ? main->screen() : QGuiApplication::primaryScreen();
         QRect r = s ? s->availableGeometry() : QRect();
@@ -144,12 +148,23 @@ TFPrjExpl* PlugPrjExpl(TFMain& Main)
     later.UpdateFileLists = [w] { w->Core().UpdateFileLists(); };
     later.UpdateInvNames = [w] { w->Core().UpdateInvNames(); };
     auto push = later.PushTexts;
-    later.PushTexts = [push, w, ownValEdit](const TVortalinText& Texts, const TProgCfg& Cfg) {
+    later.PushTexts = [push, w, main](const TVortalinText& Texts, const TProgCfg& Cfg) {
         if (push)
             push(Texts, Cfg);
-        if (ownValEdit) {
-            ownValEdit->Connect(Scheduler, Project);
-            ownValEdit->SetLanguage(Cfg.lng);
+        // The program's editors, created by now; without them its own.
+        if (!w->ValEdit) {
+            w->ValEdit = findEditor<TfrmValEdit>(main);
+            if (!w->ValEdit) {
+                auto* own = new TfrmValEdit(main);
+                own->Connect(Scheduler, Project);
+                own->SetLanguage(Cfg.lng);
+                w->ValEdit = own;
+            }
+        }
+        if (!w->SetEdit) {
+            w->SetEdit = findEditor<TfrmSetEdit>(main);
+            if (!w->SetEdit)
+                w->SetEdit = new TfrmSetEdit(main);
         }
         TPrjExplCore& core = w->Core();
         core.Project = Project;
