@@ -5,6 +5,7 @@
 #include "comm/scheduler.h"
 #include "config/lang_texts.h"
 #include "dialogs/shared_objects.h"
+#include "lists/set_edit.h"
 #include "lists/val_edit.h"
 #include "mainwin/prj_expl.h"
 #include "mainwin/prj_expl_plug.h"
@@ -17,12 +18,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QToolButton>
@@ -401,6 +403,44 @@ TEST_F(PrjExplWindow, TypeThreeInverterWithoutSetAddressingShowsLiveValues)
     EXPECT_EQ(cell(w->lvParaVal, 0, 0), QStringLiteral("Ind."));
     EXPECT_EQ(cell(w->lvParaVal, 1, 1), core.Texts.IndOnlyText);
     ASSERT_TRUE(qeltest::waitUntil([&] { return cell(w->lvParaVal, 0, 1) != core.Texts.NotActText; }, 30000));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(PrjExplWindow, SetAddressingEditorChangesTheSelectorAndTheReads)
+{
+    TFPrjExpl* w = startWithExplorer();
+    ASSERT_TRUE(main->Shown);
+    showDrive(*main, w);
+    TPrjExplCore& core = w->Core();
+    ASSERT_TRUE(w->MiEditSet->isEnabled() || core.EditSetEnabled);
+    w->MiEditSet->trigger();
+    ASSERT_TRUE(w->SetEdit && w->SetEdit->isVisible());
+    EXPECT_EQ(w->SetEdit->OrgSel(), -1);
+    w->SetEdit->findChild<QRadioButton*>(QStringLiteral("ActSetRB"))->click();
+    w->SetEdit->findChild<QPushButton*>(QStringLiteral("OkButton"))->click();
+    EXPECT_EQ(core.CurSetSel, 0);
+    EXPECT_EQ(w->Panels[1]->text(), core.Texts.SbSetAdrModeText + QStringLiteral(" A"));
+    // Kept for the inverter while another node is shown.
+    QTreeWidgetItem* drive = w->TV->currentItem();
+    w->TV->setCurrentItem(w->TV->topLevelItem(0)->child(1));
+    EXPECT_EQ(core.CurSetSel, -1);
+    w->TV->setCurrentItem(drive);
+    EXPECT_EQ(core.CurSetSel, 0);
+    // A rebuilt tree starts indirect again.
+    w->RebuildTree();
+    EXPECT_EQ(core.CurSetSel, -1);
+    // The set pointer command opens the value editor on its parameter.
+    ASSERT_TRUE(core.SetPtrNode);
+    w->MiEditSetPtr->trigger();
+    ASSERT_TRUE(w->ValEdit->isVisible());
+    EXPECT_EQ(w->ValEdit->Core().Para, core.SetPtrNode->Para);
+    // Closing empties both editors.
+    w->close();
+    EXPECT_EQ(w->ValEdit->Core().Para, nullptr);
+    EXPECT_EQ(w->SetEdit->OrgSel(), -1);
 }
 
 } // namespace
