@@ -286,6 +286,7 @@ TFPrjExpl::TFPrjExpl(QWidget* parent) : QWidget(parent, Qt::Window), context_(th
 
     // ---- core events
     core_.OnTreeRebuilt = [this] { buildTreeItems(); };
+    core_.OnListChanged = [this] { RebuildTree(); };
     core_.OnNodeChanged = [this](TExplNode* n) { nodeChanged(n); };
     core_.OnSelectNode = [this](TExplNode* n) { selectItemOf(n); };
     core_.OnPageChanged = [this] { showPage(); };
@@ -389,6 +390,7 @@ TFPrjExpl::~TFPrjExpl()
         o->disconnect(this);
     core_.OnTreeRebuilt = nullptr;
     core_.OnSelectNode = nullptr;
+    core_.OnListChanged = nullptr;
     core_.SetScheduler(nullptr, nullptr);
     // Going with the main window (it has already left): its receivers of
     // our slots and commands must not run on its half-destroyed menus.

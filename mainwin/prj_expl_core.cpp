@@ -850,7 +850,13 @@ void TPrjExplCore::SetScheduler(TScheduler* Sch, QObject* Owner)
         return;
     SchedSlot = Sch->Register(
         Owner ? Owner : this, [this](TReqRec& Req) { GetRequest(Req); },
-        [this](const TRecTel& Rsp, int Tag) { HandleResponse(Rsp, Tag); }, [this] { RebuildTree(); });
+        [this](const TRecTel& Rsp, int Tag) { HandleResponse(Rsp, Tag); },
+        [this] {
+            if (OnListChanged)
+                OnListChanged();
+            else
+                RebuildTree();
+        });
 }
 
 int TPrjExplCore::SchedState() const

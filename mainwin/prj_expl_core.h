@@ -153,6 +153,8 @@ public:
     std::function<void(const QString& Name)> OnFieldText;
     std::function<void()> OnCaptionChanged;
     std::function<void()> OnOpFuncsChanged;  // copy and mark all on or off
+    // The scheduler's list-changed notice (unset: RebuildTree).
+    std::function<void()> OnListChanged;
 
     // ---- tree
     TExplNode* Root() const { return root_.get(); }
