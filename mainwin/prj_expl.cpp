@@ -282,6 +282,8 @@ TFPrjExpl::TFPrjExpl(QWidget* parent) : QWidget(parent, Qt::Window), context_(th
                  core_.Texts.EditSetPtrText, 46, false);
     context_.Add(core_.Texts.EditPasswordText, [this](QObject*) { EditValue(core_.PasswordNode, core_.CurSetSel); },
                  core_.Texts.EditPasswordText, 47, false);
+    for (int i = 1; i <= 3; ++i)
+        context_.Item(i)->Glyph = ExplCommandGlyph(i);
     opFuncs_.Owner = this;
 
     // ---- core events

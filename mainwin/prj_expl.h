@@ -126,3 +126,6 @@ private:
 // state column (0 blank, 1 sets hidden, 2 sets shown), drawn by the program.
 QPixmap ExplImage(int Index);
 QPixmap ExplStateImage(int Index);
+// Pictures of the context commands 1 (set addressing), 2 (set pointer) and
+// 3 (password).
+QPixmap ExplCommandGlyph(int Item);

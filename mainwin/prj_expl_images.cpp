@@ -107,3 +107,37 @@ QPixmap ExplStateImage(int i)
         g.drawPolygon(QPolygon({QPoint(3, 5), QPoint(13, 5), QPoint(8, 12)}));
     return p;
 }
+
+QPixmap ExplCommandGlyph(int Item)
+{
+    QPixmap p(24, 24);
+    p.fill(Qt::transparent);
+    QPainter g(&p);
+    g.setRenderHint(QPainter::Antialiasing, true);
+    g.setPen(QPen(Qt::black, 1));
+    switch (Item) {
+    case 1:  // set addressing: eight sets, some chosen
+        for (int i = 0; i < 8; ++i) {
+            g.setBrush(i % 3 == 0 ? QColor(0, 160, 0) : QColor(Qt::white));
+            g.drawRect(2 + (i % 4) * 5, 6 + (i / 4) * 7, 4, 5);
+        }
+        break;
+    case 2:  // set pointer: an arrow onto a set
+        g.setBrush(Qt::white);
+        g.drawRect(13, 8, 8, 8);
+        g.setBrush(QColor(0, 0, 192));
+        g.drawPolygon(QPolygon({QPoint(2, 10), QPoint(8, 10), QPoint(8, 7), QPoint(12, 12), QPoint(8, 17),
+                                QPoint(8, 14), QPoint(2, 14)}));
+        break;
+    case 3:  // password: a key
+        g.setBrush(QColor(230, 190, 40));
+        g.drawEllipse(2, 7, 9, 9);
+        g.drawRect(10, 10, 11, 3);
+        g.drawRect(16, 13, 2, 4);
+        g.drawRect(19, 13, 2, 3);
+        break;
+    default:
+        break;
+    }
+    return p;
+}

@@ -323,6 +323,11 @@ TEST_F(PrjExplWindow, KeysMouseMenuCopyAndHandOver)
     // Copy and mark all through the main window's slots.
     ASSERT_TRUE(main->CurOpFuncs && main->CurOpFuncs->Filled(osCopy) && main->CurOpFuncs->Filled(osMarkAll));
     EXPECT_EQ(main->CurContext->Count(), 4);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(main->CurContext->Item(i)->HelpContext, i == 0 ? 41 : 44 + i);
+    EXPECT_EQ(main->CurContext->Item(1)->Enabled, core.SetAddrAllowed);
+    EXPECT_FALSE(main->CurContext->Item(2)->Glyph.isNull());
+    EXPECT_EQ(main->CurContext->Item(3)->Caption(), core.Texts.EditPasswordText);
     main->CallSlot(osMarkAll);
     EXPECT_EQ(int(w->SelectedRows().size()), rows);
     main->CallSlot(osCopy);
