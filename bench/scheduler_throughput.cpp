@@ -1,20 +1,35 @@
-// Throughput of one scheduler client reading one parameter over and over
-// through TScheduler -> TProtSel -> TAnsi -> a pseudo-terminal -> invsim.
+// Throughput and cost of one scheduler client reading one parameter over
+// and over through TScheduler -> TProtSel -> a serial driver (TAnsi,
+// DIN 66019 II, or tZelk, binary telegrams) -> a pseudo-terminal -> invsim.
 //
 // Paced runs: invsim times every character at the baud rate (10 bits a
-// character for 7E1) and answers with zero turnaround, so the line allows
-// at most baud / (10 * (request + answer characters)) exchanges a second;
-// the report gives the rate reached and its ratio to that limit. The
-// request length comes from the product's codec, the answer length from
-// the simulator's frame builder (the steady state: no address part after
-// the first good exchange).
+// character for DIN 66019 II's 7E1, 11 for the Zelk line's 8E1) and
+// answers with zero turnaround, so the line allows at most
+// baud / (bits * (request + answer characters)) exchanges a second; the
+// report gives the rate reached and its ratio to that limit. The request
+// length comes from the product's codec, the DIN answer length from the
+// simulator's frame builder (the steady state: no address part after the
+// first good exchange).
+//
+// Stages: time stamps taken inside the port and the drivers (the line
+// trace hook) give the median of each stage of one exchange at 115200:
+// request handed to the driver, whole frame written, transmitter empty
+// (drained), RTS raised (its lateness after the one-character deadline),
+// first answer byte read, answer evaluated, next request handed over.
+//
+// Simulator alone: a minimal client (raw pseudo-terminal, write the
+// request, read to the end of the answer, no threads) against the same
+// paced invsim; the floor the simulator itself sets.
 //
 // Unpaced runs: invsim answers at once; the cost of an exchange is then the
-// software alone (this process's CPU time; invsim runs in its own process).
+// software alone (this process's CPU time; invsim runs in its own process),
+// next to how late RTS was raised after its deadline.
 //
 // Usage: bench_scheduler_throughput [--seconds S] (per series, default 3)
 
+#include "comm/bin_codec.h"
 #include "comm/custom_qel_prot.h"
+#include "comm/line_trace.h"
 #include "comm/prot_sel.h"
 #include "comm/scheduler.h"
 #include "sim/sim_din_frames.h"
@@ -24,13 +39,22 @@
 #include <QProcess>
 #include <QTimer>
 
+#include <algorithm>
+#include <array>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
-#include <algorithm>
 #include <optional>
+#include <string>
 #include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
 
 namespace {
 
@@ -38,8 +62,15 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kAddr = 1;
 constexpr uint16_t kParAdr = 0x0203;
-constexpr int kBitsPerChar = 10; // start, 7 data, even parity, stop
-constexpr int kWarmUp = 5;       // exchanges before the clock starts
+constexpr int kWarmUp = 5; // exchanges before the clock starts
+
+struct Driver {
+    const char* name;
+    TProt prot;
+    int bitsPerChar;
+};
+constexpr Driver kDin{"DIN", prANSI, 10};  // start, 7 data, even parity, stop
+constexpr Driver kZelk{"Zelk", prZelk, 11}; // start, 8 data, even parity, stop
 
 double cpuSeconds(clockid_t clock)
 {
@@ -60,27 +91,97 @@ TTelData readData()
     return d;
 }
 
-// Characters of one steady-state exchange: the read request as the codec
-// builds it without address part, and the simulator's data answer.
-int exchangeChars(int service)
+// Characters of one steady-state exchange.
+int exchangeChars(const Driver& drv, int service)
 {
     uint8_t buf[64] = {};
+    if (drv.prot == prZelk) {
+        using namespace BinCodec;
+        const int req = BuildTel(TelKind::ReadReq, service, 0x10, readData(), 0, Dialect::Zelk, buf);
+        const int ans = BuildTel(TelKind::ReadRsp, service, 0x10, readData(), 0, Dialect::Zelk, buf);
+        return req + ans;
+    }
     const int req = tCustomQelProt::AnsiBuildTel(service, 2, -1, readData(), false, buf);
     qelsim::SimReply reply;
     const QByteArray ans = qelsim::din::answer(service, false, service >= 0 ? '2' : 0, reply);
     return req + int(ans.size());
 }
 
+// ------------------------------------------------------------ stage trace
+
+enum Stamp { sHanded, sWritten, sDrained, sRtsDeadline, sRtsRaised, sFirstByte, sEvaluated, sNextHanded, kStamps };
+
+struct TraceLog {
+    std::array<std::atomic<int64_t>, kStamps> cur{};
+    std::vector<std::array<int64_t, kStamps>> done; // GUI thread only
+};
+TraceLog g_trace;
+
+int64_t ns(Clock::time_point t) { return std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count(); }
+
+void traceHook(TLineStage stage, Clock::time_point at)
+{
+    const int64_t t = ns(at);
+    switch (stage) {
+    case TLineStage::RequestHanded: {
+        // The drivers take requests in the GUI thread, after the previous
+        // exchange has ended: it is complete now.
+        if (g_trace.cur[sHanded].load() != 0) {
+            std::array<int64_t, kStamps> e{};
+            for (int i = 0; i < kStamps; ++i)
+                e[size_t(i)] = g_trace.cur[size_t(i)].load();
+            e[sNextHanded] = t;
+            g_trace.done.push_back(e);
+        }
+        for (auto& c : g_trace.cur)
+            c.store(0);
+        g_trace.cur[sHanded].store(t);
+        break;
+    }
+    case TLineStage::BytesWritten: g_trace.cur[sWritten].store(t); break;
+    case TLineStage::Drained: g_trace.cur[sDrained].store(t); break;
+    case TLineStage::RtsDeadline: g_trace.cur[sRtsDeadline].store(t); break;
+    case TLineStage::RtsRaised: g_trace.cur[sRtsRaised].store(t); break;
+    case TLineStage::FirstAnswerByte: g_trace.cur[sFirstByte].store(t); break;
+    case TLineStage::AnswerEvaluated: g_trace.cur[sEvaluated].store(t); break;
+    }
+}
+
+void traceReset()
+{
+    g_trace.done.clear();
+    for (auto& c : g_trace.cur)
+        c.store(0);
+}
+
+// Percentile (0..1) of the differences to - from over the complete
+// exchanges, in microseconds; NaN when no exchange has both.
+double stagePercentile(Stamp from, Stamp to, double p)
+{
+    std::vector<double> v;
+    for (const auto& e : g_trace.done)
+        if (e[size_t(from)] != 0 && e[size_t(to)] != 0)
+            v.push_back(double(e[size_t(to)] - e[size_t(from)]) / 1000.0);
+    if (v.empty())
+        return std::nan("");
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, size_t(p * double(v.size())))];
+}
+
+// ---------------------------------------------------------------- simulator
+
 struct Invsim {
     QProcess proc;
     QString pty;
 
-    bool start(int baud)
+    bool start(const Driver& drv, int baud)
     {
+        QStringList args{QStringLiteral("--addr"), QString::number(kAddr), QStringLiteral("--baud"),
+                         QString::number(baud), QStringLiteral("--turnaround"), QStringLiteral("0")};
+        if (drv.prot == prZelk)
+            args << QStringLiteral("--zelk");
         proc.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        proc.start(QStringLiteral(QEL_INVSIM_PATH),
-                   {QStringLiteral("--addr"), QString::number(kAddr), QStringLiteral("--baud"), QString::number(baud),
-                    QStringLiteral("--turnaround"), QStringLiteral("0")});
+        proc.start(QStringLiteral(QEL_INVSIM_PATH), args);
         if (!proc.waitForStarted(10000))
             return false;
         while (!proc.canReadLine())
@@ -157,6 +258,7 @@ std::optional<Series> runSeries(TProtSel& sel, int service, int count)
                 t0 = Clock::now();
                 cpu0 = processCpuSeconds();
                 gui0 = guiCpuSeconds();
+                traceReset();
             } else if (answered > kWarmUp && rsp.Status != 0) {
                 ++s.failures;
             }
@@ -182,22 +284,102 @@ std::optional<Series> runSeries(TProtSel& sel, int service, int count)
     return s;
 }
 
+TBaudRate rateOf(int baud)
+{
+    switch (baud) {
+    case 9600: return B_9600;
+    case 38400: return B_38400;
+    default: return B_115200;
+    }
+}
+
 struct OpenLine {
     Invsim sim;
     TProtSel sel;
 
-    bool open(int baud, TBaudRate rate)
+    bool open(const Driver& drv, int baud)
     {
-        if (!sim.start(baud))
+        if (!sim.start(drv, baud))
             return false;
         qputenv("QEL_COM1", sim.pty.toLocal8Bit());
-        sel.Ansi()->SetComport(Com1);
-        sel.Ansi()->SetBaudrate(rate);
-        sel.Ansi()->SetTimeOut(500);
-        sel.SetProtocol(kAddr, prANSI);
-        return sel.GetActiveProtocol(kAddr) == prANSI;
+        TSerialProp* prop = drv.prot == prZelk ? sel.Zelk() : sel.Ansi();
+        prop->SetComport(Com1);
+        prop->SetBaudrate(rateOf(baud == 0 ? 115200 : baud));
+        prop->SetTimeOut(500);
+        sel.SetProtocol(kAddr, drv.prot);
+        return sel.GetActiveProtocol(kAddr) == drv.prot;
     }
 };
+
+// ------------------------------------------------------- simulator alone
+
+// A minimal client on the raw pseudo-terminal: write the request, read to
+// the end of the answer, again. Returns exchanges a second, or 0 when the
+// simulator stops answering.
+double simAloneRate(const Driver& drv, const QString& path, int service, int count)
+{
+    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+    if (fd < 0)
+        return 0;
+    termios tio{};
+    ::tcgetattr(fd, &tio);
+    ::cfmakeraw(&tio);
+    ::tcsetattr(fd, TCSANOW, &tio);
+
+    auto readSome = [fd](uint8_t* buf, int room) -> int {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, 2000) <= 0)
+            return -1;
+        const ssize_t n = ::read(fd, buf, size_t(room));
+        return n > 0 ? int(n) : -1;
+    };
+    // One exchange: true when a whole answer came back.
+    auto exchange = [&](int id, bool withAddr) {
+        uint8_t req[64];
+        int reqLen;
+        if (drv.prot == prZelk)
+            reqLen = BinCodec::BuildTel(BinCodec::TelKind::ReadReq, service, uint8_t(id << 4), readData(), 0,
+                                        BinCodec::Dialect::Zelk, req);
+        else
+            reqLen = tCustomQelProt::AnsiBuildTel(service, id, withAddr ? kAddr : -1, readData(), false, req);
+        if (reqLen <= 0 || ::write(fd, req, size_t(reqLen)) != reqLen)
+            return false;
+        uint8_t ans[128];
+        int got = 0;
+        for (;;) {
+            const int n = readSome(ans + got, int(sizeof ans) - got);
+            if (n < 0)
+                return false;
+            got += n;
+            if (drv.prot == prZelk) {
+                const int len = BinCodec::TelLength(ans, got);
+                if (len > 0 && got >= len)
+                    return true;
+                if (len == 0 || len < BinCodec::LenNeedMore)
+                    return false;
+            } else {
+                // STX ... ETX and the block check.
+                const uint8_t* etx = static_cast<const uint8_t*>(std::memchr(ans, 0x03, size_t(got)));
+                if (etx && etx + 1 < ans + got)
+                    return true;
+            }
+            if (got >= int(sizeof ans))
+                return false;
+        }
+    };
+    double rate = 0;
+    int id = 1;
+    bool ok = true;
+    for (int i = 0; i < kWarmUp && ok; ++i, id = id % 15 + 1)
+        ok = exchange(id, i == 0);
+    const auto t0 = Clock::now();
+    for (int i = 0; i < count && ok; ++i, id = id % 15 + 1)
+        ok = exchange(id, false);
+    if (ok)
+        rate = count / std::chrono::duration<double>(Clock::now() - t0).count();
+    ::close(fd);
+    return rate;
+}
 
 } // namespace
 
@@ -208,68 +390,133 @@ int main(int argc, char** argv)
     for (int i = 1; i + 1 < argc; ++i)
         if (std::string(argv[i]) == "--seconds")
             secondsPerSeries = std::max(0.2, std::atof(argv[i + 1]));
+    LineTrace::SetHook(traceHook);
 
-    std::printf("Scheduler client -> TProtSel -> TAnsi (DIN 66019 II) -> pseudo-terminal -> invsim\n");
-    std::printf("paced at the baud rate, %d bits a character (7E1), turnaround 0; read of 0x%04X, set byte 1\n\n",
-                kBitsPerChar, kParAdr);
-    std::printf("%7s %8s %14s %13s %13s %7s %13s %7s %9s\n", "baud", "service", "chars req+ans",
-                "line limit/s", "achieved/s", "ratio", "median rate/s", "ratio", "failures");
+    std::printf("Scheduler client -> TProtSel -> driver -> pseudo-terminal -> invsim, paced at the baud rate,\n"
+                "turnaround 0; read of 0x%04X, set byte 1. DIN: TAnsi, DIN 66019 II, 7E1 (10 bits a character);\n"
+                "Zelk: tZelk, binary telegrams, 8E1 (11 bits a character).\n\n",
+                kParAdr);
+    std::printf("%6s %7s %8s %6s %13s %11s %7s %12s %7s %9s %10s\n", "driver", "baud", "service", "chars",
+                "line limit/s", "achieved/s", "ratio", "median r./s", "ratio", "failures", "RTS late");
 
-    const struct {
-        int baud;
-        TBaudRate rate;
-    } lines[] = {{9600, B_9600}, {38400, B_38400}, {115200, B_115200}};
+    const int bauds[] = {9600, 38400, 115200};
     bool ok = true;
-    double worst = 1e9;
-    for (const auto& l : lines) {
-        OpenLine line;
-        if (!line.open(l.baud, l.rate)) {
-            std::printf("cannot open the line at %d baud\n", l.baud);
-            return 1;
-        }
-        for (int service : {0, -1}) {
-            const int chars = exchangeChars(service);
-            const double limit = double(l.baud) / (kBitsPerChar * chars);
-            const int count = std::max(20, int(std::lround(limit * secondsPerSeries)));
-            const auto s = runSeries(line.sel, service, count);
-            if (!s) {
-                std::printf("%7d %8d  stalled\n", l.baud, service);
-                ok = false;
-                continue;
+    double worst115 = 1e9;
+    double worst38 = 1e9;
+    struct StageRow {
+        const char* driver;
+        int service;
+        double line;     // us of line time per exchange
+        double interval; // median us per exchange
+        double med[7];
+    };
+    std::vector<StageRow> stageRows;
+    for (const Driver& drv : {kDin, kZelk}) {
+        for (int baud : bauds) {
+            OpenLine line;
+            if (!line.open(drv, baud)) {
+                std::printf("cannot open the %s line at %d baud\n", drv.name, baud);
+                return 1;
             }
-            const double rate = s->exchanges / s->seconds;
-            const double medianRate = 1.0 / s->medianInterval;
-            worst = std::min(worst, rate / limit);
-            std::printf("%7d %8d %14d %13.2f %13.2f %7.3f %13.2f %7.3f %9d\n", l.baud, service, chars, limit, rate,
-                        rate / limit, medianRate, medianRate / limit, s->failures);
-            std::fflush(stdout);
+            for (int service : {0, -1}) {
+                const int chars = exchangeChars(drv, service);
+                const double limit = double(baud) / (drv.bitsPerChar * chars);
+                const int count = std::max(20, int(std::lround(limit * secondsPerSeries)));
+                const auto s = runSeries(line.sel, service, count);
+                if (!s) {
+                    std::printf("%6s %7d %8d  stalled\n", drv.name, baud, service);
+                    ok = false;
+                    continue;
+                }
+                const double rate = s->exchanges / s->seconds;
+                const double medianRate = 1.0 / s->medianInterval;
+                if (baud == 115200)
+                    worst115 = std::min(worst115, rate / limit);
+                if (baud == 38400)
+                    worst38 = std::min(worst38, rate / limit);
+                std::printf("%6s %7d %8d %6d %13.2f %11.2f %7.3f %12.2f %7.3f %9d %6.0f us\n", drv.name, baud,
+                            service, chars, limit, rate, rate / limit, medianRate, medianRate / limit, s->failures,
+                            stagePercentile(sRtsDeadline, sRtsRaised, 0.5));
+                std::fflush(stdout);
+                if (baud == 115200) {
+                    StageRow r{drv.name, service, 1e6 / limit, 1e6 * s->medianInterval, {}};
+                    r.med[0] = stagePercentile(sHanded, sWritten, 0.5);
+                    r.med[1] = stagePercentile(sWritten, sDrained, 0.5);
+                    r.med[2] = stagePercentile(sRtsDeadline, sRtsRaised, 0.5);
+                    r.med[3] = stagePercentile(sDrained, sFirstByte, 0.5);
+                    r.med[4] = stagePercentile(sFirstByte, sEvaluated, 0.5);
+                    r.med[5] = stagePercentile(sEvaluated, sNextHanded, 0.5);
+                    r.med[6] = stagePercentile(sHanded, sNextHanded, 0.5);
+                    stageRows.push_back(r);
+                }
+            }
         }
     }
-    std::printf("\nlowest ratio (exchanges / elapsed time): %.3f (goal 0.95)\n\n", worst);
+    std::printf("\nlowest ratio (exchanges / elapsed time): 115200: %.3f (goal 0.95), 38400: %.3f (goal 0.97)\n",
+                worst115, worst38);
+    std::printf("(RTS late: median time from the end-of-frame deadline to RTS raised)\n\n");
+
+    std::printf("Stages of one exchange at 115200, medians in us (from time stamps in the port and the drivers):\n");
+    std::printf("%6s %8s %8s %9s %8s %8s %9s %10s %10s %9s %9s %8s\n", "driver", "service", "line", "exchange",
+                "beyond", "handed>", "written>", "RTS late", "drained>", "1st byte>", "evaluated", "handed>");
+    std::printf("%6s %8s %8s %9s %8s %8s %9s %10s %10s %9s %9s %8s\n", "", "", "", "", "the line", "written",
+                "drained", "", "1st byte", "evaluated", ">next", "next");
+    for (const StageRow& r : stageRows)
+        std::printf("%6s %8d %8.0f %9.0f %8.0f %8.1f %9.1f %10.1f %10.1f %9.1f %9.1f %8.1f\n", r.driver, r.service,
+                    r.line, r.interval, r.interval - r.line, r.med[0], r.med[1], r.med[2], r.med[3], r.med[4],
+                    r.med[5], r.med[6]);
+    std::printf("(drained>1st byte holds the request's and the first answer character's line time; the answer's\n"
+                " remaining characters are in 1st byte>evaluated)\n\n");
+
+    // The simulator alone: its own floor.
+    std::printf("Simulator alone (a minimal raw client, no threads) against the same paced invsim:\n");
+    std::printf("%6s %7s %8s %13s %11s %7s\n", "driver", "baud", "service", "line limit/s", "achieved/s", "ratio");
+    for (const Driver& drv : {kDin, kZelk}) {
+        for (int baud : {38400, 115200}) {
+            Invsim sim;
+            if (!sim.start(drv, baud)) {
+                std::printf("cannot start invsim\n");
+                return 1;
+            }
+            for (int service : {0, -1}) {
+                const double limit = double(baud) / (drv.bitsPerChar * exchangeChars(drv, service));
+                const int count = std::max(20, int(std::lround(limit * secondsPerSeries)));
+                const double rate = simAloneRate(drv, sim.pty, service, count);
+                std::printf("%6s %7d %8d %13.2f %11.2f %7.3f\n", drv.name, baud, service, limit, rate, rate / limit);
+                std::fflush(stdout);
+            }
+        }
+    }
 
     // Unpaced: the software's own cost per exchange.
-    {
+    std::printf("\nUnpaced (invsim answers at once):\n");
+    std::printf("%6s %8s %11s %13s %13s %13s %13s %13s\n", "driver", "service", "exchanges", "us/exchange",
+                "CPU us/exch.", "CPU us/exch.", "RTS late us", "RTS late us");
+    std::printf("%6s %8s %11s %13s %13s %13s %13s %13s\n", "", "", "", "", "process", "GUI thread", "median",
+                "99th pct.");
+    for (const Driver& drv : {kDin, kZelk}) {
         OpenLine line;
-        if (!line.open(0, B_115200)) {
-            std::printf("cannot open the unpaced line\n");
+        if (!line.open(drv, 0)) {
+            std::printf("cannot open the unpaced %s line\n", drv.name);
             return 1;
         }
-        std::printf("Unpaced (invsim answers at once):\n");
-        std::printf("%8s %11s %14s %22s %22s\n", "service", "exchanges", "us/exchange", "CPU us/exch. process",
-                    "CPU us/exch. GUI thr.");
         for (int service : {0, -1}) {
             const int count = std::max(200, int(2000 * secondsPerSeries));
             const auto s = runSeries(line.sel, service, count);
             if (!s) {
-                std::printf("%8d  stalled\n", service);
+                std::printf("%6s %8d  stalled\n", drv.name, service);
                 ok = false;
                 continue;
             }
-            std::printf("%8d %11d %14.1f %22.1f %22.1f\n", service, s->exchanges, 1e6 * s->seconds / s->exchanges,
-                        1e6 * s->cpuSeconds / s->exchanges, 1e6 * s->guiCpuSeconds / s->exchanges);
+            std::printf("%6s %8d %11d %13.1f %13.1f %13.1f %13.1f %13.1f\n", drv.name, service, s->exchanges,
+                        1e6 * s->seconds / s->exchanges, 1e6 * s->cpuSeconds / s->exchanges,
+                        1e6 * s->guiCpuSeconds / s->exchanges, stagePercentile(sRtsDeadline, sRtsRaised, 0.5),
+                        stagePercentile(sRtsDeadline, sRtsRaised, 0.99));
         }
-        std::printf("(process: this process only - scheduler, selector, driver and the port's two threads,\n"
-                    " invsim runs apart; GUI thread: scheduler, selector and the driver's request and evaluation)\n");
     }
+    std::printf("(process: this process only - scheduler, selector, driver and the port's two threads,\n"
+                " invsim runs apart; GUI thread: scheduler, selector and the driver's request and evaluation;\n"
+                " RTS late: from the one-character deadline after the transmitter became empty to RTS raised)\n");
+    LineTrace::SetHook(nullptr);
     return ok ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 #include "comm/ansi.h"
 
 #include "comm/din_codec.h"
+#include "comm/line_trace.h"
 #include "comm/modem_dialogue.h"
 #include "comm/serial_com.h"
 
@@ -228,6 +229,7 @@ int TAnsi::Request(bool IsRead, int Addr, int Service, const TTelData& Data)
     const int n = FDin.Prepare(IsRead, Addr, Service, Data, frame);
     if (n < 0)
         return n;
+    LineTrace::Now(TLineStage::RequestHanded);
 
     {
         std::lock_guard lk(FLock);
@@ -302,16 +304,18 @@ void TAnsi::OnLineEvent(uint32_t mask)
     }
     if (lastByteOut) {
         // Release the RS-485 bus only after the stop bit of the last
-        // character: one character time, polled (a sleep is too coarse).
-        const auto until = std::chrono::steady_clock::now()
-            + std::chrono::steady_clock::duration(FCharTicks);
-        while (std::chrono::steady_clock::now() < until) {
-        }
+        // character: one character time after the transmitter became
+        // empty. An absolute sleep on the monotonic clock with the port
+        // thread's small timer slack is exact enough, so nothing spins.
+        const auto until = FPort->TxEmptyTime() + std::chrono::steady_clock::duration(FCharTicks);
+        LineTrace::At(TLineStage::RtsDeadline, until);
+        TSerialCom::SleepUntil(until);
         std::lock_guard lk(FLock);
         // A new request in the meantime has started its own frame.
         if (gen == FSendGen && FSendLen > 0) {
             if (FUseRts)
                 FPort->SetRTS();
+            LineTrace::Now(TLineStage::RtsRaised);
             FSent.store(true);
         }
     }
@@ -359,6 +363,7 @@ int TAnsi::SyncEvaluate(TRecTel& Rsp)
 
 int TAnsi::FinishWith(int status, bool good)
 {
+    LineTrace::Now(TLineStage::AnswerEvaluated);
     FDin.Finish(status, good);
     FTimer.stop();
     SyncWake();

@@ -5,7 +5,7 @@
 #include "comm/ibs.h"
 #include "comm/ip.h"
 #include "comm/offline.h"
-#include "comm/refusing_driver.h"
+#include "comm/pbs.h"
 #include "comm/scheduler.h"
 #include "comm/zelk.h"
 
@@ -36,7 +36,7 @@ std::unique_ptr<tCustomQelProt> defaultDriver(TProt kind)
     case prIBS: return std::make_unique<tIbs>();
     case prIP: return std::make_unique<TIp>();
     case prCAN: return std::make_unique<TCan>();
-    case prPBS: return std::make_unique<TRefusingPbsDriver>();
+    case prPBS: return std::make_unique<tPBS>();
     default: return std::make_unique<tOffline>();
     }
 }
@@ -117,8 +117,8 @@ TProtSel::TProtSel(QObject* Owner, const TDriverFactory& Factory)
 
     FPbsProp = std::make_unique<TPbsProp>(FDrivers[prPBS].get());
     FPbsProp->SetTimeOut(FDrivers[prPBS]->GetTimeOut());
-    if (auto* d = dynamic_cast<TRefusingPbsDriver*>(FDrivers[prPBS].get())) {
-        FPbsProp->SetBaudRate(d->GetBaudRate());
+    if (auto* d = dynamic_cast<tPBS*>(FDrivers[prPBS].get())) {
+        FPbsProp->SetBaudRate(d->GetBaudrate());
         FPbsProp->SetMasteraddr(d->GetMasteraddr());
     }
 
@@ -231,22 +231,12 @@ void TProtSel::UpdateDrivers()
         return;
     tCustomQelProt* pbs = FDrivers[prPBS].get();
     const QStringList wanted = pbsSlaves(FKinds);
-    auto* withList = dynamic_cast<TRefusingPbsDriver*>(pbs);
-    if (pbs->IsOpen()) {
-        bool same = true;
-        if (withList) {
-            const QStringList current = withList->GetSlaveList();
-            same = current.size() == wanted.size();
-            for (const QString& entry : current) {
-                bool ok = false;
-                const int adr = entry.toInt(&ok);
-                if (!ok || !validAddr(adr) || FKinds[adr] != prPBS)
-                    same = false;
-            }
-        }
-        if (same)
-            return;
-    }
+    auto* withList = dynamic_cast<tPBS*>(pbs);
+    // The driver keeps its list normalised; compared the same way, an
+    // unchanged list does not close and reopen it (each Open may wait for
+    // the bus for up to 20 s).
+    if (pbs->IsOpen() && (!withList || withList->GetSlaveList() == tPBS::NormaliseSlaveList(wanted)))
+        return;
     pbs->Close();
     if (withList)
         withList->SetSlaveList(wanted);

@@ -56,20 +56,3 @@ private:
     TProt FKind;
     QString FTitle;
 };
-
-class TRefusingPbsDriver : public TRefusingDriver {
-public:
-    explicit TRefusingPbsDriver(QObject* Owner = nullptr);
-
-    void SetBaudRate(TPbsBaudRate Value) { FBaudRate = Value; }
-    TPbsBaudRate GetBaudRate() const { return FBaudRate; }
-    void SetMasteraddr(uint8_t Value) { FMasteraddr = Value; }
-    uint8_t GetMasteraddr() const { return FMasteraddr; }
-    void SetSlaveList(const QStringList& Value) { FSlaveList = Value; }
-    QStringList GetSlaveList() const { return FSlaveList; }
-
-private:
-    TPbsBaudRate FBaudRate = TPbsBaudRate::B_93K75;
-    uint8_t FMasteraddr = 0;
-    QStringList FSlaveList;
-};

@@ -1,5 +1,6 @@
 #include "comm/serial_com.h"
 
+#include "comm/line_trace.h"
 #include "platform/com_port_map.h"
 #include "platform/serial_device.h"
 
@@ -16,6 +17,7 @@
 
 #include <poll.h>
 #include <pthread.h>
+#include <sys/prctl.h>
 #include <sys/eventfd.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -46,11 +48,23 @@ void drainFd(int fd)
 }
 
 // Above-normal priority as far as the process may raise it; without the
-// right to do so the threads run at normal priority.
+// right to do so the threads run at normal priority. The timer slack (by
+// default 50 us that the kernel may add to every timed wait) goes down to
+// the minimum, so that the end-of-frame wait ends when it is due.
 void raisePriority(const char* name)
 {
     ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), -5);
+    ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     ::pthread_setname_np(::pthread_self(), name);
+}
+
+timespec toTimespec(Clock::duration d)
+{
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(d).count();
+    timespec ts{};
+    ts.tv_sec = static_cast<time_t>(ns / 1000000000);
+    ts.tv_nsec = static_cast<long>(ns % 1000000000);
+    return ts;
 }
 
 } // namespace
@@ -68,6 +82,10 @@ struct TSerialCom::State {
     std::atomic<bool> stop{false};
     std::atomic<bool> sending{false};
     std::atomic<bool> txEmptyPending{false};
+    // When the transmitter last became empty (steady_clock ticks).
+    std::atomic<Clock::rep> txEmptyAt{0};
+    // The first bytes after a Write are traced as the answer's first.
+    std::atomic<bool> awaitingFirstByte{false};
     std::atomic<std::thread::id> eventThreadId{};
     int stopFd = -1;  // wakes every wait of both threads at Close
     int wakeFd = -1;  // wakes the line-event thread (transmitter empty, new handler)
@@ -129,7 +147,13 @@ long TSerialCom::State::pumpLocked()
         const size_t room = InputQueueSize - std::min<size_t>(input.size(), InputQueueSize);
         input.insert(input.end(), chunk, chunk + std::min<size_t>(room, static_cast<size_t>(n)));
         total += n;
+        // A short read has emptied the device: asking again would only
+        // cost a system call (later bytes wake the poll).
+        if (static_cast<size_t>(n) < sizeof chunk)
+            break;
     }
+    if (total > 0 && awaitingFirstByte.exchange(false, std::memory_order_relaxed))
+        LineTrace::Now(TLineStage::FirstAnswerByte);
     return total;
 }
 
@@ -213,7 +237,10 @@ void TSerialCom::State::sendQueued()
         }
         if (!allSent)
             continue;
+        LineTrace::Now(TLineStage::BytesWritten);
         device.drain();
+        const auto drained = Clock::now();
+        LineTrace::At(TLineStage::Drained, drained);
         bool empty = false;
         {
             std::lock_guard lk(lock);
@@ -223,6 +250,7 @@ void TSerialCom::State::sendQueued()
             }
         }
         if (empty) {
+            txEmptyAt.store(drained.time_since_epoch().count());
             txEmptyPending.store(true);
             signalFd(wakeFd);
         }
@@ -454,6 +482,7 @@ int TSerialCom::Write(const void* data, int length)
         ++s.sendGeneration;
         s.sending.store(true);
         s.sendSignalled = true;
+        s.awaitingFirstByte.store(true, std::memory_order_relaxed);
     }
     s.sendEvent.notify_one();
     return n;
@@ -462,6 +491,53 @@ int TSerialCom::Write(const void* data, int length)
 bool TSerialCom::Sending() const
 {
     return d_->sending.load();
+}
+
+std::chrono::steady_clock::time_point TSerialCom::TxEmptyTime() const
+{
+    return Clock::time_point(Clock::duration(d_->txEmptyAt.load()));
+}
+
+bool TSerialCom::WaitForInput(std::chrono::steady_clock::time_point deadline)
+{
+    State& s = *d_;
+    for (;;) {
+        {
+            std::lock_guard lk(s.lock);
+            if (!s.input.empty())
+                return true;
+            if (!s.open || s.hungUp)
+                return false;
+            if (s.onEventThread() && s.pumpLocked() > 0)
+                return true;
+        }
+        const auto now = Clock::now();
+        if (now >= deadline)
+            return false;
+        // Only the line-event thread reads the device; elsewhere the queue
+        // is looked at again when the wait ends.
+        if (!s.onEventThread()) {
+            SleepUntil(std::min(deadline, now + std::chrono::milliseconds(1)));
+            continue;
+        }
+        const timespec left = toTimespec(deadline - now);
+        pollfd fds[2] = {{s.device.fd(), POLLIN, 0}, {s.stopFd, POLLIN, 0}};
+        if (::ppoll(fds, 2, &left, nullptr) < 0 && errno != EINTR)
+            return false;
+        if (fds[1].revents != 0)
+            return false; // closing
+    }
+}
+
+void TSerialCom::SleepUntil(std::chrono::steady_clock::time_point deadline)
+{
+    // steady_clock is CLOCK_MONOTONIC: an absolute sleep on it cannot end
+    // early, and an interrupted one is simply resumed.
+    const timespec ts = toTimespec(deadline.time_since_epoch());
+    while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
+    }
+    while (Clock::now() < deadline)
+        std::this_thread::yield();
 }
 
 int TSerialCom::Read(void* buffer, uint16_t maximum, uint16_t& count)

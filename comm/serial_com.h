@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -22,12 +23,13 @@ using TSerialHandler = std::function<void(uint32_t eventMask, void* param)>;
 // the line-error counters, and calls the driver's handler.
 //
 // Handler contract: the handler runs in the line-event thread. It may call
-// Read, InQueue, Write, the modem-line operations, GetError, Flush and CTS;
-// it must not call Open, Close or SetHandler, and it must not touch objects
-// of the GUI thread other than the driver fields that it shares under the
-// driver's own guard (posting an event with QCoreApplication::postEvent is
-// fine). While the handler runs no further line events are delivered;
-// Read called from the handler takes the bytes that have arrived meanwhile.
+// Read, InQueue, WaitForInput, Write, the modem-line operations, GetError,
+// Flush and CTS; it must not call Open, Close or SetHandler, and it must
+// not touch objects of the GUI thread other than the driver fields that it
+// shares under the driver's own guard (posting an event with
+// QCoreApplication::postEvent is fine). While the handler runs no further
+// line events are delivered; Read called from the handler takes the bytes
+// that have arrived meanwhile.
 //
 // Every operation may be called from any thread. One lock guards the send
 // buffer, the input queue and the handler; it is never held while the
@@ -74,6 +76,9 @@ public:
     // True from Write until the writer thread has sent the last queued byte
     // and the transmitter is empty.
     bool Sending() const;
+    // When the transmitter last became empty (the moment behind the latest
+    // EV_TXEMPTY); the epoch before the first frame.
+    std::chrono::steady_clock::time_point TxEmptyTime() const;
 
     // Copies up to `maximum` bytes that have already arrived; never waits.
     // `count` receives the number copied. 0, or -4 not open (count 0).
@@ -87,6 +92,10 @@ public:
     int GetError();
     // Discards every byte received so far and the recorded line error.
     void Flush();
+    // Waits until a received byte is waiting to be read, the deadline has
+    // passed or the port closes; true when there is one. In the handler it
+    // sleeps on the device itself, so it returns as soon as a byte arrives.
+    bool WaitForInput(std::chrono::steady_clock::time_point deadline);
 
     // Modem lines: 0, or -4 not open.
     int SetRTS();
@@ -104,6 +113,12 @@ public:
     // 10 ms at 1200 bit/s, 5 ms at 2400, 2.5 ms at 4800, 1.25 ms at 9600,
     // 0.625 ms at every other rate.
     static int64_t CharTicks(int baudRate);
+
+    // Sleeps until `deadline` (an absolute time on the monotonic clock, so
+    // never returns before it). The port's threads run with the smallest
+    // timer slack, so there it wakes within some tens of microseconds after
+    // the deadline on an idle machine, without spinning.
+    static void SleepUntil(std::chrono::steady_clock::time_point deadline);
 
 private:
     struct State;

@@ -5,7 +5,7 @@
 #include "comm/ibs.h"
 #include "comm/custom_serial_qel_prot.h"
 #include "comm/ip.h"
-#include "comm/refusing_driver.h"
+#include "comm/pbs.h"
 
 namespace {
 
@@ -161,13 +161,13 @@ void TCanProp::SetWaitTout(bool Value)
 void TPbsProp::SetBaudRate(TPbsBaudRate Value)
 {
     FBaudRate = Value;
-    if (auto* d = as<TRefusingPbsDriver>(FDriver))
-        d->SetBaudRate(Value);
+    if (auto* d = as<tPBS>(FDriver))
+        d->SetBaudrate(Value);
 }
 
 void TPbsProp::SetMasteraddr(uint8_t Value)
 {
     FMasteraddr = Value;
-    if (auto* d = as<TRefusingPbsDriver>(FDriver))
+    if (auto* d = as<tPBS>(FDriver))
         d->SetMasteraddr(Value);
 }

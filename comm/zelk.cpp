@@ -1,5 +1,6 @@
 #include "comm/zelk.h"
 
+#include "comm/line_trace.h"
 #include "comm/serial_com.h"
 
 #include <QCoreApplication>
@@ -11,7 +12,6 @@
 #include <chrono>
 #include <cstring>
 #include <exception>
-#include <thread>
 
 using namespace BinCodec;
 
@@ -19,9 +19,8 @@ namespace {
 
 // Backstop of the synchronous wait; the answer or the time-out wakes it.
 constexpr int SyncBackstopMs = 50;
-// Pause between reads while the rest of a telegram is awaited (about one
-// character at the higher bit rates).
-constexpr auto RestPollPause = std::chrono::microseconds(200);
+// While CTS is on but no byte has come, CTS is looked at again this often.
+constexpr auto CtsRecheck = std::chrono::milliseconds(2);
 
 // Results that end a synchronous exchange; every other one is tried again.
 bool EndsSyncExchange(int status)
@@ -162,6 +161,7 @@ int tZelk::Request(bool IsRead, int Addr, int Service, const TTelData& Data)
     for (const TReqListItem& item : FPendingList)
         if (item.ReqId == id)
             return QelResult::DriverBusy;
+    LineTrace::Now(TLineStage::RequestHanded);
 
     const int r = Send(tel, n);
     if (r < 0)
@@ -172,9 +172,7 @@ int tZelk::Request(bool IsRead, int Addr, int Service, const TTelData& Data)
     item.IsRead = IsRead;
     item.Service = Service;
     item.InvAdr = Addr;
-    item.Timer = std::make_unique<QTimer>();
-    item.Timer->setSingleShot(true);
-    connect(item.Timer.get(), &QTimer::timeout, this, [this, id] { OnTimeOut(id); });
+    item.Timer = TimerFor(id);
     item.Timer->start(FTimeOut);
     FPendingList.push_back(std::move(item));
     FNextReqId = id % MaxReqId + 1;
@@ -273,12 +271,16 @@ void tZelk::OnTxEmpty()
     // (polled: a sleep is too coarse).
     if (FQueue.empty()) {
         lk.unlock();
-        const auto until = std::chrono::steady_clock::now() + std::chrono::steady_clock::duration(FCharTicks);
-        while (std::chrono::steady_clock::now() < until) {
-        }
+        // One character time after the transmitter became empty, slept
+        // on the monotonic clock (the port's threads have a small timer
+        // slack), not spun.
+        const auto until = FPort->TxEmptyTime() + std::chrono::steady_clock::duration(FCharTicks);
+        LineTrace::At(TLineStage::RtsDeadline, until);
+        TSerialCom::SleepUntil(until);
         lk.lock();
         if (FQueue.empty()) {
             FPort->SetRTS();
+            LineTrace::Now(TLineStage::RtsRaised);
             FSending = false;
             return;
         }
@@ -305,19 +307,28 @@ void tZelk::Receive()
 {
     using Clock = std::chrono::steady_clock;
     ReadMore();
-    // CTS may come on before the first byte does.
+    // CTS may come on before the first byte does: wait for the byte while
+    // CTS stays on.
     const auto firstDeadline = Clock::now() + std::chrono::milliseconds(RestWaitMs);
     while (FRxCount == 0 && FPort->CTS() && Clock::now() < firstDeadline) {
-        std::this_thread::sleep_for(RestPollPause);
+        FPort->WaitForInput(std::min(firstDeadline, Clock::now() + CtsRecheck));
         ReadMore();
     }
+    // The rest of a telegram is waited for on the device, so a telegram is
+    // handed over as soon as its last byte is there.
+    auto waitMore = [this](Clock::time_point deadline) {
+        if (FRxCount >= TelBufferSize || !FPort->WaitForInput(deadline))
+            return false;
+        ReadMore();
+        return true;
+    };
     while (FRxCount > 0) {
         const auto deadline = Clock::now() + std::chrono::milliseconds(RestWaitMs);
         // Byte 1 (and the length byte it names) tell the length.
         int len = TelLength(FRx, FRxCount);
         while (len == LenNeedMore && Clock::now() < deadline) {
-            std::this_thread::sleep_for(RestPollPause);
-            ReadMore();
+            if (!waitMore(deadline))
+                break;
             len = TelLength(FRx, FRxCount);
         }
         if (len <= 0 || len > MaxTelLen) {
@@ -328,8 +339,8 @@ void tZelk::Receive()
             return;
         }
         while (FRxCount < len && Clock::now() < deadline) {
-            std::this_thread::sleep_for(RestPollPause);
-            ReadMore();
+            if (!waitMore(deadline))
+                break;
         }
         if (FRxCount < len) {
             FRxCount = 0; // the rest never came
@@ -426,9 +437,21 @@ void tZelk::OnTelegram(const uint8_t* t, int n)
         return;
     rec.Service = service;
     rec.InvAdr = it->InvAdr;
+    LineTrace::Now(TLineStage::AnswerEvaluated);
     it->Timer->stop();
     FPendingList.erase(it);
     Deliver(rec);
+}
+
+QTimer* tZelk::TimerFor(int ReqId)
+{
+    QTimer*& t = FReqTimers[static_cast<size_t>(ReqId)];
+    if (!t) {
+        t = new QTimer(this);
+        t->setSingleShot(true);
+        connect(t, &QTimer::timeout, this, [this, ReqId] { OnTimeOut(ReqId); });
+    }
+    return t;
 }
 
 void tZelk::OnTimeOut(int ReqId)
@@ -444,8 +467,6 @@ void tZelk::OnTimeOut(int ReqId)
     rec.IsRead = it->IsRead ? 1 : 0;
     rec.IsReq = 0;
     rec.Status = QelResult::NoAnswer;
-    // The timer is the sender of this very signal: freed later.
-    it->Timer.release()->deleteLater();
     FPendingList.erase(it);
     try {
         Deliver(rec);

@@ -27,6 +27,7 @@
 #include <QEvent>
 #include <QString>
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <deque>
@@ -102,7 +103,7 @@ protected:
 private:
     struct TReqListItem {
         int ReqId = 0;
-        std::unique_ptr<QTimer> Timer;
+        QTimer* Timer = nullptr; // the request number's own, see TimerFor
         bool IsRead = true;
         int Service = 0;
         int InvAdr = 0;
@@ -122,6 +123,10 @@ private:
     // port did not take it.
     bool StartLocked(const Telegram& t);
     void OnTimeOut(int ReqId);
+    // The time-out timer of a request number, made at its first use and
+    // kept: numbers are unique among the outstanding requests, and no timer
+    // is made and freed per exchange.
+    QTimer* TimerFor(int ReqId);
     void OnTelegram(const uint8_t* t, int n);
     // Completes a request: to the synchronous exchange waiting for it, or
     // through OnRspAvail. Last thing a caller does (a handler may free us).
@@ -142,6 +147,7 @@ private:
     int64_t FCharTicks = 0;
     tOnReq FOnReqAvail;
     std::vector<TReqListItem> FPendingList;
+    std::array<QTimer*, MaxReqId + 1> FReqTimers{}; // children of the driver
 
     // Synchronous exchange.
     bool FSyncRunning = false;

@@ -1,4 +1,7 @@
 #include "lists/fwrk_list.h"
+#include "lists/fwrk_list_view.h"
+
+#include "dialogs/max_placement.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -25,6 +28,7 @@ TFWrkList::TFWrkList(int WindowNo, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(core_.Caption);
     resize(DefaultWidth, DefaultHeight);
+    InstallMaxPlacement(this);
     core_.OwnerForm = this;
 
     auto* layout = new QVBoxLayout(this);
@@ -37,7 +41,7 @@ TFWrkList::TFWrkList(int WindowNo, QWidget* parent)
     RemarkMemo->setObjectName(QStringLiteral("RemarkMemo"));
     RemarkMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RemarkMemo->setMinimumHeight(16);  // below its size hint, so that 32 pixels hold
-    PL = new QTableView(Splitter);
+    PL = new TWrkListView(Splitter);
     PL->setObjectName(QStringLiteral("PL"));
     PL->setModel(&core_.Model());
     PL->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -83,14 +87,27 @@ TFWrkList::TFWrkList(int WindowNo, QWidget* parent)
     core_.OnWidthsLoaded = [this] { ApplyColumnWidths(); };
     core_.OnCaptionChanged = [this] { setWindowTitle(core_.Caption); };
     core_.OnScrollTo = [this](int) { PL->scrollToBottom(); };
-    core_.GetFocusedRow = [this] {
-        const QModelIndex i = PL->currentIndex();
-        return i.isValid() ? i.row() : core_.Model().TrailingRow();
-    };
+    core_.GetFocusedRow = [this] { return FocusedRow(); };
+    createMenus();
+    connectList();
 }
 
 TFWrkList::~TFWrkList()
 {
+    // The rows go before the list view: nothing may reach this window's
+    // handlers from the view or the memo while its members are freed.
+    RemarkMemo->removeEventFilter(this);
+    RemarkMemo->disconnect(this);
+    if (QItemSelectionModel* sm = PL->selectionModel())
+        sm->disconnect(this);
+    core_.Model().disconnect(this);
+    PL->horizontalHeader()->disconnect(this);
+    PL->OnStartDrag = nullptr;
+    PL->OnDragOver = nullptr;
+    PL->OnDrop = nullptr;
+    PL->OnPress = nullptr;
+    PL->OnDoubleClick = nullptr;
+    PL->OnDeleteKey = nullptr;
     core_.GetFocusedRow = nullptr;
     core_.OnScrollTo = nullptr;
     core_.OnCaptionChanged = nullptr;
@@ -145,6 +162,14 @@ void TFWrkList::resizeEvent(QResizeEvent* e)
 void TFWrkList::changeEvent(QEvent* e)
 {
     QWidget::changeEvent(e);
+    if (e->type() == QEvent::ActivationChange && isActiveWindow()) {
+        // The main menu acts on this list; it has no context commands.
+        handOver();
+        if (OnSetContextFuncs)
+            OnSetContextFuncs(nullptr);
+        UpdateEditors(FocusedRow());
+        return;
+    }
     if (e->type() != QEvent::WindowStateChange)
         return;
     if (windowState() & Qt::WindowMinimized)
@@ -161,4 +186,7 @@ void TFWrkList::closeEvent(QCloseEvent* e)
         return;
     }
     e->accept();
+    // The record once more, and no editor left pointing at a row.
+    handOver();
+    UpdateEditors(-1);
 }

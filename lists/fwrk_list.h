@@ -5,15 +5,23 @@
 // rows, files and the scheduler client are TWrkListCore; this class draws
 // them and forwards what the user does.
 
+#include "dialogs/context_item.h"
+#include "dialogs/operating_funcs.h"
 #include "lists/wrk_list_core.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
 
+class QAction;
+class QMenu;
+class QMimeData;
 class QPlainTextEdit;
 class QSplitter;
-class QTableView;
+class TDragDrop;
+class TVortalinClpBrd;
+class TWrkListView;
 
 class TFWrkList : public QWidget {
     Q_OBJECT
@@ -51,17 +59,90 @@ public:
     // Told when the window is destroyed (the manager frees its slot).
     std::function<void(int WindowNo)> OnReleaseSlot;
 
+    // ---- shared objects and events (the manager sets them)
+    QPointer<TVortalinClpBrd> ClpBrd;
+    QPointer<TDragDrop> DragDropObj;
+    TOnSetPrgOpFuncs OnSetPrgOpFuncs;
+    TOnSetContextFuncs OnSetContextFuncs;
+    // A text of the manager (a TWrkListsText) that the window shows.
+    void ApplyText(int Id, const QString& Text);
+
+    // ---- commands (fwrk_list_commands.cpp)
+    // Each works on the comment memo while it is the active control, else
+    // on the rows.
+    void Cut();
+    void Copy();
+    void Paste();
+    void Delete();
+    void MarkAll();
+    void Print();
+    // The editors for the focused row.
+    void EditValue() { editValueFor(FocusedRow()); }
+    void EditSet() { editSetFor(FocusedRow()); }
+    void EditRemark() { editRemarkFor(FocusedRow()); }
+    void EditAddress() { editAddressFor(FocusedRow()); }
+    void EditInverter();
+    void InsertBlank() { core_.InsertBlank(FocusedRow()); }
+    void ResetColumnWidths();
+    void AddToOrRemoveFromPrj();
+    // A double click (or Enter) by the column of the last press.
+    void DoubleClick();
+    // Fills the drag object with the selected rows (kind 4); false, with
+    // nothing to drag.
+    bool PrepareDrag();
+    // Re-points every visible editor to the row (-1: none).
+    void UpdateEditors(int Row);
+    // The list menu's items as they are before it opens.
+    void ListPopup();
+    void TextPopup();
+
+    const TOperatingFuncs& OpFuncs() const { return opFuncs_; }
+    // The focused row; the trailing row when none has the focus.
+    int FocusedRow() const;
+    // The selected rows in list order (the trailing one included).
+    std::vector<int> SelectedRows() const;
+    bool MemoActive() const;
+
+    // ---- components
+    QMenu* pmList = nullptr;
+    QMenu* pmText = nullptr;
+    QAction *MiEditVal, *MiEditSet, *MiEditRem, *MiEditAdr, *MiEditInv, *MiInsertBlank, *MiSaveList, *MiSaveAs,
+        *miAddToPrj, *MiCut, *MiCopy, *MiPaste, *MiDelete, *MiMarkAll, *miSetDefColWidth;
+    QAction *MiCutItem, *MiCopyItem, *MiPasteItem, *MiDelItem, *MiMarkAllItem;
+    TWrkListView* List() const { return PL; }
+    QPlainTextEdit* Memo() const { return RemarkMemo; }
+
 protected:
     void showEvent(QShowEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void changeEvent(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    void createMenus();
+    void connectList();
+    void editValueFor(int Row);
+    void editSetFor(int Row);
+    void editRemarkFor(int Row);
+    void editAddressFor(int Row);
+    bool realRow(int Row) const;
+    void handOver();
+    // Slots 3, 4 and 6: assigned or cleared; true when that changed them.
+    bool setSelectionSlots(bool On);
+    void listSelectionChanged();
+    void memoSelectionMayHaveChanged();
+    void startDrag();
+    bool dragAccepted(const QMimeData* Data) const;
+    void drop(int Row);
+
     TWrkListCore core_;
     QPlainTextEdit* RemarkMemo = nullptr;
     QSplitter* Splitter = nullptr;
-    QTableView* PL = nullptr;
+    TWrkListView* PL = nullptr;
+    TOperatingFuncs opFuncs_;
+    QString addToPrjText_ = QStringLiteral("Zum Projekt hinzufügen");
+    QString remFromPrjText_ = QStringLiteral("Aus Projekt entfernen");
     bool settingMemo_ = false;
     bool applyingWidths_ = false;
     bool sized_ = false;

@@ -1,5 +1,6 @@
 #include "lists/op_para.h"
 
+#include "dialogs/max_placement.h"
 #include "dialogs/shared_objects.h"
 #include "lists/op_para_glyph.h"
 #include "lists/val_edit.h"
@@ -141,6 +142,7 @@ Top_para::Top_para(QWidget* owner, int InvAdr, int Language, int Slot)
     setObjectName(QStringLiteral("op_para"));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(363, 393);
+    InstallMaxPlacement(this);
     setProperty("HelpContext", HelpContext);
     core_ = std::make_unique<TOpParaCore>(g_env.Project, InvAdr, Language);
     TOpParaCore& c = *core_;
@@ -253,11 +255,6 @@ void Top_para::FormResize()
     if (windowState() & Qt::WindowMinimized) {
         core_->Minimised();
         return;
-    }
-    if ((windowState() & Qt::WindowMaximized) && g_env.WorkArea) {
-        const QRect r = g_env.WorkArea();
-        if (geometry() != r)
-            setGeometry(r);
     }
     core_->Restored();
     const int rest = ListView1->viewport()->width() - ListView1->columnWidth(0) - ListView1->columnWidth(1);

@@ -44,10 +44,9 @@ struct TOpParaEnv {
     TScheduler* Scheduler = nullptr;
     const TVortalinText* Texts = nullptr;
     TfrmValEdit* ValEdit = nullptr;
-    // The main window's frame (new windows cascade below it) and the work
-    // area below it (a maximised window fills it).
+    // The main window's frame: new windows cascade below it (a maximised
+    // one fills the work area below it, dialogs/max_placement.h).
     std::function<QRect()> MainFrame;
-    std::function<QRect()> WorkArea;
     // The dialogs of a new window; none: every question is cancelled.
     std::function<std::shared_ptr<IOpParaInteraction>(QWidget* parent)> MakeInteraction;
     // A message of the window table itself ((2,13) with its one button).

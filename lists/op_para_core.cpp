@@ -418,6 +418,6 @@ int TOpParaCore::SaveData(const QString& Name)
     }
     const int r = WriteOpParaList(target, rows_.front().Rec->Value, out);
     if (r != 0)
-        message(textLines(0, 30), dblOk, dmiError, text(5, 11), target, QString::number(r));
+        message(textLines(7, 58), dblOk, dmiError, QString(), target);
     return r;
 }

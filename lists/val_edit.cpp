@@ -1,6 +1,7 @@
 #include "lists/val_edit.h"
 
 #include "dialogs/glyph_button.h"
+#include "dialogs/max_placement.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -29,6 +30,7 @@ TfrmValEdit::TfrmValEdit(QWidget* parent) : QDialog(parent, Qt::Tool | Qt::Windo
     setProperty("HelpContext", HelpContext);
     setMinimumWidth(MinWidth);
     resize(DefaultWidth, DefaultHeight);
+    InstallMaxPlacement(this);
     setSizeGripEnabled(true);
 
     Descript = new QLabel(this);
@@ -262,7 +264,7 @@ void TfrmValEdit::layOut()
     Cancelbutton->setGeometry(w - 10 - bs.width(), (kBtnPanelHeight - bs.height()) / 2, bs.width(), bs.height());
     OkButton->setGeometry(Cancelbutton->x() - 10 - bs.width(), Cancelbutton->y(), bs.width(), bs.height());
     const int wantHeight = btnTop + kBtnPanelHeight;
-    if (height() != wantHeight && !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized)))
+    if (height() != wantHeight && !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized)) && !IsMaxPlaced(this))
         resize(w, wantHeight);
 }
 

@@ -8,6 +8,7 @@
 #include "comm/scheduler.h"
 #include "config/lang_texts.h"
 #include "lists/list_interaction.h"
+#include "lists/wrk_list_edit_types.h"
 #include "lists/wrk_list_model.h"
 #include "project/vortalin_prj.h"
 
@@ -126,6 +127,49 @@ public:
     void ReceiveAnswer(const TRecTel& Rsp, int Tag);
     void ResetCfgList();
     void SetLanguage(int Lang);
+
+    // ---- editing, clipboard and drag (wrk_list_edit.cpp)
+    // The texts of the print header.
+    QString PrintCaptionText = QStringLiteral("Drucken");
+    QString AppNameText = QStringLiteral("Unbekannte Applikation");
+    QString PageFooterText = QStringLiteral("Seite:");
+    QString VersionText = QStringLiteral("Unbekannte Version");
+    QString FileDateText = QStringLiteral("Dateidatum");
+    QString PrintDateText = QStringLiteral("Druckdatum");
+
+    // A row's text line: its seven column texts joined by " ; ".
+    QString RowLine(int Row) const;
+    // The rows' content (flags 63): one item and one line per real row of
+    // Rows, in list order.
+    std::unique_ptr<TIntClpBrd> CopyRows(std::vector<int> Rows) const;
+    // Deletes the real rows of Rows.
+    void DeleteRows(std::vector<int> Rows);
+    // Inserts the content's rows before BeforeRow, keeping their order; the
+    // number inserted. Nothing without inverter, address and set data.
+    int PasteContent(const TIntClpBrd& Content, int BeforeRow);
+    // Inserts the drag object's records before BeforeRow; the number inserted.
+    int DropItems(const TDragDrop& Dd, int BeforeRow);
+    void InsertBlank(int BeforeRow);
+    // The editors' callbacks.
+    void ChangeAddress(int Row, int Address);
+    void ChangeSet(const std::vector<int>& Rows, int Sel);
+    void ChangeInverter(const std::vector<int>& Rows, int Inv);
+    void ChangeRemark(int Row, const QString& Text);
+    // Columns 0..5 at their default widths (the window fits column 6).
+    void ResetColWidths();
+    // The editors' description of a row: ident, name and the caption's
+    // file name.
+    QString DescriptionText(int Row) const;
+    // The value editor's label of a row with a description.
+    QString ValueLabel(int Row) const;
+    // The value editor's start value: the value read, else the default.
+    int32_t ValueStart(int Row) const;
+    // The list menu before it opens.
+    TWrkListMenuState ListMenuState(int FocusedRow, bool CopyAssigned) const;
+    // What a print of the list holds; Now is the print date.
+    TWrkPrintJob PrintJob(const QDateTime& Now) const;
+    // The configuration of a row's inverter lacks parameter sets.
+    bool OldStyleInv(int InvAdr) const;
 
     // ---- window state changes
     void Shown();

@@ -1,5 +1,7 @@
 #include "lists/wrk_lists.h"
 
+#include "config/drag_drop.h"
+#include "config/vortalin_clpbrd.h"
 #include "lists/fwrk_list.h"
 #include "project/vortalin_prj.h"
 
@@ -142,9 +144,9 @@ void TWrkLists::pushText(TFWrkList& W, TWrkListsText Id) const
     case wltNoBtn: c.SetNoBtnText(t); break;
     case wltCancelBtn: c.SetCancelBtnText(t); break;
     default:
-        // Menu, print and project-link texts reach the windows once these
-        // have menus and printing; the save-dialog names only new windows;
-        // the load-error message is the manager's own.
+        // Menu, print and project-link texts; the save-dialog names reach
+        // only new windows; the load-error message is the manager's own.
+        W.ApplyText(Id, t);
         break;
     }
 }
@@ -191,13 +193,14 @@ void TWrkLists::SetProject(TVortalinPrj* Prj)
 
 void TWrkLists::SetVortalinClipBoard(TVortalinClpBrd* Clp)
 {
-    // Kept for the windows' copy and paste, which read it from here.
     clpBrd_ = Clp;
+    forEachWindow([&](TFWrkList& w) { w.ClpBrd = Clp; });
 }
 
 void TWrkLists::SetDragDropObj(TDragDrop* Dd)
 {
     dragDrop_ = Dd;
+    forEachWindow([&](TFWrkList& w) { w.DragDropObj = Dd; });
 }
 
 void TWrkLists::SetLanguage(int Lang)
@@ -236,11 +239,13 @@ void TWrkLists::SetDefHeader(const QString& Header)
 void TWrkLists::SetOnSetPrgOpFuncs(TOnSetPrgOpFuncs Ev)
 {
     onSetPrgOpFuncs_ = std::move(Ev);
+    forEachWindow([&](TFWrkList& w) { w.OnSetPrgOpFuncs = onSetPrgOpFuncs_; });
 }
 
 void TWrkLists::SetOnSetContextFuncs(TOnSetContextFuncs Ev)
 {
     onSetContextFuncs_ = std::move(Ev);
+    forEachWindow([&](TFWrkList& w) { w.OnSetContextFuncs = onSetContextFuncs_; });
 }
 
 void TWrkLists::SetOnGetErrorText(TOnGetErrorText Ev)
@@ -284,6 +289,10 @@ TFWrkList* TWrkLists::OpenList(const QString& FileName)
     c.Project = project_;
     w->SetLanguage(language_);
     c.OnGetErrorText = onGetErrorText_;
+    w->ClpBrd = clpBrd_;
+    w->DragDropObj = dragDrop_;
+    w->OnSetPrgOpFuncs = onSetPrgOpFuncs_;
+    w->OnSetContextFuncs = onSetContextFuncs_;
     c.OnDataPath = [self](const QString& dir) {
         if (self)
             self->SetDataPath(dir);

@@ -7,9 +7,9 @@
 #include <array>
 
 // Configuration numbers a file names, for the project built around a file
-// given on the command line. This one answers -1 (no number) until the
-// scope file reader exists; its module then provides the real function and
-// this one goes.
+// given on the command line: the download list's from lists/, the scope
+// recording's read by the scope's file reader.
 
-// The four configuration numbers of a scope recording; -1 each when none.
+// The four configuration numbers of a scope recording; -1 each when the
+// file is missing or short, 0 each for a file that is no recording.
 std::array<int, 4> ReadScopeFileCfgIds(const QString& FileName);

@@ -6,9 +6,11 @@
 #include "comm/scheduler.h"
 #include "config/lang_texts.h"
 #include "config/prog_cfg.h"
+#include "dialogs/max_placement.h"
 #include "dialogs/message_dlg.h"
 #include "dialogs/opt_dlg.h"
 #include "dialogs/shared_objects.h"
+#include "mainwin/fbs_comm.h"
 #include "mainwin/fsplash.h"
 
 #include <QApplication>
@@ -41,6 +43,8 @@ TFMain::TFMain(std::shared_ptr<IMainInteraction> ui, QWidget* parent)
     initGlyphResources();
     setObjectName(QStringLiteral("FMain"));
     FMain = this;
+    // Maximised child windows go below the bar.
+    SetMaxPlacementBar(this);
     setHelpContext(this, MainHelpContext);
     ProtSel = new TProtSel(this);
     ProtSel->setObjectName(QStringLiteral("ProtSel"));
@@ -62,6 +66,9 @@ TFMain::TFMain(std::shared_ptr<IMainInteraction> ui, QWidget* parent)
     progCfg_->SetOptionDlg(std::move(opt));
     // 4. The drag object, the work-list manager and the internal clipboard.
     createListObjects();
+    createQuintelWindows();
+    // 5. The clipboard viewer.
+    joinClipboardViewer();
     // 6. Language texts and the message dialog's button lists.
     langTexts_ = std::make_unique<TVortalinText>();
     langTexts_->SetVersion(5);
@@ -80,6 +87,15 @@ TFMain::TFMain(std::shared_ptr<IMainInteraction> ui, QWidget* parent)
     SetUserMsgHelpHandler([this](int ctx) { ShowHelp(ctx); });
     MainSetPrgOpFuncs = [this](PTOperatingFuncs f) { SetPrgOpFuncs(f); };
     MainSetContextFuncs = [this](TContextList* l) { SetContextFuncs(l); };
+    Later.ShowFbs = [this] { ShowFbsComm(); };
+}
+
+void TFMain::ShowFbsComm()
+{
+    // One window for the whole run; closing only hides it.
+    if (!FbsComm)
+        FbsComm = new TFbsComm();
+    FbsComm->ShowWindow();
 }
 
 TFMain::~TFMain()
@@ -90,6 +106,11 @@ TFMain::~TFMain()
     disconnect(qApp, nullptr, this, nullptr);
     qDeleteAll(CtxButtons);
     CtxButtons.clear();
+    // Its scheduler slot goes before the scheduler.
+    delete FbsComm;
+    FbsComm = nullptr;
+    releaseQuintelWindows();
+    leaveClipboardViewer();
     releaseListObjects();
     progCfg_.reset();
     ProgCfg = nullptr;
@@ -103,6 +124,8 @@ TFMain::~TFMain()
     if (Splash)
         delete Splash.data();
     LangTexts = nullptr;
+    if (MaxPlacementBar() == this)
+        SetMaxPlacementBar(nullptr);
     if (FMain == this)
         FMain = nullptr;
 }
@@ -274,13 +297,23 @@ void TFMain::createMenus()
     connect(miInvManuals, &QAction::triggered, this, [this] { OpenManual(); });
     connect(HelpAboutItem, &QAction::triggered, this, [this] { About(); });
 
-    // F1 on the bar: the window's topic (inside an open menu: the entry's).
+    // F1 in any of the program's windows: the topic of the focused control
+    // or of the nearest window around it that has one, else the bar's
+    // (inside an open menu: the entry's, see eventFilter).
     auto* f1 = new QAction(this);
     f1->setObjectName(QStringLiteral("HelpKey"));
     f1->setShortcut(QKeySequence(Qt::Key_F1));
-    f1->setShortcutContext(Qt::WindowShortcut);
+    f1->setShortcutContext(Qt::ApplicationShortcut);
     addAction(f1);
-    connect(f1, &QAction::triggered, this, [this] { ShowHelp(MainHelpContext); });
+    connect(f1, &QAction::triggered, this, [this] {
+        QWidget* w = QApplication::focusWidget();
+        if (!w)
+            w = QApplication::activeWindow();
+        int ctx = 0;
+        for (; w && !ctx; w = w->parentWidget())
+            ctx = helpContextOf(w);
+        ShowHelp(ctx ? ctx : MainHelpContext);
+    });
 }
 
 void TFMain::createToolBar()

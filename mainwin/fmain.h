@@ -25,6 +25,7 @@ class TProtSel;
 class TScheduler;
 class TVortalinText;
 class TfrmOptDlg;
+class TFbsComm;
 
 // The main window: a bar across the top of the work area with the main
 // menu and the tool bar. It creates the objects shared by the whole run,
@@ -74,6 +75,9 @@ public:
     QAction *miArrangeVertical, *miArrangeHorizontal, *miArrangeOverlapped, *MiNext, *N7;
     QAction *miInhalt, *miHowTo, *N8, *miInvManuals, *N9, *HelpAboutItem;
     TfrmOptDlg* OptDlg = nullptr;  // owned by the settings
+    // The fieldbus test window, created when first shown (MenuFBS).
+    TFbsComm* FbsComm = nullptr;
+    void ShowFbsComm();
 
     // The open dialog's filter ("|" form) and start directory.
     QString OpenDlgFilter;
@@ -134,6 +138,10 @@ public:
     void PrjDataInvProtChanged(QObject* Sender, int InvAdr, TProt pr);
     void PrjDataInvStateChanged(QObject* Sender, int InvAdr, int NewState);
     void ProgCfgChanged(TProgCfg* Cfg);
+    // The explorer's request: with Chg 0, Data names a linked file to open.
+    void PrjChgReq(QObject* Sender, int Chg, const QString& Data);
+    // The clipboard viewer: the system clipboard changed (fmain_clipboard.cpp).
+    void ClipboardChanged();
 
     // The caption for the current project.
     QString PrjCaption() const;
@@ -167,6 +175,12 @@ private:
     void releaseListObjects();
     void pushListTexts();
     void listSettingsChanged(const TProgCfg& Cfg);
+    // The Quintel-mode windows' menu entry (fmain_quintel.cpp).
+    void createQuintelWindows();
+    void releaseQuintelWindows();
+    void showListOpenError();
+    void joinClipboardViewer();
+    void leaveClipboardViewer();
 
     std::shared_ptr<IMainInteraction> ui_;
     std::unique_ptr<TProgCfg> progCfg_;
@@ -181,4 +195,5 @@ private:
     bool released_ = false;  // serial addresses released at deactivation
     int exitStatus_ = 0;
     QMetaObject::Connection opOwnerConn_, ctxOwnerConn_;
+    QMetaObject::Connection clipboardConn_;
 };

@@ -9,11 +9,13 @@
 #include "config/value_conversion.h"
 #include "dialogs/message_dlg.h"
 #include "dialogs/shared_objects.h"
+#include "project/vortalin_prj.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QUrl>
 
 using namespace fmain_detail;
 
@@ -94,41 +96,6 @@ void TFMain::CopyPrj()
     if (project_->Modified)
         SavePrj();
     project_->CopyPrj(true);
-}
-
-void TFMain::OpenFile()
-{
-    const QString file = ui_->ChooseOpenFile(OpenDlgFilter, 1, OpenDlgDir);
-    if (file.isEmpty())
-        return;
-    const QString ext = QStringLiteral(".") + QFileInfo(file).suffix().toLower();
-    OpenDlgDir = QFileInfo(file).absolutePath().toLower();
-    const int lng = progCfg_->lng;
-    if (ext == QLatin1String(".pr5")) {
-        askSaveModified();
-        CloseAllWindows();
-        scheduler_->SetActive(false);
-        scheduler_->Detach();
-        if (project_->LoadFromFile(file) != 0 && newPrjFromSettings() != 0) {
-            const QStringList* msg = langTexts_->GetStrings(0, 42);
-            ui_->Message(msg ? *msg : QStringList{}, ButtonList(1), QString(), icInformation, {}, {}, {}, 0, -1);
-            close();
-            return;
-        }
-        RestoreWindows();
-    } else if (ext == QLatin1String(".wr5") || ext == QLatin1String(".trc")) {
-        if (Later.OpenWorkList && !Later.OpenWorkList(file)) {
-            const QStringList* msg = langTexts_->GetStrings(4, 21);
-            ui_->Message(msg ? *msg : QStringList{}, ButtonList(1), langTexts_->GetText(5, 10), icInformation, {},
-                         {}, {}, 0, -1);
-        }
-    } else if (ext == QLatin1String(".dwn") || ext == QLatin1String(".dw5") || ext == QLatin1String(".op5")) {
-        if (Later.CreateDwnLoad)
-            Later.CreateDwnLoad(currentInv(), lng, file);
-    } else if (ext == QLatin1String(".sc5")) {
-        if (Later.ShowScope)
-            Later.ShowScope(currentInv(), lng, file);
-    }
 }
 
 void TFMain::ToggleHexDisplay()

@@ -5,6 +5,7 @@
 #include "comm/prot_sel.h"
 #include "comm/scheduler.h"
 #include "config/prog_cfg.h"
+#include "mainwin/editor_windows.h"
 #include "project/prj_paths.h"
 
 using namespace fmain_detail;
@@ -62,6 +63,7 @@ void TFMain::ProgCfgChanged(TProgCfg* Cfg)
     if (Later.SettingsChanged)
         Later.SettingsChanged(c);
     listSettingsChanged(c);
+    EditorSettingsChanged(c);
 
     // The drivers, one at a time; a driver is touched only when one of its
     // settings differs. An open one is closed, set and opened again; a

@@ -7,7 +7,7 @@
 
 namespace fmain_detail {
 
-inline constexpr const char* kHelpContext = "helpContext";
+inline constexpr const char* kHelpContext = "HelpContext";
 inline constexpr const char* kSlot = "slot";
 
 inline void setHelpContext(QObject* o, int ctx)

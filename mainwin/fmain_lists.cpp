@@ -10,7 +10,14 @@
 #include "dialogs/inv_sel_dlg.h"
 #include "dialogs/shared_objects.h"
 #include "lists/fwrk_list.h"
+#include "dialogs/print_form.h"
+#include "lists/adr_edit.h"
+#include "lists/rem_edit.h"
+#include "lists/set_edit.h"
+#include "lists/val_edit.h"
+#include "lists/wrk_list_tools.h"
 #include "lists/wrk_lists.h"
+#include "mainwin/editor_windows.h"
 
 namespace {
 
@@ -41,6 +48,7 @@ void TFMain::createListObjects()
     ClpBrd = new TVortalinClpBrd(this);
     ClpBrd->SetSink(std::make_shared<TQtClpBrdSink>());
     FrmInvSel = new TfrmInvSel();
+    WrkListTools().InvSel = FrmInvSel;
 
     Later.OpenWorkList = [](const QString& FileName) -> QWidget* {
         TFWrkList* w = WrkLists ? WrkLists->OpenList(FileName) : nullptr;
@@ -56,6 +64,7 @@ void TFMain::createListObjects()
 void TFMain::releaseListObjects()
 {
     Later.OpenWorkList = nullptr;
+    WrkListTools() = TWrkListTools();
     delete FrmInvSel;
     FrmInvSel = nullptr;
     delete WrkLists;
@@ -87,6 +96,20 @@ void TFMain::pushListTexts()
     FrmInvSel->SetCancelText(t.GetText(0, 7));
     FrmInvSel->SetCaptionText(t.GetText(5, 0));
     FrmInvSel->SetProject(project_);
+
+    // The program's single editors and print window.
+    TWrkListTools& tools = WrkListTools();
+    tools.ValEdit = frmValEdit;
+    tools.SetEdit = frmSetEdit;
+    tools.AdrEdit = frmAdrEdit;
+    tools.Print = Frmvortalinprint;
+    tools.InvSel = FrmInvSel;
+    tools.RemEdit = frmRemEdit;
+    QPointer<TfrmRemEdit> rem = frmRemEdit;
+    tools.EditRemark = [rem](const QString& Text, const QString& Description, TOnRemarkText OnRemark) {
+        if (rem)
+            rem->EditRemark(Text, Description, std::move(OnRemark));
+    };
 }
 
 void TFMain::listSettingsChanged(const TProgCfg& Cfg)

@@ -8,6 +8,7 @@
 #include "config/prog_cfg.h"
 #include "dialogs/message_dlg.h"
 #include "dialogs/shared_objects.h"
+#include "mainwin/editor_windows.h"
 #include "mainwin/file_cfg_ids.h"
 #include "mainwin/fsplash.h"
 #include "mainwin/startup_files.h"
@@ -184,10 +185,12 @@ void TFMain::FormShow()
     prj.LoadTitle = t.GetText(7, 38);
     prj.GroupText = t.GetText(7, 39);
     prj.CancelText = t.GetText(7, 10);
-    // 16 to 18: work-list manager, explorer, print window.
+    // 16, 17: work-list manager, explorer.
     if (Later.PushTexts)
         Later.PushTexts(t, cfg);
     pushListTexts();
+    // 18.
+    SetUpPrintWindow(t, cfg);
     // 19.
     splashText(QStringLiteral("Reading project data"));
     int rc = 0;
@@ -241,6 +244,7 @@ void TFMain::FormShow()
 
 void TFMain::pushTexts()
 {
+    SetUpEditors(*langTexts_, *progCfg_, project_, scheduler_);
     PushOptDlgTexts(*OptDlg, *langTexts_);
 }
 
@@ -354,7 +358,8 @@ void TFMain::closeEvent(QCloseEvent* e)
                          {}, 0, 1) == 0)
             project_->SaveToFile(project_->FileName);
     }
-    // 4. Leaving the clipboard viewer chain belongs to the clipboard viewer.
+    // 4.
+    leaveClipboardViewer();
     // 5.
     e->accept();
     ui_->Terminate(exitStatus_);

@@ -7,6 +7,7 @@
 #include "comm/scheduler.h"
 #include "config/lang_texts.h"
 #include "config/prog_cfg.h"
+#include "dialogs/max_placement.h"
 #include "dialogs/message_dlg.h"
 #include "dialogs/shared_objects.h"
 #include "dialogs/window_file.h"
@@ -230,7 +231,7 @@ void TFMain::SaveWindowLayout()
             continue;
         TSavedWdwRec rec;
         rec.WdwType = kind;
-        rec.State = w->isMinimized() ? 1 : w->isMaximized() ? 2 : 0;
+        rec.State = w->isMinimized() ? 1 : CountsAsMaximised(w) ? 2 : 0;
         rec.Height = w->height();
         rec.Width = w->width();
         rec.Left = w->x();

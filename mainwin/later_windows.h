@@ -14,16 +14,18 @@ class TVortalinText;
 // entry and tool button disabled and is skipped by start-up, restore and
 // settings changes. `Inv` is an inverter address, `Lng` the setting lng.
 struct TLaterWindows {
-    // Start-up: the windows' texts and settings (editors, explorer, print
-    // window, work-list manager, project dialogs); also called with every
-    // settings change for the values they take at once.
+    // Start-up: the windows' texts and settings (explorer, work-list
+    // manager, project dialogs); also called with every settings change for
+    // the values they take at once.
     std::function<void(const TVortalinText& Texts, const TProgCfg& Cfg)> PushTexts;
     std::function<void(const TProgCfg& Cfg)> SettingsChanged;
 
     // Work lists (TWrkLists.OpenList): the window, null when none opened.
     std::function<QWidget*(const QString& FileName)> OpenWorkList;
-    // Download lists (CreateDwnLoad).
+    // Download lists (CreateDwnLoad), and the window of a list file: an
+    // open one of that file takes the focus, else one opens.
     std::function<QWidget*(int Inv, int Lng, const QString& FileName)> CreateDwnLoad;
+    std::function<QWidget*(int Inv, int Lng, const QString& FileName)> ShowDwnLoadFile;
     // Parameter save through a complete download list.
     std::function<void()> SaveParas;
     // Scope (ShowScope).

@@ -10,9 +10,7 @@
 #include "mainwin/fmain.h"
 #include "project/prj_edit_rows.h"
 
-#include <QGuiApplication>
 #include <QPointer>
-#include <QScreen>
 
 namespace {
 
@@ -45,26 +43,16 @@ void pushPrjEditTexts(const TVortalinText& t, TPrjEditRows& d)
 
 } // namespace
 
-void PlugOpParaAndPrjEdit(TFMain& Main)
+void PlugOpParaAndPrjEdit(TFMain& Main, TfrmValEdit* ValEdit)
 {
     QPointer<TFMain> main(&Main);
-    // The value editor the operator windows open: one tool window for the
-    // run, owned by the main window.
-    auto* valEdit = new TfrmValEdit(&Main);
 
     TOpParaEnv env;
     env.Project = Project;
     env.Scheduler = Scheduler;
     env.Texts = LangTexts;
-    env.ValEdit = valEdit;
+    env.ValEdit = ValEdit;
     env.MainFrame = [main] { return main ? main->frameGeometry() : QRect(); };
-    env.WorkArea = [main] {
-        const QScreen* s = main && main->screen() ? main->screen() : QGuiApplication::primaryScreen();
-        QRect r = s ? s->availableGeometry() : QRect();
-        if (main)
-            r.setTop(main->frameGeometry().bottom() + 1);
-        return r;
-    };
     env.MakeInteraction = [](QWidget* parent) { return std::make_shared<TOpParaInteractionDlg>(parent); };
     env.ShowMessage = [](const TDwnMessage& m, const QStringList& buttons) {
         UserMessageDlg(m.Lines, buttons, m.Title, m.Icon, m.P1, m.P2, QString(), m.Default, m.Cancel);
@@ -86,12 +74,10 @@ void PlugOpParaAndPrjEdit(TFMain& Main)
                 w->InvalidateValues();
     };
     auto push = later.PushTexts;
-    later.PushTexts = [push, valEdit](const TVortalinText& Texts, const TProgCfg& Cfg) {
+    later.PushTexts = [push](const TVortalinText& Texts, const TProgCfg& Cfg) {
         if (push)
             push(Texts, Cfg);
         if (Project)
             pushPrjEditTexts(Texts, Project->PrjEdit());
-        valEdit->Connect(Scheduler, Project);
-        valEdit->SetLanguage(Cfg.lng);
     };
 }

@@ -285,6 +285,7 @@ TFPrjExpl::TFPrjExpl(QWidget* parent) : QWidget(parent, Qt::Window), context_(th
     for (int i = 1; i <= 3; ++i)
         context_.Item(i)->Glyph = ExplCommandGlyph(i);
     opFuncs_.Owner = this;
+    core_.Window = this;
 
     // ---- core events
     core_.OnTreeRebuilt = [this] { buildTreeItems(); };

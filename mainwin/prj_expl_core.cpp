@@ -1129,7 +1129,7 @@ bool TPrjExplCore::ActivateRow(int Row)
     }
     if (PageMode >= pmScopeFiles && PageMode <= pmOtherFiles) {
         if (OnPrjChgReq)
-            OnPrjChgReq(parent(), 0, Rows[size_t(Row)].FullName);
+            OnPrjChgReq(Window ? Window : this, 0, Rows[size_t(Row)].FullName);
         return true;
     }
     return false;

@@ -140,6 +140,8 @@ public:
     // Asks the main window to open a linked file (sender, change code, name).
     std::function<void(QObject* Sender, int Code, const QString& FileName)> OnPrjChgReq;
     std::function<QString(int Code)> OnGetErrorText;
+    // The window the requests to the main window come from (none: the core).
+    QObject* Window = nullptr;
 
     // ---- events for the window
     std::function<void()> OnTreeRebuilt;

@@ -3,8 +3,10 @@
 #include "config/lang_texts.h"
 #include "config/prog_cfg.h"
 #include "dialogs/shared_objects.h"
+#include "lists/rem_edit.h"
 #include "lists/set_edit.h"
 #include "lists/val_edit.h"
+#include "mainwin/editor_windows.h"
 #include "mainwin/fmain.h"
 #include "mainwin/prj_expl.h"
 
@@ -130,8 +132,16 @@ TFPrjExpl* PlugPrjExpl(TFMain& Main)
             main->ExplBtn->setChecked(false);
         }
     };
-    // Linked files are opened by the main window's open-file request once
-    // it has one (OnPrjChgReq).
+    // Linked files are opened by the main window.
+    w->Core().OnPrjChgReq = [main](QObject* Sender, int Code, const QString& FileName) {
+        if (main)
+            main->PrjChgReq(Sender, Code, FileName);
+    };
+    // An open remark editor no longer writes to its former owner.
+    w->DetachRemarkEditor = [] {
+        if (frmRemEdit && frmRemEdit->isVisible())
+            frmRemEdit->EditRemark(QStringLiteral(" "), QString(), nullptr);
+    };
 
     TLaterWindows& later = Main.Later;
     later.ShowPrjExpl = [w](bool Rebuild) -> QWidget* {
@@ -153,7 +163,7 @@ TFPrjExpl* PlugPrjExpl(TFMain& Main)
             push(Texts, Cfg);
         // The program's editors, created by now; without them its own.
         if (!w->ValEdit) {
-            w->ValEdit = findEditor<TfrmValEdit>(main);
+            w->ValEdit = frmValEdit ? frmValEdit : findEditor<TfrmValEdit>(main);
             if (!w->ValEdit) {
                 auto* own = new TfrmValEdit(main);
                 own->Connect(Scheduler, Project);
@@ -162,7 +172,7 @@ TFPrjExpl* PlugPrjExpl(TFMain& Main)
             }
         }
         if (!w->SetEdit) {
-            w->SetEdit = findEditor<TfrmSetEdit>(main);
+            w->SetEdit = frmSetEdit ? frmSetEdit : findEditor<TfrmSetEdit>(main);
             if (!w->SetEdit)
                 w->SetEdit = new TfrmSetEdit(main);
         }

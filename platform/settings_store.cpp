@@ -87,6 +87,12 @@ QString SettingsStore::defaultPath()
     return base + QStringLiteral("/qel/registry.reg");
 }
 
+const QString& SettingsStore::rootKey()
+{
+    static const QString root = QStringLiteral("HKEY_CURRENT_USER\\");
+    return root;
+}
+
 QString SettingsStore::normalizeKey(const QString& key)
 {
     QString out;
@@ -130,15 +136,16 @@ bool SettingsStore::parse(const QByteArray& bytes, QList<Key>& out)
         if (t.isEmpty() || t.startsWith(u';'))
             continue;
         if (t.startsWith(u'[') && t.endsWith(u']')) {
-            QString path = t.mid(1, t.size() - 2);
+            QString path = t.mid(1, t.size() - 2).trimmed();
             if (path.startsWith(u'-')) {  // a deletion entry of an import file
                 current = -1;
                 continue;
             }
-            static const QString kRoot = QStringLiteral("HKEY_CURRENT_USER\\");
-            if (path.startsWith(kRoot, Qt::CaseInsensitive))
-                path = path.mid(kRoot.size());
+            // Normalized before and after the root goes, so that blanks or
+            // backslashes in front of the root do not keep it in the path.
             path = normalizeKey(path);
+            if (path.startsWith(rootKey(), Qt::CaseInsensitive))
+                path = normalizeKey(path.mid(rootKey().size()));
             if (path.isEmpty()) {
                 current = -1;
                 continue;
@@ -193,9 +200,18 @@ bool SettingsStore::parse(const QByteArray& bytes, QList<Key>& out)
             v.type = Type::Other;
             v.raw = data;
             while (v.raw.endsWith(u'\\') && n + 1 < lines.size()) {
-                QString next = lines[++n];
-                if (next.endsWith(u'\r'))
+                QString next = lines[n + 1];
+                // Every carriage return at the end goes, as with the first
+                // line: the writer ends lines with LF alone, so a kept one
+                // would be lost on the next reading.
+                while (next.endsWith(u'\r'))
                     next.chop(1);
+                // A blank line ends the value: the writer puts one after
+                // every key, and a value whose last line ends in a
+                // backslash would take it in and grow by a line per save.
+                if (next.trimmed().isEmpty())
+                    break;
+                ++n;
                 v.raw += u'\n' + next;
             }
         }
@@ -213,7 +229,10 @@ QByteArray SettingsStore::serialize() const
 {
     QString s = QString::fromLatin1(kHeader) + QStringLiteral("\n\n");
     for (const Key& key : keys_) {
-        s += u'[' + key.path + QStringLiteral("]\n");
+        // A path that itself begins like the root gets the root in front,
+        // which reading takes off again.
+        const bool rootLike = key.path.startsWith(rootKey(), Qt::CaseInsensitive);
+        s += u'[' + (rootLike ? rootKey() + key.path : key.path) + QStringLiteral("]\n");
         for (const Value& v : key.values) {
             s += v.name.isEmpty() ? QStringLiteral("@") : escaped(v.name);
             s += u'=';

@@ -99,6 +99,9 @@ private:
 
     static bool parse(const QByteArray& bytes, QList<Key>& out);
     static QString normalizeKey(const QString& key);
+    // "HKEY_CURRENT_USER\" in front of a key in the file; the store's paths
+    // are below it.
+    static const QString& rootKey();
     static Status apply(QList<Key>& keys, const Op& op);
     static int findKey(const QList<Key>& keys, const QString& path);
     static int findValue(const Key& key, const QString& name);

@@ -166,6 +166,7 @@ void TScopeEngine::Stop()
         RingStart = 0;
     }
     offlineRun_ = false;
+    Setup.ScrollPos() = 0;
     Screen->SetRecordingLook(false);
     Screen->RedrawAll();
 }

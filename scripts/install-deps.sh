@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-apps
   poppler-utils
+  clang libfuzzer-14-dev xxd
 )
 
 missing=()

@@ -6,7 +6,10 @@
 # and the simulator's link and request log. The simulator plays two
 # inverters of type 21 at addresses 1 and 2 on a pseudo-terminal (DIN 66019
 # II, answering only at 9600 bit/s), COM1 is mapped to it, and Halvorn opens
-# the demo project that names both. Quitting Halvorn stops the simulator.
+# the demo project that names both. A third inverter of type 21 is a
+# Profibus DP slave at address 3 behind the simulated DP master card
+# (libsimpbs.so); the fieldbus window (View, "Feldbus") is enabled and
+# reaches it through "Umrichter". Quitting Halvorn stops the simulator.
 # Without a display it runs under Xvfb.
 #
 #   --check   CI: no user; waits for the bar, keeps a screenshot, checks the
@@ -48,9 +51,17 @@ echo "Simulator: two inverters of type 21 (addresses 1 and 2) on $link, 9600 bit
 
 "$build/tools/qel-install/qel-install" --prefix "$demo/prefix" --registry "$QEL_REGISTRY" \
   --lang "$build/data/lang" --configs "$build/data/configs" --help-pages "$build/data/help" \
-  --resources "$build/data/icons" --port "COM1=$link" >/dev/null
+  --resources "$build/data/icons" --port "COM1=$link" \
+  --library "PAPI.DLL=$PWD/$build/sim/cards/libsimpbs.so" >/dev/null
+# The fieldbus window is a commissioning aid the install leaves off.
+sed -i 's/"EnableFbsWindow"=dword:00000000/"EnableFbsWindow"=dword:00000001/I' "$QEL_REGISTRY"
+cat >"$demo/dpcard.json" <<JSON
+{"inverters": [{"address": 3, "config": "$PWD/data/configs/type0021.json"}]}
+JSON
+export QEL_SIMPBS_SETUP=$demo/dpcard.json
 mkdir -p "$demo/prefix/data"
 cp data/demo/demo.pr5 "$demo/prefix/data/demo.pr5"
+cp data/demo/demo.wr5 "$demo/prefix/data/demo.wr5"
 
 if [ "$check" = 0 ]; then
   "$build/apps/halvorn/halvorn" "$demo/prefix/data/demo.pr5"

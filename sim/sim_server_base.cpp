@@ -2,6 +2,8 @@
 
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/prctl.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace qelsim {
@@ -32,7 +34,12 @@ void SimServerBase::stop()
 
 void SimServerBase::startThread(std::function<void()> loop)
 {
-    thread_ = std::thread(std::move(loop));
+    thread_ = std::thread([loop = std::move(loop)] {
+        // The pacing waits end when a character is due, not up to the
+        // default 50 us of timer slack later.
+        ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+        loop();
+    });
 }
 
 bool SimServerBase::sleepUntil(std::chrono::steady_clock::time_point t)
@@ -45,7 +52,11 @@ bool SimServerBase::sleepUntil(std::chrono::steady_clock::time_point t)
             return true;
         const auto left = std::chrono::duration_cast<std::chrono::microseconds>(t - now);
         if (left < std::chrono::milliseconds(2)) {
-            std::this_thread::sleep_until(t);
+            // Absolute on the monotonic clock (steady_clock's), so a late
+            // wake-up does not add to the next character's time.
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
+            const timespec ts{time_t(ns / 1000000000), long(ns % 1000000000)};
+            ::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr);
             continue;
         }
         pollfd p{stopFd_, POLLIN, 0};

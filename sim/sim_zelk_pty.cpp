@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -107,13 +108,17 @@ void SimZelkPty::run()
     const int fd = pty_.masterFd();
     char buf[512];
     while (!stopping()) {
-        int timeoutMs = 50;
+        // Until the next scheduled answer is due, to the microsecond: a
+        // millisecond-rounded wait would make every answer late.
+        int64_t timeoutNs = 50'000'000;
         if (!scheduled_.empty()) {
             const auto left = scheduled_.begin()->first - std::chrono::steady_clock::now();
-            timeoutMs = int(std::clamp<int64_t>(std::chrono::ceil<std::chrono::milliseconds>(left).count(), 0, 50));
+            timeoutNs = std::clamp<int64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(left).count(), 0,
+                                            timeoutNs);
         }
+        const timespec timeout{time_t(timeoutNs / 1000000000), long(timeoutNs % 1000000000)};
         pollfd fds[3] = {{fd, POLLIN, 0}, {stopFd(), POLLIN, 0}, {wakeFd_, POLLIN, 0}};
-        if (::poll(fds, 3, timeoutMs) < 0 && errno != EINTR)
+        if (::ppoll(fds, 3, &timeout, nullptr) < 0 && errno != EINTR)
             break;
         sendDue();
         if (stopping())

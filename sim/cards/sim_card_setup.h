@@ -1,7 +1,7 @@
 #pragma once
 
 // The set-up file of a simulated card, named by an environment variable
-// (QEL_SIMCAN_SETUP, QEL_SIMIBS_SETUP), so that programs that load the card
+// (QEL_SIMCAN_SETUP, QEL_SIMIBS_SETUP, QEL_SIMPBS_SETUP), so that programs that load the card
 // library (commprobe, the demo) get inverters behind it. JSON:
 //
 //   { "inverters": [ { "address": 1, "config": "data/configs/type0021.json",

@@ -144,6 +144,91 @@ TEST(SerialComCharTicks, OneCharacterPerRate)
     EXPECT_EQ(TSerialCom::CharTicks(38400), TSerialCom::CharTicks(19200));
 }
 
+// The end-of-frame wait sleeps instead of spinning: it must never return
+// before its deadline (how late it wakes is the benchmark's figure).
+TEST(SerialComSleepUntil, NeverReturnsBeforeItsDeadline)
+{
+    using namespace std::chrono;
+    const steady_clock::duration waits[] = {
+        -milliseconds(1), steady_clock::duration(0), microseconds(1), microseconds(50),
+        steady_clock::duration(TSerialCom::CharTicks(115200)), steady_clock::duration(TSerialCom::CharTicks(9600)),
+        milliseconds(3)};
+    for (const auto w : waits) {
+        for (int i = 0; i < 20; ++i) {
+            const auto deadline = steady_clock::now() + w;
+            TSerialCom::SleepUntil(deadline);
+            const auto woke = steady_clock::now();
+            ASSERT_GE(woke, deadline) << duration_cast<nanoseconds>(w).count() << " ns";
+        }
+    }
+}
+
+TEST_F(SerialComTest, EndOfFrameWaitCountsFromTheTransmitterEmptyMoment)
+{
+    // As the drivers wait before raising RTS: from the time the port took
+    // when the transmitter became empty, in the handler of that event.
+    ASSERT_EQ(com_.Open(kPort, 115200, 8, 'E'), 0);
+    using Clock = std::chrono::steady_clock;
+    std::atomic<int> events{0};
+    std::atomic<bool> ordered{true};
+    std::atomic<bool> early{false};
+    std::atomic<Clock::time_point> written{};
+    ASSERT_EQ(com_.SetHandler(EV_TXEMPTY, nullptr, [&](uint32_t, void*) {
+        const auto emptyAt = com_.TxEmptyTime();
+        if (emptyAt < written.load() || emptyAt > Clock::now())
+            ordered = false;
+        const auto deadline = emptyAt + Clock::duration(TSerialCom::CharTicks(115200));
+        TSerialCom::SleepUntil(deadline);
+        if (Clock::now() < deadline)
+            early = true;
+        ++events;
+    }), 0);
+    for (int i = 0; i < 5; ++i) {
+        written = Clock::now();
+        ASSERT_EQ(com_.Write("\x02" "ab\x03", 4), 4);
+        ASSERT_TRUE(qeltest::waitUntil([&] { return events.load() == i + 1; }));
+    }
+    EXPECT_TRUE(ordered.load());
+    EXPECT_FALSE(early.load());
+    EXPECT_EQ(farEndRead(20).size(), 20);
+}
+
+TEST_F(SerialComTest, WaitForInputReturnsWhenTheNextByteArrives)
+{
+    ASSERT_EQ(com_.Open(kPort, 38400, 8, 'E'), 0);
+    using Clock = std::chrono::steady_clock;
+    std::atomic<int> stage{0};
+    QByteArray got;
+    std::atomic<bool> rest{false};
+    std::atomic<bool> nothingMore{true};
+    ASSERT_EQ(com_.SetHandler(EV_RXCHAR, nullptr, [&](uint32_t, void*) {
+        if (stage.load() != 0)
+            return;
+        char buf[16];
+        uint16_t n = 0;
+        com_.Read(buf, sizeof buf, n);
+        got.append(buf, n);
+        stage = 1; // the far end sends the rest now
+        // Long enough for a loaded machine; the bytes end the wait.
+        const auto deadline = Clock::now() + std::chrono::seconds(20);
+        while (got.size() < 4 && com_.WaitForInput(deadline)) {
+            com_.Read(buf, sizeof buf, n);
+            got.append(buf, n);
+        }
+        rest = got.size() == 4;
+        // Nothing further comes: the wait ends at its deadline.
+        nothingMore = !com_.WaitForInput(Clock::now() + std::chrono::milliseconds(1));
+        stage = 2;
+    }), 0);
+    farEndWrite("ab");
+    ASSERT_TRUE(qeltest::waitUntil([&] { return stage.load() == 1; }));
+    farEndWrite("cd");
+    ASSERT_TRUE(qeltest::waitUntil([&] { return stage.load() == 2; }));
+    EXPECT_TRUE(rest.load());
+    EXPECT_TRUE(nothingMore.load());
+    EXPECT_EQ(got, QByteArray("abcd"));
+}
+
 TEST_F(SerialComTest, OpenTwiceCloseTwiceAndReopen)
 {
     ASSERT_EQ(com_.Open(kPort, 38400, 7, 'E'), 0);

@@ -330,12 +330,13 @@ TEST_F(OpParaCore, SaveWritesRowsNeverReadAsReadOnly)
     EXPECT_EQ(ui->messages[0].Buttons, int(dblYesNo));
     EXPECT_EQ(ui->messages[0].P1, path(QStringLiteral("saved.op5")));
 
-    // A file that cannot be written is reported with its code.
+    // A file that cannot be written is reported with its name, as the
+    // project's files are.
     ui->messages.clear();
     EXPECT_NE(core->SaveData(path(QStringLiteral("missing/dir/x.op5"))), 0);
     ASSERT_EQ(ui->messages.size(), 1u);
     EXPECT_EQ(ui->messages[0].Icon, int(dmiError));
-    EXPECT_FALSE(ui->messages[0].P2.isEmpty());
+    EXPECT_EQ(ui->messages[0].P1, path(QStringLiteral("missing/dir/x.op5")));
 }
 
 TEST_F(OpParaCore, CreationAddressAndCaption)

@@ -5,6 +5,7 @@
 #include "comm/prot_sel.h"
 #include "comm/scheduler.h"
 #include "config/lang_texts.h"
+#include "dialogs/max_placement.h"
 #include "dialogs/shared_objects.h"
 #include "dialogs/window_file.h"
 #include "mainwin/fsplash.h"
@@ -264,6 +265,39 @@ TEST_F(MainWindows, SavingTheLayoutOffersToAddAFileOutsideTheProjectAndDropsARef
     EXPECT_FALSE(Project->Modified);  // saved under its name
     for (int s : {s1, s2, s3})
         Scheduler->Unregister(s);
+}
+
+TEST_F(MainWindows, AMaximisedWindowGoesBelowTheBarIsSavedMaximisedAndRestoredSo)
+{
+    main->show();
+    const QRect below = MaxPlacementFrame(main->screen()->availableGeometry(), main->frameGeometry());
+    auto placed = [below](const QWidget* w) { return !w->isMaximized() && w->frameGeometry() == below; };
+    StandIn op(QStringLiteral("op_para"));
+    InstallMaxPlacement(&op);
+    op.setGeometry(30, 140, 300, 200);
+    op.show();
+    const int slot = openWindow(&op);
+    op.showMaximized();
+    ASSERT_TRUE(qeltest::waitUntil([&] { return placed(&op); }));
+    main->SaveWindowLayout();
+    ASSERT_EQ(Project->WdwCount(), 1);
+    const TSavedWdwRec rec = *Project->GetWdw(0);
+    EXPECT_EQ(rec.WdwType, int(wkOperator));
+    EXPECT_EQ(rec.State, 2);
+    // Resized by the user it is saved as a normal window.
+    op.resize(300, 200);
+    main->SaveWindowLayout();
+    EXPECT_EQ(Project->GetWdw(0)->State, 0);
+    Scheduler->Unregister(slot);
+    op.hide();
+
+    *Project->GetWdw(0) = rec;
+    StandIn again(QStringLiteral("op_para"));
+    InstallMaxPlacement(&again);
+    main->Later.CreateOpPara = [&](int, int) -> QWidget* { return &again; };
+    main->RestoreWindows();
+    EXPECT_TRUE(qeltest::waitUntil([&] { return placed(&again); }));
+    EXPECT_TRUE(CountsAsMaximised(&again));
 }
 
 TEST_F(MainWindows, CloseAllWindowsAsksListWindowsUntilTheyHaveGone)

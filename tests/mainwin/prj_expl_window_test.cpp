@@ -5,7 +5,9 @@
 #include "comm/scheduler.h"
 #include "config/lang_texts.h"
 #include "dialogs/shared_objects.h"
+#include "lists/fwrk_list.h"
 #include "lists/set_edit.h"
+#include "lists/wrk_lists.h"
 #include "lists/val_edit.h"
 #include "mainwin/prj_expl.h"
 #include "mainwin/prj_expl_plug.h"
@@ -88,7 +90,7 @@ TEST_F(PrjExplWindow, CreatedHiddenRestoredShownFromTheMenuAndClosed)
     QTreeWidgetItem* root = w->TV->topLevelItem(0);
     ASSERT_TRUE(root);
     EXPECT_EQ(root->text(0), QStringLiteral("Demo line"));
-    ASSERT_EQ(root->childCount(), 3);
+    ASSERT_EQ(root->childCount(), 4);
     EXPECT_EQ(root->child(0)->text(0), QStringLiteral("Conveyor"));
     EXPECT_EQ(root->child(1)->text(0), QStringLiteral("Pump"));
     EXPECT_EQ(w->TV->currentItem(), root->child(0)->child(0)->child(0));
@@ -104,7 +106,7 @@ TEST_F(PrjExplWindow, CreatedHiddenRestoredShownFromTheMenuAndClosed)
     // The inverter list changes: the tree is rebuilt by the scheduler notice.
     Project->RemoveInv(2);
     Project->FirePendingChanges();
-    ASSERT_TRUE(qeltest::waitUntil([&] { return w->TV->topLevelItem(0)->childCount() == 2; }));
+    ASSERT_TRUE(qeltest::waitUntil([&] { return w->TV->topLevelItem(0)->childCount() == 3; }));
 
     w->close();
     EXPECT_FALSE(main->MenuPrjExpl->isChecked());
@@ -370,19 +372,19 @@ TEST_F(PrjExplWindow, TypeThreeInverterWithoutSetAddressingShowsLiveValues)
     qelsim::SimModel model;
     ASSERT_TRUE(qelsim::SimModel::fromJsonFile(
         QDir(qeltest::sourceDir()).filePath(QStringLiteral("data/configs/type0003.json")), model, nullptr));
-    auto sim = std::make_shared<qelsim::SimInverter>(3, model);
+    auto sim = std::make_shared<qelsim::SimInverter>(5, model);
     din.addInverter(sim);
-    ASSERT_EQ(Project->AddInv(3, 3, QStringLiteral("Three"), prANSI, true), 0);
+    ASSERT_EQ(Project->AddInv(5, 3, QStringLiteral("Three"), prANSI, true), 0);
     Project->FirePendingChanges();
     TPrjExplCore& core = w->Core();
-    ASSERT_TRUE(qeltest::waitUntil([&] { return w->TV->topLevelItem(0)->childCount() == 4; }));
-    QTreeWidgetItem* inv = w->TV->topLevelItem(0)->child(2);
+    ASSERT_TRUE(qeltest::waitUntil([&] { return w->TV->topLevelItem(0)->childCount() == 5; }));
+    QTreeWidgetItem* inv = w->TV->topLevelItem(0)->child(3);
     EXPECT_EQ(inv->text(0), QStringLiteral("Three"));
     QTreeWidgetItem* groups = inv->child(0);
     for (int g = 0; g < groups->childCount(); ++g)
         if (groups->child(g)->text(0).startsWith(QStringLiteral("dr:")))
             w->TV->setCurrentItem(groups->child(g));
-    ASSERT_EQ(core.CurAdr, 3);
+    ASSERT_EQ(core.CurAdr, 5);
     ASSERT_EQ(core.PageMode, pmParaList);
     EXPECT_FALSE(core.SetAddrAllowed);
     for (const TExplRow& r : core.Rows)
@@ -446,6 +448,34 @@ TEST_F(PrjExplWindow, SetAddressingEditorChangesTheSelectorAndTheReads)
     w->close();
     EXPECT_EQ(w->ValEdit->Core().Para, nullptr);
     EXPECT_EQ(w->SetEdit->OrgSel(), -1);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(PrjExplWindow, LinkedFileOpensThroughTheMainWindow)
+{
+    TFPrjExpl* w = startWithExplorer();
+    ASSERT_TRUE(main->Shown);
+    const QString file = path(QStringLiteral("prefix/data/line.wr5"));
+    {
+        TFWrkList writer(0);
+        ASSERT_EQ(writer.SaveToFile(file), 0);
+    }
+    ASSERT_GE(Project->AddFile(file, 1), 0);
+    Project->FirePendingChanges();
+    TPrjExplCore& core = w->Core();
+    EXPECT_EQ(core.FileList(flWork).count(file), 1);
+    // The work-list node of inverter 1.
+    w->TV->setCurrentItem(w->TV->topLevelItem(0)->child(0)->child(1));
+    ASSERT_EQ(core.PageMode, pmWorkLists);
+    ASSERT_EQ(w->lvParaList->topLevelItemCount(), 1);
+    EXPECT_EQ(cell(w->lvParaList, 0, 0), QStringLiteral("line.wr5"));
+    w->lvParaList->setCurrentItem(w->lvParaList->topLevelItem(0));
+    emit w->lvParaList->itemDoubleClicked(w->lvParaList->topLevelItem(0), 0);
+    ASSERT_TRUE(qeltest::waitUntil([&] { return WrkLists->Window(0) != nullptr; }));
+    EXPECT_EQ(WrkLists->Window(0)->Core().FileName, file);
 }
 
 } // namespace

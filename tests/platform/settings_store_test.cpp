@@ -160,6 +160,76 @@ TEST_F(SettingsStoreTest, UnreadableFileFailsAndKeepsChangesPending)
     EXPECT_TRUE(s.hasPendingChanges());
 }
 
+// Found by fuzzing: a value of unknown type whose last line ends in a
+// backslash (a continuation with nothing after it) took in the blank line
+// the writer puts after each key, so it changed and grew with every save;
+// a continuation line kept a stray carriage return that the next reading
+// dropped; a key with a blank before "HKEY_CURRENT_USER\" kept the root in
+// its path, which the next reading took off.
+TEST_F(SettingsStoreTest, WhatIsSavedReadsBackTheSame)
+{
+    const struct {
+        const char* name;
+        QByteArray file;
+    } cases[] = {
+        {"at the end of the file", "[Software\\QEL]\r\n\"Blob\"=hex:01,02,\\"},
+        {"before a blank line and the next key",
+         "[Software\\QEL]\r\n\"Blob\"=hex:01,\\\r\n\r\n[Software\\QEL\\Ports]\r\n\"COM1\"=\"/dev/ttyS0\"\r\n"},
+        {"a continuation line with a stray carriage return",
+         "[Software\\QEL]\r\n\"Blob\"=hex:01,\\\r\n  02\r\r\n"},
+        {"blank before the root", "[ \tHKEY_CURRENT_USER\\Software\\QEL]\r\n\"a\"=dword:00000001\r\n"},
+        {"backslash before the root", "[\\HKEY_CURRENT_USER\\Software\\QEL]\r\n\"a\"=dword:00000001\r\n"},
+        {"a key named like the root", "[HKEY_CURRENT_USER\\HKEY_CURRENT_USER\\QEL]\r\n\"a\"=dword:00000001\r\n"},
+        {"the third input the fuzzer found",
+         QByteArray(
+                  "Windows Registry Editor Version 5.00\x0d\x0a\x0a[\x0dHKEY_CURRENT_USER\\S"
+                  "oftware\\QEL\\Vortalin2\\Appl]\x0d\x0anl\"g\"=dword:0000010\x0a""0\x0d\"DataPath"
+                  "\"=\"C\xbc\xa3\\data\\\\ \\\"q\\\"\"\x0d\x0a\"Blob\"=hex:01,02,\\\x0d\x0a  03,04\x0d\x0a\"Neg\"=dwo"
+                  "rd:\x9f\x99\x99\x99""ffff\x0d\x0a@=\"default\"\x0d\x0a; comment\x0d\x0a\x0d\x0a[Software\\QEL\\Ports]\x0d"
+                  "\x0a\"COM2\"=\"/de\x01\x00\x00\x00\x00\x00\x00\x00""0\"\x0d\x0a", 264)},
+        {"the second input the fuzzer found",
+         QByteArray(
+                  "Windows Registry Editor Version 5.0!0\x0d\x0a\x0d\x0a[HKEY_CURRENT\xda\x00\x00\x00R\\"
+                  "Software\\QEL\\Vortalin5\\Appl]\x0d\x0a\"lng\"=dword:0000010\x0a""0\x0d\"DataPat"
+                  "h\"=\"C\xbc\xa3\\data\\\\ \\\"q\\\"\"\x0d\x0a\"Blob\"=hex:01,02,\\\x0d\x0a  03,04\x0d\x0d\x0a@=\"defa"
+                  "ult\"\x0d\x0a; commen\"\x0d\x0a", 197)},
+        {"the first input the fuzzer found",
+         QByteArray(
+                  "Win Editor Verrion 5.00\x0d\x0a\x0d\x0a[H\xff\xff\xff\xff\xff\xff\xff\xff""ENTalin5\\Appl]\x0d\x0awlng\"=d"
+                  "word:00000001\x0d\x0a\"DataPath\"=\"C:\\\\data\\\\ \\\"q03,04\x0d\x0a\"Neg\"=dwWind"
+                  "ows ReWgistry ord:ffffffff\x0d\x0a@=\"defad:00000001\x0d\x0a\"DiatnEdidaPa"
+                  "th\"=\"tC:\\\\data\\\\", 196)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(c.file);
+        SettingsStore s(file());
+        ASSERT_TRUE(s.load());
+        const QByteArray first = s.serialize();
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_EQ(s.writeDword(QStringLiteral("Software\\QEL\\Test"), QStringLiteral("n"), 7), St::Ok);
+            ASSERT_TRUE(s.save());
+            SettingsStore again(file());
+            ASSERT_TRUE(again.load());
+            EXPECT_EQ(again.serialize(), s.serialize());
+        }
+        writeFile(first);
+        SettingsStore reread(file());
+        ASSERT_TRUE(reread.load());
+        EXPECT_EQ(reread.serialize(), first);
+    }
+    QString com;
+    SettingsStore s(file());
+    writeFile(cases[1].file);
+    ASSERT_TRUE(s.load());
+    EXPECT_EQ(s.readString(QStringLiteral("Software\\QEL\\Ports"), QStringLiteral("COM1"), com), St::Ok);
+    EXPECT_EQ(com, QStringLiteral("/dev/ttyS0"));
+    quint32 d = 0;
+    writeFile(cases[3].file);
+    ASSERT_TRUE(s.load());
+    EXPECT_EQ(s.readDword(QStringLiteral("Software\\QEL"), QStringLiteral("a"), d), St::Ok);
+}
+
 TEST(SettingsStorePath, EnvironmentOverrideAndXdgDefault)
 {
     const QByteArray oldReg = qgetenv("QEL_REGISTRY");

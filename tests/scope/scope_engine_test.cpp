@@ -294,8 +294,10 @@ TEST_F(ScopeEngineTest, StopsActAtOnceAndKeepOnlyCompleteSamples)
     TReqRec a = nextValid();
     eng.HandleReply(answer(a, 99), a.Tag);
     TReqRec b = nextValid();
+    eng.Setup.ScrollPos() = 1234;
     eng.SpeedButton1Click(false);
     EXPECT_EQ(eng.RecState, 0);
+    EXPECT_EQ(eng.Setup.ScrollPos(), 0);  // the display starts at the oldest sample
     EXPECT_FALSE(screen->button);
     EXPECT_FALSE(screen->recordingLook);
     EXPECT_EQ(sch.GetState(eng.SchedSlot), 2);

@@ -28,7 +28,19 @@ bool takeInt(const QStringList& args, int& i, const QString& name, int64_t lo, i
     return true;
 }
 
+constexpr int kPbsRates[] = {9600, 19200, 45450, 93750, 187500, 500000, 750000, 1500000, 3000000, 6000000, 12000000};
+
 } // namespace
+
+bool PbsBaudRateOf(int bitRate, TPbsBaudRate& out)
+{
+    for (int i = 0; i < int(std::size(kPbsRates)); ++i)
+        if (kPbsRates[i] == bitRate) {
+            out = TPbsBaudRate(i);
+            return true;
+        }
+    return false;
+}
 
 bool ParseProbeNumber(const QString& text, int64_t& out)
 {
@@ -126,15 +138,12 @@ bool ParseProbeArgs(const QStringList& args, ProbeOptions& opt, QString& error)
             }
             opt.cardId = args[++i];
         } else if (a == QLatin1String("--bitrate")) {
-            if (!takeInt(args, i, a, 1, 1000000, opt.bitRate, error))
+            // Checked against the protocol's rates once all options are read.
+            if (!takeInt(args, i, a, 1, 12000000, opt.bitRate, error))
                 return false;
-            bool known = false;
-            for (int b = 0; b <= int(TCanBaudRate::B_1000K); ++b)
-                known = known || CanBaudRateBits(TCanBaudRate(b)) == opt.bitRate;
-            if (!known) {
-                error = QStringLiteral("--bitrate: %1 is not a CAN bit rate (5000 .. 1000000)").arg(opt.bitRate);
+        } else if (a == QLatin1String("--master")) {
+            if (!takeInt(args, i, a, 0, 125, opt.masterAddr, error))
                 return false;
-            }
         } else if (a == QLatin1String("--wait-tout")) {
             opt.waitTout = true;
         } else if (a == QLatin1String("fbread") || a == QLatin1String("fbwrite") || a == QLatin1String("pdread")
@@ -250,6 +259,22 @@ bool ParseProbeArgs(const QStringList& args, ProbeOptions& opt, QString& error)
     }
     if (opt.help)
         return true;
+    if (opt.bitRate > 0) {
+        TPbsBaudRate pbs;
+        bool known = false;
+        for (int b = 0; b <= int(TCanBaudRate::B_1000K); ++b)
+            known = known || CanBaudRateBits(TCanBaudRate(b)) == opt.bitRate;
+        if (opt.prot == prPBS && !PbsBaudRateOf(opt.bitRate, pbs)) {
+            error = QStringLiteral("--bitrate: %1 is not a Profibus DP bit rate (9600 19200 45450 93750 187500 "
+                                   "500000 750000 1500000 3000000 6000000 12000000)")
+                        .arg(opt.bitRate);
+            return false;
+        }
+        if (opt.prot != prPBS && !known) {
+            error = QStringLiteral("--bitrate: %1 is not a CAN bit rate (5000 .. 1000000)").arg(opt.bitRate);
+            return false;
+        }
+    }
     if (opt.commands.empty()) {
         error = QStringLiteral("no command given");
         return false;
@@ -283,7 +308,9 @@ QString ProbeHelpText()
         "  --addr A          inverter address, default 0\n"
         "  --card N          Interbus board number 1..8 (ibs)\n"
         "  --card-id NAME    CAN interface name, e.g. CAN0 (can)\n"
-        "  --bitrate N       CAN bit rate, 5000 .. 1000000 (can)\n"
+        "  --bitrate N       CAN bit rate, 5000 .. 1000000 (can); Profibus DP bit\n"
+        "                    rate 9600 .. 12000000 (pbs)\n"
+        "  --master A        Profibus DP master address 0..125 (pbs)\n"
         "  --wait-tout       CAN: answers are held until the time-out (can)\n"
         "  --cycle N         run N exchanges through a scheduler client (the\n"
         "                    commands in turn) and print\n"
@@ -294,7 +321,7 @@ QString ProbeHelpText()
         "Commands (numbers decimal or 0x-hex; several commands allowed):\n"
         "  read SERVICE PARADR [SET]\n"
         "  write SERVICE PARADR VALUE [SET]\n"
-        "  fbread FUNC INDEX SUBINDEX [LENGTH]     service 13 (ibs, can): FUNC 0 VarAcc,\n"
+        "  fbread FUNC INDEX SUBINDEX [LENGTH]     service 13 (ibs, can, pbs): FUNC 0 VarAcc,\n"
         "  fbwrite FUNC INDEX SUBINDEX BYTE...     1 Identify, 2 IbsBusInfo, 3 ControlBus,\n"
         "                                          4 CanBusInfo\n"
         "  pdread SERVICE                          process data 16 or 17\n"

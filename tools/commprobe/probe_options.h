@@ -44,10 +44,14 @@ struct ProbeOptions {
     int cycle = 0;           // > 0: that many exchanges through the scheduler
     int cardNo = -1;         // Interbus board 1..8; -1: the driver's own
     QString cardId;          // CAN interface name; empty: the driver's own
-    int bitRate = -1;        // CAN bit rate; -1: the driver's own
+    int bitRate = -1;        // CAN or Profibus DP bit rate; -1: the driver's own
+    int masterAddr = -1;     // Profibus DP master address; -1: the driver's own
     bool waitTout = false;   // CAN: answers are held until the time-out
     std::vector<ProbeCommand> commands;
 };
+
+// The Profibus DP rate of a bit rate; false when there is none.
+bool PbsBaudRateOf(int bitRate, TPbsBaudRate& out);
 
 // Decimal with an optional sign, or 0x-hex.
 bool ParseProbeNumber(const QString& text, int64_t& out);

@@ -107,6 +107,13 @@ bool configure(TProtSel& sel, const ProbeOptions& opt, QString& error)
         if (opt.waitTout)
             can->SetWaitTout(true);
     }
+    if (auto* pbs = dynamic_cast<TPbsProp*>(prop)) {
+        TPbsBaudRate rate;
+        if (PbsBaudRateOf(opt.bitRate, rate))
+            pbs->SetBaudRate(rate);
+        if (opt.masterAddr >= 0)
+            pbs->SetMasteraddr(uint8_t(opt.masterAddr));
+    }
     if (auto* ip = dynamic_cast<TIPProp*>(prop)) {
         if (!opt.host.isEmpty())
             ip->SetIpAddress(opt.host);
@@ -126,6 +133,13 @@ int openDriver(TProtSel& sel, const ProbeOptions& opt, QTextStream& err)
         err << "commprobe: the " << driverTitle(opt.prot)
             << " driver is not available in this build yet\n";
         return 3;
+    }
+    if (opt.prot == prPBS) {
+        // The selector builds the slave list from the address's protocol
+        // and opens the driver with it.
+        sel.SetProtocol(opt.addr, opt.prot);
+        if (sel.DriverOf(opt.prot)->IsOpen())
+            return 0;
     }
     const int r = propOf(sel, opt.prot)->Open();
     if (r != 0) {

@@ -1,0 +1,909 @@
+#include "lists/dwn_load.h"
+
+#include "config/lang_texts.h"
+#include "config/prog_cfg.h"
+#include "dialogs/inv_sel_dlg.h"
+#include "dialogs/max_placement.h"
+#include "lists/adr_edit.h"
+#include "dialogs/shared_objects.h"
+#include "lists/dwn_load_env.h"
+#include "lists/dwn_load_glyphs.h"
+#include "lists/mode_edit.h"
+#include "lists/rem_edit.h"
+#include "lists/set_edit.h"
+#include "lists/val_edit.h"
+#include "project/vortalin_prj.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDropEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTimer>
+#include <QWheelEvent>
+
+#include <array>
+
+TDwnLoadShared& DwnLoadShared()
+{
+    static TDwnLoadShared shared;
+    return shared;
+}
+
+namespace {
+TDwnMessage dwnMsg(const QStringList& lines, int buttons, const QString& title, int icon, const QString& p1 = {})
+{
+    TDwnMessage m;
+    m.Lines = lines;
+    m.Buttons = buttons;
+    m.Title = title;
+    m.Icon = icon;
+    m.P1 = p1;
+    return m;
+}
+
+std::array<bool, kDwnMaxWindows> usedNumbers{};
+QList<TDwnLoad*> openWindows;
+
+// The splitter between memo and list: dragging it changes the memo height.
+class DwnSplitter : public QWidget {
+public:
+    explicit DwnSplitter(QWidget* parent) : QWidget(parent) { setCursor(Qt::SizeVerCursor); }
+    std::function<void(int globalY, bool start)> OnDrag;
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override
+    {
+        if (OnDrag && e->button() == Qt::LeftButton)
+            OnDrag(int(e->globalPosition().y()), true);
+    }
+    void mouseMoveEvent(QMouseEvent* e) override
+    {
+        if (OnDrag && (e->buttons() & Qt::LeftButton))
+            OnDrag(int(e->globalPosition().y()), false);
+    }
+};
+}  // namespace
+
+TDwnGeometry DwnLayoutGeometry(int W, int H, int MemoH, int ScrollBarW)
+{
+    TDwnGeometry g;
+    MemoH = std::clamp(MemoH, 1, std::max(1, H - TDwnLoad::SplitterHeight - 1));
+    g.Memo = QRect(0, 0, W, MemoH);
+    g.Splitter = QRect(0, MemoH, W, TDwnLoad::SplitterHeight);
+    const int top = g.Splitter.top() + g.Splitter.height();
+    const int sbLeft = W - ScrollBarW - 1;
+    g.List = QRect(0, top, std::max(1, sbLeft - 1), std::max(1, H - top));
+    g.ScrollBar = QRect(sbLeft, top + 1, ScrollBarW, std::max(1, g.List.height() - 2));
+    return g;
+}
+
+int DwnVisibleRows(int ViewH, int RowH)
+{
+    return RowH > 0 ? std::max(1, ViewH / RowH) : 1;
+}
+
+bool DwnFits16Bit(const TParaRec& Para, int32_t Value)
+{
+    if (Para.Attr & ParaAttr::Signed)
+        return Value >= -0x8000 && Value <= 0x7FFF;
+    return Value >= 0 && Value <= 0xFFFF;
+}
+
+// ---------------------------------------------------------------- creation
+
+TDwnLoad::TDwnLoad(int Nr)
+    : QWidget(nullptr, Qt::Window)
+    , dlg_(std::make_unique<TDwnLoadDlg>(LangTexts, this))
+    , engine_(std::make_unique<TDwnLoadEngine>(::Project, ::Scheduler,
+                                               LangTexts, *dlg_, this))
+    , view_(engine_->Lines)
+{
+    // FormCreate
+    setObjectName(QStringLiteral("DwnLoad_%1").arg(Nr));
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(DefaultWidth, DefaultHeight);
+    InstallMaxPlacement(this);
+    engine_->WdwNr = Nr;
+    engine_->SchedState = 2;
+    engine_->TransferSchedState = 3;
+    engine_->InvAdr = -1;
+    engine_->Modified = false;
+    if (ProgCfg) {
+        engine_->Options.DataPath = ProgCfg->DataPath;
+        engine_->Options.DwnHighPriority = ProgCfg->DwnHighPriority;
+        engine_->Options.Separator = ProgCfg->Separator.isEmpty() ? QChar(u'+') : ProgCfg->Separator.at(0);
+        engine_->Options.ShowDecValue = ProgCfg->ShowDecValue;
+    }
+
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setProperty("tag", 2);
+    auto* split = new DwnSplitter(this);
+    split->setObjectName(QStringLiteral("Splitter1"));
+    split->OnDrag = [this](int y, bool start) {
+        if (start)
+            splitterGrab_ = y - memoHeight_;
+        else
+            dragSplitter(y - splitterGrab_);
+    };
+    Splitter1 = split;
+
+    model_ = new TDwnRowModel(view_, this);
+    model_->Texts = LangTexts;
+    ListView1 = new QTableView(this);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setProperty("tag", 1);
+    ListView1->setModel(model_);
+    ListView1->setSelectionMode(QAbstractItemView::MultiSelection);
+    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ListView1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    ListView1->setShowGrid(false);
+    ListView1->setWordWrap(false);
+    ListView1->setTabKeyNavigation(false);
+    ListView1->verticalHeader()->hide();
+    ListView1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    ListView1->verticalHeader()->setDefaultSectionSize(ListView1->fontMetrics().height() + 4);
+    ListView1->horizontalHeader()->setSectionsClickable(false);
+    ListView1->horizontalHeader()->setHighlightSections(false);
+    ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
+    // The selection stays visible while another window is active.
+    QPalette pal = ListView1->palette();
+    pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
+    pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                 pal.color(QPalette::Active, QPalette::HighlightedText));
+    ListView1->setPalette(pal);
+    ListView1->viewport()->setAcceptDrops(true);
+    ListView1->installEventFilter(this);
+    ListView1->viewport()->installEventFilter(this);
+
+    ScrollBar1 = new QScrollBar(Qt::Vertical, this);
+    ScrollBar1->setObjectName(QStringLiteral("ScrollBar1"));
+    ScrollBar1->setFocusPolicy(Qt::StrongFocus);
+    ScrollBar1->setContextMenuPolicy(Qt::CustomContextMenu);
+    ScrollBar1->installEventFilter(this);
+    connect(ScrollBar1, &QScrollBar::valueChanged, this, [this](int v) {
+        // ScrollBar1Change
+        if (filling_)
+            return;
+        view_.SetPosition(v);
+        FillList(view_.Position);
+    });
+
+    buildMenu();
+    buildContextItems();
+    auto popup = [this](QWidget* w) {
+        connect(w, &QWidget::customContextMenuRequested, this,
+                [this, w](const QPoint& p) { PopupMenu1->popup(w->mapToGlobal(p)); });
+    };
+    popup(ListView1);
+    popup(ScrollBar1);
+    connect(Memo1, &QPlainTextEdit::textChanged, this, [this] {
+        // Memo1Change
+        if (settingMemo_)
+            return;
+        const QString t = Memo1->toPlainText();
+        engine_->Remark = t.isEmpty() ? QStringList() : t.split(u'\n');
+        engine_->Modified = true;
+    });
+    for (int c = 0; c < kDwnColCount; ++c)
+        ListView1->horizontalHeader()->resizeSection(c, kDwnDefaultColWidths[size_t(c)]);
+
+    dlg_->InvSelDlg = [](const QString& caption, int adr) {
+        int16_t a = int16_t(adr);
+        return FrmInvSel && FrmInvSel->SelectInv(caption, a) == 1 ? int(a) : -1;
+    };
+    InputBox = [this](const QString& title, const QString& prompt, QString& value) {
+        bool ok = false;
+        const QString v = QInputDialog::getText(this, title, prompt, QLineEdit::Normal, value, &ok);
+        if (ok)
+            value = v;
+        return ok;
+    };
+    openWindows.append(this);
+}
+
+TDwnLoad::~TDwnLoad()
+{
+    // FormDestroy
+    openWindows.removeAll(this);
+    engine_->MarkAll();
+    for (int i = int(engine_->Lines.size()) - 1; i >= 0; --i)
+        DeleteDwnEntry(engine_->Lines, i);
+    engine_->Unregister();
+    const int nr = engine_->WdwNr;
+    if (nr >= 1 && nr <= kDwnMaxWindows)
+        usedNumbers[size_t(nr - 1)] = false;
+    // The rows and the list view go before the lines they show, the
+    // engine before the dialogs it asks.
+    ListView1->viewport()->removeEventFilter(this);
+    ListView1->removeEventFilter(this);
+    ScrollBar1->removeEventFilter(this);
+    delete ListView1;
+    ListView1 = nullptr;
+    delete model_;
+    model_ = nullptr;
+    engine_.reset();
+}
+
+void TDwnLoad::buildMenu()
+{
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    PopupMenu1->setProperty("HelpContext", HelpContext);
+    setProperty("HelpContext", HelpContext);
+    auto add = [this](QAction*& a, const char* name, QKeySequence key, int help, auto slot) {
+        a = PopupMenu1->addAction(QString());
+        a->setObjectName(QString::fromLatin1(name));
+        if (!key.isEmpty()) {
+            a->setShortcut(key);
+            a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+            addAction(a);
+        }
+        a->setProperty("HelpContext", help);
+        connect(a, &QAction::triggered, this, slot);
+    };
+    add(MenuchangeVal, "MenuchangeVal", Qt::Key_F3, 86, [this] { MenuchangeValClick(); });
+    add(MenuChangeSet, "MenuChangeSet", Qt::Key_F4, 45, [this] { MenuChangeSetClick(); });
+    add(MenuChangenote, "MenuChangenote", Qt::Key_F5, 88, [this] { MenuChangenoteClick(); });
+    add(Parametereinf1, "Parametereinf1", Qt::Key_F6, 84, [this] { Parametereinf1Click(); });
+    add(MenuInsertBlankLine, "MenuInsertBlankLine", Qt::Key_F7, 87, [this] { MenuInsertBlankLineClick(); });
+    add(MenuInsertUser, "MenuInsertUser", {}, 138, [this] { MenuInsertUserClick(); });
+    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N1"));
+    add(MenuSave, "MenuSave", QKeySequence(Qt::CTRL | Qt::Key_S), 17, [this] { DoSave(); });
+    add(MenuSaveAs, "MenuSaveAs", {}, 18, [this] { DoSaveAs(); });
+    add(MenuAddProj, "MenuAddProj", {}, 91, [this] { MenuAddProjClick(); });
+    MenuAddProj->setEnabled(false);
+    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N2"));
+    add(MenuCut, "MenuCut", QKeySequence(Qt::CTRL | Qt::Key_X), 24, [this] { DoCut(); });
+    add(MenuCopy, "MenuCopy", QKeySequence(Qt::CTRL | Qt::Key_C), 25, [this] { DoCopy(); });
+    add(MenuPaste, "MenuPaste", QKeySequence(Qt::CTRL | Qt::Key_V), 26, [this] { DoPaste(); });
+    add(MenuDel, "MenuDel", Qt::Key_Delete, 27, [this] { DoDelete(); });
+    add(MenuMarkAll, "MenuMarkAll", QKeySequence(Qt::CTRL | Qt::Key_A), 28, [this] { DoMarkAll(); });
+    // The memo keeps its own editing keys.
+    for (QAction* a : {MenuCut, MenuCopy, MenuPaste, MenuDel, MenuMarkAll})
+        removeAction(a);
+    for (QAction* a : {MenuCut, MenuCopy, MenuPaste, MenuDel, MenuMarkAll}) {
+        a->setShortcutContext(Qt::WidgetShortcut);
+        ListView1->addAction(a);
+    }
+}
+
+void TDwnLoad::buildContextItems()
+{
+    OpFuncs.Owner = this;
+    OpFuncs.Slots[osSave] = [this] { DoSave(); };
+    OpFuncs.Slots[osSaveAs] = [this] { DoSaveAs(); };
+    OpFuncs.Slots[osCut] = [this] { DoCut(); };
+    OpFuncs.Slots[osCopy] = [this] { DoCopy(); };
+    OpFuncs.Slots[osPaste] = [this] { DoPaste(); };
+    OpFuncs.Slots[osDelete] = [this] { DoDelete(); };
+    OpFuncs.Slots[osMarkAll] = [this] { DoMarkAll(); };
+    OpFuncs.Slots[osPrint] = [this] { DoPrint(); };
+    OpFuncs.Slots[osSearch] = [this] { DoSearch(); };
+    ContextItems.Owner = this;
+    ContextItems.Clear();
+    ContextItems.Add(QStringLiteral("DL"), {}, QStringLiteral("DL"), HelpContext);
+    struct Cmd {
+        std::pair<int, int> text;
+        void (TDwnLoad::*run)();
+        const char* glyph;
+        int help;
+    };
+    const Cmd cmds[] = {
+        {{2, 0}, &TDwnLoad::DoDownload, "DWNARROW", 50}, {{2, 1}, &TDwnLoad::DoUpload, "UPARROW", 71},
+        {{2, 11}, &TDwnLoad::DoMakeList, "Complete", 52}, {{2, 15}, &TDwnLoad::DoCompress, "Compress", 53},
+        {{2, 20}, &TDwnLoad::DoCompare, "CHECK", 137},    {{0, 11}, &TDwnLoad::DoSettings, "INVERTER", 54},
+    };
+    for (const Cmd& c : cmds) {
+        const QString t = text(c.text.first, c.text.second);
+        const QPointer<TDwnLoad> self(this);
+        TContextItem& item = ContextItems.Add(t, [self, run = c.run](QObject*) { if (self) (self->*run)(); }, t, c.help);
+        item.Glyph = DwnGlyph(QString::fromLatin1(c.glyph));
+    }
+}
+
+void TDwnLoad::handOver(bool None)
+{
+    if (MainSetPrgOpFuncs)
+        MainSetPrgOpFuncs(None ? nullptr : &OpFuncs);
+    if (MainSetContextFuncs)
+        MainSetContextFuncs(None ? nullptr : &ContextItems);
+}
+
+QString TDwnLoad::text(int S, int I) const
+{
+    const TVortalinText* t = LangTexts;
+    return t ? t->GetText(S, I) : QStringLiteral("???");
+}
+
+void TDwnLoad::setTexts()
+{
+    const std::array<std::pair<int, int>, 8> cols{{{0, 0}, {0, 0}, {0, 2}, {2, 19}, {0, 47}, {0, 1}, {0, 3}, {2, 7}}};
+    for (int c = 2; c < 8; ++c)
+        model_->Captions[size_t(c)] = text(cols[size_t(c)].first, cols[size_t(c)].second);
+    model_->Captions[1] = QStringLiteral("R / W");
+    const std::array<std::pair<QAction*, std::pair<int, int>>, 14> items{{
+        {MenuchangeVal, {5, 3}}, {MenuChangeSet, {5, 2}}, {MenuChangenote, {5, 4}},
+        {Parametereinf1, {2, 5}}, {MenuInsertBlankLine, {2, 8}}, {MenuInsertUser, {2, 17}},
+        {MenuSave, {5, 11}}, {MenuSaveAs, {5, 12}}, {MenuAddProj, {5, 14}}, {MenuCut, {5, 5}},
+        {MenuCopy, {5, 6}}, {MenuPaste, {5, 7}}, {MenuDel, {5, 8}}, {MenuMarkAll, {5, 9}},
+    }};
+    for (const auto& [a, key] : items)
+        a->setText(text(key.first, key.second));
+    Memo1->setToolTip(text(2, 7));
+    dlg_->SaveFilter = text(5, 18) + QStringLiteral(" (*.dw5)|*.dw5|") + text(5, 41) + QStringLiteral(" (*.op5)|*.op5");
+}
+
+TDwnLoad* CreateDwnLoad(int InvAdr, int Language, const QString& FileName)
+{
+    const TDwnLoadShared& sh = DwnLoadShared();
+    const auto lines = [&](int s, int i) {
+        const QStringList* l = LangTexts ? LangTexts->GetStrings(s, i) : nullptr;
+        return l ? *l : QStringList{QStringLiteral("???")};
+    };
+    int nr = 0;
+    for (int i = 0; i < kDwnMaxWindows && !nr; ++i)
+        if (!usedNumbers[size_t(i)])
+            nr = i + 1;
+    if (!nr) {
+        TDwnLoadDlg(LangTexts, nullptr).Message(dwnMsg(lines(2, 13), dblOk, QString(), dmiInformation));
+        return nullptr;
+    }
+    usedNumbers[size_t(nr - 1)] = true;
+    auto* w = new TDwnLoad(nr);
+    TDwnLoadEngine& e = *w->engine_;
+    e.Language = Language;
+    w->model_->Options.Language = Language;
+    w->model_->Options.Separator = e.Options.Separator;
+    w->model_->Options.ShowDecValue = e.Options.ShowDecValue;
+    e.FileName.clear();
+    w->SearchAdr = -1;
+    e.CfgId = 0;
+    w->GetCaptionText(true);
+    w->setTexts();
+    const QWidget* mw = sh.MainWindow;
+    const int top = mw ? mw->frameGeometry().top() + mw->frameGeometry().height() : 0;
+    w->move(25 * nr, top + 25 * nr);
+    w->show();
+    e.TransferState = DwnTransfer::Idle;
+    w->ControlsEnabled(true);
+    e.InvAdr = InvAdr >= 0 && InvAdr < kPrjInvCount ? InvAdr : 0;
+    // A list of the inverter's own configuration stays with it (with 0 a
+    // list saved for the second inverter of a type would go to the first).
+    if (const TPrjInvRec* inv = ::Project ? ::Project->GetInv(e.InvAdr) : nullptr)
+        e.CfgId = inv->Cfg ? inv->Cfg->CfgId : inv->CfgId;
+    if (!FileName.isEmpty())
+        e.LoadData(FileName);
+    int adr = e.InvAdr;
+    TVortalinPrj* prj = ::Project;
+    if (!prj || !prj->GetInv(adr)) {
+        adr = -1;
+        for (int a = 0; prj && a < kPrjInvCount && adr < 0; ++a)
+            if (prj->GetInv(a))
+                adr = a;
+    }
+    if (adr < 0) {
+        w->dlg_->Message(dwnMsg(lines(0, 15), dblOk, QString(), dmiError));
+        w->LayoutBusy = 2;
+        delete w;
+        return nullptr;
+    }
+    e.InvAdr = adr;
+    const TPrjInvRec* inv = prj->GetInv(adr);
+    e.CfgId = inv->Cfg ? inv->Cfg->CfgId : inv->CfgId;
+    w->GetCaptionText(true);
+    e.Register(w);
+    w->ContextItemsChanged(e.CompressEnabled());
+    return w;
+}
+
+QString GetDwnLoadFileName(const TDwnLoad* Window)
+{
+    return Window ? Window->Engine().FileName : QString();
+}
+
+QList<TDwnLoad*> DwnLoadWindows()
+{
+    return openWindows;
+}
+
+static QString samePathKey(const QString& name)
+{
+    const QFileInfo f(name);
+    const QString c = f.canonicalFilePath();
+    return c.isEmpty() ? QDir::cleanPath(f.absoluteFilePath()) : c;
+}
+
+TDwnLoad* FindDwnLoadWindow(const QString& FileName)
+{
+    if (FileName.isEmpty())
+        return nullptr;
+    const QString key = samePathKey(FileName);
+    for (TDwnLoad* w : openWindows)
+        if (!w->Engine().FileName.isEmpty() && samePathKey(w->Engine().FileName) == key)
+            return w;
+    return nullptr;
+}
+
+TDwnLoad* ShowDwnLoadFile(int InvAdr, int Language, const QString& FileName)
+{
+    if (TDwnLoad* w = FindDwnLoadWindow(FileName)) {
+        w->showNormal();
+        w->raise();
+        w->activateWindow();
+        w->ListView1->setFocus();
+        return w;
+    }
+    return CreateDwnLoad(InvAdr, Language, FileName);
+}
+
+void DwnSaveParas(int InvAdr, int Language)
+{
+    TDwnLoad* w = CreateDwnLoad(InvAdr, Language, QString());
+    if (!w)
+        return;
+    const QPointer<TDwnLoad> guard(w);
+    w->DoMakeList();
+    w->Engine().TransferState = DwnTransfer::UnattendedUpload;
+    w->DoUpload();
+    while (guard && guard->Engine().TransferState != DwnTransfer::Idle)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    if (!guard)
+        return;
+    w->DoSaveAs();
+    w->close();
+}
+
+// ---------------------------------------------------------------- caption
+
+QString TDwnLoad::GetCaptionText(bool Apply)
+{
+    QString c = engine_->FileName.isEmpty() ? GetShortName() : engine_->FileName;
+    if (const TPrjInvRec* inv = engine_->Inv()) {
+        const QString name = inv->GetName();
+        if (name.trimmed().isEmpty())
+            c += QStringLiteral(" - ") + text(0, 0) + u':' + QString::number(engine_->InvAdr);
+        else
+            c += QStringLiteral(" - ") + name;
+    }
+    if (Apply) {
+        setWindowTitle(c);
+        if (TScheduler* s = ::Scheduler; s && engine_->SchedSlot >= 0)
+            s->ItemChanged(engine_->SchedSlot);
+        ContextItems.Item(0)->SetCaption(GetShortName());
+        ContextItems.Item(0)->SetHint(GetShortName());
+        // Only the active window's items are the main window's.
+        if (isActiveWindow()) {
+            handOver(true);
+            handOver();
+        }
+    }
+    return c;
+}
+
+// ---------------------------------------------------------------- virtual view
+
+void TDwnLoad::SetLinesCount()
+{
+    if (LayoutBusy == 2)
+        return;
+    LayoutBusy = 0;
+    const int rowH = ListView1->verticalHeader()->defaultSectionSize();
+    for (int pass = 0; pass < 2; ++pass) {
+        ++LayoutBusy;
+        const TDwnGeometry g = DwnLayoutGeometry(width(), height(), memoHeight_, ScrollBar1->sizeHint().width());
+        Memo1->setGeometry(g.Memo);
+        Splitter1->setGeometry(g.Splitter);
+        ListView1->setGeometry(g.List);
+        ScrollBar1->setGeometry(g.ScrollBar);
+        // A shown view has placed its viewport below the header already.
+        const int viewH = ListView1->isVisible() ? ListView1->viewport()->height()
+                                                 : g.List.height() - ListView1->horizontalHeader()->sizeHint().height()
+                - 2 * ListView1->frameWidth();
+        const int rows = DwnVisibleRows(viewH, rowH);
+        const bool grew = rows > view_.Rows;
+        view_.SetRows(rows);
+        model_->Refill();
+        if (!grew)
+            break;
+    }
+    SetScrollMax();
+    FillList(view_.Position);
+    LayoutBusy = 0;
+}
+
+void TDwnLoad::SetScrollMax()
+{
+    view_.SetScrollMax();
+    filling_ = true;
+    ScrollBar1->setRange(0, view_.ScrollMax);
+    ScrollBar1->setPageStep(view_.LargeStep);
+    ScrollBar1->setSingleStep(1);
+    ScrollBar1->setValue(view_.Position);
+    filling_ = false;
+}
+
+void TDwnLoad::FillList(int TopIndex)
+{
+    view_.SetPosition(TopIndex);
+    if (ScrollBar1->value() != view_.Position) {
+        filling_ = true;
+        ScrollBar1->setValue(view_.Position);
+        filling_ = false;
+    }
+    model_->Refill();
+    syncSelection();
+}
+
+void TDwnLoad::syncSelection()
+{
+    QItemSelection sel;
+    for (int r = 0; r < view_.Rows; ++r)
+        if (const TDwnEntry* e = view_.Line(view_.Position + r); e && e->Selected)
+            sel.select(model_->index(r, 0), model_->index(r, 7));
+    ListView1->selectionModel()->select(sel, QItemSelectionModel::ClearAndSelect);
+    focusRowInView();
+}
+
+void TDwnLoad::focusRowInView()
+{
+    if (view_.FocusRow >= 0 && view_.FocusRow < model_->rowCount())
+        ListView1->selectionModel()->setCurrentIndex(model_->index(view_.FocusRow, 0), QItemSelectionModel::NoUpdate);
+    else
+        ListView1->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+}
+
+void TDwnLoad::SelectRange(int A, int B)
+{
+    view_.SelectRange(A, B);
+    FillList(view_.Position);
+}
+
+void TDwnLoad::SelectLine(int Index)
+{
+    view_.SelectLine(Index);
+    SetScrollMax();
+    FillList(view_.Position);
+}
+
+void TDwnLoad::dragSplitter(int Y)
+{
+    memoHeight_ = std::clamp(Y, 1, std::max(1, height() - SplitterHeight - 20));
+    SetLinesCount();
+}
+
+// ---------------------------------------------------------------- IDwnNotify
+
+void TDwnLoad::RefreshView(bool FromTop)
+{
+    if (FromTop)
+        view_.Position = 0;
+    // The remark may have been read.
+    const QString remark = engine_->Remark.join(u'\n');
+    if (remark != Memo1->toPlainText()) {
+        settingMemo_ = true;
+        Memo1->setPlainText(remark);
+        settingMemo_ = false;
+    }
+    for (int c = 0; c < kDwnColCount; ++c)
+        if (ListView1->horizontalHeader()->sectionSize(c) != engine_->ColWidths[size_t(c)])
+            ListView1->horizontalHeader()->resizeSection(c, engine_->ColWidths[size_t(c)]);
+    SetScrollMax();
+    FillList(view_.Position);
+}
+
+void TDwnLoad::ClearViewSelection()
+{
+    ListView1->selectionModel()->clearSelection();
+}
+
+void TDwnLoad::ControlsEnabled(bool Enabled)
+{
+    // SwitchState: a transfer leaves the lines alone.
+    for (QWidget* c : {static_cast<QWidget*>(ListView1), static_cast<QWidget*>(Memo1), Splitter1,
+                       static_cast<QWidget*>(ScrollBar1)})
+        c->setEnabled(Enabled);
+}
+
+void TDwnLoad::ContextItemsChanged(bool CompressEnabled)
+{
+    ContextItems.Item(4)->Enabled = CompressEnabled;
+    if (isActiveWindow()) {
+        handOver(true);
+        handOver();
+    }
+}
+
+void TDwnLoad::AddProjEnabled()
+{
+    MenuAddProj->setEnabled(!engine_->FileName.isEmpty());
+}
+
+void TDwnLoad::CloseWindow()
+{
+    // Called from inside the list's operations: the window goes afterwards.
+    QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+}
+
+// ---------------------------------------------------------------- form events
+
+bool TDwnLoad::event(QEvent* e)
+{
+    if (e->type() == QEvent::WindowActivate) {
+        // FormActivate
+        handOver();
+        SetDialogBoxes();
+    }
+    return QWidget::event(e);
+}
+
+void TDwnLoad::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    FormResize();
+}
+
+void TDwnLoad::changeEvent(QEvent* e)
+{
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange)
+        FormResize();
+}
+
+void TDwnLoad::FormResize()
+{
+    if (LayoutBusy == 2)
+        return;
+    TScheduler* sch = ::Scheduler;
+    const int slot = engine_->SchedSlot;
+    if (windowState() & Qt::WindowMinimized) {
+        if (sch && slot >= 0)
+            sch->SetState(slot, 2);
+        return;
+    }
+    // A maximise request places the window below the main bar
+    // (dialogs/max_placement.h); the resize that follows lays it out.
+    if (sch && slot >= 0 && sch->GetState(slot) != engine_->SchedState) {
+        const int wanted = engine_->SchedState;
+        engine_->SchedState = sch->SetState(slot, wanted);
+        // Another window holds the scheduler exclusively: the transfer
+        // goes on polled in turn rather than never.
+        if (wanted == TScheduler::StateExclusive && engine_->SchedState != wanted)
+            engine_->SchedState = sch->SetState(slot, 3);
+    }
+    SetLinesCount();
+}
+
+bool TDwnLoad::FormCloseQuery()
+{
+    if (Transferring())
+        return false;
+    while (engine_->Modified) {
+        const TVortalinText* t = LangTexts;
+        QStringList lines;
+        for (auto [s, i] : {std::pair{2, 6}, std::pair{0, 24}})
+            lines << (t && t->GetStrings(s, i) ? *t->GetStrings(s, i) : QStringList{QStringLiteral("???")});
+        TDwnMessage m = dwnMsg(lines, dblYesNoCancel, GetShortName(), dmiConfirmation, GetShortName());
+        m.Default = 0;
+        m.Cancel = -1;
+        const int a = dlg_->Message(m);
+        if (a == 2 || a < 0)
+            return false;
+        if (a == 1)
+            engine_->Modified = false;
+        else if (a == 0)
+            engine_->SaveData(QString());
+    }
+    return true;
+}
+
+void TDwnLoad::FormClose()
+{
+    const TDwnLoadShared& sh = DwnLoadShared();
+    handOver(true);
+    // Detach the tool windows from this list.
+    if (sh.AdrEdit && sh.AdrEdit->isVisible())
+        sh.AdrEdit->EditAddress(-1, QString(), false, nullptr, 0);
+    if (sh.ValEdit && sh.ValEdit->isVisible())
+        sh.ValEdit->EditValue(0, -1, nullptr, QString(), 0, nullptr);
+    if (sh.SetEdit && sh.SetEdit->isVisible())
+        sh.SetEdit->EditSet(0, QString(), nullptr);
+    if (sh.ModeEdit && sh.ModeEdit->isVisible())
+        sh.ModeEdit->EditMode(QString(), 0, nullptr);
+    if (sh.RemEdit && sh.RemEdit->isVisible())
+        sh.RemEdit->EditRemark(QString(), QString(), nullptr);
+    if (FrmInvSel && FrmInvSel->isVisible())
+        FrmInvSel->ShowSelect(QString(), -1, nullptr);
+    if (::Scheduler && engine_->SchedSlot >= 0)
+        engine_->SchedState = ::Scheduler->SetState(engine_->SchedSlot, 2);
+    engine_->TransferState = DwnTransfer::Idle;
+    LayoutBusy = 2;
+    engine_->Unregister();
+    openWindows.removeAll(this);
+}
+
+void TDwnLoad::closeEvent(QCloseEvent* e)
+{
+    if (LayoutBusy != 2 && !FormCloseQuery()) {
+        e->ignore();
+        return;
+    }
+    FormClose();
+    e->accept();
+}
+
+// ---------------------------------------------------------------- input
+
+bool TDwnLoad::MemoActive() const
+{
+    return Memo1->hasFocus() || (focusWidget() == Memo1);
+}
+
+void TDwnLoad::wheelEvent(QWheelEvent* e)
+{
+    e->accept();
+    if (!ScrollBar1->isEnabled() || focusWidget() != ListView1)
+        return;
+    const int lines = QApplication::wheelScrollLines();
+    const int steps = e->angleDelta().y() < 0 ? lines : e->angleDelta().y() > 0 ? -lines : 0;
+    if (steps) {
+        view_.Wheel(steps);
+        FillList(view_.Position);
+    }
+}
+
+bool TDwnLoad::eventFilter(QObject* o, QEvent* e)
+{
+    if (!ListView1)  // being destroyed
+        return QWidget::eventFilter(o, e);
+    if (o == ScrollBar1 && e->type() == QEvent::FocusIn) {
+        // ScrollBar1Enter: the list keeps the focus.
+        QTimer::singleShot(0, ListView1, [this] { ListView1->setFocus(); });
+        return false;
+    }
+    if (o == ListView1 && e->type() == QEvent::KeyPress) {
+        listKey(static_cast<QKeyEvent*>(e));
+        return e->isAccepted();
+    }
+    if ((o == ListView1 || o == ListView1->viewport()) && e->type() == QEvent::Resize && LayoutBusy == 0) {
+        // ListView1Resize
+        // (also when the horizontal scroll bar comes or goes)
+        QMetaObject::invokeMethod(this, [this] { if (LayoutBusy == 0) SetLinesCount(); }, Qt::QueuedConnection);
+        return false;
+    }
+    if (o == ListView1->viewport()) {
+        switch (e->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* d = static_cast<QDropEvent*>(e);
+            if (ListView1DragOver(d->mimeData()))
+                d->acceptProposedAction();
+            else
+                d->ignore();
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* d = static_cast<QDropEvent*>(e);
+            // The list is copied from, never moved out of.
+            if (ListView1DragDrop(d->mimeData(), ListView1->rowAt(d->position().toPoint().y()))) {
+                d->setDropAction(Qt::CopyAction);
+                d->accept();
+            } else {
+                d->ignore();
+            }
+            return true;
+        }
+        default: break;
+        }
+        if (e->type() == QEvent::Wheel) {
+            wheelEvent(static_cast<QWheelEvent*>(e));
+            return true;
+        }
+        return listMouse(e);
+    }
+    return QWidget::eventFilter(o, e);
+}
+
+void TDwnLoad::listKey(QKeyEvent* k)
+{
+    using K = TDwnLoadView::Key;
+    K key = K::Other;
+    switch (k->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: key = K::Enter; break;
+    case Qt::Key_End: key = K::End; break;
+    case Qt::Key_Home: key = K::Home; break;
+    case Qt::Key_Up: key = K::Up; break;
+    case Qt::Key_Down: key = K::Down; break;
+    case Qt::Key_PageDown: key = K::PageDown; break;
+    case Qt::Key_PageUp: key = K::PageUp; break;
+    case Qt::Key_Space: key = K::Space; break;
+    default: break;
+    }
+    const bool shift = k->modifiers() & Qt::ShiftModifier;
+    const bool ctrl = k->modifiers() & Qt::ControlModifier;
+    const auto r = view_.KeyDown(key, shift, ctrl);
+    if (!r.Consumed) {
+        // Left to the list view; the rows show the lines' marks again after.
+        k->ignore();
+        QMetaObject::invokeMethod(this, [this] { syncSelection(); }, Qt::QueuedConnection);
+        return;
+    }
+    k->accept();
+    if (r.OpenValueEditor) {
+        MenuchangeValClick();
+        return;
+    }
+    FillList(view_.Position);
+    if (r.EditorsChanged)
+        SetDialogBoxes();
+}
+
+bool TDwnLoad::listMouse(QEvent* e)
+{
+    const auto type = e->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease
+        && type != QEvent::MouseButtonDblClick && type != QEvent::MouseMove)
+        return false;
+    auto* m = static_cast<QMouseEvent*>(e);
+    const QPoint p = m->position().toPoint();
+    const int row = ListView1->rowAt(p.y());
+    const bool shift = m->modifiers() & Qt::ShiftModifier;
+    const bool ctrl = m->modifiers() & Qt::ControlModifier;
+    ListView1->setFocus();
+    if (type == QEvent::MouseButtonPress) {
+        const bool left = m->buttons() == Qt::LeftButton;
+        const bool right = m->buttons() == Qt::RightButton;
+        DragStarted = false;
+        pressPos_ = p;
+        if (view_.MousePress(row, left, right, shift, ctrl)) {
+            FillList(view_.Position);
+            SetDialogBoxes();
+        } else {
+            FillList(view_.Position);
+        }
+        // The context menu of a right press follows as an event of its own.
+        return true;
+    }
+    if (type == QEvent::MouseButtonDblClick) {
+        if (m->button() != Qt::LeftButton)
+            return true;
+        if (row >= 0)
+            view_.FocusRow = row;
+        int col = ListView1->horizontalHeader()->logicalIndexAt(p.x());
+        if (col < 0)
+            col = 7;
+        OpenEditor(col);
+        return true;
+    }
+    if (type == QEvent::MouseMove) {
+        // The drag begins after the system's drag distance.
+        if (m->buttons() == Qt::LeftButton && !DragStarted
+            && (p - pressPos_).manhattanLength() >= QApplication::startDragDistance()) {
+            DragStarted = true;
+            ListView1StartDrag();
+        }
+        return true;
+    }
+    // release
+    if (m->button() == Qt::LeftButton && !DragStarted) {
+        view_.MouseRelease(row, shift, ctrl);
+        FillList(view_.Position);
+        SetDialogBoxes();
+    }
+    DragStarted = false;
+    return true;
+}

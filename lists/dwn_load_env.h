@@ -1,0 +1,31 @@
+#pragma once
+
+// The tool windows a download-list window reaches besides the program's
+// shared objects (dialogs/shared_objects.h): set once by the program before
+// the first list opens. Null members are missing: the windows then leave
+// out what needs them.
+
+#include <QPointer>
+#include <QWidget>
+
+class TDwnLoad;
+class TFrmvortalinprint;
+class TfrmAdrEdit;
+class TfrmModeEdit;
+class TfrmRemEdit;
+class TfrmSetEdit;
+class TfrmValEdit;
+
+struct TDwnLoadShared {
+    // The main bar: windows cascade below it.
+    QPointer<QWidget> MainWindow;
+    // The single tool windows.
+    QPointer<TfrmValEdit> ValEdit;
+    QPointer<TfrmSetEdit> SetEdit;
+    QPointer<TfrmAdrEdit> AdrEdit;
+    QPointer<TfrmModeEdit> ModeEdit;
+    QPointer<TfrmRemEdit> RemEdit;
+    QPointer<TFrmvortalinprint> Print;
+};
+
+TDwnLoadShared& DwnLoadShared();

@@ -1,0 +1,7 @@
+#include "lists/wrk_list_tools.h"
+
+TWrkListTools& WrkListTools()
+{
+    static TWrkListTools tools;
+    return tools;
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+// The Quintel-mode window of the main program: the table of one inverter's
+// Quintel entries, kept current through the scheduler. Up to ten are open
+// at a time (QuintelWindows). The logic is TCpWindowCore; this class draws
+// it and forwards what the user does.
+
+#include "dialogs/context_item.h"
+#include "dialogs/operating_funcs.h"
+#include "quintel/cp_window_core.h"
+
+#include <QPoint>
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+
+class QTableView;
+class TfrmCpWindow;
+
+inline constexpr int kQuintelWindowCount = 10;
+
+// The shared objects and dialogs every Quintel-mode window uses.
+extern TCpWindowEnv CpWindowEnv;
+// The open windows; an empty entry is free.
+extern std::array<QPointer<TfrmCpWindow>, kQuintelWindowCount> QuintelWindows;
+
+// Shows the window for inverter `a` (negative: 0): restarts the window of
+// that inverter found before the first free entry, or creates one in the
+// first free entry; null when all ten hold other inverters.
+TfrmCpWindow* ShowQuintelWindow(int a, int Language);
+// Top left corner of a new window in entry i below a main bar whose bottom
+// edge is at mainBottom.
+QPoint CpWindowPos(int i, int mainBottom);
+
+class TfrmCpWindow : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int DefaultWidth = 588;
+    static constexpr int DefaultHeight = 427;
+
+    TfrmCpWindow(int a, int Language, QWidget* parent = nullptr);
+    ~TfrmCpWindow() override;
+
+    TCpWindowCore& Core() { return core_; }
+    tQuintel& Engine() { return core_.Engine; }
+    int InvAdr() const { return core_.InvAdr; }
+
+    TOperatingFuncs OpFuncs;
+    TContextList ContextItems;
+
+    QString GetCaption() const { return core_.GetCaption(); }
+    void Restart() { core_.Restart(); }
+    void SelectInverter();
+    void CopyToClipboard() { core_.CopyToClipboard(); }
+    void Print();
+    // Opens the value editor for the selected row.
+    void EditSelected();
+    // Hands the operation slots and context commands to the main window.
+    void Activated();
+
+    QTableView* ListView1 = nullptr;
+
+protected:
+    void changeEvent(QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* o, QEvent* e) override;
+
+private:
+    void applyWidths();
+    void updateCaption();
+    void releaseEditor();
+    bool editorShown() const;
+
+    TCpWindowCore core_;
+};

@@ -1,0 +1,264 @@
+// The download-list windows in the started main program: the new-list
+// entry, opening and restoring list files, the command line, the
+// hexadecimal display, the operation slots and closing all windows.
+#include "mainwin_fixture.h"
+
+#include "comm/scheduler.h"
+#include "config/value_conversion.h"
+#include "dialogs/glyph_button.h"
+#include "dialogs/inv_sel_dlg.h"
+#include "dialogs/print_form.h"
+#include "dialogs/shared_objects.h"
+#include "lists/adr_edit.h"
+#include "lists/dwn_file.h"
+#include "lists/dwn_load.h"
+#include "lists/mode_edit.h"
+#include "lists/set_edit.h"
+#include "lists/val_edit.h"
+#include "mainwin/dwn_load_install.h"
+#include "wait_until.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QPointer>
+#include <QTimer>
+#include <QDir>
+#include <QFile>
+#include <QTableView>
+#include <gtest/gtest.h>
+
+using namespace mwtest;
+
+namespace {
+
+class DwnMain : public MainWinTest {
+protected:
+    void SetUp() override
+    {
+        MainWinTest::SetUp();
+        tools.ValEdit = &val;
+        tools.SetEdit = &set;
+        tools.AdrEdit = &adr;
+        tools.ModeEdit = &mode;
+        tools.Print = &print;
+    }
+    void TearDown() override
+    {
+        for (TDwnLoad* w : DwnLoadWindows()) {
+            w->Engine().Modified = false;
+            delete w;
+        }
+        HexDisplay = 0;
+        MainWinTest::TearDown();
+        DwnLoadShared() = TDwnLoadShared();
+    }
+    void startWith(const QString& cmdLine)
+    {
+        makeMain(cmdLine);
+        InstallDwnLoad(*main, tools);
+        main->FormShow();
+        ASSERT_TRUE(main->Shown);
+    }
+    // A list of configuration 21 with one line of parameter 0x0101.
+    QString listFile(const QString& name)
+    {
+        TDwnFileHeader h;
+        h.CfgId = 21;
+        TDwnList lines;
+        auto e = std::make_shared<TDwnEntry>();
+        e->Address = 0x0101;
+        e->Value = 1234;
+        e->SetMask = 1;
+        lines.push_back(e);
+        const QString file = path(QStringLiteral("prefix/data/") + name);
+        QDir().mkpath(QFileInfo(file).path());
+        QFile f(file);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(DwnListBytes(h, lines));
+        return file;
+    }
+
+    TfrmValEdit val;
+    TfrmSetEdit set;
+    TfrmAdrEdit adr;
+    TfrmModeEdit mode;
+    TFrmvortalinprint print;
+    TDwnLoadShared tools;
+};
+
+TEST_F(DwnMain, NewListEntryOpensAWindowForTheFirstInverter)
+{
+    startWith(demoProject());
+    ASSERT_TRUE(main->MenuNewDownloadList1->isEnabled());
+    main->MenuNewDownloadList1->trigger();
+    ASSERT_EQ(DwnLoadWindows().size(), 1);
+    TDwnLoad* w = DwnLoadWindows()[0];
+    EXPECT_EQ(w->Engine().InvAdr, 1);
+    EXPECT_TRUE(w->windowTitle().endsWith(QStringLiteral(" - Conveyor")));
+    EXPECT_GE(w->Engine().SchedSlot, 0);
+    // Below the main bar.
+    EXPECT_GE(w->frameGeometry().top(), main->frameGeometry().bottom());
+
+    // The active window's slots drive the main window's entries.
+    w->activateWindow();
+    ASSERT_TRUE(qeltest::waitUntil([&] { return main->CurOpFuncs == &w->OpFuncs; }));
+    EXPECT_TRUE(main->MenuMarkAll1->isEnabled());
+    w->Engine().InsertNewLine(0, nullptr, 0x0101, 5, 1, 0, false, QString());
+    w->Engine().InsertNewLine(1, nullptr, 0x0102, 5, 1, 0, false, QString());
+    w->RefreshView(false);
+    w->ListView1->setFocus();
+    main->MenuMarkAll1->trigger();
+    EXPECT_TRUE(w->Engine().Lines[0]->Selected && w->Engine().Lines[1]->Selected);
+    // Closing all windows closes it.
+    w->Engine().Modified = false;
+    main->CloseAllWindows();
+    EXPECT_TRUE(DwnLoadWindows().isEmpty());
+}
+
+TEST_F(DwnMain, OpenRestoreAndHexDisplay)
+{
+    startWith(demoProject());
+    const QString file = listFile(QStringLiteral("set.dw5"));
+    ui->openAnswers = {file};
+    main->OpenFile();
+    ASSERT_EQ(DwnLoadWindows().size(), 1);
+    TDwnLoad* w = DwnLoadWindows()[0];
+    EXPECT_EQ(GetDwnLoadFileName(w), file);
+    EXPECT_EQ(w->WindowFileName(), file);
+    const QString decimal = w->Model().index(0, 6).data().toString();
+    EXPECT_TRUE(decimal.startsWith(QStringLiteral("123.4"))) << decimal.toStdString();
+    main->ToggleHexDisplay();
+    EXPECT_TRUE(w->Model().index(0, 6).data().toString().contains(QStringLiteral("4D2"), Qt::CaseInsensitive));
+    main->ToggleHexDisplay();
+    EXPECT_EQ(w->Model().index(0, 6).data().toString(), decimal);
+
+    // A saved window of kind 4 opens its list again.
+    TSavedWdwRec rec;
+    rec.WdwType = wkDownList;
+    rec.InvNr = 2;
+    rec.FileName = file;
+    rec.Width = 500;
+    rec.Height = 300;
+    rec.Left = 30;
+    rec.Top = 200;
+    Project->SavedWindows.clear();
+    Project->SavedWindows.push_back(std::make_unique<TSavedWdwRec>(rec));
+    main->RestoreWindows();
+    ASSERT_EQ(DwnLoadWindows().size(), 2);
+    TDwnLoad* again = DwnLoadWindows()[1];
+    EXPECT_EQ(GetDwnLoadFileName(again), file);
+    // It stays with the inverter it was saved for, which has the list's
+    // configuration too.
+    EXPECT_EQ(again->Engine().InvAdr, 2);
+    EXPECT_TRUE(again->windowTitle().endsWith(QStringLiteral(" - Pump")));
+    EXPECT_EQ(w->Engine().InvAdr, 1);
+}
+
+TEST_F(DwnMain, CommandLineListOpensInAProjectMadeForIt)
+{
+    const QString file = listFile(QStringLiteral("cmd.dw5"));
+    startWith(file);
+    ASSERT_EQ(DwnLoadWindows().size(), 1);
+    TDwnLoad* w = DwnLoadWindows()[0];
+    EXPECT_EQ(GetDwnLoadFileName(w), file);
+    EXPECT_EQ(w->Engine().CfgId, 21);
+    ASSERT_EQ(w->Engine().Lines.size(), 1u);
+    EXPECT_NE(w->Engine().Lines[0]->Para, nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// Answers the modal windows of the parameter save: the inverter choice
+// with OK, messages with their first button, the save dialog with `file`.
+class ModalAnswers : public QObject {
+public:
+    explicit ModalAnswers(QString file) : file_(std::move(file))
+    {
+        timer_.setInterval(5);
+        connect(&timer_, &QTimer::timeout, this, [this] { poll(); });
+        timer_.start();
+    }
+    QStringList seen;
+
+private:
+    void poll()
+    {
+        QWidget* w = QApplication::activeModalWidget();
+        if (!w || !w->isVisible() || w == last_)
+            return;
+        last_ = w;
+        seen << w->objectName();
+        if (auto* fd = qobject_cast<QFileDialog*>(w)) {
+            fd->selectFile(file_);
+            QMetaObject::invokeMethod(fd, "accept", Qt::QueuedConnection);
+        } else if (auto* inv = qobject_cast<TfrmInvSel*>(w)) {
+            inv->ComboBox1->setCurrentIndex(1);  // the second inverter
+            inv->OkButton->click();
+        } else if (auto* b = w->findChild<QAbstractButton*>(QStringLiteral("btn0"))) {
+            b->click();
+        }
+    }
+    QString file_;
+    QTimer timer_;
+    QPointer<QWidget> last_;
+};
+
+TEST_F(DwnMain, ParameterSaveUploadsACompleteListOfTheChosenInverterAndSavesIt)
+{
+    startWith(demoProject());
+    ASSERT_TRUE(main->MenusaveParas->isEnabled());
+    din.inverter(2)->setValue(0x0104, 1234, 0);
+    const QString file = path(QStringLiteral("prefix/data/params.dw5"));
+    ModalAnswers answers(file);
+    main->MenusaveParas->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(DwnLoadWindows().isEmpty());
+    ASSERT_TRUE(QFile::exists(file)) << answers.seen.join(u',').toStdString();
+    EXPECT_GE(answers.seen.size(), 3);  // choice, build mode, end of the upload, save dialog
+    // The list was read from inverter 2 and names its configuration.
+    EXPECT_EQ(GetDwnFileCfgId(file), 21);
+    TDwnLoad* w = CreateDwnLoad(2, 0, file);
+    ASSERT_NE(w, nullptr);
+    EXPECT_GT(w->Engine().Lines.size(), 10u);
+    EXPECT_EQ(w->Engine().InvAdr, 2);
+    bool read = false;
+    for (const auto& e : w->Engine().Lines)
+        read |= e->Address == 0x0104 && e->Value == 1234;
+    EXPECT_TRUE(read);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DwnMain, ExplorerRequestFocusesTheOpenWindowOfALinkedList)
+{
+    startWith(demoProject());
+    const QString file = listFile(QStringLiteral("linked.dw5"));
+    // Not part of the project: nothing.
+    main->PrjChgReq(nullptr, 0, file);
+    EXPECT_TRUE(DwnLoadWindows().isEmpty());
+    ASSERT_EQ(Project->AddFile(file, 2), 0);
+    main->PrjChgReq(nullptr, 0, file);
+    ASSERT_EQ(DwnLoadWindows().size(), 1);
+    TDwnLoad* w = DwnLoadWindows()[0];
+    EXPECT_EQ(w->Engine().InvAdr, 2);
+    // Again, also spelt another way: the same window.
+    main->PrjChgReq(nullptr, 0, file);
+    EXPECT_EQ(DwnLoadWindows().size(), 1);
+    EXPECT_EQ(FindDwnLoadWindow(QFileInfo(file).path() + QStringLiteral("/../data/linked.dw5")), w);
+    // Other files go to the desktop.
+    const QString text = path(QStringLiteral("prefix/data/notes.txt"));
+    QFile(text).open(QIODevice::WriteOnly);
+    ASSERT_EQ(Project->AddFile(text, -1), 0);
+    main->PrjChgReq(nullptr, 0, text);
+    ASSERT_FALSE(ui->urls.isEmpty());
+    EXPECT_EQ(ui->urls.back(), QUrl::fromLocalFile(text));
+}
+
+}  // namespace

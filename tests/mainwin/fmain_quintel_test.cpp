@@ -1,0 +1,49 @@
+// The main window's Quintel entry: the demo project's first inverter in a
+// Quintel-mode window over the simulated line, and the windows going with
+// the main window.
+
+#include "mainwin_fixture.h"
+
+#include "dialogs/shared_objects.h"
+#include "lists/val_edit.h"
+#include "quintel/cp_window.h"
+#include "wait_until.h"
+
+#include <QAction>
+#include <gtest/gtest.h>
+
+using namespace mwtest;
+
+namespace {
+
+TEST_F(MainWinTest, QuintelEntryOpensTheFirstInvertersWindow)
+{
+    start(demoProject());
+    ASSERT_TRUE(main->Shown);
+    ASSERT_TRUE(main->MenuQuintel->isEnabled());
+    main->MenuQuintel->trigger();
+    QPointer<TfrmCpWindow> w = QuintelWindows[0];
+    ASSERT_TRUE(w);
+    EXPECT_EQ(w->InvAdr(), 1);
+    EXPECT_EQ(w->windowTitle(), LangTexts->GetText(5, 47) + QStringLiteral(" - Conveyor"));
+    EXPECT_EQ(w->y(), main->frameGeometry().bottom() + 1 + 25);
+    EXPECT_EQ(CpWindowEnv.Scheduler, Scheduler);
+    EXPECT_EQ(CpWindowEnv.ClpBrd, ClpBrd);
+    ASSERT_TRUE(CpWindowEnv.ValEdit && CpWindowEnv.PrintForm);
+    EXPECT_EQ(CpWindowEnv.ValEdit->windowTitle(), LangTexts->GetText(5, 3));
+    EXPECT_EQ(CpWindowEnv.ValEdit->Core().Texts, LangTexts);
+    ASSERT_TRUE(qeltest::waitUntil(
+        [&] { return w->Engine().State == 3 && w->Core().Rows.Count() > 5 &&
+                     w->Core().Rows.Row(0).ValueText != QStringLiteral(" "); },
+        30000));
+    EXPECT_TRUE(ui->messages.empty());
+    // The same entry again: the same window.
+    main->MenuQuintel->trigger();
+    EXPECT_EQ(QuintelWindows[0], w);
+    EXPECT_TRUE(QuintelWindows[1].isNull());
+    main.reset();
+    EXPECT_TRUE(w.isNull());
+    EXPECT_EQ(CpWindowEnv.Scheduler, nullptr);
+}
+
+}  // namespace

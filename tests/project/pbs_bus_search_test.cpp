@@ -1,0 +1,88 @@
+// The project's bus search over Profibus DP: inverters of sample types
+// behind the simulated DP master card are found and identified through
+// the protocol selector. Each address tried joins the driver's slave list
+// and reopens it; an empty address keeps Open waiting for its full time.
+
+#include "comm/pbs.h"
+#include "comm/prot_sel.h"
+#include "project/prj_discovery.h"
+#include "sim/cards/sim_pbs_card.h"
+#include "sim/sim_model.h"
+#include "tests/comm/card_fixture.h"
+
+#include "prj_fixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::shared_ptr<qelsim::SimInverter> sampleInverter(int addr, int type)
+{
+    qelsim::SimModel model;
+    QString error;
+    const QString source = QDir(qeltest::sourceDir())
+                               .filePath(QStringLiteral("data/configs/type%1.json").arg(type, 4, 10, QLatin1Char('0')));
+    EXPECT_TRUE(qelsim::SimModel::fromJsonFile(source, model, &error)) << error.toStdString();
+    return std::make_shared<qelsim::SimInverter>(addr, model);
+}
+
+class PbsBusSearch : public prjtest::PrjTest {
+protected:
+    void SetUp() override
+    {
+        prjtest::PrjTest::SetUp();
+        ASSERT_TRUE(QFileInfo::exists(cardtest::CardLibrary("simpbs"))) << "simpbs not built";
+        card = cardtest::CardControl<qelsim::SimPbsCard>("simpbs", "qelsim_pbs_card");
+        ASSERT_TRUE(card);
+        card->reset();
+        scope = std::make_unique<cardtest::LibraryScope>(
+            path("registry.reg"), std::map<QString, QString>{{"PAPI.DLL", cardtest::CardLibrary("simpbs")}});
+        for (int type : {21, 22}) {
+            const QString name = TVortalinCfgList::BinFileName(type);
+            const QString from = QDir(qeltest::binaryDir()).filePath(QStringLiteral("data/configs/") + name);
+            ASSERT_TRUE(QFile::exists(from)) << "build the sample_configs target";
+            ASSERT_TRUE(QFile::copy(from, prj.BinPath + name));
+        }
+        sel = std::make_unique<TProtSel>();
+        sel->SetRetryCnt(0);
+        prj.ProtSel = sel.get();
+        prj.OnInvProtChanged = [this](QObject*, int a, TProt p) { sel->SetProtocol(a, p); };
+    }
+    void TearDown() override
+    {
+        prj.ProtSel = nullptr;
+        sel.reset();
+        if (card)
+            card->reset();
+        scope.reset();
+    }
+
+    qelsim::SimPbsCard* card = nullptr;
+    std::unique_ptr<cardtest::LibraryScope> scope;
+    std::unique_ptr<TProtSel> sel;
+};
+
+TEST_F(PbsBusSearch, FindsTheSlavesOverASmallRange)
+{
+    card->addInverter(sampleInverter(1, 21));
+    card->addInverter(sampleInverter(3, 22));
+    ASSERT_EQ(prj.NewPrj(QStringLiteral("Dp"), 1, 3, 5, ProtBit(prPBS)), 0);
+    std::vector<int> found;
+    for (int i = 0; i < kPrjInvCount; ++i)
+        if (prj.GetInv(i))
+            found.push_back(i);
+    EXPECT_EQ(found, (std::vector<int>{1, 3}));
+    EXPECT_EQ(prj.GetInv(1)->Prot, prPBS);
+    EXPECT_EQ(prj.GetInv(1)->CfgId, 21);
+    EXPECT_EQ(prj.GetInv(3)->CfgId, 22);
+    auto* pbs = dynamic_cast<tPBS*>(sel->DriverOf(prPBS));
+    ASSERT_TRUE(pbs);
+    EXPECT_EQ(pbs->GetSlaveList(), (QStringList{"1", "3"}));
+    EXPECT_TRUE(pbs->IsOpen());
+}
+
+} // namespace
