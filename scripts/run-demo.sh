@@ -101,12 +101,16 @@ echo "Screenshot: $demo/screen.xwd"
 
 # File menu: its title sits at the left end of the menu bar; Quit is its
 # last entry, at the bottom of the menu's pop-up window.
+# The pop-up is the window that was not there before the click (the demo
+# project also opens the project explorer).
+before=$(xdotool search --onlyvisible --class halvorn 2>/dev/null || true)
 eval "$(xdotool getwindowgeometry --shell "$win")"
 xdotool mousemove $((X + 20)) $((Y + 10)) click 1
 popup=""
 for _ in $(seq 50); do
   for w in $(xdotool search --onlyvisible --class halvorn 2>/dev/null); do
     [ "$w" = "$win" ] && continue
+    printf '%s\n' "$before" | grep -qx "$w" && continue
     popup=$w
   done
   [ -n "$popup" ] && break

@@ -5,6 +5,7 @@
 #include "mainwin/fmain.h"
 #include "mainwin/fsplash.h"
 #include "mainwin/op_para_plug.h"
+#include "mainwin/prj_expl_plug.h"
 
 #include "config/prog_cfg.h"
 #include "dialogs/inv_sel_dlg.h"
@@ -79,6 +80,8 @@ int main(int argc, char** argv)
     };
     // Plugged in after the scope: it chains the hooks it finds set.
     PlugOpParaAndPrjEdit(*main, frmValEdit);
+    // The project explorer, with the program's editors.
+    PlugPrjExpl(*main);
 
     main->show();
     const int status = app.exec();

@@ -1,0 +1,196 @@
+#include "mainwin/prj_expl_plug.h"
+
+#include "config/lang_texts.h"
+#include "config/prog_cfg.h"
+#include "dialogs/shared_objects.h"
+#include "lists/rem_edit.h"
+#include "lists/set_edit.h"
+#include "lists/val_edit.h"
+#include "mainwin/editor_windows.h"
+#include "mainwin/fmain.h"
+#include "mainwin/prj_expl.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QToolButton>
+
+namespace {
+
+// The explorer's texts from section 3 of the language file (a few shared
+// ones from sections 0 and 4).
+TPrjExplTexts explTexts(const TVortalinText& t)
+{
+    TPrjExplTexts x;
+    auto s = [&t](int i) { return t.GetText(3, i); };
+    x.tsGrpListCaption = s(3);
+    x.tsParaListCaption = s(4);
+    x.NameText = s(15);
+    x.IdText = s(23);
+    x.ValText = s(24);
+    x.NotActText = s(52);
+    x.tsPlaintextCaption = s(53);
+    x.tsScopeCaption = s(54);
+    x.tsWorkCaption = s(55);
+    x.tsProgCaption = s(56);
+    x.tsRemCaption = s(57);
+    x.SbInvText = s(58);
+    x.SbSetAdrModeText = s(59);
+    x.SbSetPtrText = s(60);
+    x.SbActSetText = s(61);
+    x.SbPasswordText = s(62);
+    x.NotProgText = s(63);
+    x.IndOnlyText = s(64);
+    x.NoText = s(65);
+    x.YesText = s(66);
+    if (const QStringList* rw = t.GetStrings(3, 67))
+        x.RWText = *rw;
+    x.EditSetPtrText = s(68);
+    x.EditSetText = s(69);
+    x.EditPasswordText = s(70);
+    x.IndirectText = s(71);
+    x.tsLinkedFilesCaption = s(72);
+    x.HeaderText = s(73);
+    x.NotConnectedText = s(74);
+    x.ConnectedText = s(75);
+    x.IncorrectIdText = s(76);
+    x.ExpandSetDisplText = s(77);
+    x.CollapseSetDisplText = s(78);
+    x.VariableValueText = s(79);
+    x.InvText = t.GetText(4, 0);
+    x.SetText = t.GetText(4, 2);
+    x.UnknownInvText = t.GetText(0, 4);
+    return x;
+}
+
+void pushCaptions(const TVortalinText& t, TFPrjExpl& w)
+{
+    // Page tabs: list, project, inverter, group, parameter, plain texts,
+    // bit field, named value, details.
+    const int pages[9] = {4, 1, 2, 5, 6, 8, 9, 10, 7};
+    for (int i = 0; i < 9; ++i)
+        w.SetPageText(i, t.GetText(3, pages[i]));
+    const std::pair<const char*, int> labels[] = {
+        {"lbPrjName", 11},     {"lbWatchInterval", 12}, {"lbRemarks", 13},      {"lbInvName", 17},
+        {"lbInvAdr", 18},      {"lbInvPrjCfgId", 19},   {"lbInvCfgIdInUse", 20}, {"lbInvCfgId", 21},
+        {"lbInvState", 22},    {"lbGrpIndex", 25},      {"lbGrpId", 26},         {"lbGrpShortcut", 27},
+        {"lbGrpProp", 28},     {"lbGrpMaxPara", 29},    {"lbGrpLastPara", 30},   {"lbGrpBaseAddr", 31},
+        {"lbGrpName", 32},     {"lbUpperLim", 34},      {"lbLowerLim", 35},      {"lbDefVal", 36},
+        {"lbResolution", 37},  {"lbProgrammable", 38},  {"lbWriteProt", 39},     {"lbEnter", 40},
+        {"lbAttr", 41},        {"lbFlags", 42},         {"lbMul", 43},           {"lbDiv", 44},
+        {"lbOffset", 45},      {"lbFormat", 46},        {"lbTextId", 47},        {"lbPtTextId", 47},
+        {"lbDefCount", 48},    {"lbDefMask", 50},       {"lbAddr", 14},          {"lbName", 15},
+        {"lbIdText", 23},      {"lbDefName", 15},       {"lbSubName", 15},       {"lbSubValue", 24},
+    };
+    for (const auto& [name, i] : labels)
+        w.SetFieldCaption(QLatin1String(name), t.GetText(3, i));
+}
+
+// The one editor of a kind the program holds: a top-level window or one
+// of the main window's.
+template <class T>
+T* findEditor(TFMain* main)
+{
+    for (QWidget* t : QApplication::topLevelWidgets())
+        if (auto* e = qobject_cast<T*>(t))
+            return e;
+    return main ? main->findChild<T*>() : nullptr;
+}
+
+void pushSettings(const TProgCfg& c, TFPrjExpl& w)
+{
+    TPrjExplCore& core = w.Core();
+    core.Separator = c.Separator;
+    core.ShowDecValue = c.ShowDecValue;
+    core.ShowParaInfo = c.ShowParaInfo;
+    const bool filters = core.ShowInvisible != c.ShowInvisible || core.ShowSupervisor != c.ShowSupervisor;
+    core.ShowInvisible = c.ShowInvisible;
+    core.ShowSupervisor = c.ShowSupervisor;
+    core.SetShowPTInfo(c.ShowPlainTextInfo);
+    core.SetLanguage(c.lng);
+    if (filters && core.Root())
+        w.RebuildTree();
+}
+
+} // namespace
+
+TFPrjExpl* PlugPrjExpl(TFMain& Main)
+{
+    QPointer<TFMain> main(&Main);
+    auto* w = new TFPrjExpl(&Main);
+    w->hide();
+    w->WorkArea = [main] {
+        const QScreen* s = main && main->screen() ? main->screen() : QGuiApplication::primaryScreen();
+        QRect r = s ? s->availableGeometry() : QRect();
+        if (main)
+            r.setTop(main->frameGeometry().bottom() + 1);
+        return r;
+    };
+    w->OnClosed = [main] {
+        if (main) {
+            main->MenuPrjExpl->setChecked(false);
+            main->ExplBtn->setChecked(false);
+        }
+    };
+    // Linked files are opened by the main window.
+    w->Core().OnPrjChgReq = [main](QObject* Sender, int Code, const QString& FileName) {
+        if (main)
+            main->PrjChgReq(Sender, Code, FileName);
+    };
+    // An open remark editor no longer writes to its former owner.
+    w->DetachRemarkEditor = [] {
+        if (frmRemEdit && frmRemEdit->isVisible())
+            frmRemEdit->EditRemark(QStringLiteral(" "), QString(), nullptr);
+    };
+
+    TLaterWindows& later = Main.Later;
+    later.ShowPrjExpl = [w](bool Rebuild) -> QWidget* {
+        if (Rebuild || !w->Core().Root())
+            w->RebuildTree();
+        w->show();
+        w->raise();
+        w->activateWindow();
+        return w;
+    };
+    later.CurrentInv = [w] { return w->Core().CurAdr < 0 ? 0 : w->Core().CurAdr; };
+    later.SetInvState = [w](int a, int st) { w->Core().SetInvState(a, st); };
+    later.UpdatePrjProps = [w] { w->Core().UpdatePrjProps(); };
+    later.UpdateFileLists = [w] { w->Core().UpdateFileLists(); };
+    later.UpdateInvNames = [w] { w->Core().UpdateInvNames(); };
+    auto push = later.PushTexts;
+    later.PushTexts = [push, w, main](const TVortalinText& Texts, const TProgCfg& Cfg) {
+        if (push)
+            push(Texts, Cfg);
+        // The program's editors, created by now; without them its own.
+        if (!w->ValEdit) {
+            w->ValEdit = frmValEdit ? frmValEdit : findEditor<TfrmValEdit>(main);
+            if (!w->ValEdit) {
+                auto* own = new TfrmValEdit(main);
+                own->Connect(Scheduler, Project);
+                own->SetLanguage(Cfg.lng);
+                w->ValEdit = own;
+            }
+        }
+        if (!w->SetEdit) {
+            w->SetEdit = frmSetEdit ? frmSetEdit : findEditor<TfrmSetEdit>(main);
+            if (!w->SetEdit)
+                w->SetEdit = new TfrmSetEdit(main);
+        }
+        TPrjExplCore& core = w->Core();
+        core.Project = Project;
+        if (Scheduler && core.SchedSlot < 0)
+            core.SetScheduler(Scheduler, w);
+        const TVortalinText* t = &Texts;
+        core.OnGetErrorText = [t](int code) { return t->GetErrorText(code); };
+        w->SetTexts(explTexts(Texts));
+        pushCaptions(Texts, *w);
+        pushSettings(Cfg, *w);
+    };
+    auto changed = later.SettingsChanged;
+    later.SettingsChanged = [changed, w](const TProgCfg& Cfg) {
+        if (changed)
+            changed(Cfg);
+        pushSettings(Cfg, *w);
+    };
+    return w;
+}
