@@ -100,6 +100,7 @@ void TFMain::ShowFbsComm()
 
 TFMain::~TFMain()
 {
+    destroying_ = true;
     SetUserMsgHelpHandler({});
     MainSetPrgOpFuncs = {};
     MainSetContextFuncs = {};

@@ -182,6 +182,8 @@ private:
     void joinClipboardViewer();
     void leaveClipboardViewer();
 
+    // Set when freeing begins: slot and context hand-overs are ignored.
+    bool destroying_ = false;
     std::shared_ptr<IMainInteraction> ui_;
     std::unique_ptr<TProgCfg> progCfg_;
     std::unique_ptr<TVortalinText> langTexts_;

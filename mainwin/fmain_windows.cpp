@@ -30,6 +30,10 @@ void TFMain::enableSlotEntries()
 
 void TFMain::SetPrgOpFuncs(PTOperatingFuncs Funcs)
 {
+    // A window activated while the main window is being freed (a driver's
+    // close runs the event loop) finds no menus to enable any more.
+    if (destroying_)
+        return;
     disconnect(opOwnerConn_);
     CurOpFuncs = Funcs;
     if (Funcs && Funcs->Owner)
@@ -48,7 +52,7 @@ void TFMain::CallSlot(int Slot)
 
 void TFMain::SetContextFuncs(TContextList* List)
 {
-    if (List == CurContext)
+    if (destroying_ || List == CurContext)
         return;
     disconnect(ctxOwnerConn_);
     CurContext = List;
