@@ -1,6 +1,7 @@
 #include "comm/can.h"
 
 #include "comm/card_driver_support.h"
+#include "comm/nested_wait.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -130,21 +131,7 @@ int TCan::Open()
 
 bool TCan::WaitIdle()
 {
-    const std::shared_ptr<const bool> alive = AliveToken();
-    while (FPending) {
-        QEventLoop loop;
-        QTimer backstop;
-        backstop.setSingleShot(true);
-        connect(&backstop, &QTimer::timeout, &loop, &QEventLoop::quit);
-        backstop.start(WaitBackstopMs);
-        QEventLoop* outer = FWaitLoop;
-        FWaitLoop = &loop;
-        loop.exec();
-        if (!*alive)
-            return false;
-        FWaitLoop = outer;
-    }
-    return true;
+    return RunNestedWait(FWaitLoop, AliveToken(), WaitBackstopMs, [this] { return !FPending; });
 }
 
 int TCan::Close()
