@@ -1,5 +1,8 @@
 #include "comm/can.h"
 
+#include "comm/card_driver_support.h"
+#include "comm/nested_wait.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 
@@ -9,19 +12,6 @@
 namespace {
 
 constexpr int WaitBackstopMs = 20;
-
-// An answer raised from the event loop, so that a handler that starts a
-// synchronous exchange does not run inside the timer or frame handler it
-// would wait for.
-class TAnswerEvent : public QEvent {
-public:
-    explicit TAnswerEvent(const TRecTel& r)
-        : QEvent(TCan::AnswerEvent)
-        , Rec(r)
-    {
-    }
-    TRecTel Rec;
-};
 
 bool okStatus(NCTYPE_STATUS s) { return s >= 0; }
 
@@ -141,21 +131,7 @@ int TCan::Open()
 
 bool TCan::WaitIdle()
 {
-    const std::shared_ptr<const bool> alive = AliveToken();
-    while (FPending) {
-        QEventLoop loop;
-        QTimer backstop;
-        backstop.setSingleShot(true);
-        connect(&backstop, &QTimer::timeout, &loop, &QEventLoop::quit);
-        backstop.start(WaitBackstopMs);
-        QEventLoop* outer = FWaitLoop;
-        FWaitLoop = &loop;
-        loop.exec();
-        if (!*alive)
-            return false;
-        FWaitLoop = outer;
-    }
-    return true;
+    return RunNestedWait(FWaitLoop, AliveToken(), WaitBackstopMs, [this] { return !FPending; });
 }
 
 int TCan::Close()
@@ -515,7 +491,7 @@ bool TCan::event(QEvent* e)
         return true;
     }
     if (e->type() == AnswerEvent) {
-        RaiseRspAvail(static_cast<TAnswerEvent*>(e)->Rec); // may free the driver
+        RaiseRspAvail(static_cast<TCardAnswerEvent*>(e)->Rec); // may free the driver
         return true;
     }
     return tCustomQelProt::event(e);
@@ -684,7 +660,7 @@ void TCan::Complete(int Status)
     if (FWaitLoop)
         FWaitLoop->quit();
     if (!SyncActive())
-        QCoreApplication::postEvent(this, new TAnswerEvent(FRec));
+        QCoreApplication::postEvent(this, new TCardAnswerEvent(AnswerEvent, FRec));
 }
 
 void TCan::EndHeldOrTimedOut()
@@ -712,7 +688,7 @@ void TCan::EndHeldOrTimedOut()
     if (FWaitLoop)
         FWaitLoop->quit();
     if (!SyncActive())
-        QCoreApplication::postEvent(this, new TAnswerEvent(FRec));
+        QCoreApplication::postEvent(this, new TCardAnswerEvent(AnswerEvent, FRec));
 }
 
 int TCan::Evaluate(NCTYPE_OBJH Named)

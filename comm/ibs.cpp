@@ -1,5 +1,7 @@
 #include "comm/ibs.h"
 
+#include "comm/card_driver_support.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -14,16 +16,6 @@ constexpr int ConnectMs = 1000;
 constexpr int TelegramIndex = 0x5FFB;
 // "VarAcc" write: the data area holds at most this many bytes from 6.
 constexpr int MaxVarBytes = TTelData::Size - 6;
-
-class TAnswerEvent : public QEvent {
-public:
-    explicit TAnswerEvent(const TRecTel& r)
-        : QEvent(tIbs::AnswerEvent)
-        , Rec(r)
-    {
-    }
-    TRecTel Rec;
-};
 
 bool isPcp(uint8_t id) { return id == 0xE3 || id == 0xC3; }
 
@@ -557,7 +549,7 @@ bool tIbs::event(QEvent* e)
         return true;
     }
     if (e->type() == AnswerEvent) {
-        RaiseRspAvail(static_cast<TAnswerEvent*>(e)->Rec); // may free the driver
+        RaiseRspAvail(static_cast<TCardAnswerEvent*>(e)->Rec); // may free the driver
         return true;
     }
     if (e->type() == ReopenEvent) {
@@ -829,7 +821,7 @@ void tIbs::Complete(int Status)
     FRec.Status = Status;
     SyncWake();
     if (!SyncActive())
-        QCoreApplication::postEvent(this, new TAnswerEvent(FRec));
+        QCoreApplication::postEvent(this, new TCardAnswerEvent(AnswerEvent, FRec));
 }
 
 void tIbs::Reopen()
@@ -845,5 +837,5 @@ void tIbs::Reopen()
     FRec.Status = r == 0 ? 0 : 3;
     SyncWake();
     if (!SyncActive())
-        QCoreApplication::postEvent(this, new TAnswerEvent(FRec));
+        QCoreApplication::postEvent(this, new TCardAnswerEvent(AnswerEvent, FRec));
 }

@@ -1,6 +1,7 @@
 #include "comm/ip.h"
 
 #include "comm/din_answer_scan.h"
+#include "comm/nested_wait.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -189,21 +190,7 @@ void TIp::WakeWait()
 
 bool TIp::WaitFor(const std::function<bool()>& done)
 {
-    const std::shared_ptr<const bool> alive = AliveToken();
-    while (!done()) {
-        QEventLoop loop;
-        QTimer backstop;
-        backstop.setSingleShot(true);
-        connect(&backstop, &QTimer::timeout, &loop, &QEventLoop::quit);
-        backstop.start(WaitBackstopMs);
-        QEventLoop* outer = FWaitLoop;
-        FWaitLoop = &loop;
-        loop.exec();
-        if (!*alive)
-            return false;
-        FWaitLoop = outer;
-    }
-    return true;
+    return RunNestedWait(FWaitLoop, AliveToken(), WaitBackstopMs, done);
 }
 
 bool TIp::ResolveHost(const QString& Text, QHostAddress& Out)

@@ -1,5 +1,7 @@
 #include "comm/pbs.h"
 
+#include "comm/card_driver_support.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -843,7 +845,7 @@ void tPBS::Reset()
 bool tPBS::event(QEvent* e)
 {
     if (e->type() == AnswerEvent) {
-        RaiseRspAvail(static_cast<TPbsAnswerEvent*>(e)->Rec); // may free the driver
+        RaiseRspAvail(static_cast<TCardAnswerEvent*>(e)->Rec); // may free the driver
         return true;
     }
     if (e->type() == RestartEvent) {

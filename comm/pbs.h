@@ -235,14 +235,3 @@ private:
     bool FSync = false;
     TRecTel FRec;
 };
-
-// An answer of tPBS, raised through OnRspAvail from the event loop.
-class TPbsAnswerEvent : public QEvent {
-public:
-    explicit TPbsAnswerEvent(const TRecTel& r)
-        : QEvent(tPBS::AnswerEvent)
-        , Rec(r)
-    {
-    }
-    TRecTel Rec;
-};

@@ -4,6 +4,8 @@
 
 #include "comm/pbs.h"
 
+#include "comm/card_driver_support.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
@@ -376,7 +378,7 @@ void tPBS::FinishAnswer()
         return;
     }
     FBusy = 0;
-    QCoreApplication::postEvent(this, new TPbsAnswerEvent(FRec));
+    QCoreApplication::postEvent(this, new TCardAnswerEvent(AnswerEvent, FRec));
 }
 
 void tPBS::AbandonOutstanding(int Status)

@@ -4,6 +4,7 @@
 #include "sim/cards/sim_can_card.h"
 
 #include "comm/nican_api.h"
+#include "sim/cards/sim_card_common.h"
 #include "sim/cards/sim_card_setup.h"
 #include "sim/sim_zelk_telegram.h"
 
@@ -18,8 +19,6 @@
 #include <set>
 #include <thread>
 
-#define SIM_EXPORT extern "C" __attribute__((visibility("default")))
-
 namespace qelsim {
 
 namespace {
@@ -28,7 +27,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr uint32_t kTelegramId = 0x7EB;
 constexpr size_t kQueueLen = 10;
-constexpr int kMaxLog = 20000;
 constexpr NCTYPE_STATUS kError = -1074388991; // any negative status
 
 // An abort code the driver maps back to the inverter's error number.
@@ -369,10 +367,8 @@ public:
         if (it == objects_.end() || !it->second.isInterface)
             return kError;
         const uint8_t len = std::min<uint8_t>(f.DataLength, 8);
-        if (written_.size() >= kMaxLog)
-            written_.remove(0, kMaxLog / 2);
-        written_.append({f.ArbitrationId, f.IsRemote != 0,
-                         f.IsRemote ? QByteArray() : QByteArray(reinterpret_cast<const char*>(f.Data), len)});
+        AppendToCardLog(written_, {f.ArbitrationId, f.IsRemote != 0,
+                                   f.IsRemote ? QByteArray() : QByteArray(reinterpret_cast<const char*>(f.Data), len)});
         if (failWrite_ > 0) {
             --failWrite_;
             return kError;
@@ -637,9 +633,8 @@ private:
             while (!schedule_.empty() && schedule_.begin()->first <= now) {
                 const Frame f = schedule_.begin()->second;
                 schedule_.erase(schedule_.begin());
-                if (delivered_.size() >= kMaxLog)
-                    delivered_.remove(0, kMaxLog / 2);
-                delivered_.append({f.id, false, QByteArray(reinterpret_cast<const char*>(f.d.data()), f.len)});
+                AppendToCardLog(delivered_,
+                                {f.id, false, QByteArray(reinterpret_cast<const char*>(f.d.data()), f.len)});
                 for (auto& [h, o] : objects_) {
                     if (o.isInterface || o.cobId != f.id || o.queue.size() >= kQueueLen)
                         continue;

@@ -4,6 +4,7 @@
 #include "sim/cards/sim_ibs_card.h"
 
 #include "comm/ibddi_api.h"
+#include "sim/cards/sim_card_common.h"
 #include "sim/cards/sim_card_setup.h"
 #include "sim/sim_zelk_telegram.h"
 
@@ -15,8 +16,6 @@
 #include <mutex>
 #include <set>
 
-#define SIM_EXPORT extern "C" __attribute__((visibility("default")))
-
 namespace qelsim {
 
 namespace {
@@ -24,7 +23,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr int kImage = 1024;
-constexpr int kMaxLog = 20000;
 constexpr IBDDIRET kFail = 1;
 
 struct Device {
@@ -250,9 +248,7 @@ public:
         QVector<uint16_t> words;
         for (int i = 0; i + 1 < d->msgLength; i += 2)
             words << uint16_t((d->msgBlk[i] << 8) | d->msgBlk[i + 1]);
-        if (sent_.size() >= kMaxLog)
-            sent_.remove(0, kMaxLog / 2);
-        sent_ << words;
+        AppendToCardLog(sent_, words);
         onMessage(words);
         return 0;
     }

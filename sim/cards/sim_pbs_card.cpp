@@ -4,6 +4,7 @@
 #include "sim/cards/sim_pbs_card.h"
 
 #include "comm/papi_api.h"
+#include "sim/cards/sim_card_common.h"
 #include "sim/cards/sim_card_setup.h"
 #include "sim/sim_zelk_telegram.h"
 
@@ -15,15 +16,12 @@
 #include <map>
 #include <mutex>
 
-#define SIM_EXPORT extern "C" __attribute__((visibility("default")))
-
 namespace qelsim {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kMaxLog = 20000;
 constexpr int kLogBytes = 80;
 constexpr int kSlot = 32; // room of each slave in the card's data areas
 
@@ -394,7 +392,7 @@ private:
 
     void addLog(const Request& r)
     {
-        if (log_.size() < kMaxLog)
+        if (log_.size() < kSimCardMaxLog) // a full log keeps its first entries
             log_.push_back(r);
     }
 

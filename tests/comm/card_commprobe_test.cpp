@@ -2,65 +2,33 @@
 // pointed at the card libraries by the install step, the cards set up
 // from a file named in the environment.
 
-#include "temp_dir.h"
+#include "commprobe_card_fixture.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QProcess>
-#include <QProcessEnvironment>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-QString built(const QString& rel) { return qeltest::binaryDir() + QLatin1Char('/') + rel; }
+using cardprobe::built;
+using cardprobe::Data;
 
-class CardCommProbe : public qeltest::TempDirTest {
+class CardCommProbe : public cardprobe::CommProbeCardTest {
 protected:
     void SetUp() override
     {
-        qeltest::TempDirTest::SetUp();
+        cardprobe::CommProbeCardTest::SetUp();
         for (const char* p : {"tools/commprobe/commprobe", "tools/qel-install/qel-install"})
             ASSERT_TRUE(QFileInfo(built(QString::fromLatin1(p))).isExecutable()) << p << " not built";
-        QProcess install;
-        install.start(built(QStringLiteral("tools/qel-install/qel-install")),
-                      {"--registry", path("registry.reg"), "--prefix", path("prefix"), "--library",
-                       "nican.DLL=" + built("sim/cards/libsimcan.so"), "--library",
-                       "IBDDIWNT.DLL=" + built("sim/cards/libsimibs.so")});
-        ASSERT_TRUE(install.waitForFinished(30000));
-        QFile setup(path("cards.json"));
-        ASSERT_TRUE(setup.open(QIODevice::WriteOnly));
-        setup.write(R"({"inverters": [{"address": 4, "cfgid": 4660},
-                                       {"address": 6, "cfgid": 33, "fault": "silence*always"}]})");
+        InstallCards(
+            {"nican.DLL=" + built("sim/cards/libsimcan.so"), "IBDDIWNT.DLL=" + built("sim/cards/libsimibs.so")});
     }
 
     int Probe(const QStringList& args, QStringList& lines)
     {
-        QProcess probe;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QEL_REGISTRY", path("registry.reg"));
-        env.insert("QEL_SIMCAN_SETUP", path("cards.json"));
-        env.insert("QEL_SIMIBS_SETUP", path("cards.json"));
-        probe.setProcessEnvironment(env);
-        probe.start(built(QStringLiteral("tools/commprobe/commprobe")), args);
-        if (!probe.waitForFinished(60000)) {
-            probe.kill();
-            probe.waitForFinished();
-            return -1;
-        }
-        lines = QString::fromLatin1(probe.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-        return probe.exitCode();
+        return RunProbe({"QEL_SIMCAN_SETUP", "QEL_SIMIBS_SETUP"}, args, lines);
     }
 };
-
-// The 72 data bytes as printed, with `hex` at byte `pos`.
-QString Data(std::initializer_list<std::pair<int, const char*>> fields)
-{
-    QString data(144, QLatin1Char('0'));
-    for (const auto& [pos, hex] : fields)
-        data.replace(pos * 2, int(strlen(hex)), QString::fromLatin1(hex));
-    return data;
-}
 
 TEST_F(CardCommProbe, ParametersVariablesAndProcessDataOverBothCards)
 {
