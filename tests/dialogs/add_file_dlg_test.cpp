@@ -10,7 +10,7 @@
 
 namespace {
 
-using choicetest::onModal;
+using qeltest::answerModal;
 
 TEST(AddFileDlgTest, AnswersAndTheQuestion)
 {
@@ -34,7 +34,7 @@ TEST(AddFileDlgTest, AnswersAndTheQuestion)
         SCOPED_TRACE(c.name);
         QString memo;
         int preselected = -5;
-        onModal([&](QDialog&) {
+        answerModal([&](QDialog&) {
             memo = f.meFile->toPlainText();
             preselected = f.cbInvList->currentIndex();
             if (c.item < 0) {
@@ -56,7 +56,7 @@ TEST(AddFileDlgTest, Screenshot)
     TfrmAddFileDlg f;
     f.AddToPrjText = {QStringLiteral("Soll die Datei: @P1"), QStringLiteral("zum Projekt hinzugefügt werden ?")};
     f.SetChoices({QStringLiteral("-1  Global im Projekt"), QStringLiteral("3   Pumpe")});
-    onModal([&](QDialog& d) {
+    answerModal([&](QDialog& d) {
         choicetest::screenshot(d, "add_file_dlg");
         d.reject();
     });

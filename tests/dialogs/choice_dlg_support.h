@@ -1,9 +1,11 @@
 #pragma once
 
-// Shared by the choice-dialog tests: answering a modal dialog from a timer
-// and a language store with a recognisable text at every key.
+// Shared by the choice-dialog tests: a language store with a recognisable
+// text at every key.
 
 #include "config/lang_texts.h"
+
+#include "modal.h"
 
 #include <gtest/gtest.h>
 
@@ -15,31 +17,6 @@
 #include <functional>
 
 namespace choicetest {
-
-// Runs `act` on the next modal dialog that is not `skip` once it is open; a
-// dialog still open seconds later fails the test and is rejected.
-inline void onModal(std::function<void(QDialog&)> act, QDialog* skip = nullptr)
-{
-    auto* poll = new QTimer;
-    poll->setInterval(2);
-    QPointer<QDialog> skipGuard(skip);
-    QObject::connect(poll, &QTimer::timeout, [poll, act, skipGuard] {
-        auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dlg || !dlg->isVisible() || (skipGuard && dlg == skipGuard.data()))
-            return;
-        poll->stop();
-        poll->deleteLater();
-        QPointer<QDialog> guard(dlg);
-        act(*dlg);
-        QTimer::singleShot(5000, [guard] {
-            if (guard && guard->isVisible()) {
-                ADD_FAILURE() << "dialog left open";
-                guard->reject();
-            }
-        });
-    });
-    poll->start();
-}
 
 // Every (section, index) of sections 0..7 up to index 49 reads "s.i";
 // (7,44) has the two lines of a question with @P1.

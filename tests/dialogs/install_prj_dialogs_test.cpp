@@ -25,7 +25,7 @@
 
 namespace {
 
-using choicetest::onModal;
+using qeltest::answerModal;
 using qelsim::SimInverter;
 using qelsim::SimModel;
 
@@ -80,12 +80,12 @@ protected:
     // configuration choice behind "..." the row showing `cfgRowText`.
     void answerInvDialog(const QString& name, int adr, const QString& cfgRowText, QStringList* rowsSeen)
     {
-        onModal([this, name, adr, cfgRowText, rowsSeen](QDialog& d) {
+        answerModal([this, name, adr, cfgRowText, rowsSeen](QDialog& d) {
             TfrmInvEdit* f = dlgs->InvEdit.get();
             f->edInvName->setText(name);
             f->speInvAdr->setValue(adr);
             f->cobProt->setCurrentIndex(0);  // DIN66019II
-            onModal(
+            answerModal(
                 [this, f, &d, cfgRowText, rowsSeen](QDialog&) {
                     TFrmSelCfg& s = *dlgs->SelCfg;
                     for (int i = 0; i < s.lvCfg->topLevelItemCount(); ++i) {
@@ -144,7 +144,7 @@ TEST_F(PrjDialogsEndToEnd, AddFileQuestionLinksToTheChosenInverter)
     ASSERT_EQ(prj.AddInv(2, 21, QStringLiteral("Pumpe"), prANSI, true), 0);
     const QString file = path(QStringLiteral("Liste.wr5"));
     QStringList choices;
-    onModal([&](QDialog&) {
+    answerModal([&](QDialog&) {
         for (int i = 0; i < dlgs->AddFile->cbInvList->count(); ++i)
             choices << dlgs->AddFile->cbInvList->itemText(i);
         dlgs->AddFile->cbInvList->setCurrentIndex(1);
@@ -175,7 +175,7 @@ TEST_F(PrjDialogsEndToEnd, TheChoiceReadsTheSettingsIndexAtEveryShowingAndTheDia
     rec.TypeName = QStringLiteral("N-77");
     cfg.CfgFileList = {rec};
     int rows = -1;
-    onModal([&](QDialog&) {
+    answerModal([&](QDialog&) {
         rows = dlgs->SelCfg->lvCfg->topLevelItemCount();
         dlgs->SelCfg->btnOK->click();
     });

@@ -12,7 +12,7 @@
 
 namespace {
 
-using choicetest::onModal;
+using qeltest::answerModal;
 
 class InvSelDlgTest : public qeltest::TempDirTest {
 protected:
@@ -71,7 +71,7 @@ TEST_F(InvSelDlgTest, ModalChoice)
         SCOPED_TRACE(c.name);
         int shown = -5;
         QString prompt;
-        onModal([&](QDialog&) {
+        answerModal([&](QDialog&) {
             shown = f.ComboBox1->currentIndex();
             prompt = f.Label1->text();
             EXPECT_TRUE(f.OkButton->isEnabled());
@@ -138,7 +138,7 @@ TEST_F(InvSelDlgTest, ModalChoiceClosesTheToolWindowFirst)
     ASSERT_TRUE(f.SetProject(&prj));
     int calls = 0;
     ASSERT_TRUE(f.ShowSelect(QStringLiteral("Scope"), 3, [&](int16_t) { ++calls; }));
-    onModal([&](QDialog&) {
+    answerModal([&](QDialog&) {
         f.ComboBox1->setCurrentIndex(0);
         f.OkButton->click();
     });

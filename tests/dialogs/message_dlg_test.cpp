@@ -12,6 +12,7 @@
 
 #include "dialogs/glyph_button.h"
 #include "dialogs/user_msg_layout.h"
+#include "modal.h"
 
 namespace {
 
@@ -42,24 +43,13 @@ void sendKey(QWidget* target, int key)
 // be open a few seconds later, the test fails and the first button ends it.
 void onDialog(std::function<void(QDialog&)> act)
 {
-    auto* poll = new QTimer;
-    poll->setInterval(2);
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dlg || !dlg->isVisible())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        QPointer<QDialog> guard(dlg);
-        act(*dlg);
-        QTimer::singleShot(5000, [guard] {
-            if (guard && guard->isVisible()) {
-                ADD_FAILURE() << "message dialog left open";
-                button(*guard, 0)->click();
-            }
-        });
+    qeltest::onModal<QDialog>([act](QDialog& dlg) {
+        QPointer<QDialog> guard(&dlg);
+        act(dlg);
+        if (guard)
+            qeltest::failIfLeftOpen(*guard, "message dialog",
+                                    [](QWidget& w) { button(static_cast<QDialog&>(w), 0)->click(); });
     });
-    poll->start();
 }
 
 class MessageDlgTest : public ::testing::Test {

@@ -7,6 +7,7 @@
 #include "dialogs/print_scrollbar.h"
 #include "dialogs/print_tab_widths.h"
 
+#include "modal.h"
 #include "temp_dir.h"
 
 #include <QApplication>
@@ -93,23 +94,10 @@ protected:
     // fails the test and is cancelled.
     void onDialog(std::function<void()> act)
     {
-        auto* poll = new QTimer;
-        poll->setInterval(2);
-        QObject::connect(poll, &QTimer::timeout, [this, poll, act] {
-            if (QApplication::activeModalWidget() != &form || !form.isVisible())
-                return;
-            poll->stop();
-            poll->deleteLater();
+        qeltest::onModal(form, [this, act] {
             act();
-            QPointer<TFrmvortalinprint> guard(&form);
-            QTimer::singleShot(5000, [guard] {
-                if (guard && guard->isVisible()) {
-                    ADD_FAILURE() << "print dialog left open";
-                    guard->reject();
-                }
-            });
+            qeltest::failIfLeftOpen(form, "print dialog");
         });
-        poll->start();
     }
     void clickPrint() { form.printbtn->click(); }
 

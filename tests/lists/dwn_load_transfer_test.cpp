@@ -10,6 +10,8 @@
 #include "sim/sim_din_pty_server.h"
 #include "sim/sim_model.h"
 
+#include "modal.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QPlainTextEdit>
@@ -141,18 +143,10 @@ TEST_F(DwnLoadSim, ParameterSaveUploadsACompleteListAndSavesIt)
     inv1->setValue(0x0101, 4321, 0);
     const QString target = path(QStringLiteral("saved.dw5"));
     // The save dialog: the file name typed in.
-    auto* poll = new QTimer;
-    poll->setInterval(5);
-    QObject::connect(poll, &QTimer::timeout, [poll, target] {
-        auto* fd = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!fd)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        fd->selectFile(target);
-        QMetaObject::invokeMethod(fd, "accept");
+    qeltest::onModal<QFileDialog>([target](QFileDialog& fd) {
+        fd.selectFile(target);
+        QMetaObject::invokeMethod(&fd, "accept");
     });
-    poll->start();
     DwnSaveParas(1, 0);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(DwnLoadWindows().isEmpty());
@@ -206,16 +200,7 @@ TEST_F(DwnLoadSim, CompleteListWithAUserStepPrintsToPdf)
     EXPECT_EQ(w->Model().index(3, 5).data().toString(), txt(2, 18));
 
     print.Printer().setPageSize(QPageSize(QPageSize::A4));
-    auto* poll = new QTimer;
-    poll->setInterval(5);
-    QObject::connect(poll, &QTimer::timeout, [this, poll] {
-        if (QApplication::activeModalWidget() != &print)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        print.printbtn->click();
-    });
-    poll->start();
+    qeltest::onModal(print, [this] { print.printbtn->click(); });
     w->DoPrint();
     const QStringList pdfs = QDir(dir()).entryList({QStringLiteral("*.pdf")});
     ASSERT_EQ(pdfs.size(), 1);

@@ -18,6 +18,7 @@
 #include "dialogs/print_form.h"
 #include "sim/sim_din_pty_server.h"
 #include "sim/sim_inverter.h"
+#include "modal.h"
 #include "wait_until.h"
 
 #include <QAction>
@@ -476,16 +477,7 @@ TEST_F(WrkEditWindow, PrintsToPdfAndShowsItsMenu)
     a->Core().OnCommentsLoaded();
     a->Core().AppNameText = QStringLiteral("Halvorn");
     a->show();
-    auto* poll = new QTimer;
-    poll->setInterval(2);
-    QObject::connect(poll, &QTimer::timeout, [poll, &print] {
-        if (QApplication::activeModalWidget() != &print || !print.isVisible())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        print.printbtn->click();
-    });
-    poll->start();
+    qeltest::onModal(print, [&print] { print.printbtn->click(); });
     a->Print();
     const QString pdf = path(QStringLiteral("Halvorn: ") + a->Core().Caption + QStringLiteral(".pdf"));
     QStringList pdfs = QDir(dir()).entryList({QStringLiteral("*.pdf")});

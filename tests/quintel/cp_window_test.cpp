@@ -276,7 +276,7 @@ TEST_F(CpWindowTest, CopyLeavesOutTheHiddenSetColumnAndPrintKeepsIt)
     EXPECT_EQ(copied[1], texts.GetText(0, 47) + u'\t' + texts.GetText(0, 1) + u'\t' + texts.GetText(0, 3));
     EXPECT_EQ(copied[2], rows.Row(0).Name + u'\t' + rows.Row(0).ParaName + u'\t' + rows.Row(0).ValueText);
 
-    onModal<TFrmvortalinprint>([](TFrmvortalinprint* d) { d->printbtn->click(); });
+    qeltest::onModal<TFrmvortalinprint>([](TFrmvortalinprint& d) { d.printbtn->click(); });
     w->Print();
     const std::array<int, 4> widths{40, 0, 200, 240};
     for (int c = 0; c < 4; ++c)
@@ -328,10 +328,10 @@ TEST_F(CpWindowTest, SlotsContextCommandsAndTheInverterChoice)
 
     // Select inverter: the choice of inverter 3 restarts the window on it.
     QString prompt;
-    onModal<TfrmInvSel>([&](TfrmInvSel* d) {
-        prompt = d->Label1->text();
-        d->ComboBox1->setCurrentIndex(2);
-        d->OkButton->click();
+    qeltest::onModal<TfrmInvSel>([&](TfrmInvSel& d) {
+        prompt = d.Label1->text();
+        d.ComboBox1->setCurrentIndex(2);
+        d.OkButton->click();
     });
     w->ContextItems.Item(1)->OnClick(w);
     EXPECT_EQ(w->InvAdr(), 3);
