@@ -14,6 +14,7 @@
 
 #include "choice_dlg_support.h"
 #include "temp_dir.h"
+#include "sample_inverter.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -28,16 +29,6 @@ namespace {
 using qeltest::answerModal;
 using qelsim::SimInverter;
 using qelsim::SimModel;
-
-std::shared_ptr<SimInverter> sampleInverter(int addr, int type)
-{
-    SimModel model;
-    QString error;
-    const QString src = QDir(qeltest::sourceDir())
-                            .filePath(QStringLiteral("data/configs/type%1.json").arg(type, 4, 10, QLatin1Char('0')));
-    EXPECT_TRUE(SimModel::fromJsonFile(src, model, &error)) << error.toStdString();
-    return std::make_shared<SimInverter>(addr, model);
-}
 
 class PrjDialogsEndToEnd : public qeltest::TempDirTest {
 protected:
@@ -111,8 +102,8 @@ protected:
 
 TEST_F(PrjDialogsEndToEnd, NewInvWithAChosenNumberAndWithTheAutomaticChoice)
 {
-    din.addInverter(sampleInverter(4, 22));
-    din.addInverter(sampleInverter(2, 21));
+    din.addInverter(qeltest::sampleInverter(4, 22));
+    din.addInverter(qeltest::sampleInverter(2, 21));
     const QString type22 = cfg.CfgFileList[1].TypeName;
     ASSERT_EQ(cfg.CfgFileList[1].CfgId, 22);
 
@@ -140,7 +131,7 @@ TEST_F(PrjDialogsEndToEnd, NewInvWithAChosenNumberAndWithTheAutomaticChoice)
 
 TEST_F(PrjDialogsEndToEnd, AddFileQuestionLinksToTheChosenInverter)
 {
-    din.addInverter(sampleInverter(2, 21));
+    din.addInverter(qeltest::sampleInverter(2, 21));
     ASSERT_EQ(prj.AddInv(2, 21, QStringLiteral("Pumpe"), prANSI, true), 0);
     const QString file = path(QStringLiteral("Liste.wr5"));
     QStringList choices;

@@ -11,6 +11,7 @@
 #include "sim/sim_model.h"
 
 #include "modal.h"
+#include "sample_inverter.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -28,16 +29,6 @@ using qelsim::SimModel;
 
 namespace {
 
-std::shared_ptr<SimInverter> simInverter(int addr, int type)
-{
-    SimModel model;
-    QString error;
-    const QString src = QDir(qeltest::sourceDir())
-                            .filePath(QStringLiteral("data/configs/type%1.json").arg(type, 4, 10, QLatin1Char('0')));
-    EXPECT_TRUE(SimModel::fromJsonFile(src, model, &error)) << error.toStdString();
-    return std::make_shared<SimInverter>(addr, model);
-}
-
 class DwnLoadSim : public DwnWindowTest {
 protected:
     void SetUp() override
@@ -53,7 +44,7 @@ protected:
         sch = std::make_unique<TScheduler>();
         ASSERT_EQ(sch->Attach(sel.get()), 0);
         DwnWindowTest::SetUp();
-        inv1 = simInverter(1, 21);
+        inv1 = qeltest::sampleInverter(1, 21);
         din.addInverter(inv1);
         addInv(1, 21, QStringLiteral("Conveyor"));
         addInv(2, 21, QStringLiteral("Pump"));

@@ -8,6 +8,7 @@
 #include "sim/sim_din_pty_server.h"
 #include "sim/sim_model.h"
 #include "wait_until.h"
+#include "sample_inverter.h"
 
 #include <QDir>
 #include <QTimer>
@@ -21,16 +22,6 @@ using qelsim::SimInverter;
 using qelsim::SimModel;
 
 namespace {
-
-std::shared_ptr<SimInverter> sampleInverter(int addr, int type)
-{
-    SimModel model;
-    QString error;
-    const QString src = QDir(qeltest::sourceDir())
-                            .filePath(QStringLiteral("data/configs/type%1.json").arg(type, 4, 10, QLatin1Char('0')));
-    EXPECT_TRUE(SimModel::fromJsonFile(src, model, &error)) << error.toStdString();
-    return std::make_shared<SimInverter>(addr, model);
-}
 
 SimFault fault(const char* spec)
 {
@@ -64,7 +55,7 @@ protected:
         sel->SetRetryCnt(0);
         sch = std::make_unique<TScheduler>();
         ASSERT_EQ(sch->Attach(sel.get()), 0);
-        inv1 = sampleInverter(1, 21);
+        inv1 = qeltest::sampleInverter(1, 21);
         din.addInverter(inv1);
         addInv(1, 21, QStringLiteral("A"));
         sel->SetProtocol(1, prANSI);
@@ -191,7 +182,7 @@ TEST_F(DwnLineTest, UploadDownloadAndCompareOfEveryKindOfLine)
 
 TEST_F(DwnLineTest, SixteenBitAccessOfATypeWithoutSets)
 {
-    auto inv2 = sampleInverter(2, 3);
+    auto inv2 = qeltest::sampleInverter(2, 3);
     din.addInverter(inv2);
     addInv(2, 3);
     sel->SetProtocol(2, prANSI);
@@ -313,7 +304,7 @@ TEST_F(DwnLineTest, CancelInTheProgressEndsTheTransferAndAWait)
 
 TEST_F(DwnLineTest, ListChangedDuringATransferEndsItFirst)
 {
-    auto inv4 = sampleInverter(4, 21);
+    auto inv4 = qeltest::sampleInverter(4, 21);
     din.addInverter(inv4);
     addInv(4, 21, QStringLiteral("B"));
     sel->SetProtocol(4, prANSI);

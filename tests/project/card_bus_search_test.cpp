@@ -10,6 +10,7 @@
 #include "tests/comm/card_fixture.h"
 
 #include "prj_fixture.h"
+#include "sample_inverter.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,16 +22,6 @@ namespace {
 
 using qelsim::SimInverter;
 using qelsim::SimModel;
-
-std::shared_ptr<SimInverter> sampleInverter(int addr, int type)
-{
-    SimModel model;
-    QString error;
-    const QString source = QDir(qeltest::sourceDir())
-                               .filePath(QStringLiteral("data/configs/type%1.json").arg(type, 4, 10, QLatin1Char('0')));
-    EXPECT_TRUE(SimModel::fromJsonFile(source, model, &error)) << error.toStdString();
-    return std::make_shared<SimInverter>(addr, model);
-}
 
 class CardBusSearch : public prjtest::PrjTest {
 protected:
@@ -85,8 +76,8 @@ protected:
 
 TEST_F(CardBusSearch, FindsTheInvertersBehindTheCanCard)
 {
-    can->addInverter(sampleInverter(1, 21));
-    can->addInverter(sampleInverter(4, 22));
+    can->addInverter(qeltest::sampleInverter(1, 21));
+    can->addInverter(qeltest::sampleInverter(4, 22));
     ASSERT_EQ(prj.NewPrj(QStringLiteral("Can"), 0, 5, 5, ProtBit(prCAN)), 0);
     EXPECT_EQ(entries(), (std::vector<int>{1, 4}));
     EXPECT_EQ(prj.GetInv(1)->Prot, prCAN);
@@ -96,8 +87,8 @@ TEST_F(CardBusSearch, FindsTheInvertersBehindTheCanCard)
 
 TEST_F(CardBusSearch, FindsTheInvertersOnTheInterbusRing)
 {
-    ibs->addInverter(sampleInverter(3, 22));
-    ibs->addInverter(sampleInverter(5, 21));
+    ibs->addInverter(qeltest::sampleInverter(3, 22));
+    ibs->addInverter(qeltest::sampleInverter(5, 21));
     ibs->addDevice(4, 0x02, 2);
     ASSERT_EQ(prj.NewPrj(QStringLiteral("Ring"), 0, 6, 5, ProtBit(prIBS)), 0);
     EXPECT_EQ(entries(), (std::vector<int>{3, 5}));

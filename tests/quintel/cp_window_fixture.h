@@ -24,6 +24,7 @@
 #include "sim/sim_din_pty_server.h"
 #include "sim/sim_inverter.h"
 #include "tools/cfgtool/cfg_source.h"
+#include "sample_inverter.h"
 
 #include <QApplication>
 #include <QDir>
@@ -35,11 +36,7 @@
 
 namespace cpwin {
 
-inline QString sampleSource(int type)
-{
-    return QDir(qeltest::sourceDir())
-        .filePath(QStringLiteral("data/configs/type%1.json").arg(type, 4, 10, QLatin1Char('0')));
-}
+using qeltest::sampleSource;
 
 inline std::shared_ptr<TCfgRec> sampleCfg(int type)
 {
