@@ -9,6 +9,7 @@
 
 #include "modal.h"
 #include "temp_dir.h"
+#include "pdf_text.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -103,16 +104,14 @@ protected:
 
     static QString pdftotext(const QString& pdf)
     {
-        const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-        if (tool.isEmpty()) {
+        if (qeltest::pdfToTextTool().isEmpty()) {
             ADD_FAILURE() << "pdftotext missing (poppler-utils, scripts/install-deps.sh)";
             return {};
         }
-        QProcess p;
-        p.start(tool, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-        EXPECT_TRUE(p.waitForFinished(60000));
-        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().constData();
-        return QString::fromUtf8(p.readAllStandardOutput());
+        const qeltest::PdfText read = qeltest::pdfText(pdf);
+        EXPECT_TRUE(read.finished);
+        EXPECT_EQ(read.exitCode, 0) << read.errors.constData();
+        return read.text;
     }
 
     TFrmvortalinprint form;

@@ -12,6 +12,7 @@
 
 #include "modal.h"
 #include "sample_inverter.h"
+#include "pdf_text.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -155,15 +156,13 @@ TEST_F(DwnLoadSim, ParameterSaveUploadsACompleteListAndSavesIt)
 
 QString pdfText(const QString& pdf)
 {
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    if (tool.isEmpty()) {
+    if (qeltest::pdfToTextTool().isEmpty()) {
         ADD_FAILURE() << "pdftotext missing (poppler-utils, scripts/install-deps.sh)";
         return {};
     }
-    QProcess p;
-    p.start(tool, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    EXPECT_TRUE(p.waitForFinished(60000));
-    return QString::fromUtf8(p.readAllStandardOutput());
+    const qeltest::PdfText read = qeltest::pdfText(pdf);
+    EXPECT_TRUE(read.finished);
+    return read.text;
 }
 
 // QEL_SCREENSHOT_DIR: keep pictures to look at.

@@ -13,6 +13,7 @@
 #include "quintel/cp_form.h"
 #include "quintel/cp_settings_dlg.h"
 #include "quintel/sel_mode.h"
+#include "pdf_text.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -210,13 +211,11 @@ TEST_F(ProgramWindowTest, PrintOfTheTableIntoAPdfFile)
     ASSERT_TRUE(qeltest::waitUntil([&] { return !prog->PrintReq; }, 20000));
     const QStringList pdfs = QDir(dir()).entryList({QStringLiteral("*.pdf")});
     ASSERT_EQ(pdfs.size(), 1);
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    if (tool.isEmpty())
+    if (qeltest::pdfToTextTool().isEmpty())
         GTEST_SKIP() << "pdftotext missing";
-    QProcess p;
-    p.start(tool, {QStringLiteral("-layout"), QDir(dir()).filePath(pdfs[0]), QStringLiteral("-")});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    const qeltest::PdfText pdf = qeltest::pdfText(QDir(dir()).filePath(pdfs[0]));
+    ASSERT_TRUE(pdf.finished);
+    const QString text = pdf.text;
     EXPECT_TRUE(text.contains(QStringLiteral("Quintel V5.4"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("Control word"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("17: On+Stop+Terminal"))) << text.toStdString();
