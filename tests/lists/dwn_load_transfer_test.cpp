@@ -3,6 +3,7 @@
 // restored, the exclusive fall-back of a restored window, the parameter
 // save; and print to PDF with a look at the window and the page.
 
+#include "dwn_line_fixture.h"
 #include "dwn_load_fixture.h"
 
 #include "comm/prot_sel.h"
@@ -24,29 +25,17 @@
 #include <QTableView>
 
 using namespace dwntest;
-using qelsim::SimDinPtyServer;
-using qelsim::SimInverter;
-using qelsim::SimModel;
 
 namespace {
 
-class DwnLoadSim : public DwnWindowTest {
+class DwnLoadSim : public DwnWindowTest, protected DwnSimLine {
 protected:
     void SetUp() override
     {
-        QString error;
-        ASSERT_TRUE(din.start({}, &error)) << error.toStdString();
-        qputenv("QEL_COM4", din.path().toLocal8Bit());
-        sel = std::make_unique<TProtSel>();
-        sel->Ansi()->SetComport(Com4);
-        sel->Ansi()->SetBaudrate(B_38400);
-        sel->Ansi()->SetTimeOut(400);
-        sel->SetRetryCnt(0);
-        sch = std::make_unique<TScheduler>();
-        ASSERT_EQ(sch->Attach(sel.get()), 0);
+        openLine();
+        if (HasFatalFailure())
+            return;
         DwnWindowTest::SetUp();
-        inv1 = qeltest::sampleInverter(1, 21);
-        din.addInverter(inv1);
         addInv(1, 21, QStringLiteral("Conveyor"));
         addInv(2, 21, QStringLiteral("Pump"));
         sel->SetProtocol(1, prANSI);
@@ -56,9 +45,7 @@ protected:
     {
         closeAll();
         DwnWindowTest::TearDown();
-        sch.reset();
-        sel.reset();
-        qunsetenv("QEL_COM4");
+        closeLine();
     }
     TScheduler* scheduler() override { return sch.get(); }
     int readsOf(int adr) const
@@ -69,11 +56,6 @@ protected:
         return n;
     }
     int requests() const { return int(inv1->handledRequests().size()); }
-
-    SimDinPtyServer din;
-    std::unique_ptr<TProtSel> sel;
-    std::unique_ptr<TScheduler> sch;
-    std::shared_ptr<SimInverter> inv1;
 };
 
 TEST_F(DwnLoadSim, MinimisedUploadPausesAndGoesOnWhenRestored)

@@ -3,6 +3,7 @@
 // simulator on a pseudo-terminal.
 
 #include "dwn_fixture.h"
+#include "dwn_line_fixture.h"
 
 #include "comm/prot_sel.h"
 #include "sim/sim_din_pty_server.h"
@@ -16,10 +17,8 @@
 #include <bit>
 #include <limits>
 
-using qelsim::SimDinPtyServer;
 using qelsim::SimFault;
 using qelsim::SimInverter;
-using qelsim::SimModel;
 
 namespace {
 
@@ -40,23 +39,14 @@ std::vector<std::pair<int, bool>> asked(const SimInverter& inv)
     return out;
 }
 
-class DwnLineTest : public dwntest::DwnTest {
+class DwnLineTest : public dwntest::DwnTest, protected dwntest::DwnSimLine {
 protected:
     void SetUp() override
     {
         dwntest::DwnTest::SetUp();
-        QString error;
-        ASSERT_TRUE(din.start({}, &error)) << error.toStdString();
-        qputenv("QEL_COM4", din.path().toLocal8Bit());
-        sel = std::make_unique<TProtSel>();
-        sel->Ansi()->SetComport(Com4);
-        sel->Ansi()->SetBaudrate(B_38400);
-        sel->Ansi()->SetTimeOut(400);
-        sel->SetRetryCnt(0);
-        sch = std::make_unique<TScheduler>();
-        ASSERT_EQ(sch->Attach(sel.get()), 0);
-        inv1 = qeltest::sampleInverter(1, 21);
-        din.addInverter(inv1);
+        openLine();
+        if (HasFatalFailure())
+            return;
         addInv(1, 21, QStringLiteral("A"));
         sel->SetProtocol(1, prANSI);
         engine = makeEngine();
@@ -69,9 +59,7 @@ protected:
     void TearDown() override
     {
         engine.reset();
-        sch.reset();
-        sel.reset();
-        qunsetenv("QEL_COM4");
+        closeLine();
     }
     TScheduler* scheduler() override { return sch.get(); }
 
@@ -109,11 +97,6 @@ protected:
         inv1->setValue(0x0103, 999, 3);
         inv1->setValue(0x0207, 55);
     }
-
-    SimDinPtyServer din;
-    std::unique_ptr<TProtSel> sel;
-    std::unique_ptr<TScheduler> sch;
-    std::shared_ptr<SimInverter> inv1;
 };
 
 }  // namespace
