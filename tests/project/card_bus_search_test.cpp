@@ -38,12 +38,8 @@ protected:
         scope = std::make_unique<cardtest::LibraryScope>(
             path("registry.reg"), std::map<QString, QString>{{"nican.DLL", cardtest::CardLibrary("simcan")},
                                                              {"IBDDIWNT.DLL", cardtest::CardLibrary("simibs")}});
-        for (int type : {21, 22}) {
-            const QString name = TVortalinCfgList::BinFileName(type);
-            const QString from = QDir(qeltest::binaryDir()).filePath(QStringLiteral("data/configs/") + name);
-            ASSERT_TRUE(QFile::exists(from)) << "build the sample_configs target";
-            ASSERT_TRUE(QFile::copy(from, prj.BinPath + name));
-        }
+        for (int type : {21, 22})
+            ASSERT_NO_FATAL_FAILURE(copySample(type));
         sel = std::make_unique<TProtSel>();
         sel->Can()->SetTimeOut(100);
         sel->SetRetryCnt(0);
@@ -57,15 +53,6 @@ protected:
         can->reset();
         ibs->reset();
         scope.reset();
-    }
-
-    std::vector<int> entries() const
-    {
-        std::vector<int> a;
-        for (int i = 0; i < kPrjInvCount; ++i)
-            if (prj.GetInv(i))
-                a.push_back(i);
-        return a;
     }
 
     qelsim::SimCanCard* can = nullptr;

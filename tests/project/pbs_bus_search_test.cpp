@@ -32,12 +32,8 @@ protected:
         card->reset();
         scope = std::make_unique<cardtest::LibraryScope>(
             path("registry.reg"), std::map<QString, QString>{{"PAPI.DLL", cardtest::CardLibrary("simpbs")}});
-        for (int type : {21, 22}) {
-            const QString name = TVortalinCfgList::BinFileName(type);
-            const QString from = QDir(qeltest::binaryDir()).filePath(QStringLiteral("data/configs/") + name);
-            ASSERT_TRUE(QFile::exists(from)) << "build the sample_configs target";
-            ASSERT_TRUE(QFile::copy(from, prj.BinPath + name));
-        }
+        for (int type : {21, 22})
+            ASSERT_NO_FATAL_FAILURE(copySample(type));
         sel = std::make_unique<TProtSel>();
         sel->SetRetryCnt(0);
         prj.ProtSel = sel.get();
@@ -62,10 +58,7 @@ TEST_F(PbsBusSearch, FindsTheSlavesOverASmallRange)
     card->addInverter(qeltest::sampleInverter(1, 21));
     card->addInverter(qeltest::sampleInverter(3, 22));
     ASSERT_EQ(prj.NewPrj(QStringLiteral("Dp"), 1, 3, 5, ProtBit(prPBS)), 0);
-    std::vector<int> found;
-    for (int i = 0; i < kPrjInvCount; ++i)
-        if (prj.GetInv(i))
-            found.push_back(i);
+    const std::vector<int> found = entries();
     EXPECT_EQ(found, (std::vector<int>{1, 3}));
     EXPECT_EQ(prj.GetInv(1)->Prot, prPBS);
     EXPECT_EQ(prj.GetInv(1)->CfgId, 21);

@@ -134,23 +134,6 @@ protected:
         qunsetenv("QEL_COM2");
     }
 
-    void copySample(int type)
-    {
-        const QString name = TVortalinCfgList::BinFileName(type);
-        const QString from = QDir(qeltest::binaryDir()).filePath(QStringLiteral("data/configs/") + name);
-        ASSERT_TRUE(QFile::exists(from)) << "build the sample_configs target";
-        QFile::remove(prj.BinPath + name);
-        ASSERT_TRUE(QFile::copy(from, prj.BinPath + name));
-    }
-
-    std::vector<int> entries() const
-    {
-        std::vector<int> a;
-        for (int i = 0; i < kPrjInvCount; ++i)
-            if (prj.GetInv(i))
-                a.push_back(i);
-        return a;
-    }
 
     std::shared_ptr<Interaction> ui2 = std::make_shared<Interaction>();
     SimDinPtyServer din;
