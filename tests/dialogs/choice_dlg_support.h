@@ -6,6 +6,7 @@
 #include "config/lang_texts.h"
 
 #include "modal.h"
+#include "srb_builder.h"
 
 #include <gtest/gtest.h>
 
@@ -22,37 +23,13 @@ namespace choicetest {
 // (7,44) has the two lines of a question with @P1.
 inline void loadKeyTexts(TVortalinText& t)
 {
-    auto put16 = [](QByteArray& b, int v) {
-        b += char(v & 0xFF);
-        b += char((v >> 8) & 0xFF);
-    };
-    auto put32 = [](QByteArray& b, int v) {
-        for (int i = 0; i < 4; ++i)
-            b += char((v >> (8 * i)) & 0xFF);
-    };
     constexpr int sections = 8, entries = 50;
-    QByteArray out;
-    put16(out, 5);
-    out += "VORTALIN50_SRB";
-    put32(out, sections);
-    const int table = out.size();
-    out += QByteArray(4 * sections, '\0');
-    for (int s = 0; s < sections; ++s) {
-        const int pos = out.size();
-        for (int i = 0; i < 4; ++i)
-            out[table + 4 * s + i] = char((pos >> (8 * i)) & 0xFF);
-        put32(out, entries);
-        for (int i = 0; i < entries; ++i) {
-            QList<QByteArray> lines{QByteArray::number(s) + '.' + QByteArray::number(i)};
-            if (s == 7 && i == 44)
-                lines = {"Link @P1", "to the project?"};
-            put16(out, int(lines.size()));
-            for (const QByteArray& l : lines) {
-                out += char(l.size());
-                out += l;
-            }
-        }
-    }
+    qeltest::SrbBuilder b;
+    for (int s = 0; s < sections; ++s)
+        for (int i = 0; i < entries; ++i)
+            b.sections[s].push_back({QByteArray::number(s) + '.' + QByteArray::number(i)});
+    b.sections[7][44] = {"Link @P1", "to the project?"};
+    const QByteArray out = b.build();
     t.SetVersion(5);
     ASSERT_TRUE(t.LoadFromBytes(out));
 }
