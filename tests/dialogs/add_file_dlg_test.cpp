@@ -4,6 +4,7 @@
 #include "dialogs/glyph_button.h"
 
 #include "choice_dlg_support.h"
+#include "screenshot.h"
 
 #include <QComboBox>
 #include <QPlainTextEdit>
@@ -57,7 +58,7 @@ TEST(AddFileDlgTest, Screenshot)
     f.AddToPrjText = {QStringLiteral("Soll die Datei: @P1"), QStringLiteral("zum Projekt hinzugefügt werden ?")};
     f.SetChoices({QStringLiteral("-1  Global im Projekt"), QStringLiteral("3   Pumpe")});
     answerModal([&](QDialog& d) {
-        choicetest::screenshot(d, "add_file_dlg");
+        qeltest::saveScreenshot(d, "add_file_dlg.png");
         d.reject();
     });
     EXPECT_EQ(f.Execute(QStringLiteral("liste.wr5")), -2);

@@ -34,12 +34,4 @@ inline void loadKeyTexts(TVortalinText& t)
     ASSERT_TRUE(t.LoadFromBytes(out));
 }
 
-// Saves a picture of the window when QEL_SCREENSHOT_DIR is set.
-inline void screenshot(QWidget& w, const char* name)
-{
-    const QByteArray dir = qgetenv("QEL_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        w.grab().save(QString::fromLocal8Bit(dir) + u'/' + QString::fromLatin1(name) + QStringLiteral(".png"));
-}
-
 }  // namespace choicetest

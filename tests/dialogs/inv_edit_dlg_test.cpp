@@ -6,6 +6,7 @@
 #include "dialogs/sel_cfg_dlg.h"
 
 #include "choice_dlg_support.h"
+#include "screenshot.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -168,7 +169,7 @@ TEST(InvEditDlgTest, Screenshot)
     f.SetCfgId(21);
     f.SetProt(prANSI);
     f.show();
-    choicetest::screenshot(f, "inv_edit_dlg");
+    qeltest::saveScreenshot(f, "inv_edit_dlg.png");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "choice_dlg_support.h"
 #include "temp_dir.h"
+#include "screenshot.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -165,7 +166,7 @@ TEST_F(InvSelDlgTest, GeometryTextsAndScreenshot)
     f.SetCancelText(QStringLiteral("Abbrechen"));
     f.SetCaptionText(QStringLiteral("Umrichter wählen"));
     ASSERT_TRUE(f.ShowSelect(QStringLiteral("Umrichter für die Liste:"), 12, [](int16_t) {}));
-    choicetest::screenshot(f, "inv_sel_dlg");
+    qeltest::saveScreenshot(f, "inv_sel_dlg.png");
     f.close();
 }
 

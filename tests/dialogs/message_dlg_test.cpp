@@ -13,6 +13,7 @@
 #include "dialogs/glyph_button.h"
 #include "dialogs/user_msg_layout.h"
 #include "modal.h"
+#include "screenshot.h"
 
 namespace {
 
@@ -276,9 +277,7 @@ TEST_F(MessageDlgTest, ThreeButtonDialogLayout)
         width = d.width();
         for (int i = 0; i < 3; ++i)
             rects << button(d, i)->geometry();
-        const QByteArray dir = qgetenv("QEL_SCREENSHOT_DIR");
-        if (!dir.isEmpty())
-            d.grab().save(QString::fromLocal8Bit(dir) + "/message_dlg_three_buttons.png");
+        qeltest::saveScreenshot(d, QStringLiteral("message_dlg_three_buttons.png"));
         sendKey(d.focusWidget(), Qt::Key_Escape);
     });
     const QStringList msg{"Die Liste \"@P1\" wurde ge\u00e4ndert.", "Sollen die \u00c4nderungen gespeichert werden?"};

@@ -10,6 +10,7 @@
 #include "modal.h"
 #include "temp_dir.h"
 #include "pdf_text.h"
+#include "screenshot.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -124,9 +125,7 @@ TEST_F(PrintFormTest, DialogDefaultsAndCancel)
         label = form.PrtLabel->toolTip();
         fontText = form.Label1->text();
         caption = form.windowTitle();
-        const QByteArray shots = qgetenv("QEL_SCREENSHOT_DIR");
-        if (!shots.isEmpty())
-            form.grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/print_dialog.png"));
+        qeltest::saveScreenshot(form, QStringLiteral("print_dialog.png"));
         EXPECT_EQ(form.width(), form.GroupBox1->width() + 2 * form.GroupBox1->x());
         EXPECT_EQ(form.height(), form.printbtn->geometry().bottom() + 1 + 10);
         form.cancelbtn->click();

@@ -5,6 +5,7 @@
 #include "dialogs/sel_cfg_dlg.h"
 
 #include "choice_dlg_support.h"
+#include "screenshot.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -142,7 +143,7 @@ TEST(SelCfgDlgTest, TextsAndScreenshot)
     TCfgFileList index = kIndex;
     shown.CfgFileList = &index;
     answerModal([&](QDialog& d) {
-        choicetest::screenshot(d, "sel_cfg_dlg");
+        qeltest::saveScreenshot(d, "sel_cfg_dlg.png");
         d.reject();
     });
     shown.Execute(3, true);

@@ -14,6 +14,7 @@
 #include "modal.h"
 #include "sample_inverter.h"
 #include "pdf_text.h"
+#include "screenshot.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -147,14 +148,6 @@ QString pdfText(const QString& pdf)
     return read.text;
 }
 
-// QEL_SCREENSHOT_DIR: keep pictures to look at.
-void keepPicture(QWidget* w, const QString& name)
-{
-    const QString shots = qEnvironmentVariable("QEL_SCREENSHOT_DIR");
-    if (!shots.isEmpty())
-        w->grab().save(QDir(shots).filePath(name));
-}
-
 TEST_F(DwnLoadSim, CompleteListWithAUserStepPrintsToPdf)
 {
     TDwnLoad* w = open(1);
@@ -168,7 +161,7 @@ TEST_F(DwnLoadSim, CompleteListWithAUserStepPrintsToPdf)
     w->SelectLine(5);
     w->resize(760, 420);
     QCoreApplication::processEvents();
-    keepPicture(w, QStringLiteral("dwnload_complete.png"));
+    qeltest::saveScreenshot(*w, QStringLiteral("dwnload_complete.png"));
     EXPECT_EQ(w->Model().index(3, 5).data().toString(), txt(2, 18));
 
     print.Printer().setPageSize(QPageSize(QPageSize::A4));

@@ -14,6 +14,7 @@
 #include "quintel/cp_settings_dlg.h"
 #include "quintel/sel_mode.h"
 #include "pdf_text.h"
+#include "screenshot.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -33,15 +34,6 @@
 using q2::ProgramTest;
 
 namespace {
-
-// Saves a picture of the widget when QEL_SCREENSHOT_DIR is set.
-void shot(QWidget& w, const char* name)
-{
-    const QByteArray dir = qgetenv("QEL_SCREENSHOT_DIR");
-    if (dir.isEmpty())
-        return;
-    w.grab().save(QDir(QString::fromLocal8Bit(dir)).filePath(QString::fromLatin1(name)));
-}
 
 class ProgramWindowTest : public ProgramTest {
 protected:
@@ -78,7 +70,7 @@ TEST_F(ProgramWindowTest, MainWindowShowsTheTableAndForwardsItsButtons)
     EXPECT_EQ(form.findChild<QToolButton*>(QStringLiteral("SaveBtn"))->toolTip(), QStringLiteral("Save"));
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Quintel V5.4 "));
     form.resize(640, 260);
-    shot(form, "quintel_main.png");
+    qeltest::saveScreenshot(form, "quintel_main.png");
 
     form.findChild<QToolButton*>(QStringLiteral("CopyBtn"))->click();
     ASSERT_TRUE(qeltest::waitUntil([&] { return !ui.clipboard.isEmpty(); }));
@@ -128,7 +120,7 @@ TEST_F(ProgramWindowTest, SettingsDialogKeepsAnUnlistedTimeOut)
         EXPECT_EQ(d.BaudBox->currentText(), QStringLiteral("38400"));
         EXPECT_EQ(d.TimeOutBox->currentIndex(), -1);
         EXPECT_TRUE(d.rbZelk->isChecked());
-        shot(d, "quintel_settings.png");
+        qeltest::saveScreenshot(d, "quintel_settings.png");
         d.findChild<QComboBox*>(QStringLiteral("BaudBox"))->setCurrentIndex(3);
         d.findChild<QPushButton*>(QStringLiteral("OkBtn"))->click();
     });
@@ -174,7 +166,7 @@ TEST_F(ProgramWindowTest, InverterChoiceDialog)
                 d.Offlinebtn->setChecked(true);
             EXPECT_EQ(d.Edit1->isEnabled(), !c.offline);
             if (c.typed == std::string("17"))
-                shot(d, "quintel_selmode.png");
+                qeltest::saveScreenshot(d, "quintel_selmode.png");
             d.OkBtn->click();
         });
         int a = 5;
@@ -252,7 +244,7 @@ TEST_F(ProgramWindowTest, EditThroughTheValueEditor)
         shown = edit->text();
         edit->setText(QStringLiteral("45.5"));
         emit edit->textEdited(edit->text());  // as typed by the user
-        shot(d, "quintel_valedit.png");
+        qeltest::saveScreenshot(d, "quintel_valedit.png");
         d.findChild<QPushButton*>(QStringLiteral("OkButton"))->click();
     });
     prog->SelectedRow = 1;

@@ -17,6 +17,7 @@
 #include "scope_fixture.h"
 #include "wait_until.h"
 #include "pdf_text.h"
+#include "screenshot.h"
 
 #include <QAction>
 #include <QApplication>
@@ -82,9 +83,7 @@ protected:
     }
     void shot(const QString& name)
     {
-        const QString d = qEnvironmentVariable("QEL_SCREENSHOT_DIR");
-        if (!d.isEmpty())
-            w->grab().save(QDir(d).filePath(name));
+        qeltest::saveScreenshot(*w, name);
     }
 
     TProgCfg cfg;
