@@ -14,6 +14,7 @@
 //
 // Usage: bench_cp_window_throughput [--seconds S] (polling time per rate, default 4)
 
+#include "bench_line.h"
 #include "comm/custom_qel_prot.h"
 #include "comm/prot_sel.h"
 #include "comm/scheduler.h"
@@ -33,30 +34,10 @@
 
 using namespace qelsim;
 
+using namespace bench;
+
 namespace {
 
-using Clock = std::chrono::steady_clock;
-constexpr int kBitsPerChar = 10;
-
-void runFor(double seconds)
-{
-    QEventLoop loop;
-    QTimer::singleShot(int(seconds * 1000), &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-bool runUntil(const std::function<bool()>& done, double limitSeconds)
-{
-    const auto end = Clock::now() + std::chrono::duration<double>(limitSeconds);
-    while (!done()) {
-        if (Clock::now() > end)
-            return false;
-        QEventLoop loop;
-        QTimer::singleShot(1, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
 
 bool tableRead(TfrmCpWindow& w)
 {
@@ -69,27 +50,13 @@ bool tableRead(TfrmCpWindow& w)
     return true;
 }
 
-qint64 lineChars(const SimDinPtyServer& server)
-{
-    qint64 chars = 0;
-    for (const QByteArray& b : server.receivedFrames())
-        chars += b.size();
-    for (const QByteArray& b : server.sentChunks())
-        chars += b.size();
-    return chars;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    preferOffscreen();
     QApplication app(argc, argv);
-    double seconds = 4.0;
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::string(argv[i]) == "--seconds")
-            seconds = std::max(1.0, std::atof(argv[i + 1]));
+    const double seconds = secondsOption(argc, argv, 4.0, 1.0);
 
     const QString source = QStringLiteral(QEL_SOURCE_DIR "/data/configs/type0021.json");
     SimModel model;
@@ -117,9 +84,7 @@ int main(int argc, char** argv)
     for (const auto& l : lines) {
         SimDinPtyServer server;
         server.addInverter(std::make_shared<SimInverter>(1, model));
-        server.setBaudRate(l.baud);
-        server.setCharBits(kBitsPerChar);
-        server.setTurnaroundMs(0);
+        paceLine(server, l.baud);
         server.setLineRate(l.baud);
         if (!server.start({}, &err)) {
             std::printf("cannot start the simulator: %s\n", qPrintable(err));
@@ -154,7 +119,7 @@ int main(int argc, char** argv)
         server.clearLog();
         const auto t0 = Clock::now();
         TfrmCpWindow* w = ShowQuintelWindow(1, 0);
-        if (!w || !runUntil([&] { return tableRead(*w); }, 60)) {
+        if (!w || !runUntil([&] { return tableRead(*w); }, 60, 0.001)) {
             std::printf("%7d   the table was not read (%d messages)\n", l.baud, messages);
             return 1;
         }
@@ -169,7 +134,7 @@ int main(int argc, char** argv)
         const double elapsed = std::chrono::duration<double>(Clock::now() - t1).count();
         const int reads = server.requestCount() - before;
         const double perExchange = double(lineChars(server)) / std::max(1, int(server.receivedFrames().size()));
-        const double limit = l.baud / (kBitsPerChar * perExchange);
+        const double limit = lineLimit(l.baud, perExchange);
         const double rate = reads / elapsed;
         worst = std::min(worst, rate / limit);
         std::printf("%7d | %10.0f %10d %11.3f | %15.2f %13.2f %10.2f %7.3f\n", l.baud, learn * 1000, learnExchanges,

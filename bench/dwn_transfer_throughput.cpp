@@ -14,6 +14,7 @@
 //
 // Usage: bench_dwn_transfer
 
+#include "bench_line.h"
 #include "comm/prot_sel.h"
 #include "config/lang_texts.h"
 #include "lists/dwn_load_engine.h"
@@ -31,11 +32,11 @@
 #include <functional>
 #include <memory>
 
+using namespace bench;
+
 namespace {
 
-using Clock = std::chrono::steady_clock;
 constexpr int kAddr = 1;
-constexpr int kBitsPerChar = 10;
 
 // The transfer's progress: it starts with the first request and finishes
 // at the end, so it times the transfer itself (not the scheduler's idle
@@ -86,16 +87,6 @@ struct Result {
     double seconds = 0;
     double lineSeconds = 0;
 };
-
-int lineChars(const qelsim::SimDinPtyServer& sim)
-{
-    int chars = 0;
-    for (const QByteArray& f : sim.receivedFrames())
-        chars += int(f.size());
-    for (const QByteArray& c : sim.sentChunks())
-        chars += int(c.size());
-    return chars;
-}
 
 Result run(TDwnLoadEngine& engine, BenchUi& ui, qelsim::SimDinPtyServer& sim, int baud, bool upload)
 {
@@ -155,9 +146,7 @@ int main(int argc, char** argv)
     for (const auto& sp : speeds) {
         qelsim::SimDinPtyServer sim;
         sim.addInverter(std::make_shared<qelsim::SimInverter>(kAddr, model));
-        sim.setBaudRate(sp.baud);
-        sim.setCharBits(kBitsPerChar);
-        sim.setTurnaroundMs(0);
+        paceLine(sim, sp.baud);
         if (!sim.start({}, &error)) {
             std::printf("%s\n", qPrintable(error));
             return 1;

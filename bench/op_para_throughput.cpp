@@ -12,6 +12,7 @@
 //
 // Usage: bench_op_para_throughput [--seconds S] (per series, default 3)
 
+#include "bench_line.h"
 #include "comm/prot_sel.h"
 #include "lists/op_para.h"
 #include "sim/sim_din_pty_server.h"
@@ -29,38 +30,19 @@
 
 using namespace qelsim;
 
+using namespace bench;
+
 namespace {
 
-using Clock = std::chrono::steady_clock;
-constexpr int kBitsPerChar = 10;
 constexpr int kRows = 36;
-
-void runFor(double seconds)
-{
-    QEventLoop loop;
-    QTimer::singleShot(int(seconds * 1000), &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-bool runUntil(const std::function<bool()>& done, double seconds)
-{
-    const auto end = Clock::now() + std::chrono::duration<double>(seconds);
-    while (!done() && Clock::now() < end)
-        runFor(0.05);
-    return done();
-}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    preferOffscreen();
     QApplication app(argc, argv);
-    double seconds = 3.0;
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::string(argv[i]) == "--seconds")
-            seconds = std::max(0.5, std::atof(argv[i + 1]));
+    const double seconds = secondsOption(argc, argv, 3.0, 0.5);
 
     const QString root = QStringLiteral(QEL_SOURCE_DIR);
     SimModel model, ops;
@@ -103,9 +85,7 @@ int main(int argc, char** argv)
             for (int a = 0x84; a <= 0x9E; a += 3)
                 inv->setChangeOnRead(uint16_t(a), true);
             server.addInverter(inv);
-            server.setBaudRate(l.baud);
-            server.setCharBits(kBitsPerChar);
-            server.setTurnaroundMs(0);
+            paceLine(server, l.baud);
             if (!server.start({}, &err)) {
                 std::printf("cannot start the simulator: %s\n", qPrintable(err));
                 return 1;
@@ -144,12 +124,7 @@ int main(int argc, char** argv)
             runFor(seconds);
             const double elapsed = std::chrono::duration<double>(Clock::now() - t0).count();
             const QList<QByteArray> req = server.receivedFrames();
-            const QList<QByteArray> ans = server.sentChunks();
-            qint64 chars = 0;
-            for (const QByteArray& b : req)
-                chars += b.size();
-            for (const QByteArray& b : ans)
-                chars += b.size();
+            const qint64 chars = lineChars(server);
             sch->SetActive(false);
             win.reset();
             core.reset();
@@ -162,7 +137,7 @@ int main(int argc, char** argv)
             }
             const double rate = req.size() / elapsed;
             const double perExchange = double(chars) / req.size();
-            const double limit = l.baud / (kBitsPerChar * perExchange);
+            const double limit = lineLimit(l.baud, perExchange);
             worst = std::min(worst, rate / limit);
             std::printf("%7d %9s %15.2f %13.2f %13.2f %7.3f\n", l.baud, windowed ? "window" : "headless",
                         perExchange, limit, rate, rate / limit);

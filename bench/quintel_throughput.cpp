@@ -14,6 +14,7 @@
 //
 // Usage: bench_quintel_throughput [--seconds S] (per baud rate, default 4)
 
+#include "bench_line.h"
 #include "installer.h"
 #include "platform/settings_store.h"
 #include "quintel/cp_program.h"
@@ -30,10 +31,10 @@
 
 using namespace qelsim;
 
+using namespace bench;
+
 namespace {
 
-using Clock = std::chrono::steady_clock;
-constexpr int kBitsPerChar = 10;
 
 // Nobody to ask: every question gets its cancel button.
 struct NullUi : ICpInteraction {
@@ -61,24 +62,13 @@ struct NullUi : ICpInteraction {
     int messages = 0;
 };
 
-void runFor(double seconds)
-{
-    QEventLoop loop;
-    QTimer::singleShot(int(seconds * 1000), &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    preferOffscreen();
     QApplication app(argc, argv);
-    double seconds = 4.0;
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::string(argv[i]) == "--seconds")
-            seconds = std::max(1.0, std::atof(argv[i + 1]));
+    const double seconds = secondsOption(argc, argv, 4.0, 1.0);
 
     SimModel model;
     QString err;
@@ -103,9 +93,7 @@ int main(int argc, char** argv)
         QTemporaryDir tmp;
         SimDinPtyServer server;
         server.addInverter(std::make_shared<SimInverter>(1, model));
-        server.setBaudRate(l.baud);
-        server.setCharBits(kBitsPerChar);
-        server.setTurnaroundMs(0);
+        paceLine(server, l.baud);
         server.setLineRate(l.baud);
         if (!server.start({}, &err)) {
             std::printf("cannot start the simulator: %s\n", qPrintable(err));
@@ -140,18 +128,13 @@ int main(int argc, char** argv)
             runFor(seconds);
             const double elapsed = std::chrono::duration<double>(Clock::now() - t0).count();
             const QList<QByteArray> req = server.receivedFrames();
-            const QList<QByteArray> ans = server.sentChunks();
             if (req.isEmpty() || ui.messages > 0) {
                 std::printf("%7d %9s  no exchange or a message (%d)\n", l.baud, part, ui.messages);
                 return;
             }
-            qint64 chars = 0;
-            for (const QByteArray& b : req)
-                chars += b.size();
-            for (const QByteArray& b : ans)
-                chars += b.size();
+            const qint64 chars = lineChars(server);
             const double perExchange = double(chars) / req.size();
-            const double limit = l.baud / (kBitsPerChar * perExchange);
+            const double limit = lineLimit(l.baud, perExchange);
             const double rate = req.size() / elapsed;
             worst = std::min(worst, rate / limit);
             std::printf("%7d %9s %15.2f %13.2f %13.2f %7.3f %6d\n", l.baud, part, perExchange, limit, rate,

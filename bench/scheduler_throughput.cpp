@@ -27,6 +27,7 @@
 //
 // Usage: bench_scheduler_throughput [--seconds S] (per series, default 3)
 
+#include "bench_line.h"
 #include "comm/bin_codec.h"
 #include "comm/custom_qel_prot.h"
 #include "comm/line_trace.h"
@@ -56,9 +57,9 @@
 #include <termios.h>
 #include <unistd.h>
 
-namespace {
+using namespace bench;
 
-using Clock = std::chrono::steady_clock;
+namespace {
 
 constexpr int kAddr = 1;
 constexpr uint16_t kParAdr = 0x0203;
@@ -170,32 +171,14 @@ double stagePercentile(Stamp from, Stamp to, double p)
 
 // ---------------------------------------------------------------- simulator
 
-struct Invsim {
-    QProcess proc;
-    QString pty;
-
+struct Invsim : InvsimProcess {
     bool start(const Driver& drv, int baud)
     {
         QStringList args{QStringLiteral("--addr"), QString::number(kAddr), QStringLiteral("--baud"),
                          QString::number(baud), QStringLiteral("--turnaround"), QStringLiteral("0")};
         if (drv.prot == prZelk)
             args << QStringLiteral("--zelk");
-        proc.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        proc.start(QStringLiteral(QEL_INVSIM_PATH), args);
-        if (!proc.waitForStarted(10000))
-            return false;
-        while (!proc.canReadLine())
-            if (!proc.waitForReadyRead(10000))
-                return false;
-        pty = QString::fromLatin1(proc.readLine()).trimmed();
-        return !pty.isEmpty();
-    }
-    ~Invsim()
-    {
-        proc.terminate();
-        if (!proc.waitForFinished(5000))
-            proc.kill();
-        proc.waitForFinished();
+        return InvsimProcess::start(QStringLiteral(QEL_INVSIM_PATH), args);
     }
 };
 
@@ -386,10 +369,7 @@ double simAloneRate(const Driver& drv, const QString& path, int service, int cou
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    double secondsPerSeries = 3.0;
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::string(argv[i]) == "--seconds")
-            secondsPerSeries = std::max(0.2, std::atof(argv[i + 1]));
+    const double secondsPerSeries = secondsOption(argc, argv, 3.0, 0.2);
     LineTrace::SetHook(traceHook);
 
     std::printf("Scheduler client -> TProtSel -> driver -> pseudo-terminal -> invsim, paced at the baud rate,\n"

@@ -12,6 +12,7 @@
 //
 // Usage: bench_scope_throughput [--seconds S] (per series, default 3)
 
+#include "bench_line.h"
 #include "comm/custom_qel_prot.h"
 #include "comm/prot_sel.h"
 #include "comm/scheduler.h"
@@ -30,13 +31,12 @@
 #include <cstdio>
 #include <optional>
 
-namespace {
+using namespace bench;
 
-using Clock = std::chrono::steady_clock;
+namespace {
 
 constexpr int kAddr = 1;
 constexpr int kBaud = 115200;
-constexpr int kBitsPerChar = 10;
 constexpr int kWarmUp = 5;
 constexpr int16_t kChannels[4] = {0x0105, 0x0207, 0x0109, 0x0108};
 
@@ -54,30 +54,13 @@ int exchangeChars(int service, uint16_t parAdr, bool withSet)
     return req + int(ans.size());
 }
 
-struct Invsim {
-    QProcess proc;
-    QString pty;
+struct Invsim : InvsimProcess {
     bool start()
     {
-        proc.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        proc.start(QStringLiteral(QEL_INVSIM_PATH),
-                   {QStringLiteral("--addr"), QString::number(kAddr), QStringLiteral("--config"),
-                    QStringLiteral(QEL_TYPE21_SOURCE), QStringLiteral("--baud"), QString::number(kBaud),
-                    QStringLiteral("--turnaround"), QStringLiteral("0")});
-        if (!proc.waitForStarted(10000))
-            return false;
-        while (!proc.canReadLine())
-            if (!proc.waitForReadyRead(10000))
-                return false;
-        pty = QString::fromLatin1(proc.readLine()).trimmed();
-        return !pty.isEmpty();
-    }
-    ~Invsim()
-    {
-        proc.terminate();
-        if (!proc.waitForFinished(5000))
-            proc.kill();
-        proc.waitForFinished();
+        return InvsimProcess::start(QStringLiteral(QEL_INVSIM_PATH),
+                                    {QStringLiteral("--addr"), QString::number(kAddr), QStringLiteral("--config"),
+                                     QStringLiteral(QEL_TYPE21_SOURCE), QStringLiteral("--baud"),
+                                     QString::number(kBaud), QStringLiteral("--turnaround"), QStringLiteral("0")});
     }
 };
 
@@ -195,10 +178,7 @@ std::optional<double> plainRate(TScheduler& sch, int count)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    double seconds = 3.0;
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::string(argv[i]) == "--seconds")
-            seconds = std::max(0.2, std::atof(argv[i + 1]));
+    const double seconds = secondsOption(argc, argv, 3.0, 0.2);
 
     Invsim sim;
     if (!sim.start()) {
@@ -234,7 +214,7 @@ int main(int argc, char** argv)
     bool ok = true;
     // Plain client: one read exchange of the same length as a channel read.
     const int plainChars = exchangeChars(0, uint16_t(kChannels[0]), true);
-    const double plainLimit = double(kBaud) / (kBitsPerChar * plainChars);
+    const double plainLimit = lineLimit(kBaud, plainChars);
     const auto plain = plainRate(sch, std::max(20, int(plainLimit * seconds)));
     double plainRatio = 0;
     if (plain) {
@@ -248,7 +228,7 @@ int main(int argc, char** argv)
     int perChars = 0;
     for (int16_t a : kChannels)
         perChars += exchangeChars(0, uint16_t(a), true);
-    const double perLimit = double(kBaud) / (kBitsPerChar * perChars);
+    const double perLimit = lineLimit(kBaud, perChars);
     const auto per = scopeRate(sch, prj, false, std::max(20, int(perLimit * seconds)));
     double perRatio = 0;
     if (per) {
@@ -260,7 +240,7 @@ int main(int argc, char** argv)
     }
 
     const int fastChars = exchangeChars(18, 0, false);
-    const double fastLimit = double(kBaud) / (kBitsPerChar * fastChars);
+    const double fastLimit = lineLimit(kBaud, fastChars);
     const auto fast = scopeRate(sch, prj, true, std::max(20, int(fastLimit * seconds)));
     if (fast)
         std::printf("%-22s %14d %13.2f %13.2f %7.3f\n", "scope fast read (18)", fastChars, fastLimit, *fast,

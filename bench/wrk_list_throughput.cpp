@@ -14,6 +14,7 @@
 //
 // Usage: bench_wrk_list_throughput [--seconds S] (per series, default 3)
 
+#include "bench_line.h"
 #include "lists/fwrk_list.h"
 #include "sim/sim_din_pty_server.h"
 #include "sim/sim_inverter.h"
@@ -30,11 +31,10 @@
 
 using namespace qelsim;
 
+using namespace bench;
+
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-constexpr int kBitsPerChar = 10;
 constexpr int kInverters = 4;
 constexpr int kRowsPerInverter = 25;
 
@@ -67,24 +67,13 @@ struct Result {
     int repaints = 0;
 };
 
-void runFor(double seconds)
-{
-    QEventLoop loop;
-    QTimer::singleShot(int(seconds * 1000), &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    preferOffscreen();
     QApplication app(argc, argv);
-    double seconds = 3.0;
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::string(argv[i]) == "--seconds")
-            seconds = std::max(0.5, std::atof(argv[i + 1]));
+    const double seconds = secondsOption(argc, argv, 3.0, 0.5);
 
     const QString src = QStringLiteral(QEL_SOURCE_DIR) + QStringLiteral("/data/configs/");
     const int types[kInverters] = {21, 3, 21, 3};
@@ -129,9 +118,7 @@ int main(int argc, char** argv)
                     inv->setChangeOnRead(uint16_t(pars[i]), true);
                 server.addInverter(inv);
             }
-            server.setBaudRate(l.baud);
-            server.setCharBits(kBitsPerChar);
-            server.setTurnaroundMs(0);
+            paceLine(server, l.baud);
             QString err;
             if (!server.start({}, &err)) {
                 std::printf("cannot start the simulator: %s\n", qPrintable(err));
@@ -173,15 +160,10 @@ int main(int argc, char** argv)
             runFor(seconds);
             const double elapsed = std::chrono::duration<double>(Clock::now() - t0).count();
             const QList<QByteArray> req = server.receivedFrames();
-            const QList<QByteArray> ans = server.sentChunks();
             Result r;
             r.exchanges = int(req.size());
             r.repaints = core.Model().ChangedCells - cells0;
-            qint64 chars = 0;
-            for (const QByteArray& b : req)
-                chars += b.size();
-            for (const QByteArray& b : ans)
-                chars += b.size();
+            const qint64 chars = lineChars(server);
             sch->SetActive(false);
             win.reset();
             sch->Release();
@@ -192,7 +174,7 @@ int main(int argc, char** argv)
             }
             r.rate = r.exchanges / elapsed;
             r.charsPerExchange = double(chars) / r.exchanges;
-            r.limit = l.baud / (kBitsPerChar * r.charsPerExchange);
+            r.limit = lineLimit(l.baud, r.charsPerExchange);
             worst = std::min(worst, r.rate / r.limit);
             std::printf("%7d %9s %15.2f %13.2f %13.2f %7.3f %10d\n", l.baud, windowed ? "window" : "headless",
                         r.charsPerExchange, r.limit, r.rate, r.rate / r.limit, r.repaints);

@@ -5,11 +5,29 @@
 
 #include <QPixmap>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
-static const char* const xpmDWNARROW[] = {
+// Every picture is 24 rows of 24 pixels in this one palette: transparent,
+// black, grey, silver, white, yellow, blue and green.
+constexpr int Rows = 24;
+const char* const Palette[] = {
     "24 24 8 1", ". c None", "k c #000000", "g c #808080", "s c #C0C0C0", "w c #FFFFFF",
     "y c #FFD040", "b c #2050C0", "n c #10A030",
+};
+constexpr int PaletteLines = int(std::size(Palette));
+
+QPixmap FromRows(const char* const (&rows)[Rows])
+{
+    const char* xpm[PaletteLines + Rows];
+    std::copy(std::begin(Palette), std::end(Palette), xpm);
+    std::copy(std::begin(rows), std::end(rows), xpm + PaletteLines);
+    return QPixmap(xpm);
+}
+
+const char* const xpmDWNARROW[Rows] = {
     "........................",
     "........................",
     "........................",
@@ -36,9 +54,7 @@ static const char* const xpmDWNARROW[] = {
     "........................",
 };
 
-static const char* const xpmUPARROW[] = {
-    "24 24 8 1", ". c None", "k c #000000", "g c #808080", "s c #C0C0C0", "w c #FFFFFF",
-    "y c #FFD040", "b c #2050C0", "n c #10A030",
+const char* const xpmUPARROW[Rows] = {
     "........................",
     "........................",
     "........................",
@@ -65,9 +81,7 @@ static const char* const xpmUPARROW[] = {
     "........................",
 };
 
-static const char* const xpmComplete[] = {
-    "24 24 8 1", ". c None", "k c #000000", "g c #808080", "s c #C0C0C0", "w c #FFFFFF",
-    "y c #FFD040", "b c #2050C0", "n c #10A030",
+const char* const xpmComplete[Rows] = {
     "........................",
     "........................",
     "....kkkkkkkkkkkkkkk.....",
@@ -94,9 +108,7 @@ static const char* const xpmComplete[] = {
     "........................",
 };
 
-static const char* const xpmCompress[] = {
-    "24 24 8 1", ". c None", "k c #000000", "g c #808080", "s c #C0C0C0", "w c #FFFFFF",
-    "y c #FFD040", "b c #2050C0", "n c #10A030",
+const char* const xpmCompress[Rows] = {
     "...........kk...........",
     "..........kbbk..........",
     "..........kbbk..........",
@@ -123,9 +135,7 @@ static const char* const xpmCompress[] = {
     "...........kk...........",
 };
 
-static const char* const xpmCHECK[] = {
-    "24 24 8 1", ". c None", "k c #000000", "g c #808080", "s c #C0C0C0", "w c #FFFFFF",
-    "y c #FFD040", "b c #2050C0", "n c #10A030",
+const char* const xpmCHECK[Rows] = {
     "........................",
     "........................",
     "........................",
@@ -152,9 +162,7 @@ static const char* const xpmCHECK[] = {
     "........................",
 };
 
-static const char* const xpmINVERTER[] = {
-    "24 24 8 1", ". c None", "k c #000000", "g c #808080", "s c #C0C0C0", "w c #FFFFFF",
-    "y c #FFD040", "b c #2050C0", "n c #10A030",
+const char* const xpmINVERTER[Rows] = {
     "........................",
     ".....kkkkkkkkkkkkkk.....",
     ".....kssssssssssssk.....",
@@ -186,13 +194,13 @@ QPixmap DwnGlyph(const QString& Name)
 {
     static const struct {
         const char* name;
-        const char* const* xpm;
+        const char* const (&rows)[Rows];
     } table[] = {
         {"DWNARROW", xpmDWNARROW}, {"UPARROW", xpmUPARROW}, {"Complete", xpmComplete},
         {"Compress", xpmCompress}, {"CHECK", xpmCHECK},     {"INVERTER", xpmINVERTER},
     };
     for (const auto& g : table)
         if (Name == QLatin1String(g.name))
-            return QPixmap(g.xpm);
+            return FromRows(g.rows);
     return QPixmap();
 }

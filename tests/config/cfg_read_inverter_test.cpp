@@ -15,6 +15,7 @@
 #include "sim/sim_model.h"
 
 #include "temp_dir.h"
+#include "sample_inverter.h"
 
 #include <QDir>
 #include <QFile>
@@ -101,12 +102,8 @@ protected:
     // An inverter of the sample type that reports the sample's own number.
     std::shared_ptr<SimInverter> addSample(int type)
     {
-        SimModel model;
-        QString error;
-        const QString src = QDir(qeltest::sourceDir()).filePath(QStringLiteral("data/configs/type%1.json").arg(type, 4, 10, QLatin1Char('0')));
-        EXPECT_TRUE(SimModel::fromJsonFile(src, model, &error)) << error.toStdString();
-        auto inv = std::make_shared<SimInverter>(kAddr, model);
-        inv->setConfigNumber(model.fileCfgId);
+        auto inv = qeltest::sampleInverter(kAddr, type);
+        inv->setConfigNumber(inv->model().fileCfgId);
         sim.addInverter(inv);
         return inv;
     }

@@ -4,13 +4,14 @@
 #include "dialogs/glyph_button.h"
 
 #include "choice_dlg_support.h"
+#include "screenshot.h"
 
 #include <QComboBox>
 #include <QPlainTextEdit>
 
 namespace {
 
-using choicetest::onModal;
+using qeltest::answerModal;
 
 TEST(AddFileDlgTest, AnswersAndTheQuestion)
 {
@@ -34,7 +35,7 @@ TEST(AddFileDlgTest, AnswersAndTheQuestion)
         SCOPED_TRACE(c.name);
         QString memo;
         int preselected = -5;
-        onModal([&](QDialog&) {
+        answerModal([&](QDialog&) {
             memo = f.meFile->toPlainText();
             preselected = f.cbInvList->currentIndex();
             if (c.item < 0) {
@@ -56,8 +57,8 @@ TEST(AddFileDlgTest, Screenshot)
     TfrmAddFileDlg f;
     f.AddToPrjText = {QStringLiteral("Soll die Datei: @P1"), QStringLiteral("zum Projekt hinzugefügt werden ?")};
     f.SetChoices({QStringLiteral("-1  Global im Projekt"), QStringLiteral("3   Pumpe")});
-    onModal([&](QDialog& d) {
-        choicetest::screenshot(d, "add_file_dlg");
+    answerModal([&](QDialog& d) {
+        qeltest::saveScreenshot(d, "add_file_dlg.png");
         d.reject();
     });
     EXPECT_EQ(f.Execute(QStringLiteral("liste.wr5")), -2);

@@ -14,6 +14,7 @@
 
 #include "choice_dlg_support.h"
 #include "temp_dir.h"
+#include "sample_inverter.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -25,19 +26,9 @@
 
 namespace {
 
-using choicetest::onModal;
+using qeltest::answerModal;
 using qelsim::SimInverter;
 using qelsim::SimModel;
-
-std::shared_ptr<SimInverter> sampleInverter(int addr, int type)
-{
-    SimModel model;
-    QString error;
-    const QString src = QDir(qeltest::sourceDir())
-                            .filePath(QStringLiteral("data/configs/type%1.json").arg(type, 4, 10, QLatin1Char('0')));
-    EXPECT_TRUE(SimModel::fromJsonFile(src, model, &error)) << error.toStdString();
-    return std::make_shared<SimInverter>(addr, model);
-}
 
 class PrjDialogsEndToEnd : public qeltest::TempDirTest {
 protected:
@@ -80,12 +71,12 @@ protected:
     // configuration choice behind "..." the row showing `cfgRowText`.
     void answerInvDialog(const QString& name, int adr, const QString& cfgRowText, QStringList* rowsSeen)
     {
-        onModal([this, name, adr, cfgRowText, rowsSeen](QDialog& d) {
+        answerModal([this, name, adr, cfgRowText, rowsSeen](QDialog& d) {
             TfrmInvEdit* f = dlgs->InvEdit.get();
             f->edInvName->setText(name);
             f->speInvAdr->setValue(adr);
             f->cobProt->setCurrentIndex(0);  // DIN66019II
-            onModal(
+            answerModal(
                 [this, f, &d, cfgRowText, rowsSeen](QDialog&) {
                     TFrmSelCfg& s = *dlgs->SelCfg;
                     for (int i = 0; i < s.lvCfg->topLevelItemCount(); ++i) {
@@ -111,8 +102,8 @@ protected:
 
 TEST_F(PrjDialogsEndToEnd, NewInvWithAChosenNumberAndWithTheAutomaticChoice)
 {
-    din.addInverter(sampleInverter(4, 22));
-    din.addInverter(sampleInverter(2, 21));
+    din.addInverter(qeltest::sampleInverter(4, 22));
+    din.addInverter(qeltest::sampleInverter(2, 21));
     const QString type22 = cfg.CfgFileList[1].TypeName;
     ASSERT_EQ(cfg.CfgFileList[1].CfgId, 22);
 
@@ -140,11 +131,11 @@ TEST_F(PrjDialogsEndToEnd, NewInvWithAChosenNumberAndWithTheAutomaticChoice)
 
 TEST_F(PrjDialogsEndToEnd, AddFileQuestionLinksToTheChosenInverter)
 {
-    din.addInverter(sampleInverter(2, 21));
+    din.addInverter(qeltest::sampleInverter(2, 21));
     ASSERT_EQ(prj.AddInv(2, 21, QStringLiteral("Pumpe"), prANSI, true), 0);
     const QString file = path(QStringLiteral("Liste.wr5"));
     QStringList choices;
-    onModal([&](QDialog&) {
+    answerModal([&](QDialog&) {
         for (int i = 0; i < dlgs->AddFile->cbInvList->count(); ++i)
             choices << dlgs->AddFile->cbInvList->itemText(i);
         dlgs->AddFile->cbInvList->setCurrentIndex(1);
@@ -175,7 +166,7 @@ TEST_F(PrjDialogsEndToEnd, TheChoiceReadsTheSettingsIndexAtEveryShowingAndTheDia
     rec.TypeName = QStringLiteral("N-77");
     cfg.CfgFileList = {rec};
     int rows = -1;
-    onModal([&](QDialog&) {
+    answerModal([&](QDialog&) {
         rows = dlgs->SelCfg->lvCfg->topLevelItemCount();
         dlgs->SelCfg->btnOK->click();
     });

@@ -6,6 +6,7 @@
 #include "dialogs/sel_cfg_dlg.h"
 
 #include "choice_dlg_support.h"
+#include "screenshot.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -16,7 +17,7 @@
 
 namespace {
 
-using choicetest::onModal;
+using qeltest::answerModal;
 
 TEST(InvEditDlgTest, ProtocolListMapping)
 {
@@ -47,7 +48,7 @@ TEST(InvEditDlgTest, EmptyNameTakesTheAddressAndKeepsTheDialogOpen)
     f.SetInvAdr(17);
     QString caption;
     bool openAfterFirst = false;
-    onModal([&](QDialog& d) {
+    answerModal([&](QDialog& d) {
         caption = d.windowTitle();
         f.btnOK->click();
         openAfterFirst = d.isVisible();
@@ -60,7 +61,7 @@ TEST(InvEditDlgTest, EmptyNameTakesTheAddressAndKeepsTheDialogOpen)
     EXPECT_EQ(f.InvName(), QStringLiteral("17"));
 
     // With a name the caption is the edit caption; Cancel gives false.
-    onModal([&](QDialog& d) {
+    answerModal([&](QDialog& d) {
         caption = d.windowTitle();
         f.btnCancel->click();
     });
@@ -83,7 +84,7 @@ TEST(InvEditDlgTest, NumberControlsAndSwitches)
         f.SetEditCfg(c.editCfg);
         f.SelCfgDlg = c.withSel ? &sel : nullptr;
         bool button = false, edit = false;
-        onModal([&](QDialog& d) {
+        answerModal([&](QDialog& d) {
             button = f.btnSelCfg->isEnabled();
             edit = f.edCfgId->isEnabled();
             d.reject();
@@ -123,8 +124,8 @@ TEST(InvEditDlgTest, ChoosingTheNumberAndCancellingTheChoice)
     for (const Step& s : {Step{"cancelled", -1, 21}, Step{"row 8", 1, 8}, Step{"automatic", 0, 0}}) {
         SCOPED_TRACE(s.name);
         QString shownAdr;
-        onModal([&](QDialog& d) {
-            onModal(
+        answerModal([&](QDialog& d) {
+            answerModal(
                 [&](QDialog& c) {
                     shownAdr = sel.labInvAdr->text();
                     if (s.row < 0) {
@@ -168,7 +169,7 @@ TEST(InvEditDlgTest, Screenshot)
     f.SetCfgId(21);
     f.SetProt(prANSI);
     f.show();
-    choicetest::screenshot(f, "inv_edit_dlg");
+    qeltest::saveScreenshot(f, "inv_edit_dlg.png");
 }
 
 }  // namespace

@@ -6,13 +6,14 @@
 
 #include "choice_dlg_support.h"
 #include "temp_dir.h"
+#include "screenshot.h"
 
 #include <QComboBox>
 #include <QLabel>
 
 namespace {
 
-using choicetest::onModal;
+using qeltest::answerModal;
 
 class InvSelDlgTest : public qeltest::TempDirTest {
 protected:
@@ -71,7 +72,7 @@ TEST_F(InvSelDlgTest, ModalChoice)
         SCOPED_TRACE(c.name);
         int shown = -5;
         QString prompt;
-        onModal([&](QDialog&) {
+        answerModal([&](QDialog&) {
             shown = f.ComboBox1->currentIndex();
             prompt = f.Label1->text();
             EXPECT_TRUE(f.OkButton->isEnabled());
@@ -138,7 +139,7 @@ TEST_F(InvSelDlgTest, ModalChoiceClosesTheToolWindowFirst)
     ASSERT_TRUE(f.SetProject(&prj));
     int calls = 0;
     ASSERT_TRUE(f.ShowSelect(QStringLiteral("Scope"), 3, [&](int16_t) { ++calls; }));
-    onModal([&](QDialog&) {
+    answerModal([&](QDialog&) {
         f.ComboBox1->setCurrentIndex(0);
         f.OkButton->click();
     });
@@ -165,7 +166,7 @@ TEST_F(InvSelDlgTest, GeometryTextsAndScreenshot)
     f.SetCancelText(QStringLiteral("Abbrechen"));
     f.SetCaptionText(QStringLiteral("Umrichter wählen"));
     ASSERT_TRUE(f.ShowSelect(QStringLiteral("Umrichter für die Liste:"), 12, [](int16_t) {}));
-    choicetest::screenshot(f, "inv_sel_dlg");
+    qeltest::saveScreenshot(f, "inv_sel_dlg.png");
     f.close();
 }
 

@@ -12,6 +12,8 @@
 
 #include "dialogs/glyph_button.h"
 #include "dialogs/user_msg_layout.h"
+#include "modal.h"
+#include "screenshot.h"
 
 namespace {
 
@@ -42,24 +44,13 @@ void sendKey(QWidget* target, int key)
 // be open a few seconds later, the test fails and the first button ends it.
 void onDialog(std::function<void(QDialog&)> act)
 {
-    auto* poll = new QTimer;
-    poll->setInterval(2);
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dlg || !dlg->isVisible())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        QPointer<QDialog> guard(dlg);
-        act(*dlg);
-        QTimer::singleShot(5000, [guard] {
-            if (guard && guard->isVisible()) {
-                ADD_FAILURE() << "message dialog left open";
-                button(*guard, 0)->click();
-            }
-        });
+    qeltest::onModal<QDialog>([act](QDialog& dlg) {
+        QPointer<QDialog> guard(&dlg);
+        act(dlg);
+        if (guard)
+            qeltest::failIfLeftOpen(*guard, "message dialog",
+                                    [](QWidget& w) { button(static_cast<QDialog&>(w), 0)->click(); });
     });
-    poll->start();
 }
 
 class MessageDlgTest : public ::testing::Test {
@@ -286,9 +277,7 @@ TEST_F(MessageDlgTest, ThreeButtonDialogLayout)
         width = d.width();
         for (int i = 0; i < 3; ++i)
             rects << button(d, i)->geometry();
-        const QByteArray dir = qgetenv("QEL_SCREENSHOT_DIR");
-        if (!dir.isEmpty())
-            d.grab().save(QString::fromLocal8Bit(dir) + "/message_dlg_three_buttons.png");
+        qeltest::saveScreenshot(d, QStringLiteral("message_dlg_three_buttons.png"));
         sendKey(d.focusWidget(), Qt::Key_Escape);
     });
     const QStringList msg{"Die Liste \"@P1\" wurde ge\u00e4ndert.", "Sollen die \u00c4nderungen gespeichert werden?"};

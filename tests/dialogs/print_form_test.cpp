@@ -7,7 +7,10 @@
 #include "dialogs/print_scrollbar.h"
 #include "dialogs/print_tab_widths.h"
 
+#include "modal.h"
 #include "temp_dir.h"
+#include "pdf_text.h"
+#include "screenshot.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -93,38 +96,23 @@ protected:
     // fails the test and is cancelled.
     void onDialog(std::function<void()> act)
     {
-        auto* poll = new QTimer;
-        poll->setInterval(2);
-        QObject::connect(poll, &QTimer::timeout, [this, poll, act] {
-            if (QApplication::activeModalWidget() != &form || !form.isVisible())
-                return;
-            poll->stop();
-            poll->deleteLater();
+        qeltest::onModal(form, [this, act] {
             act();
-            QPointer<TFrmvortalinprint> guard(&form);
-            QTimer::singleShot(5000, [guard] {
-                if (guard && guard->isVisible()) {
-                    ADD_FAILURE() << "print dialog left open";
-                    guard->reject();
-                }
-            });
+            qeltest::failIfLeftOpen(form, "print dialog");
         });
-        poll->start();
     }
     void clickPrint() { form.printbtn->click(); }
 
     static QString pdftotext(const QString& pdf)
     {
-        const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-        if (tool.isEmpty()) {
+        if (qeltest::pdfToTextTool().isEmpty()) {
             ADD_FAILURE() << "pdftotext missing (poppler-utils, scripts/install-deps.sh)";
             return {};
         }
-        QProcess p;
-        p.start(tool, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-        EXPECT_TRUE(p.waitForFinished(60000));
-        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().constData();
-        return QString::fromUtf8(p.readAllStandardOutput());
+        const qeltest::PdfText read = qeltest::pdfText(pdf);
+        EXPECT_TRUE(read.finished);
+        EXPECT_EQ(read.exitCode, 0) << read.errors.constData();
+        return read.text;
     }
 
     TFrmvortalinprint form;
@@ -137,9 +125,7 @@ TEST_F(PrintFormTest, DialogDefaultsAndCancel)
         label = form.PrtLabel->toolTip();
         fontText = form.Label1->text();
         caption = form.windowTitle();
-        const QByteArray shots = qgetenv("QEL_SCREENSHOT_DIR");
-        if (!shots.isEmpty())
-            form.grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/print_dialog.png"));
+        qeltest::saveScreenshot(form, QStringLiteral("print_dialog.png"));
         EXPECT_EQ(form.width(), form.GroupBox1->width() + 2 * form.GroupBox1->x());
         EXPECT_EQ(form.height(), form.printbtn->geometry().bottom() + 1 + 10);
         form.cancelbtn->click();

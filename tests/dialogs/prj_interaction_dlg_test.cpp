@@ -3,6 +3,7 @@
 #include "project/vortalin_prj.h"
 #include "dialogs/glyph_button.h"
 #include "dialogs/prj_interaction_dlg.h"
+#include "modal.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -19,29 +20,7 @@
 
 namespace {
 
-// Runs `act` on the next modal dialog once it is open; a dialog still open
-// seconds later fails the test and is rejected.
-void onModal(std::function<void(QDialog&)> act)
-{
-    auto* poll = new QTimer;
-    poll->setInterval(2);
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dlg || !dlg->isVisible())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        QPointer<QDialog> guard(dlg);
-        act(*dlg);
-        QTimer::singleShot(5000, [guard] {
-            if (guard && guard->isVisible()) {
-                ADD_FAILURE() << "dialog left open";
-                guard->reject();
-            }
-        });
-    });
-    poll->start();
-}
+using qeltest::answerModal;
 
 TEST(PrjInteractionDlgTest, SaveFilterBecomesQtNameFilters)
 {
@@ -63,7 +42,7 @@ TEST_F(PrjDialogsTest, WriteErrorShowsTheMessageDialogWithTheFileName)
     plain.close();
     const QString bad = path(QStringLiteral("plain/p.pr5"));
     QString shown;
-    onModal([&](QDialog& dlg) {
+    answerModal([&](QDialog& dlg) {
         if (auto* label = dlg.findChild<QLabel*>(QStringLiteral("lblMessage")))
             shown = label->text();
         auto* ok = dlg.findChild<TVarneGlyphButton*>(QStringLiteral("btn0"));
@@ -83,7 +62,7 @@ TEST_F(PrjDialogsTest, SaveDialogAddsTheDefaultExtensionAndStartsInTheDataFolder
     prj.PrjName = QStringLiteral("P");
     QString startDir;
     QStringList filters;
-    onModal([&](QDialog& dlg) {
+    answerModal([&](QDialog& dlg) {
         auto* fd = qobject_cast<QFileDialog*>(&dlg);
         ASSERT_NE(fd, nullptr);
         startDir = fd->directory().absolutePath();

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "dialogs/glyph_button.h"
+#include "screenshot.h"
 
 namespace {
 
@@ -26,13 +27,6 @@ public:
     }
     int seen = 0;
 };
-
-void saveShot(QWidget& w, const char* name)
-{
-    const QByteArray dir = qgetenv("QEL_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        w.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name));
-}
 
 TEST(ProgressRange, SettersTakeOnlyValuesInRange)
 {
@@ -110,7 +104,7 @@ TEST(ProgressForm, CancelButtonTextFlagAndShowing)
     cancel->click();
     EXPECT_TRUE(form.Cancel());
     EXPECT_TRUE(form.isVisible());   // the button closes nothing
-    saveShot(form, "progress_form.png");
+    qeltest::saveScreenshot(form, "progress_form.png");
 
     form.hide();
     form.show();   // showing again clears the flag
@@ -239,7 +233,7 @@ TEST(ProgressWindow, StartStepStopCancelAndPumping)
     EXPECT_EQ(w.Label1()->text(), "Parameter schreiben");
     EXPECT_TRUE(w.Button1()->isVisible());
     w.Step(77);
-    saveShot(w, "progress_window.png");
+    qeltest::saveScreenshot(w, "progress_window.png");
 
     w.Button1()->click();
     EXPECT_TRUE(w.Cancelled());

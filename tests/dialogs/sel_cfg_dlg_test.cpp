@@ -5,6 +5,7 @@
 #include "dialogs/sel_cfg_dlg.h"
 
 #include "choice_dlg_support.h"
+#include "screenshot.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -12,7 +13,7 @@
 
 namespace {
 
-using choicetest::onModal;
+using qeltest::answerModal;
 
 TCfgFileRec rec(int id, const char* group, const char* type)
 {
@@ -99,7 +100,7 @@ TEST(SelCfgDlgTest, ResultsOfTheDialog)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         int rows = -1;
-        onModal([&](QDialog& d) {
+        answerModal([&](QDialog& d) {
             rows = f.lvCfg->topLevelItemCount();
             c.act(d);
         });
@@ -111,14 +112,14 @@ TEST(SelCfgDlgTest, ResultsOfTheDialog)
 
     // An empty index: an empty list whose OK gives 0.
     index.clear();
-    onModal([&](QDialog&) {
+    answerModal([&](QDialog&) {
         EXPECT_TRUE(f.btnOK->isEnabled());
         f.btnOK->click();
     });
     EXPECT_EQ(f.Execute(5, false), 0);
     // The index is read at each showing.
     index = {rec(42, "N", "New")};
-    onModal([&](QDialog&) { f.btnOK->click(); });
+    answerModal([&](QDialog&) { f.btnOK->click(); });
     EXPECT_EQ(f.Execute(5, false), 42);
 }
 
@@ -141,8 +142,8 @@ TEST(SelCfgDlgTest, TextsAndScreenshot)
     TFrmSelCfg shown;
     TCfgFileList index = kIndex;
     shown.CfgFileList = &index;
-    onModal([&](QDialog& d) {
-        choicetest::screenshot(d, "sel_cfg_dlg");
+    answerModal([&](QDialog& d) {
+        qeltest::saveScreenshot(d, "sel_cfg_dlg.png");
         d.reject();
     });
     shown.Execute(3, true);

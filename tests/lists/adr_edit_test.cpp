@@ -7,6 +7,7 @@
 #include "tools/cfgtool/cfg_source.h"
 
 #include "temp_dir.h"
+#include "screenshot.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -394,9 +395,7 @@ TEST_F(AdrEditWindow, Screenshot)
     open(3, 0x0103);
     EXPECT_EQ(child<QComboBox>("ComboBox1")->width(), form.width() / 2 - 8);
     EXPECT_EQ(child<QComboBox>("ComboBox2")->x(), form.width() / 2 + 4);
-    const QByteArray dir = qgetenv("QEL_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        form.grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/adr_edit.png"));
+    qeltest::saveScreenshot(form, QStringLiteral("adr_edit.png"));
 }
 
 }  // namespace

@@ -3,12 +3,18 @@
 // restored, the exclusive fall-back of a restored window, the parameter
 // save; and print to PDF with a look at the window and the page.
 
+#include "dwn_line_fixture.h"
 #include "dwn_load_fixture.h"
 
 #include "comm/prot_sel.h"
 #include "dialogs/glyph_button.h"
 #include "sim/sim_din_pty_server.h"
 #include "sim/sim_model.h"
+
+#include "modal.h"
+#include "sample_inverter.h"
+#include "pdf_text.h"
+#include "screenshot.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -20,39 +26,17 @@
 #include <QTableView>
 
 using namespace dwntest;
-using qelsim::SimDinPtyServer;
-using qelsim::SimInverter;
-using qelsim::SimModel;
 
 namespace {
 
-std::shared_ptr<SimInverter> simInverter(int addr, int type)
-{
-    SimModel model;
-    QString error;
-    const QString src = QDir(qeltest::sourceDir())
-                            .filePath(QStringLiteral("data/configs/type%1.json").arg(type, 4, 10, QLatin1Char('0')));
-    EXPECT_TRUE(SimModel::fromJsonFile(src, model, &error)) << error.toStdString();
-    return std::make_shared<SimInverter>(addr, model);
-}
-
-class DwnLoadSim : public DwnWindowTest {
+class DwnLoadSim : public DwnWindowTest, protected DwnSimLine {
 protected:
     void SetUp() override
     {
-        QString error;
-        ASSERT_TRUE(din.start({}, &error)) << error.toStdString();
-        qputenv("QEL_COM4", din.path().toLocal8Bit());
-        sel = std::make_unique<TProtSel>();
-        sel->Ansi()->SetComport(Com4);
-        sel->Ansi()->SetBaudrate(B_38400);
-        sel->Ansi()->SetTimeOut(400);
-        sel->SetRetryCnt(0);
-        sch = std::make_unique<TScheduler>();
-        ASSERT_EQ(sch->Attach(sel.get()), 0);
+        openLine();
+        if (HasFatalFailure())
+            return;
         DwnWindowTest::SetUp();
-        inv1 = simInverter(1, 21);
-        din.addInverter(inv1);
         addInv(1, 21, QStringLiteral("Conveyor"));
         addInv(2, 21, QStringLiteral("Pump"));
         sel->SetProtocol(1, prANSI);
@@ -62,9 +46,7 @@ protected:
     {
         closeAll();
         DwnWindowTest::TearDown();
-        sch.reset();
-        sel.reset();
-        qunsetenv("QEL_COM4");
+        closeLine();
     }
     TScheduler* scheduler() override { return sch.get(); }
     int readsOf(int adr) const
@@ -75,11 +57,6 @@ protected:
         return n;
     }
     int requests() const { return int(inv1->handledRequests().size()); }
-
-    SimDinPtyServer din;
-    std::unique_ptr<TProtSel> sel;
-    std::unique_ptr<TScheduler> sch;
-    std::shared_ptr<SimInverter> inv1;
 };
 
 TEST_F(DwnLoadSim, MinimisedUploadPausesAndGoesOnWhenRestored)
@@ -141,18 +118,10 @@ TEST_F(DwnLoadSim, ParameterSaveUploadsACompleteListAndSavesIt)
     inv1->setValue(0x0101, 4321, 0);
     const QString target = path(QStringLiteral("saved.dw5"));
     // The save dialog: the file name typed in.
-    auto* poll = new QTimer;
-    poll->setInterval(5);
-    QObject::connect(poll, &QTimer::timeout, [poll, target] {
-        auto* fd = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!fd)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        fd->selectFile(target);
-        QMetaObject::invokeMethod(fd, "accept");
+    qeltest::onModal<QFileDialog>([target](QFileDialog& fd) {
+        fd.selectFile(target);
+        QMetaObject::invokeMethod(&fd, "accept");
     });
-    poll->start();
     DwnSaveParas(1, 0);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(DwnLoadWindows().isEmpty());
@@ -170,23 +139,13 @@ TEST_F(DwnLoadSim, ParameterSaveUploadsACompleteListAndSavesIt)
 
 QString pdfText(const QString& pdf)
 {
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    if (tool.isEmpty()) {
+    if (qeltest::pdfToTextTool().isEmpty()) {
         ADD_FAILURE() << "pdftotext missing (poppler-utils, scripts/install-deps.sh)";
         return {};
     }
-    QProcess p;
-    p.start(tool, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    EXPECT_TRUE(p.waitForFinished(60000));
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-// QEL_SCREENSHOT_DIR: keep pictures to look at.
-void keepPicture(QWidget* w, const QString& name)
-{
-    const QString shots = qEnvironmentVariable("QEL_SCREENSHOT_DIR");
-    if (!shots.isEmpty())
-        w->grab().save(QDir(shots).filePath(name));
+    const qeltest::PdfText read = qeltest::pdfText(pdf);
+    EXPECT_TRUE(read.finished);
+    return read.text;
 }
 
 TEST_F(DwnLoadSim, CompleteListWithAUserStepPrintsToPdf)
@@ -202,20 +161,11 @@ TEST_F(DwnLoadSim, CompleteListWithAUserStepPrintsToPdf)
     w->SelectLine(5);
     w->resize(760, 420);
     QCoreApplication::processEvents();
-    keepPicture(w, QStringLiteral("dwnload_complete.png"));
+    qeltest::saveScreenshot(*w, QStringLiteral("dwnload_complete.png"));
     EXPECT_EQ(w->Model().index(3, 5).data().toString(), txt(2, 18));
 
     print.Printer().setPageSize(QPageSize(QPageSize::A4));
-    auto* poll = new QTimer;
-    poll->setInterval(5);
-    QObject::connect(poll, &QTimer::timeout, [this, poll] {
-        if (QApplication::activeModalWidget() != &print)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        print.printbtn->click();
-    });
-    poll->start();
+    qeltest::onModal(print, [this] { print.printbtn->click(); });
     w->DoPrint();
     const QStringList pdfs = QDir(dir()).entryList({QStringLiteral("*.pdf")});
     ASSERT_EQ(pdfs.size(), 1);

@@ -3,11 +3,13 @@
 // simulator on a pseudo-terminal.
 
 #include "dwn_fixture.h"
+#include "dwn_line_fixture.h"
 
 #include "comm/prot_sel.h"
 #include "sim/sim_din_pty_server.h"
 #include "sim/sim_model.h"
 #include "wait_until.h"
+#include "sample_inverter.h"
 
 #include <QDir>
 #include <QTimer>
@@ -15,22 +17,10 @@
 #include <bit>
 #include <limits>
 
-using qelsim::SimDinPtyServer;
 using qelsim::SimFault;
 using qelsim::SimInverter;
-using qelsim::SimModel;
 
 namespace {
-
-std::shared_ptr<SimInverter> sampleInverter(int addr, int type)
-{
-    SimModel model;
-    QString error;
-    const QString src = QDir(qeltest::sourceDir())
-                            .filePath(QStringLiteral("data/configs/type%1.json").arg(type, 4, 10, QLatin1Char('0')));
-    EXPECT_TRUE(SimModel::fromJsonFile(src, model, &error)) << error.toStdString();
-    return std::make_shared<SimInverter>(addr, model);
-}
 
 SimFault fault(const char* spec)
 {
@@ -49,23 +39,14 @@ std::vector<std::pair<int, bool>> asked(const SimInverter& inv)
     return out;
 }
 
-class DwnLineTest : public dwntest::DwnTest {
+class DwnLineTest : public dwntest::DwnTest, protected dwntest::DwnSimLine {
 protected:
     void SetUp() override
     {
         dwntest::DwnTest::SetUp();
-        QString error;
-        ASSERT_TRUE(din.start({}, &error)) << error.toStdString();
-        qputenv("QEL_COM4", din.path().toLocal8Bit());
-        sel = std::make_unique<TProtSel>();
-        sel->Ansi()->SetComport(Com4);
-        sel->Ansi()->SetBaudrate(B_38400);
-        sel->Ansi()->SetTimeOut(400);
-        sel->SetRetryCnt(0);
-        sch = std::make_unique<TScheduler>();
-        ASSERT_EQ(sch->Attach(sel.get()), 0);
-        inv1 = sampleInverter(1, 21);
-        din.addInverter(inv1);
+        openLine();
+        if (HasFatalFailure())
+            return;
         addInv(1, 21, QStringLiteral("A"));
         sel->SetProtocol(1, prANSI);
         engine = makeEngine();
@@ -78,9 +59,7 @@ protected:
     void TearDown() override
     {
         engine.reset();
-        sch.reset();
-        sel.reset();
-        qunsetenv("QEL_COM4");
+        closeLine();
     }
     TScheduler* scheduler() override { return sch.get(); }
 
@@ -118,11 +97,6 @@ protected:
         inv1->setValue(0x0103, 999, 3);
         inv1->setValue(0x0207, 55);
     }
-
-    SimDinPtyServer din;
-    std::unique_ptr<TProtSel> sel;
-    std::unique_ptr<TScheduler> sch;
-    std::shared_ptr<SimInverter> inv1;
 };
 
 }  // namespace
@@ -191,7 +165,7 @@ TEST_F(DwnLineTest, UploadDownloadAndCompareOfEveryKindOfLine)
 
 TEST_F(DwnLineTest, SixteenBitAccessOfATypeWithoutSets)
 {
-    auto inv2 = sampleInverter(2, 3);
+    auto inv2 = qeltest::sampleInverter(2, 3);
     din.addInverter(inv2);
     addInv(2, 3);
     sel->SetProtocol(2, prANSI);
@@ -313,7 +287,7 @@ TEST_F(DwnLineTest, CancelInTheProgressEndsTheTransferAndAWait)
 
 TEST_F(DwnLineTest, ListChangedDuringATransferEndsItFirst)
 {
-    auto inv4 = sampleInverter(4, 21);
+    auto inv4 = qeltest::sampleInverter(4, 21);
     din.addInverter(inv4);
     addInv(4, 21, QStringLiteral("B"));
     sel->SetProtocol(4, prANSI);

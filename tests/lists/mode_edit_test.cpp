@@ -2,6 +2,7 @@
 
 #include "dialogs/glyph_button.h"
 #include "lists/mode_edit.h"
+#include "screenshot.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -93,9 +94,7 @@ TEST_F(ModeEditWindow, Screenshot)
     open(0);
     EXPECT_GE(form.height(), ok()->geometry().bottom() + 1 + 5);
     EXPECT_LE(cancel()->geometry().right() + 1 + 10, form.width());
-    const QByteArray dir = qgetenv("QEL_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        form.grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/mode_edit.png"));
+    qeltest::saveScreenshot(form, QStringLiteral("mode_edit.png"));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "dialogs/glyph_button.h"
 #include "lists/rem_edit.h"
 #include "wait_until.h"
+#include "screenshot.h"
 
 #include <QAction>
 #include <QApplication>
@@ -335,9 +336,7 @@ TEST_F(RemEditWindow, LayoutAndScreenshot)
     EXPECT_EQ(form.size(), QSize(300, 110));
     EXPECT_EQ(cancel()->geometry().right() + 1, form.width() - 10);
     EXPECT_EQ(ok()->geometry().right() + 1, cancel()->x() - 10);
-    const QString dir = qEnvironmentVariable("QEL_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        form.grab().save(dir + QStringLiteral("/rem_edit.png"));
+    qeltest::saveScreenshot(form, QStringLiteral("rem_edit.png"));
     // Wider: the field stretches, the buttons keep their distance.
     form.resize(400, form.height());
     EXPECT_EQ(edit()->geometry().right() + 1, form.width() - 8);

@@ -3,6 +3,7 @@
 
 #include "dialogs/glyph_button.h"
 #include "lists/set_edit.h"
+#include "screenshot.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -200,9 +201,7 @@ namespace {
 TEST_F(SetEditWindow, Screenshot)
 {
     open(0x15);
-    const QByteArray dir = qgetenv("QEL_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        form.grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/set_edit.png"));
+    qeltest::saveScreenshot(form, QStringLiteral("set_edit.png"));
     EXPECT_GE(form.height(), ok()->geometry().bottom() + 1 + 5);
 }
 

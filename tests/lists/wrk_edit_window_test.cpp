@@ -18,7 +18,9 @@
 #include "dialogs/print_form.h"
 #include "sim/sim_din_pty_server.h"
 #include "sim/sim_inverter.h"
+#include "modal.h"
 #include "wait_until.h"
+#include "pdf_text.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -476,16 +478,7 @@ TEST_F(WrkEditWindow, PrintsToPdfAndShowsItsMenu)
     a->Core().OnCommentsLoaded();
     a->Core().AppNameText = QStringLiteral("Halvorn");
     a->show();
-    auto* poll = new QTimer;
-    poll->setInterval(2);
-    QObject::connect(poll, &QTimer::timeout, [poll, &print] {
-        if (QApplication::activeModalWidget() != &print || !print.isVisible())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        print.printbtn->click();
-    });
-    poll->start();
+    qeltest::onModal(print, [&print] { print.printbtn->click(); });
     a->Print();
     const QString pdf = path(QStringLiteral("Halvorn: ") + a->Core().Caption + QStringLiteral(".pdf"));
     QStringList pdfs = QDir(dir()).entryList({QStringLiteral("*.pdf")});
@@ -493,12 +486,10 @@ TEST_F(WrkEditWindow, PrintsToPdfAndShowsItsMenu)
     const QString file = QDir(dir()).filePath(pdfs[0]);
     QFile::remove(screenshotDir() + QStringLiteral("/wrk_list_print.pdf"));
     QFile::copy(file, screenshotDir() + QStringLiteral("/wrk_list_print.pdf"));
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    if (!tool.isEmpty()) {
-        QProcess p;
-        p.start(tool, {QStringLiteral("-layout"), file, QStringLiteral("-")});
-        ASSERT_TRUE(p.waitForFinished(60000));
-        const QString t = QString::fromUtf8(p.readAllStandardOutput());
+    if (!qeltest::pdfToTextTool().isEmpty()) {
+        const qeltest::PdfText read = qeltest::pdfText(file);
+        ASSERT_TRUE(read.finished);
+        const QString t = read.text;
         EXPECT_TRUE(t.contains(QStringLiteral("Pumps of line 2")));
         EXPECT_TRUE(t.contains(QStringLiteral("-- gap --")));
         EXPECT_TRUE(t.contains(QStringLiteral("0108h")));

@@ -5,6 +5,7 @@
 #include "lists/list_interaction_dlg.h"
 #include "wrk_fixture.h"
 
+#include "modal.h"
 #include "wait_until.h"
 
 #include <QApplication>
@@ -19,28 +20,7 @@ using namespace listtest;
 
 namespace {
 
-// Runs `act` on the next modal dialog once it is open.
-void onModal(std::function<void(QDialog&)> act)
-{
-    auto* poll = new QTimer;
-    poll->setInterval(2);
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dlg || !dlg->isVisible())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        QPointer<QDialog> guard(dlg);
-        act(*dlg);
-        QTimer::singleShot(5000, [guard] {
-            if (guard && guard->isVisible()) {
-                ADD_FAILURE() << "dialog left open";
-                guard->reject();
-            }
-        });
-    });
-    poll->start();
-}
+using qeltest::answerModal;
 
 struct WrkWindowTest : qeltest::TempDirTest {
     void SetUp() override
@@ -66,7 +46,7 @@ TEST_F(WrkWindowTest, SaveDialogIsPresetWithTheCaption)
     w->InsertItem(w->Core().ParseLine(QStringLiteral("1,1,257;x")), -1);
     w->show();
     QStringList preset;
-    onModal([&](QDialog& dlg) {
+    answerModal([&](QDialog& dlg) {
         auto* fd = qobject_cast<QFileDialog*>(&dlg);
         ASSERT_NE(fd, nullptr);
         preset = fd->selectedFiles();

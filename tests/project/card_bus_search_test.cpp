@@ -10,6 +10,7 @@
 #include "tests/comm/card_fixture.h"
 
 #include "prj_fixture.h"
+#include "sample_inverter.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,16 +22,6 @@ namespace {
 
 using qelsim::SimInverter;
 using qelsim::SimModel;
-
-std::shared_ptr<SimInverter> sampleInverter(int addr, int type)
-{
-    SimModel model;
-    QString error;
-    const QString source = QDir(qeltest::sourceDir())
-                               .filePath(QStringLiteral("data/configs/type%1.json").arg(type, 4, 10, QLatin1Char('0')));
-    EXPECT_TRUE(SimModel::fromJsonFile(source, model, &error)) << error.toStdString();
-    return std::make_shared<SimInverter>(addr, model);
-}
 
 class CardBusSearch : public prjtest::PrjTest {
 protected:
@@ -47,12 +38,8 @@ protected:
         scope = std::make_unique<cardtest::LibraryScope>(
             path("registry.reg"), std::map<QString, QString>{{"nican.DLL", cardtest::CardLibrary("simcan")},
                                                              {"IBDDIWNT.DLL", cardtest::CardLibrary("simibs")}});
-        for (int type : {21, 22}) {
-            const QString name = TVortalinCfgList::BinFileName(type);
-            const QString from = QDir(qeltest::binaryDir()).filePath(QStringLiteral("data/configs/") + name);
-            ASSERT_TRUE(QFile::exists(from)) << "build the sample_configs target";
-            ASSERT_TRUE(QFile::copy(from, prj.BinPath + name));
-        }
+        for (int type : {21, 22})
+            ASSERT_NO_FATAL_FAILURE(copySample(type));
         sel = std::make_unique<TProtSel>();
         sel->Can()->SetTimeOut(100);
         sel->SetRetryCnt(0);
@@ -68,15 +55,6 @@ protected:
         scope.reset();
     }
 
-    std::vector<int> entries() const
-    {
-        std::vector<int> a;
-        for (int i = 0; i < kPrjInvCount; ++i)
-            if (prj.GetInv(i))
-                a.push_back(i);
-        return a;
-    }
-
     qelsim::SimCanCard* can = nullptr;
     qelsim::SimIbsBoard* ibs = nullptr;
     std::unique_ptr<cardtest::LibraryScope> scope;
@@ -85,8 +63,8 @@ protected:
 
 TEST_F(CardBusSearch, FindsTheInvertersBehindTheCanCard)
 {
-    can->addInverter(sampleInverter(1, 21));
-    can->addInverter(sampleInverter(4, 22));
+    can->addInverter(qeltest::sampleInverter(1, 21));
+    can->addInverter(qeltest::sampleInverter(4, 22));
     ASSERT_EQ(prj.NewPrj(QStringLiteral("Can"), 0, 5, 5, ProtBit(prCAN)), 0);
     EXPECT_EQ(entries(), (std::vector<int>{1, 4}));
     EXPECT_EQ(prj.GetInv(1)->Prot, prCAN);
@@ -96,8 +74,8 @@ TEST_F(CardBusSearch, FindsTheInvertersBehindTheCanCard)
 
 TEST_F(CardBusSearch, FindsTheInvertersOnTheInterbusRing)
 {
-    ibs->addInverter(sampleInverter(3, 22));
-    ibs->addInverter(sampleInverter(5, 21));
+    ibs->addInverter(qeltest::sampleInverter(3, 22));
+    ibs->addInverter(qeltest::sampleInverter(5, 21));
     ibs->addDevice(4, 0x02, 2);
     ASSERT_EQ(prj.NewPrj(QStringLiteral("Ring"), 0, 6, 5, ProtBit(prIBS)), 0);
     EXPECT_EQ(entries(), (std::vector<int>{3, 5}));

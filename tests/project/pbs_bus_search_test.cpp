@@ -11,6 +11,7 @@
 #include "tests/comm/card_fixture.h"
 
 #include "prj_fixture.h"
+#include "sample_inverter.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,16 +20,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-std::shared_ptr<qelsim::SimInverter> sampleInverter(int addr, int type)
-{
-    qelsim::SimModel model;
-    QString error;
-    const QString source = QDir(qeltest::sourceDir())
-                               .filePath(QStringLiteral("data/configs/type%1.json").arg(type, 4, 10, QLatin1Char('0')));
-    EXPECT_TRUE(qelsim::SimModel::fromJsonFile(source, model, &error)) << error.toStdString();
-    return std::make_shared<qelsim::SimInverter>(addr, model);
-}
 
 class PbsBusSearch : public prjtest::PrjTest {
 protected:
@@ -41,12 +32,8 @@ protected:
         card->reset();
         scope = std::make_unique<cardtest::LibraryScope>(
             path("registry.reg"), std::map<QString, QString>{{"PAPI.DLL", cardtest::CardLibrary("simpbs")}});
-        for (int type : {21, 22}) {
-            const QString name = TVortalinCfgList::BinFileName(type);
-            const QString from = QDir(qeltest::binaryDir()).filePath(QStringLiteral("data/configs/") + name);
-            ASSERT_TRUE(QFile::exists(from)) << "build the sample_configs target";
-            ASSERT_TRUE(QFile::copy(from, prj.BinPath + name));
-        }
+        for (int type : {21, 22})
+            ASSERT_NO_FATAL_FAILURE(copySample(type));
         sel = std::make_unique<TProtSel>();
         sel->SetRetryCnt(0);
         prj.ProtSel = sel.get();
@@ -68,13 +55,10 @@ protected:
 
 TEST_F(PbsBusSearch, FindsTheSlavesOverASmallRange)
 {
-    card->addInverter(sampleInverter(1, 21));
-    card->addInverter(sampleInverter(3, 22));
+    card->addInverter(qeltest::sampleInverter(1, 21));
+    card->addInverter(qeltest::sampleInverter(3, 22));
     ASSERT_EQ(prj.NewPrj(QStringLiteral("Dp"), 1, 3, 5, ProtBit(prPBS)), 0);
-    std::vector<int> found;
-    for (int i = 0; i < kPrjInvCount; ++i)
-        if (prj.GetInv(i))
-            found.push_back(i);
+    const std::vector<int> found = entries();
     EXPECT_EQ(found, (std::vector<int>{1, 3}));
     EXPECT_EQ(prj.GetInv(1)->Prot, prPBS);
     EXPECT_EQ(prj.GetInv(1)->CfgId, 21);

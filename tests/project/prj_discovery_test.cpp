@@ -13,6 +13,7 @@
 #include "sim/sim_zelk_pty.h"
 
 #include "prj_fixture.h"
+#include "sample_inverter.h"
 
 #include <QDir>
 #include <QFile>
@@ -94,21 +95,6 @@ public:
     std::function<bool(TInvEditData&)> editInv;
 };
 
-QString sampleSource(int type)
-{
-    return QDir(qeltest::sourceDir())
-        .filePath(QStringLiteral("data/configs/type%1.json").arg(type, 4, 10, QLatin1Char('0')));
-}
-
-// An inverter of a sample type at `addr`, reporting what the type reports.
-std::shared_ptr<SimInverter> sampleInverter(int addr, int type)
-{
-    SimModel model;
-    QString error;
-    EXPECT_TRUE(SimModel::fromJsonFile(sampleSource(type), model, &error)) << error.toStdString();
-    return std::make_shared<SimInverter>(addr, model);
-}
-
 class DiscoveryTest : public prjtest::PrjTest {
 protected:
     void SetUp() override
@@ -148,23 +134,6 @@ protected:
         qunsetenv("QEL_COM2");
     }
 
-    void copySample(int type)
-    {
-        const QString name = TVortalinCfgList::BinFileName(type);
-        const QString from = QDir(qeltest::binaryDir()).filePath(QStringLiteral("data/configs/") + name);
-        ASSERT_TRUE(QFile::exists(from)) << "build the sample_configs target";
-        QFile::remove(prj.BinPath + name);
-        ASSERT_TRUE(QFile::copy(from, prj.BinPath + name));
-    }
-
-    std::vector<int> entries() const
-    {
-        std::vector<int> a;
-        for (int i = 0; i < kPrjInvCount; ++i)
-            if (prj.GetInv(i))
-                a.push_back(i);
-        return a;
-    }
 
     std::shared_ptr<Interaction> ui2 = std::make_shared<Interaction>();
     SimDinPtyServer din;
@@ -202,8 +171,8 @@ TEST_F(DiscoveryTest, AddInvIdentifiesTheNumberAndTheVariant)
 {
     // 8 with 0x0B08: 21; 8 without it (error 2): 25; 8 whose 0x0B08 read
     // fails otherwise: stays 8.
-    din.addInverter(sampleInverter(2, 21));
-    din.addInverter(sampleInverter(3, 25));
+    din.addInverter(qeltest::sampleInverter(2, 21));
+    din.addInverter(qeltest::sampleInverter(3, 25));
     auto odd = din.addInverter(4, 8);
     odd->setRefusal(PrjDiscovery::kVariantPar, SimInverter::kAnyService, 5);
     makeCfgFile(8);
@@ -243,7 +212,7 @@ TEST_F(DiscoveryTest, AddInvWithoutAnswerChoosesUnlessQuiet)
 TEST_F(DiscoveryTest, AddInvReadsAConfigurationThatIsNotOnDiskAndOffersToSaveIt)
 {
     QFile::remove(prj.BinPath + TVortalinCfgList::BinFileName(21));
-    din.addInverter(sampleInverter(2, 21));
+    din.addInverter(qeltest::sampleInverter(2, 21));
     const QString saved = prj.BinPath + TVortalinCfgList::BinFileName(21);
 
     struct Case {
@@ -295,8 +264,8 @@ TEST_F(DiscoveryTest, VariantsReadFromTheInvertersGetTheirOwnConfigurations)
     // refined number, so the second is not taken for the first.
     for (int type : {21, 25})
         QFile::remove(prj.BinPath + TVortalinCfgList::BinFileName(type));
-    din.addInverter(sampleInverter(2, 21));
-    din.addInverter(sampleInverter(3, 25));
+    din.addInverter(qeltest::sampleInverter(2, 21));
+    din.addInverter(qeltest::sampleInverter(3, 25));
     ui2->messageAnswers = {0, 0};
 
     ASSERT_EQ(prj.AddInv(2, 0, QStringLiteral("A"), prANSI, true), 0);
@@ -347,7 +316,7 @@ TEST_F(DiscoveryTest, AddInvFromWithinAnotherSynchronousReadGetsNoNumber)
     // The driver is busy with a read to an address nobody serves; the
     // identification run from its message loop cannot be made and must not
     // be taken for a number 0 read from the inverter.
-    din.addInverter(sampleInverter(2, 21));
+    din.addInverter(qeltest::sampleInverter(2, 21));
     sel->SetProtocol(9, prANSI);
     int r = 1;
     QTimer::singleShot(0, [&] { r = prj.AddInv(2, 0, QStringLiteral("Busy"), prANSI, true); });
@@ -413,8 +382,8 @@ TEST_F(DiscoveryTest, NewInvThroughTheInverterDialog)
 
 TEST_F(DiscoveryTest, SearchFindsTheInvertersOnTheLineWithItsProgress)
 {
-    din.addInverter(sampleInverter(2, 21));
-    din.addInverter(sampleInverter(3, 25));
+    din.addInverter(qeltest::sampleInverter(2, 21));
+    din.addInverter(qeltest::sampleInverter(3, 25));
     prj.MsgInvSearchTitle = progress->searchTitle = QStringLiteral("Searching");
     prj.MsgCancelText = QStringLiteral("Stop");
     prj.Remarks = QStringList{QStringLiteral("old")};
@@ -468,11 +437,11 @@ TEST_F(DiscoveryTest, SearchWithZelkTriesTheFirstFreeAddressOnce)
     SimZelkPty zelk;
     QString error;
     ASSERT_TRUE(zelk.start({}, &error)) << error.toStdString();
-    zelk.addInverter(sampleInverter(0, 22));
+    zelk.addInverter(qeltest::sampleInverter(0, 22));
     qputenv("QEL_COM2", zelk.path().toLocal8Bit());
     sel->Zelk()->SetComport(Com2);
     sel->Zelk()->SetBaudrate(B_57600);
-    din.addInverter(sampleInverter(2, 21));
+    din.addInverter(qeltest::sampleInverter(2, 21));
 
     ASSERT_EQ(prj.NewPrj(QString(), 1, 3, 5, ProtBit(prANSI) | ProtBit(prZelk)), 0);
     EXPECT_EQ(entries(), (std::vector<int>{1, 2}));
@@ -494,8 +463,8 @@ TEST_F(DiscoveryTest, SearchOverUdp)
     SimDinNetServer net;
     QString error;
     ASSERT_TRUE(net.startUdp(0, {QStringLiteral("127.0.0.2")}, &error)) << error.toStdString();
-    net.addInverter(sampleInverter(5, 21));
-    net.addInverter(sampleInverter(7, 22));
+    net.addInverter(qeltest::sampleInverter(5, 21));
+    net.addInverter(qeltest::sampleInverter(7, 22));
     sel->Ip()->SetUDP(true);
     sel->Ip()->SetIpAddress(QStringLiteral("127.0.0.2"));
     sel->Ip()->SetIpPort(net.port());
@@ -519,11 +488,11 @@ TEST_F(DiscoveryTest, SearchOverUdp)
 
 TEST_F(DiscoveryTest, CancelStopsTheSearch)
 {
-    din.addInverter(sampleInverter(2, 21));
+    din.addInverter(qeltest::sampleInverter(2, 21));
     SimZelkPty zelk;
     QString error;
     ASSERT_TRUE(zelk.start({}, &error)) << error.toStdString();
-    zelk.addInverter(sampleInverter(0, 22));
+    zelk.addInverter(qeltest::sampleInverter(0, 22));
     qputenv("QEL_COM2", zelk.path().toLocal8Bit());
     sel->Zelk()->SetComport(Com2);
     progress->cancelAt = [](const QString& t) { return t.startsWith(u"DIN66019, Inv 2"); };
@@ -544,8 +513,8 @@ TEST_F(DiscoveryTest, CancelStopsTheSearch)
 TEST_F(DiscoveryTest, SecondPassFindsAnInverterAtAnotherBaudRate)
 {
     // The inverters answer only while the line runs at 4800 baud.
-    auto a2 = sampleInverter(2, 21);
-    auto a3 = sampleInverter(3, 25);
+    auto a2 = qeltest::sampleInverter(2, 21);
+    auto a3 = qeltest::sampleInverter(3, 25);
     onProt = [&](int, TProt) {
         const bool match = sel->Ansi()->GetBaudrate() == B_4800;
         for (const auto& inv : {a2, a3}) {
@@ -698,7 +667,7 @@ TEST_F(DiscoveryTest, ChangeCfgIdKeepsTheConfigurationTheInverterStillReports)
     // No file 40: the configuration is read from the inverter, which
     // reports the number in use; that configuration must stay.
     copySample(3);
-    din.addInverter(sampleInverter(2, 3));
+    din.addInverter(qeltest::sampleInverter(2, 3));
     ASSERT_EQ(prj.AddInv(2, 3, QStringLiteral("A"), prANSI, false), 0);
     TCfgRec* before = prj.GetInv(2)->Cfg.get();
 

@@ -125,6 +125,27 @@ protected:
         ASSERT_EQ(cfg.SaveToFile(prj.BinPath + TVortalinCfgList::BinFileName(number)), 0);
     }
 
+    // The sample configuration file of `type` from the build tree, in
+    // place of any file of that name.
+    void copySample(int type)
+    {
+        const QString name = TVortalinCfgList::BinFileName(type);
+        const QString from = QDir(qeltest::binaryDir()).filePath(QStringLiteral("data/configs/") + name);
+        ASSERT_TRUE(QFile::exists(from)) << "build the sample_configs target";
+        QFile::remove(prj.BinPath + name);
+        ASSERT_TRUE(QFile::copy(from, prj.BinPath + name));
+    }
+
+    // The addresses that have an inverter, in order.
+    std::vector<int> entries() const
+    {
+        std::vector<int> a;
+        for (int i = 0; i < kPrjInvCount; ++i)
+            if (prj.GetInv(i))
+                a.push_back(i);
+        return a;
+    }
+
     QString writeFile(const QString& name, const QByteArray& bytes)
     {
         const QString p = path(name);

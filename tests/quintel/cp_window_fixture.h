@@ -8,6 +8,7 @@
 // windows hand to the main window.
 
 #include "quintel/cp_window.h"
+#include "modal.h"
 #include "temp_dir.h"
 #include "wait_until.h"
 
@@ -23,6 +24,7 @@
 #include "sim/sim_din_pty_server.h"
 #include "sim/sim_inverter.h"
 #include "tools/cfgtool/cfg_source.h"
+#include "sample_inverter.h"
 
 #include <QApplication>
 #include <QDir>
@@ -34,11 +36,7 @@
 
 namespace cpwin {
 
-inline QString sampleSource(int type)
-{
-    return QDir(qeltest::sourceDir())
-        .filePath(QStringLiteral("data/configs/type%1.json").arg(type, 4, 10, QLatin1Char('0')));
-}
+using qeltest::sampleSource;
 
 inline std::shared_ptr<TCfgRec> sampleCfg(int type)
 {
@@ -48,23 +46,6 @@ inline std::shared_ptr<TCfgRec> sampleCfg(int type)
     CfgSource src;
     QStringList errors;
     return CfgSourceFromJsonText(f.readAll(), src, errors) ? src.cfg : nullptr;
-}
-
-// Runs act on the next modal dialog of type T.
-template <class T>
-void onModal(std::function<void(T*)> act)
-{
-    auto* poll = new QTimer;
-    poll->setInterval(5);
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        auto* dlg = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!dlg || !dlg->isVisible())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        act(dlg);
-    });
-    poll->start();
 }
 
 struct Msg {

@@ -7,6 +7,7 @@
 #include "cp_window_fixture.h"
 
 #include "dialogs/glyph_button.h"
+#include "pdf_text.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -276,20 +277,18 @@ TEST_F(CpWindowTest, CopyLeavesOutTheHiddenSetColumnAndPrintKeepsIt)
     EXPECT_EQ(copied[1], texts.GetText(0, 47) + u'\t' + texts.GetText(0, 1) + u'\t' + texts.GetText(0, 3));
     EXPECT_EQ(copied[2], rows.Row(0).Name + u'\t' + rows.Row(0).ParaName + u'\t' + rows.Row(0).ValueText);
 
-    onModal<TFrmvortalinprint>([](TFrmvortalinprint* d) { d->printbtn->click(); });
+    qeltest::onModal<TFrmvortalinprint>([](TFrmvortalinprint& d) { d.printbtn->click(); });
     w->Print();
     const std::array<int, 4> widths{40, 0, 200, 240};
     for (int c = 0; c < 4; ++c)
         EXPECT_EQ(print->Writer().TabWidths[size_t(c)], widths[size_t(c)] * 100 / 480) << c;
     const QStringList pdfs = QDir(dir()).entryList({QStringLiteral("*.pdf")});
     ASSERT_EQ(pdfs.size(), 1);
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    if (tool.isEmpty())
+    if (qeltest::pdfToTextTool().isEmpty())
         GTEST_SKIP() << "pdftotext missing";
-    QProcess p;
-    p.start(tool, {QStringLiteral("-layout"), QDir(dir()).filePath(pdfs[0]), QStringLiteral("-")});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    const qeltest::PdfText pdf = qeltest::pdfText(QDir(dir()).filePath(pdfs[0]));
+    ASSERT_TRUE(pdf.finished);
+    const QString text = pdf.text;
     EXPECT_TRUE(text.contains(QStringLiteral("Halvorn Version 5.4"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("VL-03"))) << text.toStdString();
     EXPECT_TRUE(text.contains(rows.Row(1).ParaName)) << text.toStdString();
@@ -328,10 +327,10 @@ TEST_F(CpWindowTest, SlotsContextCommandsAndTheInverterChoice)
 
     // Select inverter: the choice of inverter 3 restarts the window on it.
     QString prompt;
-    onModal<TfrmInvSel>([&](TfrmInvSel* d) {
-        prompt = d->Label1->text();
-        d->ComboBox1->setCurrentIndex(2);
-        d->OkButton->click();
+    qeltest::onModal<TfrmInvSel>([&](TfrmInvSel& d) {
+        prompt = d.Label1->text();
+        d.ComboBox1->setCurrentIndex(2);
+        d.OkButton->click();
     });
     w->ContextItems.Item(1)->OnClick(w);
     EXPECT_EQ(w->InvAdr(), 3);

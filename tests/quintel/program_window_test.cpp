@@ -4,6 +4,8 @@
 
 #include "q2_fixture.h"
 
+#include "modal.h"
+
 #include "dialogs/glyph_button.h"
 #include "dialogs/print_form.h"
 #include "lists/val_edit.h"
@@ -11,6 +13,8 @@
 #include "quintel/cp_form.h"
 #include "quintel/cp_settings_dlg.h"
 #include "quintel/sel_mode.h"
+#include "pdf_text.h"
+#include "screenshot.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -30,32 +34,6 @@
 using q2::ProgramTest;
 
 namespace {
-
-// Saves a picture of the widget when QEL_SCREENSHOT_DIR is set.
-void shot(QWidget& w, const char* name)
-{
-    const QByteArray dir = qgetenv("QEL_SCREENSHOT_DIR");
-    if (dir.isEmpty())
-        return;
-    w.grab().save(QDir(QString::fromLocal8Bit(dir)).filePath(QString::fromLatin1(name)));
-}
-
-// Runs act on the next modal dialog of type T.
-template <class T>
-void onModal(std::function<void(T*)> act)
-{
-    auto* poll = new QTimer;
-    poll->setInterval(5);
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        auto* dlg = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!dlg || !dlg->isVisible())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        act(dlg);
-    });
-    poll->start();
-}
 
 class ProgramWindowTest : public ProgramTest {
 protected:
@@ -92,7 +70,7 @@ TEST_F(ProgramWindowTest, MainWindowShowsTheTableAndForwardsItsButtons)
     EXPECT_EQ(form.findChild<QToolButton*>(QStringLiteral("SaveBtn"))->toolTip(), QStringLiteral("Save"));
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Quintel V5.4 "));
     form.resize(640, 260);
-    shot(form, "quintel_main.png");
+    qeltest::saveScreenshot(form, "quintel_main.png");
 
     form.findChild<QToolButton*>(QStringLiteral("CopyBtn"))->click();
     ASSERT_TRUE(qeltest::waitUntil([&] { return !ui.clipboard.isEmpty(); }));
@@ -137,14 +115,14 @@ TEST_F(ProgramWindowTest, SettingsDialogKeepsAnUnlistedTimeOut)
     s.Proglng = 1;
     s.Paralng = 0;
     s.Protocol = 2;
-    onModal<TCPsettings>([&](TCPsettings* d) {
-        EXPECT_EQ(d->PortBox->currentText(), QStringLiteral("Com 2"));
-        EXPECT_EQ(d->BaudBox->currentText(), QStringLiteral("38400"));
-        EXPECT_EQ(d->TimeOutBox->currentIndex(), -1);
-        EXPECT_TRUE(d->rbZelk->isChecked());
-        shot(*d, "quintel_settings.png");
-        d->findChild<QComboBox*>(QStringLiteral("BaudBox"))->setCurrentIndex(3);
-        d->findChild<QPushButton*>(QStringLiteral("OkBtn"))->click();
+    qeltest::onModal<TCPsettings>([&](TCPsettings& d) {
+        EXPECT_EQ(d.PortBox->currentText(), QStringLiteral("Com 2"));
+        EXPECT_EQ(d.BaudBox->currentText(), QStringLiteral("38400"));
+        EXPECT_EQ(d.TimeOutBox->currentIndex(), -1);
+        EXPECT_TRUE(d.rbZelk->isChecked());
+        qeltest::saveScreenshot(d, "quintel_settings.png");
+        d.findChild<QComboBox*>(QStringLiteral("BaudBox"))->setCurrentIndex(3);
+        d.findChild<QPushButton*>(QStringLiteral("OkBtn"))->click();
     });
     EXPECT_EQ(dlg.Execute(s), 1);
     EXPECT_EQ(s.TimeOut, 300);
@@ -153,11 +131,11 @@ TEST_F(ProgramWindowTest, SettingsDialogKeepsAnUnlistedTimeOut)
     EXPECT_EQ(dlg.width(), dlg.CancelBtn->x() + dlg.CancelBtn->width() + dlg.OkBtn->x());
 
     s.TimeOut = 100;
-    onModal<TCPsettings>([&](TCPsettings* d) {
-        EXPECT_EQ(d->TimeOutBox->currentText(), QStringLiteral("100 ms"));
-        d->TimeOutBox->setCurrentIndex(0);
-        d->rbAnsi->setChecked(true);
-        d->OkBtn->click();
+    qeltest::onModal<TCPsettings>([&](TCPsettings& d) {
+        EXPECT_EQ(d.TimeOutBox->currentText(), QStringLiteral("100 ms"));
+        d.TimeOutBox->setCurrentIndex(0);
+        d.rbAnsi->setChecked(true);
+        d.OkBtn->click();
     });
     EXPECT_EQ(dlg.Execute(s), 1);
     EXPECT_EQ(s.TimeOut, 20);
@@ -181,15 +159,15 @@ TEST_F(ProgramWindowTest, InverterChoiceDialog)
                  {"-1", false, false, 5}, {"3", true, true, -1}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
-        onModal<TSelMode>([&](TSelMode* d) {
-            EXPECT_EQ(d->Edit1->text(), QStringLiteral("5"));
-            d->Edit1->setText(QString::fromLatin1(c.typed));
+        qeltest::onModal<TSelMode>([&](TSelMode& d) {
+            EXPECT_EQ(d.Edit1->text(), QStringLiteral("5"));
+            d.Edit1->setText(QString::fromLatin1(c.typed));
             if (c.offline)
-                d->Offlinebtn->setChecked(true);
-            EXPECT_EQ(d->Edit1->isEnabled(), !c.offline);
+                d.Offlinebtn->setChecked(true);
+            EXPECT_EQ(d.Edit1->isEnabled(), !c.offline);
             if (c.typed == std::string("17"))
-                shot(*d, "quintel_selmode.png");
-            d->OkBtn->click();
+                qeltest::saveScreenshot(d, "quintel_selmode.png");
+            d.OkBtn->click();
         });
         int a = 5;
         EXPECT_EQ(real.RunSelMode(a), c.ok);
@@ -220,18 +198,16 @@ TEST_F(ProgramWindowTest, PrintOfTheTableIntoAPdfFile)
     ASSERT_TRUE(prog->FirstShow());
     ASSERT_TRUE(qeltest::waitUntil([&] { return prog->Rows.Count() == 4 && prog->Engine.State == 3; }, 30000));
     ASSERT_TRUE(qeltest::waitUntil([&] { return prog->Rows.Row(3).ValueText != QStringLiteral(" "); }));
-    onModal<TFrmvortalinprint>([](TFrmvortalinprint* d) { d->printbtn->click(); });
+    qeltest::onModal<TFrmvortalinprint>([](TFrmvortalinprint& d) { d.printbtn->click(); });
     prog->PrintReq = true;
     ASSERT_TRUE(qeltest::waitUntil([&] { return !prog->PrintReq; }, 20000));
     const QStringList pdfs = QDir(dir()).entryList({QStringLiteral("*.pdf")});
     ASSERT_EQ(pdfs.size(), 1);
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    if (tool.isEmpty())
+    if (qeltest::pdfToTextTool().isEmpty())
         GTEST_SKIP() << "pdftotext missing";
-    QProcess p;
-    p.start(tool, {QStringLiteral("-layout"), QDir(dir()).filePath(pdfs[0]), QStringLiteral("-")});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    const qeltest::PdfText pdf = qeltest::pdfText(QDir(dir()).filePath(pdfs[0]));
+    ASSERT_TRUE(pdf.finished);
+    const QString text = pdf.text;
     EXPECT_TRUE(text.contains(QStringLiteral("Quintel V5.4"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("Control word"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("17: On+Stop+Terminal"))) << text.toStdString();
@@ -262,14 +238,14 @@ TEST_F(ProgramWindowTest, EditThroughTheValueEditor)
     ASSERT_TRUE(prog->FirstShow());
     ASSERT_TRUE(qeltest::waitUntil([&] { return tableRead(9); }, 30000));
     QString shown;
-    onModal<TfrmValEdit>([&](TfrmValEdit* d) {
-        auto* edit = d->findChild<QLineEdit*>(QStringLiteral("Edit1"));
+    qeltest::onModal<TfrmValEdit>([&](TfrmValEdit& d) {
+        auto* edit = d.findChild<QLineEdit*>(QStringLiteral("Edit1"));
         ASSERT_TRUE(edit);
         shown = edit->text();
         edit->setText(QStringLiteral("45.5"));
         emit edit->textEdited(edit->text());  // as typed by the user
-        shot(*d, "quintel_valedit.png");
-        d->findChild<QPushButton*>(QStringLiteral("OkButton"))->click();
+        qeltest::saveScreenshot(d, "quintel_valedit.png");
+        d.findChild<QPushButton*>(QStringLiteral("OkButton"))->click();
     });
     prog->SelectedRow = 1;
     prog->EditReq = true;

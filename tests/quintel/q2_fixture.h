@@ -13,6 +13,7 @@
 #include "sim/sim_din_pty_server.h"
 #include "sim/sim_inverter.h"
 #include "sim/sim_zelk_pty.h"
+#include "sample_inverter.h"
 
 #include <QDir>
 
@@ -21,6 +22,9 @@
 #include <gtest/gtest.h>
 
 namespace q2 {
+
+using qeltest::sampleSource;
+using qeltest::sampleInverter;
 
 struct ShownMessage {
     QStringList Msg;
@@ -119,19 +123,6 @@ struct ScriptUi : ICpInteraction {
     }
 };
 
-inline QString sampleSource(int type)
-{
-    return QDir(qeltest::sourceDir()).filePath(QStringLiteral("data/configs/type%1.json").arg(type, 4, 10, QLatin1Char('0')));
-}
-
-inline std::shared_ptr<qelsim::SimInverter> makeInverter(int adr, int type)
-{
-    qelsim::SimModel model;
-    QString error;
-    EXPECT_TRUE(qelsim::SimModel::fromJsonFile(sampleSource(type), model, &error)) << error.toStdString();
-    return std::make_shared<qelsim::SimInverter>(adr, model);
-}
-
 // The program against simulated inverters on COM6, with the install
 // step's settings in a temporary store.
 class ProgramTest : public qeltest::TempDirTest {
@@ -172,7 +163,7 @@ protected:
     }
     std::shared_ptr<qelsim::SimInverter> addInverter(int adr, int type)
     {
-        auto inv = makeInverter(adr, type);
+        auto inv = sampleInverter(adr, type);
         din.addInverter(inv);
         return inv;
     }

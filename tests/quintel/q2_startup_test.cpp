@@ -218,7 +218,7 @@ TEST_F(ProgramStartupTest, ScanFindsZelkAtAddressZero)
     qelsim::SimZelkPty zelk;
     QString error;
     ASSERT_TRUE(zelk.start({}, &error)) << error.toStdString();
-    zelk.addInverter(q2::makeInverter(0, 21));
+    zelk.addInverter(q2::sampleInverter(0, 21));
     qputenv("QEL_COM6", zelk.path().toLocal8Bit());
     setValue("TimeOut", 300);
     ui.answers = {0};

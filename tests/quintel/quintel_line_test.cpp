@@ -12,6 +12,7 @@
 #include "sim/sim_din_pty_server.h"
 #include "sim/sim_inverter.h"
 #include "tools/cfgtool/cfg_source.h"
+#include "sample_inverter.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,11 +26,6 @@ using qelsim::SimModel;
 namespace {
 
 constexpr int kAddr = 4;
-
-QString sampleSource(int type)
-{
-    return QDir(qeltest::sourceDir()).filePath(QStringLiteral("data/configs/type%1.json").arg(type, 4, 10, QLatin1Char('0')));
-}
 
 class QuintelLineTest : public ::testing::Test {
 protected:
@@ -67,7 +63,7 @@ protected:
 
     std::shared_ptr<TCfgRec> loadType(int type)
     {
-        QFile f(sampleSource(type));
+        QFile f(qeltest::sampleSource(type));
         EXPECT_TRUE(f.open(QIODevice::ReadOnly));
         CfgSource src;
         QStringList errors;
@@ -76,10 +72,7 @@ protected:
     }
     std::shared_ptr<SimInverter> addInverter(int type)
     {
-        SimModel model;
-        QString error;
-        EXPECT_TRUE(SimModel::fromJsonFile(sampleSource(type), model, &error)) << error.toStdString();
-        auto inv = std::make_shared<SimInverter>(kAddr, model);
+        auto inv = qeltest::sampleInverter(kAddr, type);
         din.addInverter(inv);
         return inv;
     }

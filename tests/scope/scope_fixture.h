@@ -7,6 +7,7 @@
 #include "project/vortalin_prj.h"
 #include "scope/scope_engine.h"
 #include "temp_dir.h"
+#include "srb_builder.h"
 
 #include <QDir>
 #include <QFile>
@@ -88,38 +89,15 @@ public:
 // names the error codes "E<n>".
 inline void MakeTexts(TVortalinText& t)
 {
-    auto i32 = [](QByteArray& b, int32_t v) {
-        for (int i = 0; i < 4; ++i)
-            b.append(char(uint32_t(v) >> (8 * i)));
-    };
-    const int sections = 10;
-    QByteArray body;
-    std::vector<int32_t> offsets;
-    const int head = 2 + 14 + 4 + 4 * sections;
-    for (int s = 0; s < sections; ++s) {
-        offsets.push_back(head + int(body.size()));
-        if (s == 9) {
-            i32(body, 1);
-            body.append(char(3)).append('\0');
-            for (int e : {2, 3, -10}) {
-                const QByteArray line = QByteArray::number(e) + "=E" + QByteArray::number(e);
-                body.append(char(line.size())).append(line);
-            }
-            continue;
-        }
-        const int n = s < 2 ? 60 : 0;
-        i32(body, n);
-        for (int i = 0; i < n; ++i) {
-            const QByteArray line = QByteArray::number(s) + '.' + QByteArray::number(i);
-            body.append(char(1)).append('\0').append(char(line.size())).append(line);
-        }
+    qeltest::SrbBuilder b;
+    b.magic = QByteArray(TVortalinText::Magic, TVortalinText::MagicSize);
+    for (int s = 0; s < 9; ++s) {
+        b.sections[s];  // sections 2 to 8 are there without entries
+        for (int i = 0; s < 2 && i < 60; ++i)
+            b.sections[s].push_back({QByteArray::number(s) + '.' + QByteArray::number(i)});
     }
-    QByteArray file;
-    file.append(char(5)).append('\0').append(TVortalinText::Magic, TVortalinText::MagicSize);
-    i32(file, sections);
-    for (int32_t o : offsets)
-        i32(file, o);
-    file.append(body);
+    b.sections[9] = {{"2=E2", "3=E3", "-10=E-10"}};
+    const QByteArray file = b.build();
     t.SetVersion(5);
     ASSERT_TRUE(t.LoadFromBytes(file));
 }

@@ -4,46 +4,26 @@
 
 #include "comm/custom_qel_prot.h"
 #include "comm/prot_sel.h"
-#include "sim/sim_din_pty_server.h"
 
-#include "scope_fixture.h"
+#include "scope_line_fixture.h"
 #include "wait_until.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 
-using qelsim::SimDinPtyServer;
 using qelsim::SimFault;
-using qelsim::SimInverter;
-using qelsim::SimModel;
-using qelsim::SimSignal;
 
 namespace {
 
-class ScopeLineTest : public scopetest::ScopeTest {
+class ScopeLineTest : public scopetest::ScopeLineFixture {
 protected:
     void SetUp() override
     {
-        ScopeTest::SetUp();
-        QString error;
-        SimModel model;
-        ASSERT_TRUE(SimModel::fromJsonFile(
-            QDir(qeltest::sourceDir()).filePath(QStringLiteral("data/configs/type0021.json")), model, &error));
-        inv = std::make_shared<SimInverter>(1, model);
-        inv->setConfigNumber(model.fileCfgId);
-        // A quick sine on a signed parameter: 800 around 0, 400 ms.
-        inv->setSignal(0x0109, SimSignal{SimSignal::Sine, 800, 400, 0});
-        din.addInverter(inv);
-        ASSERT_TRUE(din.start({}, &error)) << error.toStdString();
-        qputenv("QEL_COM6", din.path().toLocal8Bit());
-        sel = std::make_unique<TProtSel>();
-        sel->Ansi()->SetComport(Com6);
-        sel->Ansi()->SetTimeOut(1000);
-        sel->SetRetryCnt(0);
-        sel->SetProtocol(1, prANSI);
-        ASSERT_TRUE(sel->DriverOf(prANSI)->IsOpen());
-        ASSERT_EQ(sch.Attach(sel.get()), 0);
+        ScopeLineFixture::SetUp();
+        openLine();
+        if (HasFatalFailure())
+            return;
 
         eng.NowMs = [] {
             return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -65,9 +45,7 @@ protected:
         eng.Stop();
         sch.SetActive(false);
         eng.SetScheduler(nullptr);
-        sch.Detach();
-        sel.reset();
-        qunsetenv("QEL_COM6");
+        closeLine();
     }
 
     // Requests of a service the simulator carried out.
@@ -99,11 +77,6 @@ protected:
         EXPECT_LT(cMin, -400);
         EXPECT_GT(cMax, 400);
     }
-
-    SimDinPtyServer din;
-    std::shared_ptr<SimInverter> inv;
-    std::unique_ptr<TProtSel> sel;
-    TScheduler sch;
 };
 
 TEST_F(ScopeLineTest, PerChannelRecordingFollowsTheSine)

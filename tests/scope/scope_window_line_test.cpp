@@ -7,9 +7,8 @@
 #include "config/prog_cfg.h"
 #include "scope/scope_plot.h"
 #include "scope/scope_window.h"
-#include "sim/sim_din_pty_server.h"
 
-#include "scope_fixture.h"
+#include "scope_line_fixture.h"
 #include "wait_until.h"
 
 #include <QAction>
@@ -17,35 +16,17 @@
 #include <QLabel>
 #include <QToolButton>
 
-using qelsim::SimDinPtyServer;
-using qelsim::SimInverter;
-using qelsim::SimModel;
-using qelsim::SimSignal;
 
 namespace {
 
-class ScopeWindowLineTest : public scopetest::ScopeTest {
+class ScopeWindowLineTest : public scopetest::ScopeLineFixture {
 protected:
     void SetUp() override
     {
-        ScopeTest::SetUp();
-        QString error;
-        SimModel model;
-        ASSERT_TRUE(SimModel::fromJsonFile(
-            QDir(qeltest::sourceDir()).filePath(QStringLiteral("data/configs/type0021.json")), model, &error));
-        inv = std::make_shared<SimInverter>(1, model);
-        inv->setConfigNumber(model.fileCfgId);
-        inv->setSignal(0x0109, SimSignal{SimSignal::Sine, 800, 400, 0});
-        din.addInverter(inv);
-        ASSERT_TRUE(din.start({}, &error)) << error.toStdString();
-        qputenv("QEL_COM6", din.path().toLocal8Bit());
-        sel = std::make_unique<TProtSel>();
-        sel->Ansi()->SetComport(Com6);
-        sel->Ansi()->SetTimeOut(1000);
-        sel->SetRetryCnt(0);
-        sel->SetProtocol(1, prANSI);
-        ASSERT_TRUE(sel->DriverOf(prANSI)->IsOpen());
-        ASSERT_EQ(sch.Attach(sel.get()), 0);
+        ScopeLineFixture::SetUp();
+        openLine();
+        if (HasFatalFailure())
+            return;
         addInv(1);
         w = std::make_unique<TScope>(&prj, &texts, &cfg, &sch);
         w->Engine().Interaction = ui;
@@ -56,9 +37,7 @@ protected:
         w->Engine().Stop();
         sch.SetActive(false);
         w.reset();
-        sch.Detach();
-        sel.reset();
-        qunsetenv("QEL_COM6");
+        closeLine();
     }
     int pixels(QRgb c) const
     {
@@ -70,10 +49,6 @@ protected:
         return n;
     }
 
-    SimDinPtyServer din;
-    std::shared_ptr<SimInverter> inv;
-    std::unique_ptr<TProtSel> sel;
-    TScheduler sch;
     TProgCfg cfg;
     std::unique_ptr<TScope> w;
 };

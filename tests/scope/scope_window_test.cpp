@@ -16,6 +16,8 @@
 #include "scope/scope_window.h"
 #include "scope_fixture.h"
 #include "wait_until.h"
+#include "pdf_text.h"
+#include "screenshot.h"
 
 #include <QAction>
 #include <QApplication>
@@ -81,9 +83,7 @@ protected:
     }
     void shot(const QString& name)
     {
-        const QString d = qEnvironmentVariable("QEL_SCREENSHOT_DIR");
-        if (!d.isEmpty())
-            w->grab().save(QDir(d).filePath(name));
+        qeltest::saveScreenshot(*w, name);
     }
 
     TProgCfg cfg;
@@ -491,12 +491,10 @@ TEST_F(ScopeWindowTest, PrintToPdfAndCopyAPicture)
     if (it.hasNext())
         pdf = it.next();
     ASSERT_FALSE(pdf.isEmpty());
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    if (!tool.isEmpty()) {
-        QProcess p;
-        p.start(tool, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-        ASSERT_TRUE(p.waitForFinished(60000));
-        const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    if (!qeltest::pdfToTextTool().isEmpty()) {
+        const qeltest::PdfText read = qeltest::pdfText(pdf);
+        ASSERT_TRUE(read.finished);
+        const QString text = read.text;
         EXPECT_TRUE(text.contains(QStringLiteral("Halvorn Version"))) << text.toStdString();
         EXPECT_TRUE(text.contains(QStringLiteral("Sine test")));
         EXPECT_TRUE(text.contains(QStringLiteral("21: VX-210")));

@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include "dialogs/glyph_button.h"
+#include "screenshot.h"
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -318,9 +319,7 @@ protected:
     }
     void shot(const QString& name)
     {
-        const QString dir = qEnvironmentVariable("QEL_SCREENSHOT_DIR");
-        if (!dir.isEmpty())
-            dlg.grab().save(QDir(dir).filePath(name));
+        qeltest::saveScreenshot(dlg, name);
     }
     TSetScope dlg;
 };
