@@ -17,6 +17,8 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -381,4 +383,19 @@ TEST_F(MainWinTest, TheBarStaysABarAndHelpOpensItsTopics)
     EXPECT_EQ(ui->urls[0].toLocalFile(), main->HelpFile);
     EXPECT_EQ(ui->urls[0].fragment(), QStringLiteral("ctx62"));
     EXPECT_FALSE(main->miInvManuals->isEnabled());  // no manual path
+
+    // F1 in another of the program's windows: the topic of the focused
+    // control's nearest window that has one.
+    QWidget other;
+    other.setProperty("HelpContext", 77);
+    auto* edit = new QLineEdit(&other);
+    other.show();
+    QApplication::setActiveWindow(&other);
+    edit->setFocus();
+    ASSERT_TRUE(qeltest::waitUntil([&] { return QApplication::focusWidget() == edit; }, 2000));
+    auto* f1 = main->findChild<QAction*>(QStringLiteral("HelpKey"));
+    ASSERT_TRUE(f1);
+    f1->trigger();
+    ASSERT_EQ(ui->urls.size(), 2);
+    EXPECT_EQ(ui->urls[1].fragment(), QStringLiteral("ctx77"));
 }
