@@ -9,6 +9,10 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // As in both programs: closing the last visible window (a splash, a
+    // dialog a test answered) must not post a quit, which would end every
+    // event loop a later wait runs.
+    QApplication::setQuitOnLastWindowClosed(false);
     ::testing::InitGoogleMock(&argc, argv);
     return RUN_ALL_TESTS();
 }
