@@ -19,6 +19,7 @@ cd "$(dirname "$0")/.."
 build=${QEL_FUZZ_BUILD_DIR:-build-fuzz}
 seconds=${QEL_FUZZ_SECONDS:-20}
 jobs=${QEL_FUZZ_JOBS:-2}
+# QEL_FUZZ_SEED: a fixed random seed (a repeatable run; unset, a new one each run).
 build_only=0
 targets=()
 while [ $# -gt 0 ]; do
@@ -84,7 +85,7 @@ export QT_QPA_PLATFORM=offscreen
 run_one() {
   local t=$1
   if "$build/fuzz/$t" -max_total_time="$seconds" -timeout=2 -malloc_limit_mb=64 -rss_limit_mb=2048 \
-      -artifact_prefix="$build/artifacts/$t-" -print_final_stats=1 \
+      ${QEL_FUZZ_SEED:+-seed="$QEL_FUZZ_SEED"} -artifact_prefix="$build/artifacts/$t-" -print_final_stats=1 \
       "$build/corpus/$t" > "$build/logs/$t.log" 2>&1; then
     echo "$t: ok ($(grep -o 'stat::number_of_executed_units: *[0-9]*' "$build/logs/$t.log" | grep -o '[0-9]*$') runs)"
   else
