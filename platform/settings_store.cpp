@@ -95,16 +95,24 @@ const QString& SettingsStore::rootKey()
 
 QString SettingsStore::normalizeKey(const QString& key)
 {
-    QString out;
-    out.reserve(key.size());
-    for (QChar c : key.trimmed()) {
-        if (c == u'\\' && (out.isEmpty() || out.endsWith(u'\\')))
-            continue;
-        out += c;
+    // Until nothing changes: dropping a backslash at either end can bare a
+    // blank there (" \\A", "A \\"), which the reader trims off the bracketed
+    // path, so a single pass would write a key that reads back as another.
+    QString out = key;
+    for (;;) {
+        QString next;
+        next.reserve(out.size());
+        for (QChar c : out.trimmed()) {
+            if (c == u'\\' && (next.isEmpty() || next.endsWith(u'\\')))
+                continue;
+            next += c;
+        }
+        while (next.endsWith(u'\\'))
+            next.chop(1);
+        if (next == out)
+            return out;
+        out = next;
     }
-    while (out.endsWith(u'\\'))
-        out.chop(1);
-    return out;
 }
 
 int SettingsStore::findKey(const QList<Key>& keys, const QString& path)

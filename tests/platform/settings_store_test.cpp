@@ -165,7 +165,8 @@ TEST_F(SettingsStoreTest, UnreadableFileFailsAndKeepsChangesPending)
 // the writer puts after each key, so it changed and grew with every save;
 // a continuation line kept a stray carriage return that the next reading
 // dropped; a key with a blank before "HKEY_CURRENT_USER\" kept the root in
-// its path, which the next reading took off.
+// its path, which the next reading took off; dropping a backslash at either
+// end of a path bared a blank there, which the next reading trimmed off.
 TEST_F(SettingsStoreTest, WhatIsSavedReadsBackTheSame)
 {
     const struct {
@@ -179,6 +180,9 @@ TEST_F(SettingsStoreTest, WhatIsSavedReadsBackTheSame)
          "[Software\\QEL]\r\n\"Blob\"=hex:01,\\\r\n  02\r\r\n"},
         {"blank before the root", "[ \tHKEY_CURRENT_USER\\Software\\QEL]\r\n\"a\"=dword:00000001\r\n"},
         {"backslash before the root", "[\\HKEY_CURRENT_USER\\Software\\QEL]\r\n\"a\"=dword:00000001\r\n"},
+        {"a blank bared by dropping a leading backslash", "[\\\\ \\Software\\QEL]\r\n\"a\"=dword:00000001\r\n"},
+        {"a blank bared by dropping a trailing backslash", "[Software\\QEL \\\\]\r\n\"a\"=dword:00000001\r\n"},
+        {"a blank bared after the root", "[HKEY_CURRENT_USER\\ \\Software]\r\n\"a\"=dword:00000001\r\n"},
         {"a key named like the root", "[HKEY_CURRENT_USER\\HKEY_CURRENT_USER\\QEL]\r\n\"a\"=dword:00000001\r\n"},
         {"the third input the fuzzer found",
          QByteArray(
