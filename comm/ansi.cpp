@@ -270,7 +270,9 @@ bool TAnsi::DrainPortLocked()
     bool wake = false;
     uint8_t buf[64];
     uint16_t n = 0;
-    while (FPort->Read(buf, sizeof buf, n) == 0 && n > 0) {
+    do {
+        if (FPort->Read(buf, sizeof buf, n) != 0)
+            break;
         for (int i = 0; i < n; ++i) {
             const uint8_t b = buf[i];
             if (FRingPos >= RingSize)
@@ -280,7 +282,9 @@ bool TAnsi::DrainPortLocked()
                 wake = true;
             FEtxFlag = b == ETX;
         }
-    }
+        // A short read has taken everything there was; what comes later
+        // is a new line event (asking again would only cost a system call).
+    } while (n == sizeof buf);
     return wake;
 }
 

@@ -102,6 +102,9 @@ struct TSerialCom::State {
     // Input queue, filled only by the line-event thread (under lock).
     std::deque<uint8_t> input;
     bool hungUp = false;  // under lock: the far end has gone
+    // Counts Flush calls (under lock): bytes the line-event thread read
+    // from the device while a Flush ran are discarded with the rest.
+    uint64_t flushGeneration = 0;
 
     // Line errors (under lock).
     int lineError = 0;
@@ -115,9 +118,10 @@ struct TSerialCom::State {
 
     bool onEventThread() const { return std::this_thread::get_id() == eventThreadId.load(); }
 
-    // Moves whatever the device holds into the input queue. Only the
-    // line-event thread reads the device. Returns the bytes received.
-    long pumpLocked();
+    // Moves whatever the device holds into the input queue; called without
+    // the lock, by the line-event thread only (the device's one reader).
+    // Returns the bytes added to the queue.
+    long pump();
     // Turns new error counts into the recorded line error.
     void recordErrorsLocked();
     // True when errors were counted since the last EV_ERR.
@@ -129,24 +133,35 @@ struct TSerialCom::State {
     void deliver(uint32_t events);
 };
 
-long TSerialCom::State::pumpLocked()
+long TSerialCom::State::pump()
 {
-    if (hungUp)
-        return 0;
+    uint64_t generation;
+    {
+        std::lock_guard lk(lock);
+        if (hungUp)
+            return 0;
+        generation = flushGeneration;
+    }
     long total = 0;
     uint8_t chunk[512];
     for (;;) {
+        // The device is read without the lock, so that a Write or Flush of
+        // the GUI thread never waits for this system call (and never has
+        // to sleep on the lock and be woken again).
         const long n = device.readSome(chunk, sizeof chunk);
+        std::lock_guard lk(lock);
         if (n < 0) {
             hungUp = true;
             break;
         }
         if (n == 0)
             break;
-        // Beyond the queue's size bytes are lost, as in a full input buffer.
-        const size_t room = InputQueueSize - std::min<size_t>(input.size(), InputQueueSize);
-        input.insert(input.end(), chunk, chunk + std::min<size_t>(room, static_cast<size_t>(n)));
-        total += n;
+        if (generation == flushGeneration) {
+            // Beyond the queue's size bytes are lost, as in a full input buffer.
+            const size_t room = InputQueueSize - std::min<size_t>(input.size(), InputQueueSize);
+            input.insert(input.end(), chunk, chunk + std::min<size_t>(room, static_cast<size_t>(n)));
+            total += n;
+        }
         // A short read has emptied the device: asking again would only
         // cost a system call (later bytes wake the poll).
         if (static_cast<size_t>(n) < sizeof chunk)
@@ -313,9 +328,10 @@ void TSerialCom::State::lineEventLoop()
         }
         bool cts;
         uint32_t ctsTransitions;
+        const bool received = fds[2].revents != 0 && pump() > 0;
         {
             std::lock_guard lk(lock);
-            if (fds[2].revents != 0 && pumpLocked() > 0)
+            if (received)
                 events |= EV_RXCHAR;
             if (newErrorsForEventLocked())
                 events |= EV_ERR;
@@ -508,9 +524,9 @@ bool TSerialCom::WaitForInput(std::chrono::steady_clock::time_point deadline)
                 return true;
             if (!s.open || s.hungUp)
                 return false;
-            if (s.onEventThread() && s.pumpLocked() > 0)
-                return true;
         }
+        if (s.onEventThread() && s.pump() > 0)
+            return true;
         const auto now = Clock::now();
         if (now >= deadline)
             return false;
@@ -544,11 +560,21 @@ int TSerialCom::Read(void* buffer, uint16_t maximum, uint16_t& count)
 {
     State& s = *d_;
     count = 0;
+    // The line-event thread looks at the device only when nothing is
+    // queued: what it pumped for this event is there already, and bytes
+    // still on their way wake it again.
+    if (s.onEventThread()) {
+        bool empty;
+        {
+            std::lock_guard lk(s.lock);
+            empty = s.input.empty();
+        }
+        if (empty)
+            s.pump();
+    }
     std::lock_guard lk(s.lock);
     if (!s.open)
         return -4;
-    if (s.onEventThread())
-        s.pumpLocked();
     s.recordErrorsLocked();
     const size_t n = std::min<size_t>(maximum, s.input.size());
     if (n > 0 && buffer != nullptr) {
@@ -562,11 +588,11 @@ int TSerialCom::Read(void* buffer, uint16_t maximum, uint16_t& count)
 int TSerialCom::InQueue()
 {
     State& s = *d_;
+    if (s.onEventThread())
+        s.pump();
     std::lock_guard lk(s.lock);
     if (!s.open)
         return -4;
-    if (s.onEventThread())
-        s.pumpLocked();
     s.recordErrorsLocked();
     return static_cast<int>(s.input.size());
 }
@@ -589,8 +615,8 @@ void TSerialCom::Flush()
     std::lock_guard lk(s.lock);
     if (!s.open)
         return;
-    if (s.onEventThread())
-        s.pumpLocked();
+    // What the line-event thread is reading now goes as well.
+    ++s.flushGeneration;
     s.device.discardInput();
     s.input.clear();
     s.recordErrorsLocked();

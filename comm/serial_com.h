@@ -29,7 +29,8 @@ using TSerialHandler = std::function<void(uint32_t eventMask, void* param)>;
 // shares under the driver's own guard (posting an event with
 // QCoreApplication::postEvent is fine). While the handler runs no further
 // line events are delivered; Read called from the handler takes the bytes
-// that have arrived meanwhile.
+// that have arrived meanwhile once the queue is empty, and InQueue and
+// WaitForInput look at the device itself.
 //
 // Every operation may be called from any thread. One lock guards the send
 // buffer, the input queue and the handler; it is never held while the
