@@ -42,15 +42,30 @@ void SimServerBase::startThread(std::function<void()> loop)
     });
 }
 
-bool SimServerBase::sleepUntil(std::chrono::steady_clock::time_point t)
+bool SimServerBase::sleepUntil(std::chrono::steady_clock::time_point t, bool precise)
 {
+    // Waking from a sleep takes some tens of microseconds even with the
+    // smallest timer slack; a precise wait sleeps to this much before the
+    // time and spins the rest.
+    constexpr auto kSpin = std::chrono::microseconds(250);
     for (;;) {
         if (stop_)
             return false;
         const auto now = std::chrono::steady_clock::now();
         if (now >= t)
             return true;
+        if (precise && t - now <= kSpin) {
+            while (std::chrono::steady_clock::now() < t) {
+            }
+            return !stop_;
+        }
         const auto left = std::chrono::duration_cast<std::chrono::microseconds>(t - now);
+        if (precise && left < std::chrono::milliseconds(2)) {
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>((t - kSpin).time_since_epoch()).count();
+            const timespec ts{time_t(ns / 1000000000), long(ns % 1000000000)};
+            ::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr);
+            continue;
+        }
         if (left < std::chrono::milliseconds(2)) {
             // Absolute on the monotonic clock (steady_clock's), so a late
             // wake-up does not add to the next character's time.
@@ -128,12 +143,12 @@ void SimServerBase::setBaudRate(int baud) { baud_ = std::max(0, baud); }
 void SimServerBase::setCharBits(int bits) { charBits_ = std::max(1, bits); }
 void SimServerBase::setTurnaroundMs(int ms) { turnaround_ = std::max(0, ms); }
 
-std::chrono::microseconds SimServerBase::charTime() const
+std::chrono::nanoseconds SimServerBase::charTime() const
 {
     const int baud = baud_;
     if (baud <= 0)
-        return std::chrono::microseconds(0);
-    return std::chrono::microseconds(int64_t(charBits_) * 1000000 / baud);
+        return std::chrono::nanoseconds(0);
+    return std::chrono::nanoseconds(int64_t(charBits_) * 1000000000 / baud);
 }
 
 int SimServerBase::requestCount() const
@@ -198,7 +213,14 @@ void SimServerBase::transmit(const std::vector<SimChunk>& chunks, std::chrono::s
                              const Writer& write, bool pacePerChar)
 {
     const auto ct = charTime();
-    auto lineFree = std::max(requestEnd, std::chrono::steady_clock::now());
+    // The line is free from the end of the request on. Found a little
+    // late (the simulator's own wake-up), the answer keeps that start and
+    // sends at once what the line would have carried meanwhile, so the
+    // simulator's lateness does not lengthen the exchange; much later (the
+    // simulator was held up) it starts now.
+    constexpr auto kCatchUp = std::chrono::milliseconds(1);
+    const auto now = std::chrono::steady_clock::now();
+    auto lineFree = requestEnd >= now - kCatchUp ? requestEnd : now;
     for (const SimChunk& c : chunks) {
         if (c.bytes.isEmpty() && c.delayMs == 0)
             continue;
@@ -213,7 +235,7 @@ void SimServerBase::transmit(const std::vector<SimChunk>& chunks, std::chrono::s
                 sent_.append(QByteArray(c.bytes.constData(), c.bytes.size()));
         }
         if (ct.count() == 0 || !pacePerChar) {
-            if (ct.count() > 0 && !sleepUntil(begin + ct * int(c.bytes.size())))
+            if (ct.count() > 0 && !sleepUntil(begin + ct * int(c.bytes.size()), true))
                 return;
             if (!c.bytes.isEmpty())
                 write(c.bytes);
@@ -230,7 +252,9 @@ void SimServerBase::transmit(const std::vector<SimChunk>& chunks, std::chrono::s
                     sentCount = due;
                     continue;
                 }
-                if (!sleepUntil(begin + ct * (sentCount + 1)))
+                // The last character's end is the end of the answer: it
+                // is waited for exactly.
+                if (!sleepUntil(begin + ct * (sentCount + 1), sentCount + 1 == c.bytes.size()))
                     return;
             }
         }

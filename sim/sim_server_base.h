@@ -83,7 +83,7 @@ protected:
     bool stopping() const { return stop_; }
     int stopFd() const { return stopFd_; }
     // Waits, but returns false at once when the server stops.
-    bool sleepUntil(std::chrono::steady_clock::time_point t);
+    bool sleepUntil(std::chrono::steady_clock::time_point t, bool precise = false);
     bool sleepMs(int ms);
 
     // Sends the chunks through `write`, paced; the first chunk starts no
@@ -91,7 +91,10 @@ protected:
     using Writer = std::function<void(const QByteArray&)>;
     void transmit(const std::vector<SimChunk>& chunks, std::chrono::steady_clock::time_point requestEnd,
                   const Writer& write, bool pacePerChar);
-    std::chrono::microseconds charTime() const;
+    // One character's time on the line (bits / baud), exact to the
+    // nanosecond: rounded to whole microseconds the simulated line would
+    // run up to one per cent fast.
+    std::chrono::nanoseconds charTime() const;
 
 private:
     mutable std::mutex mutex_;
