@@ -237,9 +237,10 @@ QByteArray SettingsStore::serialize() const
 {
     QString s = QString::fromLatin1(kHeader) + QStringLiteral("\n\n");
     for (const Key& key : keys_) {
-        // A path that itself begins like the root gets the root in front,
-        // which reading takes off again.
-        const bool rootLike = key.path.startsWith(rootKey(), Qt::CaseInsensitive);
+        // A path that itself begins like the root, or with the minus of a
+        // deletion entry, gets the root in front, which reading takes off
+        // again.
+        const bool rootLike = key.path.startsWith(rootKey(), Qt::CaseInsensitive) || key.path.startsWith(u'-');
         s += u'[' + (rootLike ? rootKey() + key.path : key.path) + QStringLiteral("]\n");
         for (const Value& v : key.values) {
             s += v.name.isEmpty() ? QStringLiteral("@") : escaped(v.name);

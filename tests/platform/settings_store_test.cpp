@@ -166,7 +166,8 @@ TEST_F(SettingsStoreTest, UnreadableFileFailsAndKeepsChangesPending)
 // a continuation line kept a stray carriage return that the next reading
 // dropped; a key with a blank before "HKEY_CURRENT_USER\" kept the root in
 // its path, which the next reading took off; dropping a backslash at either
-// end of a path bared a blank there, which the next reading trimmed off.
+// end of a path bared a blank there, which the next reading trimmed off, or
+// a minus, which made the key a deletion entry on the next reading.
 TEST_F(SettingsStoreTest, WhatIsSavedReadsBackTheSame)
 {
     const struct {
@@ -183,6 +184,8 @@ TEST_F(SettingsStoreTest, WhatIsSavedReadsBackTheSame)
         {"a blank bared by dropping a leading backslash", "[\\\\ \\Software\\QEL]\r\n\"a\"=dword:00000001\r\n"},
         {"a blank bared by dropping a trailing backslash", "[Software\\QEL \\\\]\r\n\"a\"=dword:00000001\r\n"},
         {"a blank bared after the root", "[HKEY_CURRENT_USER\\ \\Software]\r\n\"a\"=dword:00000001\r\n"},
+        {"a key beginning with a minus once a backslash is dropped",
+         "[\\\\-\\Software\\QEL]\r\n\"a\"=dword:00000001\r\n[-Software\\Gone]\r\n"},
         {"a key named like the root", "[HKEY_CURRENT_USER\\HKEY_CURRENT_USER\\QEL]\r\n\"a\"=dword:00000001\r\n"},
         {"the third input the fuzzer found",
          QByteArray(
