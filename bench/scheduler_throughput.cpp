@@ -12,20 +12,25 @@
 // first good exchange).
 //
 // Stages: time stamps taken inside the port and the drivers (the line
-// trace hook) give the median of each stage of one exchange at 115200:
-// request handed to the driver, whole frame written, transmitter empty
-// (drained), RTS raised (its lateness after the one-character deadline),
-// first answer byte read, answer evaluated, next request handed over.
+// trace hook) give the median of each stage of one exchange at 38400 and
+// 115200: request handed to the driver, whole frame written, transmitter
+// empty (drained), RTS raised (its lateness after the one-character
+// deadline), first answer byte read, answer complete and posted to the GUI
+// thread, answer evaluated, next request handed over.
 //
 // Simulator alone: a minimal client (raw pseudo-terminal, write the
 // request, read to the end of the answer, no threads) against the same
-// paced invsim; the floor the simulator itself sets.
+// paced invsim; the floor the simulator and the pseudo-terminal set. The
+// last table splits the time beyond the line into that floor, the two
+// hand-offs between threads and the rest.
 //
 // Unpaced runs: invsim answers at once; the cost of an exchange is then the
-// software alone (this process's CPU time; invsim runs in its own process),
-// next to how late RTS was raised after its deadline.
+// software alone (this process's CPU time by thread, and how often its
+// threads went to sleep; invsim runs in its own process), next to how late
+// RTS was raised after its deadline.
 //
-// Usage: bench_scheduler_throughput [--seconds S] (per series, default 3)
+// Usage: bench_scheduler_throughput [--seconds S] [--only paced|sim|unpaced]
+//   S: seconds per series (default 3); --only runs one part alone
 
 #include "bench_line.h"
 #include "comm/bin_codec.h"
@@ -36,6 +41,8 @@
 #include "sim/sim_din_frames.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QEventLoop>
 #include <QProcess>
 #include <QTimer>
@@ -84,6 +91,42 @@ double processCpuSeconds() { return cpuSeconds(CLOCK_PROCESS_CPUTIME_ID); }
 // The GUI thread: scheduler, selector and the driver's evaluation.
 double guiCpuSeconds() { return cpuSeconds(CLOCK_THREAD_CPUTIME_ID); }
 
+// CPU time of this process's threads of one name (the port's writer and
+// line-event threads name themselves), from /proc.
+double namedThreadsCpuSeconds(const char* name)
+{
+    double total = 0;
+    QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString& tid : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(tasks.filePath(tid + QStringLiteral("/comm")));
+        if (!comm.open(QIODevice::ReadOnly) || comm.readAll().trimmed() != name)
+            continue;
+        QFile stat(tasks.filePath(tid + QStringLiteral("/schedstat")));
+        if (stat.open(QIODevice::ReadOnly))
+            total += stat.readAll().split(' ').value(0).toDouble() / 1e9;
+    }
+    return total;
+}
+// Times this process's threads went to sleep (voluntary context switches):
+// each is a wake-up later, the dearest part of an exchange.
+long processSleeps()
+{
+    long total = 0;
+    QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString& tid : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile status(tasks.filePath(tid + QStringLiteral("/status")));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("voluntary_ctxt_switches:"))
+                total += line.mid(24).trimmed().toLong();
+    }
+    return total;
+}
+
+double writerCpuSeconds() { return namedThreadsCpuSeconds("qel-serial-wr"); }
+double eventCpuSeconds() { return namedThreadsCpuSeconds("qel-serial-ev"); }
+
 TTelData readData()
 {
     TTelData d;
@@ -110,7 +153,18 @@ int exchangeChars(const Driver& drv, int service)
 
 // ------------------------------------------------------------ stage trace
 
-enum Stamp { sHanded, sWritten, sDrained, sRtsDeadline, sRtsRaised, sFirstByte, sEvaluated, sNextHanded, kStamps };
+enum Stamp {
+    sHanded,
+    sWritten,
+    sDrained,
+    sRtsDeadline,
+    sRtsRaised,
+    sFirstByte,
+    sPosted,
+    sEvaluated,
+    sNextHanded,
+    kStamps
+};
 
 struct TraceLog {
     std::array<std::atomic<int64_t>, kStamps> cur{};
@@ -144,6 +198,7 @@ void traceHook(TLineStage stage, Clock::time_point at)
     case TLineStage::RtsDeadline: g_trace.cur[sRtsDeadline].store(t); break;
     case TLineStage::RtsRaised: g_trace.cur[sRtsRaised].store(t); break;
     case TLineStage::FirstAnswerByte: g_trace.cur[sFirstByte].store(t); break;
+    case TLineStage::AnswerPosted: g_trace.cur[sPosted].store(t); break;
     case TLineStage::AnswerEvaluated: g_trace.cur[sEvaluated].store(t); break;
     }
 }
@@ -188,6 +243,9 @@ struct Series {
     double seconds = 0;
     double cpuSeconds = 0;
     double guiCpuSeconds = 0;
+    double writerCpuSeconds = 0;
+    double eventCpuSeconds = 0;
+    long sleeps = 0;
     // Median time between two answers: the rate a quiet machine reaches,
     // without the outliers that other processes' load causes.
     double medianInterval = 0;
@@ -210,6 +268,9 @@ std::optional<Series> runSeries(TProtSel& sel, int service, int count)
     intervals.reserve(size_t(count));
     double cpu0 = 0;
     double gui0 = 0;
+    double wr0 = 0;
+    double ev0 = 0;
+    long sleeps0 = 0;
     bool stalled = false;
     QTimer watchdog;
     watchdog.setSingleShot(true);
@@ -241,6 +302,9 @@ std::optional<Series> runSeries(TProtSel& sel, int service, int count)
                 t0 = Clock::now();
                 cpu0 = processCpuSeconds();
                 gui0 = guiCpuSeconds();
+                wr0 = writerCpuSeconds();
+                ev0 = eventCpuSeconds();
+                sleeps0 = processSleeps();
                 traceReset();
             } else if (answered > kWarmUp && rsp.Status != 0) {
                 ++s.failures;
@@ -249,6 +313,9 @@ std::optional<Series> runSeries(TProtSel& sel, int service, int count)
                 s.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
                 s.cpuSeconds = processCpuSeconds() - cpu0;
                 s.guiCpuSeconds = guiCpuSeconds() - gui0;
+                s.writerCpuSeconds = writerCpuSeconds() - wr0;
+                s.eventCpuSeconds = eventCpuSeconds() - ev0;
+                s.sleeps = processSleeps() - sleeps0;
                 sch->SetActive(false);
                 loop.quit();
             }
@@ -296,14 +363,19 @@ struct OpenLine {
 
 // ------------------------------------------------------- simulator alone
 
+struct AloneRun {
+    double rate = 0;           // exchanges a second over the elapsed time, 0: the simulator stopped answering
+    double medianInterval = 0; // seconds
+};
+
 // A minimal client on the raw pseudo-terminal: write the request, read to
-// the end of the answer, again. Returns exchanges a second, or 0 when the
-// simulator stops answering.
-double simAloneRate(const Driver& drv, const QString& path, int service, int count)
+// the end of the answer, again.
+AloneRun simAlone(const Driver& drv, const QString& path, int service, int count)
 {
+    AloneRun run;
     const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
     if (fd < 0)
-        return 0;
+        return run;
     termios tio{};
     ::tcgetattr(fd, &tio);
     ::cfmakeraw(&tio);
@@ -350,18 +422,26 @@ double simAloneRate(const Driver& drv, const QString& path, int service, int cou
                 return false;
         }
     };
-    double rate = 0;
     int id = 1;
     bool ok = true;
     for (int i = 0; i < kWarmUp && ok; ++i, id = id % 15 + 1)
         ok = exchange(id, i == 0);
+    std::vector<double> intervals;
     const auto t0 = Clock::now();
-    for (int i = 0; i < count && ok; ++i, id = id % 15 + 1)
+    auto last = t0;
+    for (int i = 0; i < count && ok; ++i, id = id % 15 + 1) {
         ok = exchange(id, false);
-    if (ok)
-        rate = count / std::chrono::duration<double>(Clock::now() - t0).count();
+        const auto now = Clock::now();
+        intervals.push_back(std::chrono::duration<double>(now - last).count());
+        last = now;
+    }
+    if (ok) {
+        run.rate = count / std::chrono::duration<double>(last - t0).count();
+        std::nth_element(intervals.begin(), intervals.begin() + intervals.size() / 2, intervals.end());
+        run.medianInterval = intervals[intervals.size() / 2];
+    }
     ::close(fd);
-    return rate;
+    return run;
 }
 
 } // namespace
@@ -370,6 +450,11 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const double secondsPerSeries = secondsOption(argc, argv, 3.0, 0.2);
+    std::string only;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::string(argv[i]) == "--only")
+            only = argv[i + 1];
+    auto part = [&only](const char* name) { return only.empty() || only == name; };
     LineTrace::SetHook(traceHook);
 
     std::printf("Scheduler client -> TProtSel -> driver -> pseudo-terminal -> invsim, paced at the baud rate,\n"
@@ -385,13 +470,17 @@ int main(int argc, char** argv)
     double worst38 = 1e9;
     struct StageRow {
         const char* driver;
+        int baud;
         int service;
         double line;     // us of line time per exchange
         double interval; // median us per exchange
-        double med[7];
+        double med[8];
+        double simAloneInterval = std::nan(""); // median us per exchange of the minimal client
     };
     std::vector<StageRow> stageRows;
     for (const Driver& drv : {kDin, kZelk}) {
+        if (!part("paced"))
+            break;
         for (int baud : bauds) {
             OpenLine line;
             if (!line.open(drv, baud)) {
@@ -418,39 +507,49 @@ int main(int argc, char** argv)
                             service, chars, limit, rate, rate / limit, medianRate, medianRate / limit, s->failures,
                             stagePercentile(sRtsDeadline, sRtsRaised, 0.5));
                 std::fflush(stdout);
-                if (baud == 115200) {
-                    StageRow r{drv.name, service, 1e6 / limit, 1e6 * s->medianInterval, {}};
+                if (baud != 9600) {
+                    StageRow r{drv.name, baud, service, 1e6 / limit, 1e6 * s->medianInterval, {}};
                     r.med[0] = stagePercentile(sHanded, sWritten, 0.5);
                     r.med[1] = stagePercentile(sWritten, sDrained, 0.5);
                     r.med[2] = stagePercentile(sRtsDeadline, sRtsRaised, 0.5);
                     r.med[3] = stagePercentile(sDrained, sFirstByte, 0.5);
-                    r.med[4] = stagePercentile(sFirstByte, sEvaluated, 0.5);
-                    r.med[5] = stagePercentile(sEvaluated, sNextHanded, 0.5);
-                    r.med[6] = stagePercentile(sHanded, sNextHanded, 0.5);
+                    r.med[4] = stagePercentile(sFirstByte, sPosted, 0.5);
+                    r.med[5] = stagePercentile(sPosted, sEvaluated, 0.5);
+                    r.med[6] = stagePercentile(sEvaluated, sNextHanded, 0.5);
+                    r.med[7] = stagePercentile(sHanded, sNextHanded, 0.5);
                     stageRows.push_back(r);
                 }
             }
         }
     }
+    if (part("paced")) {
     std::printf("\nlowest ratio (exchanges / elapsed time): 115200: %.3f (goal 0.95), 38400: %.3f (goal 0.97)\n",
                 worst115, worst38);
     std::printf("(RTS late: median time from the end-of-frame deadline to RTS raised)\n\n");
 
-    std::printf("Stages of one exchange at 115200, medians in us (from time stamps in the port and the drivers):\n");
-    std::printf("%6s %8s %8s %9s %8s %8s %9s %10s %10s %9s %9s %8s\n", "driver", "service", "line", "exchange",
-                "beyond", "handed>", "written>", "RTS late", "drained>", "1st byte>", "evaluated", "handed>");
-    std::printf("%6s %8s %8s %9s %8s %8s %9s %10s %10s %9s %9s %8s\n", "", "", "", "", "the line", "written",
-                "drained", "", "1st byte", "evaluated", ">next", "next");
+    std::printf("Stages of one exchange, medians in us (from time stamps in the port and the drivers):\n");
+    std::printf("%6s %7s %7s %7s %8s %7s %7s %8s %7s %8s %9s %8s %8s %7s\n", "driver", "baud", "service", "line",
+                "exchange", "beyond", "handed>", "written>", "RTS", "drained>", "1st byte>", "posted>", "evaluated",
+                "handed>");
+    std::printf("%6s %7s %7s %7s %8s %7s %7s %8s %7s %8s %9s %8s %8s %7s\n", "", "", "", "", "", "the line",
+                "written", "drained", "late", "1st byte", "posted", "evaluated", ">next", "next");
     for (const StageRow& r : stageRows)
-        std::printf("%6s %8d %8.0f %9.0f %8.0f %8.1f %9.1f %10.1f %10.1f %9.1f %9.1f %8.1f\n", r.driver, r.service,
-                    r.line, r.interval, r.interval - r.line, r.med[0], r.med[1], r.med[2], r.med[3], r.med[4],
-                    r.med[5], r.med[6]);
-    std::printf("(drained>1st byte holds the request's and the first answer character's line time; the answer's\n"
-                " remaining characters are in 1st byte>evaluated)\n\n");
+        std::printf("%6s %7d %7d %7.0f %8.0f %7.0f %7.1f %8.1f %7.1f %8.1f %9.1f %8.1f %8.1f %7.0f\n", r.driver,
+                    r.baud, r.service, r.line, r.interval, r.interval - r.line, r.med[0], r.med[1], r.med[2],
+                    r.med[3], r.med[4], r.med[5], r.med[6], r.med[7]);
+    std::printf("(handed: the driver took the request (GUI thread); written: the frame is in the device (writer\n"
+                " thread); drained: the transmitter is empty; RTS late: after the one-character deadline; 1st byte:\n"
+                " the first answer byte read (line-event thread); posted: the answer complete, posted to the GUI\n"
+                " thread; evaluated: the answer handed on (GUI thread); next: the next request taken. drained>1st\n"
+                " byte holds the request's and the first answer character's line time, 1st byte>posted the rest of\n"
+                " the answer's)\n\n");
+    }
 
     // The simulator alone: its own floor.
+    if (part("sim")) {
     std::printf("Simulator alone (a minimal raw client, no threads) against the same paced invsim:\n");
-    std::printf("%6s %7s %8s %13s %11s %7s\n", "driver", "baud", "service", "line limit/s", "achieved/s", "ratio");
+    std::printf("%6s %7s %8s %13s %11s %7s %12s %7s %9s\n", "driver", "baud", "service", "line limit/s",
+                "achieved/s", "ratio", "median r./s", "ratio", "beyond us");
     for (const Driver& drv : {kDin, kZelk}) {
         for (int baud : {38400, 115200}) {
             Invsim sim;
@@ -461,19 +560,48 @@ int main(int argc, char** argv)
             for (int service : {0, -1}) {
                 const double limit = double(baud) / (drv.bitsPerChar * exchangeChars(drv, service));
                 const int count = std::max(20, int(std::lround(limit * secondsPerSeries)));
-                const double rate = simAloneRate(drv, sim.pty, service, count);
-                std::printf("%6s %7d %8d %13.2f %11.2f %7.3f\n", drv.name, baud, service, limit, rate, rate / limit);
+                const AloneRun run = simAlone(drv, sim.pty, service, count);
+                const double medianRate = run.medianInterval > 0 ? 1.0 / run.medianInterval : 0;
+                std::printf("%6s %7d %8d %13.2f %11.2f %7.3f %12.2f %7.3f %9.0f\n", drv.name, baud, service, limit,
+                            run.rate, run.rate / limit, medianRate, medianRate / limit,
+                            1e6 * run.medianInterval - 1e6 / limit);
                 std::fflush(stdout);
+                for (StageRow& r : stageRows)
+                    if (r.driver == drv.name && r.baud == baud && r.service == service)
+                        r.simAloneInterval = 1e6 * run.medianInterval;
             }
         }
     }
 
+    std::printf("(beyond: median exchange time less the line time)\n\n");
+    }
+
+    // Where the time beyond the line goes: the simulator's own floor (the
+    // minimal client's), the two hand-offs between threads, and the rest.
+    if (part("paced") && part("sim")) {
+        std::printf("Time beyond the line per exchange, medians in us: the simulator's floor (minimal client), the\n"
+                    "hand-off to the writer thread (handed>written), the post to the GUI thread (posted>evaluated),\n"
+                    "drain and evaluated>next, and what remains:\n");
+        std::printf("%6s %7s %8s %8s %9s %9s %9s %8s %8s %8s %11s\n", "driver", "baud", "service", "beyond",
+                    "simulator", "to writer", "to GUI", "drain", ">next", "rest", "goal beyond");
+        for (const StageRow& r : stageRows) {
+            const double beyond = r.interval - r.line;
+            const double floor = r.simAloneInterval - r.line;
+            const double rest = beyond - floor - r.med[0] - r.med[5] - r.med[1] - r.med[6];
+            const double goal = r.line / (r.baud == 115200 ? 0.95 : 0.97) - r.line;
+            std::printf("%6s %7d %8d %8.0f %9.0f %9.1f %9.1f %8.1f %8.1f %8.0f %11.0f\n", r.driver, r.baud, r.service,
+                        beyond, floor, r.med[0], r.med[5], r.med[1], r.med[6], rest, goal);
+        }
+        std::printf("(goal beyond: what 0.95 of the line at 115200, 0.97 at 38400 leave)\n\n");
+    }
+
     // Unpaced: the software's own cost per exchange.
+    if (part("unpaced")) {
     std::printf("\nUnpaced (invsim answers at once):\n");
-    std::printf("%6s %8s %11s %13s %13s %13s %13s %13s\n", "driver", "service", "exchanges", "us/exchange",
-                "CPU us/exch.", "CPU us/exch.", "RTS late us", "RTS late us");
-    std::printf("%6s %8s %11s %13s %13s %13s %13s %13s\n", "", "", "", "", "process", "GUI thread", "median",
-                "99th pct.");
+    std::printf("%6s %8s %11s %13s %9s %9s %9s %9s %8s %13s %13s\n", "driver", "service", "exchanges",
+                "us/exchange", "CPU us/", "exchange", "", "", "sleeps/", "RTS late us", "RTS late us");
+    std::printf("%6s %8s %11s %13s %9s %9s %9s %9s %8s %13s %13s\n", "", "", "", "", "process", "GUI", "writer",
+                "events", "exchange", "median", "99th pct.");
     for (const Driver& drv : {kDin, kZelk}) {
         OpenLine line;
         if (!line.open(drv, 0)) {
@@ -488,15 +616,20 @@ int main(int argc, char** argv)
                 ok = false;
                 continue;
             }
-            std::printf("%6s %8d %11d %13.1f %13.1f %13.1f %13.1f %13.1f\n", drv.name, service, s->exchanges,
-                        1e6 * s->seconds / s->exchanges, 1e6 * s->cpuSeconds / s->exchanges,
-                        1e6 * s->guiCpuSeconds / s->exchanges, stagePercentile(sRtsDeadline, sRtsRaised, 0.5),
+            std::printf("%6s %8d %11d %13.1f %9.1f %9.1f %9.1f %9.1f %8.2f %13.1f %13.1f\n", drv.name, service,
+                        s->exchanges, 1e6 * s->seconds / s->exchanges, 1e6 * s->cpuSeconds / s->exchanges,
+                        1e6 * s->guiCpuSeconds / s->exchanges, 1e6 * s->writerCpuSeconds / s->exchanges,
+                        1e6 * s->eventCpuSeconds / s->exchanges, double(s->sleeps) / s->exchanges,
+                        stagePercentile(sRtsDeadline, sRtsRaised, 0.5),
                         stagePercentile(sRtsDeadline, sRtsRaised, 0.99));
         }
     }
     std::printf("(process: this process only - scheduler, selector, driver and the port's two threads,\n"
-                " invsim runs apart; GUI thread: scheduler, selector and the driver's request and evaluation;\n"
+                " invsim runs apart; GUI: the GUI thread - scheduler, selector and the driver's request and\n"
+                " evaluation; writer, events: the port's writer and line-event threads; sleeps: times a\n"
+                " thread of this process went to sleep, each a wake-up later;\n"
                 " RTS late: from the one-character deadline after the transmitter became empty to RTS raised)\n");
+    }
     LineTrace::SetHook(nullptr);
     return ok ? 0 : 1;
 }

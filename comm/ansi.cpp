@@ -330,8 +330,10 @@ void TAnsi::OnLineEvent(uint32_t mask)
         std::lock_guard lk(FLock);
         wake = DrainPortLocked();
     }
-    if (wake)
+    if (wake) {
+        LineTrace::Now(TLineStage::AnswerPosted);
         QCoreApplication::postEvent(this, new QEvent(WakeEvent));
+    }
 }
 
 // ---------------------------------------------------------------- GUI thread

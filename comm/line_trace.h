@@ -14,6 +14,7 @@ enum class TLineStage : int {
     RtsDeadline,     // time stamp: when RTS may be raised again (one character after Drained)
     RtsRaised,       // RTS raised, the end-of-frame wait is over (line-event thread)
     FirstAnswerByte, // the first received byte after the frame was taken from the device (line-event thread)
+    AnswerPosted,    // the driver saw the answer complete and posted it to the GUI thread (line-event thread)
     AnswerEvaluated, // the answer was found and handed on (GUI thread)
 };
 

@@ -368,6 +368,7 @@ void tZelk::Handover(const uint8_t* bytes, int len)
         FHandOver.push_back(t);
         wake = new QEvent(TelEvent);
     }
+    LineTrace::Now(TLineStage::AnswerPosted);
     QCoreApplication::postEvent(this, wake);
 }
 
