@@ -297,10 +297,12 @@ void TScheduler::step()
     FReq.Valid = 0;
 
     int supplier = -1;
-    auto ask = [this](int slot) {
+    bool asked = false; // a provider ran (and may have changed the states)
+    auto ask = [this, &asked](int slot) {
         TSchItem* item = FItems[slot].get();
         if (!item || item->State <= 2 || !item->OnGiveNextReq)
             return false;
+        asked = true;
         auto provider = item->OnGiveNextReq; // survives an Unregister inside the call
         const uint64_t serial = FItemSerial[slot];
         provider(FReq);
@@ -326,11 +328,14 @@ void TScheduler::step()
         }
         for (int n = 0; n < SlotCount; ++n, s = (s + 1) % SlotCount) {
             FCurSlot = s;
+            asked = false;
             if (ask(s)) {
                 supplier = s;
                 break;
             }
-            if (FReleased || FRunState == rsStopped || exclusiveSlot() >= 0)
+            // Only a provider that ran can have stopped the scheduler or
+            // made a client exclusive.
+            if (asked && (FReleased || FRunState == rsStopped || exclusiveSlot() >= 0))
                 break;
         }
     }
