@@ -26,6 +26,10 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${QEL_DEMO_IN_XVFB:-}" ]; then
   export QEL_DEMO_IN_XVFB=1
   exec xvfb-run -a -s '-screen 0 1280x1024x24' bash "$0" "$@"
 fi
+# The X server may still be starting (a program started too early aborts
+# without a display).
+for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+xdotool getdisplaygeometry >/dev/null 2>&1 || { echo "the X server on $DISPLAY does not answer" >&2; exit 1; }
 
 build=${QEL_BUILD_DIR:-build}
 if [ "$check" = 0 ] || [ ! -x "$build/apps/halvorn/halvorn" ]; then
@@ -96,7 +100,8 @@ echo "Simulator log: configuration-number reads of both inverters"
 
 sleep 0.5  # let the bar paint before the picture is taken
 xwd -root -silent -out "$demo/screen.xwd"
-if command -v convert >/dev/null; then convert "xwd:$demo/screen.xwd" "$demo/screen.png"; fi
+# A PNG beside it where ImageMagick can make one; the check does not need it.
+if command -v convert >/dev/null; then convert "xwd:$demo/screen.xwd" "$demo/screen.png" 2>/dev/null || rm -f "$demo/screen.png"; fi
 echo "Screenshot: $demo/screen.xwd"
 
 # File menu: its title sits at the left end of the menu bar; Quit is its
