@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstring>
 #include <deque>
 #include <memory>
@@ -15,11 +14,15 @@
 #include <system_error>
 #include <thread>
 
+#include <linux/futex.h>
 #include <poll.h>
 #include <pthread.h>
-#include <sys/prctl.h>
+#include <sched.h>
+#include <sys/epoll.h>
 #include <sys/eventfd.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
@@ -40,23 +43,63 @@ void signalFd(int fd)
     }
 }
 
-void drainFd(int fd)
-{
-    uint64_t value;
-    while (::read(fd, &value, sizeof value) < 0 && errno == EINTR) {
-    }
-}
-
 // Above-normal priority as far as the process may raise it; without the
 // right to do so the threads run at normal priority. The timer slack (by
 // default 50 us that the kernel may add to every timed wait) goes down to
 // the minimum, so that the end-of-frame wait ends when it is due.
-void raisePriority(const char* name)
+//
+// Both threads of a port run on one processor (home; -1: wherever the
+// kernel puts them). They hand every frame to each other in turn and never
+// need to run at once; apart, each hand-off wakes an idle processor, which
+// costs more than all else of an exchange. When home is busy the threads
+// still preempt what runs there (their priority is higher).
+void raisePriority(const char* name, int home)
 {
     ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), -5);
     ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     ::pthread_setname_np(::pthread_self(), name);
+    if (home >= 0 && home < CPU_SETSIZE) {
+        cpu_set_t set;
+        CPU_ZERO(&set);
+        CPU_SET(home, &set);
+        ::pthread_setaffinity_np(::pthread_self(), sizeof set, &set);
+    }
 }
+
+// Wakes one sleeping thread (the writer) from any other. A condition
+// variable would do, but glibc's takes its mutex back after a wait as if
+// it were contended, which costs one more futex call on every frame.
+class WakeWord {
+public:
+    // The one sleeper: returns once signal() was called since the last return.
+    void wait()
+    {
+        while (pending_.exchange(0, std::memory_order_acquire) == 0) {
+            sleeping_.store(1, std::memory_order_seq_cst);
+            // A signal after this load makes the futex call return at once.
+            if (pending_.load(std::memory_order_seq_cst) == 0)
+                futex(FUTEX_WAIT_PRIVATE, 0);
+            sleeping_.store(0, std::memory_order_relaxed);
+        }
+    }
+    void signal()
+    {
+        pending_.store(1, std::memory_order_seq_cst);
+        if (sleeping_.load(std::memory_order_seq_cst) != 0)
+            futex(FUTEX_WAKE_PRIVATE, 1);
+    }
+    void reset() { pending_.store(0); }
+
+private:
+    void futex(int op, uint32_t value)
+    {
+        static_assert(sizeof pending_ == sizeof(uint32_t) && std::atomic<uint32_t>::is_always_lock_free);
+        ::syscall(SYS_futex, reinterpret_cast<uint32_t*>(&pending_), op, value, nullptr, nullptr, 0);
+    }
+
+    std::atomic<uint32_t> pending_{0};
+    std::atomic<uint32_t> sleeping_{0};
+};
 
 timespec toTimespec(Clock::duration d)
 {
@@ -73,8 +116,7 @@ struct TSerialCom::State {
     // The critical section: send buffer, input queue, line error, handler,
     // and every use of the device by the GUI-side operations.
     std::mutex lock;
-    std::condition_variable sendEvent;
-    bool sendSignalled = false;  // under lock
+    WakeWord sendEvent;  // wakes the writer thread
 
     qelserial::SerialDevice device;
     bool open = false;           // under lock
@@ -89,8 +131,13 @@ struct TSerialCom::State {
     std::atomic<std::thread::id> eventThreadId{};
     int stopFd = -1;  // wakes every wait of both threads at Close
     int wakeFd = -1;  // wakes the line-event thread (transmitter empty, new handler)
+    // The line-event thread's wait: stopFd, wakeFd and the device. wakeFd
+    // is watched edge-triggered, so that each signal wakes the thread once
+    // without a read to take the count back.
+    int epollFd = -1;
     std::thread writer;
     std::thread lineEvents;
+    int home = -1;  // the processor both threads run on
 
     // Send buffer (under lock). Each Write starts a new generation, so the
     // writer thread never books bytes of an older buffer against a newer one.
@@ -126,6 +173,10 @@ struct TSerialCom::State {
     void recordErrorsLocked();
     // True when errors were counted since the last EV_ERR.
     bool newErrorsForEventLocked();
+
+    // The descriptors the threads wait on; false when one is missing.
+    bool openWaits();
+    void closeWaits();
 
     void writerLoop();
     void sendQueued();
@@ -196,15 +247,41 @@ bool TSerialCom::State::newErrorsForEventLocked()
     return changed;
 }
 
+bool TSerialCom::State::openWaits()
+{
+    stopFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    epollFd = ::epoll_create1(EPOLL_CLOEXEC);
+    if (stopFd < 0 || wakeFd < 0 || epollFd < 0)
+        return false;
+    const struct {
+        int fd;
+        uint32_t events;
+    } watched[] = {{stopFd, EPOLLIN}, {wakeFd, EPOLLIN | EPOLLET}, {device.fd(), EPOLLIN}};
+    for (const auto& w : watched) {
+        epoll_event ev{};
+        ev.events = w.events;
+        ev.data.fd = w.fd;
+        if (::epoll_ctl(epollFd, EPOLL_CTL_ADD, w.fd, &ev) != 0)
+            return false;
+    }
+    return true;
+}
+
+void TSerialCom::State::closeWaits()
+{
+    for (int* fd : {&epollFd, &wakeFd, &stopFd}) {
+        if (*fd >= 0)
+            ::close(*fd);
+        *fd = -1;
+    }
+}
+
 void TSerialCom::State::writerLoop()
 {
-    raisePriority("qel-serial-wr");
+    raisePriority("qel-serial-wr", home);
     for (;;) {
-        {
-            std::unique_lock lk(lock);
-            sendEvent.wait(lk, [this] { return sendSignalled || stop.load(); });
-            sendSignalled = false;
-        }
+        sendEvent.wait();
         if (stop.load())
             return;
         sendQueued();
@@ -288,7 +365,7 @@ void TSerialCom::State::deliver(uint32_t events)
 
 void TSerialCom::State::lineEventLoop()
 {
-    raisePriority("qel-serial-ev");
+    raisePriority("qel-serial-ev", home);
     eventThreadId.store(std::this_thread::get_id());
     bool lastCts;
     uint32_t lastCtsTransitions;
@@ -313,22 +390,25 @@ void TSerialCom::State::lineEventLoop()
         // (here or in the handler) has seen the hang-up, the watch ends.
         if (hungUpNow)
             break;
-        pollfd fds[3] = {{stopFd, POLLIN, 0}, {wakeFd, POLLIN, 0}, {device.fd(), POLLIN, 0}};
-        const int rc = ::poll(fds, 3, timeoutMs);
+        epoll_event ready[3];
+        const int rc = ::epoll_wait(epollFd, ready, 3, timeoutMs);
         if (stop.load())
             break;
         if (rc < 0 && errno != EINTR)
             break;
+        bool woken = false;
+        bool readable = false;
+        for (int i = 0; i < rc; ++i) {
+            woken = woken || ready[i].data.fd == wakeFd;
+            readable = readable || ready[i].data.fd == device.fd();
+        }
 
         uint32_t events = 0;
-        if (fds[1].revents & POLLIN) {
-            drainFd(wakeFd);
-            if (txEmptyPending.exchange(false))
-                events |= EV_TXEMPTY;
-        }
+        if (woken && txEmptyPending.exchange(false))
+            events |= EV_TXEMPTY;
         bool cts;
         uint32_t ctsTransitions;
-        const bool received = fds[2].revents != 0 && pump() > 0;
+        const bool received = readable && pump() > 0;
         {
             std::lock_guard lk(lock);
             if (received)
@@ -400,14 +480,8 @@ int TSerialCom::Open(int comPort, int baudRate, int dataBits, char parity)
     if (!s.device.open(path, settings))
         return -2;
 
-    s.stopFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    s.wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (s.stopFd < 0 || s.wakeFd < 0) {
-        if (s.stopFd >= 0)
-            ::close(s.stopFd);
-        if (s.wakeFd >= 0)
-            ::close(s.wakeFd);
-        s.stopFd = s.wakeFd = -1;
+    if (!s.openWaits()) {
+        s.closeWaits();
         s.device.close();
         return -2;
     }
@@ -416,7 +490,7 @@ int TSerialCom::Open(int comPort, int baudRate, int dataBits, char parity)
         s.stop.store(false);
         s.sending.store(false);
         s.txEmptyPending.store(false);
-        s.sendSignalled = false;
+        s.sendEvent.reset();
         s.sendCount = 0;
         s.sendOffset = 0;
         s.input.clear();
@@ -432,6 +506,9 @@ int TSerialCom::Open(int comPort, int baudRate, int dataBits, char parity)
         s.isOpen.store(true);
     }
     try {
+        // Where the opening thread runs now: an online processor this
+        // process may use.
+        s.home = ::sched_getcpu();
         s.writer = std::thread([&s] { s.writerLoop(); });
         s.lineEvents = std::thread([&s] { s.lineEventLoop(); });
     } catch (const std::system_error&) {
@@ -451,9 +528,8 @@ int TSerialCom::Close()
         s.open = false;
         s.isOpen.store(false);
         s.stop.store(true);
-        s.sendSignalled = true;
     }
-    s.sendEvent.notify_all();
+    s.sendEvent.signal();
     signalFd(s.stopFd);
     if (s.writer.joinable())
         s.writer.join();
@@ -470,9 +546,7 @@ int TSerialCom::Close()
         s.device.close();
     }
     s.eventThreadId.store(std::thread::id());
-    ::close(s.stopFd);
-    ::close(s.wakeFd);
-    s.stopFd = s.wakeFd = -1;
+    s.closeWaits();
     return 0;
 }
 
@@ -497,10 +571,9 @@ int TSerialCom::Write(const void* data, int length)
         s.sendOffset = 0;
         ++s.sendGeneration;
         s.sending.store(true);
-        s.sendSignalled = true;
         s.awaitingFirstByte.store(true, std::memory_order_relaxed);
     }
-    s.sendEvent.notify_one();
+    s.sendEvent.signal();
     return n;
 }
 
