@@ -51,8 +51,9 @@ void signalFd(int fd)
 // Both threads of a port run on one processor (home; -1: wherever the
 // kernel puts them). They hand every frame to each other in turn and never
 // need to run at once; apart, each hand-off wakes an idle processor, which
-// costs more than all else of an exchange. When home is busy the threads
-// still preempt what runs there (their priority is higher).
+// costs more than all else of an exchange. When home is busy, a woken
+// thread still preempts what runs there, so RTS stays on time; only the
+// throughput suffers.
 void raisePriority(const char* name, int home)
 {
     ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), -5);

@@ -60,16 +60,11 @@ bool SimServerBase::sleepUntil(std::chrono::steady_clock::time_point t, bool pre
             return !stop_;
         }
         const auto left = std::chrono::duration_cast<std::chrono::microseconds>(t - now);
-        if (precise && left < std::chrono::milliseconds(2)) {
-            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>((t - kSpin).time_since_epoch()).count();
-            const timespec ts{time_t(ns / 1000000000), long(ns % 1000000000)};
-            ::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr);
-            continue;
-        }
         if (left < std::chrono::milliseconds(2)) {
             // Absolute on the monotonic clock (steady_clock's), so a late
             // wake-up does not add to the next character's time.
-            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
+            const auto wake = precise ? t - kSpin : t;
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wake.time_since_epoch()).count();
             const timespec ts{time_t(ns / 1000000000), long(ns % 1000000000)};
             ::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr);
             continue;
