@@ -1,5 +1,6 @@
 #include "scope/scope_window.h"
 
+#include "config/cfg_records.h"
 #include "config/lang_texts.h"
 #include "dialogs/print_scrollbar.h"
 #include "scope/scope_glyphs.h"
@@ -368,8 +369,10 @@ void TScope::ChannelsResolved()
     for (int k = 0; k < kScopeChannels; ++k) {
         const TScopeChannel& c = eng_.Setup.Chan[k];
         QPalette pal = ButtonCH[k]->palette();
-        pal.setColor(QPalette::ButtonText, c.Address >= 0 ? colour(c.Colour) : QColor(Qt::gray));
+        pal.setColor(QPalette::ButtonText, c.Para ? colour(c.Colour) : QColor(Qt::gray));
         ButtonCH[k]->setPalette(pal);
+        // A channel shows its parameter's ident text, an off one its letter.
+        ButtonCH[k]->setText(c.Para ? c.Para->GetIdText() : QString(QChar(u'A' + k)));
     }
     if (ComboBox1->count() > 0)
         ComboBox1->setItemText(0, text(1, eng_.TimeUnit == QLatin1String("us") ? 46 : 2));

@@ -267,6 +267,10 @@ TEST_F(ScopeWindowTest, DropsOnTheChannelButtons)
     EXPECT_TRUE(drop(2));
     EXPECT_EQ(S.Chan[2].Address, 0x0105);
     EXPECT_EQ(S.Chan[2].Inverter, 1);
+    // The channel's button shows the parameter's ident text.
+    ASSERT_NE(S.Chan[2].Para, nullptr);
+    EXPECT_FALSE(S.Chan[2].Para->GetIdText().isEmpty());
+    EXPECT_EQ(w->ButtonCH[2]->text(), S.Chan[2].Para->GetIdText());
     auto line = std::make_shared<TDwnEntry>();
     line->Address = 0x0109;
     ASSERT_TRUE(dd.Start(&source, ddkDwnLines, {line}, 7, 0));
@@ -277,6 +281,9 @@ TEST_F(ScopeWindowTest, DropsOnTheChannelButtons)
     ASSERT_TRUE(dd.Start(&source, ddkWrkRows, {row(0x7777, 7)}, 1, 0));
     EXPECT_TRUE(drop(3));
     EXPECT_EQ(S.Chan[3].Address, -1);
+    // Channels that are off show their letters.
+    EXPECT_EQ(w->ButtonCH[3]->text(), QStringLiteral("D"));
+    EXPECT_EQ(w->ButtonCH[0]->text(), QStringLiteral("A"));
     // Operator lines, an ended drag and foreign data are refused.
     ASSERT_TRUE(dd.Start(&source, ddkOpLines, {line}, 7, 0));
     EXPECT_FALSE(drop(0));
