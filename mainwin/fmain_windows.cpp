@@ -11,9 +11,11 @@
 #include "dialogs/message_dlg.h"
 #include "dialogs/shared_objects.h"
 #include "dialogs/window_file.h"
+#include "dialogs/window_wait.h"
 
 #include <QApplication>
 #include <QMenu>
+#include <QPointer>
 #include <QScreen>
 #include <QToolButton>
 
@@ -325,6 +327,17 @@ void TFMain::RestoreWindows()
     }
 }
 
+// Asks the window to close until it has gone. One that refuses without a
+// question (a transfer still running) is asked again after a sleep in the
+// event loop, which runs its transfer meanwhile.
+static void closeRefusing(QWidget* Window)
+{
+    constexpr int kReaskMs = 100;
+    const QPointer<QWidget> w(Window);
+    while (w && w->isVisible() && !w->close())
+        SleepOnWindow(w, kReaskMs);
+}
+
 void TFMain::CloseAllWindows()
 {
     // Work-list and download-list windows, each asked until it has gone
@@ -341,14 +354,12 @@ void TFMain::CloseAllWindows()
         }
         if (!next)
             break;
-        next->close();
-        QCoreApplication::processEvents();
+        closeRefusing(next);
     }
     for (QWidget* w : QApplication::topLevelWidgets()) {
         const QString name = w->objectName().toLower();
         if (name == QLatin1String("scope"))
-            while (w->isVisible() && !w->close())
-                QCoreApplication::processEvents();
+            closeRefusing(w);
     }
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName().toLower() == QLatin1String("fprjexpl"))
