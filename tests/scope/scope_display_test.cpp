@@ -5,6 +5,7 @@
 #include "config/cfg_records.h"
 #include "config/value_conversion.h"
 #include "scope/scope_display.h"
+#include "scope/set_scope_core.h"
 #include "scope_fixture.h"
 
 #include <QDateTime>
@@ -368,6 +369,55 @@ TEST_F(DisplayTest, ReadoutsDifferenceIntegralAndRms)
     put(0, 9);
     d.DrawCursors(0);
     EXPECT_EQ(d.Cells[1][0], QStringLiteral("1.39:100ms (04.03.2026 10:00:00)"));
+}
+
+// Read-outs of a parameter shown as (raw + offset) / 10 with one decimal:
+// a difference and a factor are spans (no offset), the integral and the
+// RMS are those of the values the trace shows; brackets keep raw figures.
+TEST_F(DisplayTest, ReadoutsConvertSpansWithoutAndValuesWithTheOffset)
+{
+    auto dec = [](QString t) { return t.replace(u'.', DecimalSeparator()); };
+    struct Case {
+        int16_t offset;
+        const char *difference, *integral, *rms;
+    };
+    // Raw 501 and 954, one second apart: 50.1 and 95.4 without an offset,
+    // 10.1 and 55.4 with -400.
+    const Case cases[] = {
+        {0, "45.3[453]", "72.75 *sec", "76.2[762]"},
+        {-400, "45.3[453]", "32.75 *sec", "39.8[762]"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.offset);
+        para.Mul = 1;
+        para.Div = 10;
+        para.Offset = c.offset;
+        para.Format = 0x100;  // one decimal, no unit
+        on(0, 100);
+        record({1, 1000}, {501, 954});
+        d.SetCursorMode(0, TScopeCursor::Vertical);
+        d.SetCursorMode(1, TScopeCursor::Vertical);
+        d.Cursor[0].Index = 0;
+        d.Cursor[0].Time = 1;
+        d.Cursor[1].Index = 1;
+        d.Cursor[1].Time = 1001;
+        const std::pair<int, const char*> modes[] = {{1, c.difference}, {2, c.integral}, {3, c.rms}};
+        for (const auto& [mode, want] : modes) {
+            d.MeasMode = mode;
+            d.DrawCursors(1);
+            EXPECT_EQ(d.Cells[3][1], dec(QString::fromLatin1(want))) << "mode " << mode;
+        }
+        // The factor of 100 raw units per division is 10.0 in either case,
+        // in the value chooser and in the set-up dialog, and reads back.
+        EXPECT_EQ(d.EditValueText(5), dec(QStringLiteral("10.0")));
+        TSetScopeCore setup;
+        setup.Setup = eng.Setup;
+        EXPECT_EQ(setup.GetYFac(0), dec(QStringLiteral("10.0")));
+        ASSERT_TRUE(setup.SetYFactor(0, dec(QStringLiteral("12.5"))));
+        EXPECT_EQ(setup.Setup.Chan[0].YFactor, 125);
+        EXPECT_EQ(d.ApplyEditText(5, dec(QStringLiteral("2.0"))), TEditResult::Changed);
+        EXPECT_EQ(eng.Setup.Chan[0].YFactor, 20);
+    }
 }
 
 TEST_F(DisplayTest, IntegralOfOneStepAndWithoutDivisor)
