@@ -22,22 +22,6 @@
 
 namespace {
 
-TPrinterMetrics printerMetrics(const QPrinter& printer)
-{
-    TPrinterMetrics m;
-    const QRectF paper = printer.paperRect(QPrinter::DevicePixel);
-    const QRectF page = printer.pageRect(QPrinter::DevicePixel);
-    m.DpiX = m.DpiY = printer.resolution();
-    if (m.DpiX <= 0)
-        return m;
-    // Whole millimetres of the printable area, as the printer driver counts.
-    m.HorzSizeMm = int(page.width() * 25.4 / m.DpiX);
-    m.VertSizeMm = int(page.height() * 25.4 / m.DpiY);
-    m.PhysOffsetXPx = int(std::lround(page.left() - paper.left()));
-    m.PhysOffsetYPx = int(std::lround(page.top() - paper.top()));
-    return m;
-}
-
 int pointSizeOf(const QFont& font)
 {
     if (font.pointSize() > 0)
@@ -162,7 +146,7 @@ void TFrmvortalinprint::SetFont(const QFont& font)
 
 TPrintLayout TFrmvortalinprint::CurrentLayout(bool withFooter) const
 {
-    return MakePrintLayout(printerMetrics(*printer_), Edit1->text(), Edit2->text(), pointSizeOf(font_),
+    return MakePrintLayout(PrinterMetrics(*printer_), Edit1->text(), Edit2->text(), pointSizeOf(font_),
                            withFooter);
 }
 
