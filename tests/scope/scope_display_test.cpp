@@ -50,6 +50,17 @@ protected:
         eng.RingEnd = int(deltas.size()) - 1;
     }
 
+    // Both cursors vertical, on samples 0 and 1 at the given times.
+    void cursorsOnTheFirstTwo(int64_t t0, int64_t t1)
+    {
+        d.SetCursorMode(0, TScopeCursor::Vertical);
+        d.SetCursorMode(1, TScopeCursor::Vertical);
+        d.Cursor[0].Index = 0;
+        d.Cursor[0].Time = t0;
+        d.Cursor[1].Index = 1;
+        d.Cursor[1].Time = t1;
+    }
+
     TVortalinText texts;
     TScopeEngine eng;
     TScopeDisplay d{eng};
@@ -395,12 +406,7 @@ TEST_F(DisplayTest, ReadoutsConvertSpansWithoutAndValuesWithTheOffset)
         para.Format = 0x100;  // one decimal, no unit
         on(0, 100);
         record({1, 1000}, {501, 954});
-        d.SetCursorMode(0, TScopeCursor::Vertical);
-        d.SetCursorMode(1, TScopeCursor::Vertical);
-        d.Cursor[0].Index = 0;
-        d.Cursor[0].Time = 1;
-        d.Cursor[1].Index = 1;
-        d.Cursor[1].Time = 1001;
+        cursorsOnTheFirstTwo(1, 1001);
         const std::pair<int, const char*> modes[] = {{1, c.difference}, {2, c.integral}, {3, c.rms}};
         for (const auto& [mode, want] : modes) {
             d.MeasMode = mode;
@@ -437,12 +443,7 @@ TEST_F(DisplayTest, IntegralOfOneStepAndWithoutDivisor)
     EXPECT_EQ(sum, 0);
     para.Div = 0;
     EXPECT_FALSE(ScopeIntegral(eng, 0, 0, 1, sum));
-    d.SetCursorMode(0, TScopeCursor::Vertical);
-    d.SetCursorMode(1, TScopeCursor::Vertical);
-    d.Cursor[0].Index = 0;
-    d.Cursor[0].Time = 1;
-    d.Cursor[1].Index = 1;
-    d.Cursor[1].Time = 11;
+    cursorsOnTheFirstTwo(1, 11);
     d.MeasMode = 2;
     d.DrawCursors(1);
     EXPECT_EQ(d.Cells[3][1], QString::fromLatin1(kCalcErrorText));
