@@ -89,7 +89,7 @@ struct ScriptUi : ICpInteraction {
         return openFile;
     }
     bool RunSettings(TCpSettings& s) override { return onSettings && onSettings(s); }
-    bool RunSelMode(int& a) override { return onSelMode && onSelMode(a); }
+    bool RunSelMode(int& a, bool) override { return onSelMode && onSelMode(a); }
     bool EditValue(const std::shared_ptr<TParaRec>& p, const QString& l, int32_t& v) override
     {
         return onEdit && onEdit(p, l, v);
