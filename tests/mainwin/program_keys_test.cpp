@@ -78,12 +78,16 @@ protected:
             delete opened.value(i).data();
         ProgramTest::TearDown();
     }
-    QWidget* control(size_t Kind) const
+    // Makes the window of `Kind` active with its control focused; the
+    // control, or null when that failed.
+    QWidget* activateKind(size_t Kind)
     {
         QWidget* w = opened[Kind];
-        return w->objectName() == QLatin1String(kKinds[Kind].focus)
-                   ? w
-                   : w->findChild<QWidget*>(QLatin1String(kKinds[Kind].focus));
+        QWidget* focus = w->findChild<QWidget*>(QLatin1String(kKinds[Kind].focus));
+        if (!focus)
+            return nullptr;
+        activate(w, focus);
+        return QApplication::focusWidget() == focus ? focus : nullptr;
     }
     // The active window's slot `Slot` counted instead of run; null when
     // the window leaves it empty.
@@ -107,9 +111,8 @@ TEST_F(ProgramKeys, TheBarsKeysActFromEveryWindowOnItsSlots)
 {
     for (size_t i = 0; i < std::size(kKinds); ++i) {
         SCOPED_TRACE(kKinds[i].name);
-        QWidget* focus = control(i);
+        QWidget* focus = activateKind(i);
         ASSERT_NE(focus, nullptr);
-        activate(opened[i], focus);
         ASSERT_NE(main->CurOpFuncs, nullptr);
         EXPECT_EQ(main->CurOpFuncs->Owner, opened[i]);
 
@@ -197,9 +200,8 @@ TEST_F(ProgramKeys, F1OpensTheHelpTopicOfTheActiveWindow)
 {
     for (size_t i = 0; i < std::size(kKinds); ++i) {
         SCOPED_TRACE(kKinds[i].name);
-        QWidget* focus = control(i);
+        QWidget* focus = activateKind(i);
         ASSERT_NE(focus, nullptr);
-        activate(opened[i], focus);
         ui->urls.clear();
         QTest::keyClick(focus, Qt::Key_F1);
         ASSERT_EQ(ui->urls.size(), 1);
