@@ -21,6 +21,7 @@
 #include "lists/wrk_lists.h"
 #include "mainwin/editor_windows.h"
 #include "mainwin/prj_expl.h"
+#include "project/prj_edit_rows.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -378,8 +379,34 @@ TEST_F(StartupTexts, EditorsOptionsAndPrintWindow)
     check("print window", print);
 }
 
-TEST_F(StartupTexts, TheProjectsChoiceDialogs)
+TEST_F(StartupTexts, TheProjectsDialogs)
 {
+    const TPrjEditRows& e = Project->PrjEdit();
+    std::vector<Row> edit{
+        {"FrmHeaderText", 7, 0, false, [&] { return e.FrmHeaderText; }},
+        {"PrjNameLabText", 7, 7, false, [&] { return e.PrjNameLabText; }},
+        {"IntervalLabText", 7, 8, false, [&] { return e.IntervalLabText; }},
+        {"RemarkLabText", 7, 9, false, [&] { return e.RemarkLabText; }},
+        {"button 7", 7, 36, false, [&] { return e.ButtonTexts[7]; }},
+        {"ChgCfgIdInfoText", 7, 33, true, [&] { return e.ChgCfgIdInfo.join(u'\n'); }},
+        {"DelCfgIdInfoText", 7, 34, true, [&] { return e.DelCfgIdInfo.join(u'\n'); }},
+        {"AssFilesInfoHeader", 7, 35, false, [&] { return e.AssFilesInfoHeader; }},
+        {"ToManyZelkText", 7, 46, true, [&] { return e.ToManyZelk.join(u'\n'); }},
+        {"InvAdrInUseText", 7, 48, true, [&] { return e.InvAdrInUse.join(u'\n'); }},
+    };
+    for (size_t i = 0; i < 6; ++i)
+        edit.push_back({QStringLiteral("page %1").arg(i), 7, int(1 + i), false, [&e, i] { return e.PageTexts[i]; }});
+    for (size_t i = 0; i < 7; ++i)
+        edit.push_back(
+            {QStringLiteral("button %1").arg(i), 7, int(10 + i), false, [&e, i] { return e.ButtonTexts[i]; }});
+    for (size_t i = 0; i < 4; ++i)
+        edit.push_back(
+            {QStringLiteral("inverter column %1").arg(i), 7, int(17 + i), false, [&e, i] { return e.InvColTexts[i]; }});
+    for (size_t i = 0; i < 3; ++i)
+        edit.push_back(
+            {QStringLiteral("file column %1").arg(i), 7, int(21 + i), false, [&e, i] { return e.FileColTexts[i]; }});
+    check("project edit dialog", edit);
+
     // The dialogs the program's interaction installs for a project, with
     // the texts it gives them.
     TVortalinPrj prj;
