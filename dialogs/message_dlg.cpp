@@ -12,6 +12,7 @@
 #include "dialogs/msg_icons.h"
 #include "dialogs/user_msg_layout.h"
 #include "dialogs/user_msg_text.h"
+#include "dialogs/window_place.h"
 
 int UserMsgHelpContext = 0;
 
@@ -230,8 +231,7 @@ int TUserDlg::Execute()
     window.setButtons(buttons, default_);
 
     window.setFixedSize(layout.client);
-    window.move(screenRect.x() + (screenRect.width() - layout.client.width()) / 2,
-                screenRect.y() + (screenRect.height() - layout.client.height()) / 2);
+    CentreOnWorkArea(&window);
 
     // Closing the window answers with the cancel button when there is one.
     window.setResult(closeBox ? cancel_ : 0);

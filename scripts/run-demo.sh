@@ -10,7 +10,7 @@
 # Profibus DP slave at address 3 behind the simulated DP master card
 # (libsimpbs.so); the fieldbus window (View, "Feldbus") is enabled and
 # reaches it through "Umrichter". Quitting Halvorn stops the simulator.
-# Without a display it runs under Xvfb.
+# Without a display it runs under Xvfb with the openbox window manager.
 #
 #   --check   CI: no user; waits for the bar, keeps a screenshot, checks the
 #             simulator's log for configuration-number reads of both
@@ -30,6 +30,10 @@ fi
 # without a display).
 for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 xdotool getdisplaygeometry >/dev/null 2>&1 || { echo "the X server on $DISPLAY does not answer" >&2; exit 1; }
+if [ -n "${QEL_DEMO_IN_XVFB:-}" ]; then
+  . scripts/window-manager.sh
+  start_window_manager
+fi
 
 build=${QEL_BUILD_DIR:-build}
 if [ "$check" = 0 ] || [ ! -x "$build/apps/halvorn/halvorn" ]; then
