@@ -29,7 +29,13 @@ std::function<void(int)>& helpHandler()
 class LabelMeasure : public TUserMsgMeasure {
 public:
     LabelMeasure(const QFont& font, QLabel* label) : fm_(font), label_(label) {}
-    int TextWidth(const QString& text) const override { return fm_.horizontalAdvance(text); }
+    // As the label measures itself (its glyphs' extent, which may pass the
+    // advance by a pixel), so that it never cuts what the layout made room for.
+    int TextWidth(const QString& text) const override
+    {
+        return fm_.boundingRect(0, 0, 1 << 16, 1 << 16, Qt::AlignLeft | Qt::AlignTop | Qt::TextExpandTabs, text)
+            .width();
+    }
     int LineHeight() const override { return fm_.lineSpacing(); }
     int WrappedHeight(const QString& text, int width) const override
     {
