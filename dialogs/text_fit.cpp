@@ -100,34 +100,23 @@ int neededWidth(QWidget* w, QString& text)
         text = l->text();
         return l->sizeHint().width();
     }
-    if (qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w)) {
-        auto* b = static_cast<QAbstractButton*>(w);
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) {
         if (b->text().isEmpty())
             return -1;
-        text = b->text();
-        return b->sizeHint().width();
-    }
-    if (auto* g = qobject_cast<TVarneGlyphButton*>(w)) {
-        if (g->text().isEmpty())
-            return -1;
-        text = g->text();
-        // Glyph, a gap of 4 and the caption, centred inside the 2-pixel frame.
-        const int glyph = g->GlyphWidth() > 0 ? g->GlyphWidth() + 4 : 0;
-        return textWidth(fm, g->text()) + glyph + 4;
-    }
-    if (auto* b = qobject_cast<QPushButton*>(w)) {
-        if (b->text().isEmpty())
+        if (auto* t = qobject_cast<QToolButton*>(b);
+            t && (t->toolButtonStyle() == Qt::ToolButtonIconOnly
+                  || (t->toolButtonStyle() == Qt::ToolButtonFollowStyle && !t->icon().isNull())))
             return -1;
         text = b->text();
+        if (qobject_cast<QCheckBox*>(b) || qobject_cast<QRadioButton*>(b) || qobject_cast<QToolButton*>(b))
+            return b->sizeHint().width();
+        if (auto* g = qobject_cast<TVarneGlyphButton*>(b)) {
+            // Glyph, a gap of 4 and the caption, centred inside the 2-pixel frame.
+            const int glyph = g->GlyphWidth() > 0 ? g->GlyphWidth() + 4 : 0;
+            return textWidth(fm, text) + glyph + 4;
+        }
         const int icon = b->icon().isNull() ? 0 : b->iconSize().width() + 4;
-        return textWidth(fm, b->text()) + icon + 8;
-    }
-    if (auto* b = qobject_cast<QToolButton*>(w)) {
-        if (b->text().isEmpty() || b->toolButtonStyle() == Qt::ToolButtonIconOnly
-            || (b->toolButtonStyle() == Qt::ToolButtonFollowStyle && !b->icon().isNull()))
-            return -1;
-        text = b->text();
-        return b->sizeHint().width();
+        return textWidth(fm, text) + icon + 8;
     }
     if (auto* g = qobject_cast<QGroupBox*>(w)) {
         if (g->title().isEmpty())
