@@ -128,6 +128,13 @@ QWidget* TFMain::OpenWindowOfSlot(int Slot) const
     return qobject_cast<QWidget*>(item->Form.data());
 }
 
+QWidget* TFMain::shownWindowOfSlot(int Slot) const
+{
+    // A window that only hides when closed (the scope) keeps its client.
+    QWidget* w = OpenWindowOfSlot(Slot);
+    return w && !w->isHidden() ? w : nullptr;
+}
+
 void TFMain::SchListChanged(QObject*)
 {
     const QList<QAction*> entries = miWindows->actions();
@@ -136,7 +143,10 @@ void TFMain::SchListChanged(QObject*)
         delete entries[i];
     }
     for (int s = 0; s < TScheduler::SlotCount; ++s) {
-        QWidget* w = OpenWindowOfSlot(s);
+        // Showing or hiding a client's window changes the menu as well.
+        if (QWidget* any = OpenWindowOfSlot(s))
+            any->installEventFilter(this);
+        QWidget* w = shownWindowOfSlot(s);
         if (!w)
             continue;
         QAction* a = miWindows->addAction(w->windowTitle());
@@ -163,7 +173,7 @@ void TFMain::NextWindow()
 {
     if (!miWindows->menuAction()->isVisible())
         return;
-    const int s = NextOpenSlot(CurSlot, TScheduler::SlotCount, [this](int k) { return OpenWindowOfSlot(k); });
+    const int s = NextOpenSlot(CurSlot, TScheduler::SlotCount, [this](int k) { return shownWindowOfSlot(k); });
     if (s < 0)
         return;
     CurSlot = s;

@@ -6,6 +6,7 @@
 #include "mainwin/op_para_plug.h"
 #include "mainwin/prj_expl_plug.h"
 
+#include "config/prog_cfg.h"
 #include "dialogs/inv_sel_dlg.h"
 #include "dialogs/print_form.h"
 #include "dialogs/shared_objects.h"
@@ -29,14 +30,14 @@ THalvornWindows::THalvornWindows(TFMain& Main)
     // mainwin/later_windows.h).
     editors_ = std::make_unique<TEditorWindows>();
 
-    tools_ = std::make_unique<TDwnLoadShared>();
-    tools_->ValEdit = frmValEdit;
-    tools_->SetEdit = frmSetEdit;
-    tools_->AdrEdit = frmAdrEdit;
-    tools_->ModeEdit = frmModeEdit;
-    tools_->RemEdit = frmRemEdit;
-    tools_->Print = Frmvortalinprint;
-    InstallDwnLoad(*main, *tools_);
+    TDwnLoadShared tools;
+    tools.ValEdit = frmValEdit;
+    tools.SetEdit = frmSetEdit;
+    tools.AdrEdit = frmAdrEdit;
+    tools.ModeEdit = frmModeEdit;
+    tools.RemEdit = frmRemEdit;
+    tools.Print = Frmvortalinprint;
+    InstallDwnLoad(Main, tools);
 
     // The scope, one window for the whole run, with the editors its set-up
     // dialog uses.
@@ -54,8 +55,8 @@ THalvornWindows::THalvornWindows(TFMain& Main)
         if (FrmInvSel && FrmInvSel->isVisible())
             FrmInvSel->close();
     };
-    scope_ = std::make_unique<TScope>(Project, LangTexts, ProgCfg, Scheduler);
-    TScope* scope = scope_.get();
+    auto* scope = new TScope(Project, LangTexts, ProgCfg, Scheduler);
+    scope_ = scope;
     scope->PrintForm = Frmvortalinprint;
     scope->MainWindow = main;
     scope->SetEditors(&scopeEditors);
@@ -72,18 +73,14 @@ THalvornWindows::THalvornWindows(TFMain& Main)
             scope->RefreshDisplay();
     };
     // Plugged in after the scope: it chains the hooks it finds set.
-    PlugOpParaAndPrjEdit(*main, frmValEdit);
+    PlugOpParaAndPrjEdit(Main, frmValEdit);
     // The project explorer, with the program's editors.
-    PlugPrjExpl(*main);
-}
-
-void THalvornWindows::Release()
-{
-    scope_.reset();
-    editors_.reset();
+    PlugPrjExpl(Main);
 }
 
 THalvornWindows::~THalvornWindows()
 {
-    Release();
+    delete scope_;
+    scope_ = nullptr;
+    editors_.reset();
 }

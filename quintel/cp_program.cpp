@@ -529,8 +529,9 @@ void TQuintelProgram::runCycle()
     if (InvDlgReq) {
         Mode = 0;
         InvDlgReq = false;
-        int a = Offline ? -1 : CurAdr;
-        if (FUi.RunSelMode(a) && !Ending) {
+        // The current address is proposed also while offline.
+        int a = CurAdr;
+        if (FUi.RunSelMode(a, Offline) && !Ending) {
             if (a == -1) {
                 Offline = true;
                 InvBtnCaption = text(0, 22);

@@ -17,13 +17,11 @@ int main(int argc, char** argv)
     auto* main = new TFMain();
     main->CmdLineParam = QCoreApplication::arguments().value(1);
     main->Splash = new TFSplash();
-    // Everything else the program shows, plugged into the main window.
     auto windows = std::make_unique<THalvornWindows>(*main);
 
     main->show();
     const int status = app.exec();
-    windows->Release();
-    delete main;
     windows.reset();
+    delete main;
     return status;
 }

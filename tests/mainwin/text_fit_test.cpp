@@ -43,10 +43,8 @@ class TextFitTest : public MainWinTest {
 protected:
     void TearDown() override
     {
-        if (windows)
-            windows->Release();
-        main.reset();
         windows.reset();
+        main.reset();
         MainWinTest::TearDown();
     }
 
@@ -143,8 +141,7 @@ TEST_F(TextFitTest, EveryWindowOfTheMainProgramFitsItsTexts)
 
         EXPECT_TRUE(report.isEmpty()) << report.toStdString();
         main->CloseAllWindows();
-        windows->Release();
-        main.reset();
         windows.reset();
+        main.reset();
     }
 }

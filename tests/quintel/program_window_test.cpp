@@ -178,9 +178,19 @@ TEST_F(ProgramWindowTest, InverterChoiceDialog)
             d.OkBtn->click();
         });
         int a = 5;
-        EXPECT_EQ(real.RunSelMode(a), c.ok);
+        EXPECT_EQ(real.RunSelMode(a, false), c.ok);
         EXPECT_EQ(a, c.address);
     }
+    // Opened while offline: the current address is proposed, offline chosen.
+    qeltest::onModal<TSelMode>([&](TSelMode& d) {
+        EXPECT_EQ(d.Edit1->text(), QStringLiteral("5"));
+        EXPECT_TRUE(d.Offlinebtn->isChecked());
+        d.OnlineBtn->setChecked(true);
+        d.OkBtn->click();
+    });
+    int a = 5;
+    EXPECT_TRUE(real.RunSelMode(a, true));
+    EXPECT_EQ(a, 5);
     EXPECT_EQ(TSelMode::Step(239, 1), 0);
     EXPECT_EQ(TSelMode::Step(0, -1), 239);
 }

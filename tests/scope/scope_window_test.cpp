@@ -331,7 +331,8 @@ TEST_F(ScopeWindowTest, CloseQuestion)
     w->close();
     EXPECT_TRUE(w->isVisible());
     ASSERT_EQ(ui->shown.size(), 2u);
-    EXPECT_EQ(ui->shown[0].Msg, (QStringList{QStringLiteral("1.15"), QStringLiteral("0.24")}));
+    EXPECT_EQ(ui->shown[0].Msg,
+              (QStringList{QStringLiteral("1.15"), QStringLiteral("0.24"), QStringLiteral("0.24/2")}));
     EXPECT_EQ(ui->shown[0].Buttons, int(sbYesNoCancel));
     EXPECT_EQ(ui->shown[0].Icon, 4);
     EXPECT_EQ(ui->proposals.size(), 1);
