@@ -2,6 +2,7 @@
 
 #include "dialogs/glyph_button.h"
 #include "dialogs/print_painter_canvas.h"
+#include "dialogs/window_place.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -153,10 +154,7 @@ TPrintLayout TFrmvortalinprint::CurrentLayout(bool withFooter) const
 void TFrmvortalinprint::showEvent(QShowEvent* event)
 {
     resize(GroupBox1->width() + 2 * GroupBox1->x(), printbtn->geometry().bottom() + 1 + 10);
-    if (QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
-        const QRect g = screen->availableGeometry();
-        move(g.x() + (g.width() - width()) / 2, g.y() + (g.height() - height()) / 2);
-    }
+    CentreOnWorkArea(this);
     showPrinter();
     showFont();
     QDialog::showEvent(event);

@@ -10,6 +10,7 @@
 #include "dialogs/inv_sel_dlg.h"
 #include "dialogs/print_form.h"
 #include "dialogs/shared_objects.h"
+#include "dialogs/text_fit.h"
 #include "lists/adr_edit.h"
 #include "lists/mode_edit.h"
 #include "lists/rem_edit.h"
@@ -20,6 +21,8 @@
 
 THalvornWindows::THalvornWindows(TFMain& Main)
 {
+    // Window layouts are measured for narrower fonts: texts grow their controls.
+    InstallTextFit();
     TFMain* main = &Main;
     // The editors and the print window, one each for the run and shared by
     // every window; the choice and explorer windows, progress, project and

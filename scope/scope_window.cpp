@@ -15,6 +15,7 @@
 #include "scope/scope_glyphs.h"
 #include "scope/scope_plot.h"
 #include "scope/set_scope.h"
+#include "dialogs/window_place.h"
 
 #include <QAction>
 #include <QApplication>
@@ -439,6 +440,7 @@ void TScope::ShowScope(int Inv, int Lng, const QString& FileName)
         eng_.Language = Lng;
         disp_.CalcZeroLines();
         setWindowTitle(BuildCaption());
+        CentreOnWorkArea(this);
         show();
         raise();
         activateWindow();

@@ -559,6 +559,13 @@ TEST(ScopeLayoutTest, PlotStripAndReadouts)
     EXPECT_EQ(l.Cells[2][2].left(), 30 + b);
     EXPECT_EQ(l.Cells[3][2].width(), b);
     EXPECT_EQ(ScopeLayout(557, 307, false).Plot.height(), 307 - 30 - 24);
+    // A channel column grown to its names: the value columns start after it,
+    // and the client width asked for a value width gives cells that wide.
+    const TScopeLayout wide = ScopeLayout(ScopeReadoutClientWidth(60, 200), 307, true, 60);
+    EXPECT_EQ(wide.Cells[0][0].width(), 60);
+    EXPECT_EQ(wide.Cells[1][0].left(), 62);
+    for (int c = 1; c < 4; ++c)
+        EXPECT_GE(wide.Cells[c][0].width(), 200) << c;
     // Squeezed: the plot keeps 11 x 11 pixels, one per division and the edge.
     for (auto [w, h] : {std::pair{0, 0}, {50, 100}, {TScopeLayout::MinWidth, TScopeLayout::MinHeight}}) {
         const TScopeLayout s = ScopeLayout(w, h, true);

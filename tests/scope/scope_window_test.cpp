@@ -14,6 +14,7 @@
 #include "dialogs/shared_objects.h"
 #include "scope/scope_plot.h"
 #include "scope/scope_window.h"
+#include "dialogs/text_fit.h"
 #include "scope_fixture.h"
 #include "wait_until.h"
 #include "pdf_text.h"
@@ -428,6 +429,9 @@ TEST_F(ScopeWindowTest, CursorsOverTheTracesAndScreenshots)
     EXPECT_EQ(w->Readout[0][1]->text(), w->Engine().Setup.Chan[0].Para->GetIdText());
     EXPECT_TRUE(w->Readout[3][0]->text().startsWith(QStringLiteral("1.41:")));
     EXPECT_EQ(w->Readout[1][1]->toolTip(), w->Readout[1][1]->text());
+    // Every read-out fits its cell: the columns and the window grew.
+    EXPECT_EQ(DescribeCutTexts(FindCutTexts(w.get())), QString());
+    EXPECT_GE(w->Readout[0][1]->width(), w->Readout[0][1]->sizeHint().width());
     // A click on column 3 cycles the measurement.
     QMouseEvent click(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::LeftButton,
                       Qt::NoModifier);
