@@ -176,6 +176,8 @@ TEST_F(MainWindows, TheWindowsMenuListsOpenWindowsAndNextCyclesThroughThem)
         ASSERT_EQ(Scheduler->Register(fillers.back().get(), {}, {}, {}), i);
     }
     StandIn a(QStringLiteral("fwrklist1")), b(QStringLiteral("fwrklist2"));
+    a.show();
+    b.show();
     ASSERT_EQ(openWindow(&a), 62);
     EXPECT_FALSE(main->miWindows->menuAction()->isVisible());
     main->CurSlot = 10;
@@ -203,6 +205,13 @@ TEST_F(MainWindows, TheWindowsMenuListsOpenWindowsAndNextCyclesThroughThem)
     // A paused window (state 2, minimised) stays; one that has gone leaves.
     Scheduler->SetState(63, 2);
     EXPECT_TRUE(main->miWindows->menuAction()->isVisible());
+    // A hidden window (a closed scope only hides) leaves, and comes back
+    // when shown again.
+    b.hide();
+    ASSERT_TRUE(qeltest::waitUntil([&] { return windowEntries().size() == 1u; }));
+    EXPECT_FALSE(main->miWindows->menuAction()->isVisible());
+    b.show();
+    ASSERT_TRUE(qeltest::waitUntil([&] { return windowEntries().size() == 2u; }));
     Scheduler->Unregister(63);
     EXPECT_FALSE(main->miWindows->menuAction()->isVisible());
     EXPECT_EQ(windowEntries().size(), 1u);
