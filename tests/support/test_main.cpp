@@ -21,7 +21,7 @@ bool usePrivateFolders(const QTemporaryDir& root)
     if (!root.isValid())
         return false;
     const QDir base(root.path());
-    for (const char* sub : {"run", "config", "tmp"}) {
+    for (const char* sub : {"run", "config"}) {
         if (!base.mkpath(QString::fromLatin1(sub)))
             return false;
     }
@@ -30,7 +30,9 @@ bool usePrivateFolders(const QTemporaryDir& root)
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(base.filePath(QStringLiteral("run"))));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(base.filePath(QStringLiteral("config"))));
-    qputenv("TMPDIR", QFile::encodeName(base.filePath(QStringLiteral("tmp"))));
+    // Temporary files go in the folder itself: a short path, as window
+    // captions show file names.
+    qputenv("TMPDIR", QFile::encodeName(root.path()));
     qunsetenv("QEL_REGISTRY");
     return true;
 }
@@ -41,7 +43,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // Made before the private TMPDIR is set, in the folder the runner gave.
-    QTemporaryDir root(QDir::tempPath() + QStringLiteral("/qeltest-XXXXXX"));
+    QTemporaryDir root(QDir::tempPath() + QStringLiteral("/q-XXXXXX"));
     if (!usePrivateFolders(root)) {
         std::fprintf(stderr, "cannot make the test's private folders under %s\n",
                      qPrintable(QDir::tempPath()));
