@@ -44,6 +44,17 @@ TFMain::TFMain(std::shared_ptr<IMainInteraction> ui, QWidget* parent)
     initGlyphResources();
     setObjectName(QStringLiteral("FMain"));
     FMain = this;
+    barSettle_ = new QTimer(this);
+    barSettle_->setSingleShot(true);
+    barSettle_->setInterval(BarSettleMs);
+    connect(barSettle_, &QTimer::timeout, this, [this] {
+        if (!barSettling_)
+            return;
+        if (geometry() == barInWorkArea() && !(windowState() & Qt::WindowMaximized))
+            barSettling_ = false;
+        else
+            queueBarPlacement();
+    });
     // Maximised child windows go below the bar.
     SetMaxPlacementBar(this);
     setHelpContext(this, MainHelpContext);

@@ -10,6 +10,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QTimer>
 
 #include <memory>
 #include <vector>
@@ -98,6 +99,9 @@ public:
     int BarClientHeight() const;
     // Places the bar in the work area's top left corner with its width.
     void PlaceBarInWorkArea();
+    // True from a maximise request until the window system has stayed
+    // quiet with the bar placed across the work area.
+    bool BarPlacementSettling() const { return barSettling_; }
     // The exit status the close ends the program with.
     int ExitStatus() const { return exitStatus_; }
     // Serial addresses released when the program loses the focus, taken
@@ -155,10 +159,19 @@ protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
     void changeEvent(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    // How long the window system must stay quiet after a maximise request
+    // before a move is taken as the user's, and how often the bar is placed
+    // again for one request at most.
+    static constexpr int BarSettleMs = 300;
+    static constexpr int MaxBarPlacements = 20;
+    QRect barInWorkArea() const;
+    void keepBarInWorkArea();
+    void queueBarPlacement();
     void createMenus();
     void createToolBar();
     QAction* addEntry(QMenu* menu, const char* name, const QString& caption, int helpContext,
@@ -202,6 +215,12 @@ private:
     bool inStartup_ = false;
     bool closeRequested_ = false;
     bool closing_ = false;
+    // A maximise request's placement, re-asserted against the window
+    // system's late answers until they stop (see keepBarInWorkArea).
+    bool barSettling_ = false;
+    bool barPlacementQueued_ = false;
+    int barPlacements_ = 0;
+    QTimer* barSettle_ = nullptr;
     bool released_ = false;  // serial addresses released at deactivation
     int exitStatus_ = 0;
     QMetaObject::Connection opOwnerConn_, ctxOwnerConn_;

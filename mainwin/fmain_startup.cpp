@@ -296,16 +296,21 @@ void TFMain::pushMainTexts()
     MenuFBS->setText(QStringLiteral("Feldbus"));
 }
 
-void TFMain::PlaceBarInWorkArea()
+QRect TFMain::barInWorkArea() const
 {
     QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
     if (!s)
-        return;
+        return geometry();
     const QRect frame = frameGeometry();
     const QRect client = geometry();
     const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
                            frame.right() - client.right(), frame.bottom() - client.bottom());
-    setGeometry(PlaceBar(client, margins, s->availableGeometry(), BarClientHeight(), true));
+    return PlaceBar(client, margins, s->availableGeometry(), BarClientHeight(), true);
+}
+
+void TFMain::PlaceBarInWorkArea()
+{
+    setGeometry(barInWorkArea());
 }
 
 void TFMain::resizeEvent(QResizeEvent* e)
@@ -314,6 +319,13 @@ void TFMain::resizeEvent(QResizeEvent* e)
     // Always a bar: only the height is fixed; left, top and width stay.
     if (height() != BarClientHeight())
         setGeometry(PlaceBar(geometry(), {}, {}, BarClientHeight(), false));
+    keepBarInWorkArea();
+}
+
+void TFMain::moveEvent(QMoveEvent* e)
+{
+    QMainWindow::moveEvent(e);
+    keepBarInWorkArea();
 }
 
 void TFMain::changeEvent(QEvent* e)
@@ -321,14 +333,51 @@ void TFMain::changeEvent(QEvent* e)
     QMainWindow::changeEvent(e);
     // A window manager keeps a maximised window at full height: a maximise
     // request places the bar across the top of the work area instead.
-    if (e->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMaximized))
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
+    if (e->type() != QEvent::WindowStateChange)
+        return;
+    if ((windowState() & Qt::WindowMaximized) && !barSettling_) {
+        barSettling_ = true;
+        barPlacements_ = 0;
+    }
+    keepBarInWorkArea();
+}
+
+// The window system answers a maximise request and the un-maximise that
+// follows it asynchronously and in no fixed order: the maximised geometry,
+// the state changes and, once un-maximised, the geometry from before the
+// request can all arrive after the bar was placed. So after the request,
+// each answer that leaves the bar elsewhere places it again, until the
+// window system has been quiet for a moment. A later move by the user is
+// left alone.
+void TFMain::keepBarInWorkArea()
+{
+    if (!barSettling_)
+        return;
+    barSettle_->start();
+    if ((windowState() & Qt::WindowMaximized) || geometry() != barInWorkArea())
+        queueBarPlacement();
+}
+
+void TFMain::queueBarPlacement()
+{
+    if (barPlacementQueued_)
+        return;
+    barPlacementQueued_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            barPlacementQueued_ = false;
+            // A window system that never lets go is not fought forever.
+            if (!barSettling_ || ++barPlacements_ > MaxBarPlacements) {
+                barSettling_ = false;
+                return;
+            }
+            if (windowState() & Qt::WindowMaximized)
                 setWindowState(windowState() & ~Qt::WindowMaximized);
-                PlaceBarInWorkArea();
-            },
-            Qt::QueuedConnection);
+            PlaceBarInWorkArea();
+            barSettle_->start();
+        },
+        Qt::QueuedConnection);
 }
 
 // ------------------------------------------------------------------ shutdown
