@@ -35,9 +35,9 @@
 // RTS was raised after its deadline.
 //
 // Usage: bench_scheduler_throughput [--seconds S] [--rounds R]
-//                                   [--only paced|sim|compare|unpaced]
+//                                   [--only paced,sim,compare,unpaced]
 //   S: seconds per series (default 3); R: rounds of the comparison
-//   (default 3, at least 3); --only runs one part alone
+//   (default 3, at least 3); --only runs the parts named (all by default)
 
 #include "bench_line.h"
 #include "comm/bin_codec.h"
@@ -538,7 +538,9 @@ int main(int argc, char** argv)
         if (std::string(argv[i]) == "--rounds")
             rounds = std::max(3, std::atoi(argv[i + 1]));
     }
-    auto part = [&only](const char* name) { return only.empty() || only == name; };
+    auto part = [&only](const char* name) {
+        return only.empty() || ("," + only + ",").find("," + std::string(name) + ",") != std::string::npos;
+    };
     LineTrace::SetHook(traceHook);
 
     std::printf("Scheduler client -> TProtSel -> driver -> pseudo-terminal -> invsim, paced at the baud rate,\n"
