@@ -628,7 +628,8 @@ int main(int argc, char** argv)
     std::printf("(handed: the driver took the request (GUI thread); written: the frame is in the device (the\n"
                 " GUI thread on an idle port, else the writer thread); drained: the transmitter is empty; RTS\n"
                 " late: after the one-character deadline; 1st byte: the first answer byte read (line-event\n"
-                " thread); posted: the answer complete, posted to the GUI thread; evaluated: the answer handed on (GUI thread); next: the next request taken. drained>1st\n"
+                " thread); posted: the answer complete, posted to the GUI thread; evaluated: the answer handed\n"
+                " on (GUI thread); next: the next request taken. drained>1st\n"
                 " byte holds the request's and the first answer character's line time, 1st byte>posted the rest of\n"
                 " the answer's)\n\n");
     }
