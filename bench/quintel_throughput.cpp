@@ -48,7 +48,7 @@ struct NullUi : ICpInteraction {
     QString ChooseSaveFile(const QString&, const QString&) override { return {}; }
     QString ChooseOpenFile(const QString&) override { return {}; }
     bool RunSettings(TCpSettings&) override { return false; }
-    bool RunSelMode(int&) override { return false; }
+    bool RunSelMode(int&, bool) override { return false; }
     bool EditValue(const std::shared_ptr<TParaRec>&, const QString&, int32_t&) override { return false; }
     void SetEditorLanguage(int) override {}
     bool Print(const TCpPrintJob&) override { return false; }

@@ -2,6 +2,7 @@
 
 #include "config/lang_texts.h"
 #include "dialogs/glyph_button.h"
+#include "dialogs/window_place.h"
 
 #include <QComboBox>
 #include <QPlainTextEdit>
@@ -76,6 +77,7 @@ int TfrmAddFileDlg::Execute(const QString& FileName)
         text.replace(at, 3, FileName);
     meFile->setPlainText(text);
     cbInvList->setCurrentIndex(cbInvList->count() > 0 ? 0 : -1);
+    CentreOnWorkArea(this);
     if (exec() != QDialog::Accepted || cbInvList->currentIndex() < 0)
         return -2;
     const QString item = cbInvList->currentText();

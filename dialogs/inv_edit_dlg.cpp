@@ -3,6 +3,7 @@
 #include "config/lang_texts.h"
 #include "dialogs/glyph_button.h"
 #include "dialogs/sel_cfg_dlg.h"
+#include "dialogs/window_place.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -166,6 +167,7 @@ bool TfrmInvEdit::Execute()
         btnSelCfg->setEnabled(false);
         edCfgId->setEnabled(true);
     }
+    CentreOnWorkArea(this);
     return exec() == QDialog::Accepted;
 }
 

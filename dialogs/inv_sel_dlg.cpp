@@ -3,6 +3,7 @@
 #include "config/lang_texts.h"
 #include "dialogs/glyph_button.h"
 #include "project/vortalin_prj.h"
+#include "dialogs/window_place.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
@@ -61,8 +62,7 @@ TfrmInvSel::TfrmInvSel(QWidget* parent)
     connect(OkButton, &QPushButton::clicked, this, &TfrmInvSel::OkClick);
     connect(CancelButton, &QPushButton::clicked, this, &TfrmInvSel::CancelClick);
 
-    if (const QScreen* s = QGuiApplication::primaryScreen())
-        move(s->availableGeometry().center() - rect().center());
+    CentreOnWorkArea(this);
 }
 
 TfrmInvSel::~TfrmInvSel() = default;

@@ -12,6 +12,7 @@
 #include "dialogs/msg_icons.h"
 #include "dialogs/user_msg_layout.h"
 #include "dialogs/user_msg_text.h"
+#include "dialogs/window_place.h"
 
 int UserMsgHelpContext = 0;
 
@@ -28,7 +29,13 @@ std::function<void(int)>& helpHandler()
 class LabelMeasure : public TUserMsgMeasure {
 public:
     LabelMeasure(const QFont& font, QLabel* label) : fm_(font), label_(label) {}
-    int TextWidth(const QString& text) const override { return fm_.horizontalAdvance(text); }
+    // As the label measures itself (its glyphs' extent, which may pass the
+    // advance by a pixel), so that it never cuts what the layout made room for.
+    int TextWidth(const QString& text) const override
+    {
+        return fm_.boundingRect(0, 0, 1 << 16, 1 << 16, Qt::AlignLeft | Qt::AlignTop | Qt::TextExpandTabs, text)
+            .width();
+    }
     int LineHeight() const override { return fm_.lineSpacing(); }
     int WrappedHeight(const QString& text, int width) const override
     {
@@ -230,8 +237,7 @@ int TUserDlg::Execute()
     window.setButtons(buttons, default_);
 
     window.setFixedSize(layout.client);
-    window.move(screenRect.x() + (screenRect.width() - layout.client.width()) / 2,
-                screenRect.y() + (screenRect.height() - layout.client.height()) / 2);
+    CentreOnWorkArea(&window);
 
     // Closing the window answers with the cancel button when there is one.
     window.setResult(closeBox ? cancel_ : 0);

@@ -1,6 +1,7 @@
 #include "dialogs/opt_dlg.h"
 
 #include "dialogs/glyph_button.h"
+#include "dialogs/window_place.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -496,6 +497,7 @@ TOptValues TfrmOptDlg::Values(const TOptValues& base) const
 bool TfrmOptDlg::RunOptions(TOptValues& values)
 {
     SetValues(values);
+    CentreOnWorkArea(this);
     if (exec() != QDialog::Accepted)
         return false;
     values = Values(values);

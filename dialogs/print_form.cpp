@@ -2,6 +2,7 @@
 
 #include "dialogs/glyph_button.h"
 #include "dialogs/print_painter_canvas.h"
+#include "dialogs/window_place.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -21,22 +22,6 @@
 #include <cmath>
 
 namespace {
-
-TPrinterMetrics printerMetrics(const QPrinter& printer)
-{
-    TPrinterMetrics m;
-    const QRectF paper = printer.paperRect(QPrinter::DevicePixel);
-    const QRectF page = printer.pageRect(QPrinter::DevicePixel);
-    m.DpiX = m.DpiY = printer.resolution();
-    if (m.DpiX <= 0)
-        return m;
-    // Whole millimetres of the printable area, as the printer driver counts.
-    m.HorzSizeMm = int(page.width() * 25.4 / m.DpiX);
-    m.VertSizeMm = int(page.height() * 25.4 / m.DpiY);
-    m.PhysOffsetXPx = int(std::lround(page.left() - paper.left()));
-    m.PhysOffsetYPx = int(std::lround(page.top() - paper.top()));
-    return m;
-}
 
 int pointSizeOf(const QFont& font)
 {
@@ -162,17 +147,14 @@ void TFrmvortalinprint::SetFont(const QFont& font)
 
 TPrintLayout TFrmvortalinprint::CurrentLayout(bool withFooter) const
 {
-    return MakePrintLayout(printerMetrics(*printer_), Edit1->text(), Edit2->text(), pointSizeOf(font_),
+    return MakePrintLayout(PrinterMetrics(*printer_), Edit1->text(), Edit2->text(), pointSizeOf(font_),
                            withFooter);
 }
 
 void TFrmvortalinprint::showEvent(QShowEvent* event)
 {
     resize(GroupBox1->width() + 2 * GroupBox1->x(), printbtn->geometry().bottom() + 1 + 10);
-    if (QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
-        const QRect g = screen->availableGeometry();
-        move(g.x() + (g.width() - width()) / 2, g.y() + (g.height() - height()) / 2);
-    }
+    CentreOnWorkArea(this);
     showPrinter();
     showFont();
     QDialog::showEvent(event);

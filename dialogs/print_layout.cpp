@@ -1,6 +1,24 @@
 #include "dialogs/print_layout.h"
 
+#include <QPrinter>
+
 #include <algorithm>
+#include <cmath>
+
+TPrinterMetrics PrinterMetrics(const QPrinter& Printer)
+{
+    TPrinterMetrics m;
+    const QRectF paper = Printer.paperRect(QPrinter::DevicePixel);
+    const QRectF page = Printer.pageRect(QPrinter::DevicePixel);
+    m.DpiX = m.DpiY = Printer.resolution();
+    if (m.DpiX <= 0)
+        return m;
+    m.HorzSizeMm = int(std::lround(page.width() * 25.4 / m.DpiX));
+    m.VertSizeMm = int(std::lround(page.height() * 25.4 / m.DpiY));
+    m.PhysOffsetXPx = int(std::lround(page.left() - paper.left()));
+    m.PhysOffsetYPx = int(std::lround(page.top() - paper.top()));
+    return m;
+}
 
 TPrintLayout MakePrintLayout(const TPrinterMetrics& m, const QString& leftMm, const QString& topMm,
                              int fontPointSize, bool withFooter)

@@ -12,6 +12,13 @@ struct TPrinterMetrics {
     int DpiY = 0;
 };
 
+class QPrinter;
+
+// The printer's page as its driver counts it: the printable area in whole
+// millimetres (rounded, so an A4 page Qt gives as 209.9 mm counts 210),
+// the unprintable border in device pixels.
+TPrinterMetrics PrinterMetrics(const QPrinter& Printer);
+
 // The page arithmetic of one print job, in tenths of millimetres.
 struct TPrintLayout {
     int PageWidth = 0;

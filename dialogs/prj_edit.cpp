@@ -2,6 +2,7 @@
 
 #include "dialogs/glyph_button.h"
 #include "dialogs/prj_interaction_dlg.h"
+#include "dialogs/window_place.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -218,12 +219,7 @@ bool TfrmPrjEdit::Execute(TPrjEditRows& Rows)
     selectRow(lvInvList, Rows.SelInv);
     enableButtons();
     PageControl->setCurrentIndex(Rows.Page);
-    if (const QScreen* s = screen()) {
-        // Centred on the screen, not on the main bar.
-        QRect r = frameGeometry();
-        r.moveCenter(s->availableGeometry().center());
-        move(r.topLeft());
-    }
+    CentreOnWorkArea(this);
     const bool ok = exec() == QDialog::Accepted;
     Rows.Page = PageControl->currentIndex();
     if (ok) {

@@ -8,19 +8,7 @@
 #include <QScreen>
 
 #include "dialogs/glyph_button.h"
-
-namespace {
-
-void centreOnScreen(QWidget* w)
-{
-    QScreen* screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect g = screen->geometry();
-    w->move(g.x() + (g.width() - w->width()) / 2, g.y() + (g.height() - w->height()) / 2);
-}
-
-} // namespace
+#include "dialogs/window_place.h"
 
 TfrmProgress::TfrmProgress(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
@@ -120,7 +108,8 @@ void TfrmProgress::Start(const QString& title, const QString& cancelText)
 void TfrmProgress::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    centreOnScreen(this);
+    if (!event->spontaneous())
+        CentreOnWorkArea(this);
     syncBar();
     prbProgress_->repaint();
     cancel_ = false;

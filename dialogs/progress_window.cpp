@@ -1,4 +1,5 @@
 #include "dialogs/progress_window.h"
+#include "dialogs/window_place.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -81,11 +82,7 @@ void TProgress::pumpEvents()
 void TProgress::Start(int max)
 {
     if (!isVisible()) {
-        QScreen* screen = QGuiApplication::primaryScreen();
-        if (screen) {
-            const QRect g = screen->geometry();
-            move(g.x() + (g.width() - width()) / 2, g.y() + (g.height() - height()) / 2);
-        }
+        CentreOnWorkArea(this);
     }
     show();
     cancelled_ = false;

@@ -2,6 +2,7 @@
 
 #include "config/lang_texts.h"
 #include "dialogs/glyph_button.h"
+#include "dialogs/window_place.h"
 
 #include <QComboBox>
 #include <QHeaderView>
@@ -171,6 +172,7 @@ int TFrmSelCfg::Execute(int InvAdr, bool AllowAuto)
     FillList();
 
     int result = -1;
+    CentreOnWorkArea(this);
     if (exec() == QDialog::Accepted) {
         const QList<QTreeWidgetItem*> sel = lvCfg->selectedItems();
         if (lvCfg->topLevelItemCount() == 0)

@@ -2,6 +2,7 @@
 
 #include "dialogs/glyph_button.h"
 #include "lists/tool_editor_fit.h"
+#include "dialogs/window_place.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -95,7 +96,7 @@ void TfrmAdrEdit::placeOnce()
 {
     if (placed_)
         return;
-    CentreOnScreen(*this);
+    CentreOnWorkArea(this);
     placed_ = true;
 }
 

@@ -44,8 +44,15 @@ QString fieldText(const QString& text)
     return t.trimmed();
 }
 
+// Blank lines and user steps have fixed fields, whatever the line holds in
+// memory (a blank line read from an older file or built by the complete list
+// carries set selector -1): address and set selector 0, a blank line's value 0.
 QString entryFields(const TDwnEntry& e)
 {
+    if (e.IsBlank())
+        return QStringLiteral("0,0,%1,0").arg(DwnMode::Blank);
+    if (e.IsUserStep())
+        return QStringLiteral("0,%1,%2,0").arg(e.Value).arg(DwnMode::UserStep);
     return QStringLiteral("%1,%2,%3,%4").arg(e.Address).arg(e.Value).arg(e.Mode).arg(e.SetMask);
 }
 

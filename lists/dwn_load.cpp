@@ -6,6 +6,7 @@
 #include "dialogs/max_placement.h"
 #include "lists/adr_edit.h"
 #include "dialogs/shared_objects.h"
+#include "dialogs/window_wait.h"
 #include "lists/dwn_load_env.h"
 #include "lists/dwn_load_glyphs.h"
 #include "lists/mode_edit.h"
@@ -32,6 +33,7 @@
 #include <QWheelEvent>
 
 #include <array>
+#include <utility>
 
 TDwnLoadShared& DwnLoadShared()
 {
@@ -450,18 +452,25 @@ TDwnLoad* ShowDwnLoadFile(int InvAdr, int Language, const QString& FileName)
     return CreateDwnLoad(InvAdr, Language, FileName);
 }
 
+// The upload's end wakes the parameter save at once; this only bounds a
+// sleep that no event ends.
+constexpr int kSaveParasRecheckMs = 100;
+
 void DwnSaveParas(int InvAdr, int Language)
 {
     TDwnLoad* w = CreateDwnLoad(InvAdr, Language, QString());
     if (!w)
         return;
-    const QPointer<TDwnLoad> guard(w);
     w->DoMakeList();
     w->Engine().TransferState = DwnTransfer::UnattendedUpload;
     w->DoUpload();
-    while (guard && guard->Engine().TransferState != DwnTransfer::Idle)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    if (!guard)
+    // The upload runs in the event loop; closed meanwhile, nothing is saved.
+    const bool uploaded = WaitOnWindow(
+        w, [](QWidget& x) { return static_cast<TDwnLoad&>(x).Engine().TransferState == DwnTransfer::Idle; },
+        kSaveParasRecheckMs, [w](QEventLoop& loop) {
+            QObject::connect(w, &TDwnLoad::TransferEnded, &loop, &QEventLoop::quit);
+        });
+    if (!uploaded)
         return;
     w->DoSaveAs();
     w->close();
@@ -485,11 +494,7 @@ QString TDwnLoad::GetCaptionText(bool Apply)
             s->ItemChanged(engine_->SchedSlot);
         ContextItems.Item(0)->SetCaption(GetShortName());
         ContextItems.Item(0)->SetHint(GetShortName());
-        // Only the active window's items are the main window's.
-        if (isActiveWindow()) {
-            handOver(true);
-            handOver();
-        }
+        handOverChangedItems();
     }
     return c;
 }
@@ -616,15 +621,26 @@ void TDwnLoad::ControlsEnabled(bool Enabled)
     for (QWidget* c : {static_cast<QWidget*>(ListView1), static_cast<QWidget*>(Memo1), Splitter1,
                        static_cast<QWidget*>(ScrollBar1)})
         c->setEnabled(Enabled);
+    if (Enabled)
+        emit TransferEnded();
 }
 
 void TDwnLoad::ContextItemsChanged(bool CompressEnabled)
 {
     ContextItems.Item(4)->Enabled = CompressEnabled;
-    if (isActiveWindow()) {
-        handOver(true);
-        handOver();
+    handOverChangedItems();
+}
+
+void TDwnLoad::handOverChangedItems()
+{
+    // Only the active window's items are the main window's.
+    if (!isActiveWindow()) {
+        itemsOutdated_ = true;
+        return;
     }
+    itemsOutdated_ = false;
+    handOver(true);
+    handOver();
 }
 
 void TDwnLoad::AddProjEnabled()
@@ -644,6 +660,8 @@ bool TDwnLoad::event(QEvent* e)
 {
     if (e->type() == QEvent::WindowActivate) {
         // FormActivate
+        if (std::exchange(itemsOutdated_, false))
+            handOver(true);
         handOver();
         SetDialogBoxes();
     }

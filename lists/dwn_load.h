@@ -182,6 +182,11 @@ public:
     void ReleaseClipboard() override {}
     void CloseWindow() override;
 
+signals:
+    // A transfer ended (finished, cancelled or refused): its controls are
+    // enabled again.
+    void TransferEnded();
+
 protected:
     void changeEvent(QEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
@@ -199,6 +204,9 @@ private:
     void buildContextItems();
     // The slots and context items to the main window (none: nullptr).
     void handOver(bool None = false);
+    // The items changed: the active window hands them over again (first
+    // none, then the list); an inactive one does so when it is activated.
+    void handOverChangedItems();
     void setTexts();
     void FormResize();
     bool FormCloseQuery();
@@ -227,6 +235,9 @@ private:
     QPoint pressPos_;
     bool settingMemo_ = false;
     bool filling_ = false;
+    // The items changed while another window was active: the main window,
+    // which ignores a hand-over of the list it holds, has outdated ones.
+    bool itemsOutdated_ = false;
 };
 
 // Opens a window for InvAdr with the list in FileName (empty: a new list);

@@ -1,5 +1,6 @@
 #include "lists/fwrk_list.h"
 #include "lists/fwrk_list_view.h"
+#include "lists/wrk_list_file.h"
 
 #include "dialogs/max_placement.h"
 
@@ -77,7 +78,7 @@ TFWrkList::TFWrkList(int WindowNo, QWidget* parent)
         if (settingMemo_)
             return;
         const QString t = RemarkMemo->toPlainText();
-        core_.Comments = t.isEmpty() ? QStringList() : t.split(u'\n');
+        core_.Comments = wrkfile::MemoCommentLines(t);
     });
     core_.OnCommentsLoaded = [this] {
         settingMemo_ = true;

@@ -8,6 +8,7 @@
 #include "config/drag_drop.h"
 #include "config/vortalin_clpbrd.h"
 #include "dialogs/drag_exec.h"
+#include "dialogs/help_context.h"
 #include "dialogs/inv_sel_dlg.h"
 #include "dialogs/print_form.h"
 #include "lists/adr_edit.h"
@@ -23,7 +24,7 @@
 
 namespace {
 
-constexpr const char* kHelpContext = "helpContext";
+constexpr const char* kHelpContext = kHelpContextProperty;
 
 QAction* entry(QMenu* menu, const char* name, const QString& caption, int help, const QKeySequence& key = {})
 {

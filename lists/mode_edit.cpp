@@ -2,6 +2,7 @@
 
 #include "dialogs/glyph_button.h"
 #include "lists/tool_editor_fit.h"
+#include "dialogs/window_place.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -68,7 +69,7 @@ void TfrmModeEdit::EditMode(const QString& Label, int Mode, TOnModeChanged Callb
     Label1->setText(Label);
     if (!isVisible()) {
         if (!placed_) {
-            CentreOnScreen(*this);
+            CentreOnWorkArea(this);
             placed_ = true;
         }
         show();

@@ -2,6 +2,7 @@
 
 #include "dialogs/glyph_button.h"
 #include "lists/tool_editor_fit.h"
+#include "dialogs/window_place.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -92,7 +93,7 @@ void TfrmRemEdit::EditRemark(const QString& Text, const QString& Description, TO
     Label1->setText(Description);
     if (!isVisible()) {
         if (!placed_) {
-            CentreOnScreen(*this);
+            CentreOnWorkArea(this);
             placed_ = true;
         }
         show();

@@ -2,6 +2,7 @@
 
 #include "dialogs/glyph_button.h"
 #include "lists/tool_editor_fit.h"
+#include "dialogs/window_place.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -124,7 +125,7 @@ void TfrmSetEdit::EditSet(int16_t Sel, const QString& Description, TOnSetEvent o
     ShowSet(Sel);
     if (!isVisible()) {
         if (!placed_) {
-            CentreOnScreen(*this);
+            CentreOnWorkArea(this);
             placed_ = true;
         }
         show();

@@ -1,7 +1,5 @@
 #include "lists/tool_editor_fit.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <QWidget>
 
 #include <algorithm>
@@ -23,13 +21,4 @@ void ApplyToolEditorFit(QWidget& form, QWidget& ok, QWidget& cancel)
     form.resize(form.width(), fit.clientHeight);
     ok.setGeometry(fit.ok);
     cancel.setGeometry(fit.cancel);
-}
-
-void CentreOnScreen(QWidget& form)
-{
-    QScreen* screen = form.screen() ? form.screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect g = screen->availableGeometry();
-    form.move(g.x() + (g.width() - form.width()) / 2, g.y() + (g.height() - form.height()) / 2);
 }

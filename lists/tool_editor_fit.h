@@ -18,6 +18,3 @@ TToolEditorFit FitToolEditor(QSize client, QRect ok, QRect cancel);
 
 // Applies FitToolEditor to a window and its two buttons.
 void ApplyToolEditorFit(QWidget& form, QWidget& ok, QWidget& cancel);
-
-// Moves a top-level window to the centre of its screen.
-void CentreOnScreen(QWidget& form);

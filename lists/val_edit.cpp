@@ -2,6 +2,7 @@
 
 #include "dialogs/glyph_button.h"
 #include "dialogs/max_placement.h"
+#include "dialogs/window_place.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,6 +13,8 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QScrollBar>
+
+#include <algorithm>
 
 namespace {
 constexpr int kMargin = 4;
@@ -260,7 +263,8 @@ void TfrmValEdit::layOut()
     pnCC->setGeometry(0, ccTop, w, pnCC->height());
     const int btnTop = ccTop + pnCC->height();
     pnBtn->setGeometry(0, btnTop, w, kBtnPanelHeight);
-    const QSize bs(75, 25);
+    // 75 wide, or as wide as the longer caption needs.
+    const QSize bs(std::max({75, OkButton->sizeHint().width(), Cancelbutton->sizeHint().width()}), 25);
     Cancelbutton->setGeometry(w - 10 - bs.width(), (kBtnPanelHeight - bs.height()) / 2, bs.width(), bs.height());
     OkButton->setGeometry(Cancelbutton->x() - 10 - bs.width(), Cancelbutton->y(), bs.width(), bs.height());
     const int wantHeight = btnTop + kBtnPanelHeight;
@@ -275,6 +279,10 @@ void TfrmValEdit::showEvent(QShowEvent* e)
         return;
     core_.Shown();
     BuildControls();
+    if (!placed_) {
+        CentreOnWorkArea(this);
+        placed_ = true;
+    }
     if (Edit1->isEnabled())
         Edit1->setFocus();
 }

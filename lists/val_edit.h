@@ -79,4 +79,6 @@ private:
     std::vector<Control> controls_;
     bool scrollOn_ = false;
     bool building_ = false;
+    // Opens in the centre of the work area the first time; then where the user left it.
+    bool placed_ = false;
 };

@@ -117,6 +117,16 @@ QByteArray WrkFileBytes(const std::array<int, 6>& widths, const QStringList& com
     return toCodePage(text, CodePage::Cp1252, '?');
 }
 
+QStringList MemoCommentLines(const QString& Memo)
+{
+    if (Memo.isEmpty())
+        return {};
+    QStringList lines = Memo.split(u'\n');
+    if (Memo.endsWith(u'\n'))
+        lines.removeLast();
+    return lines;
+}
+
 WrkFileContent ReadWrkFile(const QByteArray& bytes)
 {
     WrkFileContent out;

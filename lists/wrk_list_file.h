@@ -34,6 +34,10 @@ bool ParseLine(const QString& line, TWrkListItem& row);
 QByteArray WrkFileBytes(const std::array<int, 6>& widths, const QStringList& comments,
                         const std::vector<std::shared_ptr<TWrkListItem>>& rows);
 
+// The comment lines of the memo's text: one per memo line; a final line
+// break adds no line (as reading the file back rules).
+QStringList MemoCommentLines(const QString& Memo);
+
 // What a work-list file holds, as far as it could be read.
 struct WrkFileContent {
     bool Ok = true;  // false: a column width was not a number (reading stopped there)

@@ -26,6 +26,7 @@ const std::array<const char*, wltCount> kDefaults{
     "Ja", "Nein", "Abbrechen",
     "Drucken", "Unbekannte Applikation", "Seite:", "Unbekannte Version", "Dateidatum", "Druckdatum",
     "Die Arbeitsliste konnte nicht geöffnet werden.", "Öffnen",
+    "Datei @P1\nkonnte nicht geschrieben werden",
 };
 
 // Language keys; section -1: not a language text. Multi-line texts take
@@ -45,6 +46,7 @@ const std::array<Key, wltCount> kKeys{{
     {0, 8, false}, {0, 9, false}, {0, 7, false},
     {0, 18, false}, {-1, 0, false}, {0, 17, false}, {-1, 0, false}, {0, 41, false}, {0, 40, false},
     {4, 21, true}, {5, 10, false},
+    {7, 58, true},
 }};
 
 QString cleanAbsolute(const QString& p)
@@ -143,6 +145,7 @@ void TWrkLists::pushText(TFWrkList& W, TWrkListsText Id) const
     case wltYesBtn: c.SetYesBtnText(t); break;
     case wltNoBtn: c.SetNoBtnText(t); break;
     case wltCancelBtn: c.SetCancelBtnText(t); break;
+    case wltWriteErrorMsg: c.WriteErrorText = TVortalinPrj::splitLines(t); break;
     default:
         // Menu, print and project-link texts; the save-dialog names reach
         // only new windows; the load-error message is the manager's own.

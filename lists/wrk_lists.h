@@ -39,6 +39,7 @@ enum TWrkListsText : int {
     wltYesBtn, wltNoBtn, wltCancelBtn,
     wltPrintCaption, wltAppName, wltPageFooter, wltVersion, wltFileDate, wltPrintDate,
     wltLoadErrorMsg, wltLoadErrorHeader,
+    wltWriteErrorMsg,
     wltCount
 };
 
@@ -151,6 +152,7 @@ public:
     // The message when a list file fails to load (lines) and its title.
     QEL_WRK_TEXT(LoadErrorMsgText, wltLoadErrorMsg)
     QEL_WRK_TEXT(LoadErrorHeaderText, wltLoadErrorHeader)
+    QEL_WRK_TEXT(WriteErrorMsgText, wltWriteErrorMsg)
 #undef QEL_WRK_TEXT
 
 private:

@@ -3,6 +3,7 @@
 #include "dialogs/inv_sel_dlg.h"
 #include "dialogs/message_dlg.h"
 #include "dialogs/shared_objects.h"
+#include "dialogs/window_place.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -122,6 +123,12 @@ void TFbsComm::ShowWindow()
         return;
     }
     FLogic->Shown(this);
+    // Its first place is the middle of the work area, clear of the bar;
+    // after that it opens where the user left it.
+    if (!placed_) {
+        CentreOnWorkArea(this);
+        placed_ = true;
+    }
     show();
     raise();
 }

@@ -57,6 +57,7 @@ private:
     QLineEdit* FieldEdit(const char* Name) const;
 
     std::shared_ptr<IFbsInteraction> FUi;
+    bool placed_ = false;
     std::unique_ptr<TFbsCommLogic> FLogic;
 };
 

@@ -10,6 +10,7 @@
 #include "dialogs/message_dlg.h"
 #include "dialogs/opt_dlg.h"
 #include "dialogs/shared_objects.h"
+#include "mainwin/bar_shortcuts.h"
 #include "mainwin/fbs_comm.h"
 #include "mainwin/fsplash.h"
 
@@ -297,6 +298,11 @@ void TFMain::createMenus()
     connect(miHowTo, &QAction::triggered, this, [this] { ShowHelp(62); });
     connect(miInvManuals, &QAction::triggered, this, [this] { OpenManual(); });
     connect(HelpAboutItem, &QAction::triggered, this, [this] { About(); });
+
+    // The table's keys act from every window of the program, the active
+    // window's slots behind them.
+    BarKeys = new TBarShortcuts(this, {MenuOpen1, MenuSave1, MenuPrint1, MenuCut1, MenuCopy1, MenuPaste1, MenuDelete1,
+                                       MenuMarkAll1, MenuSearch1, MenuHexdisplay, MiNext});
 
     // F1 in any of the program's windows: the topic of the focused control
     // or of the nearest window around it that has one, else the bar's

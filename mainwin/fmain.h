@@ -26,6 +26,7 @@ class TScheduler;
 class TVortalinText;
 class TfrmOptDlg;
 class TFbsComm;
+class TBarShortcuts;
 
 // The main window: a bar across the top of the work area with the main
 // menu and the tool bar. It creates the objects shared by the whole run,
@@ -74,6 +75,8 @@ public:
         *MenuChangeProject1, *MenuDefaultSettings1;
     QAction *miArrangeVertical, *miArrangeHorizontal, *miArrangeOverlapped, *MiNext, *N7;
     QAction *miInhalt, *miHowTo, *N8, *miInvManuals, *N9, *HelpAboutItem;
+    // The keyed entries' reach into the other windows (owned).
+    TBarShortcuts* BarKeys = nullptr;
     TfrmOptDlg* OptDlg = nullptr;  // owned by the settings
     // The fieldbus test window, created when first shown (MenuFBS).
     TFbsComm* FbsComm = nullptr;
@@ -119,6 +122,8 @@ public:
     // The window of a scheduler slot that counts as open (a client with a
     // window and a state above 1); null otherwise.
     QWidget* OpenWindowOfSlot(int Slot) const;
+    // The same, only while the window is not hidden (Windows menu, Next).
+    QWidget* shownWindowOfSlot(int Slot) const;
 
     // ---- commands
     void NewProject();
@@ -179,6 +184,8 @@ private:
     void createQuintelWindows();
     void releaseQuintelWindows();
     void showListOpenError();
+    // Opens a help page; tells the user when no program could show it.
+    void openHelpPage(const QUrl& Url);
     void joinClipboardViewer();
     void leaveClipboardViewer();
 
@@ -191,6 +198,7 @@ private:
     QPointer<TScheduler> scheduler_;
     TToolBarLayout layout_;
     bool startupQueued_ = false;
+    bool windowsMenuQueued_ = false;
     bool inStartup_ = false;
     bool closeRequested_ = false;
     bool closing_ = false;

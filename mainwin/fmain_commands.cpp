@@ -12,6 +12,7 @@
 #include "project/vortalin_prj.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
@@ -114,6 +115,16 @@ void TFMain::About()
     ui_->Message(lines, ButtonList(1), QStringLiteral("Info"), icInformation, {}, {}, {}, 0, 0);
 }
 
+void TFMain::openHelpPage(const QUrl& Url)
+{
+    if (ui_->OpenUrl(Url))
+        return;
+    // No program on this desktop takes the page: say which one it was.
+    const QStringList* msg = langTexts_->GetStrings(5, 48);
+    ui_->Message(msg ? *msg : QStringList{langTexts_->GetText(5, 48)}, ButtonList(1), progCfg_->AppName, icError,
+                 QDir::toNativeSeparators(Url.toLocalFile()), {}, {}, 0, 0);
+}
+
 void TFMain::ShowHelp(int HelpContext)
 {
     if (HelpFile.isEmpty())
@@ -121,13 +132,13 @@ void TFMain::ShowHelp(int HelpContext)
     QUrl url = QUrl::fromLocalFile(HelpFile);
     if (HelpContext > 0)
         url.setFragment(QStringLiteral("ctx%1").arg(HelpContext));
-    ui_->OpenUrl(url);
+    openHelpPage(url);
 }
 
 void TFMain::ShowHelpContents()
 {
     if (!HelpFile.isEmpty())
-        ui_->OpenUrl(QUrl::fromLocalFile(HelpFile));
+        openHelpPage(QUrl::fromLocalFile(HelpFile));
 }
 
 void TFMain::OpenManual()
@@ -139,6 +150,20 @@ void TFMain::OpenManual()
 
 bool TFMain::eventFilter(QObject* watched, QEvent* e)
 {
+    // A client's window shown or hidden: the Windows menu follows, once the
+    // event has been handled (an entry of the menu may be running).
+    if ((e->type() == QEvent::Show || e->type() == QEvent::Hide) && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->isWindow() && !qobject_cast<QMenu*>(watched) && !windowsMenuQueued_ &&
+        !e->spontaneous()) {
+        windowsMenuQueued_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                windowsMenuQueued_ = false;
+                SchListChanged(nullptr);
+            },
+            Qt::QueuedConnection);
+    }
     // F1 inside an open menu: the topic of the entry under the mouse.
     if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_F1) {
         if (auto* menu = qobject_cast<QMenu*>(watched)) {

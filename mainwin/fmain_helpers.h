@@ -2,12 +2,14 @@
 
 // Help contexts and slot numbers kept on the main window's menu objects.
 
+#include "dialogs/help_context.h"
+
 #include <QObject>
 #include <QVariant>
 
 namespace fmain_detail {
 
-inline constexpr const char* kHelpContext = "HelpContext";
+inline constexpr const char* kHelpContext = kHelpContextProperty;
 inline constexpr const char* kSlot = "slot";
 
 inline void setHelpContext(QObject* o, int ctx)

@@ -183,7 +183,7 @@ void TFMain::FormShow()
     prj.SetMsgOldIdText(t.GetText(7, 56));
     prj.ReadTitle = t.GetText(7, 38);
     prj.LoadTitle = t.GetText(7, 38);
-    prj.GroupText = t.GetText(7, 39);
+    prj.GroupText = t.GetText(7, 37);
     prj.CancelText = t.GetText(7, 10);
     // 16, 17: work-list manager, explorer.
     if (Later.PushTexts)

@@ -11,9 +11,11 @@
 #include "dialogs/message_dlg.h"
 #include "dialogs/shared_objects.h"
 #include "dialogs/window_file.h"
+#include "dialogs/window_wait.h"
 
 #include <QApplication>
 #include <QMenu>
+#include <QPointer>
 #include <QScreen>
 #include <QToolButton>
 
@@ -128,6 +130,13 @@ QWidget* TFMain::OpenWindowOfSlot(int Slot) const
     return qobject_cast<QWidget*>(item->Form.data());
 }
 
+QWidget* TFMain::shownWindowOfSlot(int Slot) const
+{
+    // A window that only hides when closed (the scope) keeps its client.
+    QWidget* w = OpenWindowOfSlot(Slot);
+    return w && !w->isHidden() ? w : nullptr;
+}
+
 void TFMain::SchListChanged(QObject*)
 {
     const QList<QAction*> entries = miWindows->actions();
@@ -136,7 +145,10 @@ void TFMain::SchListChanged(QObject*)
         delete entries[i];
     }
     for (int s = 0; s < TScheduler::SlotCount; ++s) {
-        QWidget* w = OpenWindowOfSlot(s);
+        // Showing or hiding a client's window changes the menu as well.
+        if (QWidget* any = OpenWindowOfSlot(s))
+            any->installEventFilter(this);
+        QWidget* w = shownWindowOfSlot(s);
         if (!w)
             continue;
         QAction* a = miWindows->addAction(w->windowTitle());
@@ -163,7 +175,7 @@ void TFMain::NextWindow()
 {
     if (!miWindows->menuAction()->isVisible())
         return;
-    const int s = NextOpenSlot(CurSlot, TScheduler::SlotCount, [this](int k) { return OpenWindowOfSlot(k); });
+    const int s = NextOpenSlot(CurSlot, TScheduler::SlotCount, [this](int k) { return shownWindowOfSlot(k); });
     if (s < 0)
         return;
     CurSlot = s;
@@ -325,6 +337,17 @@ void TFMain::RestoreWindows()
     }
 }
 
+// Asks the window to close until it has gone. One that refuses without a
+// question (a transfer still running) is asked again after a sleep in the
+// event loop, which runs its transfer meanwhile.
+static void closeRefusing(QWidget* Window)
+{
+    constexpr int kReaskMs = 100;
+    const QPointer<QWidget> w(Window);
+    while (w && w->isVisible() && !w->close())
+        SleepOnWindow(w, kReaskMs);
+}
+
 void TFMain::CloseAllWindows()
 {
     // Work-list and download-list windows, each asked until it has gone
@@ -341,14 +364,12 @@ void TFMain::CloseAllWindows()
         }
         if (!next)
             break;
-        next->close();
-        QCoreApplication::processEvents();
+        closeRefusing(next);
     }
     for (QWidget* w : QApplication::topLevelWidgets()) {
         const QString name = w->objectName().toLower();
         if (name == QLatin1String("scope"))
-            while (w->isVisible() && !w->close())
-                QCoreApplication::processEvents();
+            closeRefusing(w);
     }
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName().toLower() == QLatin1String("fprjexpl"))

@@ -51,12 +51,16 @@ QString TMainInteractionDlg::ChooseSaveFile(const TSaveDlgOptions& Options)
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setFileMode(QFileDialog::AnyFile);
     dlg.setDefaultSuffix(Options.DefaultExt);
+    // Callers ask their own overwrite question.
+    dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
     const QStringList filters = QtNameFilters(Options.Filter);
     dlg.setNameFilters(filters);
     if (Options.FilterIndex >= 1 && Options.FilterIndex <= filters.size())
         dlg.selectNameFilter(filters[Options.FilterIndex - 1]);
     if (!Options.InitialDir.isEmpty())
         dlg.setDirectory(Options.InitialDir);
+    if (!Options.FileName.isEmpty())
+        dlg.selectFile(Options.FileName);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return QString();
     return dlg.selectedFiles().constFirst();

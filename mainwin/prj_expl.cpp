@@ -2,6 +2,7 @@
 
 #include "config/drag_drop.h"
 #include "config/vortalin_clpbrd.h"
+#include "dialogs/help_context.h"
 #include "dialogs/shared_objects.h"
 #include "lists/set_edit.h"
 #include "lists/val_edit.h"
@@ -83,7 +84,7 @@ QLabel* TFPrjExpl::field(QWidget* page, QFormLayout* form, const QString& captio
 TFPrjExpl::TFPrjExpl(QWidget* parent) : QWidget(parent, Qt::Window), context_(this)
 {
     setObjectName(QStringLiteral("FPrjExpl"));
-    setProperty("helpContext", HelpContext);
+    setProperty(kHelpContextProperty, HelpContext);
     setWindowTitle(core_.Texts.HeaderText);
     resize(760, 460);
 
@@ -144,6 +145,10 @@ TFPrjExpl::TFPrjExpl(QWidget* parent) : QWidget(parent, Qt::Window), context_(th
         field(Pages[1], f, QStringLiteral("Projekt:"), "lbPrjName");
         field(Pages[1], f, QStringLiteral("Überwachung (s):"), "lbWatchInterval");
         field(Pages[1], f, QStringLiteral("Bemerkung:"), "lbRemarks");
+        auto* invs = new QLabel(QStringLiteral("Umrichter:"), Pages[1]);
+        invs->setObjectName(QStringLiteral("labPrjInvList"));
+        captions_.insert(invs->objectName(), invs);
+        v->addWidget(invs);
         InvListView = makeList(Pages[1], "InvListView", {QStringLiteral("Adr."), QStringLiteral("Name"),
                                                          QStringLiteral("Konfig.")});
         v->addWidget(InvListView, 1);
@@ -208,6 +213,10 @@ TFPrjExpl::TFPrjExpl(QWidget* parent) : QWidget(parent, Qt::Window), context_(th
         auto* f = new QFormLayout;
         v->addLayout(f);
         field(Pages[5], f, QStringLiteral("Klartext-Index:"), "lbPtTextId");
+        auto* defs = new QLabel(QStringLiteral("Definitionen:"), Pages[5]);
+        defs->setObjectName(QStringLiteral("labDefIndList"));
+        captions_.insert(defs->objectName(), defs);
+        v->addWidget(defs);
         lvPlainText = makeList(Pages[5], "lvPlainText", {QStringLiteral("Maske"), QStringLiteral("Name")});
         v->addWidget(lvPlainText, 1);
     }
@@ -255,11 +264,11 @@ TFPrjExpl::TFPrjExpl(QWidget* parent) : QWidget(parent, Qt::Window), context_(th
     // Popup menu of the list.
     PM = new QMenu(this);
     PM->setObjectName(QStringLiteral("PM"));
-    PM->setProperty("helpContext", HelpContext);
+    PM->setProperty(kHelpContextProperty, HelpContext);
     auto item = [this](const char* name, const QString& text, int help, const QKeySequence& key = {}) {
         QAction* a = PM->addAction(text);
         a->setObjectName(QLatin1String(name));
-        a->setProperty("helpContext", help);
+        a->setProperty(kHelpContextProperty, help);
         if (!key.isEmpty()) {
             a->setShortcut(key);
             a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
@@ -423,6 +432,12 @@ void TFPrjExpl::SetFieldCaption(const QString& Name, const QString& Text)
         l->setText(Text);
 }
 
+QString TFPrjExpl::FieldCaption(const QString& Name) const
+{
+    const QLabel* l = captions_.value(Name);
+    return l ? l->text() : QString();
+}
+
 void TFPrjExpl::SetPageText(int Page, const QString& Text)
 {
     if (Page >= 0 && Page < 9 && !Text.isEmpty())
@@ -433,6 +448,8 @@ void TFPrjExpl::updateContextTexts()
 {
     const TPrjExplTexts& t = core_.Texts;
     context_.Item(0)->SetCaption(t.HeaderText);
+    // Until a row's sets are shown, the entry offers to show them.
+    miExpandCollapse->setText(t.ExpandSetDisplText);
     for (auto [i, text] : {std::pair{1, t.EditSetText}, std::pair{2, t.EditSetPtrText}, std::pair{3, t.EditPasswordText}}) {
         context_.Item(i)->SetCaption(text);
         context_.Item(i)->SetHint(text);

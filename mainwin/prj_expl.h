@@ -60,6 +60,7 @@ public:
     void SetTexts(const TPrjExplTexts& Texts);
     // Captions of a property label (by the label's object name) and of a page tab.
     void SetFieldCaption(const QString& Name, const QString& Text);
+    QString FieldCaption(const QString& Name) const;
     void SetPageText(int Page, const QString& Text);
     // Opens the value editor (Node none: as when closing).
     void EditValue(const std::shared_ptr<TParaNode>& Node, int SetSelector);

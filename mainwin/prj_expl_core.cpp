@@ -548,7 +548,7 @@ void TPrjExplCore::fillFields(TExplNode* n)
     }
 }
 
-QString TPrjExplCore::limitText(int32_t raw, bool variable, const TParaRec& p, QString* conv) const
+QString TPrjExplCore::limitText(int32_t raw, bool variable, bool limit, const TParaRec& p, QString* conv) const
 {
     conv->clear();
     if (variable)
@@ -557,17 +557,18 @@ QString TPrjExplCore::limitText(int32_t raw, bool variable, const TParaRec& p, Q
     if (!converted)
         return QString::number(raw);
     *conv = cutConv(p.ValueToText(raw, language_, Separator.isEmpty() ? u'+' : Separator[0], ShowDecValue));
-    return u'(' + QString::number(raw) + u')';
+    // A limit keeps a blank before its converted text; the default has none.
+    return u'(' + QString::number(raw) + (limit ? QStringLiteral(") ") : QStringLiteral(")"));
 }
 
 void TPrjExplCore::fillParaFields(const TParaRec& p)
 {
     QString conv;
-    setField(QStringLiteral("lbLowerLim"), limitText(p.LowerLim, p.Attr & ParaAttr::VarLowerLim, p, &conv));
+    setField(QStringLiteral("lbLowerLim"), limitText(p.LowerLim, p.Attr & ParaAttr::VarLowerLim, true, p, &conv));
     setField(QStringLiteral("lbLowerLimConv"), conv);
-    setField(QStringLiteral("lbUpperLim"), limitText(p.UpperLim, p.Attr & ParaAttr::VarUpperLim, p, &conv));
+    setField(QStringLiteral("lbUpperLim"), limitText(p.UpperLim, p.Attr & ParaAttr::VarUpperLim, true, p, &conv));
     setField(QStringLiteral("lbUpperLimConv"), conv);
-    setField(QStringLiteral("lbDefVal"), limitText(p.DefVal, p.Attr & ParaAttr::VarDefault, p, &conv));
+    setField(QStringLiteral("lbDefVal"), limitText(p.DefVal, p.Attr & ParaAttr::VarDefault, false, p, &conv));
     setField(QStringLiteral("lbDefValConv"), conv);
     const bool converted = (p.Format & 0x1F) || (p.Format & 0x700);
     setField(QStringLiteral("lbResolution"), converted ? QStringLiteral("(1)") : QStringLiteral("1"));

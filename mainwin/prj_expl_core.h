@@ -267,7 +267,7 @@ private:
     void stopPolling();
     QString setSelText(int sel) const;
     QString groupPageText(const TGrpRec& g) const;
-    QString limitText(int32_t raw, bool variable, const TParaRec& p, QString* conv) const;
+    QString limitText(int32_t raw, bool variable, bool limit, const TParaRec& p, QString* conv) const;
     bool newStyle() const { return CurInv && CurInv->Cfg && CurInv->Cfg->NewStyle; }
 
     std::unique_ptr<TExplNode> root_;

@@ -13,7 +13,9 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QAction>
 #include <QToolButton>
+#include <QTreeWidget>
 
 namespace {
 
@@ -57,6 +59,7 @@ TPrjExplTexts explTexts(const TVortalinText& t)
     x.ExpandSetDisplText = s(77);
     x.CollapseSetDisplText = s(78);
     x.VariableValueText = s(79);
+    x.PathText = t.GetText(7, 23);
     x.InvText = t.GetText(4, 0);
     x.SetText = t.GetText(4, 2);
     x.UnknownInvText = t.GetText(0, 4);
@@ -84,6 +87,19 @@ void pushCaptions(const TVortalinText& t, TFPrjExpl& w)
     };
     for (const auto& [name, i] : labels)
         w.SetFieldCaption(QLatin1String(name), t.GetText(3, i));
+    w.SetFieldCaption(QStringLiteral("lbSubAttr"), t.GetText(3, 51));
+    w.SetFieldCaption(QStringLiteral("labPrjInvList"), t.GetText(3, 58));
+    w.SetFieldCaption(QStringLiteral("labDefIndList"), t.GetText(3, 49));
+    w.SetFieldCaption(QStringLiteral("lbInvProt"), t.GetText(7, 20));
+    // The columns of the project's inverters, a plain-text table and a
+    // definition's values.
+    w.InvListView->setHeaderLabels({t.GetText(3, 14), t.GetText(3, 15), t.GetText(3, 16)});
+    w.lvPlainText->setHeaderLabels({t.GetText(3, 50), t.GetText(3, 15)});
+    w.lvSubInd->setHeaderLabels({t.GetText(3, 24), t.GetText(3, 51), t.GetText(3, 15)});
+    // The list's pop-up entries shared with the main menu.
+    w.MiEditVal->setText(t.GetText(5, 3));
+    w.MiCopy->setText(t.GetText(5, 6));
+    w.MiMarkAll->setText(t.GetText(5, 9));
 }
 
 // The one editor of a kind the program holds: a top-level window or one

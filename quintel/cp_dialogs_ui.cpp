@@ -99,13 +99,13 @@ bool TCpDialogsUi::RunSettings(TCpSettings& Settings)
     return SettingsDlg && SettingsDlg->Execute(Settings) == 1;
 }
 
-bool TCpDialogsUi::RunSelMode(int& Address)
+bool TCpDialogsUi::RunSelMode(int& Address, bool Offline)
 {
     if (!SelMode)
         return false;
     SelMode->Address = Address;
-    SelMode->Offlinebtn->setChecked(Address < 0);
-    SelMode->OnlineBtn->setChecked(Address >= 0);
+    SelMode->Offlinebtn->setChecked(Offline);
+    SelMode->OnlineBtn->setChecked(!Offline);
     if (SelMode->exec() != 1)
         return false;
     Address = SelMode->Address;

@@ -37,7 +37,7 @@ public:
     QString ChooseSaveFile(const QString& InitialDir, const QString& ProposedName) override;
     QString ChooseOpenFile(const QString& InitialDir) override;
     bool RunSettings(TCpSettings& Settings) override;
-    bool RunSelMode(int& Address) override;
+    bool RunSelMode(int& Address, bool Offline) override;
     bool EditValue(const std::shared_ptr<TParaRec>& Para, const QString& Label, int32_t& Value) override;
     void SetEditorLanguage(int Lang) override;
     bool Print(const TCpPrintJob& Job) override;

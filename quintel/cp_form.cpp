@@ -5,16 +5,24 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QIcon>
 #include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 #include <QStyle>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+static void initGlyphResources()
+{
+    Q_INIT_RESOURCE(quintel_glyphs);
+}
+
 TForm1::TForm1(SettingsStore& Store, ICpInteraction& Ui, QWidget* parent, const TProtSel::TDriverFactory& Factory)
     : QWidget(parent), FProgram(std::make_unique<TQuintelProgram>(Ui, Store, Factory))
 {
+    initGlyphResources();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(FProgram->Caption);
     resize(640, 420);
@@ -25,21 +33,27 @@ TForm1::TForm1(SettingsStore& Store, ICpInteraction& Ui, QWidget* parent, const 
     auto* bar = new QHBoxLayout(Panel1);
     bar->setContentsMargins(2, 2, 2, 2);
     bar->setSpacing(2);
-    auto tool = [&](const char* name, QStyle::StandardPixmap icon) {
+    auto tool = [&](const char* name, const QIcon& icon) {
         auto* b = new QToolButton(Panel1);
         b->setObjectName(QString::fromLatin1(name));
         b->setFixedSize(25, 25);
-        b->setIcon(style()->standardIcon(icon));
+        b->setIcon(icon);
         b->setAutoRaise(true);
         bar->addWidget(b);
         return b;
     };
-    Quitbtn = tool("Quitbtn", QStyle::SP_DialogCloseButton);
-    PrintBtn = tool("PrintBtn", QStyle::SP_FileDialogDetailedView);
-    SaveBtn = tool("SaveBtn", QStyle::SP_DialogSaveButton);
-    CopyBtn = tool("CopyBtn", QStyle::SP_FileDialogContentsView);
-    Dwnloadbtn = tool("Dwnloadbtn", QStyle::SP_ArrowDown);
-    EditBtn = tool("EditBtn", QStyle::SP_DialogOpenButton);
+    auto standard = [&](QStyle::StandardPixmap icon) { return style()->standardIcon(icon); };
+    // The platform has no pictures for printing and copying (its file-dialog
+    // ones look alike): the program draws its own.
+    auto own = [](const char* file) {
+        return QIcon(QPixmap(QStringLiteral(":/quintel_glyphs/") + QLatin1String(file)));
+    };
+    Quitbtn = tool("Quitbtn", standard(QStyle::SP_DialogCloseButton));
+    PrintBtn = tool("PrintBtn", own("print.xpm"));
+    SaveBtn = tool("SaveBtn", standard(QStyle::SP_DialogSaveButton));
+    CopyBtn = tool("CopyBtn", own("copy.xpm"));
+    Dwnloadbtn = tool("Dwnloadbtn", standard(QStyle::SP_ArrowDown));
+    EditBtn = tool("EditBtn", standard(QStyle::SP_DialogOpenButton));
     invBtn = new QPushButton(QStringLiteral("Inv:"), Panel1);
     invBtn->setObjectName(QStringLiteral("invBtn"));
     invBtn->setFixedSize(120, 25);

@@ -43,8 +43,9 @@ public:
 
     // The settings dialog; on OK the dialog has copied its values back.
     virtual bool RunSettings(TCpSettings& Settings) = 0;
-    // The inverter-choice dialog: Address in and out, -1 offline.
-    virtual bool RunSelMode(int& Address) = 0;
+    // The inverter-choice dialog: Address in (the current one, with Offline
+    // the offline choice preset) and out, -1 offline.
+    virtual bool RunSelMode(int& Address, bool Offline) = 0;
     // The modal value editor; true on OK with Value changed.
     virtual bool EditValue(const std::shared_ptr<TParaRec>& Para, const QString& Label,
                            int32_t& Value) = 0;

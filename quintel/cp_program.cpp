@@ -284,11 +284,12 @@ void TQuintelProgram::onEngineError(const QString& Name, int Code)
     FPending.push_back({Name, Code, true});
 }
 
-void TQuintelProgram::startEngine(bool withCfg)
+void TQuintelProgram::startEngine(bool withCfg, bool afresh)
 {
     Engine.Start(CurAdr, withCfg ? Cfg : nullptr,
                  [this](const QString& n, int c) { onEngineError(n, c); });
-    FReadFailedShown = false;
+    if (afresh)
+        FReadFailedShown = false;
     FRestartReading = false;
 }
 
@@ -343,10 +344,17 @@ void TQuintelProgram::AnswerAvail(const TRecTel& Tel)
                 Rows.SetValueText(Engine.Status, ValueText(*e));
         }
     }
-    if (Engine.Status == -3 && !FReadFailedShown) {
-        FReadFailedShown = true;
+    // A value stored: the table was read; a later failure is a new one.
+    if (Engine.Status >= 0)
+        FReadFailedShown = false;
+    // A failed reading starts again at the next identification; it is
+    // reported once.
+    if (Engine.Status == -3) {
         FRestartReading = true;
-        FPending.push_back({QString(), -4, false});
+        if (!FReadFailedShown) {
+            FReadFailedShown = true;
+            FPending.push_back({QString(), -4, false});
+        }
     }
     // The next cycle runs from the event loop, not inside the driver's event.
     QMetaObject::invokeMethod(this, &TQuintelProgram::Cycle, Qt::QueuedConnection);
@@ -529,8 +537,9 @@ void TQuintelProgram::runCycle()
     if (InvDlgReq) {
         Mode = 0;
         InvDlgReq = false;
-        int a = Offline ? -1 : CurAdr;
-        if (FUi.RunSelMode(a) && !Ending) {
+        // The current address is proposed also while offline.
+        int a = CurAdr;
+        if (FUi.RunSelMode(a, Offline) && !Ending) {
             if (a == -1) {
                 Offline = true;
                 InvBtnCaption = text(0, 22);
@@ -623,7 +632,7 @@ void TQuintelProgram::runCycle()
                 // The inverter's new number has no configuration: no table
                 // of the old one may go on polling or editing it.
                 Engine.Stop();
-                startEngine(false);
+                startEngine(false, false);
                 clearTable();
                 if (FNoCfgShown != CurCfgId) {
                     FNoCfgShown = CurCfgId;
@@ -633,7 +642,8 @@ void TQuintelProgram::runCycle()
                 clearTable();
                 if (Cfg && Cfg->QuintelCount == 0)
                     ShowError(QString(), 102);
-                startEngine(true);
+                // Reading again after a failure: the failure was reported.
+                startEngine(true, r == 1);
                 setBusy(true);
             }
         }

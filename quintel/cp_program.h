@@ -125,7 +125,9 @@ private:
     void updateInvBtn();
     void updateComBtn();
     void changed();
-    void startEngine(bool withCfg);
+    // Afresh (a new inverter or a choice of the user): a failed reading is
+    // reported again; a periodic restart after a failure is not.
+    void startEngine(bool withCfg, bool afresh = true);
     void clearTable();
     void addRows();
     void updateSetColumn();
@@ -155,7 +157,7 @@ private:
     int FReqHandle = 0;
     bool FBlinkOn = false;
     int FNoCfgShown = -1;          // configuration number whose -2 was shown
-    bool FReadFailedShown = false; // message -4 for the current reading shown
+    bool FReadFailedShown = false; // message -4 shown since the last table read or fresh start
     bool FRestartReading = false;  // restart reading at the next identification
     struct TPending {
         QString Name;

@@ -3,6 +3,7 @@
 #include "config/cfg_records.h"
 #include "config/lang_texts.h"
 #include "config/value_conversion.h"
+#include "scope/scope_span.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -38,8 +39,13 @@ QString TScopeDisplay::ValueText(const TParaRec& p, int32_t v) const
 
 QString TScopeDisplay::valueCell(const TParaRec& p, int32_t v) const
 {
+    return valueCell(p, v, v);
+}
+
+QString TScopeDisplay::valueCell(const TParaRec& Conv, int32_t Shown, int32_t Raw) const
+{
     // Read-outs carry the raw value already; no decimal prefix.
-    return p.ValueToText(v, Eng.Language, Separator, false) + u'[' + QString::number(v) + u']';
+    return Conv.ValueToText(Shown, Eng.Language, Separator, false) + u'[' + QString::number(Raw) + u']';
 }
 
 void TScopeDisplay::WriteCursorText(int Row, int Col, const QString& Text, int64_t Colour)
@@ -356,7 +362,7 @@ void TScopeDisplay::measure()
                 continue;
             }
             const int32_t d = int32_t(limit32(int64_t(c2.Values[k]) - c1.Values[k]));
-            WriteCursorText(k + 1, 3, valueCell(*S.Chan[k].Para, d));
+            WriteCursorText(k + 1, 3, valueCell(SpanDescription(*S.Chan[k].Para), d, d));
         }
         return;
     }
@@ -379,25 +385,29 @@ void TScopeDisplay::measure()
             WriteCursorText(k + 1, 3, ok ? ScopeIntegralText(p, sum) : QString::fromLatin1(kCalcErrorText));
             continue;
         }
-        double rms = 0;
-        if (left.Index == right.Index) {
-            rms = std::fabs(double(Eng.Ring[left.Index].ChanVal[k]));
-        } else {
-            double sq = 0;
-            int n = 0;
-            int i = left.Index;
-            for (int guard = 0; guard < kScopeRingSize; ++guard) {
-                const double v = Eng.Ring[i].ChanVal[k];
-                sq += v * v;
-                ++n;
-                if (i == right.Index || i == Eng.RingEnd)
-                    break;
-                i = i >= Eng.LastIndex ? 0 : i + 1;
+        // The bracket shows the RMS of the raw samples; the text that of
+        // the values the trace shows, which include the display offset.
+        auto rmsOf = [&](double offset) {
+            double rms = 0;
+            if (left.Index == right.Index) {
+                rms = std::fabs(Eng.Ring[left.Index].ChanVal[k] + offset);
+            } else {
+                double sq = 0;
+                int n = 0;
+                int i = left.Index;
+                for (int guard = 0; guard < kScopeRingSize; ++guard) {
+                    const double v = Eng.Ring[i].ChanVal[k] + offset;
+                    sq += v * v;
+                    ++n;
+                    if (i == right.Index || i == Eng.RingEnd)
+                        break;
+                    i = i >= Eng.LastIndex ? 0 : i + 1;
+                }
+                rms = std::sqrt(sq / n);
             }
-            rms = std::sqrt(sq / n);
-        }
-        const int32_t v = int32_t(std::llround(std::min(rms, double(kMax32))));
-        WriteCursorText(k + 1, 3, valueCell(p, v));
+            return int32_t(std::llround(std::min(rms, double(kMax32))));
+        };
+        WriteCursorText(k + 1, 3, valueCell(SpanDescription(p), rmsOf(p.Offset), rmsOf(0)));
     }
 }
 
@@ -411,8 +421,9 @@ bool ScopeIntegral(const TScopeEngine& Eng, int Chan, int From, int To, int64_t&
     int i = From;
     for (int guard = 0; guard < kScopeRingSize && i != To && i != Eng.RingEnd; ++guard) {
         const int w = i >= Eng.LastIndex ? 0 : i + 1;
-        const double u = Eng.Ring[i].ChanVal[Chan];
-        const double v = Eng.Ring[w].ChanVal[Chan];
+        // The values the trace shows: the display offset included.
+        const double u = double(Eng.Ring[i].ChanVal[Chan]) + p->Offset;
+        const double v = double(Eng.Ring[w].ChanVal[Chan]) + p->Offset;
         const double d = Eng.Ring[w].TimeDelta;
         const double a = double(roundSat(std::fabs(v - u) * 10000.0));
         const double b = double(roundSat(std::min(u, v) * 10000.0));

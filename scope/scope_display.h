@@ -181,6 +181,8 @@ public:
 
 private:
     QString valueCell(const TParaRec& p, int32_t v) const;
+    // Shown converted with Conv, Raw in brackets.
+    QString valueCell(const TParaRec& Conv, int32_t Shown, int32_t Raw) const;
     void measure();
     int64_t timeOf(int Index) const;
 };

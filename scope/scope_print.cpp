@@ -4,6 +4,7 @@
 #include "config/prog_cfg.h"
 #include "dialogs/print_form.h"
 #include "project/vortalin_prj.h"
+#include "scope/scope_span.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -67,7 +68,7 @@ bool TScope::PrintScope(int Flag)
             r += u'?';
         else
             r += c.Para->GetIdText() + u' ' + c.Para->GetName(eng_.Language) + u'\t' + SetNumberText(c.SetSel) + u'\t'
-                + disp_.ValueText(*c.Para, c.YFactor) + u'\t' + disp_.ValueText(*c.Para, c.YOffset);
+                + disp_.ValueText(SpanDescription(*c.Para), c.YFactor) + u'\t' + disp_.ValueText(*c.Para, c.YOffset);
         rows << r;
     }
     P.PrintList(&rows);

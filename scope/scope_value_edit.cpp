@@ -2,6 +2,7 @@
 
 #include "config/cfg_records.h"
 #include "scope/scope_numbers.h"
+#include "scope/scope_span.h"
 
 #include <algorithm>
 
@@ -20,8 +21,9 @@ QString TScopeDisplay::EditValueText(int Item) const
         return XYMode() ? u'(' + Text(1, 37) + u')' : QString::number(S.TimeBase());
     const int k = (Item - 1) % kScopeChannels;
     const TScopeChannel& c = S.Chan[k];
-    const int32_t v = Item <= 4 ? c.YOffset : c.YFactor;
-    return c.Para ? ValueText(*c.Para, v) : QString::number(v);
+    if (Item <= 4)
+        return c.Para ? ValueText(*c.Para, c.YOffset) : QString::number(c.YOffset);
+    return c.Para ? ValueText(SpanDescription(*c.Para), c.YFactor) : QString::number(c.YFactor);
 }
 
 int32_t TScopeDisplay::SteppedValue(int Item, bool Down) const
@@ -66,7 +68,8 @@ TEditResult TScopeDisplay::ApplyEditText(int Item, const QString& Text)
         return TEditResult::Unchanged;
     const TScopeChannel& c = Eng.Setup.Chan[(Item - 1) % kScopeChannels];
     if (c.Para) {
-        if (!c.Para->TextToValue(t, v))
+        const bool ok = Item <= 4 ? c.Para->TextToValue(t, v) : SpanDescription(*c.Para).TextToValue(t, v);
+        if (!ok)
             return TEditResult::Unchanged;
     } else if (!ParseScopeInteger(CutToNumber(t, Item <= 4), v)) {
         return TEditResult::NotInteger;

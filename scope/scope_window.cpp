@@ -15,6 +15,7 @@
 #include "scope/scope_glyphs.h"
 #include "scope/scope_plot.h"
 #include "scope/set_scope.h"
+#include "dialogs/window_place.h"
 
 #include <QAction>
 #include <QApplication>
@@ -439,6 +440,7 @@ void TScope::ShowScope(int Inv, int Lng, const QString& FileName)
         eng_.Language = Lng;
         disp_.CalcZeroLines();
         setWindowTitle(BuildCaption());
+        CentreOnWorkArea(this);
         show();
         raise();
         activateWindow();
@@ -620,7 +622,11 @@ void TScope::ButtonCH_XXDragDrop(int k)
 bool TScope::formCloseQuery()
 {
     while (eng_.Unsaved) {
-        msgList_ = QStringList{text(1, 15), text(0, 24)};
+        msgList_ = QStringList{text(1, 15)};
+        if (const QStringList* question = texts_ ? texts_->GetStrings(0, 24) : nullptr)
+            msgList_ += *question;
+        else
+            msgList_ += text(0, 24);
         const int r = eng_.Interaction->Message(msgList_, sbYesNoCancel, title_, icConfirmation, {}, {}, {}, 0, -1);
         // Cancel keeps the window, unless the project has no inverter left.
         if (r == 2 && !closingForEmpty_)

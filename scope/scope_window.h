@@ -120,6 +120,7 @@ public:
     void DrawCursors(int Flag);
     void UpDateScrollBar();
     void Relayout();
+    void fitReadouts();
     // The status text written on the time strip by the blink.
     QString StatusText() const { return status_; }
 
@@ -188,4 +189,5 @@ private:
     bool applying_ = false;
     bool hintsOff_ = false;
     TScopeLayout layout_;
+    int readoutFirst_ = TScopeLayout::FirstWidth;  // read-out column 0, grown to its texts
 };

@@ -1,6 +1,8 @@
 #include "scope/scope_window.h"
 
+#include "config/cfg_records.h"
 #include "config/lang_texts.h"
+#include "dialogs/max_placement.h"
 #include "dialogs/print_scrollbar.h"
 #include "scope/scope_glyphs.h"
 #include "scope/scope_plot.h"
@@ -65,7 +67,7 @@ void TScope::writeStatus(const QString& Text)
 
 void TScope::Relayout()
 {
-    layout_ = ScopeLayout(width(), height(), disp_.ShowReadouts);
+    layout_ = ScopeLayout(width(), height(), disp_.ShowReadouts, readoutFirst_);
     for (int c = 0; c < 4; ++c)
         for (int r = 0; r < 5; ++r) {
             Readout[c][r]->setGeometry(layout_.Cells[c][r]);
@@ -207,6 +209,32 @@ void TScope::writeReadouts()
                 l->setPalette(pal);
             }
         }
+    fitReadouts();
+}
+
+void TScope::fitReadouts()
+{
+    // The channel column grows to its widest name; the value columns share
+    // the rest, and the window widens (within the work area) until the
+    // widest read-out fits. Cells only grow while the window is open.
+    int first = TScopeLayout::FirstWidth;
+    int values = 0;
+    for (int r = 0; r < 5; ++r) {
+        first = std::max(first, Readout[0][r]->sizeHint().width());
+        for (int c = 1; c < 4; ++c)
+            values = std::max(values, Readout[c][r]->sizeHint().width());
+    }
+    const bool firstGrew = first > readoutFirst_;
+    readoutFirst_ = std::max(readoutFirst_, first);
+    int want = ScopeReadoutClientWidth(readoutFirst_, values);
+    if (const QScreen* s = screen()) {
+        const QRect f = frameGeometry(), g = geometry();
+        want = std::min(want, s->availableGeometry().width() - (f.width() - g.width()));
+    }
+    if (want > width() && !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized)) && !IsMaxPlaced(this))
+        resize(want, height());  // lays out again
+    else if (firstGrew)
+        Relayout();
 }
 
 void TScope::UpDateScrollBar()
@@ -368,8 +396,10 @@ void TScope::ChannelsResolved()
     for (int k = 0; k < kScopeChannels; ++k) {
         const TScopeChannel& c = eng_.Setup.Chan[k];
         QPalette pal = ButtonCH[k]->palette();
-        pal.setColor(QPalette::ButtonText, c.Address >= 0 ? colour(c.Colour) : QColor(Qt::gray));
+        pal.setColor(QPalette::ButtonText, c.Para ? colour(c.Colour) : QColor(Qt::gray));
         ButtonCH[k]->setPalette(pal);
+        // A channel shows its parameter's ident text, an off one its letter.
+        ButtonCH[k]->setText(c.Para ? c.Para->GetIdText() : QString(QChar(u'A' + k)));
     }
     if (ComboBox1->count() > 0)
         ComboBox1->setItemText(0, text(1, eng_.TimeUnit == QLatin1String("us") ? 46 : 2));

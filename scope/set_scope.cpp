@@ -3,6 +3,7 @@
 #include "config/cfg_records.h"
 #include "dialogs/glyph_button.h"
 #include "scope/scope_engine.h"
+#include "dialogs/window_place.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -347,6 +348,9 @@ void TSetScope::showEvent(QShowEvent* e)
 {
     QDialog::showEvent(e);
     FormActivate();
+    // The page captions are set just now: fitted and centred with them.
+    if (!e->spontaneous())
+        CentreOnWorkArea(this);
 }
 
 void TSetScope::FormActivate()

@@ -6,6 +6,7 @@
 #include "scope/scope_display.h"
 #include "scope/scope_engine.h"
 #include "scope/scope_numbers.h"
+#include "scope/scope_span.h"
 
 #include <algorithm>
 #include <cmath>
@@ -66,7 +67,8 @@ QString TSetScopeCore::GetYOfs(int k) const
 QString TSetScopeCore::GetYFac(int k) const
 {
     const TScopeChannel& c = Setup.Chan[k];
-    return c.Para ? c.Para->ValueToText(c.YFactor, Language, Separator, true) : QString::number(c.YFactor);
+    return c.Para ? SpanDescription(*c.Para).ValueToText(c.YFactor, Language, Separator, true)
+                  : QString::number(c.YFactor);
 }
 
 QString TSetScopeCore::GetParaName(int k) const
@@ -165,7 +167,7 @@ bool TSetScopeCore::SetYFactor(int k, const QString& Text)
     TScopeChannel& c = Setup.Chan[k];
     int32_t v = 0;
     if (c.Para) {
-        if (!c.Para->TextToValue(Text, v))
+        if (!SpanDescription(*c.Para).TextToValue(Text, v))
             return false;
     } else {
         v = MakeStringToDecimal(Text);

@@ -10,11 +10,11 @@
 # Profibus DP slave at address 3 behind the simulated DP master card
 # (libsimpbs.so); the fieldbus window (View, "Feldbus") is enabled and
 # reaches it through "Umrichter". Quitting Halvorn stops the simulator.
-# Without a display it runs under Xvfb.
+# Without a display it runs under Xvfb with the openbox window manager.
 #
 #   --check   CI: no user; waits for the bar, keeps a screenshot, checks the
 #             simulator's log for configuration-number reads of both
-#             inverters, quits through the File menu with mouse clicks and
+#             inverters, quits through the File menu from the keyboard and
 #             expects exit status 0.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,6 +30,10 @@ fi
 # without a display).
 for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 xdotool getdisplaygeometry >/dev/null 2>&1 || { echo "the X server on $DISPLAY does not answer" >&2; exit 1; }
+if [ -n "${QEL_DEMO_IN_XVFB:-}" ]; then
+  . scripts/window-manager.sh
+  start_window_manager
+fi
 
 build=${QEL_BUILD_DIR:-build}
 if [ "$check" = 0 ] || [ ! -x "$build/apps/halvorn/halvorn" ]; then
@@ -104,26 +108,13 @@ xwd -root -silent -out "$demo/screen.xwd"
 if command -v convert >/dev/null; then convert "xwd:$demo/screen.xwd" "$demo/screen.png" 2>/dev/null || rm -f "$demo/screen.png"; fi
 echo "Screenshot: $demo/screen.xwd"
 
-# File menu: its title sits at the left end of the menu bar; Quit is its
-# last entry, at the bottom of the menu's pop-up window.
-# The pop-up is the window that was not there before the click (the demo
-# project also opens the project explorer).
-before=$(xdotool search --onlyvisible --class halvorn 2>/dev/null || true)
-eval "$(xdotool getwindowgeometry --shell "$win")"
-xdotool mousemove $((X + 20)) $((Y + 10)) click 1
-popup=""
-for _ in $(seq 50); do
-  for w in $(xdotool search --onlyvisible --class halvorn 2>/dev/null); do
-    [ "$w" = "$win" ] && continue
-    printf '%s\n' "$before" | grep -qx "$w" && continue
-    popup=$w
-  done
-  [ -n "$popup" ] && break
-  sleep 0.1
-done
-[ -n "$popup" ] || fail "the File menu did not open"
-eval "$(xdotool getwindowgeometry --shell "$popup")"
-xdotool mousemove $((X + 30)) $((Y + HEIGHT - 12)) sleep 0.3 click 1
+# File menu, opened from the keyboard as a user can (a window manager
+# decides where the windows are, so no pointer positions are guessed): its
+# last entry, Quit, is one step up from the first.
+xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
+xdotool key --clearmodifiers alt+f
+sleep 0.5
+xdotool key Up sleep 0.2 key Return
 
 status=0
 for _ in $(seq 150); do kill -0 $app 2>/dev/null || break; sleep 0.2; done

@@ -7,7 +7,8 @@
 # inverter of type 21 at address 1 on a pseudo-terminal (DIN 66019 II,
 # 9600 bit/s, answering only at that rate) and COM1 is mapped to it, so
 # Quintel finds it with the installed settings. Quitting Quintel stops the
-# simulator. Without a display it runs under Xvfb.
+# simulator. Without a display it runs under Xvfb with the openbox window
+# manager.
 #
 #   --check   CI: no user; waits until the simulator has served the Quintel
 #             table (reads of 0x0E00.. and of its targets), keeps a screenshot and ends Quintel.
@@ -25,6 +26,10 @@ fi
 # without a display).
 for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 xdotool getdisplaygeometry >/dev/null 2>&1 || { echo "the X server on $DISPLAY does not answer" >&2; exit 1; }
+if [ -n "${QEL_DEMO_IN_XVFB:-}" ]; then
+  . scripts/window-manager.sh
+  start_window_manager
+fi
 
 build=${QEL_BUILD_DIR:-build}
 if [ "$check" = 0 ] || [ ! -x "$build/apps/quintel/quintel" ]; then

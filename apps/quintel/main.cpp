@@ -2,6 +2,7 @@
 // when the message loop first shows it; everything after that is its
 // timer cycle.
 #include "dialogs/print_form.h"
+#include "dialogs/text_fit.h"
 #include "dialogs/progress_window.h"
 #include "lists/val_edit.h"
 #include "platform/settings_store.h"
@@ -18,6 +19,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Quintel"));
     // Closing the window is the Quit command; only Quit ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Window layouts are measured for narrower fonts: texts grow their controls.
+    InstallTextFit();
 
     SettingsStore store(SettingsStore::defaultPath());
     TCpDialogsUi ui;

@@ -206,7 +206,7 @@ TEST(BinCodec, ExampleTelegramsAsBytes)
         SCOPED_TRACE(c.name);
         EXPECT_EQ(Build(c.kind, c.service, c.byte0, c.data, c.status), WithCheck(c.expected));
     }
-    // The spec's first example with its check byte spelled out.
+    // The first telegram of the table, its check byte worked out by hand.
     EXPECT_EQ(WithCheck(cases[0].expected).back(), 0x17);
 }
 

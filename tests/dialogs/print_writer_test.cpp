@@ -4,6 +4,10 @@
 #include "dialogs/print_writer.h"
 #include "print_canvas_recorder.h"
 
+#include <QPageSize>
+#include <QPrinter>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -65,6 +69,33 @@ TEST(PrintLayout, MarginsThatLeaveNoPage)
     for (const Case& c : cases)
         EXPECT_EQ(PrintMarginFault(MakePrintLayout(a4With5mm(), c.left, c.top, 8, true)), c.fault)
             << c.left << " / " << c.top;
+}
+
+// Qt gives an A4 page at 1200 dpi as 9917 device pixels, 209.9 mm; the
+// driver counts whole millimetres: 210, so the rule under the title ends at
+// 2090 (the page width less 1 mm), not 1 mm short of it.
+TEST(PrintLayout, A4PrinterAt1200DpiCountsTheNearestMillimetre)
+{
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("a4.pdf")));
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    ASSERT_EQ(printer.resolution(), 1200);
+    const TPrinterMetrics m = PrinterMetrics(printer);
+    EXPECT_EQ(m.HorzSizeMm, 210);
+    EXPECT_EQ(m.VertSizeMm, 297);
+
+    RecordingCanvas canvas;
+    TPrintWriter w;
+    w.BeginDocument(canvas, MakePrintLayout(m, "15", "10", 8, false), QFont(), QStringLiteral("A4"), QString());
+    EXPECT_EQ(w.PageWidth, 2090);
+    EXPECT_EQ(w.PageHeight, 2970);
+    w.PrintLine(QStringLiteral("abc"));
+    const auto rules = canvas.of(Op::Line);
+    ASSERT_EQ(rules.size(), 1u);
+    EXPECT_EQ(rules[0].x2, 2090);
 }
 
 class PrintWriterTest : public ::testing::Test {

@@ -16,6 +16,7 @@
 #include "pdf_text.h"
 #include "screenshot.h"
 
+#include <QAbstractEventDispatcher>
 #include <QDir>
 #include <QFileDialog>
 #include <QPlainTextEdit>
@@ -133,6 +134,43 @@ TEST_F(DwnLoadSim, ParameterSaveUploadsACompleteListAndSavesIt)
     for (const auto& e : w->Engine().Lines)
         found |= e->Address == 0x0101 && e->Value == 4321;  // read after set pointer 0
     EXPECT_TRUE(found);
+}
+
+// The parameter save waits for its upload asleep in the event loop (a spin
+// never lets the loop block), and the wait ends when its window goes.
+TEST_F(DwnLoadSim, ParameterSaveSleepsDuringTheUploadAndEndsWhenItsWindowGoes)
+{
+    int blockedDuringUpload = 0;
+    auto uploading = [] {
+        for (TDwnLoad* w : DwnLoadWindows())
+            if (w->Engine().TransferState == DwnTransfer::Upload)
+                return w;
+        return static_cast<TDwnLoad*>(nullptr);
+    };
+    const QMetaObject::Connection counting =
+        QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+                         [&] { blockedDuringUpload += uploading() ? 1 : 0; });
+    bool saveDialog = false;
+    QTimer closer;
+    closer.setInterval(5);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* fd = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            saveDialog = true;
+            fd->reject();
+        }
+        // Later: the timer may fire inside the window's own progress pumping.
+        if (TDwnLoad* w = uploading(); w && requests() >= 10)
+            w->deleteLater();
+    });
+    closer.start();
+    DwnSaveParas(1, 0);
+    closer.stop();
+    QObject::disconnect(counting);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(DwnLoadWindows().isEmpty());
+    EXPECT_GE(requests(), 10);
+    EXPECT_GT(blockedDuringUpload, 0);
+    EXPECT_FALSE(saveDialog);
 }
 
 // ---------------------------------------------------------------- print

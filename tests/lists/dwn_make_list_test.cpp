@@ -68,6 +68,34 @@ TEST_F(DwnTest, CompleteListOfATypeWithoutSetsAsksNothing)
     }
 }
 
+TEST_F(DwnTest, CompleteListSavedWritesBlankLinesInTheirFixedForm)
+{
+    addInv(1, 3);
+    engine->InvAdr = 1;
+    engine->CfgId = 3;
+    engine->DoMakeList();
+    ASSERT_EQ(engine->Lines.size(), 31u);
+    ASSERT_EQ(engine->Lines[2]->SetMask, -1);  // a blank line as built
+
+    ui.saveAnswers = {path(QStringLiteral("complete.dw5"))};
+    ASSERT_EQ(engine->SaveData(QString()), 0);
+    const QByteArray bytes = readFile(path(QStringLiteral("complete.dw5")));
+    ASSERT_TRUE(bytes.endsWith("\r\n"));
+    const QList<QByteArray> lines = bytes.chopped(2).split('\n');
+    ASSERT_EQ(lines.size(), 1 + 8 + 31);
+    EXPECT_EQ(bytes.left(bytes.indexOf("1,5179")),
+              "0,3,100,0\r\n0,45,101,0\r\n1,45,101,0\r\n2,50,101,0\r\n3,45,101,0\r\n"
+              "4,40,101,0\r\n5,150,101,0\r\n6,140,101,0\r\n7,200,101,0\r\n");
+    EXPECT_EQ(lines.mid(9, 4), (QList<QByteArray>{"1,5179,0,-1;\r", "2,3,1,-1;\r", "0,0,5,0;\r", "2,3,1,-1;\r"}));
+    EXPECT_EQ(lines.mid(36), (QList<QByteArray>{"778,16711935,0,-1;\r", "0,0,5,0;\r", "5633,253,0,-1;\r",
+                                                "0,0,5,0;"}));
+    for (int i = 9; i < lines.size(); ++i) {
+        SCOPED_TRACE(i);
+        const bool blank = engine->Lines[size_t(i - 9)]->IsBlank();
+        EXPECT_EQ(lines[i].startsWith("0,0,5,0;"), blank);
+    }
+}
+
 TEST_F(DwnTest, CompleteListBuildModes)
 {
     addInv(1, 21);

@@ -175,7 +175,7 @@ TEST_F(WrkEditWindow, MenusHaveTheirEntriesKeysAndHelpAndEnableBeforeOpening)
         }
         EXPECT_EQ(acts[i]->objectName(), QLatin1String(list[i].name));
         EXPECT_EQ(acts[i]->shortcut(), list[i].key);
-        EXPECT_EQ(acts[i]->property("helpContext").toInt(), list[i].help);
+        EXPECT_EQ(acts[i]->property("HelpContext").toInt(), list[i].help);
     }
     QStringList text;
     for (QAction* x : a->pmText->actions())
@@ -184,7 +184,7 @@ TEST_F(WrkEditWindow, MenusHaveTheirEntriesKeysAndHelpAndEnableBeforeOpening)
                                  QStringLiteral("MiPasteItem"), QStringLiteral("MiDelItem"),
                                  QStringLiteral("MiMarkAllItem")}));
     EXPECT_EQ(a->pmText->actions()[4]->shortcut(), QKeySequence());
-    EXPECT_EQ(a->property("helpContext").toInt(), 55);
+    EXPECT_EQ(a->property("HelpContext").toInt(), 55);
 
     fill(*a);
     a->show();

@@ -3,6 +3,7 @@
 
 #include "lists/fwrk_list.h"
 #include "lists/list_interaction_dlg.h"
+#include "lists/wrk_list_file.h"
 #include "wrk_fixture.h"
 
 #include "modal.h"
@@ -74,6 +75,26 @@ TEST_F(WrkWindowTest, CloseQuestionKeepsAChangedListOpen)
     EXPECT_FALSE(w->close());
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(ui->messages.size(), 1u);
+}
+
+TEST_F(WrkWindowTest, EachMemoLineIsOneCommentLineAndAFinalBreakAddsNone)
+{
+    auto* memo = w->findChild<QPlainTextEdit*>(QStringLiteral("RemarkMemo"));
+    ASSERT_TRUE(memo);
+    const std::pair<QString, QStringList> cases[] = {
+        {QStringLiteral("a\nb\n"), {"a", "b"}},
+        {QStringLiteral("a\n\n"), {"a", ""}},
+        {QStringLiteral("\n"), {""}},
+        {QStringLiteral("a"), {"a"}},
+        {QString(), {}},
+    };
+    for (const auto& [text, comments] : cases) {
+        memo->setPlainText(text);
+        EXPECT_EQ(w->Core().Comments, comments) << text.toStdString();
+        // Read back from the file, the comments are the memo's lines again.
+        const wrkfile::WrkFileContent back = wrkfile::ReadWrkFile(wrkfile::WrkFileBytes({}, w->Core().Comments, {}));
+        EXPECT_EQ(back.Comments, comments) << text.toStdString();
+    }
 }
 
 TEST_F(WrkWindowTest, WidthsFromAFileAndTheTrailingRow)

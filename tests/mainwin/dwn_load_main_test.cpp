@@ -19,16 +19,20 @@
 #include "wait_until.h"
 
 #include <QAbstractButton>
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QMenu>
 #include <QPointer>
 #include <QTimer>
 #include <QDir>
 #include <QFile>
 #include <QTableView>
 #include <gtest/gtest.h>
+
+#include <deque>
 
 using namespace mwtest;
 
@@ -259,6 +263,112 @@ TEST_F(DwnMain, ExplorerRequestFocusesTheOpenWindowOfALinkedList)
     main->PrjChgReq(nullptr, 0, text);
     ASSERT_FALSE(ui->urls.isEmpty());
     EXPECT_EQ(ui->urls.back(), QUrl::fromLocalFile(text));
+}
+
+}  // namespace
+
+namespace {
+
+// A compare makes a saved list untitled; when it ends while another window
+// is active, the main bar still holds the list's items and would ignore a
+// plain hand-over of them: activating the list must show its new name.
+TEST_F(DwnMain, ListMadeUntitledWhileInactiveShowsItsNewNameWhenActivated)
+{
+    startWith(demoProject());
+    const QString file = listFile(QStringLiteral("cmp.dw5"));
+    TDwnLoad* w = CreateDwnLoad(1, 0, file);
+    ASSERT_NE(w, nullptr);
+    w->activateWindow();
+    ASSERT_TRUE(qeltest::waitUntil([&] { return w->isActiveWindow() && main->CurContext == &w->ContextItems; }));
+    EXPECT_EQ(main->MenuContext0->title(), QStringLiteral("cmp.dw5"));
+
+    // Every message is answered with its first button (start: Yes); before
+    // the one that ends the compare another window becomes active.
+    QWidget other;
+    other.setWindowTitle(QStringLiteral("other"));
+    other.show();
+    QTimer answer;
+    QPointer<QWidget> last;
+    answer.setInterval(5);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        QWidget* m = QApplication::activeModalWidget();
+        if (!m || !m->isVisible() || m == last)
+            return;
+        last = m;
+        auto* b = m->findChild<QAbstractButton*>(QStringLiteral("btn0"));
+        ASSERT_NE(b, nullptr);
+        b->click();
+        if (w->Engine().TransferState != DwnTransfer::Idle && w->Engine().TransferState != DwnTransfer::CompareReq) {
+            other.activateWindow();
+            EXPECT_TRUE(qeltest::waitUntil([&] { return other.isActiveWindow(); }));
+        }
+    });
+    answer.start();
+    w->DoCompare();
+    ASSERT_TRUE(qeltest::waitUntil([&] { return w->Engine().TransferState == DwnTransfer::Idle; }, 20000));
+    answer.stop();
+    ASSERT_TRUE(w->Engine().FileName.isEmpty());
+    ASSERT_TRUE(other.isActiveWindow());
+
+    w->activateWindow();
+    ASSERT_TRUE(qeltest::waitUntil([&] { return w->isActiveWindow(); }));
+    EXPECT_EQ(main->CurContext, &w->ContextItems);
+    EXPECT_EQ(main->MenuContext0->title(), w->GetShortName());
+    EXPECT_NE(w->GetShortName(), QStringLiteral("cmp.dw5"));
+}
+
+}  // namespace
+
+namespace {
+
+// Closing all windows while a list still uploads: the list refuses until
+// its transfer has ended; the close-all sleeps in the event loop meanwhile
+// (a spin never lets the loop block) and then closes it.
+TEST_F(DwnMain, CloseAllSleepsUntilARefusingListHasEndedItsTransfer)
+{
+    startWith(demoProject());
+    TDwnLoad* w = CreateDwnLoad(1, 0, QString());
+    ASSERT_NE(w, nullptr);
+    constexpr int kLines = 20;
+    for (int i = 0; i < kLines; ++i)
+        w->Engine().InsertNewLine(i, FindSharedPara(w->Engine().Cfg(), 0x0101), 0x0101, 0, -1, DwnMode::RW, false, {});
+    // Start question Yes, end message OK, save question No.
+    std::deque<int> answers{0, 0, 1};
+    QPointer<QWidget> last;
+    QTimer answer;
+    answer.setInterval(5);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        QWidget* m = QApplication::activeModalWidget();
+        if (!m || !m->isVisible() || m == last || answers.empty())
+            return;
+        last = m;
+        if (auto* b = m->findChild<QAbstractButton*>(QStringLiteral("btn%1").arg(answers.front())))
+            b->click();
+        answers.pop_front();
+    });
+    answer.start();
+    w->DoUpload();
+    ASSERT_EQ(w->Engine().TransferState, DwnTransfer::UploadReq);
+
+    // Passes of the event loop while the list transfers and no message box
+    // (which sleeps in its own loop) is up: a wait that sleeps wakes about
+    // once per event; a spin passes thousands of times without sleeping.
+    const QPointer<TDwnLoad> guard(w);
+    auto counted = [&] { return guard && guard->Transferring() && !QApplication::activeModalWidget(); };
+    int slept = 0, passed = 0;
+    auto* dispatcher = QAbstractEventDispatcher::instance();
+    const QMetaObject::Connection sleeping =
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, [&] { slept += counted() ? 1 : 0; });
+    const QMetaObject::Connection waking =
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, [&] { passed += counted() ? 1 : 0; });
+    main->CloseAllWindows();
+    QObject::disconnect(sleeping);
+    QObject::disconnect(waking);
+    answer.stop();
+    EXPECT_TRUE(DwnLoadWindows().isEmpty() || !guard || !guard->isVisible());
+    EXPECT_TRUE(answers.empty());
+    EXPECT_GT(slept, 0);
+    EXPECT_LT(passed, 4 * (slept + kLines));  // the progress bar passes once per line
 }
 
 }  // namespace

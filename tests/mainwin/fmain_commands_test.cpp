@@ -2,6 +2,7 @@
 // About, help keys, project copy, and the entries of windows not yet there.
 #include "mainwin_fixture.h"
 
+#include "config/lang_texts.h"
 #include "config/prog_cfg.h"
 #include "config/value_conversion.h"
 #include "comm/prot_sel.h"
@@ -12,6 +13,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QMenu>
@@ -84,6 +86,19 @@ TEST_F(MainCommands, HelpKeysOpenTheTopicOfTheBarOrOfTheMenuEntry)
     main->OpenManual();
     ASSERT_EQ(ui->urls.size(), 3);
     EXPECT_EQ(ui->urls[2], QUrl::fromLocalFile(path(QStringLiteral("manual.pdf"))));
+
+    // No program to show the page: the user is told which page it was, from
+    // the Help menu as from F1.
+    ui->openUrlResult = false;
+    main->miInhalt->trigger();
+    key->trigger();
+    ASSERT_EQ(ui->messages.size(), 2u);
+    for (const ShownMessage& m : ui->messages) {
+        EXPECT_EQ(m.Msg, *LangTexts->GetStrings(5, 48));
+        EXPECT_EQ(m.P1, QDir::toNativeSeparators(main->HelpFile));
+        EXPECT_EQ(m.Icon, 2);
+    }
+    EXPECT_EQ(ui->messages[0].Msg.value(1), QStringLiteral("@P1"));
 }
 
 TEST_F(MainCommands, CopyProjectNeedsAFileNameAndWindowsNotYetThereStayDisabled)

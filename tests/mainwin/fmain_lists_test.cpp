@@ -12,9 +12,13 @@
 #include "dialogs/shared_objects.h"
 #include "lists/fwrk_list.h"
 #include "lists/wrk_lists.h"
+#include "mainwin/main_interaction.h"
+#include "modal.h"
 #include "project/vortalin_prj.h"
 
 #include <QClipboard>
+#include <QFile>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -106,3 +110,28 @@ TEST_F(MainWinTest, RestoreOpensARecordedWorkList)
 }
 
 }  // namespace
+
+TEST_F(MainWinTest, TheSaveDialogTakesTheCallersNameAndLeavesTheOverwriteQuestionToIt)
+{
+    // A work list's file exists already: the list asks about it itself.
+    const QString existing = path(QStringLiteral("New work list 1.wr5"));
+    QFile f(existing);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    TMainInteractionDlg real;
+    TSaveDlgOptions o;
+    o.DefaultExt = QStringLiteral("wr5");
+    o.Filter = QStringLiteral("Work lists (*.wr5)|*.wr5");
+    o.InitialDir = dir();
+    o.FileName = QStringLiteral("New work list 1.wr5");
+    QStringList preset;
+    qeltest::answerModal([&](QDialog& dlg) {
+        auto* fd = qobject_cast<QFileDialog*>(&dlg);
+        ASSERT_NE(fd, nullptr);
+        preset = fd->selectedFiles();
+        EXPECT_TRUE(fd->testOption(QFileDialog::DontConfirmOverwrite));
+        dlg.accept();
+    });
+    EXPECT_EQ(real.ChooseSaveFile(o), existing);
+    EXPECT_EQ(preset, QStringList{existing});
+}

@@ -40,7 +40,7 @@ public:
 int ScriptedPrjInteraction::Message(const QStringList& Msg, const QStringList& Buttons, const QString& Title, int Icon,
                                     const QString&, const QString&, const QString&, int, int Cancel)
 {
-    messages.push_back({Msg, Buttons, Title, Icon});
+    messages.push_back({Msg, Buttons, Title, Icon, {}});
     if (onMessage)
         onMessage();
     return take(messageAnswers, Cancel);
@@ -59,14 +59,15 @@ int ScriptedPrjInteraction::AskAddFile(const QString& FileName, const QStringLis
 }
 
 int RecordingUi::Message(const QStringList& Msg, const QStringList& Buttons, const QString& Title, int Icon,
-                         const QString&, const QString&, const QString&, int, int Cancel)
+                         const QString& P1, const QString&, const QString&, int, int Cancel)
 {
-    messages.push_back({Msg, Buttons, Title, Icon});
+    messages.push_back({Msg, Buttons, Title, Icon, P1});
     return take(messageAnswers, Cancel);
 }
 
 QString RecordingUi::ChooseOpenFile(const QString&, int, const QString&)
 {
+    ++openDialogs;
     return take(openAnswers, QString());
 }
 

@@ -24,6 +24,7 @@ struct ShownMessage {
     QStringList Msg, Buttons;
     QString Title;
     int Icon = 0;
+    QString P1;
 };
 
 // The project's questions: answered from a queue (default: Cancel).
@@ -50,13 +51,13 @@ class RecordingUi : public IMainInteraction {
 public:
     void ErrorBox(const QString& Text) override { errorBoxes.append(Text); }
     int Message(const QStringList& Msg, const QStringList& Buttons, const QString& Title, int Icon,
-                const QString&, const QString&, const QString&, int, int Cancel) override;
+                const QString& P1, const QString&, const QString&, int, int Cancel) override;
     QString ChooseOpenFile(const QString& Filter, int, const QString&) override;
     QString ChooseSaveFile(const TSaveDlgOptions&) override;
     bool OpenUrl(const QUrl& Url) override
     {
         urls.append(Url);
-        return true;
+        return openUrlResult;
     }
     void Terminate(int Status) override { terminated.push_back(Status); }
     void InstallPrjDialogs(TVortalinPrj& Prj, QWidget*) override;
@@ -65,8 +66,9 @@ public:
     std::vector<ShownMessage> messages;
     std::deque<int> messageAnswers;
     std::deque<QString> saveAnswers, openAnswers;
-    int saveDialogs = 0;
+    int saveDialogs = 0, openDialogs = 0;
     QList<QUrl> urls;
+    bool openUrlResult = true;  // false: no program takes a page
     std::vector<int> terminated;
     std::shared_ptr<ScriptedPrjInteraction> prj = std::make_shared<ScriptedPrjInteraction>();
 };

@@ -278,7 +278,7 @@ TEST_F(ExplTree, ParameterPageFields)
           {"lbAttr", "00000040 hex"}, {"lbFlags", "0000000A hex"}, {"lbAddr", "0101 hex"}, {"lbFormat", "0000 hex"},
           {"lbProgrammable", "Nein"}, {"lbEnter", "Nein"}}},
         {"converted limits, keypad only", 0x0012, 0x840, 0x22,
-         {{"lbLowerLim", "(0)"}, {"lbUpperLim", "(1000)"}, {"lbDefVal", "(50)"}, {"lbResolution", "(1)"},
+         {{"lbLowerLim", "(0) "}, {"lbUpperLim", "(1000) "}, {"lbDefVal", "(50)"}, {"lbResolution", "(1)"},
           {"lbWriteProt", "Ext. Bus"}, {"lbProgrammable", "Ja"}, {"lbEnter", "Ja"}, {"lbFormat", "0012 hex"}}},
         {"variable limits, no protection bit", 0x0012, 0x40 | 0x3000 | 0xC000 | 0x40000, 0,
          {{"lbLowerLim", "( Variabler Wert )"}, {"lbLowerLimConv", ""}, {"lbUpperLim", "( Variabler Wert )"},

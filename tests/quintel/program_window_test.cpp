@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -68,6 +69,13 @@ TEST_F(ProgramWindowTest, MainWindowShowsTheTableAndForwardsItsButtons)
     EXPECT_EQ(form.findChild<QLabel*>(QStringLiteral("StaticText1"))->text(), QStringLiteral("21:VX-210"));
     EXPECT_EQ(form.findChild<QPushButton*>(QStringLiteral("ComBtn"))->text(), QStringLiteral("COM6 9600"));
     EXPECT_EQ(form.findChild<QToolButton*>(QStringLiteral("SaveBtn"))->toolTip(), QStringLiteral("Save"));
+    // Print and Copy show the program's own pictures, each its own.
+    const QImage printGlyph =
+        form.findChild<QToolButton*>(QStringLiteral("PrintBtn"))->icon().pixmap(24, 24).toImage();
+    const QImage copyGlyph = form.findChild<QToolButton*>(QStringLiteral("CopyBtn"))->icon().pixmap(24, 24).toImage();
+    EXPECT_FALSE(printGlyph.isNull());
+    EXPECT_FALSE(copyGlyph.isNull());
+    EXPECT_NE(printGlyph, copyGlyph);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Quintel V5.4 "));
     form.resize(640, 260);
     qeltest::saveScreenshot(form, "quintel_main.png");
@@ -170,9 +178,19 @@ TEST_F(ProgramWindowTest, InverterChoiceDialog)
             d.OkBtn->click();
         });
         int a = 5;
-        EXPECT_EQ(real.RunSelMode(a), c.ok);
+        EXPECT_EQ(real.RunSelMode(a, false), c.ok);
         EXPECT_EQ(a, c.address);
     }
+    // Opened while offline: the current address is proposed, offline chosen.
+    qeltest::onModal<TSelMode>([&](TSelMode& d) {
+        EXPECT_EQ(d.Edit1->text(), QStringLiteral("5"));
+        EXPECT_TRUE(d.Offlinebtn->isChecked());
+        d.OnlineBtn->setChecked(true);
+        d.OkBtn->click();
+    });
+    int a = 5;
+    EXPECT_TRUE(real.RunSelMode(a, true));
+    EXPECT_EQ(a, 5);
     EXPECT_EQ(TSelMode::Step(239, 1), 0);
     EXPECT_EQ(TSelMode::Step(0, -1), 239);
 }

@@ -110,6 +110,21 @@ TEST_F(ProgramCommandsTest, SaveWritesTheTableAndOpenShowsItOffline)
         opened << row(i);
     EXPECT_EQ(opened, online);
 
+    // The inverter dialog opened while offline proposes the current address
+    // with offline chosen.
+    int proposed = -2;
+    bool offlineChosen = false;
+    ui.onSelMode = [&](int& a, bool offline) {
+        proposed = a;
+        offlineChosen = offline;
+        return false;
+    };
+    request(&TQuintelProgram::InvDlgReq);
+    EXPECT_EQ(proposed, prog->CurAdr);
+    EXPECT_EQ(proposed, 1);
+    EXPECT_TRUE(offlineChosen);
+    EXPECT_TRUE(prog->Offline);
+
     // Saving again over the file asks first; No keeps it.
     writeFile(ui.saveFile, "keep");
     ui.answers = {1};

@@ -50,7 +50,7 @@ struct ScriptUi : ICpInteraction {
     QString saveDir, saveProposed, openDir;
     int saveCalls = 0, openCalls = 0;
     std::function<bool(TCpSettings&)> onSettings;
-    std::function<bool(int&)> onSelMode;
+    std::function<bool(int&, bool)> onSelMode;
     std::function<bool(const std::shared_ptr<TParaRec>&, const QString&, int32_t&)> onEdit;
     std::vector<TCpPrintJob> printed;
     QString clipboard;
@@ -89,7 +89,7 @@ struct ScriptUi : ICpInteraction {
         return openFile;
     }
     bool RunSettings(TCpSettings& s) override { return onSettings && onSettings(s); }
-    bool RunSelMode(int& a) override { return onSelMode && onSelMode(a); }
+    bool RunSelMode(int& a, bool offline) override { return onSelMode && onSelMode(a, offline); }
     bool EditValue(const std::shared_ptr<TParaRec>& p, const QString& l, int32_t& v) override
     {
         return onEdit && onEdit(p, l, v);

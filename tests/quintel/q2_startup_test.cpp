@@ -277,6 +277,47 @@ TEST_F(ProgramStartupTest, ARefusedSendIsBuiltAgainAndPollingGoesOn)
     EXPECT_TRUE(ui.messages.empty());
 }
 
+// The periodic identification reads the table again while it cannot be
+// read; its message comes once per fault: again only after the table was
+// read and a new reading failed.
+TEST_F(ProgramStartupTest, UnreadableDefinitionsAreReportedOncePerFault)
+{
+    const QString failed = QStringLiteral("could not be read");
+    auto identifications = [](const qelsim::SimInverter& inv) {
+        int n = 0;
+        for (const auto& r : inv.handledRequests())
+            n += !r.isWrite && r.data.u16(0) == 0x160F;
+        return n;
+    };
+    // Four periodic identifications (ten seconds of the cycle) at once.
+    auto identifyFourTimes = [&](const qelsim::SimInverter& inv) {
+        for (int k = 0; k < 4; ++k) {
+            const int seen = identifications(inv);
+            prog->CycleCount = TQuintelProgram::IdentifyEvery;
+            ASSERT_TRUE(qeltest::waitUntil([&] { return identifications(inv) > seen; }, 10000));
+            ASSERT_TRUE(qeltest::waitUntil([&] { return prog->Engine.Status != -2; }, 10000));
+        }
+    };
+    auto inv = addInverter(1, 21);
+    inv->setRefusal(0x0E00, -1, 4);
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(qeltest::waitUntil([&] { return ui.count(failed) == 1; }, 30000));
+    identifyFourTimes(*inv);
+    EXPECT_EQ(ui.count(failed), 1);
+
+    // Recovery, then another inverter that refuses: a new fault.
+    inv->setRefusal(0x0E00, -1, 0);
+    prog->CycleCount = TQuintelProgram::IdentifyEvery;
+    ASSERT_TRUE(qeltest::waitUntil([&] { return tableRead(9); }, 30000));
+    din.removeInverter(1);
+    auto other = addInverter(1, 3);
+    other->setRefusal(0x0E00, -1, 4);
+    prog->CycleCount = TQuintelProgram::IdentifyEvery;
+    ASSERT_TRUE(qeltest::waitUntil([&] { return ui.count(failed) == 2; }, 30000));
+    identifyFourTimes(*other);
+    EXPECT_EQ(ui.count(failed), 2);
+}
+
 TEST_F(ProgramStartupTest, UnreadableDefinitionsAreReportedOnceAndReadAgain)
 {
     auto inv = addInverter(1, 21);

@@ -5,6 +5,7 @@
 #include "config/cfg_records.h"
 #include "config/value_conversion.h"
 #include "scope/scope_display.h"
+#include "scope/set_scope_core.h"
 #include "scope_fixture.h"
 
 #include <QDateTime>
@@ -47,6 +48,17 @@ protected:
         }
         eng.RingStart = 0;
         eng.RingEnd = int(deltas.size()) - 1;
+    }
+
+    // Both cursors vertical, on samples 0 and 1 at the given times.
+    void cursorsOnTheFirstTwo(int64_t t0, int64_t t1)
+    {
+        d.SetCursorMode(0, TScopeCursor::Vertical);
+        d.SetCursorMode(1, TScopeCursor::Vertical);
+        d.Cursor[0].Index = 0;
+        d.Cursor[0].Time = t0;
+        d.Cursor[1].Index = 1;
+        d.Cursor[1].Time = t1;
     }
 
     TVortalinText texts;
@@ -370,6 +382,50 @@ TEST_F(DisplayTest, ReadoutsDifferenceIntegralAndRms)
     EXPECT_EQ(d.Cells[1][0], QStringLiteral("1.39:100ms (04.03.2026 10:00:00)"));
 }
 
+// Read-outs of a parameter shown as (raw + offset) / 10 with one decimal:
+// a difference and a factor are spans (no offset), the integral and the
+// RMS are those of the values the trace shows; brackets keep raw figures.
+TEST_F(DisplayTest, ReadoutsConvertSpansWithoutAndValuesWithTheOffset)
+{
+    auto dec = [](QString t) { return t.replace(u'.', DecimalSeparator()); };
+    struct Case {
+        int16_t offset;
+        const char *difference, *integral, *rms;
+    };
+    // Raw 501 and 954, one second apart: 50.1 and 95.4 without an offset,
+    // 10.1 and 55.4 with -400.
+    const Case cases[] = {
+        {0, "45.3[453]", "72.75 *sec", "76.2[762]"},
+        {-400, "45.3[453]", "32.75 *sec", "39.8[762]"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.offset);
+        para.Mul = 1;
+        para.Div = 10;
+        para.Offset = c.offset;
+        para.Format = 0x100;  // one decimal, no unit
+        on(0, 100);
+        record({1, 1000}, {501, 954});
+        cursorsOnTheFirstTwo(1, 1001);
+        const std::pair<int, const char*> modes[] = {{1, c.difference}, {2, c.integral}, {3, c.rms}};
+        for (const auto& [mode, want] : modes) {
+            d.MeasMode = mode;
+            d.DrawCursors(1);
+            EXPECT_EQ(d.Cells[3][1], dec(QString::fromLatin1(want))) << "mode " << mode;
+        }
+        // The factor of 100 raw units per division is 10.0 in either case,
+        // in the value chooser and in the set-up dialog, and reads back.
+        EXPECT_EQ(d.EditValueText(5), dec(QStringLiteral("10.0")));
+        TSetScopeCore setup;
+        setup.Setup = eng.Setup;
+        EXPECT_EQ(setup.GetYFac(0), dec(QStringLiteral("10.0")));
+        ASSERT_TRUE(setup.SetYFactor(0, dec(QStringLiteral("12.5"))));
+        EXPECT_EQ(setup.Setup.Chan[0].YFactor, 125);
+        EXPECT_EQ(d.ApplyEditText(5, dec(QStringLiteral("2.0"))), TEditResult::Changed);
+        EXPECT_EQ(eng.Setup.Chan[0].YFactor, 20);
+    }
+}
+
 TEST_F(DisplayTest, IntegralOfOneStepAndWithoutDivisor)
 {
     on(0);
@@ -387,12 +443,7 @@ TEST_F(DisplayTest, IntegralOfOneStepAndWithoutDivisor)
     EXPECT_EQ(sum, 0);
     para.Div = 0;
     EXPECT_FALSE(ScopeIntegral(eng, 0, 0, 1, sum));
-    d.SetCursorMode(0, TScopeCursor::Vertical);
-    d.SetCursorMode(1, TScopeCursor::Vertical);
-    d.Cursor[0].Index = 0;
-    d.Cursor[0].Time = 1;
-    d.Cursor[1].Index = 1;
-    d.Cursor[1].Time = 11;
+    cursorsOnTheFirstTwo(1, 11);
     d.MeasMode = 2;
     d.DrawCursors(1);
     EXPECT_EQ(d.Cells[3][1], QString::fromLatin1(kCalcErrorText));
@@ -508,6 +559,13 @@ TEST(ScopeLayoutTest, PlotStripAndReadouts)
     EXPECT_EQ(l.Cells[2][2].left(), 30 + b);
     EXPECT_EQ(l.Cells[3][2].width(), b);
     EXPECT_EQ(ScopeLayout(557, 307, false).Plot.height(), 307 - 30 - 24);
+    // A channel column grown to its names: the value columns start after it,
+    // and the client width asked for a value width gives cells that wide.
+    const TScopeLayout wide = ScopeLayout(ScopeReadoutClientWidth(60, 200), 307, true, 60);
+    EXPECT_EQ(wide.Cells[0][0].width(), 60);
+    EXPECT_EQ(wide.Cells[1][0].left(), 62);
+    for (int c = 1; c < 4; ++c)
+        EXPECT_GE(wide.Cells[c][0].width(), 200) << c;
     // Squeezed: the plot keeps 11 x 11 pixels, one per division and the edge.
     for (auto [w, h] : {std::pair{0, 0}, {50, 100}, {TScopeLayout::MinWidth, TScopeLayout::MinHeight}}) {
         const TScopeLayout s = ScopeLayout(w, h, true);

@@ -85,7 +85,8 @@ public:
 };
 
 // Language texts whose entry (s, i) reads "s.i" (sections 0 to 1, 60
-// entries each), so that a test sees which message was shown; section 9
+// entries each; (0,24) has the second line "0.24/2"), so that a test sees
+// which message was shown; section 9
 // names the error codes "E<n>".
 inline void MakeTexts(TVortalinText& t)
 {
@@ -96,6 +97,8 @@ inline void MakeTexts(TVortalinText& t)
         for (int i = 0; s < 2 && i < 60; ++i)
             b.sections[s].push_back({QByteArray::number(s) + '.' + QByteArray::number(i)});
     }
+    // The close question's text has two lines.
+    b.sections[0][24].push_back("0.24/2");
     b.sections[9] = {{"2=E2", "3=E3", "-10=E-10"}};
     const QByteArray file = b.build();
     t.SetVersion(5);

@@ -14,6 +14,7 @@
 #include "dialogs/shared_objects.h"
 #include "scope/scope_plot.h"
 #include "scope/scope_window.h"
+#include "dialogs/text_fit.h"
 #include "scope_fixture.h"
 #include "wait_until.h"
 #include "pdf_text.h"
@@ -267,6 +268,10 @@ TEST_F(ScopeWindowTest, DropsOnTheChannelButtons)
     EXPECT_TRUE(drop(2));
     EXPECT_EQ(S.Chan[2].Address, 0x0105);
     EXPECT_EQ(S.Chan[2].Inverter, 1);
+    // The channel's button shows the parameter's ident text.
+    ASSERT_NE(S.Chan[2].Para, nullptr);
+    EXPECT_FALSE(S.Chan[2].Para->GetIdText().isEmpty());
+    EXPECT_EQ(w->ButtonCH[2]->text(), S.Chan[2].Para->GetIdText());
     auto line = std::make_shared<TDwnEntry>();
     line->Address = 0x0109;
     ASSERT_TRUE(dd.Start(&source, ddkDwnLines, {line}, 7, 0));
@@ -277,6 +282,9 @@ TEST_F(ScopeWindowTest, DropsOnTheChannelButtons)
     ASSERT_TRUE(dd.Start(&source, ddkWrkRows, {row(0x7777, 7)}, 1, 0));
     EXPECT_TRUE(drop(3));
     EXPECT_EQ(S.Chan[3].Address, -1);
+    // Channels that are off show their letters.
+    EXPECT_EQ(w->ButtonCH[3]->text(), QStringLiteral("D"));
+    EXPECT_EQ(w->ButtonCH[0]->text(), QStringLiteral("A"));
     // Operator lines, an ended drag and foreign data are refused.
     ASSERT_TRUE(dd.Start(&source, ddkOpLines, {line}, 7, 0));
     EXPECT_FALSE(drop(0));
@@ -330,7 +338,8 @@ TEST_F(ScopeWindowTest, CloseQuestion)
     w->close();
     EXPECT_TRUE(w->isVisible());
     ASSERT_EQ(ui->shown.size(), 2u);
-    EXPECT_EQ(ui->shown[0].Msg, (QStringList{QStringLiteral("1.15"), QStringLiteral("0.24")}));
+    EXPECT_EQ(ui->shown[0].Msg,
+              (QStringList{QStringLiteral("1.15"), QStringLiteral("0.24"), QStringLiteral("0.24/2")}));
     EXPECT_EQ(ui->shown[0].Buttons, int(sbYesNoCancel));
     EXPECT_EQ(ui->shown[0].Icon, 4);
     EXPECT_EQ(ui->proposals.size(), 1);
@@ -420,6 +429,9 @@ TEST_F(ScopeWindowTest, CursorsOverTheTracesAndScreenshots)
     EXPECT_EQ(w->Readout[0][1]->text(), w->Engine().Setup.Chan[0].Para->GetIdText());
     EXPECT_TRUE(w->Readout[3][0]->text().startsWith(QStringLiteral("1.41:")));
     EXPECT_EQ(w->Readout[1][1]->toolTip(), w->Readout[1][1]->text());
+    // Every read-out fits its cell: the columns and the window grew.
+    EXPECT_EQ(DescribeCutTexts(FindCutTexts(w.get())), QString());
+    EXPECT_GE(w->Readout[0][1]->width(), w->Readout[0][1]->sizeHint().width());
     // A click on column 3 cycles the measurement.
     QMouseEvent click(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::LeftButton,
                       Qt::NoModifier);

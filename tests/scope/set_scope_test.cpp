@@ -349,7 +349,8 @@ TEST_F(SetScopeDialogTest, PagesShowTheCopyAndOkReturnsIt)
         QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
         QApplication::sendEvent(c.YfacField, &enter);
         EXPECT_TRUE(dlg.isVisible());
-        EXPECT_EQ(dlg.Core().Setup.Chan[0].YFactor, 25 + 400);  // 0x0105 counts from -40.0
+        // A factor is a span: 0x0105's display offset (-40.0) does not enter.
+        EXPECT_EQ(dlg.Core().Setup.Chan[0].YFactor, 25);
         c.offBtn->click();
         EXPECT_EQ(c.Pname->text(), QStringLiteral("1.6"));
         shot(QStringLiteral("setscope_2.png"));

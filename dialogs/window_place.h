@@ -1,0 +1,21 @@
+#pragma once
+
+// Where a window that opens "in the screen centre" goes on a desktop with a
+// main bar at the top of the work area: centred on the work area (the
+// screen less panels and docks), moved down below the bar when it would
+// cover it, and kept inside the work area where it fits.
+
+#include <QRect>
+#include <QSize>
+
+class QWidget;
+
+// The frame rectangle for a window whose frame (decorations included) has
+// FrameSize. An empty BarFrame means there is no bar to keep clear of.
+QRect CentredFrame(const QRect& WorkArea, const QRect& BarFrame, const QSize& FrameSize);
+
+// Fits the texts of the top-level Window (text_fit.h) and moves it so that its frame is CentredFrame of its
+// screen's work area and the main bar (MaxPlacementBar). Before the window
+// is first shown its decorations are not known yet; the bar's own are taken
+// as the estimate, since the same window manager draws both.
+void CentreOnWorkArea(QWidget* Window);
