@@ -17,6 +17,7 @@
 // Usage: bench_big_lists [--only wrk-delete|wrk-load|wrk-paste|dwn|expl]
 
 #include "config/clpbrd_content.h"
+#include "config/progress_iface.h"
 #include "lists/dwn_load_engine.h"
 #include "lists/fwrk_list.h"
 #include "mainwin/prj_expl.h"
@@ -170,15 +171,6 @@ void wrkPaste(const std::shared_ptr<TCfgRec>& cfg, const QTemporaryDir& dir)
 
 // ---------------------------------------------------------------- download list
 
-struct SilentProgress : IProgress {
-    void Start(const QString&, const QString&) override {}
-    void SetText(const QString&) override {}
-    void SetMax(int) override {}
-    void SetPosition(int) override {}
-    bool Cancelled() const override { return false; }
-    void Finish() override {}
-};
-
 // Answers every question with its first button (Yes).
 struct YesUi : IDwnInteraction {
     int Message(const TDwnMessage&) override { return 0; }
@@ -188,7 +180,7 @@ struct YesUi : IDwnInteraction {
     void ShowWait(const QString&, const QString&, int) override {}
     void UpdateWait(int) override {}
     void HideWait() override {}
-    SilentProgress progress;
+    NoProgress progress;
 };
 
 void dwn()
