@@ -21,16 +21,24 @@
 // Simulator alone: a minimal client (raw pseudo-terminal, write the
 // request, read to the end of the answer, no threads) against the same
 // paced invsim; the floor the simulator and the pseudo-terminal set. The
-// last table splits the time beyond the line into that floor, the two
-// hand-offs between threads and the rest.
+// last table splits the time beyond the line into that floor, the way of
+// the request into the device, the answer's post to the GUI thread and the
+// rest.
+//
+// Product against minimal client: for each driver, rate and service, the
+// product's series and the minimal client's in alternating rounds (the
+// machine's load then falls on both alike); the median elapsed-time ratio
+// of each and their difference.
 //
 // Unpaced runs: invsim answers at once; the cost of an exchange is then the
 // software alone (this process's CPU time by thread, and how often its
 // threads went to sleep; invsim runs in its own process), next to how late
 // RTS was raised after its deadline.
 //
-// Usage: bench_scheduler_throughput [--seconds S] [--only paced|sim|unpaced]
-//   S: seconds per series (default 3); --only runs one part alone
+// Usage: bench_scheduler_throughput [--seconds S] [--rounds R]
+//                                   [--only paced,sim,compare,unpaced]
+//   S: seconds per series (default 3); R: rounds of the comparison
+//   (default 3, at least 3); --only runs the parts named (all by default)
 
 #include "bench_line.h"
 #include "comm/bin_codec.h"
@@ -53,6 +61,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <optional>
@@ -444,6 +453,78 @@ AloneRun simAlone(const Driver& drv, const QString& path, int service, int count
     return run;
 }
 
+double median(std::vector<double> v)
+{
+    if (v.empty())
+        return std::nan("");
+    std::sort(v.begin(), v.end());
+    const size_t m = v.size() / 2;
+    return v.size() % 2 != 0 ? v[m] : (v[m - 1] + v[m]) / 2;
+}
+
+// The product against the minimal client, each on its own paced invsim,
+// in alternating rounds; false when a line could not be opened or a series
+// stalled.
+bool compareInRounds(double secondsPerSeries, int rounds)
+{
+    std::printf("Product against the minimal client, interleaved: %d rounds of each, medians of the elapsed-time\n"
+                "ratios (exchanges / line limit):\n",
+                rounds);
+    std::printf("%6s %7s %8s %9s %9s %11s %9s %9s\n", "driver", "baud", "service", "product", "minimal",
+                "difference", "product", "minimal");
+    std::printf("%6s %7s %8s %9s %9s %11s %9s %9s\n", "", "", "", "ratio", "ratio", "", "median us", "median us");
+    bool ok = true;
+    for (const Driver& drv : {kDin, kZelk}) {
+        for (int baud : {38400, 115200}) {
+            OpenLine line;
+            Invsim alone;
+            if (!line.open(drv, baud) || !alone.start(drv, baud)) {
+                std::printf("cannot open the %s line at %d baud\n", drv.name, baud);
+                return false;
+            }
+            for (int service : {0, -1}) {
+                const double limit = double(baud) / (drv.bitsPerChar * exchangeChars(drv, service));
+                const int count = std::max(20, int(std::lround(limit * secondsPerSeries)));
+                std::vector<double> product, minimal, productUs, minimalUs;
+                for (int round = 0; round < rounds && ok; ++round) {
+                    // Each side goes first in every other round.
+                    for (int side = 0; side < 2; ++side) {
+                        if ((side + round) % 2 == 0) {
+                            const auto s = runSeries(line.sel, service, count);
+                            if (!s) {
+                                ok = false;
+                                break;
+                            }
+                            product.push_back(s->exchanges / s->seconds / limit);
+                            productUs.push_back(1e6 * s->medianInterval);
+                        } else {
+                            const AloneRun run = simAlone(drv, alone.pty, service, count);
+                            if (run.rate <= 0) {
+                                ok = false;
+                                break;
+                            }
+                            minimal.push_back(run.rate / limit);
+                            minimalUs.push_back(1e6 * run.medianInterval);
+                        }
+                    }
+                }
+                if (!ok) {
+                    std::printf("%6s %7d %8d  stalled\n", drv.name, baud, service);
+                    return false;
+                }
+                const double p = median(product);
+                const double m = median(minimal);
+                std::printf("%6s %7d %8d %9.3f %9.3f %+11.3f %9.0f %9.0f\n", drv.name, baud, service, p, m, p - m,
+                            median(productUs), median(minimalUs));
+                std::fflush(stdout);
+            }
+        }
+    }
+    std::printf("(difference: product less minimal client; median us: the median time of one exchange,\n"
+                " median of the rounds)\n\n");
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -451,18 +532,22 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const double secondsPerSeries = secondsOption(argc, argv, 3.0, 0.2);
     std::string only;
-    for (int i = 1; i + 1 < argc; ++i)
+    int rounds = 3;
+    for (int i = 1; i + 1 < argc; ++i) {
         if (std::string(argv[i]) == "--only")
             only = argv[i + 1];
-    auto part = [&only](const char* name) { return only.empty() || only == name; };
+        if (std::string(argv[i]) == "--rounds")
+            rounds = std::max(3, std::atoi(argv[i + 1]));
+    }
+    auto part = [&only](const char* name) {
+        return only.empty() || ("," + only + ",").find("," + std::string(name) + ",") != std::string::npos;
+    };
     LineTrace::SetHook(traceHook);
 
     std::printf("Scheduler client -> TProtSel -> driver -> pseudo-terminal -> invsim, paced at the baud rate,\n"
                 "turnaround 0; read of 0x%04X, set byte 1. DIN: TAnsi, DIN 66019 II, 7E1 (10 bits a character);\n"
                 "Zelk: tZelk, binary telegrams, 8E1 (11 bits a character).\n\n",
                 kParAdr);
-    std::printf("%6s %7s %8s %6s %13s %11s %7s %12s %7s %9s %10s\n", "driver", "baud", "service", "chars",
-                "line limit/s", "achieved/s", "ratio", "median r./s", "ratio", "failures", "RTS late");
 
     const int bauds[] = {9600, 38400, 115200};
     bool ok = true;
@@ -478,6 +563,9 @@ int main(int argc, char** argv)
         double simAloneInterval = std::nan(""); // median us per exchange of the minimal client
     };
     std::vector<StageRow> stageRows;
+    if (part("paced"))
+        std::printf("%6s %7s %8s %6s %13s %11s %7s %12s %7s %9s %10s\n", "driver", "baud", "service", "chars",
+                    "line limit/s", "achieved/s", "ratio", "median r./s", "ratio", "failures", "RTS late");
     for (const Driver& drv : {kDin, kZelk}) {
         if (!part("paced"))
             break;
@@ -537,10 +625,11 @@ int main(int argc, char** argv)
         std::printf("%6s %7d %7d %7.0f %8.0f %7.0f %7.1f %8.1f %7.1f %8.1f %9.1f %8.1f %8.1f %7.0f\n", r.driver,
                     r.baud, r.service, r.line, r.interval, r.interval - r.line, r.med[0], r.med[1], r.med[2],
                     r.med[3], r.med[4], r.med[5], r.med[6], r.med[7]);
-    std::printf("(handed: the driver took the request (GUI thread); written: the frame is in the device (writer\n"
-                " thread); drained: the transmitter is empty; RTS late: after the one-character deadline; 1st byte:\n"
-                " the first answer byte read (line-event thread); posted: the answer complete, posted to the GUI\n"
-                " thread; evaluated: the answer handed on (GUI thread); next: the next request taken. drained>1st\n"
+    std::printf("(handed: the driver took the request (GUI thread); written: the frame is in the device (the\n"
+                " GUI thread on an idle port, else the writer thread); drained: the transmitter is empty; RTS\n"
+                " late: after the one-character deadline; 1st byte: the first answer byte read (line-event\n"
+                " thread); posted: the answer complete, posted to the GUI thread; evaluated: the answer handed\n"
+                " on (GUI thread); next: the next request taken. drained>1st\n"
                 " byte holds the request's and the first answer character's line time, 1st byte>posted the rest of\n"
                 " the answer's)\n\n");
     }
@@ -577,23 +666,27 @@ int main(int argc, char** argv)
     }
 
     // Where the time beyond the line goes: the simulator's own floor (the
-    // minimal client's), the two hand-offs between threads, and the rest.
+    // minimal client's), the request's way into the device, the post to the
+    // GUI thread, and the rest.
     if (part("paced") && part("sim")) {
         std::printf("Time beyond the line per exchange, medians in us: the simulator's floor (minimal client), the\n"
-                    "hand-off to the writer thread (handed>written), the post to the GUI thread (posted>evaluated),\n"
-                    "drain and evaluated>next, and what remains:\n");
-        std::printf("%6s %7s %8s %8s %9s %9s %9s %8s %8s %8s %11s\n", "driver", "baud", "service", "beyond",
-                    "simulator", "to writer", "to GUI", "drain", ">next", "rest", "goal beyond");
+                    "request's way into the device (handed>written), the post to the GUI thread (posted>evaluated),\n"
+                    "evaluated>next, and what remains (the drain runs beside the line, so it is not taken off):\n");
+        std::printf("%6s %7s %8s %8s %9s %9s %9s %8s %8s %11s\n", "driver", "baud", "service", "beyond",
+                    "simulator", "to device", "to GUI", ">next", "rest", "goal beyond");
         for (const StageRow& r : stageRows) {
             const double beyond = r.interval - r.line;
             const double floor = r.simAloneInterval - r.line;
-            const double rest = beyond - floor - r.med[0] - r.med[5] - r.med[1] - r.med[6];
+            const double rest = beyond - floor - r.med[0] - r.med[5] - r.med[6];
             const double goal = r.line / (r.baud == 115200 ? 0.95 : 0.97) - r.line;
-            std::printf("%6s %7d %8d %8.0f %9.0f %9.1f %9.1f %8.1f %8.1f %8.0f %11.0f\n", r.driver, r.baud, r.service,
-                        beyond, floor, r.med[0], r.med[5], r.med[1], r.med[6], rest, goal);
+            std::printf("%6s %7d %8d %8.0f %9.0f %9.1f %9.1f %8.1f %8.0f %11.0f\n", r.driver, r.baud, r.service,
+                        beyond, floor, r.med[0], r.med[5], r.med[6], rest, goal);
         }
         std::printf("(goal beyond: what 0.95 of the line at 115200, 0.97 at 38400 leave)\n\n");
     }
+
+    if (part("compare"))
+        ok = compareInRounds(secondsPerSeries, rounds) && ok;
 
     // Unpaced: the software's own cost per exchange.
     if (part("unpaced")) {

@@ -31,7 +31,7 @@ TAnsi::TAnsi(QObject* Owner)
     FComport = Com1;
     FSendSlow = false;
     FTimer.setSingleShot(true);
-    connect(&FTimer, &QTimer::timeout, this, &TAnsi::OnTimer);
+    connect(&FTimer, &qel::TTimer::timeout, this, &TAnsi::OnTimer);
 }
 
 TAnsi::~TAnsi()
@@ -114,9 +114,9 @@ int TAnsi::Close()
             const std::shared_ptr<const bool> alive = AliveToken();
             while (FDin.Pending() && FPort->IsOpen()) {
                 QEventLoop loop;
-                QTimer backstop;
+                qel::TTimer backstop;
                 backstop.setSingleShot(true);
-                connect(&backstop, &QTimer::timeout, &loop, &QEventLoop::quit);
+                connect(&backstop, &qel::TTimer::timeout, &loop, &QEventLoop::quit);
                 backstop.start(CloseWaitBackstopMs);
                 FCloseLoop = &loop;
                 loop.exec();
@@ -157,10 +157,10 @@ int TAnsi::DialModem()
     // responsive for the up to 60 s that a connection may take.
     int result = QelResult::OpenFailed;
     QEventLoop loop;
-    QTimer tick;
+    qel::TTimer tick;
     tick.setInterval(TModemDialogue::PollMs);
     const std::shared_ptr<const bool> alive = AliveToken();
-    connect(&tick, &QTimer::timeout, &loop, [&] {
+    connect(&tick, &qel::TTimer::timeout, &loop, [&] {
         if (!*alive) // freed by a handler run inside the loop
             return;
         if (FClosed || !FPort->IsOpen()) { // closed from inside the loop

@@ -13,10 +13,10 @@
 
 #include "comm/custom_serial_qel_prot.h"
 #include "comm/din_request.h"
+#include "platform/clock.h"
 
 #include <QEvent>
 #include <QString>
-#include <QTimer>
 
 #include <atomic>
 #include <cstdint>
@@ -74,7 +74,7 @@ private:
     int DialModem();
 
     std::unique_ptr<TSerialCom> FPort;
-    QTimer FTimer; // timer 1: the answer time-out
+    qel::TTimer FTimer; // timer 1: the answer time-out
     QString FModemCMD;
 
     bool FClosed = true;

@@ -21,9 +21,9 @@ TCan::TCan(QObject* Owner)
     : tCustomQelProt(Owner)
 {
     FTimeOut = 200;
-    connect(&FTimer, &QTimer::timeout, this, &TCan::OnTimer);
+    connect(&FTimer, &qel::TTimer::timeout, this, &TCan::OnTimer);
     FSyncPoll.setSingleShot(true);
-    connect(&FSyncPoll, &QTimer::timeout, this, [this] { SyncWake(); });
+    connect(&FSyncPoll, &qel::TTimer::timeout, this, [this] { SyncWake(); });
 }
 
 TCan::~TCan()

@@ -16,10 +16,10 @@
 #include "comm/custom_qel_prot.h"
 #include "comm/nican_api.h"
 #include "comm/to_prop_types.h"
+#include "platform/clock.h"
 
 #include <QEvent>
 #include <QString>
-#include <QTimer>
 
 #include <cstdint>
 #include <functional>
@@ -142,8 +142,8 @@ private:
     NCTYPE_OBJH FIntf = 0;
     std::vector<TCanObject> FObjects;
 
-    QTimer FTimer;     // timer 1: the answer time-out
-    QTimer FSyncPoll;  // the synchronous exchange's polling
+    qel::TTimer FTimer;     // timer 1: the answer time-out
+    qel::TTimer FSyncPoll;  // the synchronous exchange's polling
     QEventLoop* FWaitLoop = nullptr;
 
     // The outstanding request.

@@ -1,8 +1,7 @@
 #include "comm/custom_qel_prot.h"
+#include "platform/clock.h"
 
-#include <QElapsedTimer>
 #include <QEventLoop>
-#include <QTimer>
 
 namespace {
 
@@ -93,9 +92,9 @@ bool tCustomQelProt::SyncWait(int maxMs)
     }
     const std::shared_ptr<const bool> alive = FAlive;
     QEventLoop loop;
-    QTimer backstop;
+    qel::TTimer backstop;
     backstop.setSingleShot(true);
-    QObject::connect(&backstop, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(&backstop, &qel::TTimer::timeout, &loop, &QEventLoop::quit);
     backstop.start(maxMs);
     FSyncLoop = &loop;
     loop.exec();
@@ -140,8 +139,7 @@ int tCustomQelProt::SyncExchange(bool IsRead, int Addr, int Service, const TTelD
         return result;
     };
 
-    QElapsedTimer sinceStart;
-    sinceStart.start();
+    qel::TStopwatch sinceStart;
     int status = QelResult::Pending;
     for (;;) {
         // Wait until no asynchronous request is outstanding.

@@ -3,7 +3,6 @@
 #include "comm/card_driver_support.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 
 #include <algorithm>
@@ -60,7 +59,7 @@ tIbs::tIbs(QObject* Owner)
     : tCustomQelProt(Owner)
 {
     FTimeOut = PollMs;
-    connect(&FTimer, &QTimer::timeout, this, &tIbs::Poll);
+    connect(&FTimer, &qel::TTimer::timeout, this, &tIbs::Poll);
 }
 
 tIbs::~tIbs()
@@ -125,7 +124,7 @@ bool tIbs::Pause(int Ms)
 {
     const std::shared_ptr<const bool> alive = AliveToken();
     QEventLoop loop;
-    QTimer::singleShot(Ms, &loop, &QEventLoop::quit);
+    qel::TTimer::singleShot(Ms, &loop, [&loop] { loop.quit(); });
     loop.exec();
     return *alive;
 }
@@ -138,8 +137,7 @@ bool tIbs::Exchange(int Code, const std::vector<uint16_t>& Params, int TimeoutMs
     bool ok = Send(Code, Params);
     if (ok) {
         ok = false;
-        QElapsedTimer clock;
-        clock.start();
+        qel::TStopwatch clock;
         for (;;) {
             TMsg m;
             const int r = Receive(m);

@@ -19,10 +19,10 @@
 #include "comm/card_library.h"
 #include "comm/custom_qel_prot.h"
 #include "comm/ibddi_api.h"
+#include "platform/clock.h"
 
 #include <QEvent>
 #include <QString>
-#include <QTimer>
 
 #include <array>
 #include <cstdint>
@@ -134,7 +134,7 @@ private:
     bool FClosing = false;
     IBDDIHND FMbx = 0;
     IBDDIHND FData = 0;
-    QTimer FTimer;
+    qel::TTimer FTimer;
 
     std::array<TDevice, TableSize> FDevs{};
     int FDevCount = 0;

@@ -58,7 +58,7 @@ TIp::TIp(QObject* Owner)
     FUdp->setProxy(QNetworkProxy::NoProxy);
     FTcp->setProxy(QNetworkProxy::NoProxy);
     FTimer.setSingleShot(true);
-    connect(&FTimer, &QTimer::timeout, this, &TIp::OnTimer);
+    connect(&FTimer, &qel::TTimer::timeout, this, &TIp::OnTimer);
 
     connect(FUdp.get(), &QUdpSocket::readyRead, this, [this] {
         while (FUdp->hasPendingDatagrams()) {

@@ -16,11 +16,11 @@
 #include "comm/custom_qel_prot.h"
 #include "comm/din_codec.h"
 #include "comm/din_request.h"
+#include "platform/clock.h"
 
 #include <QEvent>
 #include <QHostAddress>
 #include <QString>
-#include <QTimer>
 
 #include <cstdint>
 #include <functional>
@@ -106,7 +106,7 @@ private:
 
     std::unique_ptr<QUdpSocket> FUdp;
     std::unique_ptr<QTcpSocket> FTcp;
-    QTimer FTimer; // timer 1: answer time-out, and the connect wait in Open
+    qel::TTimer FTimer; // timer 1: answer time-out, and the connect wait in Open
 
     QString FIpAddress = QStringLiteral("000.000.000.000");
     int FIpPort = 8000;

@@ -9,7 +9,7 @@
 
 enum class TLineStage : int {
     RequestHanded,   // the driver accepted a request (GUI thread)
-    BytesWritten,    // the whole frame is in the device (writer thread)
+    BytesWritten,    // the whole frame is in the device (the caller of Write on an idle port, else the writer thread)
     Drained,         // the transmitter is empty (writer thread)
     RtsDeadline,     // time stamp: when RTS may be raised again (one character after Drained)
     RtsRaised,       // RTS raised, the end-of-frame wait is over (line-event thread)

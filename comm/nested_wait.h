@@ -3,8 +3,9 @@
 // The local wait of a driver's synchronous steps: nested event loops until
 // a condition holds.
 
+#include "platform/clock.h"
+
 #include <QEventLoop>
-#include <QTimer>
 
 #include <memory>
 
@@ -18,9 +19,9 @@ bool RunNestedWait(QEventLoop*& current, const std::shared_ptr<const bool>& aliv
 {
     while (!done()) {
         QEventLoop loop;
-        QTimer backstop;
+        qel::TTimer backstop;
         backstop.setSingleShot(true);
-        QObject::connect(&backstop, &QTimer::timeout, &loop, &QEventLoop::quit);
+        QObject::connect(&backstop, &qel::TTimer::timeout, &loop, &QEventLoop::quit);
         backstop.start(backstopMs);
         QEventLoop* outer = current;
         current = &loop;

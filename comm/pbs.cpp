@@ -3,7 +3,6 @@
 #include "comm/card_driver_support.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QtDebug>
 
@@ -42,7 +41,7 @@ tPBS::tPBS(QObject* Owner)
     FRetryCnt = 5;
     FBusTemplate = BusParamSet(TPbsBaudRate::B_93K75, 0);
     FTplCfg = {0x00, 0x05, 0xB7, 0xA3, 0x93};
-    connect(&FTimer, &QTimer::timeout, this, &tPBS::Tick);
+    connect(&FTimer, &qel::TTimer::timeout, this, &tPBS::Tick);
 }
 
 tPBS::~tPBS()
@@ -207,15 +206,14 @@ void tPBS::Wake()
 template <class F> bool tPBS::WaitFor(F Done, int MaxMs)
 {
     const std::shared_ptr<const bool> alive = AliveToken();
-    QElapsedTimer clock;
-    clock.start();
+    qel::TStopwatch clock;
     while (!Done()) {
         if (clock.elapsed() >= MaxMs)
             break;
         QEventLoop loop;
         QEventLoop* outer = FWaitLoop;
         FWaitLoop = &loop;
-        QTimer::singleShot(TickMs, &loop, &QEventLoop::quit);
+        qel::TTimer::singleShot(TickMs, &loop, [&loop] { loop.quit(); });
         loop.exec();
         if (!*alive)
             return false;

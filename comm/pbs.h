@@ -17,10 +17,10 @@
 #include "comm/custom_qel_prot.h"
 #include "comm/papi_api.h"
 #include "comm/to_prop_types.h"
+#include "platform/clock.h"
 
 #include <QEvent>
 #include <QStringList>
-#include <QTimer>
 
 #include <array>
 #include <cstdint>
@@ -223,7 +223,7 @@ private:
     int FSendTimeOut = 400;
     int FLastResult = 0;
     int FAnswerTick = 0;
-    QTimer FTimer;
+    qel::TTimer FTimer;
     QEventLoop* FWaitLoop = nullptr;
 
     // Request state.

@@ -3,11 +3,11 @@
 // the synchronous exchange.
 
 #include "comm/pbs.h"
+#include "platform/clock.h"
 
 #include "comm/card_driver_support.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 
 #include <cstring>
 
@@ -428,7 +428,7 @@ int tPBS::SyncRun(bool IsRead, int Addr, int Service, const TTelData& Data, TRec
     if (!FOpenFlag)
         return fail(QelResult::DriverClosed);
     const std::shared_ptr<const bool> alive = AliveToken();
-    QElapsedTimer since;
+    qel::TStopwatch since;
     since.start();
     for (;;) {
         int status = 0;

@@ -208,10 +208,47 @@ void TProtSel::SetProtocol(int Addr, TProt Kind)
     if (Kind == FKinds[Addr] && Kind == GetActiveProtocol(Addr))
         return;
     FKinds[Addr] = Kind;
+    if (FHolds > 0)
+        FUpdatePending = true;
+    else
+        UpdateDrivers();
+}
+
+void TProtSel::HoldDriverUpdates()
+{
+    ++FHolds;
+}
+
+void TProtSel::ReleaseDriverUpdates()
+{
+    if (FHolds > 0 && --FHolds == 0)
+        updatePendingDrivers();
+}
+
+void TProtSel::updatePendingDrivers()
+{
+    // Not from inside an update: a driver's open may run the event loop,
+    // and a request sent meanwhile goes to the offline driver as before.
+    if (!FUpdatePending || FUpdating)
+        return;
     UpdateDrivers();
 }
 
 void TProtSel::UpdateDrivers()
+{
+    const bool outer = !FUpdating;
+    FUpdating = true;
+    // A hold that ended while a driver's open ran the event loop left its
+    // update to this one.
+    do {
+        FUpdatePending = false;
+        applyKinds();
+    } while (outer && FUpdatePending && FHolds == 0);
+    if (outer)
+        FUpdating = false;
+}
+
+void TProtSel::applyKinds()
 {
     bool used[prPBS + 1] = {};
     for (TProt kind : FKinds)
@@ -245,21 +282,25 @@ void TProtSel::UpdateDrivers()
 
 int TProtSel::ReadPara(int Addr, int Service, const TTelData& Data, TRecTel& Rsp)
 {
+    updatePendingDrivers();
     return GetDriver(Addr)->ReadPara(Addr, Service, Data, Rsp);
 }
 
 int TProtSel::WritePara(int Addr, int Service, const TTelData& Data, TRecTel& Rsp)
 {
+    updatePendingDrivers();
     return GetDriver(Addr)->WritePara(Addr, Service, Data, Rsp);
 }
 
 int TProtSel::ReadParaReq(int Addr, int Service, const TTelData& Data)
 {
+    updatePendingDrivers();
     return addRequest(Addr, GetDriver(Addr)->ReadParaReq(Addr, Service, Data));
 }
 
 int TProtSel::WriteParaReq(int Addr, int Service, const TTelData& Data)
 {
+    updatePendingDrivers();
     return addRequest(Addr, GetDriver(Addr)->WriteParaReq(Addr, Service, Data));
 }
 

@@ -59,6 +59,14 @@ public:
     void SetProtocol(int Addr, TProt Kind);
     void UpdateDrivers();
 
+    // While held (calls nest), SetProtocol only records the kinds; the
+    // drivers are updated once when the last hold ends, or earlier when a
+    // request needs them. A project being read sets the protocol of every
+    // entry, and each change of the Profibus slave list reopens that
+    // driver, which waits until all its slaves exchange data.
+    void HoldDriverUpdates();
+    void ReleaseDriverUpdates();
+
     // The driver of a slot, whether open or not.
     tCustomQelProt* DriverOf(TProt Kind) const;
 
@@ -81,6 +89,10 @@ private:
     };
 
     int addRequest(int Addr, int DriverResult);
+    // Carries out an update that a hold put off.
+    void updatePendingDrivers();
+    // Opens the drivers the kinds use and closes the others.
+    void applyKinds();
     static bool validAddr(int Addr) { return Addr >= 0 && Addr <= MaxInvAdr; }
 
     // Indexed by TProt.
@@ -97,4 +109,7 @@ private:
     int FRingPos = 0;
     std::array<TRingEntry, RingSize> FRing{};
     std::array<TProt, AddrCount> FKinds{};
+    int FHolds = 0;
+    bool FUpdatePending = false;
+    bool FUpdating = false;
 };

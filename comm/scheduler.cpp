@@ -38,7 +38,7 @@ TScheduler::TScheduler(QObject* parent)
 {
     FRetryTimer.setSingleShot(true);
     FRetryTimer.setInterval(RetryMs);
-    connect(&FRetryTimer, &QTimer::timeout, this, &TScheduler::retryTimeout);
+    connect(&FRetryTimer, &qel::TTimer::timeout, this, &TScheduler::retryTimeout);
 }
 
 TScheduler::~TScheduler()

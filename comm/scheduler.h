@@ -6,10 +6,10 @@
 // to the client whose request it was.
 
 #include "comm/tel_records.h"
+#include "platform/clock.h"
 
 #include <QObject>
 #include <QPointer>
-#include <QTimer>
 
 #include <array>
 #include <functional>
@@ -105,7 +105,7 @@ private:
     std::array<uint64_t, SlotCount> FItemSerial{};
     uint64_t FLastSerial = 0;
     TReqRec FReq;
-    QTimer FRetryTimer;
+    qel::TTimer FRetryTimer;
     QPointer<TProtSel> FSelector;
     bool FAttached = false;
     int FRunState = rsStopped;

@@ -140,12 +140,16 @@ struct TSerialCom::State {
     std::thread lineEvents;
     int home = -1;  // the processor both threads run on
 
-    // Send buffer (under lock). Each Write starts a new generation, so the
-    // writer thread never books bytes of an older buffer against a newer one.
+    // Send buffer (under lock): what the device did not take at once. Each
+    // Write starts a new generation, so the writer thread never books bytes
+    // of an older buffer against a newer one.
     uint8_t sendBuffer[SendBufferSize] = {};
     int sendCount = 0;
     int sendOffset = 0;
     uint64_t sendGeneration = 0;
+    // Under lock: the latest frame is wholly in the device; the writer
+    // thread is to wait for the transmitter to empty and report it.
+    bool drainDue = false;
 
     // Input queue, filled only by the line-event thread (under lock).
     std::deque<uint8_t> input;
@@ -180,6 +184,7 @@ struct TSerialCom::State {
     void closeWaits();
 
     void writerLoop();
+    // Sends what Write queued and waits for the transmitter to empty.
     void sendQueued();
     void lineEventLoop();
     void deliver(uint32_t events);
@@ -298,47 +303,54 @@ void TSerialCom::State::sendQueued()
         uint64_t generation;
         {
             std::lock_guard lk(lock);
-            if (sendCount == 0)
+            if (sendCount == 0 && !drainDue)
                 return;
             length = sendCount;
             std::memcpy(chunk, sendBuffer + sendOffset, static_cast<size_t>(length));
             generation = sendGeneration;
         }
-        // The device is written without the lock, so that a Read or Write
-        // of another thread never waits for the line.
-        const long written = device.writeSome(chunk, static_cast<size_t>(length));
-        if (written < 0)
-            return;  // the bytes stay queued; the next Write replaces them
-        if (written == 0) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-            if (left.count() <= 0)
-                return;  // the rest waits for the next wake-up
-            pollfd fds[2] = {{device.fd(), POLLOUT, 0}, {stopFd, POLLIN, 0}};
-            ::poll(fds, 2, static_cast<int>(left.count()) + 1);
-            if (stop.load())
-                return;
-            continue;
-        }
-        bool allSent = false;
-        {
-            std::lock_guard lk(lock);
-            if (generation == sendGeneration) {
-                sendCount -= static_cast<int>(written);
-                sendOffset += static_cast<int>(written);
-                allSent = sendCount == 0;
+        if (length > 0) {
+            // The device is written without the lock, so that a Read or
+            // Write of another thread never waits for the line.
+            const long written = device.writeSome(chunk, static_cast<size_t>(length));
+            if (written < 0)
+                return;  // the bytes stay queued; the next Write replaces them
+            if (written == 0) {
+                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+                if (left.count() <= 0)
+                    return;  // the rest waits for the next wake-up
+                pollfd fds[2] = {{device.fd(), POLLOUT, 0}, {stopFd, POLLIN, 0}};
+                ::poll(fds, 2, static_cast<int>(left.count()) + 1);
+                if (stop.load())
+                    return;
+                continue;
             }
-        }
-        if (!allSent)
+            bool allSent = false;
+            {
+                std::lock_guard lk(lock);
+                // A newer frame replaced the buffer: the next turn takes it.
+                if (generation == sendGeneration) {
+                    sendCount -= static_cast<int>(written);
+                    sendOffset += static_cast<int>(written);
+                    allSent = sendCount == 0;
+                    drainDue = allSent;
+                }
+            }
+            if (allSent)
+                LineTrace::Now(TLineStage::BytesWritten);
             continue;
-        LineTrace::Now(TLineStage::BytesWritten);
+        }
+        // The whole frame is in the device (written here or by Write).
         device.drain();
         const auto drained = Clock::now();
         LineTrace::At(TLineStage::Drained, drained);
         bool empty = false;
         {
             std::lock_guard lk(lock);
+            // A frame written meanwhile is drained on the next turn.
             if (generation == sendGeneration && sendCount == 0) {
                 sending.store(false);
+                drainDue = false;
                 empty = true;
             }
         }
@@ -494,6 +506,7 @@ int TSerialCom::Open(int comPort, int baudRate, int dataBits, char parity)
         s.sendEvent.reset();
         s.sendCount = 0;
         s.sendOffset = 0;
+        s.drainDue = false;
         s.input.clear();
         s.hungUp = false;
         s.lineError = 0;
@@ -542,6 +555,7 @@ int TSerialCom::Close()
         s.handlerParam = nullptr;
         s.eventMask = 0;
         s.sendCount = 0;
+        s.drainDue = false;
         s.input.clear();
         s.sending.store(false);
         s.device.close();
@@ -560,6 +574,7 @@ int TSerialCom::Write(const void* data, int length)
 {
     State& s = *d_;
     int n;
+    bool direct;
     {
         std::lock_guard lk(s.lock);
         if (!s.open)
@@ -567,13 +582,28 @@ int TSerialCom::Write(const void* data, int length)
         if (data == nullptr || length <= 0)
             return 0;
         n = std::min(length, SendBufferSize);
-        std::memcpy(s.sendBuffer, data, static_cast<size_t>(n));
-        s.sendCount = n;
-        s.sendOffset = 0;
         ++s.sendGeneration;
         s.sending.store(true);
         s.awaitingFirstByte.store(true, std::memory_order_relaxed);
+        // Nothing queued for the writer thread: the frame goes into the
+        // device's buffer from here, without waiting for that thread to
+        // wake. The write does not block; under the lock, so that it can
+        // never overtake bytes the writer thread is about to send.
+        long written = 0;
+        if (s.sendCount == 0)
+            written = std::max(0L, s.device.writeSome(data, static_cast<size_t>(n)));
+        // What the device did not take (or a frame behind queued bytes,
+        // which it replaces) goes through the writer thread.
+        s.sendCount = n - static_cast<int>(written);
+        s.sendOffset = 0;
+        std::memcpy(s.sendBuffer, static_cast<const uint8_t*>(data) + written, static_cast<size_t>(s.sendCount));
+        s.drainDue = s.sendCount == 0;
+        direct = s.drainDue;
     }
+    if (direct)
+        LineTrace::Now(TLineStage::BytesWritten);
+    // The writer thread sends the rest, or waits for the transmitter to
+    // empty and reports it (EV_TXEMPTY, TxEmptyTime).
     s.sendEvent.signal();
     return n;
 }

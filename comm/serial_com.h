@@ -17,10 +17,21 @@ constexpr uint32_t EV_ERR = 0x0080;     // a parity, framing or overrun error wa
 using TSerialHandler = std::function<void(uint32_t eventMask, void* param)>;
 
 // The serial port of the two serial drivers. While open it runs two worker
-// threads: a writer thread that sends the bytes queued by Write, and a
-// line-event thread that is the only reader of the device. The line-event
-// thread moves received bytes into the port's input queue, watches CTS and
-// the line-error counters, and calls the driver's handler.
+// threads: a writer thread that sends what the device did not take at once
+// and waits for the transmitter to empty, and a line-event thread that is
+// the only reader of the device. The line-event thread moves received
+// bytes into the port's input queue, watches CTS and the line-error
+// counters, and calls the driver's handler.
+//
+// Write contract: when nothing is queued for the writer thread, Write puts
+// the frame into the device's buffer itself, in the calling thread, with
+// one non-blocking write under the port's lock; a frame reaches the line
+// without waiting for another thread to wake. What the device does not
+// take, and a frame written while bytes are still queued (it replaces
+// them, as any Write replaces what an earlier one left unsent), go through
+// the writer thread; bytes reach the device in the order written. Either
+// way the writer thread then waits until the transmitter is empty, records
+// that moment (TxEmptyTime), clears Sending and has EV_TXEMPTY delivered.
 //
 // Handler contract: the handler runs in the line-event thread. It may call
 // Read, InQueue, WaitForInput, Write, the modem-line operations, GetError,
@@ -34,9 +45,10 @@ using TSerialHandler = std::function<void(uint32_t eventMask, void* param)>;
 //
 // Every operation may be called from any thread. One lock guards the send
 // buffer, the input queue and the handler; it is never held while the
-// handler runs or while the device is written. Close waits for both
-// threads, so it must not be called while holding a lock that the handler
-// takes.
+// handler runs, nor while the writer thread writes or waits for the line
+// (only Write's own non-blocking write happens under it). Close waits for
+// both threads, so it must not be called while holding a lock that the
+// handler takes.
 //
 // The far end going away (hang-up, device removed) ends the line-event
 // thread's watch: the handler is not called again until the port is closed
@@ -71,11 +83,12 @@ public:
     int Close();
     bool IsOpen() const;
 
-    // Queues min(length, 100) bytes for the writer thread, replacing what
-    // an earlier Write left unsent. Returns the number queued, -4 not open.
+    // Sends min(length, 100) bytes: into the device at once when nothing is
+    // queued, the rest through the writer thread (see above); replaces what
+    // an earlier Write left unsent. Returns the number taken, -4 not open.
     int Write(const void* data, int length);
-    // True from Write until the writer thread has sent the last queued byte
-    // and the transmitter is empty.
+    // True from Write until the last byte has been sent and the transmitter
+    // is empty.
     bool Sending() const;
     // When the transmitter last became empty (the moment behind the latest
     // EV_TXEMPTY); the epoch before the first frame.

@@ -5,7 +5,6 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QTimer>
 #include <QtGlobal>
 
 #include <algorithm>
@@ -444,13 +443,13 @@ void tZelk::OnTelegram(const uint8_t* t, int n)
     Deliver(rec);
 }
 
-QTimer* tZelk::TimerFor(int ReqId)
+qel::TTimer* tZelk::TimerFor(int ReqId)
 {
-    QTimer*& t = FReqTimers[static_cast<size_t>(ReqId)];
+    qel::TTimer*& t = FReqTimers[static_cast<size_t>(ReqId)];
     if (!t) {
-        t = new QTimer(this);
+        t = new qel::TTimer(this);
         t->setSingleShot(true);
-        connect(t, &QTimer::timeout, this, [this, ReqId] { OnTimeOut(ReqId); });
+        connect(t, &qel::TTimer::timeout, this, [this, ReqId] { OnTimeOut(ReqId); });
     }
     return t;
 }
@@ -538,9 +537,9 @@ int tZelk::SyncExchange(bool IsRead, int Addr, int Service, const TTelData& Data
         FSyncWaitId = r;
         while (FSyncWaitId != 0) {
             QEventLoop loop;
-            QTimer backstop;
+            qel::TTimer backstop;
             backstop.setSingleShot(true);
-            connect(&backstop, &QTimer::timeout, &loop, &QEventLoop::quit);
+            connect(&backstop, &qel::TTimer::timeout, &loop, &QEventLoop::quit);
             backstop.start(SyncBackstopMs);
             FSyncLoop = &loop;
             loop.exec();

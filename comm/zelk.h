@@ -23,6 +23,7 @@
 
 #include "comm/bin_codec.h"
 #include "comm/custom_serial_qel_prot.h"
+#include "platform/clock.h"
 
 #include <QEvent>
 #include <QString>
@@ -36,7 +37,6 @@
 #include <vector>
 
 class QEventLoop;
-class QTimer;
 class TSerialCom;
 
 class tZelk : public tCustomSerialQelProt {
@@ -103,7 +103,7 @@ protected:
 private:
     struct TReqListItem {
         int ReqId = 0;
-        QTimer* Timer = nullptr; // the request number's own, see TimerFor
+        qel::TTimer* Timer = nullptr; // the request number's own, see TimerFor
         bool IsRead = true;
         int Service = 0;
         int InvAdr = 0;
@@ -126,7 +126,7 @@ private:
     // The time-out timer of a request number, made at its first use and
     // kept: numbers are unique among the outstanding requests, and no timer
     // is made and freed per exchange.
-    QTimer* TimerFor(int ReqId);
+    qel::TTimer* TimerFor(int ReqId);
     void OnTelegram(const uint8_t* t, int n);
     // Completes a request: to the synchronous exchange waiting for it, or
     // through OnRspAvail. Last thing a caller does (a handler may free us).
@@ -147,7 +147,7 @@ private:
     int64_t FCharTicks = 0;
     tOnReq FOnReqAvail;
     std::vector<TReqListItem> FPendingList;
-    std::array<QTimer*, MaxReqId + 1> FReqTimers{}; // children of the driver
+    std::array<qel::TTimer*, MaxReqId + 1> FReqTimers{}; // children of the driver
 
     // Synchronous exchange.
     bool FSyncRunning = false;

@@ -57,6 +57,10 @@ constexpr int kDwnNoteLen = 255;
 // index outside the list is left alone.
 void DeleteDwnEntry(TDwnList& List, int Index);
 
+// Frees and removes every marked line in one pass; the index of the first
+// line removed, -1 when none was marked.
+int DeleteMarkedDwnEntries(TDwnList& List);
+
 // The mode a description asks for: none 0 (RW); flag 0x2000 WO before
 // 0x1000 WA before 0x20000 RO.
 uint8_t DwnParaMode(const TParaRec* Para);

@@ -49,12 +49,7 @@ void TDwnLoadEngine::RemoveMarkedLines()
     if (OpList)
         notify_->ReleaseClipboard();
     ui_.BusyCursor(true);
-    int first = -1;
-    for (int i = int(Lines.size()) - 1; i >= 0; --i)
-        if (Lines[size_t(i)]->Selected) {
-            DeleteDwnEntry(Lines, i);
-            first = i;
-        }
+    const int first = DeleteMarkedDwnEntries(Lines);
     ui_.BusyCursor(false);
     notify_->RefreshView(false);
     const int show = first < 0 ? -1 : std::min(first, int(Lines.size()) - 1);

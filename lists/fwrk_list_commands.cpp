@@ -238,10 +238,13 @@ bool TFWrkList::setSelectionSlots(bool On)
 
 void TFWrkList::listSelectionChanged()
 {
+    // Only whether more than the trailing row is selected matters: the
+    // selection's ranges tell that without listing its rows (which, done at
+    // every change while thousands of rows go, made deleting them slow).
     const int trailing = core_.Model().TrailingRow();
     bool realSelected = false;
-    for (int r : SelectedRows())
-        if (r != trailing)
+    for (const QItemSelectionRange& r : PL->selectionModel()->selection())
+        if (r.isValid() && r.top() < trailing)
             realSelected = true;
     if (setSelectionSlots(realSelected))
         handOver();

@@ -127,6 +127,29 @@ int TWrkListCore::InsertItem(std::shared_ptr<TWrkListItem> Item, int Index)
     return Index;
 }
 
+void TWrkListCore::InsertItems(std::vector<std::shared_ptr<TWrkListItem>> Items, int Index)
+{
+    std::vector<TWrkListModel::NewRow> rows;
+    rows.reserve(Items.size());
+    for (auto& item : Items)
+        if (item) {
+            TWrkListModel::Texts texts = rowTexts(*item);
+            rows.push_back({std::move(item), std::move(texts)});
+        }
+    if (rows.empty())
+        return;
+    Modified = true;
+    int row = Index;
+    if (row == -1)
+        row = GetFocusedRow ? GetFocusedRow() : model_.TrailingRow();
+    row = std::clamp(row, 0, model_.TrailingRow());
+    const int last = row + int(rows.size()) - 1;
+    model_.InsertRows(row, std::move(rows));
+    rowsChanged();
+    if (last == LastRow && OnScrollTo)
+        OnScrollTo(last);
+}
+
 void TWrkListCore::ClearRows()
 {
     polled_.reset();
@@ -217,11 +240,11 @@ int TWrkListCore::LoadFromFile(const QString& Path)
     }
     if (OnCommentsLoaded)
         OnCommentsLoaded();
-    for (auto& row : rows) {
+    for (auto& row : rows)
         if (!row->IsBlank())
             row->Para = lookupPara(row->Inverter, row->Address);
-        InsertItem(std::move(row), model_.TrailingRow());
-    }
+    // One block: the view scrolls once, at the end, not after every row.
+    InsertItems(std::move(rows), model_.TrailingRow());
     if (!ok)
         return -1;
     FileName = Path;

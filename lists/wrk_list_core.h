@@ -99,6 +99,10 @@ public:
 
     // ---- rows
     int InsertItem(std::shared_ptr<TWrkListItem> Item, int Index);
+    // Inserts the records, in their order, before Index (-1: the focused
+    // row) as one block: one notification, and one scroll to the end when
+    // the block ends at the last real row. Null records are left out.
+    void InsertItems(std::vector<std::shared_ptr<TWrkListItem>> Items, int Index);
     void ClearRows();
     void DeleteRow(int Index);
     QString GetNameText(const TWrkListItem& Item) const;

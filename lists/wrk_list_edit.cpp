@@ -84,14 +84,16 @@ std::unique_ptr<TIntClpBrd> TWrkListCore::CopyRows(std::vector<int> Rows) const
 void TWrkListCore::DeleteRows(std::vector<int> Rows)
 {
     std::vector<int> rows = sortedUnique(std::move(Rows));
-    bool any = false;
-    for (auto it = rows.rbegin(); it != rows.rend(); ++it)
-        if (*it >= 0 && *it < model_.TrailingRow()) {
-            DeleteRow(*it);
-            any = true;
-        }
-    if (any)
-        polled_.reset();
+    const int trailing = model_.TrailingRow();
+    rows.erase(std::remove_if(rows.begin(), rows.end(), [trailing](int r) { return r < 0 || r >= trailing; }),
+               rows.end());
+    if (rows.empty())
+        return;
+    // One pass, one notification for each contiguous block of rows.
+    polled_.reset();
+    model_.RemoveRows(rows);
+    Modified = true;
+    rowsChanged();
 }
 
 int TWrkListCore::PasteContent(const TIntClpBrd& Content, int BeforeRow)
@@ -99,9 +101,8 @@ int TWrkListCore::PasteContent(const TIntClpBrd& Content, int BeforeRow)
     if (!Content.PastesRows())
         return 0;
     const int at = std::clamp(BeforeRow, 0, model_.TrailingRow());
-    int n = 0;
-    for (auto it = Content.Items.rbegin(); it != Content.Items.rend(); ++it) {
-        const TClpBrdItem& item = *it;
+    std::vector<std::shared_ptr<TWrkListItem>> rows;
+    for (const TClpBrdItem& item : Content.Items) {
         const QString remark = Content.HasRemarks() ? item.Remark : QString();
         std::shared_ptr<TWrkListItem> row;
         if (item.Kind == cbkBlank) {
@@ -122,17 +123,18 @@ int TWrkListCore::PasteContent(const TIntClpBrd& Content, int BeforeRow)
         } else {
             continue;  // user steps and operator entries
         }
-        InsertItem(std::move(row), at);
-        ++n;
+        rows.push_back(std::move(row));
     }
+    const int n = int(rows.size());
+    InsertItems(std::move(rows), at);
     return n;
 }
 
 int TWrkListCore::DropItems(const TDragDrop& Dd, int BeforeRow)
 {
     const int at = std::clamp(BeforeRow, 0, model_.TrailingRow());
-    int n = 0;
-    for (int i = int(Dd.Items.size()) - 1; i >= 0; --i) {
+    std::vector<std::shared_ptr<TWrkListItem>> rows;
+    for (int i = 0; i < int(Dd.Items.size()); ++i) {
         std::shared_ptr<TWrkListItem> row;
         switch (Dd.Kind) {
         case ddkExplParams:
@@ -170,11 +172,11 @@ int TWrkListCore::DropItems(const TDragDrop& Dd, int BeforeRow)
         default:
             break;
         }
-        if (!row)
-            continue;
-        InsertItem(std::move(row), at);
-        ++n;
+        if (row)
+            rows.push_back(std::move(row));
     }
+    const int n = int(rows.size());
+    InsertItems(std::move(rows), at);
     return n;
 }
 

@@ -48,6 +48,35 @@ void TWrkListModel::InsertRow(int row, std::shared_ptr<TWrkListItem> item, const
     endInsertRows();
 }
 
+void TWrkListModel::InsertRows(int row, std::vector<NewRow> rows)
+{
+    if (rows.empty())
+        return;
+    row = std::clamp(row, 0, TrailingRow());
+    beginInsertRows({}, row, row + int(rows.size()) - 1);
+    rows_.insert(rows_.begin() + row, std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+    endInsertRows();
+}
+
+void TWrkListModel::RemoveRows(const std::vector<int>& rows)
+{
+    // From the last block to the first, so that the indexes of the blocks
+    // still to come stay valid.
+    for (size_t end = rows.size(); end > 0;) {
+        size_t begin = end - 1;
+        while (begin > 0 && rows[begin - 1] == rows[begin] - 1)
+            --begin;
+        const int first = rows[begin];
+        const int last = rows[end - 1];
+        end = begin;
+        if (first < 0 || last >= TrailingRow())
+            continue;
+        beginRemoveRows({}, first, last);
+        rows_.erase(rows_.begin() + first, rows_.begin() + last + 1);
+        endRemoveRows();
+    }
+}
+
 void TWrkListModel::RemoveRow(int row)
 {
     if (row < 0 || row >= TrailingRow())

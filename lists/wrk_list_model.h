@@ -32,10 +32,19 @@ public:
     int RowOf(const TWrkListItem* item) const;
     QString Text(int row, int col) const;
 
+    struct NewRow {
+        std::shared_ptr<TWrkListItem> item;
+        Texts texts;
+    };
     // Inserts before `row` (0..TrailingRow()).
     void InsertRow(int row, std::shared_ptr<TWrkListItem> item, const Texts& texts);
+    // Inserts the rows, in their order, before `row` with one notification.
+    void InsertRows(int row, std::vector<NewRow> rows);
     // Removes a row other than the trailing one; its record goes with it.
     void RemoveRow(int row);
+    // Removes the rows (ascending, no duplicates, the trailing row not
+    // among them) with one notification for each contiguous block.
+    void RemoveRows(const std::vector<int>& rows);
     // Removes every row but the trailing one.
     void Clear();
     // Writes one cell, and reports a change only when the text differs
@@ -54,10 +63,7 @@ public:
     int ChangedCells = 0;
 
 private:
-    struct Row {
-        std::shared_ptr<TWrkListItem> item;
-        Texts texts;
-    };
+    using Row = NewRow;
     std::vector<Row> rows_;
     Texts captions_;
 };

@@ -39,15 +39,6 @@ QTreeWidget* makeList(QWidget* parent, const char* name, const QStringList& head
     return l;
 }
 
-// The node's image, and its selected image where it has one of its own.
-QIcon nodeIcon(const TExplNode* n)
-{
-    QIcon icon(ExplImage(n->Image));
-    if (n->SelImage != n->Image)
-        icon.addPixmap(ExplImage(n->SelImage), QIcon::Selected);
-    return icon;
-}
-
 } // namespace
 
 // ------------------------------------------------------------------ list view
@@ -461,6 +452,27 @@ void TFPrjExpl::updateContextTexts()
 
 // ------------------------------------------------------------------ tree
 
+// The node's image, and its selected image where it has one of its own.
+QIcon TFPrjExpl::nodeIcon(const TExplNode* n)
+{
+    const int key = (n->Image << 16) | (n->SelImage & 0xFFFF);
+    auto it = nodeIcons_.constFind(key);
+    if (it != nodeIcons_.constEnd())
+        return *it;
+    QIcon icon(ExplImage(n->Image));
+    if (n->SelImage != n->Image)
+        icon.addPixmap(ExplImage(n->SelImage), QIcon::Selected);
+    return nodeIcons_.insert(key, icon).value();
+}
+
+QIcon TFPrjExpl::stateIcon(int StateImage)
+{
+    auto it = stateIcons_.constFind(StateImage);
+    if (it != stateIcons_.constEnd())
+        return *it;
+    return stateIcons_.insert(StateImage, QIcon(ExplStateImage(StateImage))).value();
+}
+
 QTreeWidgetItem* TFPrjExpl::makeItem(TExplNode* n)
 {
     auto* it = new QTreeWidgetItem(QStringList{n->Text});
@@ -553,7 +565,7 @@ void TFPrjExpl::showRows()
         const TExplRow& r = core_.Rows[i];
         auto* it = new QTreeWidgetItem(QStringList{r.Caption, r.Name, r.Value});
         if (paraList)
-            it->setIcon(0, ExplStateImage(r.StateImage));
+            it->setIcon(0, stateIcon(r.StateImage));
         items << it;
     }
     lvParaList->addTopLevelItems(items);

@@ -4,6 +4,8 @@
 #include "dialogs/operating_funcs.h"
 #include "mainwin/prj_expl_core.h"
 
+#include <QHash>
+#include <QIcon>
 #include <QPointer>
 #include <QTreeWidget>
 #include <QWidget>
@@ -100,6 +102,12 @@ protected:
 private:
     void buildTreeItems();
     QTreeWidgetItem* makeItem(TExplNode* n);
+    // The pictures of nodes and list rows, painted once for the window and
+    // shared by every item that shows them.
+    QIcon nodeIcon(const TExplNode* n);
+    QIcon stateIcon(int StateImage);
+    QHash<int, QIcon> nodeIcons_;
+    QHash<int, QIcon> stateIcons_;
     void nodeChanged(TExplNode* n);
     void selectItemOf(TExplNode* n);
     void showPage();

@@ -1,5 +1,6 @@
 // The project file (".pr5"): reading, writing and the project for one file.
 
+#include "comm/prot_sel.h"
 #include "config/file_save.h"
 #include "project/prj_paths.h"
 #include "project/vortalin_prj.h"
@@ -105,6 +106,12 @@ int TVortalinPrj::LoadFromFile(const QString& fileName)
             OwnListForFile(name).append(name);
     }
 
+    // Every entry sets its protocol; the drivers take the new kinds once,
+    // after the last entry (or when a read on the way needs them), so that
+    // the Profibus driver is not reopened, waiting for its slaves, for
+    // each entry.
+    if (ProtSel)
+        ProtSel->HoldDriverUpdates();
     bool stopped = false;
     for (int a = 0; a < kPrjInvCount; ++a) {
         const QString sec = QStringLiteral("Inv") + QString::number(a);
@@ -128,6 +135,9 @@ int TVortalinPrj::LoadFromFile(const QString& fileName)
                 ListForFile(*inv, file).append(file);
         }
     }
+
+    if (ProtSel)
+        ProtSel->ReleaseDriverUpdates();
 
     // Configurations no entry holds any more.
     for (int i = 0; i < Count();) {

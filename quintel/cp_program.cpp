@@ -15,7 +15,7 @@ TQuintelProgram::TQuintelProgram(ICpInteraction& Ui, SettingsStore& Store,
     ProtSelect->SetRetryCnt(0);
     Timer1.setSingleShot(true);
     Timer1.setInterval(TimerMs);
-    connect(&Timer1, &QTimer::timeout, this, &TQuintelProgram::TimerTick);
+    connect(&Timer1, &qel::TTimer::timeout, this, &TQuintelProgram::TimerTick);
     Texts.SetVersion(5);
     Now = [] { return QDateTime::currentDateTime(); };
 }

@@ -13,10 +13,10 @@
 #include "quintel/cp_settings.h"
 #include "platform/single_instance.h"
 #include "quintel/quintel.h"
+#include "platform/clock.h"
 
 #include <QDateTime>
 #include <QObject>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -39,7 +39,7 @@ public:
 
     // Components.
     std::unique_ptr<TProtSel> ProtSelect;
-    QTimer Timer1;
+    qel::TTimer Timer1;
     tQuintel Engine;
     TVortalinText Texts;
     TCpSettings Settings;

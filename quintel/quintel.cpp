@@ -1,9 +1,9 @@
 #include "quintel/quintel.h"
+#include "platform/clock.h"
 
 #include "config/vortalin_help.h"
 
 #include <QEventLoop>
-#include <QTimer>
 
 #include <algorithm>
 #include <climits>
@@ -80,9 +80,9 @@ bool tQuintel::waitForRest()
     if (Busy && State != 0) {
         Abort = true;
         QEventLoop loop;
-        QTimer limit;
+        qel::TTimer limit;
         limit.setSingleShot(true);
-        QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+        QObject::connect(&limit, &qel::TTimer::timeout, &loop, &QEventLoop::quit);
         limit.start(WaitLimitMs);
         FWaits.push_back(&loop);
         const std::shared_ptr<bool> alive = FAlive;

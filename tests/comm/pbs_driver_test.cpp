@@ -7,6 +7,7 @@
 
 #include "comm/pbs.h"
 #include "comm/prot_sel.h"
+#include "platform/virtual_clock.h"
 #include "sim/cards/sim_pbs_card.h"
 #include "sim/sim_zelk_telegram.h"
 #include "tests/comm/card_fixture.h"
@@ -48,6 +49,7 @@ protected:
         if (card)
             card->reset();
         scope.reset();
+        clock.reset();
     }
 
     // The selector with the addresses on Profibus (each one reopens the
@@ -88,6 +90,9 @@ protected:
 
     SimPbsCard* card = nullptr;
     std::unique_ptr<cardtest::LibraryScope> scope;
+    // Set by tests of long waits: the card answers at once in this thread,
+    // so the driver's ticks and time-outs may run on virtual time.
+    std::unique_ptr<qel::TVirtualClock> clock;
     std::unique_ptr<TProtSel> sel;
     std::unique_ptr<cardtest::SchedulerClient> client;
 };
@@ -481,13 +486,19 @@ TEST_F(PbsDriver, SynchronousExchange)
 
 TEST_F(PbsDriver, RepeatsOnBusyButNotForEver)
 {
+    clock = std::make_unique<qel::TVirtualClock>();
     auto inv = card->addInverter(3);
     OpenSel({3});
     // Error 6 asks for the request again: repeated with a fresh count of
     // tries, then the repeats end after the shared limit.
     inv->faults().push(SimFault{.refuse = 6, .count = 0});
     TRecTel rsp;
+    const auto start = clock->Elapsed().count();
     EXPECT_EQ(sel->ReadPara(3, -1, Plain(0x40), rsp), 0);
+    // The last repeat began before the limit and ends within a few ticks.
+    const auto took = clock->Elapsed().count() - start;
+    EXPECT_GE(took, tCustomQelProt::RepeatOnBusyLimitMs);
+    EXPECT_LT(took, tCustomQelProt::RepeatOnBusyLimitMs + 20 * tPBS::TickMs);
     EXPECT_EQ(rsp.Status, 6);
     EXPECT_GT(card->channelRequests(3), 5);
     inv->faults().clear();
@@ -558,8 +569,9 @@ TEST_F(PbsDriver, ParameterFaultTakesTheSlavesIdent)
     EXPECT_TRUE(pbs.InDataExchange(0));
     EXPECT_EQ(card->paramSet(4).mid(22, 2), Hex("1234"));
     EXPECT_EQ(Sent(27).size(), 2);
-    // Only ident 0x05EB gets a connection.
-    qeltest::runEventLoopFor(300);
+    // Only ident 0x05EB gets a connection: none in the next ten ticks.
+    const int t = pbs.TickCount();
+    ASSERT_TRUE(qeltest::waitUntil([&] { return pbs.TickCount() >= t + 10; }));
     EXPECT_TRUE(Sent(64).isEmpty());
 }
 
@@ -711,8 +723,9 @@ TEST_F(PbsDriver, ConnectionServicesNamingNoListedSlaveAreIgnored)
     card->inject(65, 2, 200, 0, {});
     card->inject(64, 1, 1, 0, {});
     card->inject(68, 1, 300, 0, {});
-    ASSERT_TRUE(qeltest::waitUntil([&] { return card->requests().size() > 0 && pbs.TickCount() > 0; }));
-    qeltest::runEventLoopFor(400);
+    // One indication is read per tick: eight ticks read all four.
+    const int t = pbs.TickCount();
+    ASSERT_TRUE(qeltest::waitUntil([&] { return pbs.TickCount() >= t + 8; }));
     EXPECT_TRUE(pbs.Slave(0).ConnOpen);
     EXPECT_FALSE(pbs.Slave(1).ConnOpen);
     // The connection of the listed slave closes on its own indication.
@@ -791,16 +804,21 @@ TEST_F(PbsDriver, ASlaveThatNeverExchangesDataEndsTheOpenWait)
     card->addInverter(4);
     card->addInverter(5);
     card->setNeverReady(5, true);
+    clock = std::make_unique<qel::TVirtualClock>();
     sel = std::make_unique<TProtSel>();
     auto& pbs = *dynamic_cast<tPBS*>(sel->DriverOf(prPBS));
     pbs.SetSlaveList({"4", "5"});
     const int before = pbs.TickCount();
+    const auto start = clock->Elapsed().count();
     ASSERT_EQ(pbs.Open(), 0);
     EXPECT_TRUE(pbs.IsOpen());
     EXPECT_TRUE(pbs.InDataExchange(0));
     EXPECT_FALSE(pbs.InDataExchange(1));
-    // 363 ticks, or 20 s on a slow machine.
-    EXPECT_GT(pbs.TickCount() - before, 100);
+    // The wait ends after its ticks, before the 20 s limit.
+    EXPECT_EQ(pbs.TickCount() - before, tPBS::OpenWaitTicks);
+    const auto took = clock->Elapsed().count() - start;
+    EXPECT_GE(took, tPBS::OpenWaitTicks * tPBS::TickMs);
+    EXPECT_LT(took, tPBS::OpenWaitMs);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "comm/serial_com.h"
 
+#include "comm/line_trace.h"
+
 #include "wait_until.h"
 
 #include <gtest/gtest.h>
@@ -100,6 +102,15 @@ protected:
     QByteArray oldEnv_;
 };
 
+// Frames that the calling thread itself put wholly into the device.
+thread_local int t_framesWritten = 0;
+
+void countFramesWritten(TLineStage stage, std::chrono::steady_clock::time_point)
+{
+    if (stage == TLineStage::BytesWritten)
+        ++t_framesWritten;
+}
+
 double processCpuSeconds()
 {
     timespec ts{};
@@ -191,6 +202,68 @@ TEST_F(SerialComTest, EndOfFrameWaitCountsFromTheTransmitterEmptyMoment)
     EXPECT_TRUE(ordered.load());
     EXPECT_FALSE(early.load());
     EXPECT_EQ(farEndRead(20).size(), 20);
+}
+
+TEST_F(SerialComTest, IdlePortWritesInTheCallersThreadTheRestGoesThroughTheWriter)
+{
+    ASSERT_EQ(com_.Open(kPort, 115200, 8, 'N'), 0);
+    std::atomic<int> emptyEvents{0};
+    ASSERT_EQ(com_.SetHandler(EV_TXEMPTY, nullptr, [&](uint32_t, void*) { ++emptyEvents; }), 0);
+    LineTrace::SetHook(countFramesWritten);
+    struct Unhook {
+        ~Unhook() { LineTrace::SetHook(nullptr); }
+    } unhook;
+    auto writeHere = [&](const QByteArray& frame) {
+        const int before = t_framesWritten;
+        EXPECT_EQ(com_.Write(frame.constData(), static_cast<int>(frame.size())), frame.size());
+        return t_framesWritten > before;
+    };
+
+    // Idle: the frame is in the device when Write returns; the transmitter
+    // still becomes empty behind it.
+    EXPECT_TRUE(writeHere("\x02" "ab\x03"));
+    EXPECT_TRUE(qeltest::waitUntil([&] { return emptyEvents.load() == 1 && !com_.Sending(); }));
+    EXPECT_EQ(farEndRead(4), QByteArray("\x02" "ab\x03"));
+
+    // The far end stops reading until a frame does not fit: its rest waits
+    // for the writer thread.
+    QByteArray taken;
+    QByteArray cut(100, 0);
+    bool queued = false;
+    for (int i = 0; i < 20000 && !queued; ++i) {
+        for (int k = 0; k < cut.size(); ++k)
+            cut[k] = static_cast<char>((i * 7 + k) & 0x7F);
+        queued = !writeHere(cut);
+        if (!queued)
+            taken += cut;
+    }
+    ASSERT_TRUE(queued);
+    EXPECT_TRUE(com_.Sending());
+    // A frame behind queued bytes goes through the writer thread too, even
+    // were there room now; it replaces the unsent rest.
+    const QByteArray next("\x82" "next\x83");
+    EXPECT_FALSE(writeHere(next));
+
+    QByteArray got;
+    EXPECT_TRUE(qeltest::waitUntil([&] {
+        char buf[4096];
+        ssize_t n;
+        while ((n = ::read(master_, buf, sizeof buf)) > 0)
+            got.append(buf, n);
+        return got.endsWith(next);
+    }));
+    // In the order written: every frame taken, what the device took of the
+    // cut one, then the next frame.
+    ASSERT_TRUE(got.startsWith(taken));
+    const QByteArray between = got.mid(taken.size(), got.size() - taken.size() - next.size());
+    EXPECT_TRUE(cut.startsWith(between)) << between.size() << " bytes between";
+    EXPECT_TRUE(qeltest::waitUntil([&] { return !com_.Sending(); }));
+
+    // Idle again: straight into the device.
+    const int events = emptyEvents.load();
+    EXPECT_TRUE(writeHere("\x02" "cd\x03"));
+    EXPECT_EQ(farEndRead(4), QByteArray("\x02" "cd\x03"));
+    EXPECT_TRUE(qeltest::waitUntil([&] { return emptyEvents.load() > events && !com_.Sending(); }));
 }
 
 TEST_F(SerialComTest, WaitForInputReturnsWhenTheNextByteArrives)

@@ -161,14 +161,32 @@ TEST(InvEditDlgTest, TextsFromTheLanguageStore)
     EXPECT_EQ(f.btnOK->text(), QStringLiteral("7.11"));
 }
 
-TEST(InvEditDlgTest, Screenshot)
+// Shown, the dialog holds what was set, and no control or caption is cut
+// off by the dialog's edge or by its own width. With QEL_SCREENSHOT_DIR set
+// the dialog is also saved as a picture.
+TEST(InvEditDlgTest, ShownWithTheGivenValuesAndEveryControlWhole)
 {
     TfrmInvEdit f;
     f.SetInvName(QStringLiteral("Pumpe 1"));
     f.SetInvAdr(3);
     f.SetCfgId(21);
-    f.SetProt(prANSI);
+    f.SetProt(prZelk);
     f.show();
+    EXPECT_EQ(f.edInvName->text(), QStringLiteral("Pumpe 1"));
+    EXPECT_EQ(f.speInvAdr->value(), 3);
+    EXPECT_EQ(f.edCfgId->text(), QStringLiteral("21"));
+    EXPECT_EQ(f.cobProt->currentIndex(), 1);
+    const QList<QWidget*> controls{f.labname, f.edInvName, f.labInvAdr, f.speInvAdr, f.labCfgId, f.edCfgId,
+                                   f.btnSelCfg, f.labProt, f.cobProt, f.btnOK, f.btnCancel};
+    for (QWidget* w : controls) {
+        SCOPED_TRACE(w->objectName().toStdString());
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_TRUE(f.rect().contains(QRect(w->mapTo(&f, QPoint(0, 0)), w->size())));
+    }
+    for (QLabel* l : {f.labname, f.labInvAdr, f.labCfgId, f.labProt}) {
+        SCOPED_TRACE(l->text().toStdString());
+        EXPECT_LE(l->fontMetrics().horizontalAdvance(l->text()), l->contentsRect().width());
+    }
     qeltest::saveScreenshot(f, "inv_edit_dlg.png");
 }
 

@@ -301,3 +301,41 @@ TEST_F(DwnTest, ListChangedMovesOrClosesTheList)
     engine->ResetCfgList();
     EXPECT_EQ(notify.closes, 1);
 }
+
+namespace {
+
+TEST(DwnMarkedLines, RemovedInOnePassReleasingOwnDescriptions)
+{
+    struct Case {
+        std::vector<int> marked;
+        std::vector<int> left;
+        int first;
+    };
+    for (const Case& c : std::vector<Case>{{{}, {0, 1, 2, 3, 4}, -1},
+                                           {{0, 1, 4}, {2, 3}, 0},
+                                           {{2}, {0, 1, 3, 4}, 2},
+                                           {{0, 1, 2, 3, 4}, {}, 0}}) {
+        TDwnList list;
+        for (int i = 0; i < 5; ++i) {
+            auto e = std::make_shared<TDwnEntry>();
+            e->Address = int16_t(i);
+            e->Para = std::make_shared<TParaRec>();
+            e->OwnsPara = i % 2 == 0;
+            list.push_back(e);
+        }
+        for (int i : c.marked)
+            list[size_t(i)]->Selected = 1;
+        const TDwnList before = list;
+        EXPECT_EQ(DeleteMarkedDwnEntries(list), c.first);
+        std::vector<int> left;
+        for (const TDwnEntryPtr& e : list)
+            left.push_back(e->Address);
+        EXPECT_EQ(left, c.left);
+        // A removed line still held elsewhere (clipboard, drag) no longer
+        // holds a description of its own; a shared one stays.
+        for (int i : c.marked)
+            EXPECT_EQ(before[size_t(i)]->Para == nullptr, i % 2 == 0) << i;
+    }
+}
+
+}  // namespace

@@ -8,6 +8,7 @@
 #include "dialogs/max_placement.h"
 #include "dialogs/shared_objects.h"
 #include "dialogs/window_file.h"
+#include "mainwin/bar_layout.h"
 #include "mainwin/fsplash.h"
 #include "wait_until.h"
 
@@ -17,6 +18,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -352,13 +354,30 @@ TEST(Splash, ShowsItsPictureAndStateAtItsSize)
         splash.grab().save(QDir(shots).filePath(QStringLiteral("splash.png")));
 }
 
-TEST_F(MainWindows, BarPicture)
+// Shown, the bar is the menu over the tool bar, every button where the
+// layout puts it with its picture, the window no higher than both. With
+// QEL_SCREENSHOT_DIR set the bar is also saved as a picture.
+TEST_F(MainWindows, ShownBarHoldsEveryButtonWithItsPictureWhereTheLayoutPutsIt)
 {
     main->show();
-    const QString shots = qEnvironmentVariable("QEL_SCREENSHOT_DIR");
-    if (shots.isEmpty())
-        GTEST_SKIP() << "QEL_SCREENSHOT_DIR not set";
-    main->grab().save(QDir(shots).filePath(QStringLiteral("bar.png")));
+    const TToolBarLayout l = ToolBarLayout();
+    const std::pair<QToolButton*, QRect> buttons[] = {
+        {main->OpenBtn, l.OpenBtn},       {main->SaveBtn, l.SaveBtn},         {main->CutBtn, l.CutBtn},
+        {main->CopyBtn, l.CopyBtn},       {main->PasteBtn, l.PasteBtn},       {main->DelBtn, l.DelBtn},
+        {main->PrjEditBtn, l.PrjEditBtn}, {main->ExplBtn, l.ExplBtn},         {main->ScopeButton, l.ScopeButton},
+        {main->NewWorkBtn, l.NewWorkBtn}, {main->NewDwnLoadBtn, l.NewDwnLoadBtn},
+    };
+    for (const auto& [b, r] : buttons) {
+        SCOPED_TRACE(b->objectName().toStdString());
+        EXPECT_TRUE(b->isVisible());
+        EXPECT_EQ(b->geometry(), r);
+        EXPECT_FALSE(b->icon().isNull());
+        EXPECT_TRUE(main->Panel1->rect().contains(r));
+    }
+    EXPECT_EQ(main->Panel1->y(), main->MainMenu1->geometry().bottom() + 1);
+    EXPECT_EQ(main->height(), main->BarClientHeight());
+    if (const QString shots = qEnvironmentVariable("QEL_SCREENSHOT_DIR"); !shots.isEmpty())
+        main->grab().save(QDir(shots).filePath(QStringLiteral("bar.png")));
 }
 
 TEST_F(MainWindows, RestoreOpensEachRecordedKindThroughItsWindowAndPlacesIt)

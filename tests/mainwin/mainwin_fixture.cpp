@@ -131,8 +131,9 @@ void MainWinTest::install()
     // addresses and rates cost little.
     setDword(QStringLiteral("Software\\QEL\\Vortalin5\\DefPrj"), QStringLiteral("MinInvAdr"), 1);
     setDword(QStringLiteral("Software\\QEL\\Vortalin5\\DefPrj"), QStringLiteral("MaxInvAdr"), 2);
-    // Long enough for an answer on a loaded machine.
-    setDword(QStringLiteral("Software\\QEL\\Vortalin5\\Din"), QStringLiteral("TimeOut"), 400);
+    // Far above a pty round trip (a few ms) even on a loaded machine; each
+    // silent address costs five of them.
+    setDword(QStringLiteral("Software\\QEL\\Vortalin5\\Din"), QStringLiteral("TimeOut"), 200);
 }
 
 void MainWinTest::setDword(const QString& key, const QString& name, quint32 value)

@@ -2,9 +2,12 @@
 // behind the simulated DP master card are found and identified through
 // the protocol selector. Each address tried joins the driver's slave list
 // and reopens it; an empty address keeps Open waiting for its full time.
+// A project file with Profibus entries opens the driver once with all of
+// them, unless a read on the way needs it earlier.
 
 #include "comm/pbs.h"
 #include "comm/prot_sel.h"
+#include "platform/virtual_clock.h"
 #include "project/prj_discovery.h"
 #include "sim/cards/sim_pbs_card.h"
 #include "sim/sim_model.h"
@@ -26,6 +29,9 @@ protected:
     void SetUp() override
     {
         prjtest::PrjTest::SetUp();
+        // The card answers at once in this thread: each address's open
+        // wait runs on virtual time.
+        clock = std::make_unique<qel::TVirtualClock>();
         ASSERT_TRUE(QFileInfo::exists(cardtest::CardLibrary("simpbs"))) << "simpbs not built";
         card = cardtest::CardControl<qelsim::SimPbsCard>("simpbs", "qelsim_pbs_card");
         ASSERT_TRUE(card);
@@ -46,11 +52,13 @@ protected:
         if (card)
             card->reset();
         scope.reset();
+        clock.reset();
     }
 
     qelsim::SimPbsCard* card = nullptr;
     std::unique_ptr<cardtest::LibraryScope> scope;
     std::unique_ptr<TProtSel> sel;
+    std::unique_ptr<qel::TVirtualClock> clock;
 };
 
 TEST_F(PbsBusSearch, FindsTheSlavesOverASmallRange)
@@ -67,6 +75,40 @@ TEST_F(PbsBusSearch, FindsTheSlavesOverASmallRange)
     ASSERT_TRUE(pbs);
     EXPECT_EQ(pbs->GetSlaveList(), (QStringList{"1", "3"}));
     EXPECT_TRUE(pbs->IsOpen());
+}
+
+TEST_F(PbsBusSearch, ProjectLoadOpensTheDriverOnceWithEveryEntryAndALaterEntryAtOnce)
+{
+    for (int a : {1, 2, 3, 4})
+        card->addInverter(qeltest::sampleInverter(a, a == 4 ? 22 : 21));
+    // Entry 2 has no configuration number: it is read from the inverter
+    // while the project loads, so the driver must serve it then.
+    QFile f(path("plant.pr5"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[PROJECT]\r\nNAME=Plant\r\nWATCHINTERVAL=0\r\n"
+            "[INV1]\r\nCFGID=21\r\nPROT=6\r\nNAME=A\r\n"
+            "[INV2]\r\nCFGID=0\r\nPROT=6\r\nNAME=B\r\n"
+            "[INV3]\r\nCFGID=21\r\nPROT=6\r\nNAME=C\r\n");
+    f.close();
+    card->clearLog();
+    ASSERT_EQ(prj.LoadFromFile(path("plant.pr5")), 0);
+    EXPECT_EQ(entries(), (std::vector<int>{1, 2, 3}));
+    ASSERT_TRUE(prj.GetInv(2));
+    EXPECT_EQ(prj.GetInv(2)->CfgId, 21);
+    auto* pbs = dynamic_cast<tPBS*>(sel->DriverOf(prPBS));
+    ASSERT_TRUE(pbs);
+    EXPECT_EQ(pbs->GetSlaveList(), (QStringList{"1", "2", "3"}));
+    EXPECT_TRUE(pbs->IsOpen());
+    // One open for the read of entry 2 (slaves 1 and 2), one at the end;
+    // not one for every entry.
+    EXPECT_EQ(card->calls("profi_get_versions"), 2);
+    EXPECT_EQ(sel->GetActiveProtocol(3), prPBS);
+
+    // An inverter added afterwards reaches the driver at once.
+    ASSERT_EQ(prj.AddInv(4, 22, QStringLiteral("D"), prPBS, true), 0);
+    EXPECT_EQ(pbs->GetSlaveList(), (QStringList{"1", "2", "3", "4"}));
+    EXPECT_TRUE(pbs->IsOpen());
+    EXPECT_EQ(card->calls("profi_get_versions"), 3);
 }
 
 } // namespace

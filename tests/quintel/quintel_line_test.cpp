@@ -223,7 +223,8 @@ TEST_F(QuintelLineTest, FailuresWhileReadingTheDefinitions)
         {"a sixth silence in a row", six, true},
         {"inverter error 2", refuse, true},
     };
-    sel->Ansi()->SetTimeOut(1000);
+    // Each silence costs one time-out; a pty round trip takes a few ms.
+    sel->Ansi()->SetTimeOut(300);
     auto inv = addInverter(21);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
