@@ -23,9 +23,12 @@ check=0
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${QEL_DEMO_IN_XVFB:-}" ]; then
   bash scripts/install-deps.sh
-  export QEL_DEMO_IN_XVFB=1
-  exec xvfb-run -a -s '-screen 0 1280x1024x24' bash "$0" "$@"
+  . scripts/screenshot.sh
+  export QEL_DEMO_IN_XVFB=1 QEL_DEMO_FBDIR=$PWD/${QEL_BUILD_DIR:-build}/xvfb-screen
+  mkdir -p "$QEL_DEMO_FBDIR"
+  exec xvfb-run -a -s "$(xvfb_server_args "$QEL_DEMO_FBDIR")" bash "$0" "$@"
 fi
+. scripts/screenshot.sh
 # The X server may still be starting (a program started too early aborts
 # without a display).
 for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
@@ -103,9 +106,7 @@ grep -q 'addr=2 .*par=0x160F$' "$log" || fail "no configuration-number read of i
 echo "Simulator log: configuration-number reads of both inverters"
 
 sleep 0.5  # let the bar paint before the picture is taken
-xwd -root -silent -out "$demo/screen.xwd"
-# A PNG beside it where ImageMagick can make one; the check does not need it.
-if command -v convert >/dev/null; then convert "xwd:$demo/screen.xwd" "$demo/screen.png" 2>/dev/null || rm -f "$demo/screen.png"; fi
+take_screenshot "$demo/screen.xwd"
 echo "Screenshot: $demo/screen.xwd"
 
 # File menu, opened from the keyboard as a user can (a window manager

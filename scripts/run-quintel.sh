@@ -19,9 +19,12 @@ check=0
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${QEL_DEMO_IN_XVFB:-}" ]; then
   bash scripts/install-deps.sh
-  export QEL_DEMO_IN_XVFB=1
-  exec xvfb-run -a -s '-screen 0 1280x1024x24' bash "$0" "$@"
+  . scripts/screenshot.sh
+  export QEL_DEMO_IN_XVFB=1 QEL_DEMO_FBDIR=$PWD/${QEL_BUILD_DIR:-build}/xvfb-screen
+  mkdir -p "$QEL_DEMO_FBDIR"
+  exec xvfb-run -a -s "$(xvfb_server_args "$QEL_DEMO_FBDIR")" bash "$0" "$@"
 fi
+. scripts/screenshot.sh
 # The X server may still be starting (a program started too early aborts
 # without a display).
 for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
@@ -78,9 +81,7 @@ grep -q 'addr=1 .*par=0x0E4' "$log" || fail "the Quintel definitions were not re
 grep -q 'addr=1 .*par=0x0301' "$log" || fail "the Quintel table was not polled"
 echo "Simulator log: the Quintel table of inverter 1 was read and polled"
 sleep 1
-xwd -root -silent -out "$demo/screen.xwd"
-# A PNG beside it where ImageMagick can make one; the check does not need it.
-if command -v convert >/dev/null; then convert "xwd:$demo/screen.xwd" "$demo/screen.png" 2>/dev/null || rm -f "$demo/screen.png"; fi
+take_screenshot "$demo/screen.xwd"
 echo "Screenshot: $demo/screen.xwd"
 kill $app
 wait $app 2>/dev/null || true
