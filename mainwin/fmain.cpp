@@ -141,6 +141,10 @@ TFMain::~TFMain()
         SetMaxPlacementBar(nullptr);
     if (FMain == this)
         FMain = nullptr;
+    // The child objects freed after this body (the drivers) may run the event
+    // loop while they close: nothing queued for the main window may reach it
+    // once it is only a plain widget.
+    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
 }
 
 QAction* TFMain::addEntry(QMenu* menu, const char* name, const QString& caption, int helpContext,

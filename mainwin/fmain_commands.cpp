@@ -154,7 +154,7 @@ bool TFMain::eventFilter(QObject* watched, QEvent* e)
     // event has been handled (an entry of the menu may be running).
     if ((e->type() == QEvent::Show || e->type() == QEvent::Hide) && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->isWindow() && !qobject_cast<QMenu*>(watched) && !windowsMenuQueued_ &&
-        !e->spontaneous()) {
+        !e->spontaneous() && !destroying_) {
         windowsMenuQueued_ = true;
         QMetaObject::invokeMethod(
             this,
