@@ -116,7 +116,10 @@ struct AbortCase {
 TEST_F(CanDriver, AbortCodesGiveTheInvertersErrorNumbers)
 {
     card->addInverter(4);
-    TCan& can = OpenSel({4});
+    // Every answer here is pushed before its request, so only the last case
+    // waits out the time-out; a generous one keeps a late answer on a loaded
+    // machine from being taken for the next request's.
+    TCan& can = OpenSel({4}, 1500);
     std::vector<TRecTel> answers;
     drvtest::RecordAnswers(can, answers);
     const AbortCase cases[] = {
