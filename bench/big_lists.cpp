@@ -165,7 +165,7 @@ void wrkPaste(const std::shared_ptr<TCfgRec>& cfg, const QTemporaryDir& dir)
             ww.w->Core().PasteContent(*content, n / 2);
             QApplication::processEvents();
         });
-        tab.row(n, t);
+        tab.row(n, t, ww.w->Core().Model().TrailingRow() == n + 1000 ? "" : "  (rows missing!)");
     }
 }
 

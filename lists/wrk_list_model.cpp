@@ -12,7 +12,7 @@ const std::shared_ptr<TWrkListItem> kNoItem;
 
 TWrkListModel::TWrkListModel(QObject* parent) : QAbstractTableModel(parent)
 {
-    rows_.push_back({nullptr, blankTexts()});
+    rows_.push_back(std::make_unique<Row>(Row{nullptr, blankTexts()}));
     captions_ = {QStringLiteral("Umr."), QStringLiteral("Adr."), QStringLiteral("Satz"),
                  QStringLiteral("Id"), QStringLiteral("Name"), QStringLiteral("Wert"),
                  QStringLiteral("Bemerkungen")};
@@ -20,7 +20,7 @@ TWrkListModel::TWrkListModel(QObject* parent) : QAbstractTableModel(parent)
 
 const std::shared_ptr<TWrkListItem>& TWrkListModel::Item(int row) const
 {
-    return row >= 0 && row < RowCount() ? rows_[size_t(row)].item : kNoItem;
+    return row >= 0 && row < RowCount() ? rows_[size_t(row)]->item : kNoItem;
 }
 
 int TWrkListModel::RowOf(const TWrkListItem* item) const
@@ -28,7 +28,7 @@ int TWrkListModel::RowOf(const TWrkListItem* item) const
     if (!item)
         return -1;
     for (int r = 0; r < TrailingRow(); ++r)
-        if (rows_[size_t(r)].item.get() == item)
+        if (rows_[size_t(r)]->item.get() == item)
             return r;
     return -1;
 }
@@ -37,14 +37,14 @@ QString TWrkListModel::Text(int row, int col) const
 {
     if (row < 0 || row >= RowCount() || col < 0 || col >= ColCount)
         return QString();
-    return rows_[size_t(row)].texts[size_t(col)];
+    return rows_[size_t(row)]->texts[size_t(col)];
 }
 
 void TWrkListModel::InsertRow(int row, std::shared_ptr<TWrkListItem> item, const Texts& texts)
 {
     row = std::clamp(row, 0, TrailingRow());
     beginInsertRows({}, row, row);
-    rows_.insert(rows_.begin() + row, Row{std::move(item), texts});
+    rows_.insert(rows_.begin() + row, std::make_unique<Row>(Row{std::move(item), texts}));
     endInsertRows();
 }
 
@@ -54,7 +54,11 @@ void TWrkListModel::InsertRows(int row, std::vector<NewRow> rows)
         return;
     row = std::clamp(row, 0, TrailingRow());
     beginInsertRows({}, row, row + int(rows.size()) - 1);
-    rows_.insert(rows_.begin() + row, std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+    std::vector<std::unique_ptr<Row>> block;
+    block.reserve(rows.size());
+    for (NewRow& r : rows)
+        block.push_back(std::make_unique<Row>(std::move(r)));
+    rows_.insert(rows_.begin() + row, std::make_move_iterator(block.begin()), std::make_move_iterator(block.end()));
     endInsertRows();
 }
 
@@ -99,7 +103,7 @@ void TWrkListModel::SetText(int row, int col, const QString& text)
 {
     if (row < 0 || row >= TrailingRow() || col < 0 || col >= ColCount)
         return;
-    QString& cell = rows_[size_t(row)].texts[size_t(col)];
+    QString& cell = rows_[size_t(row)]->texts[size_t(col)];
     if (cell == text)
         return;
     cell = text;

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <memory>
+#include <memory>
 #include <vector>
 
 // The rows of a work-list window as the list shows them: one record and
@@ -64,6 +65,8 @@ public:
 
 private:
     using Row = NewRow;
-    std::vector<Row> rows_;
+    // Rows held by pointer: inserting into or erasing from the middle of a
+    // long list moves pointers, not seven texts a row.
+    std::vector<std::unique_ptr<Row>> rows_;
     Texts captions_;
 };
