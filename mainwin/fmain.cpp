@@ -61,14 +61,14 @@ TFMain::TFMain(std::shared_ptr<IMainInteraction> ui, QWidget* parent)
     ProtSel = new TProtSel(this);
     ProtSel->setObjectName(QStringLiteral("ProtSel"));
 
-    // 1. Scheduler.
+    // Scheduler.
     scheduler_ = new TScheduler(this);
     Scheduler = scheduler_;
     scheduler_->OnChange = [this](QObject* s) { SchListChanged(s); };
-    // 2. Project, owned by the window.
+    // Project, owned by the window.
     project_ = new TVortalinPrj(this);
     Project = project_;
-    // 3. Settings.
+    // Settings.
     progCfg_ = std::make_unique<TProgCfg>();
     ProgCfg = progCfg_.get();
     progCfg_->OnPrgCfgChanged = [this](TProgCfg* c) { ProgCfgChanged(c); };
@@ -76,24 +76,24 @@ TFMain::TFMain(std::shared_ptr<IMainInteraction> ui, QWidget* parent)
     auto opt = std::make_unique<TfrmOptDlg>(this);
     OptDlg = opt.get();
     progCfg_->SetOptionDlg(std::move(opt));
-    // 4. The drag object, the work-list manager and the internal clipboard.
+    // The drag object, the work-list manager and the internal clipboard.
     createListObjects();
     createQuintelWindows();
-    // 5. The clipboard viewer.
+    // The clipboard viewer.
     joinClipboardViewer();
-    // 6. Language texts and the message dialog's button lists.
+    // Language texts and the message dialog's button lists.
     langTexts_ = std::make_unique<TVortalinText>();
     langTexts_->SetVersion(5);
     LangTexts = langTexts_.get();
     for (QStringList& l : ButtonLists)
         l.clear();
 
-    // 7, 8: bar, menus and tool bar.
+    // Bar, menus and tool bar.
     createMenus();
     createToolBar();
     setFixedHeight(BarClientHeight());
 
-    // 9. Focus loss and return.
+    // Focus loss and return.
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState s) { ApplicationStateChanged(s); });
     SetUserMsgHelpHandler([this](int ctx) { ShowHelp(ctx); });

@@ -57,22 +57,23 @@ bool TFMain::askSaveModified()
 
 void TFMain::NewProject()
 {
-    // 1.
+    // A modified project is offered for saving; cancelling keeps it.
     if (!askSaveModified())
         return;
-    // 2.
+    // The windows close and the scheduler stops.
     CloseAllWindows();
     scheduler_->SetActive(false);
     scheduler_->Detach();
-    // 3.
+    // A new project from the default-project settings; a failure lets the
+    // user end the program.
     if (newPrjFromSettings() != 0) {
         const QStringList* msg = langTexts_->GetStrings(0, 46);
         if (ui_->Message(msg ? *msg : QStringList{}, ButtonList(2), QString(), icInformation, {}, {}, {}, 0, 1) == 1)
             close();
     }
-    // 4. Both serial rates, as the start-up copies them.
+    // Both serial rates back into the settings, as at start-up.
     copyBaudRatesBack();
-    // 5.
+    // The windows saved with the new project.
     RestoreWindows();
 }
 

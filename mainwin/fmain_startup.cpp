@@ -69,19 +69,19 @@ void TFMain::FormShow()
         return;
     inStartup_ = true;
     TProgCfg& cfg = *progCfg_;
-    // 1.
+    // Let the splash window paint; no window is active yet.
     QCoreApplication::processEvents();
     CurOpFuncs = nullptr;
     CurContext = nullptr;
-    // 2.
+    // The settings; without them the program cannot run.
     splashText(QStringLiteral("Registry load"));
     if (!cfg.LoadFromRegistry()) {
         startupFailed(QStringLiteral("Invalid registry.\nPlease re-install program."));
         return;
     }
-    // 3.
+    // Everything that follows the settings, the drivers among them.
     ProgCfgChanged(&cfg);
-    // 4.
+    // Caption, program icon and splash picture from the settings.
     {
         bool ok = true;
         setWindowTitle(cfg.AppName + QStringLiteral("     "));
@@ -96,7 +96,7 @@ void TFMain::FormShow()
         if (!ok)
             ui_->ErrorBox(QStringLiteral("Error loading resources."));
     }
-    // 5.
+    // The help entries and the fieldbus window's entry as the settings allow.
     const THelpMenuVisibility help = HelpMenuVisibility(cfg.NoAdvHelpMenu);
     miInhalt->setVisible(help.miInhalt);
     miHowTo->setVisible(help.miHowTo);
@@ -106,17 +106,17 @@ void TFMain::FormShow()
     MenuFBS->setVisible(cfg.EnableFbsWindow);
     // The windows plugged in since creation.
     updateLaterEntries();
-    // 6.
+    // The index of the configuration files.
     splashText(QStringLiteral("Checking parameter files"));
     cfg.ScanBinFiles();
-    // 7.
+    // The language file of the program language; none installed ends the
+    // start-up, and so does one that cannot be read.
     splashText(QStringLiteral("Reading language file"));
     const QString lngFile = ChooseLanguageFile(cfg.ApplicationPath, cfg.ProgLng);
     if (lngFile.isEmpty()) {
         startupFailed(QStringLiteral("Fatal Error:\nNo language file installed !"));
         return;
     }
-    // 8.
     if (!langTexts_->LoadFromFile(lngFile, Language::CodePageOf(cfg.ProgLng))) {
         startupFailed(QStringLiteral("Error reading language file \n") + lngFile);
         return;
@@ -126,8 +126,9 @@ void TFMain::FormShow()
         const QStringList* l = t.GetStrings(s, i);
         return l ? *l : QStringList{QStringLiteral("???")};
     };
-    // 9. The button lists are filled only at step 14; the message uses
-    //    what list 1 will hold, so that it has its OK button.
+    // A second instance says so and ends. The button lists are filled only
+    // further down; the message uses what list 1 will hold, so that it has
+    // its OK button.
     if (Mutex.Acquire(QLatin1String(MutexName)) == TSingleInstanceLock::lrAlreadyExists) {
         ui_->Message(lines(0, 43), {QStringLiteral("0") + t.GetText(0, 6)}, cfg.AppName, icInformation, {}, {}, {},
                      0, -1);
@@ -135,15 +136,16 @@ void TFMain::FormShow()
         ui_->Terminate(1);
         return;
     }
-    // 10.
+    // The help file of the program language; the manuals entry needs a
+    // manual folder.
     HelpFile = ChooseHelpFile(cfg.ApplicationPath, cfg.ProgLng);
     miInvManuals->setEnabled(!cfg.ManualPath.isEmpty());
-    // 11.
+    // Filter and folder of the file-open dialog.
     OpenDlgFilter = OpenDialogFilter(t);
     OpenDlgDir = cfg.DataPath;
-    // 12, 13: editors and the options dialog.
+    // Texts of the editors and the options dialog.
     pushTexts();
-    // 14.
+    // The message dialog's button lists.
     ButtonLists[0] = {QStringLiteral("0") + t.GetText(0, 6)};
     ButtonLists[1] = {QStringLiteral("3") + t.GetText(0, 8), QStringLiteral("4") + t.GetText(0, 9)};
     ButtonLists[2] = {QStringLiteral("8") + t.GetText(0, 10), QStringLiteral("6") + t.GetText(0, 7)};
@@ -151,7 +153,7 @@ void TFMain::FormShow()
                       QStringLiteral("6") + t.GetText(0, 7)};
     ButtonLists[4] = {QStringLiteral(":") + t.GetText(2, 23), QStringLiteral(":") + t.GetText(2, 24),
                       QStringLiteral(":") + t.GetText(2, 25)};
-    // 15.
+    // The project: its dialogs, drivers, scheduler, events, folders and texts.
     TVortalinPrj& prj = *project_;
     ui_->InstallPrjDialogs(prj, this);
     prj.ProtSel = ProtSel;
@@ -185,13 +187,14 @@ void TFMain::FormShow()
     prj.LoadTitle = t.GetText(7, 38);
     prj.GroupText = t.GetText(7, 37);
     prj.CancelText = t.GetText(7, 10);
-    // 16, 17: work-list manager, explorer.
+    // Texts of the work-list manager and the explorer.
     if (Later.PushTexts)
         Later.PushTexts(t, cfg);
     pushListTexts();
-    // 18.
+    // Texts and settings of the print window.
     SetUpPrintWindow(t, cfg);
-    // 19.
+    // The project named on the command line, or a new one from the
+    // default-project settings; a failure lets the user end the program.
     splashText(QStringLiteral("Reading project data"));
     int rc = 0;
     switch (ClassifyCommandLine(CmdLineParam)) {
@@ -219,21 +222,21 @@ void TFMain::FormShow()
         exitStatus_ = 1;
         closeRequested_ = true;
     }
-    // 20.
+    // The serial rates the project's drivers now use become the settings'.
     copyBaudRatesBack();
-    // 21.
+    // The scheduler starts on the protocol selector.
     splashText(QStringLiteral("Reading inverter cfg"));
     scheduler_->Attach(ProtSel);
     scheduler_->SetActive(true);
-    // 22.
+    // The splash window goes.
     if (Splash) {
         Splash->hide();
         delete Splash.data();
     }
-    // 23.
+    // The bar's own texts; hexadecimal display starts off.
     pushMainTexts();
     MenuHexdisplay->setChecked(false);
-    // 24.
+    // The bar into the work area, then the windows saved with the project.
     PlaceBarInWorkArea();
     RestoreWindows();
     Shown = true;
@@ -395,21 +398,19 @@ void TFMain::closeEvent(QCloseEvent* e)
         return;
     }
     closing_ = true;
-    // 1.
+    // Every window closes; each asks about its unsaved list.
     CloseAllWindows();
-    // 2.
+    // Changed settings go back to the store.
     if (progCfg_->Modified)
         progCfg_->SaveToRegistry();
-    // 3.
+    // A modified project is offered for saving.
     if (project_ && project_->Modified) {
         const QStringList* msg = langTexts_->GetStrings(7, 47);
         if (ui_->Message(msg ? *msg : QStringList{}, ButtonList(2), langTexts_->GetText(5, 33), icInformation, {}, {},
                          {}, 0, 1) == 0)
             project_->SaveToFile(project_->FileName);
     }
-    // 4.
     leaveClipboardViewer();
-    // 5.
     e->accept();
     ui_->Terminate(exitStatus_);
 }

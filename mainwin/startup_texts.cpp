@@ -44,7 +44,7 @@ void PushOptDlgTexts(TfrmOptDlg& d, const TVortalinText& t)
     d.SetPageCaption(d.tsPlainText, t.GetText(8, 24));
     setText(d.chbShowPlainText, t.GetText(8, 25));
     setText(d.labPtMode, t.GetText(8, 26));
-    // 13: the language choice of the parameter texts.
+    // The language choice of the parameter texts.
     d.cobActLng->clear();
     d.cobActLng->addItems({t.GetText(8, 27), t.GetText(8, 28)});
     setText(d.labPtLng, t.GetText(8, 29));

@@ -135,7 +135,7 @@ void TVortalinPrj::ApplyPrjEdit(const TPrjEditRows& Rows)
         if (GetInv(a) && Rows.FindInv(a) < 0)
             RemoveInv(a);
 
-    // 5.
+    // 5. What changed is reported once.
     if (PendingChanges) {
         Modified = true;
         FirePendingChanges();

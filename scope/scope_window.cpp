@@ -59,12 +59,12 @@ TScope::TScope(TVortalinPrj* Prj, const TVortalinText* Texts, const TProgCfg* Cf
         disp_.Separator = Cfg->Separator.isEmpty() ? QChar(u'+') : Cfg->Separator[0];
         disp_.ShowDecValue = Cfg->ShowDecValue;
     }
-    // 1. Scheduler client in state 2.
+    // Scheduler client in state 2.
     eng_.SetScheduler(Sch, this);
 
     buildTools();
     buildMenu();
-    // 3. The read-out cells, column by column.
+    // The read-out cells, column by column.
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 5; ++j) {
             auto* l = new QLabel(this);

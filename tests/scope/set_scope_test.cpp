@@ -165,7 +165,7 @@ TEST_F(SetScopeTest, OffsetAndFactorSteps)
     p.Mul = 10;
     p.Div = 1;
     core.StepYFactor(0, true);
-    EXPECT_EQ(core.Setup.Chan[0].YFactor, 11);  // step 0
+    EXPECT_EQ(core.Setup.Chan[0].YFactor, 11);  // the step rounds to 0
     // A description without a multiplier steps one raw unit.
     p.Mul = 0;
     core.StepYFactor(0, true);
