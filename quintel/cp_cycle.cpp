@@ -233,24 +233,21 @@ bool TQuintelProgram::takeRequests()
 {
     if (std::exchange(ComDlgReq, false) && settingsDialog())
         return true;
-    if (std::exchange(InvDlgReq, false))
-        inverterDialog();
-    if (std::exchange(DownloadReq, false))
-        Download();
-    if (std::exchange(EditReq, false))
-        editSelected();
-    // Commands that change the table or open a dialog run here, never
-    // inside another command or a synchronous exchange.
-    if (std::exchange(OpenReq, false))
-        Open();
-    if (std::exchange(SaveReq, false))
-        Save();
-    if (std::exchange(PrintReq, false))
-        Print();
-    if (std::exchange(CopyReq, false))
-        Copy();
-    if (std::exchange(QuitReq, false))
-        Quit();
+    // Open, save, print, copy and quit change the table or open a dialog:
+    // they run here, never inside another command or a synchronous exchange.
+    static constexpr std::pair<bool TQuintelProgram::*, void (TQuintelProgram::*)()> requests[] = {
+        {&TQuintelProgram::InvDlgReq, &TQuintelProgram::inverterDialog},
+        {&TQuintelProgram::DownloadReq, &TQuintelProgram::Download},
+        {&TQuintelProgram::EditReq, &TQuintelProgram::editSelected},
+        {&TQuintelProgram::OpenReq, &TQuintelProgram::Open},
+        {&TQuintelProgram::SaveReq, &TQuintelProgram::Save},
+        {&TQuintelProgram::PrintReq, &TQuintelProgram::Print},
+        {&TQuintelProgram::CopyReq, &TQuintelProgram::Copy},
+        {&TQuintelProgram::QuitReq, &TQuintelProgram::Quit},
+    };
+    for (const auto& [flag, run] : requests)
+        if (std::exchange(this->*flag, false))
+            (this->*run)();
     return false;
 }
 
