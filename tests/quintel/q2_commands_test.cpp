@@ -359,6 +359,7 @@ TEST_F(ProgramCommandsTest, OpenDuringADownloadWaitsForItsEnd)
 // than reading with the last configuration.
 TEST_F(ProgramCommandsTest, InverterChoiceRestartsOrStopsTheTable)
 {
+    setValue("TimeOut", 1500);  // one try per identification: no miss on a loaded machine
     startWith(21, 9);
     addInverter(2, 3);
     int choice = 2;
@@ -390,7 +391,7 @@ TEST_F(ProgramCommandsTest, InverterChoiceRestartsOrStopsTheTable)
     choice = 1;
     request(&TQuintelProgram::InvDlgReq);
     ASSERT_TRUE(qeltest::waitUntil([&] { return prog->CurCfgId == 21 && tableRead(9); }, 30000));
-    EXPECT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages.size(), 1u) << ui.messages.back().text().toStdString();
 }
 
 // The settings dialog identifies the inverter again: the same type goes on
@@ -398,6 +399,7 @@ TEST_F(ProgramCommandsTest, InverterChoiceRestartsOrStopsTheTable)
 // idle, and offline nothing is identified.
 TEST_F(ProgramCommandsTest, SettingsIdentifyTheInverterAgain)
 {
+    setValue("TimeOut", 1500);
     startWith(21, 9);
     ui.onSettings = [](TCpSettings&) { return true; };
     request(&TQuintelProgram::ComDlgReq);
@@ -427,7 +429,7 @@ TEST_F(ProgramCommandsTest, SettingsIdentifyTheInverterAgain)
     EXPECT_TRUE(prog->Offline);
     EXPECT_EQ(prog->CurCfgId, -1);
     EXPECT_TRUE(inv->handledRequests().empty());
-    EXPECT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages.size(), 1u) << ui.messages.back().text().toStdString();
 }
 
 }  // namespace
