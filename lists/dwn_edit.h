@@ -136,6 +136,12 @@ public:
 
 private:
     void refuseMessage();
+    // Lines of InvAdr fit the list's configuration; else the message.
+    bool fitsType(int InvAdr);
+    // At clamped into 0..count.
+    int insertAt(int At) const;
+    // A drop makes the list a normal or an operator list; where it inserts.
+    int startDrop(int At, bool OpLines);
     void afterInsert(int Count, int FocusLine);
     void rowsChanged() { engine_.Notify().RowsChanged(); }
 

@@ -35,6 +35,25 @@ void TDwnEdit::refuseMessage()
     engine_.Message(engine_.TextLines(0, 19), dblOk, dmiError);
 }
 
+bool TDwnEdit::fitsType(int InvAdr)
+{
+    if (CheckInvCfgId(InvAdr, engine_.CfgId))
+        return true;
+    refuseMessage();
+    return false;
+}
+
+int TDwnEdit::insertAt(int At) const
+{
+    return std::clamp(At, 0, int(engine_.Lines.size()));
+}
+
+int TDwnEdit::startDrop(int At, bool OpLines)
+{
+    engine_.OpList = OpLines;
+    return insertAt(At);
+}
+
 void TDwnEdit::afterInsert(int Count, int FocusLine)
 {
     engine_.Modified = true;
@@ -90,8 +109,8 @@ int TDwnEdit::PasteItems(int At, const std::vector<TClpBrdItem>& Items, int Flag
     if (engine_.Transferring() || (Flags & need) != need)
         return 0;
     TDwnLoadEngine& e = engine_;
-    int at = std::clamp(At, 0, int(e.Lines.size()));
-    const int start = at;
+    const int start = insertAt(At);
+    int at = start;
     int refused = 0;
     for (const TClpBrdItem& it : Items) {
         const QString note = (Flags & cbfRemark) ? it.Remark : QString();
@@ -223,23 +242,17 @@ bool TDwnEdit::Drop(const TDragDrop& Dd, const QMimeData* Data, const QObject* O
 bool TDwnEdit::DropDescriptions(int At, int InvAdr, int SetSel,
                                 const std::vector<std::shared_ptr<const TParaRec>>& Paras)
 {
-    if (!AcceptsKind(ddkExplParams))
+    if (!AcceptsKind(ddkExplParams) || !fitsType(InvAdr))
         return false;
-    TDwnLoadEngine& e = engine_;
-    if (!CheckInvCfgId(InvAdr, e.CfgId)) {
-        refuseMessage();
-        return false;
-    }
-    e.OpList = false;
-    int at = std::clamp(At, 0, int(e.Lines.size()));
-    const int start = at;
+    const int start = startDrop(At, false);
+    int at = start;
     for (const auto& p : Paras) {
         if (!p)
             continue;
         // The description of this list's configuration (the same type).
-        std::shared_ptr<TParaRec> para = FindSharedPara(e.Cfg(), p->Addr);
+        std::shared_ptr<TParaRec> para = FindSharedPara(engine_.Cfg(), p->Addr);
         const int mode = TDwnLoadEngine::GetParaMode(p.get());
-        e.InsertNewLine(at++, std::move(para), p->Addr, p->DefVal, SetSel, mode, false, QString());
+        engine_.InsertNewLine(at++, std::move(para), p->Addr, p->DefVal, SetSel, mode, false, QString());
     }
     afterInsert(int(Paras.size()), start);
     return true;
@@ -247,24 +260,19 @@ bool TDwnEdit::DropDescriptions(int At, int InvAdr, int SetSel,
 
 bool TDwnEdit::DropDwnLines(int At, int InvAdr, const std::vector<TDwnEntryPtr>& Lines, bool OpLines)
 {
-    if (!AcceptsKind(OpLines ? ddkOpLines : ddkDwnLines))
+    // Operator lines carry their descriptions: any type takes them.
+    if (!AcceptsKind(OpLines ? ddkOpLines : ddkDwnLines) || (!OpLines && !fitsType(InvAdr)))
         return false;
-    TDwnLoadEngine& e = engine_;
-    if (!OpLines && !CheckInvCfgId(InvAdr, e.CfgId)) {
-        refuseMessage();
-        return false;
-    }
-    e.OpList = OpLines;
-    int at = std::clamp(At, 0, int(e.Lines.size()));
-    const int start = at;
+    const int start = startDrop(At, OpLines);
+    int at = start;
     for (const TDwnEntryPtr& l : Lines) {
         std::shared_ptr<TParaRec> para = l->Para;
         if (OpLines && l->OwnsPara && l->Para) {
             para = std::make_shared<TParaRec>();
             l->Para->CopyTo(*para);
         }
-        e.InsertNewLine(at++, std::move(para), l->Address, l->Value, l->SetMask, l->Mode,
-                        OpLines && l->OwnsPara, l->Note);
+        engine_.InsertNewLine(at++, std::move(para), l->Address, l->Value, l->SetMask, l->Mode,
+                              OpLines && l->OwnsPara, l->Note);
     }
     afterInsert(int(Lines.size()), start);
     return true;
@@ -274,30 +282,28 @@ bool TDwnEdit::DropWrkRows(int At, const std::vector<std::shared_ptr<TWrkListIte
 {
     if (!AcceptsKind(ddkWrkRows))
         return false;
-    TDwnLoadEngine& e = engine_;
-    e.OpList = false;
-    int at = std::clamp(At, 0, int(e.Lines.size()));
-    const int start = at;
+    const int start = startDrop(At, false);
+    int at = start;
     int refused = 0;
     for (const auto& r : Rows) {
         if (!r)
             continue;
         if (r->IsBlank()) {
-            e.InsertNewLine(at++, nullptr, 0, 0, 0, DwnMode::Blank, false, r->Remark);
+            engine_.InsertNewLine(at++, nullptr, 0, 0, 0, DwnMode::Blank, false, r->Remark);
             continue;
         }
-        if (!CheckInvCfgId(r->Inverter, e.CfgId)) {
+        if (!CheckInvCfgId(r->Inverter, engine_.CfgId)) {
             ++refused;
             continue;
         }
         if (!r->Para)
             continue;
-        std::shared_ptr<TParaRec> para = FindSharedPara(e.Cfg(), r->Address);
+        std::shared_ptr<TParaRec> para = FindSharedPara(engine_.Cfg(), r->Address);
         if (!para)
             continue;
         const int32_t value = r->ValueValid ? r->Value : para->DefVal;
         const int mode = TDwnLoadEngine::GetParaMode(para.get());
-        e.InsertNewLine(at++, std::move(para), r->Address, value, r->SetSel, mode, false, r->Remark);
+        engine_.InsertNewLine(at++, std::move(para), r->Address, value, r->SetSel, mode, false, r->Remark);
     }
     afterInsert(int(Rows.size()), start);
     if (refused)

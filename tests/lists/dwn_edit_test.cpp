@@ -23,13 +23,20 @@ protected:
     void SetUp() override
     {
         DwnTest::SetUp();
-        addInv(1, 21, QStringLiteral("A"));
-        addInv(2, 21, QStringLiteral("B"));
-        addInv(5, 3, QStringLiteral("Old"));
+        // Two inverters of a type with parameter sets, one of a type without.
+        for (const auto& [adr, type] : {std::pair{1, 21}, std::pair{2, 21}, std::pair{5, 3}})
+            addInv(adr, type);
+        fresh();
+    }
+    // A new empty list on inverter 1, its view of ten rows and its editing.
+    void fresh()
+    {
+        engine = makeEngine();
         useInv(1);
         view = std::make_unique<TDwnLoadView>(engine->Lines);
         view->SetRows(10);
         edit = std::make_unique<TDwnEdit>(*engine, *view);
+        ui.messages.clear();
     }
     void useInv(int adr)
     {
@@ -94,11 +101,7 @@ TEST_F(DwnEdit, PasteTakesWhatFitsTheListAndRefusesTheRestWithOneMessage)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        engine = makeEngine();
-        useInv(1);
-        view = std::make_unique<TDwnLoadView>(engine->Lines);
-        edit = std::make_unique<TDwnEdit>(*engine, *view);
-        ui.messages.clear();
+        fresh();
         makeList(c.list);
         const size_t before = engine->Lines.size();
         TClpBrdItem it;
@@ -196,12 +199,7 @@ TEST_F(DwnEdit, DropsTakeTheKindsThatFitTheList)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        engine = makeEngine();
-        useInv(1);
-        view = std::make_unique<TDwnLoadView>(engine->Lines);
-        view->SetRows(10);
-        edit = std::make_unique<TDwnEdit>(*engine, *view);
-        ui.messages.clear();
+        fresh();
         makeList(c.list);
         const size_t before = engine->Lines.size();
         TDragDrop dd;
@@ -241,10 +239,7 @@ TEST_F(DwnEdit, DroppedCopiesKeepTheirValuesAndOwnTheirDescriptions)
     EXPECT_TRUE(engine->Modified);
 
     // Operator lines that own their description are copied with a copy.
-    engine = makeEngine();
-    useInv(1);
-    view = std::make_unique<TDwnLoadView>(engine->Lines);
-    edit = std::make_unique<TDwnEdit>(*engine, *view);
+    fresh();
     auto op = std::make_shared<TDwnEntry>();
     op->Para = opDesc();
     op->OwnsPara = 1;
