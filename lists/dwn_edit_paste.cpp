@@ -7,7 +7,6 @@
 #include "lists/dwn_edit.h"
 
 #include "config/drag_drop.h"
-#include "config/lang_texts.h"
 #include "lists/wrk_list_item.h"
 
 #include <algorithm>

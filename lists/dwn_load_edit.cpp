@@ -5,7 +5,6 @@
 #include "lists/dwn_load.h"
 
 #include "config/drag_drop.h"
-#include "config/lang_texts.h"
 #include "config/prog_cfg.h"
 #include "config/vortalin_clpbrd.h"
 #include "dialogs/drag_exec.h"
