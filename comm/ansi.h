@@ -51,8 +51,6 @@ public:
     QString GetModemCMD() const { return FModemCMD; }
     void SetModemCMD(const QString& value);
 
-    // True while Open dials the modem (requests are refused with -101).
-    bool Dialling() const { return FDialling.load(); }
 
 protected:
     bool event(QEvent* e) override;

@@ -104,7 +104,6 @@ private:
     int BuildRequest(bool IsRead, int Service, const TTelData& Data, int& CobId);
     void SendFrame();
     void WriteFrame(const NCTYPE_CAN_FRAME& Frame);
-    void SendSegment();
     void SendAck(const uint8_t* Frame);
 
     int Evaluate(NCTYPE_OBJH Named = 0);

@@ -137,8 +137,6 @@ protected:
     // new asynchronous requests are refused with -101 meanwhile, so that a
     // busy client cannot starve it.
     bool SyncWaitingForIdle() const { return FSyncWaitIdle; }
-    // A synchronous exchange of this driver is in progress (any step).
-    bool SyncInProgress() const { return FSyncBusy; }
     // Lets a driver mark its own blocking phases (modem dialling) as
     // synchronous, so that the worker-thread side keeps off.
     void SetSyncFlag(bool on) { FSyncFlag.store(on); }

@@ -75,7 +75,6 @@ public:
 
     const TDevice& Device(int Addr) const { return FDevs[size_t(Addr & 0xFF)]; }
     int DeviceCount() const { return FDevCount; }
-    bool BusStopped() const { return FBusStopped; }
     bool RestartPending() const { return FRestart; }
 
 protected:

@@ -25,11 +25,6 @@ TTOProp::TTOProp(tCustomQelProt* Driver)
 
 TTOProp::~TTOProp() = default;
 
-tCustomQelProt* TTOProp::Driver() const
-{
-    return FDriver.data();
-}
-
 bool TTOProp::driverClosed() const
 {
     return FDriver && !FDriver->IsOpen();

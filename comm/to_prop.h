@@ -35,8 +35,6 @@ public:
     // Empty without a driver.
     QString GetVersion() const;
 
-    tCustomQelProt* Driver() const;
-
 protected:
     bool driverClosed() const;
 

@@ -443,11 +443,6 @@ int CfgUploader::readQuintel()
 
 } // namespace
 
-bool CfgUpload::Running()
-{
-    return g_running;
-}
-
 int TVortalinCfgList::ReadFromInverter(int Addr, TProtSel& ProtSel, bool ShowProgress)
 {
     if (Addr < 0 || Addr > MaxInvAdr) {

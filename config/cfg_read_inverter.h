@@ -33,9 +33,6 @@ inline constexpr int32_t kDefaultAccessValue = 683;
 inline constexpr int kDefaultQuintelCount = 37;
 inline constexpr int kMinRetries = 10;
 inline constexpr int kMaxGroupOffset = 100;
-
-// True while ReadFromInverter runs (a second one is refused with -101).
-bool Running();
 } // namespace CfgUpload
 
 // A length-prefixed text of an answer's data area at `pos` (Windows-1252):

@@ -166,17 +166,6 @@ QString TVortalinText::GetText(int section, int index) const
     return lines->first();
 }
 
-QString TVortalinText::GetJoinedText(int section, int index) const
-{
-    const QStringList* lines = GetStrings(section, index);
-    if (!lines)
-        return kMissing;
-    QString text;
-    for (const QString& line : *lines)
-        text += line + QStringLiteral("\r\n");
-    return text;
-}
-
 QString TVortalinText::GetErrorText(int code) const
 {
     const QString name = QString::number(code);
@@ -192,11 +181,6 @@ QString TVortalinText::GetErrorText(int code) const
         }
     }
     return QStringLiteral("Error Code ") + name;
-}
-
-int TVortalinText::SectionStart(int section) const
-{
-    return section >= 0 && section < MaxSections ? sectionStart_[section] : 0;
 }
 
 int TVortalinText::SectionSize(int section) const

@@ -56,10 +56,6 @@ public:
     // Line 0 of the entry, or "???".
     QString GetText(int section, int index) const;
 
-    // All lines of the entry, each followed by CR LF; "???" when there is no
-    // entry. For callers that need a multi-line entry as one text.
-    QString GetJoinedText(int section, int index) const;
-
     // The text of a result code from the first entry of section 9 ("n=text"
     // lines); "Error Code n" when there is none or it is empty.
     QString GetErrorText(int code) const;
@@ -67,8 +63,6 @@ public:
     // Frees every entry; the section starts stay as they are.
     void Clear();
 
-    // Position of a section's first entry in the flat entry list.
-    int SectionStart(int section) const;
     // Number of entries the loaded file gave a section (0 when not defined).
     int SectionSize(int section) const;
     // Whether the loaded file defined the section (it may still be empty).

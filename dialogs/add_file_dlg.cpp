@@ -48,9 +48,7 @@ TfrmAddFileDlg::TfrmAddFileDlg(QWidget* parent)
 
 TfrmAddFileDlg::~TfrmAddFileDlg() = default;
 
-QString TfrmAddFileDlg::AddFileBtnText() const { return btnAddFile->text(); }
 void TfrmAddFileDlg::SetAddFileBtnText(const QString& t) { btnAddFile->setText(t); }
-QString TfrmAddFileDlg::CancelBtnText() const { return btnCancel->text(); }
 void TfrmAddFileDlg::SetCancelBtnText(const QString& t) { btnCancel->setText(t); }
 
 void TfrmAddFileDlg::SetTexts(const TVortalinText& texts)

@@ -19,11 +19,8 @@ public:
     // The question's lines; the first "@P1" stands for the file name.
     QStringList AddToPrjText;
 
-    QString AddToPrjHeader() const { return windowTitle(); }
     void SetAddToPrjHeader(const QString& t) { setWindowTitle(t); }
-    QString AddFileBtnText() const;
     void SetAddFileBtnText(const QString& t);
-    QString CancelBtnText() const;
     void SetCancelBtnText(const QString& t);
 
     void SetTexts(const TVortalinText& texts);

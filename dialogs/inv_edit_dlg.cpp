@@ -129,17 +129,11 @@ void TfrmInvEdit::SetEditProt(bool on)
     cobProt->setEnabled(on);
 }
 
-QString TfrmInvEdit::InvNameLabText() const { return labname->text(); }
 void TfrmInvEdit::SetInvNameLabText(const QString& t) { labname->setText(t); }
-QString TfrmInvEdit::InvAdrLabText() const { return labInvAdr->text(); }
 void TfrmInvEdit::SetInvAdrLabText(const QString& t) { labInvAdr->setText(t); }
-QString TfrmInvEdit::InvCfgIdLabText() const { return labCfgId->text(); }
 void TfrmInvEdit::SetInvCfgIdLabText(const QString& t) { labCfgId->setText(t); }
-QString TfrmInvEdit::InvProtLabText() const { return labProt->text(); }
 void TfrmInvEdit::SetInvProtLabText(const QString& t) { labProt->setText(t); }
-QString TfrmInvEdit::OKBtnText() const { return btnOK->text(); }
 void TfrmInvEdit::SetOKBtnText(const QString& t) { btnOK->setText(t); }
-QString TfrmInvEdit::CancelBtnText() const { return btnCancel->text(); }
 void TfrmInvEdit::SetCancelBtnText(const QString& t) { btnCancel->setText(t); }
 
 void TfrmInvEdit::SetTexts(const TVortalinText& texts)

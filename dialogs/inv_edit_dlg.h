@@ -50,17 +50,11 @@ public:
     // The configuration choice behind "..."; none: the number cannot be changed.
     QPointer<TFrmSelCfg> SelCfgDlg;
 
-    QString InvNameLabText() const;
     void SetInvNameLabText(const QString& t);
-    QString InvAdrLabText() const;
     void SetInvAdrLabText(const QString& t);
-    QString InvCfgIdLabText() const;
     void SetInvCfgIdLabText(const QString& t);
-    QString InvProtLabText() const;
     void SetInvProtLabText(const QString& t);
-    QString OKBtnText() const;
     void SetOKBtnText(const QString& t);
-    QString CancelBtnText() const;
     void SetCancelBtnText(const QString& t);
 
     // Every text from the language texts at once.

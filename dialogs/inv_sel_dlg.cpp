@@ -1,6 +1,5 @@
 #include "dialogs/inv_sel_dlg.h"
 
-#include "config/lang_texts.h"
 #include "dialogs/glyph_button.h"
 #include "project/vortalin_prj.h"
 #include "dialogs/window_place.h"
@@ -166,10 +165,3 @@ void TfrmInvSel::CancelClick()
 void TfrmInvSel::SetOkText(const QString& t) { OkButton->setText(t); }
 void TfrmInvSel::SetCancelText(const QString& t) { CancelButton->setText(t); }
 void TfrmInvSel::SetCaptionText(const QString& t) { setWindowTitle(t); }
-
-void TfrmInvSel::SetTexts(const TVortalinText& texts)
-{
-    SetOkText(texts.GetText(0, 6));
-    SetCancelText(texts.GetText(0, 7));
-    SetCaptionText(texts.GetText(5, 0));
-}

@@ -10,7 +10,6 @@ class QComboBox;
 class QLabel;
 class TVarneGlyphButton;
 class TVortalinPrj;
-class TVortalinText;
 
 // Receives the chosen inverter address.
 using TOnInvSelect = std::function<void(int16_t InvAdr)>;
@@ -40,7 +39,6 @@ public:
     void SetOkText(const QString& t);
     void SetCancelText(const QString& t);
     void SetCaptionText(const QString& t);
-    void SetTexts(const TVortalinText& texts);
 
     bool CloseOnOK = true;
     bool CloseOnCancel = true;

@@ -49,11 +49,9 @@ private:
     QLabel* label_;
 };
 
-QPixmap iconPicture(int iconCode, const QPixmap& custom)
+QPixmap iconPicture(int iconCode)
 {
-    if (iconCode == icCustom)
-        return custom;
-    return MsgIconPicture(iconCode);
+    return iconCode == icCustom ? QPixmap() : MsgIconPicture(iconCode);
 }
 
 bool placesPicture(int iconCode)
@@ -123,8 +121,7 @@ void SetUserMsgHelpHandler(std::function<void(int)> handler)
 
 TUserDlg::TUserDlg()
     : buttons_{QStringLiteral("&OK"), QStringLiteral("&Cancel")},
-      font_(QApplication::font()),
-      backColor_(QApplication::palette().color(QPalette::Button))
+      font_(QApplication::font())
 {
 }
 
@@ -141,31 +138,9 @@ void TUserDlg::SetMessage(const QStringList* lines)
         message_ = *lines;
 }
 
-void TUserDlg::SetParams(const QStringList* params)
-{
-    if (params)
-        params_ = *params;
-}
-
 void TUserDlg::SetParam(const QString& name, const QString& value)
 {
     SetParamEntry(params_, name, value);
-}
-
-void TUserDlg::SetParam(const QString& name, long long value)
-{
-    SetParamEntry(params_, name, QString::number(value));
-}
-
-void TUserDlg::SetParam(const QString& name, double value)
-{
-    SetParamEntry(params_, name, QString::number(value, 'g', 15));
-}
-
-void TUserDlg::SetCustomIcon(const QPixmap& picture)
-{
-    customIcon_ = picture;
-    icon_ = icCustom;
 }
 
 int TUserDlg::Execute()
@@ -182,7 +157,7 @@ int TUserDlg::Execute()
     window.setFont(font_);
     window.setWindowTitle(title_);
     QPalette pal = window.palette();
-    pal.setColor(QPalette::Window, backColor_);
+    pal.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
     window.setPalette(pal);
     window.setAutoFillBackground(true);
 
@@ -193,7 +168,7 @@ int TUserDlg::Execute()
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     TUserMsgLayoutIn in;
-    const QPixmap picture = iconPicture(icon_, customIcon_);
+    const QPixmap picture = iconPicture(icon_);
     in.hasPicture = placesPicture(icon_);
     in.picture = picture.isNull() ? QSize(0, 0) : picture.deviceIndependentSize().toSize();
     in.lines = FillPlaceholders(message_, params_);
@@ -202,14 +177,11 @@ int TUserDlg::Execute()
     in.screenWidth = screenRect.width();
     // A new plain window: 320 x 240 outside, less the dialog frame and caption.
     in.initialClient = QSize(312, 213);
-    in.buttonsMinWidth = buttonsMinWidth_;
-    in.buttonsSameWidth = buttonsSameWidth_;
 
     QList<TVarneGlyphButton*> buttons;
     for (int i = 0; i < captions.size(); ++i) {
         auto* b = new TVarneGlyphButton(&window);
         b->setObjectName(QStringLiteral("btn") + QString::number(i));
-        b->setCursor(buttonsCursor_);
         const TButtonCaption c = SplitButtonCaption(captions[i]);
         if (c.glyphCode >= 0)
             b->SetGlyphKind(static_cast<TGlyphKind>(c.glyphCode));
@@ -260,7 +232,6 @@ int UserMessageDlg(const QStringList* Msg, const QStringList* Buttons, const QSt
     dlg.SetParam(QStringLiteral("P1"), P1);
     dlg.SetParam(QStringLiteral("P2"), P2);
     dlg.SetParam(QStringLiteral("P3"), P3);
-    dlg.SetButtonsShowGlyph(false);
     dlg.SetWAV(WavForIcon(Icon));
     return dlg.Execute();
 }

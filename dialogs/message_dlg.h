@@ -1,9 +1,6 @@
 #pragma once
 
-#include <QColor>
-#include <QCursor>
 #include <QFont>
-#include <QPixmap>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -58,44 +55,25 @@ public:
     void SetMessage(const QStringList* lines);   // nullptr keeps the current lines
 
     const QStringList& Params() const { return params_; }
-    void SetParams(const QStringList* params);   // nullptr keeps the current entries
     void SetParam(const QString& name, const QString& value);
-    void SetParam(const QString& name, long long value);
-    void SetParam(const QString& name, double value);
 
     QString Title() const { return title_; }
     void SetTitle(const QString& title) { title_ = title; }
 
-    TWAV WAV() const { return wav_; }
     void SetWAV(TWAV wav) { wav_ = wav; }
-    QString CustomWAV() const { return customWav_; }
     void SetCustomWAV(const QString& name) { customWav_ = name; }
 
     QFont Font() const { return font_; }
     void SetFont(const QFont& font) { font_ = font; }
 
     int Icon() const { return icon_; }
+    // icCustom has no picture of its own: the text keeps the picture's place.
     void SetIcon(int iconCode) { icon_ = iconCode; }
-    QPixmap CustomIcon() const { return customIcon_; }
-    void SetCustomIcon(const QPixmap& picture);   // also sets Icon to icCustom
-
-    QColor BackColor() const { return backColor_; }
-    void SetBackColor(const QColor& colour) { backColor_ = colour; }
 
     int Default() const { return default_; }
     void SetDefault(int index) { default_ = index; }
     int Cancel() const { return cancel_; }
     void SetCancel(int index) { cancel_ = index; }
-
-    int ButtonsMinWidth() const { return buttonsMinWidth_; }
-    void SetButtonsMinWidth(int width) { buttonsMinWidth_ = width > 20 ? width : 20; }
-    bool ButtonsSameWidth() const { return buttonsSameWidth_; }
-    void SetButtonsSameWidth(bool same) { buttonsSameWidth_ = same; }
-    // Kept for callers; glyphs follow the caption prefix.
-    bool ButtonsShowGlyph() const { return buttonsShowGlyph_; }
-    void SetButtonsShowGlyph(bool show) { buttonsShowGlyph_ = show; }
-    QCursor ButtonsCursor() const { return buttonsCursor_; }
-    void SetButtonsCursor(const QCursor& cursor) { buttonsCursor_ = cursor; }
 
     int HelpContext() const { return helpContext_; }
     void SetHelpContext(int context) { helpContext_ = context; }
@@ -113,14 +91,8 @@ private:
     QString customWav_;
     QFont font_;
     int icon_ = icNone;
-    QPixmap customIcon_;
-    QColor backColor_;
     int default_ = -1;
     int cancel_ = -1;
-    int buttonsMinWidth_ = 75;
-    bool buttonsSameWidth_ = true;
-    bool buttonsShowGlyph_ = false;
-    QCursor buttonsCursor_;
     int helpContext_ = 0;
     int result_ = 0;
 };

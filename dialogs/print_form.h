@@ -70,7 +70,6 @@ public:
     // choice without a printer; a printer or file chosen in the printer
     // dialog replaces it).
     void UsePdfInDataFolder();
-    bool PdfInDataFolder() const { return pdfInDataFolder_; }
     QPrinter& Printer() { return *printer_; }
     // The page arithmetic the current printer, font and margins give.
     TPrintLayout CurrentLayout(bool withFooter) const;

@@ -52,12 +52,6 @@ void TfrmProgress::SetMax(int value)
         syncBar();
 }
 
-void TfrmProgress::SetMin(int value)
-{
-    if (range_.SetMin(value))
-        syncBar();
-}
-
 void TfrmProgress::SetActVal(int value)
 {
     if (!range_.SetActVal(value))
@@ -66,19 +60,9 @@ void TfrmProgress::SetActVal(int value)
     QCoreApplication::processEvents();
 }
 
-QString TfrmProgress::Title() const
-{
-    return windowTitle();
-}
-
 void TfrmProgress::SetTitle(const QString& title)
 {
     setWindowTitle(title);
-}
-
-QString TfrmProgress::Text() const
-{
-    return labProgress_->text();
 }
 
 void TfrmProgress::SetText(const QString& text)

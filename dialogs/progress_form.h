@@ -21,14 +21,10 @@ public:
 
     int Max() const { return range_.Max(); }
     void SetMax(int value) override;          // ignored when negative
-    int Min() const { return range_.Min(); }
-    void SetMin(int value);                   // taken when 0 <= value < Max
     int ActVal() const { return range_.ActVal(); }
     void SetActVal(int value);                // taken when Min <= value <= Max, then pumps events
 
-    QString Title() const;
     void SetTitle(const QString& title);
-    QString Text() const;
     void SetText(const QString& text) override;
     // Caption of the cancel button; a blank text hides the button.
     void SetCancelText(const QString& text);

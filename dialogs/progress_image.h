@@ -22,8 +22,6 @@ public:
     int Max() const { return max_; }
     int LastPercent() const { return lastPercent_; }
 
-    QColor Background() const { return background_; }
-    QColor Foreground() const { return foreground_; }
 
 private:
     void clearAndFrame();

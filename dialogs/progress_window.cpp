@@ -123,25 +123,3 @@ void TProgress::closeEvent(QCloseEvent* event)
     else
         QWidget::closeEvent(event);
 }
-
-void TProgressReporter::Start(const QString& title, const QString& cancelText)
-{
-    cancelText_ = cancelText.trimmed().isEmpty() ? QString() : cancelText;
-    window_.SetTexts(title, QStringLiteral(" "), cancelText_);
-    window_.Start(1);
-}
-
-void TProgressReporter::SetText(const QString& text)
-{
-    // An empty label would keep the old text; a blank clears it.
-    window_.SetTexts(QString(), text.isEmpty() ? QStringLiteral(" ") : text, cancelText_);
-}
-
-void TProgressReporter::SetMax(int max)
-{
-    if (max < 0)
-        return;
-    const bool cancelled = window_.Cancelled();
-    window_.Start(max);
-    window_.SetCancelled(cancelled);
-}

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <functional>
 
-#include "config/progress_iface.h"
 #include "dialogs/progress_image.h"
 
 class QLabel;
@@ -29,7 +28,6 @@ public:
 
     // Set by the cancel button, cleared by Start; callers poll it.
     bool Cancelled() const { return cancelled_; }
-    void SetCancelled(bool cancelled) { cancelled_ = cancelled; }
 
     const TProgressImage& Picture() const { return picture_; }
     QLabel* Label1() const { return label_; }
@@ -52,22 +50,4 @@ private:
     bool cancelled_ = false;
     std::int64_t lastPump_ = 0;
     std::function<std::int64_t()> clock_;
-};
-
-// Lets an operation that reports through IProgress drive the TProgress
-// window. SetMax restarts the bar with the new maximum and keeps a cancel
-// that was already pressed.
-class TProgressReporter : public IProgress {
-public:
-    explicit TProgressReporter(TProgress& window) : window_(window) {}
-    void Start(const QString& title, const QString& cancelText) override;
-    void SetText(const QString& text) override;
-    void SetMax(int max) override;
-    void SetPosition(int pos) override { window_.Step(pos); }
-    bool Cancelled() const override { return window_.Cancelled(); }
-    void Finish() override { window_.Stop(); }
-
-private:
-    TProgress& window_;
-    QString cancelText_;
 };

@@ -99,17 +99,11 @@ TFrmSelCfg::TFrmSelCfg(QWidget* parent)
 
 TFrmSelCfg::~TFrmSelCfg() = default;
 
-QString TFrmSelCfg::InvInfoText() const { return labInfo->text(); }
 void TFrmSelCfg::SetInvInfoText(const QString& t) { labInfo->setText(t); }
-QString TFrmSelCfg::GroupText() const { return labGroup->text(); }
 void TFrmSelCfg::SetGroupText(const QString& t) { labGroup->setText(t); }
-QString TFrmSelCfg::CfgIdColText() const { return lvCfg->headerItem()->text(0); }
 void TFrmSelCfg::SetCfgIdColText(const QString& t) { lvCfg->headerItem()->setText(0, t); }
-QString TFrmSelCfg::NameColText() const { return lvCfg->headerItem()->text(1); }
 void TFrmSelCfg::SetNameColText(const QString& t) { lvCfg->headerItem()->setText(1, t); }
-QString TFrmSelCfg::OKBtnText() const { return btnOK->text(); }
 void TFrmSelCfg::SetOKBtnText(const QString& t) { btnOK->setText(t); }
-QString TFrmSelCfg::CancelBtnText() const { return btnCancel->text(); }
 void TFrmSelCfg::SetCancelBtnText(const QString& t) { btnCancel->setText(t); }
 
 void TFrmSelCfg::SetTexts(const TVortalinText& texts)

@@ -43,19 +43,12 @@ public:
     QString AllGroupsText = QStringLiteral("Alle Gruppen");
     QString CfgIdZeroText = QStringLiteral("0: Automatik");
 
-    QString FrmHeaderText() const { return windowTitle(); }
     void SetFrmHeaderText(const QString& t) { setWindowTitle(t); }
-    QString InvInfoText() const;
     void SetInvInfoText(const QString& t);
-    QString GroupText() const;
     void SetGroupText(const QString& t);
-    QString CfgIdColText() const;
     void SetCfgIdColText(const QString& t);
-    QString NameColText() const;
     void SetNameColText(const QString& t);
-    QString OKBtnText() const;
     void SetOKBtnText(const QString& t);
-    QString CancelBtnText() const;
     void SetCancelBtnText(const QString& t);
 
     void SetTexts(const TVortalinText& texts);

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const int n = texts.SectionSize(section);
         for (int i = -1; i <= n; ++i) {
             texts.GetStrings(section, i);
-            texts.GetJoinedText(section, i);
+            texts.GetText(section, i);
         }
     }
     for (int code : {-300, -11, -1, 0, 1, 6, 15, 100})

@@ -47,7 +47,6 @@ public:
     bool CloseOnCancel = false;
     int HelpContext = 88;
 
-    QString OrgText() const { return orgText_; }
     // The record handed to the main window: slots 3 to 7 at most.
     const TOperatingFuncs& OpFuncs() const { return opFuncs_; }
 

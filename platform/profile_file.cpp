@@ -1,9 +1,6 @@
 #include "profile_file.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -92,20 +89,6 @@ QByteArray ProfileFile::serialize() const
     return toCodePage(text, codePage_);
 }
 
-bool ProfileFile::save()
-{
-    const QFileInfo info(path_);
-    if (!QDir().mkpath(info.absolutePath()))
-        return false;
-    QSaveFile out(path_);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = serialize();
-    if (out.write(bytes) != bytes.size())
-        return false;  // QSaveFile discards the temporary file
-    return out.commit();
-}
-
 int ProfileFile::findSection(const QString& name) const
 {
     const QString n = name.trimmed();
@@ -139,23 +122,10 @@ QString ProfileFile::readString(const QString& section, const QString& key,
     return v;
 }
 
-bool ProfileFile::hasSection(const QString& section) const
-{
-    return findSection(section) >= 0;
-}
-
 bool ProfileFile::hasKey(const QString& section, const QString& key) const
 {
     const int s = findSection(section);
     return s >= 0 && findKeyLine(sections_[s], key) >= 0;
-}
-
-QStringList ProfileFile::sectionNames() const
-{
-    QStringList out;
-    for (const Section& s : sections_)
-        out.append(s.name);
-    return out;
 }
 
 QStringList ProfileFile::sectionLines(const QString& section) const
@@ -169,19 +139,6 @@ QStringList ProfileFile::sectionLines(const QString& section) const
         if (!t.isEmpty())
             out.append(t);
     }
-    return out;
-}
-
-QStringList ProfileFile::keyNames(const QString& section) const
-{
-    QStringList out;
-    const int s = findSection(section);
-    if (s < 0)
-        return out;
-    QString k, v;
-    for (const QString& l : sections_[s].lines)
-        if (splitKeyLine(l, k, v) && !out.contains(k, Qt::CaseInsensitive))
-            out.append(k);
     return out;
 }
 
@@ -219,26 +176,5 @@ bool ProfileFile::writeString(const QString& section, const QString& key, const 
     while (pos > 0 && target.lines[pos - 1].trimmed().isEmpty())
         --pos;
     target.lines.insert(pos, line);
-    return true;
-}
-
-bool ProfileFile::eraseSection(const QString& section)
-{
-    const int s = findSection(section);
-    if (s < 0)
-        return false;
-    sections_.removeAt(s);
-    return true;
-}
-
-bool ProfileFile::eraseKey(const QString& section, const QString& key)
-{
-    const int s = findSection(section);
-    if (s < 0)
-        return false;
-    const int l = findKeyLine(sections_[s], key);
-    if (l < 0)
-        return false;
-    sections_[s].lines.removeAt(l);
     return true;
 }

@@ -119,15 +119,6 @@ void SerialDevice::close()
     emulatedCts_.store(false);
 }
 
-bool SerialDevice::configure(const LineSettings& settings)
-{
-    if (fd_ < 0) {
-        lastError_ = EBADF;
-        return false;
-    }
-    return applySettings(settings);
-}
-
 bool makeRawTermios(const LineSettings& s, termios& tio)
 {
     const unsigned int speed = SerialDevice::speedFor(s.baudRate);

@@ -51,8 +51,9 @@ LineError newLineError(const ErrorCounts& before, const ErrorCounts& after);
 // Devices without modem lines (pseudo-terminals, some adapters): RTS and
 // DTR changes succeed and do nothing; CTS is emulated from the received
 // data: it comes on when bytes arrive after the line was quiet and goes off
-// when the line has been quiet for quietGap() (or when the owner calls
-// dropEmulatedCts() because everything received has been consumed). This
+// when the line has been quiet for three characters' time, at least 2 ms
+// (or when the owner calls dropEmulatedCts() because everything received
+// has been consumed). This
 // stands for an inverter that raises CTS while it is sending, which is what
 // the binary protocol's receive relies on.
 //
@@ -76,8 +77,6 @@ public:
     int fd() const { return fd_; }
     int lastError() const { return lastError_; }
 
-    // Changes the line settings of an open device.
-    bool configure(const LineSettings& settings);
     const LineSettings& settings() const { return settings_; }
 
     // Whether the device has modem lines and receive-error counters.
@@ -108,7 +107,6 @@ public:
 
     // CTS emulation (only meaningful without modem lines). All called by
     // the reading thread.
-    std::chrono::steady_clock::duration quietGap() const { return quietGap_; }
     // Turns the emulated CTS off when the line has been quiet for the gap;
     // returns the time left until that happens while it is on.
     std::optional<std::chrono::steady_clock::duration> updateEmulatedCts(

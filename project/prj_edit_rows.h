@@ -81,14 +81,6 @@ public:
     void SetButtonText(int Group, const QString& Text);
     void SetInvColText(int Index, const QString& Text);
     void SetFileColText(int Index, const QString& Text);
-    QString ChgCfgIdInfoText() const { return ChgCfgIdInfo.join(u'\n'); }
-    void SetChgCfgIdInfoText(const QString& t) { ChgCfgIdInfo = TVortalinPrj::splitLines(t); }
-    QString DelCfgIdInfoText() const { return DelCfgIdInfo.join(u'\n'); }
-    void SetDelCfgIdInfoText(const QString& t) { DelCfgIdInfo = TVortalinPrj::splitLines(t); }
-    QString ToManyZelkText() const { return ToManyZelk.join(u'\n'); }
-    void SetToManyZelkText(const QString& t) { ToManyZelk = TVortalinPrj::splitLines(t); }
-    QString InvAdrInUseText() const { return InvAdrInUse.join(u'\n'); }
-    void SetInvAdrInUseText(const QString& t) { InvAdrInUse = TVortalinPrj::splitLines(t); }
 
     // ---- what the dialog edits
     QString PrjName;

@@ -199,20 +199,6 @@ void TVortalinPrj::Release()
     delete this;  // a QObject parent forgets its child on deletion
 }
 
-TProtSet TVortalinPrj::UsedSerialProts() const
-{
-    TProtSet set = 0;
-    for (const auto& e : Inv) {
-        if (!e)
-            continue;
-        if (e->Prot == prANSI)
-            set |= ProtBit(prANSI);
-        else if (e->Prot == prZelk)
-            set |= ProtBit(prZelk);
-    }
-    return set;
-}
-
 void TVortalinPrj::FirePendingChanges()
 {
     if (PendingChanges == 0)

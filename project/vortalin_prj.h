@@ -127,18 +127,8 @@ public:
 
     // Multi-line messages: one text of lines joined by "\n"; writing
     // replaces all lines.
-    QString MsgOverrideText() const { return MsgOverride.join(u'\n'); }
-    void SetMsgOverrideText(const QString& t) { MsgOverride = splitLines(t); }
-    QString MsgSaveText() const { return MsgSave.join(u'\n'); }
-    void SetMsgSaveText(const QString& t) { MsgSave = splitLines(t); }
     QString MsgNoCfgText() const { return MsgNoCfg.join(u'\n'); }
     void SetMsgNoCfgText(const QString& t) { MsgNoCfg = splitLines(t); }
-    QString MsgNotOnDiscText() const { return MsgNotOnDisc.join(u'\n'); }
-    void SetMsgNotOnDiscText(const QString& t) { MsgNotOnDisc = splitLines(t); }
-    QString MsgWrongIdText() const { return MsgWrongId.join(u'\n'); }
-    void SetMsgWrongIdText(const QString& t) { MsgWrongId = splitLines(t); }
-    QString MsgExtSearchText() const { return MsgExtSearch.join(u'\n'); }
-    void SetMsgExtSearchText(const QString& t) { MsgExtSearch = splitLines(t); }
     QString MsgErrWrToFileText() const { return MsgErrWrToFile.join(u'\n'); }
     void SetMsgErrWrToFileText(const QString& t) { MsgErrWrToFile = splitLines(t); }
 
@@ -180,8 +170,6 @@ public:
     // project must be on the heap and owned by a parent or nobody, never
     // by a smart pointer.
     void Release();
-    // prANSI and prZelk bits of the protocols in use.
-    TProtSet UsedSerialProts() const;
 
     // Adds an entry (the configuration is looked up, loaded or chosen):
     // 0 added, -1 the address has an entry, -2 refused or failed

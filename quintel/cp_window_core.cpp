@@ -83,11 +83,6 @@ void TCpWindowCore::SetInverter(int Adr)
     Restart();
 }
 
-bool TCpWindowCore::Polled() const
-{
-    return env_.Scheduler && SchedSlot >= 0 && env_.Scheduler->GetState(SchedSlot) == 3;
-}
-
 void TCpWindowCore::Restart()
 {
     Engine.Stop();

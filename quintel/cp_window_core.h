@@ -84,8 +84,6 @@ public:
     QString GetCaption() const;
     void SetInverter(int Adr);
     void Restart();
-    // True while the engine is polled (scheduler state 3).
-    bool Polled() const;
 
     // Scheduler client.
     void GetRequest(TReqRec& Req);

@@ -65,19 +65,6 @@ void TScopeDisplay::ClearcursorText()
     std::fill(std::begin(CellColour), std::end(CellColour), -1);
 }
 
-int64_t TScopeDisplay::timeOf(int Index) const
-{
-    int64_t t = 0;
-    bool done = false;
-    ForEachSample([&](int i) {
-        if (done)
-            return;
-        t += Eng.Ring[i].TimeDelta;
-        done = i == Index;
-    });
-    return t;
-}
-
 bool TScopeDisplay::GetXpixRecord(int x, int64_t& Time, int& Index) const
 {
     if (x < 0 || x > 10 * DivW + 1)

@@ -184,7 +184,6 @@ private:
     // Shown converted with Conv, Raw in brackets.
     QString valueCell(const TParaRec& Conv, int32_t Shown, int32_t Raw) const;
     void measure();
-    int64_t timeOf(int Index) const;
 };
 
 // A read-out of a ring walk's integral (the sum of 64-bit terms, in 1/10000

@@ -52,7 +52,6 @@ public:
 
     TScopeEngine& Engine() { return eng_; }
     TScopeDisplay& Display() { return disp_; }
-    TSetScope& SetupDialog() { return *setScope_; }
 
     // ---- surroundings
     TFrmvortalinprint* PrintForm = nullptr;

@@ -22,7 +22,6 @@ public:
     int masterFd() const { return master_; }
     // The link when one was asked for, else the slave device.
     QString path() const { return link_.isEmpty() ? slave_ : link_; }
-    QString slaveDevice() const { return slave_; }
 
 private:
     int master_ = -1;

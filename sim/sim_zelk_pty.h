@@ -29,7 +29,6 @@ public:
     // The simulator's role on the line (default: slave, the system is
     // master). Set before start.
     void setMaster(bool simIsMaster) { master_ = simIsMaster; }
-    bool isMaster() const { return master_; }
 
     bool start(const QString& linkPath = {}, QString* error = nullptr);
     QString path() const { return pty_.path(); }

@@ -65,20 +65,18 @@ TEST(ProgressForm, OnlyTakenPositionsPumpEvents)
     TfrmProgress form;
     PumpProbe probe;
     form.SetMax(10);
-    form.SetMin(2);
+    form.SetActVal(2);
     probe.post();
 
-    form.SetMin(10);     // at Max: refused
-    form.SetActVal(1);   // below Min
+    form.SetActVal(-1);  // below Min
     form.SetActVal(11);  // above Max
     EXPECT_EQ(probe.seen, 0);
-    EXPECT_EQ(form.Min(), 2);
     EXPECT_EQ(form.ActVal(), 2);
 
     form.SetActVal(7);
     EXPECT_EQ(probe.seen, 1);
     EXPECT_EQ(form.prbProgress()->value(), 7);
-    EXPECT_EQ(form.prbProgress()->minimum(), 2);
+    EXPECT_EQ(form.prbProgress()->minimum(), 0);
     EXPECT_EQ(form.prbProgress()->maximum(), 10);
 }
 
@@ -87,7 +85,7 @@ TEST(ProgressForm, CancelButtonTextFlagAndShowing)
     TfrmProgress form;
     TVarneGlyphButton* cancel = form.VarneGlyphButton1();
     EXPECT_EQ(cancel->text(), "CC");
-    EXPECT_EQ(form.Title(), "Progress");
+    EXPECT_EQ(form.windowTitle(), "Progress");
     EXPECT_EQ(form.size(), QSize(385, 102));
     EXPECT_TRUE(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 
@@ -109,8 +107,8 @@ TEST(ProgressForm, CancelButtonTextFlagAndShowing)
     form.hide();
     form.show();   // showing again clears the flag
     EXPECT_FALSE(form.Cancel());
-    EXPECT_EQ(form.Text(), "Gruppe 3");
-    EXPECT_EQ(form.Title(), "Konfiguration lesen");
+    EXPECT_EQ(form.LabProgress()->text(), "Gruppe 3");
+    EXPECT_EQ(form.windowTitle(), "Konfiguration lesen");
 }
 
 TEST(ProgressForm, DrivenThroughTheProgressInterface)
@@ -120,8 +118,8 @@ TEST(ProgressForm, DrivenThroughTheProgressInterface)
     form.SetText("old");
     p.Start("Laden", "Abbrechen");
     EXPECT_TRUE(form.isVisible());
-    EXPECT_EQ(form.Title(), "Laden");
-    EXPECT_EQ(form.Text(), "");
+    EXPECT_EQ(form.windowTitle(), "Laden");
+    EXPECT_EQ(form.LabProgress()->text(), "");
     EXPECT_FALSE(p.Cancelled());
     p.SetMax(20);
     p.SetText("Parameter");
@@ -210,7 +208,7 @@ TEST(ProgressWindow, StartStepStopCancelAndPumping)
     EXPECT_EQ(w.Label1()->text(), "...");
     EXPECT_EQ(w.size(), QSize(2 * 24 + 329, w.Button1()->y() + w.Button1()->height()));
 
-    w.SetCancelled(true);
+    w.Button1()->click();  // a cancel left from before
     probe.post();
     w.Start(200);
     EXPECT_TRUE(w.isVisible());
@@ -245,25 +243,6 @@ TEST(ProgressWindow, StartStepStopCancelAndPumping)
     EXPECT_FALSE(w.Button1()->isVisible());
 
     w.Stop();
-    EXPECT_FALSE(w.isVisible());
-}
-
-TEST(ProgressWindow, ReporterKeepsCancelAcrossNewMaximum)
-{
-    TProgress w;
-    TProgressReporter r(w);
-    r.Start("Quintel", "Abbrechen");
-    EXPECT_TRUE(w.Button1()->isVisible());
-    r.SetMax(50);
-    r.SetText("Werte");
-    EXPECT_EQ(w.Label1()->text(), "Werte");
-    r.SetPosition(25);
-    EXPECT_EQ(w.Picture().LastPercent(), 50);
-    w.Button1()->click();
-    r.SetMax(80);
-    EXPECT_TRUE(r.Cancelled());
-    EXPECT_EQ(w.Picture().Max(), 80);
-    r.Finish();
     EXPECT_FALSE(w.isVisible());
 }
 

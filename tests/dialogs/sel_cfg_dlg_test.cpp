@@ -132,8 +132,8 @@ TEST(SelCfgDlgTest, TextsAndScreenshot)
     EXPECT_EQ(f.windowTitle(), QStringLiteral("7.28"));
     EXPECT_EQ(f.labInfo->text(), QStringLiteral("7.29"));
     EXPECT_EQ(f.labGroup->text(), QStringLiteral("7.30"));
-    EXPECT_EQ(f.CfgIdColText(), QStringLiteral("7.19"));
-    EXPECT_EQ(f.NameColText(), QStringLiteral("7.18"));
+    EXPECT_EQ(f.lvCfg->headerItem()->text(0), QStringLiteral("7.19"));
+    EXPECT_EQ(f.lvCfg->headerItem()->text(1), QStringLiteral("7.18"));
     EXPECT_EQ(f.btnCancel->text(), QStringLiteral("7.10"));
     EXPECT_EQ(f.btnOK->text(), QStringLiteral("7.11"));
     EXPECT_EQ(f.AllGroupsText, QStringLiteral("7.31"));

@@ -7,6 +7,7 @@
 #include "config/lang_texts.h"
 #include "config/prog_cfg.h"
 #include "dialogs/add_file_dlg.h"
+#include "dialogs/glyph_button.h"
 #include "dialogs/install_prj_dialogs.h"
 #include "dialogs/inv_edit_dlg.h"
 #include "dialogs/inv_sel_dlg.h"
@@ -416,30 +417,30 @@ TEST_F(StartupTexts, TheProjectsDialogs)
     TfrmInvEdit& i = *d->InvEdit;
     TfrmAddFileDlg& a = *d->AddFile;
     check("configuration choice", {
-        {"FrmHeaderText", 7, 28, false, [&] { return c.FrmHeaderText(); }},
-        {"InvInfoText", 7, 29, false, [&] { return c.InvInfoText(); }},
-        {"GroupText", 7, 30, false, [&] { return c.GroupText(); }},
-        {"CfgIdColText", 7, 19, false, [&] { return c.CfgIdColText(); }},
-        {"NameColText", 7, 18, false, [&] { return c.NameColText(); }},
-        {"CancelBtnText", 7, 10, false, [&] { return c.CancelBtnText(); }},
-        {"OKBtnText", 7, 11, false, [&] { return c.OKBtnText(); }},
+        {"FrmHeaderText", 7, 28, false, [&] { return c.windowTitle(); }},
+        {"InvInfoText", 7, 29, false, [&] { return c.labInfo->text(); }},
+        {"GroupText", 7, 30, false, [&] { return c.labGroup->text(); }},
+        {"CfgIdColText", 7, 19, false, [&] { return c.lvCfg->headerItem()->text(0); }},
+        {"NameColText", 7, 18, false, [&] { return c.lvCfg->headerItem()->text(1); }},
+        {"CancelBtnText", 7, 10, false, [&] { return c.btnCancel->text(); }},
+        {"OKBtnText", 7, 11, false, [&] { return c.btnOK->text(); }},
         {"AllGroupsText", 7, 31, false, [&] { return c.AllGroupsText; }},
         {"CfgIdZeroText", 7, 32, false, [&] { return c.CfgIdZeroText; }},
     });
     check("inverter dialog", {
         {"FrmNewInvText", 7, 15, false, [&] { return i.FrmNewInvText; }},
         {"FrmEditInvText", 7, 14, false, [&] { return i.FrmEditInvText; }},
-        {"InvNameLabText", 7, 26, false, [&] { return i.InvNameLabText(); }},
-        {"InvAdrLabText", 7, 27, false, [&] { return i.InvAdrLabText(); }},
-        {"InvCfgIdLabText", 7, 19, false, [&] { return i.InvCfgIdLabText(); }},
-        {"InvProtLabText", 7, 20, false, [&] { return i.InvProtLabText(); }},
-        {"CancelBtnText", 7, 10, false, [&] { return i.CancelBtnText(); }},
-        {"OKBtnText", 7, 11, false, [&] { return i.OKBtnText(); }},
+        {"InvNameLabText", 7, 26, false, [&] { return i.labname->text(); }},
+        {"InvAdrLabText", 7, 27, false, [&] { return i.labInvAdr->text(); }},
+        {"InvCfgIdLabText", 7, 19, false, [&] { return i.labCfgId->text(); }},
+        {"InvProtLabText", 7, 20, false, [&] { return i.labProt->text(); }},
+        {"CancelBtnText", 7, 10, false, [&] { return i.btnCancel->text(); }},
+        {"OKBtnText", 7, 11, false, [&] { return i.btnOK->text(); }},
     });
     check("add-file dialog", {
         {"AddToPrjText", 7, 44, true, [&] { return a.AddToPrjText.join(u'\n'); }},
-        {"AddToPrjHeader", 7, 45, false, [&] { return a.AddToPrjHeader(); }},
-        {"AddFileBtnText", 7, 12, false, [&] { return a.AddFileBtnText(); }},
-        {"CancelBtnText", 7, 10, false, [&] { return a.CancelBtnText(); }},
+        {"AddToPrjHeader", 7, 45, false, [&] { return a.windowTitle(); }},
+        {"AddFileBtnText", 7, 12, false, [&] { return a.btnAddFile->text(); }},
+        {"CancelBtnText", 7, 10, false, [&] { return a.btnCancel->text(); }},
     });
 }

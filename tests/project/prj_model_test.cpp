@@ -103,7 +103,6 @@ TEST_F(PrjModelTest, ClearInvsKeepsConfigurationsAndStateEvents)
     makeCfgFile(8);
     ASSERT_EQ(prj.AddInv(1, 8, QStringLiteral("A"), prANSI, false), 0);
     ASSERT_EQ(prj.AddInv(2, 8, QStringLiteral("Z"), prZelk, false), 0);
-    EXPECT_EQ(prj.UsedSerialProts(), ProtBit(prANSI) | ProtBit(prZelk));
     prj.SetInvState(1, -2);
     prj.SetInvState(1, -2);  // unchanged: no event
     prj.SetInvState(7, -3);  // no entry
@@ -119,7 +118,6 @@ TEST_F(PrjModelTest, ClearInvsKeepsConfigurationsAndStateEvents)
     EXPECT_EQ(prj.InvCount(), 0);
     EXPECT_TRUE(prj.WorkFiles.isEmpty());
     EXPECT_EQ(prj.Count(), 1);
-    EXPECT_EQ(prj.UsedSerialProts(), 0);
 }
 
 TEST_F(PrjModelTest, ReleaseFreesTheProjectItsOwnerHolds)
