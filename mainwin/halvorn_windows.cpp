@@ -1,12 +1,14 @@
 #include "mainwin/halvorn_windows.h"
 
-#include "mainwin/dwn_load_install.h"
+#include "mainwin/dwn_load_kind.h"
 #include "mainwin/editor_windows.h"
 #include "mainwin/fmain.h"
-#include "mainwin/op_para_plug.h"
-#include "mainwin/prj_expl_plug.h"
+#include "mainwin/op_para_kind.h"
+#include "mainwin/prj_expl_kind.h"
+#include "mainwin/quintel_kind.h"
+#include "mainwin/scope_kind.h"
+#include "mainwin/wrk_list_kind.h"
 
-#include "config/prog_cfg.h"
 #include "dialogs/inv_sel_dlg.h"
 #include "dialogs/print_form.h"
 #include "dialogs/shared_objects.h"
@@ -16,71 +18,63 @@
 #include "lists/rem_edit.h"
 #include "lists/set_edit.h"
 #include "lists/val_edit.h"
-#include "scope/scope_window.h"
-#include "scope/set_scope_editors.h"
+#include "lists/wrk_list_tools.h"
 
-THalvornWindows::THalvornWindows(TFMain& Main)
+THalvornWindows::THalvornWindows(TFMain& Main) : main_(Main)
 {
     // Window layouts are measured for narrower fonts: texts grow their controls.
     InstallTextFit();
-    TFMain* main = &Main;
-    // The editors and the print window, one each for the run and shared by
-    // every window; the choice and explorer windows, progress, project and
-    // fieldbus windows are created as they join the program (see
-    // mainwin/later_windows.h).
     editors_ = std::make_unique<TEditorWindows>();
+    TEditorWindows& ed = *editors_;
+    Main.Editors = &ed;
 
-    TDwnLoadShared tools;
-    tools.ValEdit = frmValEdit;
-    tools.SetEdit = frmSetEdit;
-    tools.AdrEdit = frmAdrEdit;
-    tools.ModeEdit = frmModeEdit;
-    tools.RemEdit = frmRemEdit;
-    tools.Print = Frmvortalinprint;
-    InstallDwnLoad(Main, tools);
+    // The work-list windows' editors, print window and inverter selection.
+    TWrkListTools& tools = WrkListTools();
+    tools.ValEdit = ed.ValEdit();
+    tools.SetEdit = ed.SetEdit();
+    tools.AdrEdit = ed.AdrEdit();
+    tools.Print = ed.Print();
+    tools.InvSel = FrmInvSel;
+    tools.RemEdit = ed.RemEdit();
+    QPointer<TfrmRemEdit> rem = ed.RemEdit();
+    tools.EditRemark = [rem](const QString& Text, const QString& Description, TOnRemarkText OnRemark) {
+        if (rem)
+            rem->EditRemark(Text, Description, std::move(OnRemark));
+    };
 
-    // The scope, one window for the whole run, with the editors its set-up
-    // dialog uses.
-    scopeEditors_ = std::make_unique<TSetScopeEditorsDlg>();
-    TSetScopeEditorsDlg& scopeEditors = *scopeEditors_;
-    scopeEditors.AdrEdit = frmAdrEdit;
-    scopeEditors.ValEdit = frmValEdit;
-    scopeEditors.InvSel = [](const QString& Prompt, int& Inverter) {
-        int16_t a = int16_t(Inverter);
-        const int r = FrmInvSel ? FrmInvSel->SelectInv(Prompt, a) : 2;
-        Inverter = a;
-        return r;
-    };
-    scopeEditors.CloseInvSel = [] {
-        if (FrmInvSel && FrmInvSel->isVisible())
-            FrmInvSel->close();
-    };
-    auto* scope = new TScope(Project, LangTexts, ProgCfg, Scheduler);
-    scope_ = scope;
-    scope->PrintForm = Frmvortalinprint;
-    scope->MainWindow = main;
-    scope->SetEditors(&scopeEditors);
-    scopeEditors.Parent = scope;
-    scope->OnScopeClosed = [main] { main->MenuInverterScope->setChecked(false); };
-    main->Later.ShowScope = [scope](int Inv, int Lng, const QString& FileName) -> QWidget* {
-        scope->ShowScope(Inv, Lng, FileName);
-        return scope->ScopeOpen() ? scope : nullptr;
-    };
-    main->Later.HexDisplayChanged = [scope, before = main->Later.HexDisplayChanged] {
-        if (before)
-            before();
-        if (scope->ScopeOpen())
-            scope->RefreshDisplay();
-    };
-    // Plugged in after the scope: it chains the hooks it finds set.
-    PlugOpParaAndPrjEdit(Main, frmValEdit);
-    // The project explorer, with the program's editors.
-    PlugPrjExpl(Main);
+    prjExpl_ = std::make_unique<TPrjExplKind>(Main, ed);
+    scope_ = std::make_unique<TScopeKind>(Main, ed);
+    opPara_ = std::make_unique<TOpParaKind>(Main, ed.ValEdit());
+    wrkList_ = std::make_unique<TWrkListKind>();
+    TDwnLoadShared dwnTools;
+    dwnTools.ValEdit = ed.ValEdit();
+    dwnTools.SetEdit = ed.SetEdit();
+    dwnTools.AdrEdit = ed.AdrEdit();
+    dwnTools.ModeEdit = ed.ModeEdit();
+    dwnTools.RemEdit = ed.RemEdit();
+    dwnTools.Print = ed.Print();
+    dwnLoad_ = std::make_unique<TDwnLoadKind>(Main, dwnTools);
+    quintel_ = std::make_unique<TQuintelKind>(Main, ed);
+
+    TWindowKinds& k = Main.Kinds;
+    k.PrjExpl = prjExpl_.get();
+    k.OpPara = opPara_.get();
+    k.Scope = scope_.get();
+    k.WrkList = wrkList_.get();
+    k.DwnLoad = dwnLoad_.get();
+    k.Quintel = quintel_.get();
 }
 
 THalvornWindows::~THalvornWindows()
 {
-    delete scope_;
-    scope_ = nullptr;
+    quintel_.reset();
+    dwnLoad_.reset();
+    wrkList_.reset();
+    opPara_.reset();
+    scope_.reset();
+    prjExpl_.reset();
+    WrkListTools() = TWrkListTools();
+    main_.Kinds = TWindowKinds();
+    main_.Editors = nullptr;
     editors_.reset();
 }

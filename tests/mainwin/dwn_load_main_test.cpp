@@ -15,7 +15,6 @@
 #include "lists/mode_edit.h"
 #include "lists/set_edit.h"
 #include "lists/val_edit.h"
-#include "mainwin/dwn_load_install.h"
 #include "wait_until.h"
 
 #include <QAbstractButton>
@@ -40,15 +39,6 @@ namespace {
 
 class DwnMain : public MainWinTest {
 protected:
-    void SetUp() override
-    {
-        MainWinTest::SetUp();
-        tools.ValEdit = &val;
-        tools.SetEdit = &set;
-        tools.AdrEdit = &adr;
-        tools.ModeEdit = &mode;
-        tools.Print = &print;
-    }
     void TearDown() override
     {
         for (TDwnLoad* w : DwnLoadWindows()) {
@@ -57,13 +47,10 @@ protected:
         }
         HexDisplay = 0;
         MainWinTest::TearDown();
-        DwnLoadShared() = TDwnLoadShared();
     }
     void startWith(const QString& cmdLine)
     {
-        makeMain(cmdLine);
-        InstallDwnLoad(*main, tools);
-        main->FormShow();
+        start(cmdLine);
         ASSERT_TRUE(main->Shown);
     }
     // A list of configuration 21 with one line of parameter 0x0101.
@@ -84,13 +71,6 @@ protected:
         f.write(DwnListBytes(h, lines));
         return file;
     }
-
-    TfrmValEdit val;
-    TfrmSetEdit set;
-    TfrmAdrEdit adr;
-    TfrmModeEdit mode;
-    TFrmvortalinprint print;
-    TDwnLoadShared tools;
 };
 
 TEST_F(DwnMain, NewListEntryOpensAWindowForTheFirstInverter)

@@ -41,7 +41,7 @@ TEST_F(MainWinTest, QuintelEntryOpensTheFirstInvertersWindow)
     main->MenuQuintel->trigger();
     EXPECT_EQ(QuintelWindows[0], w);
     EXPECT_TRUE(QuintelWindows[1].isNull());
-    main.reset();
+    endMain();
     EXPECT_TRUE(w.isNull());
     EXPECT_EQ(CpWindowEnv.Scheduler, nullptr);
 }

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "lists/dwn_load_env.h"
+#include "mainwin/window_kinds.h"
+
+class TFMain;
+
+// The download-list windows as the main window reaches them: a new list,
+// a list file opened or restored, an open list brought to the front, the
+// parameter save through a complete list and the hexadecimal display. The
+// windows use the single editors and print window in `Tools`.
+class TDwnLoadKind : public IDwnLoadKind {
+public:
+    TDwnLoadKind(TFMain& Main, const TDwnLoadShared& Tools);
+
+    QWidget* Show(int Inv, int Lng, const QString& FileName) override;
+    QWidget* ShowFile(int Inv, int Lng, const QString& FileName) override;
+    void SaveParas(int Inv, int Lng) override;
+    void HexDisplayChanged() override;
+};

@@ -1,0 +1,16 @@
+#include "mainwin/wrk_list_kind.h"
+
+#include "dialogs/shared_objects.h"
+#include "lists/fwrk_list.h"
+#include "lists/wrk_lists.h"
+
+QWidget* TWrkListKind::Show(int, int, const QString& FileName)
+{
+    TFWrkList* w = WrkLists->OpenList(FileName);
+    if (w) {
+        w->show();
+        w->raise();
+        w->activateWindow();
+    }
+    return w;
+}
