@@ -12,6 +12,7 @@
 #include "dialogs/window_file.h"
 #include "lists/dwn_load_dlg.h"
 #include "lists/dwn_load_engine.h"
+#include "lists/dwn_load_env.h"
 #include "lists/dwn_load_view.h"
 
 #include <QWidget>
@@ -196,8 +197,8 @@ protected:
     void wheelEvent(QWheelEvent* e) override;
 
 private:
-    friend TDwnLoad* CreateDwnLoad(int InvAdr, int Language, const QString& FileName);
-    explicit TDwnLoad(int WdwNr);
+    friend TDwnLoad* CreateDwnLoad(const TDwnLoadShared& Shared, int InvAdr, int Language, const QString& FileName);
+    TDwnLoad(int WdwNr, const TDwnLoadShared& Shared);
 
 
     void buildMenu();
@@ -226,6 +227,7 @@ private:
     QString lineLabel(int& marked, TDwnEntry*& line, int& lineIndex) const;
     bool inputValue(TDwnEntry& line);
 
+    const TDwnLoadShared shared_;
     std::unique_ptr<TDwnLoadDlg> dlg_;
     std::unique_ptr<TDwnLoadEngine> engine_;
     TDwnLoadView view_;
@@ -240,9 +242,10 @@ private:
     bool itemsOutdated_ = false;
 };
 
-// Opens a window for InvAdr with the list in FileName (empty: a new list);
-// none when ten are open or the project has no inverter.
-TDwnLoad* CreateDwnLoad(int InvAdr, int Language, const QString& FileName);
+// Opens a window for InvAdr with the list in FileName (empty: a new list),
+// using the tool windows in Shared; none when ten are open or the project
+// has no inverter.
+TDwnLoad* CreateDwnLoad(const TDwnLoadShared& Shared, int InvAdr, int Language, const QString& FileName);
 QString GetDwnLoadFileName(const TDwnLoad* Window);
 // The open windows.
 QList<TDwnLoad*> DwnLoadWindows();
@@ -252,7 +255,7 @@ QList<TDwnLoad*> DwnLoadWindows();
 TDwnLoad* FindDwnLoadWindow(const QString& FileName);
 // The linked file of the project opened from the explorer: an open window
 // of it takes the focus, else a window opens for InvAdr.
-TDwnLoad* ShowDwnLoadFile(int InvAdr, int Language, const QString& FileName);
+TDwnLoad* ShowDwnLoadFile(const TDwnLoadShared& Shared, int InvAdr, int Language, const QString& FileName);
 // The parameter save: a complete list of InvAdr uploaded without
 // questions, saved through the save dialog, and the window closed.
-void DwnSaveParas(int InvAdr, int Language);
+void DwnSaveParas(const TDwnLoadShared& Shared, int InvAdr, int Language);

@@ -79,7 +79,7 @@ QString TDwnLoad::lineLabel(int& marked, TDwnEntry*& line, int& lineIndex) const
 
 void TDwnLoad::SetDialogBoxes()
 {
-    const TDwnLoadShared& sh = DwnLoadShared();
+    const TDwnLoadShared& sh = shared_;
     const QPointer<TDwnLoad> self(this);
     if (sh.AdrEdit && sh.AdrEdit->isVisible()) {
         if (SearchAdr < 0)
@@ -143,7 +143,7 @@ bool TDwnLoad::inputValue(TDwnEntry& line)
 
 void TDwnLoad::OpenEditor(int Column)
 {
-    const TDwnLoadShared& sh = DwnLoadShared();
+    const TDwnLoadShared& sh = shared_;
     const QPointer<TDwnLoad> self(this);
     TDwnEntry* line = view_.CurrentEntry();
     if (!line) {
@@ -293,7 +293,7 @@ void TDwnLoad::DoSearch()
         SearchAdr = 0x7FFF;
     if (const TDwnEntry* e = view_.CurrentEntry())
         SearchAdr = e->Address;
-    if (TfrmAdrEdit* a = DwnLoadShared().AdrEdit)
+    if (TfrmAdrEdit* a = shared_.AdrEdit)
         a->EditAddress(engine_->InvAdr, QString(), false, nullptr, SearchAdr);
     SetDialogBoxes();
 }
@@ -302,7 +302,7 @@ void TDwnLoad::Parametereinf1Click()
 {
     SearchAdr = -1;
     const QPointer<TDwnLoad> self(this);
-    if (TfrmAdrEdit* a = DwnLoadShared().AdrEdit)
+    if (TfrmAdrEdit* a = shared_.AdrEdit)
         a->EditAddress(engine_->InvAdr, text(2, 5) + QStringLiteral("; ") + GetShortName(), false,
                        [self](int16_t adr) { if (self) self->EnterPara(adr); }, 0);
 }
@@ -423,7 +423,7 @@ void TDwnLoad::MenuAddProjClick()
 
 void TDwnLoad::DoPrint()
 {
-    const TDwnLoadShared& sh = DwnLoadShared();
+    const TDwnLoadShared& sh = shared_;
     TFrmvortalinprint* p = sh.Print;
     if (!p)
         return;

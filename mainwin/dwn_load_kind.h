@@ -17,4 +17,7 @@ public:
     QWidget* ShowFile(int Inv, int Lng, const QString& FileName) override;
     void SaveParas(int Inv, int Lng) override;
     void HexDisplayChanged() override;
+
+private:
+    TDwnLoadShared tools_;
 };

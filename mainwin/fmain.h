@@ -106,8 +106,6 @@ public:
     // True from a maximise request until the window system has stayed
     // quiet with the bar placed across the work area.
     bool BarPlacementSettling() const { return barSettling_; }
-    // The exit status the close ends the program with.
-    int ExitStatus() const { return exitStatus_; }
     // Serial addresses released when the program loses the focus, taken
     // back when it regains it.
     void AppDeactivate();

@@ -19,6 +19,7 @@
 #include "lists/set_edit.h"
 #include "lists/val_edit.h"
 #include "lists/wrk_list_tools.h"
+#include "lists/wrk_lists.h"
 
 THalvornWindows::THalvornWindows(TFMain& Main) : main_(Main)
 {
@@ -29,7 +30,8 @@ THalvornWindows::THalvornWindows(TFMain& Main) : main_(Main)
     Main.Editors = &ed;
 
     // The work-list windows' editors, print window and inverter selection.
-    TWrkListTools& tools = WrkListTools();
+    auto wrkTools = std::make_shared<TWrkListTools>();
+    TWrkListTools& tools = *wrkTools;
     tools.ValEdit = ed.ValEdit();
     tools.SetEdit = ed.SetEdit();
     tools.AdrEdit = ed.AdrEdit();
@@ -41,6 +43,7 @@ THalvornWindows::THalvornWindows(TFMain& Main) : main_(Main)
         if (rem)
             rem->EditRemark(Text, Description, std::move(OnRemark));
     };
+    WrkLists->SetTools(wrkTools);
 
     prjExpl_ = std::make_unique<TPrjExplKind>(Main, ed);
     scope_ = std::make_unique<TScopeKind>(Main, ed);
@@ -73,7 +76,6 @@ THalvornWindows::~THalvornWindows()
     opPara_.reset();
     scope_.reset();
     prjExpl_.reset();
-    WrkListTools() = TWrkListTools();
     main_.Kinds = TWindowKinds();
     main_.Editors = nullptr;
     editors_.reset();

@@ -20,12 +20,11 @@ TOpParaKind::TOpParaKind(TFMain& Main, TfrmValEdit* ValEdit)
     env_.ShowMessage = [](const TDwnMessage& m, const QStringList& buttons) {
         UserMessageDlg(m.Lines, buttons, m.Title, m.Icon, m.P1, m.P2, QString(), m.Default, m.Cancel);
     };
-    SetOpParaEnv(env_);
 }
 
 QWidget* TOpParaKind::Show(int Inv, int Lng, const QString&)
 {
-    return CreateOpPara(Inv, Lng);
+    return CreateOpPara(env_, Inv, Lng);
 }
 
 void TOpParaKind::HexDisplayChanged()

@@ -13,12 +13,11 @@ TQuintelKind::~TQuintelKind()
 {
     for (auto& w : QuintelWindows)
         delete w.data();
-    CpWindowEnv = TCpWindowEnv();
 }
 
 QWidget* TQuintelKind::Show(int Inv, int Lng, const QString&)
 {
-    TCpWindowEnv& env = CpWindowEnv;
+    TCpWindowEnv& env = env_;
     env.Scheduler = Scheduler;
     env.Project = Project;
     env.Texts = LangTexts;
@@ -35,5 +34,5 @@ QWidget* TQuintelKind::Show(int Inv, int Lng, const QString&)
     env.ValEdit = editors_.ValEdit();
     env.PrintForm = editors_.Print();
     env.PrintForm->SetDataPath(ProgCfg->DataPath);
-    return ShowQuintelWindow(Inv, Lng);
+    return ShowQuintelWindow(env, Inv, Lng);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mainwin/window_kinds.h"
+#include "quintel/cp_window_core.h"
 
 class TEditorWindows;
 class TFMain;
@@ -20,4 +21,6 @@ public:
 private:
     TFMain& main_;
     TEditorWindows& editors_;
+    // What the windows are created with, filled at each showing.
+    TCpWindowEnv env_;
 };

@@ -206,7 +206,7 @@ TEST_F(DwnMain, ParameterSaveUploadsACompleteListOfTheChosenInverterAndSavesIt)
     EXPECT_GE(answers.seen.size(), 3);  // choice, build mode, end of the upload, save dialog
     // The list was read from inverter 2 and names its configuration.
     EXPECT_EQ(GetDwnFileCfgId(file), 21);
-    TDwnLoad* w = CreateDwnLoad(2, 0, file);
+    TDwnLoad* w = static_cast<TDwnLoad*>(main->Kinds.DwnLoad->Show(2, 0, file));
     ASSERT_NE(w, nullptr);
     EXPECT_GT(w->Engine().Lines.size(), 10u);
     EXPECT_EQ(w->Engine().InvAdr, 2);
@@ -256,7 +256,7 @@ TEST_F(DwnMain, ListMadeUntitledWhileInactiveShowsItsNewNameWhenActivated)
 {
     startWith(demoProject());
     const QString file = listFile(QStringLiteral("cmp.dw5"));
-    TDwnLoad* w = CreateDwnLoad(1, 0, file);
+    TDwnLoad* w = static_cast<TDwnLoad*>(main->Kinds.DwnLoad->Show(1, 0, file));
     ASSERT_NE(w, nullptr);
     w->activateWindow();
     ASSERT_TRUE(qeltest::waitUntil([&] { return w->isActiveWindow() && main->CurContext == &w->ContextItems; }));
@@ -307,7 +307,7 @@ namespace {
 TEST_F(DwnMain, CloseAllSleepsUntilARefusingListHasEndedItsTransfer)
 {
     startWith(demoProject());
-    TDwnLoad* w = CreateDwnLoad(1, 0, QString());
+    TDwnLoad* w = static_cast<TDwnLoad*>(main->Kinds.DwnLoad->Show(1, 0, QString()));
     ASSERT_NE(w, nullptr);
     constexpr int kLines = 20;
     for (int i = 0; i < kLines; ++i)

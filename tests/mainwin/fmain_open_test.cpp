@@ -351,10 +351,11 @@ TEST_F(OpenFiles, WorkListsOpenTheProgramsEditorsForTheirRows)
     ASSERT_TRUE(main->Shown);
     ASSERT_TRUE(windows->Editors().SetEdit() && windows->Editors().RemEdit());
     TfrmSetEdit& setEd = *windows->Editors().SetEdit();
-    EXPECT_EQ(WrkListTools().InvSel.data(), FrmInvSel);
     main->NewWorkBtn->click();
     TFWrkList* w = WrkLists->Window(0);
     ASSERT_NE(w, nullptr);
+    const std::shared_ptr<const TWrkListTools> tools = w->Tools;
+    EXPECT_EQ(tools->InvSel.data(), FrmInvSel);
     auto row = std::make_shared<TWrkListItem>();
     row->Inverter = 1;
     row->Address = 0x0101;
@@ -381,7 +382,7 @@ TEST_F(OpenFiles, WorkListsOpenTheProgramsEditorsForTheirRows)
     w->Core().Modified = false;
     delete w;
     endMain();
-    EXPECT_EQ(WrkListTools().SetEdit, nullptr);
+    EXPECT_EQ(tools->SetEdit, nullptr);
 }
 
 }  // namespace

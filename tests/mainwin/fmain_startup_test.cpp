@@ -3,6 +3,9 @@
 #include "fake_kinds.h"
 #include "mainwin_fixture.h"
 
+#include "mainwin/prj_expl.h"
+#include "mainwin/prj_expl_kind.h"
+
 #include "comm/prot_sel.h"
 #include "comm/scheduler.h"
 #include "config/lang_texts.h"
@@ -321,6 +324,10 @@ TEST_F(MainWinTest, FocusLossReleasesTheSerialAddressesOfEachCloseSettingAndRetu
     setDword(kDin, QStringLiteral("CloseCom"), 1);
     start(demoProject());
     ASSERT_TRUE(main->Shown);
+    // The explorer the demo restores goes first, and with it the program's
+    // activation its showing queued.
+    windows->PrjExpl().Window()->close();
+    QCoreApplication::processEvents();
     main->ApplicationStateChanged(Qt::ApplicationInactive);
     EXPECT_EQ(main->ProtSel->GetProtocol(1), prOffline);
     EXPECT_EQ(main->ProtSel->GetProtocol(2), prOffline);
