@@ -88,13 +88,6 @@ int DwnVisibleRows(int ViewH, int RowH)
     return RowH > 0 ? std::max(1, ViewH / RowH) : 1;
 }
 
-bool DwnFits16Bit(const TParaRec& Para, int32_t Value)
-{
-    if (Para.Attr & ParaAttr::Signed)
-        return Value >= -0x8000 && Value <= 0x7FFF;
-    return Value >= 0 && Value <= 0xFFFF;
-}
-
 // ---------------------------------------------------------------- creation
 
 TDwnLoad::TDwnLoad(int Nr, const TDwnLoadShared& Shared)
@@ -104,6 +97,7 @@ TDwnLoad::TDwnLoad(int Nr, const TDwnLoadShared& Shared)
     , engine_(std::make_unique<TDwnLoadEngine>(::Project, ::Scheduler,
                                                LangTexts, *dlg_, this))
     , view_(engine_->Lines)
+    , edit_(*engine_, view_)
 {
     // FormCreate
     setObjectName(QStringLiteral("DwnLoad_%1").arg(Nr));
@@ -367,7 +361,7 @@ TDwnLoad* CreateDwnLoad(const TDwnLoadShared& Shared, int InvAdr, int Language, 
     w->model_->Options.Separator = e.Options.Separator;
     w->model_->Options.ShowDecValue = e.Options.ShowDecValue;
     e.FileName.clear();
-    w->SearchAdr = -1;
+    w->edit_.SearchAdr = -1;
     e.CfgId = 0;
     w->GetCaptionText(true);
     w->setTexts();
@@ -601,6 +595,11 @@ void TDwnLoad::RefreshView(bool FromTop)
     for (int c = 0; c < kDwnColCount; ++c)
         if (ListView1->horizontalHeader()->sectionSize(c) != engine_->ColWidths[size_t(c)])
             ListView1->horizontalHeader()->resizeSection(c, engine_->ColWidths[size_t(c)]);
+    RowsChanged();
+}
+
+void TDwnLoad::RowsChanged()
+{
     SetScrollMax();
     FillList(view_.Position);
 }

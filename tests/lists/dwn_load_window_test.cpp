@@ -306,7 +306,7 @@ TEST_F(DwnWindow, SearchFromTheLastLineFindsNothingAndClearsTheMarks)
     w->SearchPara(0x0205);
     EXPECT_TRUE(marks(w).empty());
     EXPECT_EQ(w->View().FocusRow, -1);
-    EXPECT_EQ(w->SearchAdr, 0x0205);
+    EXPECT_EQ(w->Edit().SearchAdr, 0x0205);
 }
 
 TEST_F(DwnWindow, InsertsAtTheCurrentLine)
@@ -465,7 +465,7 @@ TEST_F(DwnWindow, AddressEditorInsertsAndSearches)
     EXPECT_EQ(adr.Label1->text(), txt(2, 5) + QStringLiteral("; ") + w->GetShortName());
     w->SelectLine(0);
     w->DoSearch();
-    EXPECT_EQ(w->SearchAdr, 0x0101);
+    EXPECT_EQ(w->Edit().SearchAdr, 0x0101);
     EXPECT_TRUE(adr.KeepOpen());
     EXPECT_EQ(adr.Label1->text(), txt(2, 14) + QStringLiteral("; ") + w->GetShortName());
     adr.hide();
@@ -570,7 +570,7 @@ TEST_F(DwnWindow, DoubleClickOpensTheEditorOfTheColumnUnderIt)
     // An empty row: the address editor inserts.
     doubleClick(w, 3, columnMiddle(w, 5));
     ASSERT_TRUE(adr.isVisible());
-    EXPECT_EQ(w->SearchAdr, -1);
+    EXPECT_EQ(w->Edit().SearchAdr, -1);
     EXPECT_EQ(adr.Label1->text(), txt(2, 5) + QStringLiteral("; ") + w->GetShortName());
     adr.hide();
     // A line without description with ChangeDownloadProperties: the raw value.
