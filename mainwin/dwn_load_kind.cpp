@@ -1,10 +1,19 @@
 #include "mainwin/dwn_load_kind.h"
 
+#include "dialogs/print_form.h"
+#include "lists/adr_edit.h"
 #include "lists/dwn_load.h"
+#include "lists/mode_edit.h"
+#include "lists/rem_edit.h"
+#include "lists/set_edit.h"
+#include "lists/val_edit.h"
+#include "mainwin/editor_windows.h"
 #include "mainwin/fmain.h"
 
-TDwnLoadKind::TDwnLoadKind(TFMain& Main, const TDwnLoadShared& Tools) : tools_(Tools)
+TDwnLoadKind::TDwnLoadKind(TFMain& Main, const TEditorWindows& Editors)
 {
+    Editors.HandTo(tools_);
+    tools_.ModeEdit = Editors.ModeEdit();
     tools_.MainWindow = &Main;
 }
 

@@ -36,6 +36,17 @@ public:
     TfrmValEdit* ValEdit() const { return valEdit_.get(); }
     TFrmvortalinprint* Print() const { return print_.get(); }
     TfrmModeEdit* ModeEdit() const { return modeEdit_.get(); }
+    // Points a kind of window's set of tool windows at these (where the
+    // types are complete).
+    template <class TTools>
+    void HandTo(TTools& Tools) const
+    {
+        Tools.ValEdit = ValEdit();
+        Tools.SetEdit = SetEdit();
+        Tools.AdrEdit = AdrEdit();
+        Tools.RemEdit = RemEdit();
+        Tools.Print = Print();
+    }
 
     // Start-up: the connections (value editor to scheduler and project,
     // address editor to the project, remark editor to the internal clipboard

@@ -1,15 +1,14 @@
 #pragma once
 
-#include <memory>
+#include "mainwin/dwn_load_kind.h"
+#include "mainwin/editor_windows.h"
+#include "mainwin/op_para_kind.h"
+#include "mainwin/prj_expl_kind.h"
+#include "mainwin/quintel_kind.h"
+#include "mainwin/scope_kind.h"
+#include "mainwin/wrk_list_kind.h"
 
 class TFMain;
-class TEditorWindows;
-class TDwnLoadKind;
-class TOpParaKind;
-class TPrjExplKind;
-class TQuintelKind;
-class TScopeKind;
-class TWrkListKind;
 
 // The main program's windows around the main window, in the order the
 // program's entry creates them: the single editors and print window, the
@@ -17,7 +16,7 @@ class TWrkListKind;
 // download-list and Quintel-mode windows. Each gets what it uses at
 // construction; the main window reaches them through its table of window
 // kinds, filled here. Created right after the main window (and its splash),
-// freed before it; tests start the same set.
+// freed before it, the last created first; tests start the same set.
 class THalvornWindows {
 public:
     explicit THalvornWindows(TFMain& Main);
@@ -25,17 +24,24 @@ public:
     THalvornWindows(const THalvornWindows&) = delete;
     THalvornWindows& operator=(const THalvornWindows&) = delete;
 
-    TEditorWindows& Editors() const { return *editors_; }
-    TPrjExplKind& PrjExpl() const { return *prjExpl_; }
-    TScopeKind& Scope() const { return *scope_; }
+    TEditorWindows& Editors() { return editors_; }
+    TPrjExplKind& PrjExpl() { return prjExpl_; }
+    TScopeKind& Scope() { return scope_; }
 
 private:
+    // Window layouts are measured for narrower fonts: texts grow their
+    // controls. Installed before the first window is created.
+    struct TTextFitting {
+        TTextFitting();
+    };
+
     TFMain& main_;
-    std::unique_ptr<TEditorWindows> editors_;
-    std::unique_ptr<TPrjExplKind> prjExpl_;
-    std::unique_ptr<TScopeKind> scope_;
-    std::unique_ptr<TOpParaKind> opPara_;
-    std::unique_ptr<TWrkListKind> wrkList_;
-    std::unique_ptr<TDwnLoadKind> dwnLoad_;
-    std::unique_ptr<TQuintelKind> quintel_;
+    TTextFitting textFitting_;
+    TEditorWindows editors_;
+    TPrjExplKind prjExpl_;
+    TScopeKind scope_;
+    TOpParaKind opPara_;
+    TWrkListKind wrkList_;
+    TDwnLoadKind dwnLoad_;
+    TQuintelKind quintel_;
 };

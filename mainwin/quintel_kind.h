@@ -13,8 +13,6 @@ class TQuintelKind : public IWindowKind {
 public:
     TQuintelKind(TFMain& Main, TEditorWindows& Editors);
     ~TQuintelKind() override;
-    TQuintelKind(const TQuintelKind&) = delete;
-    TQuintelKind& operator=(const TQuintelKind&) = delete;
 
     QWidget* Show(int Inv, int Lng, const QString& FileName) override;
 
