@@ -6,6 +6,7 @@
 #include "dialogs/max_placement.h"
 #include "lists/adr_edit.h"
 #include "dialogs/shared_objects.h"
+#include "dialogs/text_fit.h"
 #include "dialogs/window_wait.h"
 #include "lists/dwn_load_env.h"
 #include "lists/dwn_load_glyphs.h"
@@ -595,6 +596,10 @@ void TDwnLoad::RefreshView(bool FromTop)
     for (int c = 0; c < kDwnColCount; ++c)
         if (ListView1->horizontalHeader()->sectionSize(c) != engine_->ColWidths[size_t(c)])
             ListView1->horizontalHeader()->resizeSection(c, engine_->ColWidths[size_t(c)]);
+    // The list's widths were measured for a narrower font: a header whose
+    // text they cut grows again (the list keeps its own widths).
+    if (isVisible())
+        FitTexts(this);
     RowsChanged();
 }
 

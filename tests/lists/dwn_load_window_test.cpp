@@ -4,6 +4,8 @@
 
 #include "dwn_load_fixture.h"
 
+#include "dialogs/text_fit.h"
+
 #include "dialogs/glyph_button.h"
 #include "dialogs/max_placement.h"
 #include "lists/fwrk_list.h"
@@ -86,6 +88,17 @@ TEST_F(DwnWindow, CaptionNamesTheInverterOrItsAddress)
     TDwnLoad* moved = open(77);
     EXPECT_EQ(moved->Engine().InvAdr, 1);
     EXPECT_EQ(moved->Engine().CfgId, 21);
+}
+
+TEST_F(DwnWindow, ReadWidthsDoNotCutTheHeaders)
+{
+    TDwnLoad* w = open();
+    // Widths as a list file gives them (the defaults): narrower than the
+    // headers need in this font.
+    w->RefreshView(true);
+    EXPECT_EQ(DescribeCutTexts(FindCutTexts(w)), QString());
+    for (int c = 0; c < kDwnColCount; ++c)
+        EXPECT_EQ(w->Engine().ColWidths[size_t(c)], kDwnDefaultColWidths[size_t(c)]) << c;
 }
 
 TEST_F(DwnWindow, ComponentsMenuShortcutsAndHelpContexts)
