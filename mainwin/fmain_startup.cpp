@@ -104,8 +104,6 @@ void TFMain::FormShow()
     miInvManuals->setVisible(help.miInvManuals);
     N9->setVisible(help.N9);
     MenuFBS->setVisible(cfg.EnableFbsWindow);
-    // The windows plugged in since creation.
-    updateLaterEntries();
     // The index of the configuration files.
     splashText(QStringLiteral("Checking parameter files"));
     cfg.ScanBinFiles();
@@ -187,12 +185,13 @@ void TFMain::FormShow()
     prj.LoadTitle = t.GetText(7, 38);
     prj.GroupText = t.GetText(7, 37);
     prj.CancelText = t.GetText(7, 10);
-    // Texts of the work-list manager and the explorer.
-    if (Later.PushTexts)
-        Later.PushTexts(t, cfg);
+    PushPrjEditTexts(prj.PrjEdit(), t);
+    // Texts of the work-list manager, the explorer and the other kinds of
+    // windows.
     pushListTexts();
+    forEachKind([&](IWindowKind& k) { k.TextsChanged(t, cfg); });
     // Texts and settings of the print window.
-    SetUpPrintWindow(t, cfg);
+    Editors->SetUpPrintWindow(t, cfg);
     // The project named on the command line, or a new one from the
     // default-project settings; a failure lets the user end the program.
     splashText(QStringLiteral("Reading project data"));
@@ -247,7 +246,8 @@ void TFMain::FormShow()
 
 void TFMain::pushTexts()
 {
-    SetUpEditors(*langTexts_, *progCfg_, project_, scheduler_);
+    Editors->SetUp(*langTexts_, *progCfg_, project_, scheduler_, ClpBrd,
+                   [this](PTOperatingFuncs Funcs) { SetPrgOpFuncs(Funcs); });
     PushOptDlgTexts(*OptDlg, *langTexts_);
 }
 
