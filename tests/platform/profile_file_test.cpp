@@ -99,4 +99,13 @@ TEST_F(ProfileFileTest, SingleByteTextRoundTripsAndMissingFileIsEmpty)
     EXPECT_EQ(r.readString(QStringLiteral("project"), QStringLiteral("name"), QString()), name);
 }
 
+TEST_F(ProfileFileTest, AFileThatCannotBeReadFailsToLoad)
+{
+    // A folder in place of the file exists but cannot be read.
+    const QString name = path(QStringLiteral("dir.pr5"));
+    ASSERT_TRUE(QDir().mkpath(name));
+    ProfileFile p(name);
+    EXPECT_FALSE(p.load());
+}
+
 } // namespace
