@@ -1,5 +1,7 @@
 #include "sim/sim_din_pty_server.h"
 
+#include "sim/sim_clock.h"
+
 #include <cerrno>
 #include <poll.h>
 #include <termios.h>
@@ -14,6 +16,7 @@ namespace {
 void writeMaster(int fd, const QByteArray& bytes)
 {
     int off = 0;
+    simFlow(bytes.size());
     while (off < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.constData() + off, size_t(bytes.size() - off));
         if (n > 0) {
@@ -27,6 +30,7 @@ void writeMaster(int fd, const QByteArray& bytes)
             if (::poll(&p, 1, 100) > 0)
                 continue;
         }
+        simFlow(off - bytes.size());
         return;
     }
 }
@@ -121,7 +125,12 @@ void SimDinPtyServer::run()
             const ssize_t n = ::read(fd, buf, sizeof buf);
             if (n > 0) {
                 hungUp_ = false;
+                // The bytes are taken; their answer is on its way until
+                // onBytes has sent it.
+                simFlow(1);
+                simFlow(-n);
                 onBytes(QByteArray(buf, int(n)));
+                simFlow(-1);
                 continue;
             }
             if (n < 0 && errno == EAGAIN)
@@ -130,7 +139,7 @@ void SimDinPtyServer::run()
         if (fds[0].revents & (POLLHUP | POLLERR | POLLIN)) {
             // Nobody has the slave side open.
             hangUp();
-            sleepMs(10);
+            idleMs(10);
         }
     }
 }
@@ -150,7 +159,7 @@ void SimDinPtyServer::hangUp()
 void SimDinPtyServer::writeLine(const QByteArray& bytes)
 {
     const int fd = pty_.masterFd();
-    transmit({{0, bytes}}, std::chrono::steady_clock::now(), [fd](const QByteArray& b) { writeMaster(fd, b); }, true);
+    transmit({{0, bytes}}, simNow(), [fd](const QByteArray& b) { writeMaster(fd, b); }, true);
 }
 
 void SimDinPtyServer::onBytes(const QByteArray& bytes)
@@ -164,7 +173,7 @@ void SimDinPtyServer::onBytes(const QByteArray& bytes)
         onModemBytes(bytes);
         return;
     }
-    const auto now = std::chrono::steady_clock::now();
+    const auto now = simNow();
     if (parser_.pending() == 0)
         rxFirst_ = now;
     parser_.append(bytes);
@@ -183,7 +192,7 @@ void SimDinPtyServer::onBytes(const QByteArray& bytes)
         }
         if (!rateOk) {
             // Garbled at the wrong rate: no inverter recognises the frame.
-            rxFirst_ = std::chrono::steady_clock::now();
+            rxFirst_ = simNow();
             continue;
         }
         const auto chunks = responder_.respond(*frame);
@@ -191,7 +200,7 @@ void SimDinPtyServer::onBytes(const QByteArray& bytes)
         const auto requestEnd = std::max<std::chrono::steady_clock::time_point>(
             now, rxFirst_ + std::chrono::duration_cast<std::chrono::steady_clock::duration>(charTime() * int(frame->raw.size())));
         transmit(chunks, requestEnd, [fd](const QByteArray& b) { writeMaster(fd, b); }, true);
-        rxFirst_ = std::chrono::steady_clock::now();
+        rxFirst_ = simNow();
     }
 }
 

@@ -85,6 +85,9 @@ protected:
     // Waits, but returns false at once when the server stops.
     bool sleepUntil(std::chrono::steady_clock::time_point t, bool precise = false);
     bool sleepMs(int ms);
+    // Waits in real time (nothing on the line to wait for), but returns
+    // false at once when the server stops.
+    bool idleMs(int ms);
 
     // Sends the chunks through `write`, paced; the first chunk starts no
     // earlier than `requestEnd`.
@@ -95,6 +98,10 @@ protected:
     // nanosecond: rounded to whole microseconds the simulated line would
     // run up to one per cent fast.
     std::chrono::nanoseconds charTime() const;
+    // The rate the product has set on the line, 0 when unknown: on program
+    // time (sim_clock.h) a line without pacing of its own takes the
+    // character times of that rate, so that an exchange takes time.
+    virtual int productLineRate() const { return 0; }
 
 private:
     mutable std::mutex mutex_;
