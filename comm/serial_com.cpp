@@ -163,6 +163,8 @@ struct TSerialCom::State {
     // handled (under lock).
     long unhandledBytes = 0;
     bool frameOnWay = false;
+    bool ctsHeld = false; // line-event thread only
+
     // Counts Flush calls (under lock): bytes the line-event thread read
     // from the device while a Flush ran are discarded with the rest.
     uint64_t flushGeneration = 0;
@@ -471,9 +473,13 @@ void TSerialCom::State::lineEventLoop()
                 deliver(EV_CTS);
             }
         }
-        // What arrived has been handled (or left for the driver to take).
-        if (unhandledBytes > 0 || frameDone)
-            qel::LineFlow(-unhandledBytes - (frameDone ? 1 : 0));
+        // What arrived has been handled (or left for the driver to take);
+        // an emulated CTS still up has its fall on the way.
+        const bool ctsUp = !device.hasModemLines() && lastCts;
+        const long handled = unhandledBytes + (frameDone ? 1 : 0) - (ctsUp != ctsHeld ? (ctsUp ? 1 : -1) : 0);
+        ctsHeld = ctsUp;
+        if (handled != 0)
+            qel::LineFlow(-handled);
         unhandledBytes = 0;
         if (hungUpNow) {
             // The far end has gone: as with a failed line-event wait, the
@@ -573,7 +579,8 @@ int TSerialCom::Close()
         s.handler.reset();
         s.handlerParam = nullptr;
         s.eventMask = 0;
-        qel::LineFlow(-s.sendCount - (std::exchange(s.frameOnWay, false) ? 1 : 0) - s.unhandledBytes);
+        qel::LineFlow(-s.sendCount - (std::exchange(s.frameOnWay, false) ? 1 : 0) - s.unhandledBytes -
+                      (std::exchange(s.ctsHeld, false) ? 1 : 0));
         s.unhandledBytes = 0;
         s.sendCount = 0;
         s.drainDue = false;

@@ -115,6 +115,8 @@ void TVirtualClock::Step()
         LineFlow(-LineInFlight());
     }
     FLostDue = false;
+    if (FGate && FGate())
+        return;
     TArmed armed;
     {
         std::lock_guard lk(FLock);

@@ -56,6 +56,10 @@ public:
     // Called right after each timer has fired, in the same pass of the
     // event loop, with the timer's interval and whether it was single-shot.
     void SetAfterFire(std::function<void(int interval, bool singleShot)> f) { FAfterFire = std::move(f); }
+    // Asked each time before the time moves on; while it answers true the
+    // time stands (a test waiting for a state acts on it before the
+    // program goes on). Gives back the gate it replaces.
+    std::function<bool()> SetGate(std::function<bool()> f) { return std::exchange(FGate, std::move(f)); }
 
 private:
     struct TSleeper {
@@ -88,6 +92,7 @@ private:
     // closed meanwhile) and the time moves on.
     QTimer FLost;
     std::function<void(int, bool)> FAfterFire;
+    std::function<bool()> FGate;
     bool FLostDue = false;
     long long FSeq = 0;
     long long FFired = 0;
