@@ -4,6 +4,7 @@
 // from queues, and a fixture with an installed program folder, its own
 // settings store and lock folder, and a simulated DIN line on COM1.
 
+#include "tests/support/sim_virtual_time.h"
 #include "mainwin/fmain.h"
 #include "mainwin/main_interaction.h"
 #include "project/vortalin_prj.h"
@@ -98,6 +99,7 @@ protected:
 
     std::shared_ptr<RecordingUi> ui = std::make_shared<RecordingUi>();
     std::unique_ptr<TFMain> main;
+    qeltest::SimVirtualTime time;
     qelsim::SimDinPtyServer din;
 };
 
