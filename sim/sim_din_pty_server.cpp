@@ -35,21 +35,6 @@ void writeMaster(int fd, const QByteArray& bytes)
     }
 }
 
-int rateOfSpeed(speed_t s)
-{
-    switch (s) {
-    case B1200: return 1200;
-    case B2400: return 2400;
-    case B4800: return 4800;
-    case B9600: return 9600;
-    case B19200: return 19200;
-    case B38400: return 38400;
-    case B57600: return 57600;
-    case B115200: return 115200;
-    default: return 0;
-    }
-}
-
 QString describe(const din::Frame& frame, int address)
 {
     const SimRequest& r = frame.req;
@@ -99,10 +84,7 @@ QStringList SimDinPtyServer::modemCommands() const
 
 int SimDinPtyServer::currentLineRate() const
 {
-    termios t{};
-    if (pty_.masterFd() < 0 || ::tcgetattr(pty_.masterFd(), &t) != 0)
-        return 0;
-    return rateOfSpeed(cfgetospeed(&t));
+    return pty_.lineRate();
 }
 
 void SimDinPtyServer::setRequestLog(std::function<void(const QString&)> log)

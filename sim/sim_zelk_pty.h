@@ -47,6 +47,9 @@ public:
     // The last answer with this request number.
     std::optional<zelk::Telegram> answerTo(int number) const;
 
+protected:
+    int productLineRate() const override { return pty_.lineRate(); }
+
 private:
     void run();
     void onBytes(const QByteArray& bytes);
