@@ -55,7 +55,8 @@ void TVirtualClock::Disarm(TTimer& t)
         FDue.erase(it);
 }
 
-bool TVirtualClock::SleepUntil(TSteady::time_point t, const std::atomic<bool>& stop)
+bool TVirtualClock::SleepUntil(TSteady::time_point t, const std::atomic<bool>& stop,
+                               const std::function<void()>& idle)
 {
     TSleeper me;
     std::unique_lock lk(FLock);
@@ -73,7 +74,14 @@ bool TVirtualClock::SleepUntil(TSteady::time_point t, const std::atomic<bool>& s
             LineFlow(1);
             return false;
         }
-        FWake.wait_for(lk, std::chrono::milliseconds(10));
+        if (idle) {
+            lk.unlock();
+            idle();
+            lk.lock();
+            if (me.Woken)
+                break;
+        }
+        FWake.wait_for(lk, std::chrono::milliseconds(idle ? 2 : 10));
     }
     // The clock took the unit back for this thread when it woke it.
     return !stop;

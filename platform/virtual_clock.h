@@ -43,7 +43,9 @@ public:
     // For a far end's thread holding one unit of LineFlow: sleeps until the
     // time has come to `t`, giving the unit back meanwhile, and holds one
     // again when it returns. False (at once or later) when `stop` is set.
-    bool SleepUntil(TSteady::time_point t, const std::atomic<bool>& stop);
+    // `idle` runs every few milliseconds of the sleep: the far end takes
+    // what reaches it meanwhile, so that the time can move on.
+    bool SleepUntil(TSteady::time_point t, const std::atomic<bool>& stop, const std::function<void()>& idle = {});
 
     // Time passed since the clock was installed.
     std::chrono::milliseconds Elapsed() const

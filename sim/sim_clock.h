@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 
 namespace qelsim {
 
@@ -17,7 +18,9 @@ public:
     virtual std::chrono::steady_clock::time_point now() const = 0;
     // Called by a line's thread while it works on what it received (one
     // unit of work on its way); false when `stop` was set meanwhile.
-    virtual bool sleepUntil(std::chrono::steady_clock::time_point t, const std::atomic<bool>& stop) = 0;
+    // `idle` runs every few milliseconds of the sleep (see asleepBytes).
+    virtual bool sleepUntil(std::chrono::steady_clock::time_point t, const std::atomic<bool>& stop,
+                            const std::function<void()>& idle) = 0;
     // Work put on its way (bytes written, a request taken up: positive) or
     // dealt with (bytes read, the request done: negative).
     virtual void flow(long delta) = 0;

@@ -112,6 +112,8 @@ void SimDinPtyServer::run()
                 simFlow(1);
                 simFlow(-n);
                 onBytes(QByteArray(buf, int(n)));
+                for (QByteArray more = takeAsleepBytes(); !more.isEmpty(); more = takeAsleepBytes())
+                    onBytes(more);
                 simFlow(-1);
                 continue;
             }

@@ -57,6 +57,7 @@ public:
 
 protected:
     int productLineRate() const override { return currentLineRate(); }
+    int lineFd() const override { return pty_.masterFd(); }
 
 private:
     void run();

@@ -2,6 +2,8 @@
 
 #include "sim/sim_clock.h"
 
+#include <utility>
+
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/prctl.h>
@@ -51,7 +53,7 @@ bool SimServerBase::sleepUntil(std::chrono::steady_clock::time_point t, bool pre
     // time and spins the rest.
     constexpr auto kSpin = std::chrono::microseconds(250);
     if (SimClock* c = simClock())
-        return c->sleepUntil(t, stop_);
+        return c->sleepUntil(t, stop_, [this] { takeWhileAsleep(); });
     for (;;) {
         if (stop_)
             return false;
@@ -81,6 +83,29 @@ bool SimServerBase::sleepUntil(std::chrono::steady_clock::time_point t, bool pre
 bool SimServerBase::sleepMs(int ms)
 {
     return sleepUntil(simNow() + std::chrono::milliseconds(ms));
+}
+
+void SimServerBase::takeWhileAsleep()
+{
+    const int fd = lineFd();
+    if (fd < 0)
+        return;
+    char buf[512];
+    for (;;) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, 0) <= 0 || !(p.revents & POLLIN))
+            return;
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n <= 0)
+            return;
+        asleep_.append(buf, int(n));
+        simFlow(-n);
+    }
+}
+
+QByteArray SimServerBase::takeAsleepBytes()
+{
+    return std::exchange(asleep_, QByteArray());
 }
 
 bool SimServerBase::idleMs(int ms)

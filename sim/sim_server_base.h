@@ -102,6 +102,13 @@ protected:
     // time (sim_clock.h) a line without pacing of its own takes the
     // character times of that rate, so that an exchange takes time.
     virtual int productLineRate() const { return 0; }
+    // The descriptor the line's requests are read from (-1: none). On
+    // program time, what arrives there while the line's thread sleeps
+    // through an answer is taken at once and kept (asleepBytes), as it
+    // waits for the thread, not the other way round.
+    virtual int lineFd() const { return -1; }
+    // What was taken while asleep, to be handled as received now.
+    QByteArray takeAsleepBytes();
 
 private:
     mutable std::mutex mutex_;
@@ -116,6 +123,9 @@ private:
     std::atomic<bool> stop_{false};
     int stopFd_ = -1;
     std::thread thread_;
+    QByteArray asleep_; // the line's thread only
+
+    void takeWhileAsleep();
 };
 
 } // namespace qelsim

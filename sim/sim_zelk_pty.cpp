@@ -142,6 +142,8 @@ void SimZelkPty::run()
             }
             simFlow(1);
             transmit({{0, t}}, simNow(), [this](const QByteArray& b) { write(b); }, true);
+            for (QByteArray more = takeAsleepBytes(); !more.isEmpty(); more = takeAsleepBytes())
+                onBytes(more);
             simFlow(-1);
         }
         const auto now = simNow();
@@ -153,6 +155,8 @@ void SimZelkPty::run()
                 simFlow(1);
                 simFlow(-n);
                 onBytes(QByteArray(buf, int(n)));
+                for (QByteArray more = takeAsleepBytes(); !more.isEmpty(); more = takeAsleepBytes())
+                    onBytes(more);
                 simFlow(-1);
                 continue;
             }

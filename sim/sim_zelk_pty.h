@@ -49,6 +49,7 @@ public:
 
 protected:
     int productLineRate() const override { return pty_.lineRate(); }
+    int lineFd() const override { return pty_.masterFd(); }
 
 private:
     void run();

@@ -18,9 +18,10 @@ public:
     ~SimVirtualTime() override { qelsim::setSimClock(nullptr); }
 
     std::chrono::steady_clock::time_point now() const override { return clock.Now(); }
-    bool sleepUntil(std::chrono::steady_clock::time_point t, const std::atomic<bool>& stop) override
+    bool sleepUntil(std::chrono::steady_clock::time_point t, const std::atomic<bool>& stop,
+                    const std::function<void()>& idle) override
     {
-        return clock.SleepUntil(t, stop);
+        return clock.SleepUntil(t, stop, idle);
     }
     void flow(long delta) override { qel::LineFlow(delta); }
 
