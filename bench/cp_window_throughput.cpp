@@ -107,10 +107,10 @@ int main(int argc, char** argv)
         sch->Attach(&sel);
         sch->SetActive(true);
         int messages = 0;
-        CpWindowEnv = TCpWindowEnv();
-        CpWindowEnv.Scheduler = sch;
-        CpWindowEnv.Project = &prj;
-        CpWindowEnv.Message = [&messages](const QStringList&, const QStringList&, const QString&, int,
+        TCpWindowEnv env;
+        env.Scheduler = sch;
+        env.Project = &prj;
+        env.Message = [&messages](const QStringList&, const QStringList&, const QString&, int,
                                           const QString&, const QString&, const QString&, int, int) {
             ++messages;
             return 0;
@@ -118,7 +118,7 @@ int main(int argc, char** argv)
 
         server.clearLog();
         const auto t0 = Clock::now();
-        TfrmCpWindow* w = ShowQuintelWindow(1, 0);
+        TfrmCpWindow* w = ShowQuintelWindow(env, 1, 0);
         if (!w || !runUntil([&] { return tableRead(*w); }, 60, 0.001)) {
             std::printf("%7d   the table was not read (%d messages)\n", l.baud, messages);
             return 1;
@@ -142,7 +142,6 @@ int main(int argc, char** argv)
         std::fflush(stdout);
 
         delete w;
-        CpWindowEnv = TCpWindowEnv();
         sch->SetActive(false);
         sch->Release();
         server.stop();

@@ -104,9 +104,8 @@ int main(int argc, char** argv)
             TOpParaEnv env;
             env.Project = &prj;
             env.Scheduler = sch;
-            SetOpParaEnv(env);
             if (windowed) {
-                win = std::make_unique<Top_para>(nullptr, 1, 0);
+                win = std::make_unique<Top_para>(env, nullptr, 1, 0);
                 win->show();
             } else {
                 core = std::make_unique<TOpParaCore>(&prj, 1, 0);
@@ -130,7 +129,6 @@ int main(int argc, char** argv)
             core.reset();
             sch->Release();
             server.stop();
-            SetOpParaEnv({});
             if (req.isEmpty()) {
                 std::printf("%7d %9s  no exchange\n", l.baud, windowed ? "window" : "headless");
                 continue;

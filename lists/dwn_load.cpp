@@ -36,12 +36,6 @@
 #include <array>
 #include <utility>
 
-TDwnLoadShared& DwnLoadShared()
-{
-    static TDwnLoadShared shared;
-    return shared;
-}
-
 namespace {
 TDwnMessage dwnMsg(const QStringList& lines, int buttons, const QString& title, int icon, const QString& p1 = {})
 {
@@ -97,8 +91,9 @@ int DwnVisibleRows(int ViewH, int RowH)
 
 // ---------------------------------------------------------------- creation
 
-TDwnLoad::TDwnLoad(int Nr)
+TDwnLoad::TDwnLoad(int Nr, const TDwnLoadShared& Shared)
     : QWidget(nullptr, Qt::Window)
+    , shared_(Shared)
     , dlg_(std::make_unique<TDwnLoadDlg>(LangTexts, this))
     , engine_(std::make_unique<TDwnLoadEngine>(::Project, ::Scheduler,
                                                LangTexts, *dlg_, this))
@@ -344,9 +339,9 @@ void TDwnLoad::setTexts()
     dlg_->SaveFilter = text(5, 18) + QStringLiteral(" (*.dw5)|*.dw5|") + text(5, 41) + QStringLiteral(" (*.op5)|*.op5");
 }
 
-TDwnLoad* CreateDwnLoad(int InvAdr, int Language, const QString& FileName)
+TDwnLoad* CreateDwnLoad(const TDwnLoadShared& Shared, int InvAdr, int Language, const QString& FileName)
 {
-    const TDwnLoadShared& sh = DwnLoadShared();
+    const TDwnLoadShared& sh = Shared;
     const auto lines = [&](int s, int i) {
         const QStringList* l = LangTexts ? LangTexts->GetStrings(s, i) : nullptr;
         return l ? *l : QStringList{QStringLiteral("???")};
@@ -360,7 +355,7 @@ TDwnLoad* CreateDwnLoad(int InvAdr, int Language, const QString& FileName)
         return nullptr;
     }
     usedNumbers[size_t(nr - 1)] = true;
-    auto* w = new TDwnLoad(nr);
+    auto* w = new TDwnLoad(nr, Shared);
     TDwnLoadEngine& e = *w->engine_;
     e.Language = Language;
     w->model_->Options.Language = Language;
@@ -435,7 +430,7 @@ TDwnLoad* FindDwnLoadWindow(const QString& FileName)
     return nullptr;
 }
 
-TDwnLoad* ShowDwnLoadFile(int InvAdr, int Language, const QString& FileName)
+TDwnLoad* ShowDwnLoadFile(const TDwnLoadShared& Shared, int InvAdr, int Language, const QString& FileName)
 {
     if (TDwnLoad* w = FindDwnLoadWindow(FileName)) {
         w->showNormal();
@@ -444,16 +439,16 @@ TDwnLoad* ShowDwnLoadFile(int InvAdr, int Language, const QString& FileName)
         w->ListView1->setFocus();
         return w;
     }
-    return CreateDwnLoad(InvAdr, Language, FileName);
+    return CreateDwnLoad(Shared, InvAdr, Language, FileName);
 }
 
 // The upload's end wakes the parameter save at once; this only bounds a
 // sleep that no event ends.
 constexpr int kSaveParasRecheckMs = 100;
 
-void DwnSaveParas(int InvAdr, int Language)
+void DwnSaveParas(const TDwnLoadShared& Shared, int InvAdr, int Language)
 {
-    TDwnLoad* w = CreateDwnLoad(InvAdr, Language, QString());
+    TDwnLoad* w = CreateDwnLoad(Shared, InvAdr, Language, QString());
     if (!w)
         return;
     w->DoMakeList();
@@ -734,7 +729,7 @@ bool TDwnLoad::FormCloseQuery()
 
 void TDwnLoad::FormClose()
 {
-    const TDwnLoadShared& sh = DwnLoadShared();
+    const TDwnLoadShared& sh = shared_;
     handOver(true);
     // Detach the tool windows from this list.
     if (sh.AdrEdit && sh.AdrEdit->isVisible())

@@ -13,6 +13,7 @@
 #include "lists/dwn_edit.h"
 #include "lists/dwn_load_dlg.h"
 #include "lists/dwn_load_engine.h"
+#include "lists/dwn_load_env.h"
 #include "lists/dwn_load_view.h"
 
 #include <QWidget>
@@ -174,8 +175,8 @@ protected:
     void wheelEvent(QWheelEvent* e) override;
 
 private:
-    friend TDwnLoad* CreateDwnLoad(int InvAdr, int Language, const QString& FileName);
-    explicit TDwnLoad(int WdwNr);
+    friend TDwnLoad* CreateDwnLoad(const TDwnLoadShared& Shared, int InvAdr, int Language, const QString& FileName);
+    TDwnLoad(int WdwNr, const TDwnLoadShared& Shared);
 
 
     void buildMenu();
@@ -198,6 +199,7 @@ private:
     QString text(int S, int I) const;
     void inputValue(TDwnEntry& line);
 
+    const TDwnLoadShared shared_;
     std::unique_ptr<TDwnLoadDlg> dlg_;
     std::unique_ptr<TDwnLoadEngine> engine_;
     TDwnLoadView view_;
@@ -213,9 +215,10 @@ private:
     bool itemsOutdated_ = false;
 };
 
-// Opens a window for InvAdr with the list in FileName (empty: a new list);
-// none when ten are open or the project has no inverter.
-TDwnLoad* CreateDwnLoad(int InvAdr, int Language, const QString& FileName);
+// Opens a window for InvAdr with the list in FileName (empty: a new list),
+// using the tool windows in Shared; none when ten are open or the project
+// has no inverter.
+TDwnLoad* CreateDwnLoad(const TDwnLoadShared& Shared, int InvAdr, int Language, const QString& FileName);
 QString GetDwnLoadFileName(const TDwnLoad* Window);
 // The open windows.
 QList<TDwnLoad*> DwnLoadWindows();
@@ -225,7 +228,7 @@ QList<TDwnLoad*> DwnLoadWindows();
 TDwnLoad* FindDwnLoadWindow(const QString& FileName);
 // The linked file of the project opened from the explorer: an open window
 // of it takes the focus, else a window opens for InvAdr.
-TDwnLoad* ShowDwnLoadFile(int InvAdr, int Language, const QString& FileName);
+TDwnLoad* ShowDwnLoadFile(const TDwnLoadShared& Shared, int InvAdr, int Language, const QString& FileName);
 // The parameter save: a complete list of InvAdr uploaded without
 // questions, saved through the save dialog, and the window closed.
-void DwnSaveParas(int InvAdr, int Language);
+void DwnSaveParas(const TDwnLoadShared& Shared, int InvAdr, int Language);

@@ -27,7 +27,7 @@
 
 void TDwnLoad::SetDialogBoxes()
 {
-    const TDwnLoadShared& sh = DwnLoadShared();
+    const TDwnLoadShared& sh = shared_;
     const QPointer<TDwnLoad> self(this);
     if (sh.AdrEdit && sh.AdrEdit->isVisible()) {
         if (edit_.SearchAdr < 0)
@@ -80,7 +80,7 @@ void TDwnLoad::inputValue(TDwnEntry& line)
 
 void TDwnLoad::OpenEditor(int Column)
 {
-    const TDwnLoadShared& sh = DwnLoadShared();
+    const TDwnLoadShared& sh = shared_;
     const QPointer<TDwnLoad> self(this);
     const TDwnEditor editor = edit_.EditorFor(Column, ProgCfg && ProgCfg->ChangeDownloadProperties);
     TDwnEntry* line = view_.CurrentEntry();
@@ -117,7 +117,7 @@ void TDwnLoad::OpenEditor(int Column)
 void TDwnLoad::DoSearch()
 {
     const int16_t start = edit_.StartSearch();
-    if (TfrmAdrEdit* a = DwnLoadShared().AdrEdit)
+    if (TfrmAdrEdit* a = shared_.AdrEdit)
         a->EditAddress(engine_->InvAdr, QString(), false, nullptr, start);
     SetDialogBoxes();
 }
@@ -126,7 +126,7 @@ void TDwnLoad::Parametereinf1Click()
 {
     edit_.SearchAdr = -1;
     const QPointer<TDwnLoad> self(this);
-    if (TfrmAdrEdit* a = DwnLoadShared().AdrEdit)
+    if (TfrmAdrEdit* a = shared_.AdrEdit)
         a->EditAddress(engine_->InvAdr, edit_.InsertLabel(), false,
                        [self](int16_t adr) { if (self) self->EnterPara(adr); }, 0);
 }
@@ -188,7 +188,7 @@ void TDwnLoad::MenuAddProjClick()
 
 void TDwnLoad::DoPrint()
 {
-    TFrmvortalinprint* p = DwnLoadShared().Print;
+    TFrmvortalinprint* p = shared_.Print;
     if (!p)
         return;
     TDwnPrintHead head;

@@ -1,9 +1,9 @@
 #pragma once
 
 // The tool windows a download-list window reaches besides the program's
-// shared objects (dialogs/shared_objects.h): set once by the program before
-// the first list opens. Null members are missing: the windows then leave
-// out what needs them.
+// shared objects (dialogs/shared_objects.h): handed to each window when it
+// is created. Null members are missing: the windows then leave out what
+// needs them.
 
 #include <QPointer>
 #include <QWidget>
@@ -28,4 +28,3 @@ struct TDwnLoadShared {
     QPointer<TFrmvortalinprint> Print;
 };
 
-TDwnLoadShared& DwnLoadShared();

@@ -8,6 +8,7 @@
 #include "dialogs/context_item.h"
 #include "dialogs/operating_funcs.h"
 #include "lists/wrk_list_core.h"
+#include "lists/wrk_list_tools.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -62,6 +63,8 @@ public:
     // ---- shared objects and events (the manager sets them)
     QPointer<TVortalinClpBrd> ClpBrd;
     QPointer<TDragDrop> DragDropObj;
+    // The tool windows it opens (shared with the manager's other windows).
+    std::shared_ptr<const TWrkListTools> Tools = std::make_shared<TWrkListTools>();
     TOnSetPrgOpFuncs OnSetPrgOpFuncs;
     TOnSetContextFuncs OnSetContextFuncs;
     // A text of the manager (a TWrkListsText) that the window shows.

@@ -2,7 +2,6 @@
 // drop, print and the operation slots that follow the selection.
 #include "lists/fwrk_list.h"
 #include "lists/fwrk_list_view.h"
-#include "lists/wrk_list_tools.h"
 #include "lists/wrk_lists.h"
 
 #include "config/drag_drop.h"
@@ -345,7 +344,7 @@ void TFWrkList::AddToOrRemoveFromPrj()
 
 void TFWrkList::editValueFor(int Row)
 {
-    TfrmValEdit* ed = WrkListTools().ValEdit;
+    TfrmValEdit* ed = Tools->ValEdit;
     if (!ed)
         return;
     const std::shared_ptr<TWrkListItem>& item = core_.Model().Item(Row);
@@ -359,7 +358,7 @@ void TFWrkList::editValueFor(int Row)
 
 void TFWrkList::editSetFor(int Row)
 {
-    TfrmSetEdit* ed = WrkListTools().SetEdit;
+    TfrmSetEdit* ed = Tools->SetEdit;
     if (!ed)
         return;
     if (!realRow(Row)) {
@@ -375,7 +374,7 @@ void TFWrkList::editSetFor(int Row)
 
 void TFWrkList::editRemarkFor(int Row)
 {
-    const TWrkListTools& t = WrkListTools();
+    const TWrkListTools& t = *Tools;
     if (!t.EditRemark)
         return;
     if (!realRow(Row)) {
@@ -392,7 +391,7 @@ void TFWrkList::editRemarkFor(int Row)
 
 void TFWrkList::editAddressFor(int Row)
 {
-    TfrmAdrEdit* ed = WrkListTools().AdrEdit;
+    TfrmAdrEdit* ed = Tools->AdrEdit;
     if (!ed)
         return;
     if (!realRow(Row)) {
@@ -412,7 +411,7 @@ void TFWrkList::editAddressFor(int Row)
 
 void TFWrkList::EditInverter()
 {
-    TfrmInvSel* sel = WrkListTools().InvSel;
+    TfrmInvSel* sel = Tools->InvSel;
     const int row = FocusedRow();
     if (!sel || !realRow(row))
         return;
@@ -428,7 +427,7 @@ void TFWrkList::EditInverter()
 
 void TFWrkList::UpdateEditors(int Row)
 {
-    const TWrkListTools& t = WrkListTools();
+    const TWrkListTools& t = *Tools;
     if (t.RemEdit && t.RemEdit->isVisible())
         editRemarkFor(Row);
     if (t.ValEdit && t.ValEdit->isVisible())
@@ -554,7 +553,7 @@ void TFWrkList::drop(int Row)
 
 void TFWrkList::Print()
 {
-    TFrmvortalinprint* p = WrkListTools().Print;
+    TFrmvortalinprint* p = Tools->Print;
     if (!p)
         return;
     PrintListJob(*p, core_.PrintJob(QDateTime::currentDateTime()));

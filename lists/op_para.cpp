@@ -14,20 +14,9 @@
 
 namespace {
 
-TOpParaEnv g_env;
 std::array<QPointer<Top_para>, kOpParaSlots> g_slots;
 
 } // namespace
-
-void SetOpParaEnv(const TOpParaEnv& Env)
-{
-    g_env = Env;
-}
-
-const TOpParaEnv& OpParaEnv()
-{
-    return g_env;
-}
 
 int OpParaSlotFor(const std::array<int, kOpParaSlots>& SlotInvAdr, int InvAdr, bool* Existing)
 {
@@ -57,7 +46,7 @@ Top_para* OpParaWindow(int Slot)
     return Slot >= 0 && Slot < kOpParaSlots ? g_slots[Slot].data() : nullptr;
 }
 
-Top_para* CreateOpPara(int InvAdr, int Language)
+Top_para* CreateOpPara(const TOpParaEnv& Env, int InvAdr, int Language)
 {
     if (InvAdr < 0)
         InvAdr = 0;
@@ -71,19 +60,19 @@ Top_para* CreateOpPara(int InvAdr, int Language)
         return g_slots[slot];
     }
     if (slot < 0) {
-        const TVortalinText* t = g_env.Texts;
+        const TVortalinText* t = Env.Texts;
         TDwnMessage m;
         m.Lines = t && t->GetStrings(2, 13) ? *t->GetStrings(2, 13) : QStringList{QStringLiteral("???")};
         m.Icon = dmiInformation;
         m.Cancel = -1;
-        if (g_env.ShowMessage)
-            g_env.ShowMessage(m, {QStringLiteral("0") + (t ? t->GetText(0, 6) : QStringLiteral("???"))});
+        if (Env.ShowMessage)
+            Env.ShowMessage(m, {QStringLiteral("0") + (t ? t->GetText(0, 6) : QStringLiteral("???"))});
         return nullptr;
     }
-    auto* w = new Top_para(nullptr, InvAdr, Language, slot);
+    auto* w = new Top_para(Env, nullptr, InvAdr, Language, slot);
     g_slots[slot] = w;
-    if (g_env.MainFrame)
-        w->move(OpParaPlace(g_env.MainFrame(), slot));
+    if (Env.MainFrame)
+        w->move(OpParaPlace(Env.MainFrame(), slot));
     w->show();
     return w;
 }
@@ -136,21 +125,21 @@ void TOpParaModel::RowChanged(int row)
 
 // ---------------------------------------------------------------- window
 
-Top_para::Top_para(QWidget* owner, int InvAdr, int Language, int Slot)
-    : QWidget(owner, Qt::Window), ContextItems(this), slot_(Slot)
+Top_para::Top_para(const TOpParaEnv& Env, QWidget* owner, int InvAdr, int Language, int Slot)
+    : QWidget(owner, Qt::Window), ContextItems(this), env_(Env), slot_(Slot)
 {
     setObjectName(QStringLiteral("op_para"));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(363, 393);
     InstallMaxPlacement(this);
     setProperty("HelpContext", HelpContext);
-    core_ = std::make_unique<TOpParaCore>(g_env.Project, InvAdr, Language);
+    core_ = std::make_unique<TOpParaCore>(env_.Project, InvAdr, Language);
     TOpParaCore& c = *core_;
-    c.Texts = g_env.Texts;
-    if (g_env.ValEdit)
-        c.Editor = &g_env.ValEdit->Core();
-    if (g_env.MakeInteraction)
-        c.SetInteraction(g_env.MakeInteraction(this));
+    c.Texts = env_.Texts;
+    if (env_.ValEdit)
+        c.Editor = &env_.ValEdit->Core();
+    if (env_.MakeInteraction)
+        c.SetInteraction(env_.MakeInteraction(this));
 
     model_ = new TOpParaModel(c, this);
     model_->Captions = {c.text(2, 19), c.text(0, 2), c.text(0, 1), c.text(0, 3)};
@@ -190,7 +179,7 @@ Top_para::Top_para(QWidget* owner, int InvAdr, int Language, int Slot)
     TContextItem& inv = ContextItems.Add(c.text(0, 0), [this](QObject*) { DoSettings(); }, c.text(0, 0));
     inv.Glyph = InverterGlyph();
     SetCaption();
-    c.SetScheduler(g_env.Scheduler, this);
+    c.SetScheduler(env_.Scheduler, this);
 }
 
 Top_para::~Top_para()
@@ -214,23 +203,23 @@ int Top_para::selectedRow() const
 void Top_para::EditSelected()
 {
     TOpEditArgs a;
-    if (!g_env.ValEdit || !core_->EditArgs(selectedRow(), a))
+    if (!env_.ValEdit || !core_->EditArgs(selectedRow(), a))
         return;
-    g_env.ValEdit->EditValue(a.SetSel, a.Inverter, a.Para, a.Label, a.Value, nullptr);
+    env_.ValEdit->EditValue(a.SetSel, a.Inverter, a.Para, a.Label, a.Value, nullptr);
 }
 
 void Top_para::pointEditor()
 {
-    if (g_env.ValEdit && g_env.ValEdit->isVisible() && selectedRow() >= 0)
+    if (env_.ValEdit && env_.ValEdit->isVisible() && selectedRow() >= 0)
         EditSelected();
 }
 
 void Top_para::detachEditor()
 {
-    if (g_env.ValEdit && g_env.ValEdit->isVisible())
-        g_env.ValEdit->EditValue(1, core_->InvAdr, nullptr, QString(), 0, nullptr);
-    else if (g_env.ValEdit)
-        g_env.ValEdit->Core().TakeEdit(1, core_->InvAdr, nullptr, QString(), 0, nullptr);
+    if (env_.ValEdit && env_.ValEdit->isVisible())
+        env_.ValEdit->EditValue(1, core_->InvAdr, nullptr, QString(), 0, nullptr);
+    else if (env_.ValEdit)
+        env_.ValEdit->Core().TakeEdit(1, core_->InvAdr, nullptr, QString(), 0, nullptr);
 }
 
 void Top_para::handOver(bool closing)
@@ -284,7 +273,7 @@ void Top_para::closeEvent(QCloseEvent* e)
     if (!closing_) {
         closing_ = true;
         handOver(true);
-        if (g_env.ValEdit && core_->HoldsPara(g_env.ValEdit->Core().Para.get()))
+        if (env_.ValEdit && core_->HoldsPara(env_.ValEdit->Core().Para.get()))
             detachEditor();
         core_->Closing();
     }

@@ -38,7 +38,8 @@ private:
     TOpParaCore& core_;
 };
 
-// What every operator window is created with: the program's shared objects.
+// What every operator window is created with: the program's shared objects
+// and dialogs.
 struct TOpParaEnv {
     TVortalinPrj* Project = nullptr;
     TScheduler* Scheduler = nullptr;
@@ -52,8 +53,6 @@ struct TOpParaEnv {
     // A message of the window table itself ((2,13) with its one button).
     std::function<void(const TDwnMessage& Msg, const QStringList& Buttons)> ShowMessage;
 };
-void SetOpParaEnv(const TOpParaEnv& Env);
-const TOpParaEnv& OpParaEnv();
 
 inline constexpr int kOpParaSlots = 10;
 
@@ -64,9 +63,9 @@ int OpParaSlotFor(const std::array<int, kOpParaSlots>& SlotInvAdr, int InvAdr, b
 // Where the window of slot i opens below the main window's frame.
 QPoint OpParaPlace(const QRect& MainFrame, int Slot);
 
-// Opens the operator window for InvAdr (or rebuilds the one already open):
-// the window, or null when ten are open (the message is shown).
-Top_para* CreateOpPara(int InvAdr, int Language);
+// Opens the operator window for InvAdr (or rebuilds the one already open)
+// with Env: the window, or null when ten are open (the message is shown).
+Top_para* CreateOpPara(const TOpParaEnv& Env, int InvAdr, int Language);
 // The window of a slot; null when free.
 Top_para* OpParaWindow(int Slot);
 
@@ -75,7 +74,7 @@ class Top_para : public QWidget {
 public:
     static constexpr int HelpContext = 34;
 
-    Top_para(QWidget* owner, int InvAdr, int Language, int Slot = -1);
+    Top_para(const TOpParaEnv& Env, QWidget* owner, int InvAdr, int Language, int Slot = -1);
     ~Top_para() override;
 
     TOpParaCore& Core() { return *core_; }
@@ -109,6 +108,7 @@ private:
     void detachEditor();
     int selectedRow() const;
 
+    const TOpParaEnv env_;
     std::unique_ptr<TOpParaCore> core_;
     TOpParaModel* model_ = nullptr;
     QTableView* ListView1 = nullptr;

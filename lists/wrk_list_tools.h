@@ -1,8 +1,9 @@
 #pragma once
 
 // The single tool windows a work-list window opens: the editors, the
-// inverter choice and the print window. The main program points these at
-// its windows at start-up; one that is not set is not opened.
+// inverter choice and the print window. The main program hands its set to
+// the work-list manager, which hands it to every window it opens; one that
+// is not set is not opened.
 
 #include <QPointer>
 #include <QString>
@@ -30,5 +31,3 @@ struct TWrkListTools {
     std::function<void(const QString& Text, const QString& Description, TOnRemarkText OnRemark)> EditRemark;
 };
 
-// The program's one set.
-TWrkListTools& WrkListTools();

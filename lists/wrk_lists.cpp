@@ -294,6 +294,7 @@ TFWrkList* TWrkLists::OpenList(const QString& FileName)
     c.OnGetErrorText = onGetErrorText_;
     w->ClpBrd = clpBrd_;
     w->DragDropObj = dragDrop_;
+    w->Tools = tools_;
     w->OnSetPrgOpFuncs = onSetPrgOpFuncs_;
     w->OnSetContextFuncs = onSetContextFuncs_;
     c.OnDataPath = [self](const QString& dir) {

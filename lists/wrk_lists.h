@@ -10,6 +10,7 @@
 #include "dialogs/context_item.h"
 #include "dialogs/operating_funcs.h"
 #include "lists/list_interaction.h"
+#include "lists/wrk_list_tools.h"
 
 #include <QObject>
 #include <QPoint>
@@ -77,6 +78,8 @@ public:
     void SetVortalinClipBoard(TVortalinClpBrd* Clp);
     TDragDrop* DragDropObj() const { return dragDrop_; }
     void SetDragDropObj(TDragDrop* Dd);
+    // The tool windows every work-list window opens.
+    void SetTools(std::shared_ptr<const TWrkListTools> Tools) { tools_ = std::move(Tools); }
     int Language() const { return language_; }
     void SetLanguage(int Lang);
     QChar Separator() const { return separator_; }
@@ -168,6 +171,7 @@ private:
     QPointer<TVortalinPrj> project_;
     TVortalinClpBrd* clpBrd_ = nullptr;
     TDragDrop* dragDrop_ = nullptr;
+    std::shared_ptr<const TWrkListTools> tools_ = std::make_shared<TWrkListTools>();
     int language_ = 0;
     QChar separator_ = QChar(u'\0');
     bool showDecValue_ = false;

@@ -4,7 +4,6 @@
 #include "config/prog_cfg.h"
 #include "dialogs/glyph_button.h"
 #include "dialogs/print_form.h"
-#include "dialogs/shared_objects.h"
 #include "lists/adr_edit.h"
 #include "lists/list_interaction_dlg.h"
 #include "lists/mode_edit.h"
@@ -16,52 +15,35 @@
 #include <QLabel>
 #include <QPushButton>
 
-TfrmAdrEdit* frmAdrEdit = nullptr;
-TfrmSetEdit* frmSetEdit = nullptr;
-TfrmRemEdit* frmRemEdit = nullptr;
-TfrmValEdit* frmValEdit = nullptr;
-TFrmvortalinprint* Frmvortalinprint = nullptr;
-TfrmModeEdit* frmModeEdit = nullptr;
-
 TEditorWindows::TEditorWindows()
 {
     adrEdit_ = std::make_unique<TfrmAdrEdit>();
-    frmAdrEdit = adrEdit_.get();
     setEdit_ = std::make_unique<TfrmSetEdit>();
-    frmSetEdit = setEdit_.get();
     remEdit_ = std::make_unique<TfrmRemEdit>();
-    frmRemEdit = remEdit_.get();
     valEdit_ = std::make_unique<TfrmValEdit>();
-    frmValEdit = valEdit_.get();
     // The editor's own messages (write errors) with the program's dialog.
     valEdit_->Core().SetInteraction(std::make_shared<TListInteractionDlg>(valEdit_.get()));
     print_ = std::make_unique<TFrmvortalinprint>();
-    Frmvortalinprint = print_.get();
     modeEdit_ = std::make_unique<TfrmModeEdit>();
-    frmModeEdit = modeEdit_.get();
 }
 
 TEditorWindows::~TEditorWindows()
 {
-    frmModeEdit = nullptr;
     modeEdit_.reset();
-    Frmvortalinprint = nullptr;
     print_.reset();
-    frmValEdit = nullptr;
     valEdit_.reset();
-    frmRemEdit = nullptr;
     remEdit_.reset();
-    frmSetEdit = nullptr;
     setEdit_.reset();
-    frmAdrEdit = nullptr;
     adrEdit_.reset();
 }
 
-void SetUpEditors(const TVortalinText& t, const TProgCfg& cfg, TVortalinPrj* Prj, TScheduler* Sch)
+void TEditorWindows::SetUp(const TVortalinText& t, const TProgCfg& cfg, TVortalinPrj* Prj, TScheduler* Sch,
+                           TVortalinClpBrd* ClpBrd, TOnSetPrgOpFuncs SetPrgOpFuncs)
 {
     const QString ok = t.GetText(0, 6);
     const QString cancel = t.GetText(0, 7);
-    if (TfrmValEdit* v = frmValEdit) {
+    {
+        TfrmValEdit* v = valEdit_.get();
         v->Connect(Sch, Prj);
         TValEditCore& c = v->Core();
         c.Texts = &t;
@@ -76,7 +58,8 @@ void SetUpEditors(const TVortalinText& t, const TProgCfg& cfg, TVortalinPrj* Prj
         v->SetCancelText(cancel);
         v->SetCaptionText(t.GetText(5, 3));
     }
-    if (TfrmAdrEdit* a = frmAdrEdit) {
+    {
+        TfrmAdrEdit* a = adrEdit_.get();
         a->SetProject(Prj);
         a->SetLanguage(cfg.lng);
         a->CloseOnOK = cfg.CloseOnOK;
@@ -87,7 +70,8 @@ void SetUpEditors(const TVortalinText& t, const TProgCfg& cfg, TVortalinPrj* Prj
         a->SetDirectText(t.GetText(0, 32));
         a->SetListText(t.GetText(0, 33));
     }
-    if (TfrmSetEdit* s = frmSetEdit) {
+    {
+        TfrmSetEdit* s = setEdit_.get();
         s->CloseOnOK = cfg.CloseOnOK;
         s->CloseOnCancel = cfg.CloseOnCancel;
         s->SetOkText(ok);
@@ -98,19 +82,17 @@ void SetUpEditors(const TVortalinText& t, const TProgCfg& cfg, TVortalinPrj* Prj
         s->SetIndirectText(t.GetText(0, 38));
         s->SetAllText(t.GetText(0, 31));
     }
-    if (TfrmRemEdit* r = frmRemEdit) {
-        // Its record goes to whichever main window exists when it is handed over.
-        r->SetMainForm(ClpBrd, [](PTOperatingFuncs Funcs) {
-            if (MainSetPrgOpFuncs)
-                MainSetPrgOpFuncs(Funcs);
-        });
+    {
+        TfrmRemEdit* r = remEdit_.get();
+        r->SetMainForm(ClpBrd, std::move(SetPrgOpFuncs));
         r->CloseOnOK = cfg.CloseOnOK;
         r->CloseOnCancel = cfg.CloseOnCancel;
         r->SetOkText(ok);
         r->SetCancelText(cancel);
         r->SetCaptionText(t.GetText(5, 4));
     }
-    if (TfrmModeEdit* m = frmModeEdit) {
+    {
+        TfrmModeEdit* m = modeEdit_.get();
         m->CloseOnOK = cfg.CloseOnOK;
         m->CloseOnCancel = cfg.CloseOnCancel;
         m->SetOkText(ok);
@@ -119,11 +101,9 @@ void SetUpEditors(const TVortalinText& t, const TProgCfg& cfg, TVortalinPrj* Prj
     }
 }
 
-void SetUpPrintWindow(const TVortalinText& t, const TProgCfg& cfg)
+void TEditorWindows::SetUpPrintWindow(const TVortalinText& t, const TProgCfg& cfg)
 {
-    TFrmvortalinprint* p = Frmvortalinprint;
-    if (!p)
-        return;
+    TFrmvortalinprint* p = print_.get();
     p->Setprtbtn->setText(t.GetText(6, 0));
     p->SetFontBtn->setText(t.GetText(6, 1));
     p->printbtn->setText(t.GetText(0, 6));
@@ -137,12 +117,9 @@ void SetUpPrintWindow(const TVortalinText& t, const TProgCfg& cfg)
     p->SetDataPath(cfg.DataPath);
 }
 
-void EditorSettingsChanged(const TProgCfg& cfg)
+void TEditorWindows::SettingsChanged(const TProgCfg& cfg)
 {
-    if (TfrmValEdit* v = frmValEdit) {
-        v->SetLanguage(cfg.lng);
-        v->Core().ShowDecValue = cfg.ShowDecValue;
-    }
-    if (frmAdrEdit)
-        frmAdrEdit->SetLanguage(cfg.lng);
+    valEdit_->SetLanguage(cfg.lng);
+    valEdit_->Core().ShowDecValue = cfg.ShowDecValue;
+    adrEdit_->SetLanguage(cfg.lng);
 }

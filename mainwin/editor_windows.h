@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dialogs/operating_funcs.h"
+
 #include <memory>
 
 class TfrmAdrEdit;
@@ -9,30 +11,53 @@ class TfrmValEdit;
 class TFrmvortalinprint;
 class TfrmModeEdit;
 class TProgCfg;
+class TVortalinClpBrd;
 class TVortalinPrj;
 class TVortalinText;
 class TScheduler;
 
 // The editors and the print window of the main program: single windows
 // created hidden at program entry, right after the main window and the
-// splash, and kept for the whole run. Null while they do not exist.
-extern TfrmAdrEdit* frmAdrEdit;
-extern TfrmSetEdit* frmSetEdit;
-extern TfrmRemEdit* frmRemEdit;
-extern TfrmValEdit* frmValEdit;
-extern TFrmvortalinprint* Frmvortalinprint;
-extern TfrmModeEdit* frmModeEdit;
-
-// Owns those windows. Created after the main window; freed before it, so
-// that no editor outlives the scheduler, project and texts it was given.
+// splash, kept for the whole run and handed to the windows that use them.
+// Freed before the main window, so that no editor outlives the scheduler,
+// project and texts it was given.
 class TEditorWindows {
 public:
-    // Creates them in the program-entry order and sets the pointers above.
+    // Creates them in the program-entry order.
     TEditorWindows();
-    // Frees them, the last created first, and clears the pointers.
+    // Frees them, the last created first.
     ~TEditorWindows();
     TEditorWindows(const TEditorWindows&) = delete;
     TEditorWindows& operator=(const TEditorWindows&) = delete;
+
+    TfrmAdrEdit* AdrEdit() const { return adrEdit_.get(); }
+    TfrmSetEdit* SetEdit() const { return setEdit_.get(); }
+    TfrmRemEdit* RemEdit() const { return remEdit_.get(); }
+    TfrmValEdit* ValEdit() const { return valEdit_.get(); }
+    TFrmvortalinprint* Print() const { return print_.get(); }
+    TfrmModeEdit* ModeEdit() const { return modeEdit_.get(); }
+    // Points a kind of window's set of tool windows at these (where the
+    // types are complete).
+    template <class TTools>
+    void HandTo(TTools& Tools) const
+    {
+        Tools.ValEdit = ValEdit();
+        Tools.SetEdit = SetEdit();
+        Tools.AdrEdit = AdrEdit();
+        Tools.RemEdit = RemEdit();
+        Tools.Print = Print();
+    }
+
+    // Start-up: the connections (value editor to scheduler and project,
+    // address editor to the project, remark editor to the internal clipboard
+    // and the main window's slot receiver), the settings and the texts.
+    void SetUp(const TVortalinText& Texts, const TProgCfg& Cfg, TVortalinPrj* Prj, TScheduler* Sch,
+               TVortalinClpBrd* ClpBrd, TOnSetPrgOpFuncs SetPrgOpFuncs);
+    // Start-up: the print window's texts and the folder of its PDF files.
+    void SetUpPrintWindow(const TVortalinText& Texts, const TProgCfg& Cfg);
+    // A settings change: the value editor's language and decimal display,
+    // the address editor's language.
+    void SettingsChanged(const TProgCfg& Cfg);
 
 private:
     std::unique_ptr<TfrmAdrEdit> adrEdit_;
@@ -42,14 +67,3 @@ private:
     std::unique_ptr<TFrmvortalinprint> print_;
     std::unique_ptr<TfrmModeEdit> modeEdit_;
 };
-
-// Start-up: the editors' connections (value editor to scheduler and project,
-// address editor to the project, remark editor to the internal clipboard and
-// the main window's slot receiver), their settings and their texts. Editors
-// that do not exist are skipped.
-void SetUpEditors(const TVortalinText& Texts, const TProgCfg& Cfg, TVortalinPrj* Prj, TScheduler* Sch);
-// Start-up: the print window's texts and the folder of its PDF files.
-void SetUpPrintWindow(const TVortalinText& Texts, const TProgCfg& Cfg);
-// A settings change: the value editor's language and decimal display, the
-// address editor's language.
-void EditorSettingsChanged(const TProgCfg& Cfg);

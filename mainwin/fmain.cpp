@@ -78,7 +78,6 @@ TFMain::TFMain(std::shared_ptr<IMainInteraction> ui, QWidget* parent)
     progCfg_->SetOptionDlg(std::move(opt));
     // 4. The drag object, the work-list manager and the internal clipboard.
     createListObjects();
-    createQuintelWindows();
     // 5. The clipboard viewer.
     joinClipboardViewer();
     // 6. Language texts and the message dialog's button lists.
@@ -99,7 +98,6 @@ TFMain::TFMain(std::shared_ptr<IMainInteraction> ui, QWidget* parent)
     SetUserMsgHelpHandler([this](int ctx) { ShowHelp(ctx); });
     MainSetPrgOpFuncs = [this](PTOperatingFuncs f) { SetPrgOpFuncs(f); };
     MainSetContextFuncs = [this](TContextList* l) { SetContextFuncs(l); };
-    Later.ShowFbs = [this] { ShowFbsComm(); };
 }
 
 void TFMain::ShowFbsComm()
@@ -122,13 +120,17 @@ TFMain::~TFMain()
     // Its scheduler slot goes before the scheduler.
     delete FbsComm;
     FbsComm = nullptr;
-    releaseQuintelWindows();
     leaveClipboardViewer();
     releaseListObjects();
     progCfg_.reset();
     ProgCfg = nullptr;
-    if (project_)
+    if (project_) {
+        // Nothing of the project's last changes reaches the windows.
+        project_->OnPrjChanged = nullptr;
+        project_->OnInvStateChanged = nullptr;
+        project_->OnInvProtChanged = nullptr;
         project_->Release();
+    }
     Project = nullptr;
     if (scheduler_)
         scheduler_->Release();
@@ -243,26 +245,17 @@ void TFMain::createMenus()
     for (QAction* a : {MenuSave1, MenuSaveAs1, MenuPrint1, MenuCut1, MenuCopy1, MenuPaste1, MenuDelete1, MenuMarkAll1})
         a->setEnabled(false);
     MenuFBS->setVisible(false);
-    updateLaterEntries();
 
     // Commands.
     connect(MenuFile1, &QMenu::aboutToShow, this, [this] { UpdateMenuFile(); });
     connect(MenuNewProject1, &QAction::triggered, this, [this] { NewProject(); });
-    connect(MenuNewDownloadList1, &QAction::triggered, this, [this] {
-        if (Later.CreateDwnLoad)
-            Later.CreateDwnLoad(currentInv(), progCfg_->lng, QString());
-    });
+    connect(MenuNewDownloadList1, &QAction::triggered, this,
+            [this] { Kinds.DwnLoad->Show(currentInv(), progCfg_->lng, QString()); });
     connect(MenuNewWorkList1, &QAction::triggered, this, [this] {
-        if (!Later.OpenWorkList)
-            return;
-        if (!Later.OpenWorkList(QString()))
-            ui_->Message(langTexts_->GetStrings(4, 21) ? *langTexts_->GetStrings(4, 21) : QStringList{},
-                         ButtonList(1), langTexts_->GetText(5, 10), icInformation, {}, {}, {}, 0, -1);
+        if (!Kinds.WrkList->Show(currentInv(), progCfg_->lng, QString()))
+            showListOpenError();
     });
-    connect(MenusaveParas, &QAction::triggered, this, [this] {
-        if (Later.SaveParas)
-            Later.SaveParas();
-    });
+    connect(MenusaveParas, &QAction::triggered, this, [this] { SaveParas(); });
     connect(MenuOpen1, &QAction::triggered, this, [this] { OpenFile(); });
     connect(MenuSavePrj, &QAction::triggered, this, [this] { SavePrj(); });
     connect(MenuSavePrjAs, &QAction::triggered, this, [this] { SavePrjAs(); });
@@ -278,32 +271,20 @@ void TFMain::createMenus()
         connect(a, &QAction::triggered, this, [this, slot = slot] { CallSlot(slot); });
     }
     connect(MenuDefaultSettings1, &QAction::triggered, this, [this] { progCfg_->Execute(); });
-    connect(MenuChangeProject1, &QAction::triggered, this, [this] {
-        if (Later.EditPrj)
-            Later.EditPrj();
-    });
+    connect(MenuChangeProject1, &QAction::triggered, this, [this] { project_->EditPrj(-1); });
     connect(MenuPrjExpl, &QAction::triggered, this, [this] {
-        if (Later.ShowPrjExpl)
-            Later.ShowPrjExpl(false);
+        Kinds.PrjExpl->Show(currentInv(), progCfg_->lng, QString());
         MenuPrjExpl->setChecked(true);
     });
     connect(MenuInverterScope, &QAction::triggered, this, [this] {
         MenuInverterScope->setChecked(true);
-        if (Later.ShowScope)
-            Later.ShowScope(currentInv(), progCfg_->lng, QString());
+        Kinds.Scope->Show(currentInv(), progCfg_->lng, QString());
     });
-    connect(MenuOperatorParameter, &QAction::triggered, this, [this] {
-        if (Later.CreateOpPara)
-            Later.CreateOpPara(currentInv(), progCfg_->lng);
-    });
-    connect(MenuQuintel, &QAction::triggered, this, [this] {
-        if (Later.ShowQuintelWindow)
-            Later.ShowQuintelWindow(currentInv(), progCfg_->lng);
-    });
-    connect(MenuFBS, &QAction::triggered, this, [this] {
-        if (Later.ShowFbs)
-            Later.ShowFbs();
-    });
+    connect(MenuOperatorParameter, &QAction::triggered, this,
+            [this] { Kinds.OpPara->Show(currentInv(), progCfg_->lng, QString()); });
+    connect(MenuQuintel, &QAction::triggered, this,
+            [this] { Kinds.Quintel->Show(currentInv(), progCfg_->lng, QString()); });
+    connect(MenuFBS, &QAction::triggered, this, [this] { ShowFbsComm(); });
     connect(MenuHexdisplay, &QAction::triggered, this, [this] { ToggleHexDisplay(); });
     connect(miArrangeVertical, &QAction::triggered, this, [this] { Arrange(akSideBySide); });
     connect(miArrangeHorizontal, &QAction::triggered, this, [this] { Arrange(akAboveEachOther); });
@@ -389,17 +370,4 @@ void TFMain::createToolBar()
 int TFMain::BarClientHeight() const
 {
     return MainMenu1->sizeHint().height() + TToolBarLayout::PanelHeight;
-}
-
-void TFMain::updateLaterEntries()
-{
-    MenuNewDownloadList1->setEnabled(bool(Later.CreateDwnLoad));
-    MenuNewWorkList1->setEnabled(bool(Later.OpenWorkList));
-    MenusaveParas->setEnabled(bool(Later.SaveParas));
-    MenuChangeProject1->setEnabled(bool(Later.EditPrj));
-    MenuPrjExpl->setEnabled(bool(Later.ShowPrjExpl));
-    MenuInverterScope->setEnabled(bool(Later.ShowScope));
-    MenuOperatorParameter->setEnabled(bool(Later.CreateOpPara));
-    MenuQuintel->setEnabled(bool(Later.ShowQuintelWindow));
-    MenuFBS->setEnabled(bool(Later.ShowFbs));
 }

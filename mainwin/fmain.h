@@ -3,8 +3,8 @@
 #include "dialogs/context_item.h"
 #include "dialogs/operating_funcs.h"
 #include "mainwin/bar_layout.h"
-#include "mainwin/later_windows.h"
 #include "mainwin/main_interaction.h"
+#include "mainwin/window_kinds.h"
 #include "platform/single_instance.h"
 #include "project/vortalin_prj.h"
 
@@ -28,6 +28,7 @@ class TVortalinText;
 class TfrmOptDlg;
 class TFbsComm;
 class TBarShortcuts;
+class TEditorWindows;
 
 // The main window: a bar across the top of the work area with the main
 // menu and the tool bar. It creates the objects shared by the whole run,
@@ -58,8 +59,11 @@ public:
     QString CmdLineParam;
     // The splash window, until the start-up frees it.
     QPointer<TFSplash> Splash;
-    // Windows this program does not hold yet (see later_windows.h).
-    TLaterWindows Later;
+    // The kinds of windows the main window opens, and the single editors
+    // and print window: set by the program's entry (THalvornWindows) before
+    // the main window is shown.
+    TWindowKinds Kinds;
+    TEditorWindows* Editors = nullptr;
 
     // ---- components
     TProtSel* ProtSel;
@@ -102,8 +106,6 @@ public:
     // True from a maximise request until the window system has stayed
     // quiet with the bar placed across the work area.
     bool BarPlacementSettling() const { return barSettling_; }
-    // The exit status the close ends the program with.
-    int ExitStatus() const { return exitStatus_; }
     // Serial addresses released when the program loses the focus, taken
     // back when it regains it.
     void AppDeactivate();
@@ -136,6 +138,9 @@ public:
     void CopyPrj();
     void OpenFile();
     void ToggleHexDisplay();
+    // Parameter save: the inverter asked with the selection dialog, its
+    // parameters saved through a complete download list.
+    void SaveParas();
     void About();
     void ShowHelp(int HelpContext);
     void ShowHelpContents();
@@ -177,7 +182,6 @@ private:
     QAction* addEntry(QMenu* menu, const char* name, const QString& caption, int helpContext,
                       const QKeySequence& shortcut = {});
     void enableSlotEntries();
-    void updateLaterEntries();
     void pushTexts();
     void pushMainTexts();
     void splashText(const QString& text);
@@ -193,9 +197,15 @@ private:
     void releaseListObjects();
     void pushListTexts();
     void listSettingsChanged(const TProgCfg& Cfg);
-    // The Quintel-mode windows' menu entry (fmain_quintel.cpp).
-    void createQuintelWindows();
-    void releaseQuintelWindows();
+    // Calls f for every kind of window (none once the windows have gone,
+    // at the end of the run).
+    template <class F>
+    void forEachKind(F f) const
+    {
+        for (IWindowKind* k : Kinds.All())
+            if (k)
+                f(*k);
+    }
     void showListOpenError();
     // Opens a help page; tells the user when no program could show it.
     void openHelpPage(const QUrl& Url);

@@ -7,6 +7,7 @@
 #include "config/lang_texts.h"
 #include "config/prog_cfg.h"
 #include "config/value_conversion.h"
+#include "dialogs/inv_sel_dlg.h"
 #include "dialogs/message_dlg.h"
 #include "dialogs/shared_objects.h"
 #include "project/vortalin_prj.h"
@@ -24,7 +25,7 @@ using namespace fmain_detail;
 
 int TFMain::currentInv() const
 {
-    return Later.CurrentInv ? Later.CurrentInv() : 0;
+    return Kinds.PrjExpl->CurrentInv();
 }
 
 void TFMain::UpdateMenuFile()
@@ -103,8 +104,14 @@ void TFMain::ToggleHexDisplay()
 {
     HexDisplay = HexDisplay ? 0 : 1;
     MenuHexdisplay->setChecked(HexDisplay != 0);
-    if (Later.HexDisplayChanged)
-        Later.HexDisplayChanged();
+    forEachKind([](IWindowKind& k) { k.HexDisplayChanged(); });
+}
+
+void TFMain::SaveParas()
+{
+    int16_t inv = int16_t(currentInv());
+    if (FrmInvSel->SelectInv(langTexts_->GetText(0, 45), inv) == 1)
+        Kinds.DwnLoad->SaveParas(inv, progCfg_->lng);
 }
 
 void TFMain::About()

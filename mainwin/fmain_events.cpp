@@ -35,15 +35,9 @@ void TFMain::PrjDataInvListChanged(QObject*, TPrjChanges PrjChg)
         scheduler_->Attach(ProtSel);
         scheduler_->SetActive(true);
     }
-    if (PrjChg & pcGeneral) {
+    if (PrjChg & pcGeneral)
         setWindowTitle(PrjCaption());
-        if (Later.UpdatePrjProps)
-            Later.UpdatePrjProps();
-    }
-    if ((PrjChg & pcFiles) && Later.UpdateFileLists)
-        Later.UpdateFileLists();
-    if ((PrjChg & pcInvName) && Later.UpdateInvNames)
-        Later.UpdateInvNames();
+    forEachKind([PrjChg](IWindowKind& k) { k.ProjectChanged(PrjChg); });
 }
 
 void TFMain::PrjDataInvProtChanged(QObject*, int InvAdr, TProt pr)
@@ -53,17 +47,16 @@ void TFMain::PrjDataInvProtChanged(QObject*, int InvAdr, TProt pr)
 
 void TFMain::PrjDataInvStateChanged(QObject*, int InvAdr, int NewState)
 {
-    if (Later.SetInvState)
-        Later.SetInvState(InvAdr, NewState);
+    forEachKind([InvAdr, NewState](IWindowKind& k) { k.InvStateChanged(InvAdr, NewState); });
 }
 
 void TFMain::ProgCfgChanged(TProgCfg* Cfg)
 {
     const TProgCfg& c = *Cfg;
-    if (Later.SettingsChanged)
-        Later.SettingsChanged(c);
+    forEachKind([&c](IWindowKind& k) { k.SettingsChanged(c); });
     listSettingsChanged(c);
-    EditorSettingsChanged(c);
+    if (Editors)
+        Editors->SettingsChanged(c);
 
     // The drivers, one at a time; a driver is touched only when one of its
     // settings differs. An open one is closed, set and opened again; a

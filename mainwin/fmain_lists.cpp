@@ -2,6 +2,8 @@
 // object, the work-list manager and the inverter choice.
 #include "mainwin/fmain.h"
 
+#include "comm/prot_sel.h"
+#include "comm/scheduler.h"
 #include "config/drag_drop.h"
 #include "config/lang_texts.h"
 #include "config/prog_cfg.h"
@@ -9,15 +11,7 @@
 #include "dialogs/clpbrd_qt_sink.h"
 #include "dialogs/inv_sel_dlg.h"
 #include "dialogs/shared_objects.h"
-#include "lists/fwrk_list.h"
-#include "dialogs/print_form.h"
-#include "lists/adr_edit.h"
-#include "lists/rem_edit.h"
-#include "lists/set_edit.h"
-#include "lists/val_edit.h"
-#include "lists/wrk_list_tools.h"
 #include "lists/wrk_lists.h"
-#include "mainwin/editor_windows.h"
 
 namespace {
 
@@ -48,23 +42,10 @@ void TFMain::createListObjects()
     ClpBrd = new TVortalinClpBrd(this);
     ClpBrd->SetSink(std::make_shared<TQtClpBrdSink>());
     FrmInvSel = new TfrmInvSel();
-    WrkListTools().InvSel = FrmInvSel;
-
-    Later.OpenWorkList = [](const QString& FileName) -> QWidget* {
-        TFWrkList* w = WrkLists ? WrkLists->OpenList(FileName) : nullptr;
-        if (w) {
-            w->show();
-            w->raise();
-            w->activateWindow();
-        }
-        return w;
-    };
 }
 
 void TFMain::releaseListObjects()
 {
-    Later.OpenWorkList = nullptr;
-    WrkListTools() = TWrkListTools();
     delete FrmInvSel;
     FrmInvSel = nullptr;
     delete WrkLists;
@@ -96,20 +77,6 @@ void TFMain::pushListTexts()
     FrmInvSel->SetCancelText(t.GetText(0, 7));
     FrmInvSel->SetCaptionText(t.GetText(5, 0));
     FrmInvSel->SetProject(project_);
-
-    // The program's single editors and print window.
-    TWrkListTools& tools = WrkListTools();
-    tools.ValEdit = frmValEdit;
-    tools.SetEdit = frmSetEdit;
-    tools.AdrEdit = frmAdrEdit;
-    tools.Print = Frmvortalinprint;
-    tools.InvSel = FrmInvSel;
-    tools.RemEdit = frmRemEdit;
-    QPointer<TfrmRemEdit> rem = frmRemEdit;
-    tools.EditRemark = [rem](const QString& Text, const QString& Description, TOnRemarkText OnRemark) {
-        if (rem)
-            rem->EditRemark(Text, Description, std::move(OnRemark));
-    };
 }
 
 void TFMain::listSettingsChanged(const TProgCfg& Cfg)

@@ -46,16 +46,14 @@ void TFMain::OpenFile()
         RestoreWindows();
         break;
     case TFileKind::WorkList:
-        if (Later.OpenWorkList && !Later.OpenWorkList(file))
+        if (!Kinds.WrkList->Show(currentInv(), lng, file))
             showListOpenError();
         break;
     case TFileKind::DownloadList:
-        if (Later.CreateDwnLoad)
-            Later.CreateDwnLoad(currentInv(), lng, file);
+        Kinds.DwnLoad->Show(currentInv(), lng, file);
         break;
     case TFileKind::Scope:
-        if (Later.ShowScope)
-            Later.ShowScope(currentInv(), lng, file);
+        Kinds.Scope->Show(currentInv(), lng, file);
         break;
     case TFileKind::Other:
         break;
@@ -84,17 +82,14 @@ void TFMain::PrjChgReq(QObject*, int Chg, const QString& Data)
     const int lng = progCfg_->lng;
     switch (FileKindOf(Data)) {
     case TFileKind::WorkList:
-        if (Later.OpenWorkList)
-            Later.OpenWorkList(Data);
+        Kinds.WrkList->Show(inv, lng, Data);
         break;
     case TFileKind::Scope:
-        if (Later.ShowScope)
-            Later.ShowScope(inv, lng, Data);
+        Kinds.Scope->Show(inv, lng, Data);
         break;
     case TFileKind::DownloadList:
         // An open window of that list takes the focus, else one opens.
-        if (Later.ShowDwnLoadFile)
-            Later.ShowDwnLoadFile(inv, lng, Data);
+        Kinds.DwnLoad->ShowFile(inv, lng, Data);
         break;
     case TFileKind::Project:
     case TFileKind::Other:

@@ -104,8 +104,6 @@ void TFMain::FormShow()
     miInvManuals->setVisible(help.miInvManuals);
     N9->setVisible(help.N9);
     MenuFBS->setVisible(cfg.EnableFbsWindow);
-    // The windows plugged in since creation.
-    updateLaterEntries();
     // 6.
     splashText(QStringLiteral("Checking parameter files"));
     cfg.ScanBinFiles();
@@ -185,12 +183,12 @@ void TFMain::FormShow()
     prj.LoadTitle = t.GetText(7, 38);
     prj.GroupText = t.GetText(7, 37);
     prj.CancelText = t.GetText(7, 10);
-    // 16, 17: work-list manager, explorer.
-    if (Later.PushTexts)
-        Later.PushTexts(t, cfg);
+    PushPrjEditTexts(prj.PrjEdit(), t);
+    // 16, 17: work-list manager, explorer (and the other kinds of windows).
     pushListTexts();
+    forEachKind([&](IWindowKind& k) { k.TextsChanged(t, cfg); });
     // 18.
-    SetUpPrintWindow(t, cfg);
+    Editors->SetUpPrintWindow(t, cfg);
     // 19.
     splashText(QStringLiteral("Reading project data"));
     int rc = 0;
@@ -244,7 +242,8 @@ void TFMain::FormShow()
 
 void TFMain::pushTexts()
 {
-    SetUpEditors(*langTexts_, *progCfg_, project_, scheduler_);
+    Editors->SetUp(*langTexts_, *progCfg_, project_, scheduler_, ClpBrd,
+                   [this](PTOperatingFuncs Funcs) { SetPrgOpFuncs(Funcs); });
     PushOptDlgTexts(*OptDlg, *langTexts_);
 }
 

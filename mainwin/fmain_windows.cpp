@@ -293,41 +293,30 @@ void TFMain::RestoreWindows()
     std::vector<TSavedWdwRec> records;
     for (int i = 0; i < project_->WdwCount(); ++i)
         records.push_back(*project_->GetWdw(i));
-    const TVortalinText& t = *langTexts_;
     const int lng = progCfg_->lng;
     for (const TSavedWdwRec& rec : records) {
         QWidget* w = nullptr;
         switch (rec.WdwType) {
         case wkPrjExpl:
-            if (Later.ShowPrjExpl) {
-                w = Later.ShowPrjExpl(true);
-                MenuPrjExpl->setChecked(true);
-            }
+            Kinds.PrjExpl->RebuildTree();
+            w = Kinds.PrjExpl->Show(currentInv(), lng, QString());
+            MenuPrjExpl->setChecked(true);
             break;
         case wkOperator:
             // As the menu entry opens it: for the explorer's inverter.
-            if (Later.CreateOpPara)
-                w = Later.CreateOpPara(currentInv(), lng);
+            w = Kinds.OpPara->Show(currentInv(), lng, QString());
             break;
         case wkScope:
-            if (Later.ShowScope) {
-                w = Later.ShowScope(rec.InvNr, lng, rec.FileName);
-                MenuInverterScope->setChecked(true);
-            }
+            w = Kinds.Scope->Show(rec.InvNr, lng, rec.FileName);
+            MenuInverterScope->setChecked(true);
             break;
         case wkWorkList:
-            if (Later.OpenWorkList) {
-                w = Later.OpenWorkList(rec.FileName);
-                if (!w) {
-                    const QStringList* msg = t.GetStrings(4, 21);
-                    ui_->Message(msg ? *msg : QStringList{}, ButtonList(1), t.GetText(5, 10), icInformation, {}, {},
-                                 {}, 0, -1);
-                }
-            }
+            w = Kinds.WrkList->Show(rec.InvNr, lng, rec.FileName);
+            if (!w)
+                showListOpenError();
             break;
         case wkDownList:
-            if (Later.CreateDwnLoad)
-                w = Later.CreateDwnLoad(rec.InvNr, lng, rec.FileName);
+            w = Kinds.DwnLoad->Show(rec.InvNr, lng, rec.FileName);
             break;
         default:
             break;

@@ -1,17 +1,22 @@
 #pragma once
 
-#include <memory>
+#include "mainwin/dwn_load_kind.h"
+#include "mainwin/editor_windows.h"
+#include "mainwin/op_para_kind.h"
+#include "mainwin/prj_expl_kind.h"
+#include "mainwin/quintel_kind.h"
+#include "mainwin/scope_kind.h"
+#include "mainwin/wrk_list_kind.h"
 
 class TFMain;
-class TEditorWindows;
-class TScope;
-class TSetScopeEditorsDlg;
 
-// The main program's windows around the main window: the single editors
-// and print window, the download lists, the scope with its set-up editors,
-// the operator-parameter windows, the project dialog and the explorer.
-// The program's entry creates them right after the main window (and its
-// splash) and frees them before it; tests start the same set.
+// The main program's windows around the main window, in the order the
+// program's entry creates them: the single editors and print window, the
+// project explorer, the scope, then the operator-parameter, work-list,
+// download-list and Quintel-mode windows. Each gets what it uses at
+// construction; the main window reaches them through its table of window
+// kinds, filled here. Created right after the main window (and its splash),
+// freed before it, the last created first; tests start the same set.
 class THalvornWindows {
 public:
     explicit THalvornWindows(TFMain& Main);
@@ -19,10 +24,24 @@ public:
     THalvornWindows(const THalvornWindows&) = delete;
     THalvornWindows& operator=(const THalvornWindows&) = delete;
 
-    TScope* Scope() const { return scope_; }
+    TEditorWindows& Editors() { return editors_; }
+    TPrjExplKind& PrjExpl() { return prjExpl_; }
+    TScopeKind& Scope() { return scope_; }
 
 private:
-    std::unique_ptr<TEditorWindows> editors_;
-    std::unique_ptr<TSetScopeEditorsDlg> scopeEditors_;
-    TScope* scope_ = nullptr;
+    // Window layouts are measured for narrower fonts: texts grow their
+    // controls. Installed before the first window is created.
+    struct TTextFitting {
+        TTextFitting();
+    };
+
+    TFMain& main_;
+    TTextFitting textFitting_;
+    TEditorWindows editors_;
+    TPrjExplKind prjExpl_;
+    TScopeKind scope_;
+    TOpParaKind opPara_;
+    TWrkListKind wrkList_;
+    TDwnLoadKind dwnLoad_;
+    TQuintelKind quintel_;
 };

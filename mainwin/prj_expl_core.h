@@ -135,7 +135,6 @@ public:
     bool ShowSupervisor = false;
     int Language() const { return language_; }
     void SetLanguage(int Lang);  // renames in place
-    bool ShowPTInfo() const { return showPTInfo_; }
     void SetShowPTInfo(bool On);
     // Asks the main window to open a linked file (sender, change code, name).
     std::function<void(QObject* Sender, int Code, const QString& FileName)> OnPrjChgReq;
@@ -231,7 +230,6 @@ public:
     // Every change of rows, node, tree or selector: an answer to an older
     // request is dropped.
     void NewGeneration();
-    int Generation() const { return gen_; }
 
     // ---- editing
     TExplEditArgs EditArgs(const std::shared_ptr<TParaNode>& Node, int SetSelector, bool HasValue = false,

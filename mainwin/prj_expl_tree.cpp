@@ -24,15 +24,6 @@ TExplNode* TExplNode::InsertChild(int index, std::unique_ptr<TExplNode> n)
     return Children.insert(Children.begin() + index, std::move(n))->get();
 }
 
-void TExplNode::RemoveChild(TExplNode* n)
-{
-    for (auto it = Children.begin(); it != Children.end(); ++it)
-        if (it->get() == n) {
-            Children.erase(it);
-            return;
-        }
-}
-
 char ShortcutKey(char shortcut)
 {
     int code = uint8_t(shortcut);

@@ -91,7 +91,6 @@ struct TExplNode {
     int IndexInParent() const;
     TExplNode* AddChild(std::unique_ptr<TExplNode> n);
     TExplNode* InsertChild(int index, std::unique_ptr<TExplNode> n);
-    void RemoveChild(TExplNode* n);
 };
 
 // Image of a group by its shortcut letter: a..z (any case) 9..34, else 35.

@@ -3,6 +3,7 @@
 #include "config/lang_texts.h"
 #include "dialogs/glyph_button.h"
 #include "dialogs/opt_dlg.h"
+#include "project/prj_edit_rows.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -70,3 +71,28 @@ void PushOptDlgTexts(TfrmOptDlg& d, const TVortalinText& t)
         d.cobSecondLng->addItem(d.cobProgLng->itemText(i));
 }
 
+void PushPrjEditTexts(TPrjEditRows& d, const TVortalinText& t)
+{
+    auto lines = [&t](int i) {
+        const QStringList* l = t.GetStrings(7, i);
+        return l ? *l : QStringList{QStringLiteral("???")};
+    };
+    d.FrmHeaderText = t.GetText(7, 0);
+    for (int i = 0; i < 6; ++i)
+        d.SetPageText(i, t.GetText(7, 1 + i));
+    d.PrjNameLabText = t.GetText(7, 7);
+    d.IntervalLabText = t.GetText(7, 8);
+    d.RemarkLabText = t.GetText(7, 9);
+    for (int g = 0; g < 7; ++g)
+        d.SetButtonText(g, t.GetText(7, 10 + g));
+    d.SetButtonText(7, t.GetText(7, 36));
+    for (int i = 0; i < 4; ++i)
+        d.SetInvColText(i, t.GetText(7, 17 + i));
+    for (int i = 0; i < 3; ++i)
+        d.SetFileColText(i, t.GetText(7, 21 + i));
+    d.ChgCfgIdInfo = lines(33);
+    d.DelCfgIdInfo = lines(34);
+    d.AssFilesInfoHeader = t.GetText(7, 35);
+    d.ToManyZelk = lines(46);
+    d.InvAdrInUse = lines(48);
+}

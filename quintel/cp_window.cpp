@@ -14,7 +14,6 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-TCpWindowEnv CpWindowEnv;
 std::array<QPointer<TfrmCpWindow>, kQuintelWindowCount> QuintelWindows;
 
 namespace {
@@ -40,7 +39,7 @@ QPixmap inverterGlyph()
 
 QPoint CpWindowPos(int i, int mainBottom) { return {25 + 25 * i, mainBottom + 25 + 25 * i}; }
 
-TfrmCpWindow* ShowQuintelWindow(int a, int Language)
+TfrmCpWindow* ShowQuintelWindow(const TCpWindowEnv& Env, int a, int Language)
 {
     if (a < 0)
         a = 0;
@@ -57,28 +56,28 @@ TfrmCpWindow* ShowQuintelWindow(int a, int Language)
         }
     }
     if (freeEntry < 0) {
-        const TVortalinText* t = CpWindowEnv.Texts;
+        const TVortalinText* t = Env.Texts;
         const QStringList* msg = t ? t->GetStrings(2, 13) : nullptr;
         const QStringList* btn = t ? t->GetStrings(0, 6) : nullptr;
         const QStringList m = msg ? *msg : QStringList{};
         const QStringList b = btn ? *btn : QStringList{};
-        if (CpWindowEnv.Message)
-            CpWindowEnv.Message(m, b, QString(), icInformation, {}, {}, {}, 0, -1);
+        if (Env.Message)
+            Env.Message(m, b, QString(), icInformation, {}, {}, {}, 0, -1);
         else
             UserMessageDlg(m, b, QString(), icInformation, {}, {}, {}, 0, -1);
         return nullptr;
     }
-    auto* w = new TfrmCpWindow(a, Language);
+    auto* w = new TfrmCpWindow(Env, a, Language);
     QuintelWindows[size_t(freeEntry)] = w;
-    const int bottom = CpWindowEnv.MainForm ? CpWindowEnv.MainForm->frameGeometry().bottom() + 1 : 0;
+    const int bottom = Env.MainForm ? Env.MainForm->frameGeometry().bottom() + 1 : 0;
     w->move(CpWindowPos(freeEntry, bottom));
     w->show();
     w->Restart();
     return w;
 }
 
-TfrmCpWindow::TfrmCpWindow(int a, int Language, QWidget* parent)
-    : QWidget(parent, Qt::Window), ContextItems(this), core_(CpWindowEnv, Language, this)
+TfrmCpWindow::TfrmCpWindow(const TCpWindowEnv& Env, int a, int Language, QWidget* parent)
+    : QWidget(parent, Qt::Window), ContextItems(this), env_(Env), core_(env_, Language, this)
 {
     setObjectName(QStringLiteral("frmCpWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -102,7 +101,7 @@ TfrmCpWindow::TfrmCpWindow(int a, int Language, QWidget* parent)
 
     // 1. Context commands; handed over twice so that the main window takes
     // the new list even where it held one at the same place.
-    const TVortalinText* t = CpWindowEnv.Texts;
+    const TVortalinText* t = env_.Texts;
     auto text = [t](int s, int i) { return t ? t->GetText(s, i) : QString(); };
     ContextItems.Add(text(5, 47), {}, {}, 0, true);
     TContextItem& sel = ContextItems.Add(text(0, 11), [this](QObject*) { SelectInverter(); }, text(0, 11), 0, true);
@@ -164,12 +163,12 @@ void TfrmCpWindow::applyWidths()
 
 bool TfrmCpWindow::editorShown() const
 {
-    return CpWindowEnv.ValEdit && CpWindowEnv.ValEdit->isVisible();
+    return env_.ValEdit && env_.ValEdit->isVisible();
 }
 
 void TfrmCpWindow::releaseEditor()
 {
-    TfrmValEdit* ed = CpWindowEnv.ValEdit;
+    TfrmValEdit* ed = env_.ValEdit;
     if (ed && ed->isVisible() && core_.OwnsPara(ed->Core().Para.get()))
         ed->EditValue(0, core_.InvAdr, nullptr, QString(), 0, {});
 }
@@ -177,21 +176,21 @@ void TfrmCpWindow::releaseEditor()
 void TfrmCpWindow::EditSelected()
 {
     const QModelIndex current = ListView1->currentIndex();
-    if (!current.isValid() || !CpWindowEnv.ValEdit)
+    if (!current.isValid() || !env_.ValEdit)
         return;
     const std::optional<TCpEditArgs> a = core_.EditArgs(current.row());
     if (!a)
         return;
-    CpWindowEnv.ValEdit->EditValue(a->SetSel, a->Inverter, a->Para, a->Label, a->Value, {});
+    env_.ValEdit->EditValue(a->SetSel, a->Inverter, a->Para, a->Label, a->Value, {});
 }
 
 void TfrmCpWindow::SelectInverter()
 {
-    if (!CpWindowEnv.InvSel)
+    if (!env_.InvSel)
         return;
-    const TVortalinText* t = CpWindowEnv.Texts;
+    const TVortalinText* t = env_.Texts;
     int16_t adr = int16_t(core_.InvAdr);
-    if (CpWindowEnv.InvSel->SelectInv((t ? t->GetText(5, 0) : QString()) + QStringLiteral("; ") + GetCaption(),
+    if (env_.InvSel->SelectInv((t ? t->GetText(5, 0) : QString()) + QStringLiteral("; ") + GetCaption(),
                                       adr) != 1)
         return;
     core_.SetInverter(adr);
@@ -200,11 +199,11 @@ void TfrmCpWindow::SelectInverter()
 void TfrmCpWindow::Print()
 {
     if (core_.Rows.Count() == 0) {
-        const QStringList* l = CpWindowEnv.Texts ? CpWindowEnv.Texts->GetStrings(0, 21) : nullptr;
+        const QStringList* l = env_.Texts ? env_.Texts->GetStrings(0, 21) : nullptr;
         core_.Message(l ? *l : QStringList{}, GetCaption(), icError);
         return;
     }
-    TFrmvortalinprint* pf = CpWindowEnv.PrintForm;
+    TFrmvortalinprint* pf = env_.PrintForm;
     if (!pf)
         return;
     const TCpPrintJob j = core_.PrintJob();
@@ -250,7 +249,7 @@ bool TfrmCpWindow::eventFilter(QObject* o, QEvent* e)
 void TfrmCpWindow::closeEvent(QCloseEvent* e)
 {
     if (editorShown())
-        CpWindowEnv.ValEdit->EditValue(0, core_.InvAdr, nullptr, QString(), 0, {});
+        env_.ValEdit->EditValue(0, core_.InvAdr, nullptr, QString(), 0, {});
     if (MainSetPrgOpFuncs)
         MainSetPrgOpFuncs(nullptr);
     if (MainSetContextFuncs)

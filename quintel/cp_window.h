@@ -20,15 +20,14 @@ class TfrmCpWindow;
 
 inline constexpr int kQuintelWindowCount = 10;
 
-// The shared objects and dialogs every Quintel-mode window uses.
-extern TCpWindowEnv CpWindowEnv;
 // The open windows; an empty entry is free.
 extern std::array<QPointer<TfrmCpWindow>, kQuintelWindowCount> QuintelWindows;
 
 // Shows the window for inverter `a` (negative: 0): restarts the window of
 // that inverter found before the first free entry, or creates one in the
 // first free entry; null when all ten hold other inverters.
-TfrmCpWindow* ShowQuintelWindow(int a, int Language);
+// A new window uses the shared objects and dialogs in Env.
+TfrmCpWindow* ShowQuintelWindow(const TCpWindowEnv& Env, int a, int Language);
 // Top left corner of a new window in entry i below a main bar whose bottom
 // edge is at mainBottom.
 QPoint CpWindowPos(int i, int mainBottom);
@@ -39,9 +38,10 @@ public:
     static constexpr int DefaultWidth = 588;
     static constexpr int DefaultHeight = 427;
 
-    TfrmCpWindow(int a, int Language, QWidget* parent = nullptr);
+    TfrmCpWindow(const TCpWindowEnv& Env, int a, int Language, QWidget* parent = nullptr);
     ~TfrmCpWindow() override;
 
+    const TCpWindowEnv& Env() const { return env_; }
     TCpWindowCore& Core() { return core_; }
     tQuintel& Engine() { return core_.Engine; }
     int InvAdr() const { return core_.InvAdr; }
@@ -72,5 +72,6 @@ private:
     void releaseEditor();
     bool editorShown() const;
 
+    TCpWindowEnv env_;
     TCpWindowCore core_;
 };

@@ -112,7 +112,8 @@ public:
     bool Unsaved = false;
     int OfflineBase = -1;
     bool FileLoading = false;
-    bool WindowOpen = true;
+    // Set while the window is open (from its opening to its close).
+    bool WindowOpen = false;
     // The stop button was pressed while the inverter waits for its trigger:
     // the memory is read out first; a second press ends at once.
     bool StopAsked = false;

@@ -1,5 +1,7 @@
-// Halvorn: the main program. The main window is created first; it runs the
-// start-up sequence when the message loop shows it.
+// Halvorn: the main program. The main window is created first (with the
+// objects shared by the whole run), then the splash and the windows around
+// it (THalvornWindows), which register their kinds with the main window; the
+// main window runs the start-up sequence when the message loop shows it.
 #include "mainwin/fmain.h"
 #include "mainwin/fsplash.h"
 #include "mainwin/halvorn_windows.h"

@@ -88,8 +88,7 @@ protected:
         print.SetDataPath(dir());
         print.UsePdfInDataFolder();
         adr.SetProject(&prj);
-        TDwnLoadShared& sh = DwnLoadShared();
-        sh = TDwnLoadShared();
+        TDwnLoadShared& sh = shared;
         ::Project = &prj;
         LangTexts = &texts;
         ProgCfg = &cfg;
@@ -110,7 +109,6 @@ protected:
     void TearDown() override
     {
         closeAll();
-        DwnLoadShared() = TDwnLoadShared();
         ::Project = nullptr;
         LangTexts = nullptr;
         ProgCfg = nullptr;
@@ -134,7 +132,7 @@ protected:
     }
     TDwnLoad* open(int adr = 1, const QString& file = {})
     {
-        TDwnLoad* w = CreateDwnLoad(adr, 0, file);
+        TDwnLoad* w = CreateDwnLoad(shared, adr, 0, file);
         EXPECT_NE(w, nullptr);
         if (w) {
             EXPECT_TRUE(qeltest::waitUntil([w] { return w->isVisible(); }));
@@ -168,6 +166,8 @@ protected:
     TfrmRemEdit rem;
     TFrmvortalinprint print;
     MessageAnswerer answerer;
+    // The tool windows handed to every window the test opens.
+    TDwnLoadShared shared;
 };
 
 }  // namespace dwntest

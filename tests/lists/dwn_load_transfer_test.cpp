@@ -123,7 +123,7 @@ TEST_F(DwnLoadSim, ParameterSaveUploadsACompleteListAndSavesIt)
         fd.selectFile(target);
         QMetaObject::invokeMethod(&fd, "accept");
     });
-    DwnSaveParas(1, 0);
+    DwnSaveParas(shared, 1, 0);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(DwnLoadWindows().isEmpty());
     ASSERT_TRUE(QFile::exists(target));
@@ -163,7 +163,7 @@ TEST_F(DwnLoadSim, ParameterSaveSleepsDuringTheUploadAndEndsWhenItsWindowGoes)
             w->deleteLater();
     });
     closer.start();
-    DwnSaveParas(1, 0);
+    DwnSaveParas(shared, 1, 0);
     closer.stop();
     QObject::disconnect(counting);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -235,9 +235,9 @@ TEST_F(DwnLoadSim, AnOpenListIsFoundByItsCanonicalPath)
     // Names differing in case are other files on Linux.
     EXPECT_EQ(FindDwnLoadWindow(path(QStringLiteral("set.dw5"))), nullptr);
     ASSERT_TRUE(QFile::link(file, path(QStringLiteral("alias.dw5"))));
-    EXPECT_EQ(ShowDwnLoadFile(1, 0, path(QStringLiteral("alias.dw5"))), w);
+    EXPECT_EQ(ShowDwnLoadFile(shared, 1, 0, path(QStringLiteral("alias.dw5"))), w);
     EXPECT_EQ(DwnLoadWindows().size(), 1);
-    TDwnLoad* other = ShowDwnLoadFile(1, 0, file + QStringLiteral(".missing.dw5"));
+    TDwnLoad* other = ShowDwnLoadFile(shared, 1, 0, file + QStringLiteral(".missing.dw5"));
     EXPECT_NE(other, w);
 }
 

@@ -49,7 +49,7 @@ TEST_F(DwnWindow, TenWindowsAtMostAndAClosedOneFreesItsNumber)
         w.push_back(open());
     EXPECT_EQ(w[9]->WdwNr(), 10);
     EXPECT_TRUE(w[9]->objectName().startsWith(QStringLiteral("DwnLoad")));
-    EXPECT_EQ(CreateDwnLoad(1, 0, {}), nullptr);
+    EXPECT_EQ(CreateDwnLoad(shared, 1, 0, {}), nullptr);
     ASSERT_EQ(answerer.shown.size(), 1u);
     EXPECT_EQ(answerer.shown[0].text, txt(2, 13));
     EXPECT_TRUE(w[3]->close());
@@ -64,7 +64,7 @@ TEST_F(DwnWindow, NoInverterInTheProjectNoWindow)
 {
     TVortalinPrj empty;
     ::Project = &empty;
-    EXPECT_EQ(CreateDwnLoad(1, 0, {}), nullptr);
+    EXPECT_EQ(CreateDwnLoad(shared, 1, 0, {}), nullptr);
     EXPECT_TRUE(DwnLoadWindows().isEmpty());
     ASSERT_EQ(answerer.shown.size(), 1u);
     EXPECT_EQ(answerer.shown[0].text, txt(0, 15));
@@ -656,13 +656,13 @@ TEST_F(DwnWindow, WindowsCascadeBelowTheMainBar)
     QWidget bar;
     bar.setGeometry(0, 0, 800, 60);
     bar.show();
-    DwnLoadShared().MainWindow = &bar;
+    shared.MainWindow = &bar;
     TDwnLoad* first = open();
     TDwnLoad* second = open();
     const int below = bar.frameGeometry().top() + bar.frameGeometry().height();
     EXPECT_EQ(first->pos(), QPoint(25, below + 25));
     EXPECT_EQ(second->pos(), QPoint(50, below + 50));
-    DwnLoadShared().MainWindow = nullptr;
+    shared.MainWindow = nullptr;
 }
 
 TEST_F(DwnWindow, MaximisedListWindowsAndTheValueEditorFillTheWorkAreaBelowTheMainBar)

@@ -67,7 +67,7 @@ struct OpParaWin : dwntest::DwnTest {
         sch->SetActive(true);
         valEdit = std::make_unique<TfrmValEdit>();
         valEdit->Connect(sch, &prj);
-        TOpParaEnv env;
+        env = TOpParaEnv();
         env.Project = &prj;
         env.Texts = &texts;
         env.Scheduler = sch;
@@ -78,7 +78,6 @@ struct OpParaWin : dwntest::DwnTest {
             tableMessages.push_back(m);
             tableButtons = b;
         };
-        SetOpParaEnv(env);
         MainSetPrgOpFuncs = [this](PTOperatingFuncs f) { handedFuncs.push_back(f); };
         MainSetContextFuncs = [this](TContextList* l) { handedContext.push_back(l); };
     }
@@ -91,7 +90,6 @@ struct OpParaWin : dwntest::DwnTest {
         sch->Release();
         sel.reset();
         server.stop();
-        SetOpParaEnv({});
         MainSetPrgOpFuncs = nullptr;
         MainSetContextFuncs = nullptr;
         qunsetenv("QEL_COM1");
@@ -117,6 +115,8 @@ struct OpParaWin : dwntest::DwnTest {
     std::unique_ptr<TProtSel> sel;
     TScheduler* sch = nullptr;
     std::unique_ptr<TfrmValEdit> valEdit;
+    // What the windows the test opens are created with.
+    TOpParaEnv env;
     std::shared_ptr<ScriptedOpUi> opUi = std::make_shared<ScriptedOpUi>();
     std::vector<PTOperatingFuncs> handedFuncs;
     std::vector<TContextList*> handedContext;
@@ -127,7 +127,7 @@ struct OpParaWin : dwntest::DwnTest {
 TEST_F(OpParaWin, ReadsTheModuleRebuildsOnANewIdAndSavesAList)
 {
     inv->setValue(0x89, 777, 2);
-    Top_para* w = CreateOpPara(1, 0);
+    Top_para* w = CreateOpPara(env, 1, 0);
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->objectName(), QStringLiteral("op_para"));
     EXPECT_EQ(w->pos(), QPoint(25, 105));
@@ -164,7 +164,7 @@ TEST_F(OpParaWin, ReadsTheModuleRebuildsOnANewIdAndSavesAList)
     EXPECT_EQ(sch->GetState(c.SchedSlot), 3);
 
     // A second CreateOpPara for the inverter restarts this window.
-    EXPECT_EQ(CreateOpPara(1, 0), w);
+    EXPECT_EQ(CreateOpPara(env, 1, 0), w);
     ASSERT_TRUE(qeltest::waitUntil([&] { return allRead(c, 36); }, 20000));
 
     // A new module id in the simulator: the whole list is described again,
@@ -215,7 +215,7 @@ TEST_F(OpParaWin, ReadsTheModuleRebuildsOnANewIdAndSavesAList)
 
 TEST_F(OpParaWin, EditorFollowsTheSelectedRowAndTenWindowsAreTheLimit)
 {
-    Top_para* w = CreateOpPara(1, 0);
+    Top_para* w = CreateOpPara(env, 1, 0);
     ASSERT_NE(w, nullptr);
     TOpParaCore& c = w->Core();
     ASSERT_TRUE(qeltest::waitUntil([&] { return allRead(c, 36); }, 20000));
@@ -271,10 +271,10 @@ TEST_F(OpParaWin, EditorFollowsTheSelectedRowAndTenWindowsAreTheLimit)
     // Ten windows for ten addresses; the eleventh is refused with (2,13).
     std::vector<QPointer<Top_para>> ws;
     for (int a = 0; a < 10; ++a)
-        ws.push_back(CreateOpPara(a == 0 ? 1 : 100 + a, 0));
+        ws.push_back(CreateOpPara(env, a == 0 ? 1 : 100 + a, 0));
     for (auto& p : ws)
         ASSERT_TRUE(p);
-    EXPECT_EQ(CreateOpPara(50, 0), nullptr);
+    EXPECT_EQ(CreateOpPara(env, 50, 0), nullptr);
     ASSERT_EQ(tableMessages.size(), 1u);
     EXPECT_EQ(tableButtons.size(), 1);
     // The addresses without an entry show inverter 1 too. With the first
@@ -283,7 +283,7 @@ TEST_F(OpParaWin, EditorFollowsTheSelectedRowAndTenWindowsAreTheLimit)
     ws[0]->close();
     QCoreApplication::processEvents();
     ASSERT_TRUE(qeltest::waitUntil([&] { return OpParaWindow(0) == nullptr; }));
-    EXPECT_EQ(CreateOpPara(1, 0), ws[1].data());
+    EXPECT_EQ(CreateOpPara(env, 1, 0), ws[1].data());
     EXPECT_EQ(OpParaWindow(0), nullptr);
 }
 

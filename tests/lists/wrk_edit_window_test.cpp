@@ -66,7 +66,6 @@ struct WrkEditWindow : qeltest::TempDirTest {
                 w->Core().Modified = false;
                 delete w.data();
             }
-        WrkListTools() = TWrkListTools();
     }
     QPointer<TFWrkList> make(int no)
     {
@@ -75,6 +74,7 @@ struct WrkEditWindow : qeltest::TempDirTest {
         w->Core().SetInteraction(ui);
         w->ClpBrd = &clp;
         w->DragDropObj = &dd;
+        w->Tools = tools;
         w->OnSetPrgOpFuncs = [this](PTOperatingFuncs f) { handed.push_back(f ? f->Filled(osCopy) : -1); };
         return w;
     }
@@ -145,6 +145,8 @@ struct WrkEditWindow : qeltest::TempDirTest {
     TVortalinPrj prj;
     TVortalinClpBrd clp;
     TDragDrop dd;
+    // The tool windows the test's windows open.
+    std::shared_ptr<TWrkListTools> tools = std::make_shared<TWrkListTools>();
     std::shared_ptr<ScriptedListUi> ui = std::make_shared<ScriptedListUi>();
     std::vector<int> handed;
     QPointer<TFWrkList> a, b;
@@ -394,11 +396,11 @@ TEST_F(WrkEditWindow, DoubleClicksOpenTheEditorOfTheColumnAndEditorsFollowTheRow
     invSel.SetProject(&prj);
     QString remarkDesc;
     int remarkCalls = 0;
-    WrkListTools().SetEdit = &setEd;
-    WrkListTools().AdrEdit = &adrEd;
-    WrkListTools().ValEdit = &valEd;
-    WrkListTools().InvSel = &invSel;
-    WrkListTools().EditRemark = [&](const QString& t, const QString& d, TOnRemarkText cb) {
+    tools->SetEdit = &setEd;
+    tools->AdrEdit = &adrEd;
+    tools->ValEdit = &valEd;
+    tools->InvSel = &invSel;
+    tools->EditRemark = [&](const QString& t, const QString& d, TOnRemarkText cb) {
         ++remarkCalls;
         remarkDesc = d;
         if (cb)
@@ -472,7 +474,7 @@ TEST_F(WrkEditWindow, PrintsToPdfAndShowsItsMenu)
     TFrmvortalinprint print;
     print.SetDataPath(dir());
     print.UsePdfInDataFolder();
-    WrkListTools().Print = &print;
+    tools->Print = &print;
     fill(*a);
     a->Core().Comments = {QStringLiteral("Pumps of line 2")};
     a->Core().OnCommentsLoaded();

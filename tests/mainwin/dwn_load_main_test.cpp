@@ -15,7 +15,6 @@
 #include "lists/mode_edit.h"
 #include "lists/set_edit.h"
 #include "lists/val_edit.h"
-#include "mainwin/dwn_load_install.h"
 #include "wait_until.h"
 
 #include <QAbstractButton>
@@ -40,15 +39,6 @@ namespace {
 
 class DwnMain : public MainWinTest {
 protected:
-    void SetUp() override
-    {
-        MainWinTest::SetUp();
-        tools.ValEdit = &val;
-        tools.SetEdit = &set;
-        tools.AdrEdit = &adr;
-        tools.ModeEdit = &mode;
-        tools.Print = &print;
-    }
     void TearDown() override
     {
         for (TDwnLoad* w : DwnLoadWindows()) {
@@ -57,13 +47,10 @@ protected:
         }
         HexDisplay = 0;
         MainWinTest::TearDown();
-        DwnLoadShared() = TDwnLoadShared();
     }
     void startWith(const QString& cmdLine)
     {
-        makeMain(cmdLine);
-        InstallDwnLoad(*main, tools);
-        main->FormShow();
+        start(cmdLine);
         ASSERT_TRUE(main->Shown);
     }
     // A list of configuration 21 with one line of parameter 0x0101.
@@ -84,13 +71,6 @@ protected:
         f.write(DwnListBytes(h, lines));
         return file;
     }
-
-    TfrmValEdit val;
-    TfrmSetEdit set;
-    TfrmAdrEdit adr;
-    TfrmModeEdit mode;
-    TFrmvortalinprint print;
-    TDwnLoadShared tools;
 };
 
 TEST_F(DwnMain, NewListEntryOpensAWindowForTheFirstInverter)
@@ -226,7 +206,7 @@ TEST_F(DwnMain, ParameterSaveUploadsACompleteListOfTheChosenInverterAndSavesIt)
     EXPECT_GE(answers.seen.size(), 3);  // choice, build mode, end of the upload, save dialog
     // The list was read from inverter 2 and names its configuration.
     EXPECT_EQ(GetDwnFileCfgId(file), 21);
-    TDwnLoad* w = CreateDwnLoad(2, 0, file);
+    TDwnLoad* w = static_cast<TDwnLoad*>(main->Kinds.DwnLoad->Show(2, 0, file));
     ASSERT_NE(w, nullptr);
     EXPECT_GT(w->Engine().Lines.size(), 10u);
     EXPECT_EQ(w->Engine().InvAdr, 2);
@@ -276,7 +256,7 @@ TEST_F(DwnMain, ListMadeUntitledWhileInactiveShowsItsNewNameWhenActivated)
 {
     startWith(demoProject());
     const QString file = listFile(QStringLiteral("cmp.dw5"));
-    TDwnLoad* w = CreateDwnLoad(1, 0, file);
+    TDwnLoad* w = static_cast<TDwnLoad*>(main->Kinds.DwnLoad->Show(1, 0, file));
     ASSERT_NE(w, nullptr);
     w->activateWindow();
     ASSERT_TRUE(qeltest::waitUntil([&] { return w->isActiveWindow() && main->CurContext == &w->ContextItems; }));
@@ -327,7 +307,7 @@ namespace {
 TEST_F(DwnMain, CloseAllSleepsUntilARefusingListHasEndedItsTransfer)
 {
     startWith(demoProject());
-    TDwnLoad* w = CreateDwnLoad(1, 0, QString());
+    TDwnLoad* w = static_cast<TDwnLoad*>(main->Kinds.DwnLoad->Show(1, 0, QString()));
     ASSERT_NE(w, nullptr);
     constexpr int kLines = 20;
     for (int i = 0; i < kLines; ++i)

@@ -15,9 +15,12 @@
 #include "lists/set_edit.h"
 #include "lists/val_edit.h"
 #include "mainwin/editor_windows.h"
+#include "mainwin/prj_expl.h"
+#include "mainwin/prj_expl_kind.h"
 #include "wait_until.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QToolButton>
 
@@ -42,18 +45,7 @@ QString buttonText(QWidget& w, const char* name)
 class EditorWiringTest : public MainWinTest {
 protected:
     // As the program entry: the main window first, then the editors.
-    void startWithEditors(const QString& cmdLine)
-    {
-        makeMain(cmdLine);
-        editors = std::make_unique<TEditorWindows>();
-        main->FormShow();
-    }
-    void TearDown() override
-    {
-        editors.reset();
-        MainWinTest::TearDown();
-    }
-    std::unique_ptr<TEditorWindows> editors;
+    void startWithEditors(const QString& cmdLine) { start(cmdLine); }
 };
 
 } // namespace
@@ -61,20 +53,17 @@ protected:
 TEST_F(EditorWiringTest, TheEditorsExistInEntryOrderAndGoWithTheirOwner)
 {
     auto e = std::make_unique<TEditorWindows>();
-    const std::vector<QWidget*> windows{frmAdrEdit, frmSetEdit, frmRemEdit, frmValEdit, Frmvortalinprint,
-                                        frmModeEdit};
-    for (QWidget* w : windows) {
+    const std::vector<QPointer<QWidget>> made{e->AdrEdit(), e->SetEdit(), e->RemEdit(),
+                                                 e->ValEdit(), e->Print(),   e->ModeEdit()};
+    for (QWidget* w : made) {
         ASSERT_NE(w, nullptr);
         EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
         EXPECT_TRUE(w->isWindow());
     }
-    EXPECT_EQ(frmValEdit->objectName(), QStringLiteral("frmValEdit"));
+    EXPECT_EQ(e->ValEdit()->objectName(), QStringLiteral("frmValEdit"));
     e.reset();
-    EXPECT_EQ(frmAdrEdit, nullptr);
-    EXPECT_EQ(frmValEdit, nullptr);
-    EXPECT_EQ(frmRemEdit, nullptr);
-    EXPECT_EQ(frmModeEdit, nullptr);
-    EXPECT_EQ(Frmvortalinprint, nullptr);
+    for (const QPointer<QWidget>& w : made)
+        EXPECT_TRUE(w.isNull());
 }
 
 TEST_F(EditorWiringTest, AfterStartUpTheEditorsHaveTheirTextsSettingsAndConnections)
@@ -90,7 +79,7 @@ TEST_F(EditorWiringTest, AfterStartUpTheEditorsHaveTheirTextsSettingsAndConnecti
     const QString ok = t.GetText(0, 6), cancel = t.GetText(0, 7);
 
     // Value editor: scheduler and project, texts, language, settings.
-    TValEditCore& v = frmValEdit->Core();
+    TValEditCore& v = windows->Editors().ValEdit()->Core();
     EXPECT_TRUE(v.Connected);
     EXPECT_EQ(v.Scheduler(), Scheduler);
     EXPECT_EQ(v.Project(), Project);
@@ -101,12 +90,12 @@ TEST_F(EditorWiringTest, AfterStartUpTheEditorsHaveTheirTextsSettingsAndConnecti
     EXPECT_FALSE(v.CloseOnOK);
     EXPECT_TRUE(v.CloseOnCancel);
     EXPECT_EQ(v.OkButtons, ButtonList(1));
-    EXPECT_EQ(frmValEdit->windowTitle(), t.GetText(5, 3));
-    EXPECT_EQ(buttonText(*frmValEdit, "OkButton"), ok);
-    EXPECT_EQ(buttonText(*frmValEdit, "Cancelbutton"), cancel);
+    EXPECT_EQ(windows->Editors().ValEdit()->windowTitle(), t.GetText(5, 3));
+    EXPECT_EQ(buttonText(*windows->Editors().ValEdit(), "OkButton"), ok);
+    EXPECT_EQ(buttonText(*windows->Editors().ValEdit(), "Cancelbutton"), cancel);
 
     // Address editor: the project, language, settings, texts.
-    TfrmAdrEdit& a = *frmAdrEdit;
+    TfrmAdrEdit& a = *windows->Editors().AdrEdit();
     EXPECT_EQ(a.Lists().Project, Project);
     EXPECT_EQ(a.Lists().Language, 1);
     EXPECT_FALSE(a.CloseOnOK);
@@ -118,7 +107,7 @@ TEST_F(EditorWiringTest, AfterStartUpTheEditorsHaveTheirTextsSettingsAndConnecti
     EXPECT_EQ(a.CancelButton->text(), cancel);
 
     // Set editor.
-    TfrmSetEdit& s = *frmSetEdit;
+    TfrmSetEdit& s = *windows->Editors().SetEdit();
     EXPECT_FALSE(s.CloseOnOK);
     EXPECT_TRUE(s.CloseOnCancel);
     EXPECT_EQ(s.windowTitle(), t.GetText(5, 2));
@@ -130,7 +119,7 @@ TEST_F(EditorWiringTest, AfterStartUpTheEditorsHaveTheirTextsSettingsAndConnecti
     EXPECT_EQ(s.CancelButton->text(), cancel);
 
     // Remark editor (its own start values are false).
-    TfrmRemEdit& r = *frmRemEdit;
+    TfrmRemEdit& r = *windows->Editors().RemEdit();
     EXPECT_FALSE(r.CloseOnOK);
     EXPECT_TRUE(r.CloseOnCancel);
     EXPECT_EQ(r.windowTitle(), t.GetText(5, 4));
@@ -138,7 +127,7 @@ TEST_F(EditorWiringTest, AfterStartUpTheEditorsHaveTheirTextsSettingsAndConnecti
     EXPECT_EQ(r.CancelButton->text(), cancel);
 
     // Mode editor: a built-in caption.
-    TfrmModeEdit& m = *frmModeEdit;
+    TfrmModeEdit& m = *windows->Editors().ModeEdit();
     EXPECT_FALSE(m.CloseOnOK);
     EXPECT_TRUE(m.CloseOnCancel);
     EXPECT_EQ(m.windowTitle(), QStringLiteral("Edit download mode"));
@@ -146,7 +135,7 @@ TEST_F(EditorWiringTest, AfterStartUpTheEditorsHaveTheirTextsSettingsAndConnecti
     EXPECT_EQ(m.CancelButton->text(), cancel);
 
     // Print window.
-    TFrmvortalinprint& p = *Frmvortalinprint;
+    TFrmvortalinprint& p = *windows->Editors().Print();
     EXPECT_EQ(p.Setprtbtn->text(), t.GetText(6, 0));
     EXPECT_EQ(p.SetFontBtn->text(), t.GetText(6, 1));
     EXPECT_EQ(p.printbtn->text(), ok);
@@ -168,7 +157,11 @@ TEST_F(EditorWiringTest, TheRemarkEditorWorksTheMainMenuWhileActive)
 {
     startWithEditors(demoProject());
     ASSERT_TRUE(main->Shown);
-    TfrmRemEdit& r = *frmRemEdit;
+    // The explorer the demo restores would take the editor over as its rows
+    // change.
+    windows->PrjExpl().Window()->close();
+    QCoreApplication::processEvents();
+    TfrmRemEdit& r = *windows->Editors().RemEdit();
     ASSERT_TRUE(r.EditorEnabled());
     std::vector<QString> got;
     r.EditRemark(QStringLiteral("motor cold"), QStringLiteral("Row 2"), [&got](const QString& s) { got.push_back(s); });
@@ -200,15 +193,15 @@ TEST_F(EditorWiringTest, ASettingsChangeReachesTheValueAndAddressEditors)
 {
     startWithEditors(demoProject());
     ASSERT_TRUE(main->Shown);
-    ASSERT_EQ(frmValEdit->Core().Language, 0);
+    ASSERT_EQ(windows->Editors().ValEdit()->Core().Language, 0);
     ProgCfg->lng = 1;
     ProgCfg->ShowDecValue = !ProgCfg->ShowDecValue;
-    const bool closeOnOk = frmSetEdit->CloseOnOK;
+    const bool closeOnOk = windows->Editors().SetEdit()->CloseOnOK;
     ProgCfg->CloseOnOK = !closeOnOk;
     main->ProgCfgChanged(ProgCfg);
-    EXPECT_EQ(frmValEdit->Core().Language, 1);
-    EXPECT_EQ(frmValEdit->Core().ShowDecValue, ProgCfg->ShowDecValue);
-    EXPECT_EQ(frmAdrEdit->Lists().Language, 1);
+    EXPECT_EQ(windows->Editors().ValEdit()->Core().Language, 1);
+    EXPECT_EQ(windows->Editors().ValEdit()->Core().ShowDecValue, ProgCfg->ShowDecValue);
+    EXPECT_EQ(windows->Editors().AdrEdit()->Lists().Language, 1);
     // The close settings are taken at start-up only.
-    EXPECT_EQ(frmSetEdit->CloseOnOK, closeOnOk);
+    EXPECT_EQ(windows->Editors().SetEdit()->CloseOnOK, closeOnOk);
 }

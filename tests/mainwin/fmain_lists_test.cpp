@@ -71,7 +71,7 @@ TEST_F(MainWinTest, ListObjectsAreFedAtStartUpAndGoWithTheWindow)
     delete first;
     delete second;
 
-    main.reset();
+    endMain();
     EXPECT_EQ(DragDrop, nullptr);
     EXPECT_EQ(ClpBrd, nullptr);
     EXPECT_EQ(WrkLists, nullptr);

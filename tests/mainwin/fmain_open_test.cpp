@@ -2,6 +2,7 @@
 // requests), the work lists' refresh on project changes, and the clipboard
 // viewer.
 
+#include "fake_kinds.h"
 #include "mainwin_fixture.h"
 
 #include "comm/scheduler.h"
@@ -173,10 +174,12 @@ TEST_F(OpenFiles, ExplorerRequestsOpenLinkedFilesByKindForTheirInverter)
     ui = refusing;
     makeMain(demoProject());
     std::vector<std::pair<int, QString>> scopes;
-    main->Later.ShowScope = [&scopes](int Inv, int, const QString& F) -> QWidget* {
+    FakeKind scope;
+    scope.show = [&scopes](int Inv, int, const QString& F) -> QWidget* {
         scopes.emplace_back(Inv, F);
         return nullptr;
     };
+    main->Kinds.Scope = &scope;
     main->FormShow();
     ASSERT_TRUE(main->Shown);
 
@@ -344,15 +347,15 @@ TEST_F(OpenFiles, TheDemoWorkListOpensAndReadsBothInverters)
 TEST_F(OpenFiles, WorkListsOpenTheProgramsEditorsForTheirRows)
 {
     makeMain(demoProject());
-    auto editors = std::make_unique<TEditorWindows>();
     main->FormShow();
     ASSERT_TRUE(main->Shown);
-    ASSERT_TRUE(frmSetEdit && frmRemEdit);
-    TfrmSetEdit& setEd = *frmSetEdit;
-    EXPECT_EQ(WrkListTools().InvSel.data(), FrmInvSel);
+    ASSERT_TRUE(windows->Editors().SetEdit() && windows->Editors().RemEdit());
+    TfrmSetEdit& setEd = *windows->Editors().SetEdit();
     main->NewWorkBtn->click();
     TFWrkList* w = WrkLists->Window(0);
     ASSERT_NE(w, nullptr);
+    const std::shared_ptr<const TWrkListTools> tools = w->Tools;
+    EXPECT_EQ(tools->InvSel.data(), FrmInvSel);
     auto row = std::make_shared<TWrkListItem>();
     row->Inverter = 1;
     row->Address = 0x0101;
@@ -366,21 +369,20 @@ TEST_F(OpenFiles, WorkListsOpenTheProgramsEditorsForTheirRows)
     setEd.hide();
     // The remark editor: its OK takes the text into the row.
     w->EditRemark();
-    ASSERT_TRUE(frmRemEdit->isVisible());
-    frmRemEdit->RemEdit->setText(QStringLiteral("checked"));
-    frmRemEdit->OkButton->click();
+    ASSERT_TRUE(windows->Editors().RemEdit()->isVisible());
+    windows->Editors().RemEdit()->RemEdit->setText(QStringLiteral("checked"));
+    windows->Editors().RemEdit()->OkButton->click();
     EXPECT_EQ(row->Remark, QStringLiteral("checked"));
     EXPECT_EQ(w->Core().Model().Text(0, TWrkListModel::colRemark), QStringLiteral("checked"));
-    frmRemEdit->hide();
+    windows->Editors().RemEdit()->hide();
     // Settings changes reach the value and address editors every time.
     ProgCfg->lng = 1;
     main->ProgCfgChanged(ProgCfg);
-    EXPECT_EQ(frmValEdit->Core().Language, 1);
+    EXPECT_EQ(windows->Editors().ValEdit()->Core().Language, 1);
     w->Core().Modified = false;
     delete w;
-    editors.reset();
-    main.reset();
-    EXPECT_EQ(WrkListTools().SetEdit, nullptr);
+    endMain();
+    EXPECT_EQ(tools->SetEdit, nullptr);
 }
 
 }  // namespace

@@ -27,11 +27,12 @@ TEST_F(MainWinTest, QuintelEntryOpensTheFirstInvertersWindow)
     EXPECT_EQ(w->InvAdr(), 1);
     EXPECT_EQ(w->windowTitle(), LangTexts->GetText(5, 47) + QStringLiteral(" - Conveyor"));
     EXPECT_EQ(w->y(), main->frameGeometry().bottom() + 1 + 25);
-    EXPECT_EQ(CpWindowEnv.Scheduler, Scheduler);
-    EXPECT_EQ(CpWindowEnv.ClpBrd, ClpBrd);
-    ASSERT_TRUE(CpWindowEnv.ValEdit && CpWindowEnv.PrintForm);
-    EXPECT_EQ(CpWindowEnv.ValEdit->windowTitle(), LangTexts->GetText(5, 3));
-    EXPECT_EQ(CpWindowEnv.ValEdit->Core().Texts, LangTexts);
+    const TCpWindowEnv& env = w->Env();
+    EXPECT_EQ(env.Scheduler, Scheduler);
+    EXPECT_EQ(env.ClpBrd, ClpBrd);
+    ASSERT_TRUE(env.ValEdit && env.PrintForm);
+    EXPECT_EQ(env.ValEdit->windowTitle(), LangTexts->GetText(5, 3));
+    EXPECT_EQ(env.ValEdit->Core().Texts, LangTexts);
     ASSERT_TRUE(qeltest::waitUntil(
         [&] { return w->Engine().State == 3 && w->Core().Rows.Count() > 5 &&
                      w->Core().Rows.Row(0).ValueText != QStringLiteral(" "); },
@@ -41,9 +42,8 @@ TEST_F(MainWinTest, QuintelEntryOpensTheFirstInvertersWindow)
     main->MenuQuintel->trigger();
     EXPECT_EQ(QuintelWindows[0], w);
     EXPECT_TRUE(QuintelWindows[1].isNull());
-    main.reset();
+    endMain();
     EXPECT_TRUE(w.isNull());
-    EXPECT_EQ(CpWindowEnv.Scheduler, nullptr);
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 // The main window's start-up, shutdown and project events, against the
 // simulator on COM1 (two inverters of type 21 answering at 9600 bit/s).
+#include "fake_kinds.h"
 #include "mainwin_fixture.h"
+
+#include "mainwin/prj_expl.h"
+#include "mainwin/prj_expl_kind.h"
 
 #include "comm/prot_sel.h"
 #include "comm/scheduler.h"
@@ -78,7 +82,7 @@ TEST_F(MainWinTest, FailureExitsEndWithStatusOneAndLeaveTheSettingsAlone)
         EXPECT_TRUE(ui->messages.empty());
         EXPECT_FALSE(main->Shown);
         EXPECT_FALSE(Scheduler->Active());
-        main.reset();
+        endMain();
         EXPECT_EQ(registryBytes(), before);
         // The lock is not held by a start-up that failed.
         TSingleInstanceLock probe;
@@ -99,7 +103,7 @@ TEST_F(MainWinTest, ASecondInstanceTellsSoAndEndsWhileTheFirstKeepsItsLock)
     EXPECT_EQ(ui->terminated, std::vector<int>{1});
     EXPECT_FALSE(main->Shown);
     EXPECT_EQ(main->MutexHandle(), 0);
-    main.reset();
+    endMain();
     TSingleInstanceLock third;
     EXPECT_EQ(third.Acquire(QLatin1String(TFMain::MutexName)), TSingleInstanceLock::lrAlreadyExists);
 }
@@ -132,7 +136,7 @@ TEST_F(MainWinTest, TheDemoLoadsBothInvertersAnswerTheWatchAndQuitEndsWithStatus
     main->MenuQuit1->trigger();
     EXPECT_EQ(ui->terminated, std::vector<int>{0});
     EXPECT_TRUE(ui->messages.empty());
-    main.reset();
+    endMain();
     EXPECT_EQ(registryBytes(), before);  // nothing changed, nothing written
     TSingleInstanceLock probe;
     EXPECT_EQ(probe.Acquire(QLatin1String(TFMain::MutexName)), TSingleInstanceLock::lrTaken);
@@ -157,7 +161,7 @@ TEST_F(MainWinTest, ANewProjectFindsTheInvertersAtAnotherRateAndTheRateIsSavedAt
     ui->messageAnswers = {1};
     main->close();
     EXPECT_EQ(ui->terminated, std::vector<int>{0});
-    main.reset();
+    endMain();
     EXPECT_EQ(readDword(kDin, QStringLiteral("Baudrate")), quint32(B_9600));
 }
 
@@ -237,7 +241,7 @@ TEST_F(MainWinTest, ACommandLineFileThatIsNoProjectBuildsANewOne)
         EXPECT_TRUE(main->Shown);
         EXPECT_TRUE(ui->terminated.empty());
         EXPECT_EQ(Project->FileName, QString());
-        main.reset();
+        endMain();
     }
 }
 
@@ -267,19 +271,19 @@ TEST_F(MainWinTest, QuitDuringTheSearchTakesEffectWhenTheStartUpHasEnded)
     EXPECT_EQ(ui->terminated, std::vector<int>{0});
 }
 
-TEST_F(MainWinTest, AWindowPluggedInBeforeTheStartEnablesItsEntries)
+TEST_F(MainWinTest, TheNewWorkListButtonAsksTheWorkListsForAnUnnamedList)
 {
     TFMain& m = makeMain(demoProject());
     QStringList opened;
-    m.Later.OpenWorkList = [&](const QString& f) -> QWidget* {
+    FakeKind work;
+    work.show = [&](int, int, const QString& f) -> QWidget* {
         opened << f;
         return nullptr;
     };
+    m.Kinds.WrkList = &work;
     m.FormShow();
     ASSERT_TRUE(m.Shown);
-    EXPECT_TRUE(m.MenuNewWorkList1->isEnabled());
     EXPECT_TRUE(m.NewWorkBtn->isEnabled());
-    EXPECT_FALSE(m.MenuNewDownloadList1->isEnabled());
     m.NewWorkBtn->click();
     EXPECT_EQ(opened, QStringList{QString()});
     ASSERT_EQ(ui->messages.size(), 1u);  // no window: the restore message
@@ -320,6 +324,10 @@ TEST_F(MainWinTest, FocusLossReleasesTheSerialAddressesOfEachCloseSettingAndRetu
     setDword(kDin, QStringLiteral("CloseCom"), 1);
     start(demoProject());
     ASSERT_TRUE(main->Shown);
+    // The explorer the demo restores goes first, and with it the program's
+    // activation its showing queued.
+    windows->PrjExpl().Window()->close();
+    QCoreApplication::processEvents();
     main->ApplicationStateChanged(Qt::ApplicationInactive);
     EXPECT_EQ(main->ProtSel->GetProtocol(1), prOffline);
     EXPECT_EQ(main->ProtSel->GetProtocol(2), prOffline);

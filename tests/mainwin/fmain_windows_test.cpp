@@ -1,6 +1,12 @@
 // Operation slots, context commands, the Windows menu, arrangement and the
 // saved window layout, on a started main window.
+#include "fake_kinds.h"
 #include "mainwin_fixture.h"
+
+#include "mainwin/prj_expl.h"
+#include "mainwin/prj_expl_kind.h"
+#include "mainwin/scope_kind.h"
+#include "scope/scope_window.h"
 
 #include "comm/prot_sel.h"
 #include "comm/scheduler.h"
@@ -48,6 +54,11 @@ protected:
         MainWinTest::SetUp();
         start(demoProject());
         ASSERT_TRUE(main->Shown);
+        // Each test opens its own windows: the explorer the demo restores goes,
+        // and so does the scope, which counts as open until its first close.
+        windows->PrjExpl().Window()->close();
+        main->MenuInverterScope->trigger();
+        windows->Scope().Window()->close();
     }
     // Registers a window as an open client (state 3); its slot.
     int openWindow(QWidget* w)
@@ -305,7 +316,9 @@ TEST_F(MainWindows, AMaximisedWindowGoesBelowTheBarIsSavedMaximisedAndRestoredSo
     *Project->GetWdw(0) = rec;
     StandIn again(QStringLiteral("op_para"));
     InstallMaxPlacement(&again);
-    main->Later.CreateOpPara = [&](int, int) -> QWidget* { return &again; };
+    FakeKind opPara;
+    opPara.show = [&](int, int, const QString&) -> QWidget* { return &again; };
+    main->Kinds.OpPara = &opPara;
     main->RestoreWindows();
     EXPECT_TRUE(qeltest::waitUntil([&] { return placed(&again); }));
     EXPECT_TRUE(CountsAsMaximised(&again));
@@ -406,24 +419,32 @@ TEST_F(MainWindows, RestoreOpensEachRecordedKindThroughItsWindowAndPlacesIt)
         windows.push_back(std::make_unique<StandIn>(name));
         return windows.back().get();
     };
-    main->Later.ShowPrjExpl = [&](bool rebuild) {
-        calls << QStringLiteral("expl %1").arg(rebuild);
+    FakePrjExpl expl;
+    expl.rebuild = [&] { calls << QStringLiteral("rebuild"); };
+    expl.show = [&](int, int, const QString&) {
+        calls << QStringLiteral("expl");
         return make(QStringLiteral("FPrjExpl"));
     };
-    main->Later.ShowScope = [&](int inv, int lng, const QString& f) {
+    FakeKind scope, work;
+    scope.show = [&](int inv, int lng, const QString& f) {
         calls << QStringLiteral("scope %1 %2 %3").arg(inv).arg(lng).arg(f);
         return make(QStringLiteral("Scope"));
     };
-    main->Later.OpenWorkList = [&](const QString& f) -> QWidget* {
+    work.show = [&](int, int, const QString& f) -> QWidget* {
         calls << QStringLiteral("work ") + f;
         return nullptr;
     };
-    main->Later.CreateDwnLoad = [&](int inv, int lng, const QString& f) {
+    FakeDwnLoad dwn;
+    dwn.show = [&](int inv, int lng, const QString& f) {
         calls << QStringLiteral("dwn %1 %2 %3").arg(inv).arg(lng).arg(f);
         return make(QStringLiteral("DwnLoad1"));
     };
+    main->Kinds.PrjExpl = &expl;
+    main->Kinds.Scope = &scope;
+    main->Kinds.WrkList = &work;
+    main->Kinds.DwnLoad = &dwn;
     main->RestoreWindows();
-    EXPECT_EQ(calls, (QStringList{QStringLiteral("expl 1"), QStringLiteral("scope 1 0 /d/run.sc5"),
+    EXPECT_EQ(calls, (QStringList{QStringLiteral("rebuild"), QStringLiteral("expl"), QStringLiteral("scope 1 0 /d/run.sc5"),
                                   QStringLiteral("work /d/missing.wr5"), QStringLiteral("dwn 2 0 /d/p.dw5")}));
     ASSERT_EQ(windows.size(), 3u);
     for (const auto& w : windows) {

@@ -108,7 +108,7 @@ void MainWinTest::SetUp()
 
 void MainWinTest::TearDown()
 {
-    main.reset();
+    endMain();
     din.stop();
     qunsetenv("QEL_REGISTRY");
     qunsetenv("XDG_RUNTIME_DIR");
@@ -171,9 +171,17 @@ QString MainWinTest::demoProject()
 
 TFMain& MainWinTest::makeMain(const QString& cmdLine)
 {
+    endMain();
     main = std::make_unique<TFMain>(ui);
     main->CmdLineParam = cmdLine;
+    windows = std::make_unique<THalvornWindows>(*main);
     return *main;
+}
+
+void MainWinTest::endMain()
+{
+    windows.reset();
+    main.reset();
 }
 
 void MainWinTest::start(const QString& cmdLine)

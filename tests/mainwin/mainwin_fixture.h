@@ -6,6 +6,7 @@
 
 #include "tests/support/sim_virtual_time.h"
 #include "mainwin/fmain.h"
+#include "mainwin/halvorn_windows.h"
 #include "mainwin/main_interaction.h"
 #include "project/vortalin_prj.h"
 #include "sim/sim_din_pty_server.h"
@@ -92,13 +93,17 @@ protected:
     // The demo project copied into the data folder; its path.
     QString demoProject();
 
-    // The main window with the recording interaction (not yet started).
+    // The main window with the recording interaction and the windows around
+    // it, as the program's entry composes them (not yet started).
     TFMain& makeMain(const QString& cmdLine = {});
     // Runs the start-up sequence.
     void start(const QString& cmdLine = {});
+    // Frees the windows, then the main window.
+    void endMain();
 
     std::shared_ptr<RecordingUi> ui = std::make_shared<RecordingUi>();
     std::unique_ptr<TFMain> main;
+    std::unique_ptr<THalvornWindows> windows;
     qeltest::SimVirtualTime time;
     qelsim::SimDinPtyServer din;
 };

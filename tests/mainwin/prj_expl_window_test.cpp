@@ -10,7 +10,7 @@
 #include "lists/wrk_lists.h"
 #include "lists/val_edit.h"
 #include "mainwin/prj_expl.h"
-#include "mainwin/prj_expl_plug.h"
+#include "mainwin/prj_expl_kind.h"
 #include "sim/sim_fault.h"
 #include "sim/sim_inverter.h"
 #include "sim/sim_model.h"
@@ -37,12 +37,19 @@ using namespace mwtest;
 
 namespace {
 
+// The explorer as a restored project shows it: its tree rebuilt.
+void restoreExplorer(TFMain& m)
+{
+    m.Kinds.PrjExpl->RebuildTree();
+    m.Kinds.PrjExpl->Show(0, 0, QString());
+}
+
 class PrjExplWindow : public MainWinTest {
 protected:
     TFPrjExpl* startWithExplorer()
     {
         TFMain& m = makeMain(demoProject());
-        TFPrjExpl* w = PlugPrjExpl(m);
+        TFPrjExpl* w = windows->PrjExpl().Window();
         m.FormShow();
         return w;
     }
@@ -63,7 +70,7 @@ protected:
 TEST_F(PrjExplWindow, CreatedHiddenRestoredShownFromTheMenuAndClosed)
 {
     TFMain& m = makeMain(demoProject());
-    TFPrjExpl* w = PlugPrjExpl(m);
+    TFPrjExpl* w = windows->PrjExpl().Window();
     EXPECT_FALSE(w->isVisible());
     m.FormShow();
     ASSERT_TRUE(main->Shown);
@@ -100,7 +107,7 @@ TEST_F(PrjExplWindow, CreatedHiddenRestoredShownFromTheMenuAndClosed)
     // The current inverter of the menu commands follows the tree.
     w->TV->setCurrentItem(root->child(1));
     EXPECT_EQ(w->Core().CurAdr, 2);
-    EXPECT_EQ(main->Later.CurrentInv(), 2);
+    EXPECT_EQ(main->Kinds.PrjExpl->CurrentInv(), 2);
     EXPECT_EQ(w->PC->currentIndex(), 2);
 
     // The inverter list changes: the tree is rebuilt by the scheduler notice.
@@ -120,7 +127,7 @@ TEST_F(PrjExplWindow, LiveValuesInTheListSetRowsAndParameterPage)
 {
     TFPrjExpl* w = startWithExplorer();
     ASSERT_TRUE(main->Shown);
-    main->Later.ShowPrjExpl(true);
+    restoreExplorer(*main);
     TPrjExplCore& core = w->Core();
     ASSERT_EQ(core.PageMode, pmParaList);
     ASSERT_GT(core.Rows.size(), 0u);
@@ -195,7 +202,7 @@ namespace {
 // The group "Drive" of inverter 1 shown, every row read once.
 TFPrjExpl* showDrive(TFMain& m, TFPrjExpl* w)
 {
-    m.Later.ShowPrjExpl(true);
+    restoreExplorer(m);
     QTreeWidgetItem* groups = w->TV->topLevelItem(0)->child(0)->child(0);
     for (int g = 0; g < groups->childCount(); ++g)
         if (groups->child(g)->text(0).startsWith(QStringLiteral("dr:")))

@@ -23,7 +23,6 @@ protected:
     {
         MainWinTest::SetUp();
         makeMain(demoProject());
-        windows = std::make_unique<THalvornWindows>(*main);
         main->FormShow();
         ASSERT_TRUE(main->Shown);
         main->show();
@@ -31,7 +30,6 @@ protected:
     void TearDown() override
     {
         HexDisplay = 0;
-        windows.reset();
         MainWinTest::TearDown();
     }
 
@@ -53,8 +51,6 @@ protected:
                 return slot;
         return -1;
     }
-
-    std::unique_ptr<THalvornWindows> windows;
 };
 
 } // namespace mwtest

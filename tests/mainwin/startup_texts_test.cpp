@@ -77,7 +77,6 @@ protected:
         MainWinTest::SetUp();
         setDword(QStringLiteral("Software\\QEL\\Vortalin5\\Appl"), QStringLiteral("ProgLng"), 0);  // English
         makeMain(demoProject());
-        windows = std::make_unique<THalvornWindows>(*main);
         main->FormShow();
         ASSERT_TRUE(main->Shown);
         ASSERT_EQ(LangTexts->GetText(5, 21), QStringLiteral("&File"));
@@ -321,29 +320,29 @@ TEST_F(StartupTexts, EditorsOptionsAndPrintWindow)
         int caption;  // section 5
     };
     std::vector<Row> rows;
-    for (auto [w, caption] : std::initializer_list<Editor>{{frmValEdit, 3}, {frmAdrEdit, 1},
-                                                            {frmRemEdit, 4}, {frmSetEdit, 2}}) {
+    for (auto [w, caption] : std::initializer_list<Editor>{{windows->Editors().ValEdit(), 3}, {windows->Editors().AdrEdit(), 1},
+                                                            {windows->Editors().RemEdit(), 4}, {windows->Editors().SetEdit(), 2}}) {
         ASSERT_NE(w, nullptr);
         const QString n = w->objectName();
         rows.push_back({n + QStringLiteral(" caption"), 5, caption, false, [w = w] { return w->windowTitle(); }});
         rows.push_back(named(w, "OkButton", 0, 6));
         rows.back().control.prepend(n + u' ');
-        rows.push_back(named(w, w == static_cast<QWidget*>(frmValEdit) ? "Cancelbutton" : "CancelButton", 0, 7));
+        rows.push_back(named(w, w == static_cast<QWidget*>(windows->Editors().ValEdit()) ? "Cancelbutton" : "CancelButton", 0, 7));
         rows.back().control.prepend(n + u' ');
     }
     ASSERT_NE(FrmInvSel, nullptr);
     rows.push_back({"inverter selection caption", 5, 0, false, [] { return FrmInvSel->windowTitle(); }});
     rows.push_back(named(FrmInvSel, "OkButton", 0, 6));
     rows.push_back(named(FrmInvSel, "CancelButton", 0, 7));
-    ASSERT_NE(frmModeEdit, nullptr);
-    rows.push_back(named(frmModeEdit, "OkButton", 0, 6));
-    rows.push_back(named(frmModeEdit, "CancelButton", 0, 7));
-    rows.push_back(named(frmAdrEdit, "RadioButton1", 0, 32));
-    rows.push_back(named(frmAdrEdit, "RadioButton2", 0, 33));
-    rows.push_back(named(frmSetEdit, "EnhSetRB", 0, 36));
-    rows.push_back(named(frmSetEdit, "ActSetRB", 0, 37));
-    rows.push_back(named(frmSetEdit, "IndirectSetRB", 0, 38));
-    rows.push_back(named(frmSetEdit, "AllLabel", 0, 31));
+    ASSERT_NE(windows->Editors().ModeEdit(), nullptr);
+    rows.push_back(named(windows->Editors().ModeEdit(), "OkButton", 0, 6));
+    rows.push_back(named(windows->Editors().ModeEdit(), "CancelButton", 0, 7));
+    rows.push_back(named(windows->Editors().AdrEdit(), "RadioButton1", 0, 32));
+    rows.push_back(named(windows->Editors().AdrEdit(), "RadioButton2", 0, 33));
+    rows.push_back(named(windows->Editors().SetEdit(), "EnhSetRB", 0, 36));
+    rows.push_back(named(windows->Editors().SetEdit(), "ActSetRB", 0, 37));
+    rows.push_back(named(windows->Editors().SetEdit(), "IndirectSetRB", 0, 38));
+    rows.push_back(named(windows->Editors().SetEdit(), "AllLabel", 0, 31));
     check("editors", rows);
 
     TfrmOptDlg* d = main->OptDlg;
@@ -370,12 +369,12 @@ TEST_F(StartupTexts, EditorsOptionsAndPrintWindow)
     opt.push_back({"cobActLng 1", 8, 28, false, [d] { return d->cobActLng->itemText(1); }});
     check("options dialog", opt);
 
-    ASSERT_NE(Frmvortalinprint, nullptr);
+    ASSERT_NE(windows->Editors().Print(), nullptr);
     std::vector<Row> print;
     for (auto [name, s, i] : std::initializer_list<std::tuple<const char*, int, int>>{
              {"Setprtbtn", 6, 0}, {"SetFontBtn", 6, 1}, {"printbtn", 0, 6}, {"cancelbtn", 0, 7},
              {"GroupBox1", 6, 2}, {"GroupBox2", 6, 3}, {"GroupBox3", 6, 4}, {"Label2", 6, 5}, {"Label3", 6, 6}})
-        print.push_back(named(Frmvortalinprint, name, s, i));
+        print.push_back(named(windows->Editors().Print(), name, s, i));
     check("print window", print);
 }
 

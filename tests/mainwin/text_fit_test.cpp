@@ -20,6 +20,7 @@
 #include "lists/val_edit.h"
 #include "mainwin/editor_windows.h"
 #include "mainwin/halvorn_windows.h"
+#include "mainwin/scope_kind.h"
 #include "scope/scope_window.h"
 #include "modal.h"
 #include "screenshot.h"
@@ -43,8 +44,7 @@ class TextFitTest : public MainWinTest {
 protected:
     void TearDown() override
     {
-        windows.reset();
-        main.reset();
+        endMain();
         MainWinTest::TearDown();
     }
 
@@ -76,7 +76,6 @@ protected:
         EXPECT_TRUE(seen) << "no dialog";
     }
 
-    std::unique_ptr<THalvornWindows> windows;
     std::set<QWidget*> walked;
     QString report;
 };
@@ -99,7 +98,6 @@ TEST_F(TextFitTest, EveryWindowOfTheMainProgramFitsItsTexts)
         setDword(kAppl, QStringLiteral("EnableFbsWindow"), 1);
         ui = std::make_shared<RecordingUi>();
         makeMain(demoProject());
-        windows = std::make_unique<THalvornWindows>(*main);
         main->show();
         main->FormShow();
         ASSERT_TRUE(main->Shown);
@@ -114,19 +112,19 @@ TEST_F(TextFitTest, EveryWindowOfTheMainProgramFitsItsTexts)
         main->ShowFbsComm();
         walkShown(lang);
         // The editors, the print window and the inverter choice.
-        frmValEdit->EditValue(0, 1, nullptr, QStringLiteral("0x0101"), 0, {});
-        frmSetEdit->EditSet(1, QStringLiteral("0x0101"), [](int16_t) {});
-        frmRemEdit->EditRemark(QStringLiteral("Remark"), QStringLiteral("0x0101"), [](const QString&) {});
-        frmAdrEdit->EditAddress(1, QStringLiteral("Conveyor"), false, [](int16_t) {}, 0x0101);
-        frmModeEdit->EditMode(QStringLiteral("0x0101"), 0, [](int) {});
-        Frmvortalinprint->show();
+        windows->Editors().ValEdit()->EditValue(0, 1, nullptr, QStringLiteral("0x0101"), 0, {});
+        windows->Editors().SetEdit()->EditSet(1, QStringLiteral("0x0101"), [](int16_t) {});
+        windows->Editors().RemEdit()->EditRemark(QStringLiteral("Remark"), QStringLiteral("0x0101"), [](const QString&) {});
+        windows->Editors().AdrEdit()->EditAddress(1, QStringLiteral("Conveyor"), false, [](int16_t) {}, 0x0101);
+        windows->Editors().ModeEdit()->EditMode(QStringLiteral("0x0101"), 0, [](int) {});
+        windows->Editors().Print()->show();
         ASSERT_TRUE(FrmInvSel);
         FrmInvSel->ShowSelect(LangTexts->GetText(5, 0), 1, [](int16_t) {});
         walkShown(lang);
 
         // The modal dialogs.
         walkModal(lang, [&] { main->MenuDefaultSettings1->trigger(); });
-        if (TScope* scope = windows->Scope(); scope && scope->isVisible())
+        if (TScope* scope = windows->Scope().Window(); scope && scope->isVisible())
             walkModal(lang, [&] { scope->SetUpScope(0); });
         const std::shared_ptr<TPrjDialogs> prjDialogs = InstallPrjDialogs(*Project, *ProgCfg, main.get());
         prjDialogs->SetTexts(*LangTexts);
@@ -141,7 +139,6 @@ TEST_F(TextFitTest, EveryWindowOfTheMainProgramFitsItsTexts)
 
         EXPECT_TRUE(report.isEmpty()) << report.toStdString();
         main->CloseAllWindows();
-        windows.reset();
-        main.reset();
+        endMain();
     }
 }

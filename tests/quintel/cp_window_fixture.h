@@ -100,8 +100,6 @@ protected:
         print = new TFrmvortalinprint;
         print->SetDataPath(dir());
         print->UsePdfInDataFolder();
-        TCpWindowEnv& env = CpWindowEnv;
-        env = TCpWindowEnv();
         env.Scheduler = sch;
         env.Project = &prj;
         env.Texts = &texts;
@@ -126,7 +124,6 @@ protected:
             delete w.data();
         MainSetPrgOpFuncs = {};
         MainSetContextFuncs = {};
-        CpWindowEnv = TCpWindowEnv();
         delete valEdit;
         delete invSel;
         delete print;
@@ -164,7 +161,7 @@ protected:
 
     TfrmCpWindow* openRead(int adr)
     {
-        TfrmCpWindow* w = ShowQuintelWindow(adr, 0);
+        TfrmCpWindow* w = ShowQuintelWindow(env, adr, 0);
         EXPECT_TRUE(w);
         if (w)
             EXPECT_TRUE(qeltest::waitUntil([&] { return tableRead(*w); }, 30000));
@@ -207,6 +204,8 @@ protected:
     std::map<int, std::shared_ptr<qelsim::SimInverter>> sims;
     std::unique_ptr<TProtSel> sel;
     TScheduler* sch = nullptr;
+    // What the windows the test opens are created with.
+    TCpWindowEnv env;
     TfrmValEdit* valEdit = nullptr;
     TfrmInvSel* invSel = nullptr;
     TFrmvortalinprint* print = nullptr;

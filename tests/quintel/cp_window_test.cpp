@@ -124,7 +124,7 @@ TEST_F(CpWindowTest, AnEditThroughTheValueEditorReachesTheInverter)
     w->ListView1->setCurrentIndex(w->Core().Rows.index(other, 0));
     EXPECT_EQ(valEdit->Core().Para.get(), w->Engine().GetEntry(other)->Para.get());
     // A restart lets go of the entry before the engine frees it.
-    EXPECT_EQ(ShowQuintelWindow(1, 0), w);
+    EXPECT_EQ(ShowQuintelWindow(env, 1, 0), w);
     EXPECT_TRUE(valEdit->isVisible());
     EXPECT_EQ(valEdit->Core().Para, nullptr);
     EXPECT_EQ(w->Core().Rows.Count(), 0);
@@ -161,7 +161,7 @@ TEST_F(CpWindowTest, RestartWithoutAnEntryOrWithoutAQuintelModeLeavesTheWindowId
     for (const auto& c : cases) {
         SCOPED_TRACE(c.adr);
         messages.clear();
-        TfrmCpWindow* w = ShowQuintelWindow(c.adr, 0);
+        TfrmCpWindow* w = ShowQuintelWindow(env, c.adr, 0);
         ASSERT_TRUE(w);
         ASSERT_TRUE(qeltest::waitUntil([&] { return !messages.empty(); }));
         ASSERT_EQ(messages.size(), 1u);
@@ -203,7 +203,7 @@ TEST_F(CpWindowTest, FailuresWhileReadingTheDefinitionsGiveOneMessage)
             w->Engine().Stop();
         sims[1]->faults().clear();
         sims[1]->faults().push(c.fault);
-        w = ShowQuintelWindow(1, 0);  // the second time: the same window, restarted
+        w = ShowQuintelWindow(env, 1, 0);  // the second time: the same window, restarted
         ASSERT_TRUE(w);
         sch->SetActive(true);
         if (c.fails) {
@@ -228,29 +228,29 @@ TEST_F(CpWindowTest, WindowsAreFoundUpToTheFirstFreeEntryAndPlaced)
 {
     QWidget bar;
     bar.setGeometry(0, 0, 800, 60);
-    CpWindowEnv.MainForm = &bar;
+    env.MainForm = &bar;
     const int bottom = bar.frameGeometry().bottom() + 1;
-    TfrmCpWindow* a = ShowQuintelWindow(11, 0);
-    TfrmCpWindow* b = ShowQuintelWindow(12, 0);
+    TfrmCpWindow* a = ShowQuintelWindow(env, 11, 0);
+    TfrmCpWindow* b = ShowQuintelWindow(env, 12, 0);
     ASSERT_TRUE(a && b);
     EXPECT_EQ(a->pos(), QPoint(25, bottom + 25));
     EXPECT_EQ(b->pos(), QPoint(50, bottom + 50));
     EXPECT_EQ(a->size(), QSize(588, 427));
-    EXPECT_EQ(ShowQuintelWindow(12, 0), b);  // found and restarted
-    EXPECT_EQ(ShowQuintelWindow(-5, 0)->InvAdr(), 0);  // negative: 0
+    EXPECT_EQ(ShowQuintelWindow(env, 12, 0), b);  // found and restarted
+    EXPECT_EQ(ShowQuintelWindow(env, -5, 0)->InvAdr(), 0);  // negative: 0
     a->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_TRUE(QuintelWindows[0].isNull());
     // The search stops at the free entry: a second window for 12.
-    TfrmCpWindow* b2 = ShowQuintelWindow(12, 0);
+    TfrmCpWindow* b2 = ShowQuintelWindow(env, 12, 0);
     EXPECT_NE(b2, b);
     EXPECT_EQ(QuintelWindows[0], b2);
     for (int adr = 20; adr < 27; ++adr)
-        ASSERT_TRUE(ShowQuintelWindow(adr, 0));
+        ASSERT_TRUE(ShowQuintelWindow(env, adr, 0));
     ASSERT_TRUE(qeltest::waitUntil([&] { return messages.size() == 11u; })) << messages.size();
     // (0,15) at each start; the closed window's pending one went with it.
     messages.clear();
-    EXPECT_EQ(ShowQuintelWindow(30, 0), nullptr);
+    EXPECT_EQ(ShowQuintelWindow(env, 30, 0), nullptr);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].Lines, lines(2, 13));
     EXPECT_EQ(messages[0].Icon, 3);
@@ -294,7 +294,7 @@ TEST_F(CpWindowTest, CopyLeavesOutTheHiddenSetColumnAndPrintKeepsIt)
     EXPECT_TRUE(text.contains(rows.Row(1).ParaName)) << text.toStdString();
 
     // An empty table: (0,21), nothing printed.
-    TfrmCpWindow* idle = ShowQuintelWindow(50, 0);
+    TfrmCpWindow* idle = ShowQuintelWindow(env, 50, 0);
     ASSERT_TRUE(qeltest::waitUntil([&] { return !messages.empty(); }));
     messages.clear();
     idle->CopyToClipboard();

@@ -318,7 +318,9 @@ TEST_F(ScopeEngineTest, StopsActAtOnceAndKeepOnlyCompleteSamples)
     EXPECT_EQ(eng.RingEnd, 0);
     EXPECT_EQ(eng.Ring[0].ChanVal[2], 22);
 
-    // A project change stops a recording before resolving the channels.
+    // A project change stops a recording of the open window before
+    // resolving the channels.
+    eng.WindowOpen = true;
     eng.SpeedButton1Click(true);
     nextValid();
     prj.FirePendingChanges();

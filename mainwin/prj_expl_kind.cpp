@@ -1,4 +1,4 @@
-#include "mainwin/prj_expl_plug.h"
+#include "mainwin/prj_expl_kind.h"
 
 #include "config/lang_texts.h"
 #include "config/prog_cfg.h"
@@ -10,7 +10,6 @@
 #include "mainwin/fmain.h"
 #include "mainwin/prj_expl.h"
 
-#include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QAction>
@@ -102,17 +101,6 @@ void pushCaptions(const TVortalinText& t, TFPrjExpl& w)
     w.MiMarkAll->setText(t.GetText(5, 9));
 }
 
-// The one editor of a kind the program holds: a top-level window or one
-// of the main window's.
-template <class T>
-T* findEditor(TFMain* main)
-{
-    for (QWidget* t : QApplication::topLevelWidgets())
-        if (auto* e = qobject_cast<T*>(t))
-            return e;
-    return main ? main->findChild<T*>() : nullptr;
-}
-
 void pushSettings(const TProgCfg& c, TFPrjExpl& w)
 {
     TPrjExplCore& core = w.Core();
@@ -130,11 +118,14 @@ void pushSettings(const TProgCfg& c, TFPrjExpl& w)
 
 } // namespace
 
-TFPrjExpl* PlugPrjExpl(TFMain& Main)
+TPrjExplKind::TPrjExplKind(TFMain& Main, TEditorWindows& Editors)
 {
     QPointer<TFMain> main(&Main);
-    auto* w = new TFPrjExpl(&Main);
+    w_ = new TFPrjExpl(&Main);
+    TFPrjExpl* w = w_;
     w->hide();
+    w->ValEdit = Editors.ValEdit();
+    w->SetEdit = Editors.SetEdit();
     w->WorkArea = [main] {
         const QScreen* s = main && main->screen() ? main->screen() : QGuiApplication::primaryScreen();
         QRect r = s ? s->availableGeometry() : QRect();
@@ -154,59 +145,63 @@ TFPrjExpl* PlugPrjExpl(TFMain& Main)
             main->PrjChgReq(Sender, Code, FileName);
     };
     // An open remark editor no longer writes to its former owner.
-    w->DetachRemarkEditor = [] {
-        if (frmRemEdit && frmRemEdit->isVisible())
-            frmRemEdit->EditRemark(QStringLiteral(" "), QString(), nullptr);
+    QPointer<TfrmRemEdit> rem = Editors.RemEdit();
+    w->DetachRemarkEditor = [rem] {
+        if (rem && rem->isVisible())
+            rem->EditRemark(QStringLiteral(" "), QString(), nullptr);
     };
+}
 
-    TLaterWindows& later = Main.Later;
-    later.ShowPrjExpl = [w](bool Rebuild) -> QWidget* {
-        if (Rebuild || !w->Core().Root())
-            w->RebuildTree();
-        w->show();
-        w->raise();
-        w->activateWindow();
-        return w;
-    };
-    later.CurrentInv = [w] { return w->Core().CurAdr < 0 ? 0 : w->Core().CurAdr; };
-    later.SetInvState = [w](int a, int st) { w->Core().SetInvState(a, st); };
-    later.UpdatePrjProps = [w] { w->Core().UpdatePrjProps(); };
-    later.UpdateFileLists = [w] { w->Core().UpdateFileLists(); };
-    later.UpdateInvNames = [w] { w->Core().UpdateInvNames(); };
-    auto push = later.PushTexts;
-    later.PushTexts = [push, w, main](const TVortalinText& Texts, const TProgCfg& Cfg) {
-        if (push)
-            push(Texts, Cfg);
-        // The program's editors, created by now; without them its own.
-        if (!w->ValEdit) {
-            w->ValEdit = frmValEdit ? frmValEdit : findEditor<TfrmValEdit>(main);
-            if (!w->ValEdit) {
-                auto* own = new TfrmValEdit(main);
-                own->Connect(Scheduler, Project);
-                own->SetLanguage(Cfg.lng);
-                w->ValEdit = own;
-            }
-        }
-        if (!w->SetEdit) {
-            w->SetEdit = frmSetEdit ? frmSetEdit : findEditor<TfrmSetEdit>(main);
-            if (!w->SetEdit)
-                w->SetEdit = new TfrmSetEdit(main);
-        }
-        TPrjExplCore& core = w->Core();
-        core.Project = Project;
-        if (Scheduler && core.SchedSlot < 0)
-            core.SetScheduler(Scheduler, w);
-        const TVortalinText* t = &Texts;
-        core.OnGetErrorText = [t](int code) { return t->GetErrorText(code); };
-        w->SetTexts(explTexts(Texts));
-        pushCaptions(Texts, *w);
-        pushSettings(Cfg, *w);
-    };
-    auto changed = later.SettingsChanged;
-    later.SettingsChanged = [changed, w](const TProgCfg& Cfg) {
-        if (changed)
-            changed(Cfg);
-        pushSettings(Cfg, *w);
-    };
-    return w;
+QWidget* TPrjExplKind::Show(int, int, const QString&)
+{
+    if (!w_->Core().Root())
+        w_->RebuildTree();
+    w_->show();
+    w_->raise();
+    w_->activateWindow();
+    return w_;
+}
+
+void TPrjExplKind::RebuildTree()
+{
+    w_->RebuildTree();
+}
+
+int TPrjExplKind::CurrentInv() const
+{
+    return w_->Core().CurAdr < 0 ? 0 : w_->Core().CurAdr;
+}
+
+void TPrjExplKind::InvStateChanged(int InvAdr, int NewState)
+{
+    w_->Core().SetInvState(InvAdr, NewState);
+}
+
+void TPrjExplKind::ProjectChanged(TPrjChanges Chg)
+{
+    TPrjExplCore& core = w_->Core();
+    if (Chg & pcGeneral)
+        core.UpdatePrjProps();
+    if (Chg & pcFiles)
+        core.UpdateFileLists();
+    if (Chg & pcInvName)
+        core.UpdateInvNames();
+}
+
+void TPrjExplKind::TextsChanged(const TVortalinText& Texts, const TProgCfg& Cfg)
+{
+    TPrjExplCore& core = w_->Core();
+    core.Project = Project;
+    if (core.SchedSlot < 0)
+        core.SetScheduler(Scheduler, w_);
+    const TVortalinText* t = &Texts;
+    core.OnGetErrorText = [t](int code) { return t->GetErrorText(code); };
+    w_->SetTexts(explTexts(Texts));
+    pushCaptions(Texts, *w_);
+    pushSettings(Cfg, *w_);
+}
+
+void TPrjExplKind::SettingsChanged(const TProgCfg& Cfg)
+{
+    pushSettings(Cfg, *w_);
 }

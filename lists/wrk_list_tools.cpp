@@ -1,7 +1,0 @@
-#include "lists/wrk_list_tools.h"
-
-TWrkListTools& WrkListTools()
-{
-    static TWrkListTools tools;
-    return tools;
-}
