@@ -1,11 +1,11 @@
-include(GoogleTest)
+include(${CMAKE_CURRENT_LIST_DIR}/QelTestDiscovery.cmake)
 
 # One test executable per library. Each gets the shared main (offscreen
 # QApplication, a private folder for its run-time files) and the helpers of
-# tests/support. Every test case is its own ctest entry, so `ctest -j` runs
-# cases of one executable side by side, each in a process of its own.
+# tests/support. Each test suite is a ctest entry of its own, and each case
+# of the suites in CASE_SUITES (see QelTestDiscovery.cmake).
 function(qel_add_test name)
-  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;CASE_SUITES" ${ARGN})
   if(NOT ARG_SOURCES)
     return()
   endif()
@@ -15,12 +15,6 @@ function(qel_add_test name)
     set(ARG_TIMEOUT 300)
   endif()
   # The cases are listed when ctest runs, not after linking: a sanitizer
-  # build then needs no run of its executables to build, and a slow listing
-  # under a sanitizer has time enough.
-  gtest_discover_tests(${name}
-    TEST_PREFIX "${name}."
-    DISCOVERY_MODE PRE_TEST
-    DISCOVERY_TIMEOUT 120
-    NO_PRETTY_VALUES
-    PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+  # build then needs no run of its executables to build.
+  qel_discover_tests(${name} TIMEOUT ${ARG_TIMEOUT} CASE_SUITES ${ARG_CASE_SUITES})
 endfunction()

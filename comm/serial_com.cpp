@@ -1,6 +1,7 @@
 #include "comm/serial_com.h"
 
 #include "comm/line_trace.h"
+#include "platform/clock.h"
 #include "platform/com_port_map.h"
 #include "platform/serial_device.h"
 
@@ -13,6 +14,7 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include <linux/futex.h>
 #include <poll.h>
@@ -20,6 +22,7 @@
 #include <sched.h>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
+#include <sys/ioctl.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -154,6 +157,14 @@ struct TSerialCom::State {
     // Input queue, filled only by the line-event thread (under lock).
     std::deque<uint8_t> input;
     bool hungUp = false;  // under lock: the far end has gone
+    // For the program clock's LineFlow: bytes read from the device whose
+    // line events have not been handled yet (line-event thread only), and
+    // whether a written frame is on its way until its EV_TXEMPTY has been
+    // handled (under lock).
+    long unhandledBytes = 0;
+    bool frameOnWay = false;
+    bool ctsHeld = false; // line-event thread only
+
     // Counts Flush calls (under lock): bytes the line-event thread read
     // from the device while a Flush ran are discarded with the rest.
     uint64_t flushGeneration = 0;
@@ -213,6 +224,7 @@ long TSerialCom::State::pump()
         }
         if (n == 0)
             break;
+        unhandledBytes += n;
         if (generation == flushGeneration) {
             // Beyond the queue's size bytes are lost, as in a full input buffer.
             const size_t room = InputQueueSize - std::min<size_t>(input.size(), InputQueueSize);
@@ -417,8 +429,13 @@ void TSerialCom::State::lineEventLoop()
         }
 
         uint32_t events = 0;
-        if (woken && txEmptyPending.exchange(false))
+        bool frameDone = false;
+        if (woken && txEmptyPending.exchange(false)) {
             events |= EV_TXEMPTY;
+            // A Write of the handler puts the next frame on its way.
+            std::lock_guard lk(lock);
+            frameDone = std::exchange(frameOnWay, false);
+        }
         bool cts;
         uint32_t ctsTransitions;
         const bool received = readable && pump() > 0;
@@ -456,6 +473,14 @@ void TSerialCom::State::lineEventLoop()
                 deliver(EV_CTS);
             }
         }
+        // What arrived has been handled (or left for the driver to take);
+        // an emulated CTS still up has its fall on the way.
+        const bool ctsUp = !device.hasModemLines() && lastCts;
+        const long handled = unhandledBytes + (frameDone ? 1 : 0) - (ctsUp != ctsHeld ? (ctsUp ? 1 : -1) : 0);
+        ctsHeld = ctsUp;
+        if (handled != 0)
+            qel::LineFlow(-handled);
+        unhandledBytes = 0;
         if (hungUpNow) {
             // The far end has gone: as with a failed line-event wait, the
             // handler is not called again until the port is reopened.
@@ -554,6 +579,9 @@ int TSerialCom::Close()
         s.handler.reset();
         s.handlerParam = nullptr;
         s.eventMask = 0;
+        qel::LineFlow(-s.sendCount - (std::exchange(s.frameOnWay, false) ? 1 : 0) - s.unhandledBytes -
+                      (std::exchange(s.ctsHeld, false) ? 1 : 0));
+        s.unhandledBytes = 0;
         s.sendCount = 0;
         s.drainDue = false;
         s.input.clear();
@@ -589,6 +617,9 @@ int TSerialCom::Write(const void* data, int length)
         // device's buffer from here, without waiting for that thread to
         // wake. The write does not block; under the lock, so that it can
         // never overtake bytes the writer thread is about to send.
+        // On its way: the frame (replacing what was still queued), and
+        // the frame as such until its EV_TXEMPTY has been handled.
+        qel::LineFlow(n - s.sendCount + (std::exchange(s.frameOnWay, true) ? 0 : 1));
         long written = 0;
         if (s.sendCount == 0)
             written = std::max(0L, s.device.writeSome(data, static_cast<size_t>(n)));
@@ -721,6 +752,9 @@ void TSerialCom::Flush()
         return;
     // What the line-event thread is reading now goes as well.
     ++s.flushGeneration;
+    int waiting = 0;
+    if (::ioctl(s.device.fd(), FIONREAD, &waiting) == 0 && waiting > 0)
+        qel::LineFlow(-waiting);
     s.device.discardInput();
     s.input.clear();
     s.recordErrorsLocked();

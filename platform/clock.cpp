@@ -1,5 +1,11 @@
 #include "platform/clock.h"
 
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QThread>
+
+#include <atomic>
+
 namespace qel {
 namespace {
 
@@ -15,13 +21,35 @@ public:
 };
 
 TRealClock realClock;
-TClock* current = &realClock;
+// Read by the port and simulator threads too.
+std::atomic<TClock*> current{&realClock};
+std::atomic<long> inFlight{0};
 
 } // namespace
 
-TClock& Clock() { return *current; }
+TClock& Clock() { return *current.load(std::memory_order_acquire); }
 
-void SetClock(TClock* c) { current = c ? c : &realClock; }
+void SetClock(TClock* c)
+{
+    inFlight.store(0);
+    current.store(c ? c : &realClock, std::memory_order_release);
+}
+
+void LineFlow(long delta)
+{
+    if (current.load(std::memory_order_acquire) == &realClock)
+        return;
+    // Whatever was on the way has arrived: a GUI thread waiting for it to
+    // move the time looks again.
+    if (inFlight.fetch_add(delta) + delta == 0) {
+        if (auto* app = QCoreApplication::instance()) {
+            if (auto* dispatcher = app->thread()->eventDispatcher())
+                dispatcher->wakeUp();
+        }
+    }
+}
+
+long LineInFlight() { return inFlight.load(); }
 
 TTimer::TTimer(QObject* Parent)
     : QObject(Parent)

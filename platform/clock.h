@@ -38,6 +38,17 @@ void SetClock(TClock* c);
 
 inline TSteady::time_point Now() { return Clock().Now(); }
 
+// Work on its way between the program and a far end in the same process (a
+// simulated inverter on a pseudo-terminal): bytes handed to a line and not
+// yet taken by the other side, an answer being made. Each side adds what it
+// puts on the way and takes off what it has dealt with. A virtual clock
+// holds the time while anything is on the way, as a real far end answers
+// in no program time beyond what it is told to wait; the real clock
+// ignores it. Callable from any thread.
+void LineFlow(long delta);
+// What is on the way now.
+long LineInFlight();
+
 // A timer on the program clock, used like QTimer.
 class TTimer : public QObject {
     Q_OBJECT

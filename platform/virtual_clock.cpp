@@ -14,34 +14,97 @@ TVirtualClock::TVirtualClock()
     auto* dispatcher = QCoreApplication::instance()->thread()->eventDispatcher();
     connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TVirtualClock::AboutToBlock,
             Qt::DirectConnection);
+    FLost.setSingleShot(true);
+    FLost.setInterval(1000);
+    connect(&FLost, &QTimer::timeout, this, [this] {
+        if (LineInFlight() == 0)
+            return;
+        qWarning("virtual clock: work on its way for a second of real time counts as lost");
+        FLostDue = true;
+        Step();
+    });
 }
 
 TVirtualClock::~TVirtualClock()
 {
     SetClock(FOuter);
-    for (auto& [key, armed] : FDue)
-        armed.Timer->Drop();
+    std::lock_guard lk(FLock);
+    for (auto& [key, armed] : FDue) {
+        if (armed.Timer)
+            armed.Timer->Drop();
+        else
+            armed.Sleeper->Woken = true;
+    }
+    FDue.clear();
+    FWake.notify_all();
 }
 
 void TVirtualClock::Arm(TTimer& t, int ms, bool periodic)
 {
     Disarm(t);
     ms = std::max(ms, 0);
-    FDue.emplace(TKey{FNow + std::chrono::milliseconds(ms), FSeq++}, TArmed{&t, ms, periodic});
+    std::lock_guard lk(FLock);
+    FDue.emplace(TKey{Now() + std::chrono::milliseconds(ms), FSeq++}, TArmed{&t, ms, periodic});
 }
 
 void TVirtualClock::Disarm(TTimer& t)
 {
+    std::lock_guard lk(FLock);
     const auto it = std::find_if(FDue.begin(), FDue.end(), [&](const auto& e) { return e.second.Timer == &t; });
     if (it != FDue.end())
         FDue.erase(it);
 }
 
+bool TVirtualClock::SleepUntil(TSteady::time_point t, const std::atomic<bool>& stop,
+                               const std::function<void()>& idle)
+{
+    TSleeper me;
+    std::unique_lock lk(FLock);
+    if (t <= Now())
+        return !stop;
+    const TKey key{t, FSeq++};
+    FDue.emplace(key, TArmed{nullptr, 0, false, &me});
+    lk.unlock();
+    LineFlow(-1);
+    lk.lock();
+    while (!me.Woken) {
+        if (stop) {
+            FDue.erase(key);
+            lk.unlock();
+            LineFlow(1);
+            return false;
+        }
+        if (idle) {
+            lk.unlock();
+            idle();
+            lk.lock();
+            if (me.Woken)
+                break;
+        }
+        FWake.wait_for(lk, std::chrono::milliseconds(idle ? 2 : 10));
+    }
+    // The clock took the unit back for this thread when it woke it.
+    return !stop;
+}
+
+bool TVirtualClock::Due() const
+{
+    std::lock_guard lk(FLock);
+    return !FDue.empty();
+}
+
 void TVirtualClock::AboutToBlock()
 {
     // Only the GUI thread's loops move the time.
-    if (FStepQueued || FDue.empty() || QThread::currentThread() != thread())
+    if (FStepQueued || QThread::currentThread() != thread() || !Due())
         return;
+    if (LineInFlight() != 0) {
+        // LineFlow wakes this thread when the work has arrived.
+        if (!FLost.isActive())
+            FLost.start();
+        return;
+    }
+    FLost.stop();
     FStepQueued = true;
     QMetaObject::invokeMethod(this, &TVirtualClock::Step, Qt::QueuedConnection);
 }
@@ -49,18 +112,44 @@ void TVirtualClock::AboutToBlock()
 void TVirtualClock::Step()
 {
     FStepQueued = false;
-    // Work already posted happens before the time moves on.
-    QCoreApplication::sendPostedEvents();
-    if (FDue.empty())
+    // Work already posted happens before the time moves on; so does work
+    // still on its way (LineFlow raised by that posted work, or before).
+    if (LineInFlight() != 0 && !FLostDue)
         return;
-    const auto first = FDue.begin();
-    const TArmed armed = first->second;
-    FNow = std::max(FNow, first->first.first);
-    FDue.erase(first);
-    if (armed.Periodic)
-        FDue.emplace(TKey{FNow + std::chrono::milliseconds(std::max(armed.Ms, 1)), FSeq++}, armed);
+    QCoreApplication::sendPostedEvents();
+    if (LineInFlight() != 0) {
+        if (!FLostDue)
+            return;
+        LineFlow(-LineInFlight());
+    }
+    FLostDue = false;
+    if (FGate && FGate())
+        return;
+    TArmed armed;
+    {
+        std::lock_guard lk(FLock);
+        if (FDue.empty())
+            return;
+        const auto first = FDue.begin();
+        armed = first->second;
+        FNow = std::max(Now(), first->first.first).time_since_epoch().count();
+        FDue.erase(first);
+        if (armed.Periodic)
+            FDue.emplace(TKey{Now() + std::chrono::milliseconds(std::max(armed.Ms, 1)), FSeq++}, armed);
+        if (!armed.Timer) {
+            // The far end works from now on: the time holds for it.
+            LineFlow(1);
+            armed.Sleeper->Woken = true;
+            FWake.notify_all();
+            return;
+        }
+    }
     ++FFired;
+    const int interval = armed.Timer->interval();
+    const bool singleShot = armed.Timer->isSingleShot();
     armed.Timer->Expire();
+    if (FAfterFire)
+        FAfterFire(interval, singleShot);
 }
 
 } // namespace qel

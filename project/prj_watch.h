@@ -8,6 +8,7 @@
 // previous one started; an interval of 0 stops the watch.
 
 #include "comm/scheduler.h"
+#include "platform/clock.h"
 
 #include <QPointer>
 
@@ -18,7 +19,7 @@ class TVortalinPrj;
 
 class TPrjWatch {
 public:
-    using TClock = std::chrono::steady_clock;
+    using TClock = qel::TSteady;
 
     // Registers with the scheduler and puts the client into polled state 3;
     // the first cycle starts at the first turn.
@@ -39,9 +40,9 @@ public:
     void WatchRequest(TReqRec& Req);
     void WatchResponse(const TRecTel& Rsp, int Tag);
 
-    // The clock of the interval; replaceable so that a cycle's restart can
-    // be checked without waiting.
-    std::function<TClock::time_point()> Now = [] { return TClock::now(); };
+    // The clock of the interval (the program clock); replaceable so that a
+    // cycle's restart can be checked without waiting.
+    std::function<TClock::time_point()> Now = [] { return qel::Now(); };
 
 private:
     void askAboutNumber(int InvAdr, int Number);

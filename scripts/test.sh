@@ -6,6 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
 build=${QEL_BUILD_DIR:-build}
-# Every test case is its own ctest entry in a process of its own, run once:
-# a failure fails the run. Extra arguments go to ctest (e.g. -R test_comm).
+# Every test suite (every case of the suites with long cases) is a ctest
+# entry in a process of its own, run once: a failure fails the run. Extra
+# arguments go to ctest (e.g. -R test_comm).
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@"

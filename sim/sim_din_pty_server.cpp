@@ -1,5 +1,7 @@
 #include "sim/sim_din_pty_server.h"
 
+#include "sim/sim_clock.h"
+
 #include <cerrno>
 #include <poll.h>
 #include <termios.h>
@@ -14,6 +16,7 @@ namespace {
 void writeMaster(int fd, const QByteArray& bytes)
 {
     int off = 0;
+    simFlow(bytes.size());
     while (off < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.constData() + off, size_t(bytes.size() - off));
         if (n > 0) {
@@ -27,22 +30,8 @@ void writeMaster(int fd, const QByteArray& bytes)
             if (::poll(&p, 1, 100) > 0)
                 continue;
         }
+        simFlow(off - bytes.size());
         return;
-    }
-}
-
-int rateOfSpeed(speed_t s)
-{
-    switch (s) {
-    case B1200: return 1200;
-    case B2400: return 2400;
-    case B4800: return 4800;
-    case B9600: return 9600;
-    case B19200: return 19200;
-    case B38400: return 38400;
-    case B57600: return 57600;
-    case B115200: return 115200;
-    default: return 0;
     }
 }
 
@@ -95,10 +84,7 @@ QStringList SimDinPtyServer::modemCommands() const
 
 int SimDinPtyServer::currentLineRate() const
 {
-    termios t{};
-    if (pty_.masterFd() < 0 || ::tcgetattr(pty_.masterFd(), &t) != 0)
-        return 0;
-    return rateOfSpeed(cfgetospeed(&t));
+    return pty_.lineRate();
 }
 
 void SimDinPtyServer::setRequestLog(std::function<void(const QString&)> log)
@@ -121,7 +107,14 @@ void SimDinPtyServer::run()
             const ssize_t n = ::read(fd, buf, sizeof buf);
             if (n > 0) {
                 hungUp_ = false;
+                // The bytes are taken; their answer is on its way until
+                // onBytes has sent it.
+                simFlow(1);
+                simFlow(-n);
                 onBytes(QByteArray(buf, int(n)));
+                for (QByteArray more = takeAsleepBytes(); !more.isEmpty(); more = takeAsleepBytes())
+                    onBytes(more);
+                simFlow(-1);
                 continue;
             }
             if (n < 0 && errno == EAGAIN)
@@ -130,7 +123,7 @@ void SimDinPtyServer::run()
         if (fds[0].revents & (POLLHUP | POLLERR | POLLIN)) {
             // Nobody has the slave side open.
             hangUp();
-            sleepMs(10);
+            idleMs(10);
         }
     }
 }
@@ -150,7 +143,7 @@ void SimDinPtyServer::hangUp()
 void SimDinPtyServer::writeLine(const QByteArray& bytes)
 {
     const int fd = pty_.masterFd();
-    transmit({{0, bytes}}, std::chrono::steady_clock::now(), [fd](const QByteArray& b) { writeMaster(fd, b); }, true);
+    transmit({{0, bytes}}, simNow(), [fd](const QByteArray& b) { writeMaster(fd, b); }, true);
 }
 
 void SimDinPtyServer::onBytes(const QByteArray& bytes)
@@ -164,7 +157,7 @@ void SimDinPtyServer::onBytes(const QByteArray& bytes)
         onModemBytes(bytes);
         return;
     }
-    const auto now = std::chrono::steady_clock::now();
+    const auto now = simNow();
     if (parser_.pending() == 0)
         rxFirst_ = now;
     parser_.append(bytes);
@@ -183,7 +176,7 @@ void SimDinPtyServer::onBytes(const QByteArray& bytes)
         }
         if (!rateOk) {
             // Garbled at the wrong rate: no inverter recognises the frame.
-            rxFirst_ = std::chrono::steady_clock::now();
+            rxFirst_ = simNow();
             continue;
         }
         const auto chunks = responder_.respond(*frame);
@@ -191,7 +184,7 @@ void SimDinPtyServer::onBytes(const QByteArray& bytes)
         const auto requestEnd = std::max<std::chrono::steady_clock::time_point>(
             now, rxFirst_ + std::chrono::duration_cast<std::chrono::steady_clock::duration>(charTime() * int(frame->raw.size())));
         transmit(chunks, requestEnd, [fd](const QByteArray& b) { writeMaster(fd, b); }, true);
-        rxFirst_ = std::chrono::steady_clock::now();
+        rxFirst_ = simNow();
     }
 }
 

@@ -55,6 +55,10 @@ public:
     // request frame, e.g. "addr=1 service=-1 read par=0x160F answered".
     void setRequestLog(std::function<void(const QString& line)> log);
 
+protected:
+    int productLineRate() const override { return currentLineRate(); }
+    int lineFd() const override { return pty_.masterFd(); }
+
 private:
     void run();
     void onBytes(const QByteArray& bytes);

@@ -12,6 +12,25 @@
 
 namespace qelsim {
 
+namespace {
+
+int rateOfSpeed(speed_t s)
+{
+    switch (s) {
+    case B1200: return 1200;
+    case B2400: return 2400;
+    case B4800: return 4800;
+    case B9600: return 9600;
+    case B19200: return 19200;
+    case B38400: return 38400;
+    case B57600: return 57600;
+    case B115200: return 115200;
+    default: return 0;
+    }
+}
+
+} // namespace
+
 SimPty::~SimPty()
 {
     close();
@@ -68,6 +87,14 @@ void SimPty::close()
     if (master_ >= 0)
         ::close(master_);
     master_ = -1;
+}
+
+int SimPty::lineRate() const
+{
+    termios t{};
+    if (master_ < 0 || ::tcgetattr(master_, &t) != 0)
+        return 0;
+    return rateOfSpeed(cfgetospeed(&t));
 }
 
 } // namespace qelsim

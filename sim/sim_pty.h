@@ -20,6 +20,9 @@ public:
     void close();
 
     int masterFd() const { return master_; }
+    // The rate the slave side has set (read through the master side); 0
+    // when unknown.
+    int lineRate() const;
     // The link when one was asked for, else the slave device.
     QString path() const { return link_.isEmpty() ? slave_ : link_; }
 

@@ -1,5 +1,9 @@
 #include "sim/sim_server_base.h"
 
+#include "sim/sim_clock.h"
+
+#include <utility>
+
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/prctl.h>
@@ -48,6 +52,8 @@ bool SimServerBase::sleepUntil(std::chrono::steady_clock::time_point t, bool pre
     // smallest timer slack; a precise wait sleeps to this much before the
     // time and spins the rest.
     constexpr auto kSpin = std::chrono::microseconds(250);
+    if (SimClock* c = simClock())
+        return c->sleepUntil(t, stop_, [this] { takeWhileAsleep(); });
     for (;;) {
         if (stop_)
             return false;
@@ -76,7 +82,37 @@ bool SimServerBase::sleepUntil(std::chrono::steady_clock::time_point t, bool pre
 
 bool SimServerBase::sleepMs(int ms)
 {
-    return sleepUntil(std::chrono::steady_clock::now() + std::chrono::milliseconds(ms));
+    return sleepUntil(simNow() + std::chrono::milliseconds(ms));
+}
+
+void SimServerBase::takeWhileAsleep()
+{
+    const int fd = lineFd();
+    if (fd < 0)
+        return;
+    char buf[512];
+    for (;;) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, 0) <= 0 || !(p.revents & POLLIN))
+            return;
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n <= 0)
+            return;
+        asleep_.append(buf, int(n));
+        simFlow(-n);
+    }
+}
+
+QByteArray SimServerBase::takeAsleepBytes()
+{
+    return std::exchange(asleep_, QByteArray());
+}
+
+bool SimServerBase::idleMs(int ms)
+{
+    pollfd p{stopFd_, POLLIN, 0};
+    ::poll(&p, 1, ms);
+    return !stop_;
 }
 
 void SimServerBase::addInverter(const std::shared_ptr<SimInverter>& inv)
@@ -140,7 +176,9 @@ void SimServerBase::setTurnaroundMs(int ms) { turnaround_ = std::max(0, ms); }
 
 std::chrono::nanoseconds SimServerBase::charTime() const
 {
-    const int baud = baud_;
+    int baud = baud_;
+    if (baud <= 0 && simClock())
+        baud = productLineRate();
     if (baud <= 0)
         return std::chrono::nanoseconds(0);
     return std::chrono::nanoseconds(int64_t(charBits_) * 1000000000 / baud);
@@ -214,7 +252,7 @@ void SimServerBase::transmit(const std::vector<SimChunk>& chunks, std::chrono::s
     // simulator's lateness does not lengthen the exchange; much later (the
     // simulator was held up) it starts now.
     constexpr auto kCatchUp = std::chrono::milliseconds(1);
-    const auto now = std::chrono::steady_clock::now();
+    const auto now = simNow();
     auto lineFree = requestEnd >= now - kCatchUp ? requestEnd : now;
     for (const SimChunk& c : chunks) {
         if (c.bytes.isEmpty() && c.delayMs == 0)
@@ -229,7 +267,9 @@ void SimServerBase::transmit(const std::vector<SimChunk>& chunks, std::chrono::s
             if (!c.bytes.isEmpty())
                 sent_.append(QByteArray(c.bytes.constData(), c.bytes.size()));
         }
-        if (ct.count() == 0 || !pacePerChar) {
+        // On program time a chunk arrives whole when its last character
+        // is due.
+        if (ct.count() == 0 || !pacePerChar || simClock()) {
             if (ct.count() > 0 && !sleepUntil(begin + ct * int(c.bytes.size()), true))
                 return;
             if (!c.bytes.isEmpty())
@@ -253,7 +293,7 @@ void SimServerBase::transmit(const std::vector<SimChunk>& chunks, std::chrono::s
                     return;
             }
         }
-        lineFree = std::max(std::chrono::steady_clock::now(), begin + ct * int(c.bytes.size()));
+        lineFree = std::max(simNow(), begin + ct * int(c.bytes.size()));
     }
 }
 

@@ -85,6 +85,9 @@ protected:
     // Waits, but returns false at once when the server stops.
     bool sleepUntil(std::chrono::steady_clock::time_point t, bool precise = false);
     bool sleepMs(int ms);
+    // Waits in real time (nothing on the line to wait for), but returns
+    // false at once when the server stops.
+    bool idleMs(int ms);
 
     // Sends the chunks through `write`, paced; the first chunk starts no
     // earlier than `requestEnd`.
@@ -95,6 +98,17 @@ protected:
     // nanosecond: rounded to whole microseconds the simulated line would
     // run up to one per cent fast.
     std::chrono::nanoseconds charTime() const;
+    // The rate the product has set on the line, 0 when unknown: on program
+    // time (sim_clock.h) a line without pacing of its own takes the
+    // character times of that rate, so that an exchange takes time.
+    virtual int productLineRate() const { return 0; }
+    // The descriptor the line's requests are read from (-1: none). On
+    // program time, what arrives there while the line's thread sleeps
+    // through an answer is taken at once and kept (asleepBytes), as it
+    // waits for the thread, not the other way round.
+    virtual int lineFd() const { return -1; }
+    // What was taken while asleep, to be handled as received now.
+    QByteArray takeAsleepBytes();
 
 private:
     mutable std::mutex mutex_;
@@ -109,6 +123,9 @@ private:
     std::atomic<bool> stop_{false};
     int stopFd_ = -1;
     std::thread thread_;
+    QByteArray asleep_; // the line's thread only
+
+    void takeWhileAsleep();
 };
 
 } // namespace qelsim

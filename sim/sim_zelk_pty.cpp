@@ -1,5 +1,7 @@
 #include "sim/sim_zelk_pty.h"
 
+#include "sim/sim_clock.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
@@ -86,6 +88,7 @@ void SimZelkPty::write(const QByteArray& bytes)
 {
     const int fd = pty_.masterFd();
     int off = 0;
+    simFlow(bytes.size());
     while (off < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.constData() + off, size_t(bytes.size() - off));
         if (n > 0) {
@@ -99,6 +102,7 @@ void SimZelkPty::write(const QByteArray& bytes)
             if (::poll(&p, 1, 100) > 0)
                 continue;
         }
+        simFlow(off - bytes.size());
         return;
     }
 }
@@ -136,19 +140,30 @@ void SimZelkPty::run()
                 t = outgoing_.front();
                 outgoing_.pop_front();
             }
-            transmit({{0, t}}, std::chrono::steady_clock::now(), [this](const QByteArray& b) { write(b); }, true);
+            simFlow(1);
+            transmit({{0, t}}, simNow(), [this](const QByteArray& b) { write(b); }, true);
+            for (QByteArray more = takeAsleepBytes(); !more.isEmpty(); more = takeAsleepBytes())
+                onBytes(more);
+            simFlow(-1);
         }
-        const auto now = std::chrono::steady_clock::now();
+        const auto now = simNow();
         if (fds[0].revents & POLLIN) {
             const ssize_t n = ::read(fd, buf, sizeof buf);
             if (n > 0) {
+                // Taken; on program time their answer is sent before the
+                // next read (sim_clock.h).
+                simFlow(1);
+                simFlow(-n);
                 onBytes(QByteArray(buf, int(n)));
+                for (QByteArray more = takeAsleepBytes(); !more.isEmpty(); more = takeAsleepBytes())
+                    onBytes(more);
+                simFlow(-1);
                 continue;
             }
         }
         if (fds[0].revents & (POLLHUP | POLLERR)) {
             reader_.clear();
-            sleepMs(10);
+            idleMs(10);
         }
         // The rest of a telegram that never came: start afresh.
         if (reader_.pending() > 0 && now - lastRx_ > std::chrono::milliseconds(kPartialTimeoutMs))
@@ -158,6 +173,10 @@ void SimZelkPty::run()
 
 void SimZelkPty::schedule(const std::vector<SimChunk>& chunks, std::chrono::steady_clock::time_point requestEnd)
 {
+    if (simClock()) {
+        transmit(chunks, requestEnd, [this](const QByteArray& b) { write(b); }, true);
+        return;
+    }
     auto at = std::max(requestEnd, std::chrono::steady_clock::now());
     for (const SimChunk& c : chunks) {
         at += std::chrono::milliseconds(c.delayMs);
@@ -180,7 +199,7 @@ void SimZelkPty::sendDue()
 
 void SimZelkPty::onBytes(const QByteArray& bytes)
 {
-    const auto now = std::chrono::steady_clock::now();
+    const auto now = simNow();
     if (reader_.pending() == 0)
         rxFirst_ = now;
     lastRx_ = now;
@@ -189,7 +208,7 @@ void SimZelkPty::onBytes(const QByteArray& bytes)
         const auto end = std::max<std::chrono::steady_clock::time_point>(
             now, rxFirst_ + std::chrono::duration_cast<std::chrono::steady_clock::duration>(charTime() * int(raw->size())));
         onTelegram(*raw, end);
-        rxFirst_ = std::chrono::steady_clock::now();
+        rxFirst_ = simNow();
     }
 }
 

@@ -46,6 +46,10 @@ public:
     // The last answer with this request number.
     std::optional<zelk::Telegram> answerTo(int number) const;
 
+protected:
+    int productLineRate() const override { return pty_.lineRate(); }
+    int lineFd() const override { return pty_.masterFd(); }
+
 private:
     void run();
     void onBytes(const QByteArray& bytes);

@@ -5,7 +5,10 @@
 // waiting on that time-out has looked at the result: as the handler of
 // another window's timer that comes due together with it would. The
 // driver's timer is told by its interval (give the driver a distinctive
-// time-out) and by being single-shot.
+// time-out) and by being single-shot. On a virtual clock the hook runs
+// right after the clock has fired the timer.
+
+#include "platform/virtual_clock.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -21,9 +24,25 @@ public:
         : FInterval(IntervalMs)
         , FThen(std::move(Then))
     {
-        QCoreApplication::instance()->installEventFilter(this);
+        FVirtual = dynamic_cast<qel::TVirtualClock*>(&qel::Clock());
+        if (FVirtual) {
+            FVirtual->SetAfterFire([this](int interval, bool singleShot) {
+                if (FFired || !singleShot || interval != FInterval)
+                    return;
+                FFired = true;
+                FThen();
+            });
+        } else {
+            QCoreApplication::instance()->installEventFilter(this);
+        }
     }
-    ~AfterTimeOut() override { QCoreApplication::instance()->removeEventFilter(this); }
+    ~AfterTimeOut() override
+    {
+        if (FVirtual)
+            FVirtual->SetAfterFire({});
+        else
+            QCoreApplication::instance()->removeEventFilter(this);
+    }
 
     bool Fired() const { return FFired; }
 
@@ -45,4 +64,5 @@ private:
     int FInterval;
     std::function<void()> FThen;
     bool FFired = false;
+    qel::TVirtualClock* FVirtual = nullptr;
 };

@@ -7,9 +7,10 @@
 #include "tests/comm/after_time_out.h"
 #include "tests/comm/driver_fixture.h"
 #include "sim/sim_din_pty_server.h"
+#include "tests/support/sim_virtual_time.h"
 #include "tests/support/wait_until.h"
 
-#include <QTimer>
+#include <QObject>
 
 #include <gtest/gtest.h>
 
@@ -60,6 +61,7 @@ protected:
 
     QByteArray LastFrame() const { return drvtest::LastFrame(sim); }
 
+    qeltest::SimVirtualTime time;
     SimDinPtyServer sim;
     std::unique_ptr<TAnsi> drv;
     std::vector<TRecTel> answers;
@@ -487,7 +489,7 @@ TEST_F(AnsiDriverTest, CloseEndsSynchronousWait)
     TRecTel rsp;
     rsp.Status = 0;
     int inner = 0;
-    QTimer::singleShot(100, drv.get(), [&] { inner = drv->Close(); });
+    qel::TTimer::singleShot(100, drv.get(), [&] { inner = drv->Close(); });
     EXPECT_EQ(drv->ReadPara(1, 0, Par(0x0203), rsp), QelResult::DriverClosed);
     EXPECT_EQ(inner, 0);
     EXPECT_EQ(rsp.Status, QelResult::DriverClosed);
@@ -498,7 +500,7 @@ TEST_F(AnsiDriverTest, CloseEndsSynchronousWait)
     // A run of error 6 ends as well when the driver closes.
     OpenDriver(300);
     sim.faults().push(Fault("busy*always"));
-    QTimer::singleShot(200, drv.get(), [&] { drv->Close(); });
+    qel::TTimer::singleShot(200, drv.get(), [&] { drv->Close(); });
     EXPECT_EQ(drv->ReadPara(1, 0, Par(0x0203), rsp), QelResult::DriverClosed);
     EXPECT_EQ(rsp.Status, QelResult::DriverClosed);
     sim.faults().clear();
@@ -523,8 +525,8 @@ TEST_F(AnsiDriverTest, SyncWaitsForIdleAndRefusesNewAsyncRequests)
 
     // A client that keeps asking while the synchronous exchange waits.
     std::vector<int> refused;
-    QTimer poller;
-    QObject::connect(&poller, &QTimer::timeout, [&] { refused.push_back(drv->ReadParaReq(4, 0, Par(0x0203))); });
+    qel::TTimer poller;
+    QObject::connect(&poller, &qel::TTimer::timeout, [&] { refused.push_back(drv->ReadParaReq(4, 0, Par(0x0203))); });
     poller.start(20);
     // The answer handler asks at once for the next request.
     drv->SetOnRspAvail([&](QObject*, TRecTel rec) {
@@ -546,7 +548,7 @@ TEST_F(AnsiDriverTest, SyncWaitsForIdleAndRefusesNewAsyncRequests)
     sim.faults().push(Fault("delay=150"));
     int nested = 0;
     TRecTel nestedRsp;
-    QTimer::singleShot(50, drv.get(), [&] { nested = drv->ReadPara(3, 0, Par(0x0203), nestedRsp); });
+    qel::TTimer::singleShot(50, drv.get(), [&] { nested = drv->ReadPara(3, 0, Par(0x0203), nestedRsp); });
     EXPECT_EQ(drv->ReadPara(1, 0, Par(0x0203), rsp), 0);
     EXPECT_EQ(nested, QelResult::DriverBusy);
     EXPECT_EQ(rsp.Status, 0);
@@ -565,8 +567,8 @@ TEST_F(AnsiDriverTest, ModemConnects)
 
     // The message loop runs while dialling, and requests are refused.
     std::vector<int> during;
-    QTimer poller;
-    QObject::connect(&poller, &QTimer::timeout, [&] { during.push_back(drv->ReadParaReq(1, 0, Par(0x0203))); });
+    qel::TTimer poller;
+    QObject::connect(&poller, &qel::TTimer::timeout, [&] { during.push_back(drv->ReadParaReq(1, 0, Par(0x0203))); });
     poller.start(30);
     EXPECT_EQ(drv->Open(), 0);
     poller.stop();
@@ -616,7 +618,8 @@ TEST_F(AnsiDriverTest, FreedInsideItsOwnWaits)
     sim.faults().push(Fault("silence"));
     TAnsi* raw = drv.get();
     TRecTel rsp;
-    QTimer::singleShot(50, [&] { drv.reset(); });
+    QObject anchor;
+    qel::TTimer::singleShot(50, &anchor, [&] { drv.reset(); });
     EXPECT_EQ(raw->ReadPara(1, 0, Par(0x0203), rsp), QelResult::DriverClosed);
     EXPECT_EQ(rsp.Status, QelResult::DriverClosed);
     ASSERT_FALSE(drv);
@@ -630,7 +633,7 @@ TEST_F(AnsiDriverTest, FreedInsideItsOwnWaits)
     sim.setModem(m);
     drv->SetModemCMD("ATD1");
     raw = drv.get();
-    QTimer::singleShot(100, [&] { drv.reset(); });
+    qel::TTimer::singleShot(100, &anchor, [&] { drv.reset(); });
     EXPECT_EQ(raw->Open(), QelResult::OpenFailed);
     EXPECT_FALSE(drv);
 }

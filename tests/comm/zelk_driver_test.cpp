@@ -3,12 +3,15 @@
 // back-to-back requests, the slave role, the synchronous exchange with its
 // two sets of results, time-outs and broken answers.
 
+#include "tests/support/sim_virtual_time.h"
 #include "comm/zelk.h"
 #include "sim/sim_zelk_pty.h"
 #include "tests/comm/driver_fixture.h"
 #include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include <map>
 #include <memory>
@@ -70,6 +73,7 @@ protected:
         return nullptr;
     }
 
+    std::optional<qeltest::SimVirtualTime> time{std::in_place};
     SimZelkPty sim;
     std::shared_ptr<qelsim::SimInverter> inv;
     std::unique_ptr<tZelk> drv;
@@ -221,6 +225,7 @@ TEST_F(ZelkDriverTest, ServicesOfTheZelkLine)
 // its own request. An answer without a pending request is ignored.
 TEST_F(ZelkDriverTest, AnswersOutOfOrder)
 {
+    time.reset(); // real time: the simulator schedules overlapping answers on the real clock
     StartSim();
     OpenDriver(5000);
     sim.faults().push(Fault("silence*2"));

@@ -4,6 +4,7 @@
 // and saved must equal the file the configuration tool builds from that
 // source.
 
+#include "tests/support/sim_virtual_time.h"
 #include "comm/custom_qel_prot.h"
 #include "comm/prot_sel.h"
 #include "config/cfg_codes.h"
@@ -136,6 +137,7 @@ protected:
         return out;
     }
 
+    qeltest::SimVirtualTime time;
     SimDinPtyServer sim;
     std::unique_ptr<TProtSel> sel;
     TVortalinCfgList list;

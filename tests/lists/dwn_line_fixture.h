@@ -4,6 +4,7 @@
 // 38400 baud with a type-21 inverter at address 1, the protocol selector on
 // it (no retries) and a scheduler attached.
 
+#include "tests/support/sim_virtual_time.h"
 #include "comm/prot_sel.h"
 #include "comm/scheduler.h"
 #include "sim/sim_din_pty_server.h"
@@ -42,6 +43,7 @@ struct DwnSimLine {
         qunsetenv("QEL_COM4");
     }
 
+    qeltest::SimVirtualTime time;
     qelsim::SimDinPtyServer din;
     std::unique_ptr<TProtSel> sel;
     std::unique_ptr<TScheduler> sch;

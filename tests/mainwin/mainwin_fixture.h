@@ -4,6 +4,7 @@
 // from queues, and a fixture with an installed program folder, its own
 // settings store and lock folder, and a simulated DIN line on COM1.
 
+#include "tests/support/sim_virtual_time.h"
 #include "mainwin/fmain.h"
 #include "mainwin/halvorn_windows.h"
 #include "mainwin/main_interaction.h"
@@ -103,6 +104,7 @@ protected:
     std::shared_ptr<RecordingUi> ui = std::make_shared<RecordingUi>();
     std::unique_ptr<TFMain> main;
     std::unique_ptr<THalvornWindows> windows;
+    qeltest::SimVirtualTime time;
     qelsim::SimDinPtyServer din;
 };
 

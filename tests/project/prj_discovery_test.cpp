@@ -5,6 +5,7 @@
 // window: it sets each address's protocol in the selector when the project
 // reports it.
 
+#include "tests/support/sim_virtual_time.h"
 #include "comm/prot_sel.h"
 #include "project/prj_discovery.h"
 #include "sim/sim_din_net_server.h"
@@ -18,6 +19,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTimer>
+
+#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -136,6 +139,7 @@ protected:
 
 
     std::shared_ptr<Interaction> ui2 = std::make_shared<Interaction>();
+    std::optional<qeltest::SimVirtualTime> time{std::in_place};
     SimDinPtyServer din;
     std::unique_ptr<TProtSel> sel;
     SearchProgressLog* progress = nullptr;
@@ -460,6 +464,7 @@ TEST_F(DiscoveryTest, SearchWithZelkTriesTheFirstFreeAddressOnce)
 
 TEST_F(DiscoveryTest, SearchOverUdp)
 {
+    time.reset(); // real time: the virtual clock does not see datagrams on their way
     SimDinNetServer net;
     QString error;
     ASSERT_TRUE(net.startUdp(0, {QStringLiteral("127.0.0.2")}, &error)) << error.toStdString();

@@ -3,6 +3,7 @@
 // driven directly with a clock of the test's own, then end to end through
 // the scheduler and the protocol selector against the simulator.
 
+#include "tests/support/sim_virtual_time.h"
 #include "comm/prot_sel.h"
 #include "comm/scheduler.h"
 #include "project/prj_discovery.h"
@@ -315,6 +316,7 @@ protected:
         return n;
     }
 
+    qeltest::SimVirtualTime time;
     SimDinPtyServer din;
     std::unique_ptr<TProtSel> sel;
 };

@@ -7,6 +7,7 @@
 // choice and print window, and a recorder of messages and of what the
 // windows hand to the main window.
 
+#include "tests/support/sim_virtual_time.h"
 #include "quintel/cp_window.h"
 #include "modal.h"
 #include "temp_dir.h"
@@ -198,6 +199,7 @@ protected:
     TVortalinText texts;
     TVortalinPrj prj;
     TVortalinClpBrd clpBrd;
+    qeltest::SimVirtualTime time;
     qelsim::SimDinPtyServer server;
     std::map<int, std::shared_ptr<qelsim::SimInverter>> sims;
     std::unique_ptr<TProtSel> sel;

@@ -4,6 +4,7 @@
 // of the install step in a temporary store, and simulated inverters on a
 // pseudo-terminal mapped as COM6.
 
+#include "tests/support/sim_virtual_time.h"
 #include "quintel/cp_program.h"
 #include "temp_dir.h"
 #include "wait_until.h"
@@ -196,6 +197,7 @@ protected:
     }
     QString text(int s, int i) const { return prog->Texts.GetText(s, i); }
 
+    qeltest::SimVirtualTime time;
     qelsim::SimDinPtyServer din;
     std::unique_ptr<SettingsStore> store;
     ScriptUi ui;

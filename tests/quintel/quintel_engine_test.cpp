@@ -1,6 +1,7 @@
 // The engine against a scripted owner: request sequences, answers, failure
 // rules, writes, and the answers it must not take.
 
+#include "platform/virtual_clock.h"
 #include "quintel_fixture.h"
 #include "wait_until.h"
 
@@ -496,7 +497,9 @@ TEST(QuintelEngine, EngineFreedDuringAWait)
 
 TEST(QuintelEngine, WaitGivesUpAfterItsLimitAndDropsTheLateAnswer)
 {
-    // The owner neither answers nor asks again: Start gives up waiting.
+    // The owner neither answers nor asks again: Start gives up waiting,
+    // after its limit on virtual time.
+    qel::TVirtualClock clock;
     ScriptedInverter inv = pairInverter();
     auto cfg = makeCfg(21, true, 3, 0x0E00, -1);
     tQuintel q;

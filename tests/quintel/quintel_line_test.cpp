@@ -2,6 +2,7 @@
 // selector and the DIN 66019 II driver on a pseudo-terminal, against
 // simulated inverters of the sample types.
 
+#include "tests/support/sim_virtual_time.h"
 #include "quintel/quintel.h"
 #include "temp_dir.h"
 #include "wait_until.h"
@@ -110,6 +111,7 @@ protected:
         return n;
     }
 
+    qeltest::SimVirtualTime time;
     SimDinPtyServer din;
     std::unique_ptr<TProtSel> sel;
     std::unique_ptr<TScheduler> sch;

@@ -1,5 +1,7 @@
 #include "wait_until.h"
 
+#include "platform/virtual_clock.h"
+
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QTimer>
@@ -19,14 +21,31 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs)
             loop.quit();
     });
     poll.start();
+    // On a virtual clock the condition is also looked at before each move
+    // of the time, so the program stands where it came true.
+    auto* virtualClock = dynamic_cast<qel::TVirtualClock*>(&qel::Clock());
+    std::function<bool()> outerGate;
+    if (virtualClock) {
+        // Once: a loop nested in ours (a synchronous exchange) may need the
+        // time to move on before ours can end.
+        outerGate = virtualClock->SetGate([&, held = false]() mutable {
+            if (held || !condition())
+                return false;
+            held = true;
+            loop.quit();
+            return true;
+        });
+    }
     loop.exec();
+    if (virtualClock)
+        virtualClock->SetGate(std::move(outerGate));
     return condition();
 }
 
 void runEventLoopFor(int ms)
 {
     QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    qel::TTimer::singleShot(ms, &loop, [&] { loop.quit(); });
     loop.exec();
 }
 
