@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QStyle>
+#include <algorithm>
 
 #include "dialogs/glyph_button.h"
 #include "dialogs/msg_icons.h"
@@ -22,6 +23,14 @@ std::function<void(int)>& helpHandler()
 {
     static std::function<void(int)> handler;
     return handler;
+}
+
+bool StayOnTopWindowShown()
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.begin(), windows.end(), [](const QWidget* w) {
+        return w->isVisible() && w->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    });
 }
 
 // Measures on the dialog's font; wrapped heights come from the label that
@@ -178,6 +187,11 @@ int TUserDlg::Execute()
     Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
     if (closeBox)
         flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    // A window manager keeps stay-on-top windows above every other one, so
+    // a message asked while a progress window still shows (the end of a
+    // transfer) would open beneath it: it stays on top as well then.
+    if (StayOnTopWindowShown())
+        flags |= Qt::WindowStaysOnTopHint;
     window.setWindowFlags(flags);
     window.setFont(font_);
     window.setWindowTitle(title_);

@@ -74,6 +74,9 @@ public:
     // Lines changed: scroll range and rows refilled, from the top or at the
     // current position.
     virtual void RefreshView(bool FromTop) { (void)FromTop; }
+    // Lines or their marks changed by an edit: scroll range and rows
+    // refilled at the view's position (the focused row as the view holds it).
+    virtual void RowsChanged() {}
     // The view's row selection is cleared (the lines' marks were).
     virtual void ClearViewSelection() {}
     // File name, inverter or short name changed: rebuild and hand on the

@@ -6,6 +6,7 @@
 #include "dialogs/max_placement.h"
 #include "lists/adr_edit.h"
 #include "dialogs/shared_objects.h"
+#include "dialogs/text_fit.h"
 #include "dialogs/window_wait.h"
 #include "lists/dwn_load_env.h"
 #include "lists/dwn_load_glyphs.h"
@@ -94,13 +95,6 @@ int DwnVisibleRows(int ViewH, int RowH)
     return RowH > 0 ? std::max(1, ViewH / RowH) : 1;
 }
 
-bool DwnFits16Bit(const TParaRec& Para, int32_t Value)
-{
-    if (Para.Attr & ParaAttr::Signed)
-        return Value >= -0x8000 && Value <= 0x7FFF;
-    return Value >= 0 && Value <= 0xFFFF;
-}
-
 // ---------------------------------------------------------------- creation
 
 TDwnLoad::TDwnLoad(int Nr)
@@ -109,6 +103,7 @@ TDwnLoad::TDwnLoad(int Nr)
     , engine_(std::make_unique<TDwnLoadEngine>(::Project, ::Scheduler,
                                                LangTexts, *dlg_, this))
     , view_(engine_->Lines)
+    , edit_(*engine_, view_)
 {
     // FormCreate
     setObjectName(QStringLiteral("DwnLoad_%1").arg(Nr));
@@ -372,7 +367,7 @@ TDwnLoad* CreateDwnLoad(int InvAdr, int Language, const QString& FileName)
     w->model_->Options.Separator = e.Options.Separator;
     w->model_->Options.ShowDecValue = e.Options.ShowDecValue;
     e.FileName.clear();
-    w->SearchAdr = -1;
+    w->edit_.SearchAdr = -1;
     e.CfgId = 0;
     w->GetCaptionText(true);
     w->setTexts();
@@ -606,6 +601,15 @@ void TDwnLoad::RefreshView(bool FromTop)
     for (int c = 0; c < kDwnColCount; ++c)
         if (ListView1->horizontalHeader()->sectionSize(c) != engine_->ColWidths[size_t(c)])
             ListView1->horizontalHeader()->resizeSection(c, engine_->ColWidths[size_t(c)]);
+    // The list's widths were measured for a narrower font: a header whose
+    // text they cut grows again (the list keeps its own widths).
+    if (isVisible())
+        FitTexts(this);
+    RowsChanged();
+}
+
+void TDwnLoad::RowsChanged()
+{
     SetScrollMax();
     FillList(view_.Position);
 }

@@ -10,6 +10,7 @@
 #include "dialogs/context_item.h"
 #include "dialogs/operating_funcs.h"
 #include "dialogs/window_file.h"
+#include "lists/dwn_edit.h"
 #include "lists/dwn_load_dlg.h"
 #include "lists/dwn_load_engine.h"
 #include "lists/dwn_load_view.h"
@@ -28,11 +29,6 @@ class QTableView;
 
 constexpr int kDwnMaxWindows = 10;
 
-struct TWrkListItem;
-
-// The text line of a copied line: set, address, ident, name, value, note.
-QString DwnCopyLine(const TDwnEntry& Line, const TVortalinText* Texts, const TDwnTextOptions& Opt);
-
 // Where the window's controls go in a client area of W x H with the memo
 // MemoH high: memo and splitter at the top, the list below, the scroll bar
 // at its right edge.
@@ -43,9 +39,6 @@ TDwnGeometry DwnLayoutGeometry(int W, int H, int MemoH, int ScrollBarW);
 // Fully visible rows of a view area ViewH high with rows RowH high: at
 // least 1.
 int DwnVisibleRows(int ViewH, int RowH);
-// A value for an inverter type without parameter sets: 0..0xFFFF, or
-// -0x8000..0x7FFF for a signed parameter.
-bool DwnFits16Bit(const TParaRec& Para, int32_t Value);
 
 class TDwnLoad : public QWidget, public IDwnNotify, public IWindowFileName {
     Q_OBJECT
@@ -60,9 +53,10 @@ public:
     TDwnLoadEngine& Engine() { return *engine_; }
     const TDwnLoadEngine& Engine() const { return *engine_; }
     TDwnLoadView& View() { return view_; }
+    // The list's editing: the editors' callbacks, clipboard, drag and drop.
+    TDwnEdit& Edit() { return edit_; }
     TDwnLoadDlg& Dialogs() { return *dlg_; }
     int WdwNr() const { return engine_->WdwNr; }
-    int16_t SearchAdr = -1;
     // Handed to the main window while the window is active.
     TOperatingFuncs OpFuncs;
     TContextList ContextItems;
@@ -82,42 +76,25 @@ public:
     void SelectRange(int A, int B);
     void SelectLine(int Index) override;
 
-    // ---- editing
+    // ---- editing (TDwnEdit holds the logic; these open the editors and
+    // dialogs it names, or forward)
     void SetDialogBoxes();
     void OpenEditor(int Column);
     void MenuchangeValClick() { openForCurrent(6); }
     void MenuChangeSetClick() { openForCurrent(2); }
     void MenuChangenoteClick() { openForCurrent(7); }
     void Parametereinf1Click();
-    void MenuInsertBlankLineClick() { insertSpecial(DwnMode::Blank); }
-    void MenuInsertUserClick() { insertSpecial(DwnMode::UserStep); }
+    void MenuInsertBlankLineClick() { edit_.InsertSpecial(DwnMode::Blank); }
+    void MenuInsertUserClick() { edit_.InsertSpecial(DwnMode::UserStep); }
     void MenuAddProjClick();
-    void ChangePara(int32_t Value);
-    void ChangeSet(int16_t Sel);
-    void ChangeNote(const QString& Text);
-    void ChangeMode(int Mode);
-    void EnterPara(int16_t Address);
-    void SearchPara(int16_t Address);
-    bool CheckInvCfgId(int InvAdr, int CfgId);
-
-    // ---- clipboard and drops (the insert position clamps into 0..count)
-    // Pastes Items at At by the content's Flags; the number refused
-    // (message (0,19) shown for any).
-    int PasteItems(int At, const std::vector<TClpBrdItem>& Items, int Flags);
-    // Drops of parameter descriptions (kind 1) of inverter InvAdr with set
-    // selector SetSel, download-list lines (kind 3), operator-list lines
-    // (kind 5) and work-list rows (kind 4). False: refused (own lines,
-    // kinds that do not mix, another configuration), with the message.
-    bool DropDescriptions(int At, int InvAdr, int SetSel, const std::vector<std::shared_ptr<const TParaRec>>& Paras);
-    bool DropDwnLines(int At, int InvAdr, const std::vector<TDwnEntryPtr>& Lines, bool OpLines);
-    bool DropWrkRows(int At, const std::vector<std::shared_ptr<TWrkListItem>>& Rows);
-    // Whether a drop of Kind fits the list: 1, 3, 4 into an empty or normal
-    // list, 5 into an empty or operator list; nothing during a transfer.
-    bool AcceptsKind(int Kind) const;
-    // The insert position of a drop at Row of the view (-1: none).
-    int DropPosition(int Row) const;
-    // Drag of the marked lines (kind 3, or 5 from an operator list) through
-    // the program's drag object; nothing without a marked line.
+    void ChangePara(int32_t Value) { edit_.ChangePara(Value); }
+    void ChangeSet(int16_t Sel) { edit_.ChangeSet(Sel); }
+    void ChangeNote(const QString& Text) { edit_.ChangeNote(Text); }
+    void ChangeMode(int Mode) { edit_.ChangeMode(Mode); }
+    void EnterPara(int16_t Address) { edit_.EnterPara(Address); }
+    void SearchPara(int16_t Address) { edit_.SearchPara(Address); }
+    // Drag of the marked lines through the program's drag object; nothing
+    // without a marked line.
     void ListView1StartDrag();
     // The drag events of the list view: whether the running drag is taken,
     // and the drop at Row.
@@ -169,10 +146,11 @@ public:
     // The memo is the active control.
     bool MemoActive() const;
     // A transfer runs: the lines stay as they are.
-    bool Transferring() const { return engine_->TransferState != DwnTransfer::Idle; }
+    bool Transferring() const { return engine_->Transferring(); }
 
     // What the list's operations tell the window.
     void RefreshView(bool FromTop) override;
+    void RowsChanged() override;
     void ClearViewSelection() override;
     void CaptionChanged() override { GetCaptionText(true); }
     void ControlsEnabled(bool Enabled) override;
@@ -216,19 +194,14 @@ private:
     void listKey(QKeyEvent* k);
     bool listMouse(QEvent* e);
     void openForCurrent(int Column);
-    void insertSpecial(int Mode);
-    void afterInsert(int Count, int FocusLine);
-    int32_t defaultValue(const TParaRec* Para) const { return Para ? Para->DefVal : 0; }
-    void refuseMessage();
     void dragSplitter(int Y);
-    int message(const QStringList& Lines, int Buttons, int Icon, const QString& P1 = {});
     QString text(int S, int I) const;
-    QString lineLabel(int& marked, TDwnEntry*& line, int& lineIndex) const;
-    bool inputValue(TDwnEntry& line);
+    void inputValue(TDwnEntry& line);
 
     std::unique_ptr<TDwnLoadDlg> dlg_;
     std::unique_ptr<TDwnLoadEngine> engine_;
     TDwnLoadView view_;
+    TDwnEdit edit_;
     TDwnRowModel* model_ = nullptr;
     int memoHeight_ = 32;
     int splitterGrab_ = -1;

@@ -79,6 +79,16 @@ public:
     QStringList MsgLines;
     QTimer Timer1;  // user-step wait, 100 ms
 
+    // What the list was given: the project, its texts and its window.
+    TVortalinPrj* Project() const { return prj_; }
+    const TVortalinText* Texts() const { return texts_; }
+    IDwnNotify& Notify() const { return *notify_; }
+    // A text, "???" when missing, and a message titled with the short name.
+    QString Text(int s, int i) const { return text(s, i); }
+    QStringList TextLines(int s, int i) const { return textLines(s, i); }
+    int Message(const QStringList& Lines, int Buttons, int Icon) { return message(Lines, Buttons, Icon); }
+    bool Transferring() const { return TransferState != DwnTransfer::Idle; }
+
     // The file name without its path; untitled: text (2,12) and WdwNr.
     QString GetShortName() const;
     // The line at Index; none outside the list.

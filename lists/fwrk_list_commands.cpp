@@ -557,14 +557,5 @@ void TFWrkList::Print()
     TFrmvortalinprint* p = WrkListTools().Print;
     if (!p)
         return;
-    const TWrkPrintJob job = core_.PrintJob(QDateTime::currentDateTime());
-    if (!p->BeginPrint(job.DialogCaption, job.Title, job.Footer))
-        return;
-    for (const QString& l : job.HeadLines)
-        p->PrintLine(l);
-    for (int i = 0; i < int(job.TabPercents.size()); ++i)
-        p->SetTabWidth(i, job.TabPercents[i]);
-    p->SetHeader(job.Header);
-    p->PrintList(&job.Rows);
-    p->EndPrint();
+    PrintListJob(*p, core_.PrintJob(QDateTime::currentDateTime()));
 }

@@ -2,6 +2,7 @@
 
 #include "config/clpbrd_content.h"
 #include "config/drag_drop.h"
+#include "lists/list_print_job.h"
 
 #include <QDateTime>
 #include <QList>
@@ -22,15 +23,8 @@ struct TWrkListMenuState {
     bool CutCopyDelete = false;
 };
 
-// A work list's print: the print window's caption, title and footer, the
-// lines above the table, the tab widths, the table header and its rows.
-struct TWrkPrintJob {
-    QString DialogCaption, Title, Footer;
-    QStringList HeadLines;
-    QList<int> TabPercents;
-    QString Header;
-    QStringList Rows;
-};
+// A work list's print.
+using TWrkPrintJob = TListPrintJob;
 
 // The column under a press at x (viewport coordinates): the column whose
 // span, summed from the first column's left edge, strictly contains x;

@@ -33,6 +33,18 @@ public:
     static constexpr int IdentifyEvery = 10;
     static constexpr int ScanLastAdr = 32;
 
+    // The cycle's state. The first showing sets the start-up, which ends
+    // running, or scanning when no inverter answers and the user agrees.
+    // The scan ends running once it found an inverter, met a number
+    // without configuration or went round all rates. The settings and
+    // inverter dialogs hold the cycle idle while they run.
+    enum TCycleMode : int {
+        cmIdle = 0,     // a dialog of the cycle runs, or nothing is worked on
+        cmRunning = 2,  // the engine's requests are sent
+        cmStartUp = 3,  // the next cycle applies the settings and identifies the inverter
+        cmBusScan = 4,  // each cycle searches the addresses at one rate
+    };
+
     TQuintelProgram(ICpInteraction& Ui, SettingsStore& Store,
                     const TProtSel::TDriverFactory& Factory = {}, QObject* Owner = nullptr);
     ~TQuintelProgram() override;
@@ -55,7 +67,7 @@ public:
     int ReqTag = -1;
     std::shared_ptr<TCfgRec> Cfg;
     int CurCfgId = -1;
-    int Mode = 0;
+    TCycleMode Mode = cmIdle;
     int CycleCount = 0;
     int ParaLang = 0;
     bool Offline = false;
@@ -139,11 +151,24 @@ private:
     int readPlain(int par, TRecTel& rsp);
     QString secondLine() const;
     int readCfgNumber();
-    bool scanStep();
-    void scanEnd();
-    void runCycle();
-    void showPending();
     void setSerial(int baud);
+    void showPending();
+    // The cycle, one function a state or request; those that may end the
+    // cycle return true when they did.
+    void runCycle();
+    bool scan();
+    void endScan();
+    bool startUp();
+    bool takeRequests();
+    bool settingsDialog();
+    void inverterDialog();
+    void editSelected();
+    void identifyPeriodically();
+    void sendNext();
+    // Why the inverter was identified: it decides what a failure shows and
+    // whether the engine reads.
+    enum class TIdentifyCause { StartUp, Choice, Periodic };
+    void readTable(int identified, TIdentifyCause cause);
     // Download parts.
     bool verifyDefinitions();
     bool verifyNorm();

@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev libgl1-mesa-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-apps x11-utils openbox
+  xvfb xauth xdotool x11-apps x11-utils openbox python3
   poppler-utils
   clang libfuzzer-14-dev xxd
 )

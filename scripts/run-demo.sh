@@ -14,8 +14,11 @@
 #
 #   --check   CI: no user; waits for the bar, keeps a screenshot, checks the
 #             simulator's log for configuration-number reads of both
-#             inverters, quits through the File menu from the keyboard and
-#             expects exit status 0.
+#             inverters, makes a download-list upload (new list, complete
+#             list, upload) and checks that the "Transfer finished." box
+#             lies under no other window and is painted on the screen, quits
+#             through the File menu from the keyboard and expects exit
+#             status 0.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 check=0
@@ -109,13 +112,109 @@ sleep 0.5  # let the bar paint before the picture is taken
 take_screenshot "$demo/screen.xwd"
 echo "Screenshot: $demo/screen.xwd"
 
-# File menu, opened from the keyboard as a user can (a window manager
-# decides where the windows are, so no pointer positions are guessed): its
-# last entry, Quit, is one step up from the first.
-xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
-xdotool key --clearmodifiers alt+f
-sleep 0.5
-xdotool key Up sleep 0.2 key Return
+# Everything below is done from the keyboard as a user can (a window manager
+# decides where the windows are, so no pointer positions are guessed), and
+# waits for the windows it expects by their names.
+
+# The id of a visible window, new since the ids given after the first three
+# arguments, whose name matches $1 (a regular expression), of the window
+# type $3 (DIALOG, NORMAL, ...; empty: any); waits up to $2 seconds for it.
+new_window() {
+  local name=$1 seconds=$2 type=$3 id
+  shift 3
+  local end=$((SECONDS + seconds))
+  while [ $SECONDS -le $end ]; do
+    for id in $(xdotool search --onlyvisible --name "$name" 2>/dev/null); do
+      case " $* " in *" $id "*) continue ;; esac
+      [ -z "$type" ] || xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q "= _NET_WM_WINDOW_TYPE_$type\b" || continue
+      echo "$id"
+      return 0
+    done
+    kill -0 $app 2>/dev/null || { echo "halvorn ended" >&2; return 1; }
+    sleep 0.1
+  done
+  return 1
+}
+# Waits up to $2 seconds until window $1 is no longer shown.
+window_gone() {
+  local end=$((SECONDS + $2))
+  while [ $SECONDS -le $end ]; do
+    xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable' || return 0
+    sleep 0.1
+  done
+  return 1
+}
+# Presses keys in window $1 (xdotool key names).
+answer() {
+  local id=$1
+  shift
+  xdotool windowactivate --sync "$id" 2>/dev/null || xdotool windowfocus --sync "$id"
+  xdotool key --clearmodifiers "$@"
+}
+# Opens the bar's File menu and presses keys in the menus from there.
+bar_menu() {
+  answer "$win" alt+f
+  sleep 0.5
+  for key in "$@"; do xdotool key "$key"; sleep 0.2; done
+}
+# "x y width height" of window $1's inside on the screen.
+window_rect() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+    /^ *Width/ {w = $NF} /^ *Height/ {h = $NF} END {print x, y, w, h}'
+}
+
+# A download-list upload. File, Download list (the second entry) opens a new
+# list for the explorer's inverter, named "<list> - <inverter>"; the bar's
+# fourth menu is then that list's (Download, Upload, Complete list, ...).
+shown=$(xdotool search --onlyvisible --name . 2>/dev/null || true)
+bar_menu Down Return
+list=$(new_window . 60 NORMAL $shown) || fail "no download-list window after File, Download list"
+short=$(xdotool getwindowname "$list")
+short=${short%% - *}
+echo "Download list: $short"
+# Complete list; the build question's first button, the default, is
+# "Sets combined".
+bar_menu Right Right Right Down Down Return
+ask=$(new_window "^$short\$" 60 DIALOG) || fail "no build question after Complete list"
+answer "$ask" Return
+window_gone "$ask" 60 || fail "the build question stays open"
+# Upload, answered Yes (the default); a progress window shows the transfer
+# and a message box ends it.
+bar_menu Right Right Right Down Return
+ask=$(new_window "^$short\$" 60 DIALOG) || fail "no question after Upload"
+answer "$ask" Return
+box=$(new_window "^$short\$" 150 DIALOG "$ask") || fail "no message at the end of the upload"
+rect=$(window_rect "$box")
+echo "Message box at the transfer's end: $rect (x y width height)"
+# No window lies over the box (the window manager's stacking order runs from
+# the bottom to the top)...
+read -r bx by bw bh <<<"$rect"
+for id in $(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*#//; s/,/ /g' |
+            awk -v box="$(printf '0x%x' "$box")" '{for (i = 1; i <= NF; i++) if (seen) print $i; else seen = ($i == box)}'); do
+  xwininfo -id "$id" 2>/dev/null | grep -q 'IsViewable' || continue
+  read -r x y w h <<<"$(window_rect "$id")"
+  if [ $x -lt $((bx + bw)) ] && [ $bx -lt $((x + w)) ] && [ $y -lt $((by + bh)) ] && [ $by -lt $((y + h)) ]; then
+    fail "the message box lies under \"$(xdotool getwindowname "$id")\""
+  fi
+done
+# ... and the screen shows it painted (a box shown but never drawn stays
+# black). Drawing may take a moment after the box appears.
+end=$((SECONDS + 20))
+take_screenshot "$demo/finished.xwd" >/dev/null
+until region_painted "$demo/finished.xwd" $rect >/dev/null || [ $SECONDS -gt $end ]; do
+  sleep 0.2
+  take_screenshot "$demo/finished.xwd" >/dev/null
+done
+painted=$(region_painted "$demo/finished.xwd" $rect) || fail "the message box is not painted ($painted)"
+echo "Screenshot: $demo/finished.xwd, the message box painted ($painted)"
+answer "$box" Return
+window_gone "$box" 30 || fail "the message box stays open after OK"
+
+# Quit, the File menu's last entry, is one step up from the first; the
+# uploaded list is not saved (No, the second button, in the question).
+bar_menu Up Return
+ask=$(new_window "^$short\$" 60 DIALOG) || fail "no question about the changed list after Quit"
+answer "$ask" Tab space
 
 status=0
 for _ in $(seq 150); do kill -0 $app 2>/dev/null || break; sleep 0.2; done

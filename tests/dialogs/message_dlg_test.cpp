@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "dialogs/glyph_button.h"
+#include "dialogs/progress_form.h"
 #include "dialogs/user_msg_layout.h"
 #include "modal.h"
 #include "screenshot.h"
@@ -167,6 +168,27 @@ TEST_F(MessageDlgTest, ButtonListEdgeCases)
         });
         EXPECT_EQ(UserMessageDlg(nullptr, c.buttons, "", icNone, "", "", "", 0, -1), 0);
         EXPECT_EQ(shown, c.expectedCaptions);
+    }
+}
+
+// A window manager keeps stay-on-top windows above all others: a message
+// asked while a progress window shows must stay on top too, or it opens
+// beneath that window (the end of a download-list transfer).
+TEST_F(MessageDlgTest, StaysOnTopWhileAProgressWindowShows)
+{
+    for (bool progressShown : {false, true}) {
+        SCOPED_TRACE(progressShown);
+        TfrmProgress progress;
+        if (progressShown)
+            progress.Start(QStringLiteral("Liste 1"), QStringLiteral("Abbrechen"));
+        bool onTop = !progressShown;
+        onDialog([&](QDialog& d) {
+            onTop = d.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+            button(d, 0)->click();
+        });
+        const QStringList msg{"\u00dcbertragung beendet."};
+        EXPECT_EQ(UserMessageDlg(&msg, nullptr, "Liste 1", icInformation, "", "", "", 0, -1), 0);
+        EXPECT_EQ(onTop, progressShown);
     }
 }
 

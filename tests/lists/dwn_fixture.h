@@ -121,6 +121,7 @@ public:
 class NotifyLog : public IDwnNotify {
 public:
     void RefreshView(bool top) override { ++(top ? refreshTop : refreshHere); }
+    void RowsChanged() override { ++rowsChanged; }
     void CaptionChanged() override { ++captions; }
     void ControlsEnabled(bool on) override { controls.push_back(on); }
     void ContextItemsChanged(bool compress) override { contexts.push_back(compress); }
@@ -134,7 +135,7 @@ public:
             onClose();
     }
 
-    int refreshTop = 0, refreshHere = 0, captions = 0, addProj = 0, clipboardReleases = 0, closes = 0;
+    int refreshTop = 0, refreshHere = 0, rowsChanged = 0, captions = 0, addProj = 0, clipboardReleases = 0, closes = 0;
     std::vector<bool> controls, contexts;
     std::vector<int> selected;
     std::function<void()> onClose;

@@ -51,7 +51,7 @@ TEST_F(DwnClip, PastedLinesGoToAListOfTheSameTypeOrMoveAnEmptyOne)
     TDwnLoad* target = open(2);
     add(target, 0x0103, 1);
     // Two lines of inverter 1 (same configuration) before line 0.
-    EXPECT_EQ(target->PasteItems(0, {item(0, 1, 0x0101, 11, QStringLiteral("a")), item(0, 1, 0x0102, 12)}, All), 0);
+    EXPECT_EQ(target->Edit().PasteItems(0, {item(0, 1, 0x0101, 11, QStringLiteral("a")), item(0, 1, 0x0102, 12)}, All), 0);
     EXPECT_EQ(addresses(target), (std::vector<int>{0x0101, 0x0102, 0x0103}));
     const TDwnEntry& l = *target->Engine().Lines[0];
     EXPECT_EQ(l.Value, 11);
@@ -63,14 +63,14 @@ TEST_F(DwnClip, PastedLinesGoToAListOfTheSameTypeOrMoveAnEmptyOne)
 
     // An empty list moves to the copied lines' inverter.
     TDwnLoad* empty = open(1);
-    EXPECT_EQ(empty->PasteItems(0, {item(0, 5, 0x0002, 7), item(0, 5, 0x0101, 8)}, All), 0);
+    EXPECT_EQ(empty->Edit().PasteItems(0, {item(0, 5, 0x0002, 7), item(0, 5, 0x0101, 8)}, All), 0);
     EXPECT_EQ(empty->Engine().InvAdr, 5);
     EXPECT_EQ(empty->Engine().CfgId, 3);
     EXPECT_EQ(addresses(empty), (std::vector<int>{0x0002, 0x0101}));
     EXPECT_TRUE(empty->windowTitle().endsWith(QStringLiteral(" - Old")));
     EXPECT_FALSE(empty->ContextItems.Item(4)->Enabled);
     // Lines of another type into a list that has lines: refused.
-    EXPECT_EQ(target->PasteItems(0, {item(0, 5, 0x0002, 7)}, All), 1);
+    EXPECT_EQ(target->Edit().PasteItems(0, {item(0, 5, 0x0002, 7)}, All), 1);
     ASSERT_EQ(answerer.shown.size(), 1u);
     EXPECT_EQ(answerer.shown[0].text, msg(0, 19).join(u'\n'));
 }
@@ -83,7 +83,7 @@ TEST_F(DwnClip, PastedValuesRemarksAndKindsFollowTheFlags)
     std::vector<TClpBrdItem> items{item(0, 1, 0x0104, 99, QStringLiteral("r")), unread,
                                      item(1, 1, 0, 0, QStringLiteral("blank")), item(2, 1, 0, -500, QStringLiteral("wait"))};
     // Addresses, sets and inverters only (the explorer's 15): defaults, no remarks.
-    w->PasteItems(0, items, 15);
+    w->Edit().PasteItems(0, items, 15);
     const auto& l = w->Engine().Lines;
     ASSERT_EQ(l.size(), 4u);
     EXPECT_EQ(l[0]->Value, l[0]->Para->DefVal);
@@ -92,7 +92,7 @@ TEST_F(DwnClip, PastedValuesRemarksAndKindsFollowTheFlags)
     EXPECT_EQ(l[3]->Mode, DwnMode::UserStep);
     EXPECT_EQ(l[3]->Value, 0);
     // Everything: values, remarks; an unread value gets the default.
-    w->PasteItems(4, items, All);
+    w->Edit().PasteItems(4, items, All);
     EXPECT_EQ(l[4]->Value, 99);
     EXPECT_EQ(l[4]->Note, QStringLiteral("r"));
     EXPECT_EQ(l[5]->Value, l[5]->Para->DefVal);
@@ -100,7 +100,7 @@ TEST_F(DwnClip, PastedValuesRemarksAndKindsFollowTheFlags)
     EXPECT_EQ(l[7]->Value, -500);
     EXPECT_EQ(l[7]->Note, QStringLiteral("wait"));
     // Without inverter, set or address nothing is pasted.
-    EXPECT_EQ(w->PasteItems(0, items, cbfLines | cbfValue | cbfRemark), 0);
+    EXPECT_EQ(w->Edit().PasteItems(0, items, cbfLines | cbfValue | cbfRemark), 0);
     EXPECT_EQ(l.size(), 8u);
 }
 
@@ -114,12 +114,12 @@ TEST_F(DwnClip, OperatorLinesAndNormalLinesDoNotMix)
     desc->SetName(0, QStringLiteral("Op"));
     TClpBrdItem op = item(3, 1, 0x80, 5);
     op.Para = desc;
-    EXPECT_EQ(normal->PasteItems(0, {op}, All), 1);
+    EXPECT_EQ(normal->Edit().PasteItems(0, {op}, All), 1);
     EXPECT_EQ(normal->Engine().Lines.size(), 1u);
     EXPECT_EQ(answerer.texts(), QStringList{msg(0, 19).join(u'\n')});
     // An empty list becomes an operator list holding its own copy.
     TDwnLoad* ops = open(1);
-    EXPECT_EQ(ops->PasteItems(0, {op}, All), 0);
+    EXPECT_EQ(ops->Edit().PasteItems(0, {op}, All), 0);
     ASSERT_EQ(ops->Engine().Lines.size(), 1u);
     EXPECT_TRUE(ops->Engine().OpList);
     const TDwnEntry& l = *ops->Engine().Lines[0];
@@ -128,7 +128,7 @@ TEST_F(DwnClip, OperatorLinesAndNormalLinesDoNotMix)
     EXPECT_EQ(l.Para->GetName(0), QStringLiteral("Op"));
     EXPECT_EQ(l.Value, 5);
     // Parameters into the operator list: refused.
-    EXPECT_EQ(ops->PasteItems(0, {item(0, 1, 0x0101, 1)}, All), 1);
+    EXPECT_EQ(ops->Edit().PasteItems(0, {item(0, 1, 0x0101, 1)}, All), 1);
     EXPECT_EQ(ops->Engine().Lines.size(), 1u);
     // Removing operator lines leaves a pasted copy's description alone.
     ops->Engine().MarkAll();
@@ -145,9 +145,9 @@ TEST_F(DwnClip, DroppedLinesGoBeforeTheTargetRowWithTheirValuesNotesAndModes)
     TDwnLoad* target = open(2);
     add(target, 0x0103, 1);
     add(target, 0x0104, 2);
-    const int at = target->DropPosition(1);
+    const int at = target->Edit().DropPosition(1);
     EXPECT_EQ(at, 1);
-    ASSERT_TRUE(target->DropDwnLines(at, 1, {source->Engine().Lines[0], source->Engine().Lines[1],
+    ASSERT_TRUE(target->Edit().DropDwnLines(at, 1, {source->Engine().Lines[0], source->Engine().Lines[1],
                                              source->Engine().Lines[2]}, false));
     EXPECT_EQ(addresses(target), (std::vector<int>{0x0103, 0x0101, 0, 0x0102, 0x0104}));
     const auto& l = target->Engine().Lines;
@@ -161,20 +161,20 @@ TEST_F(DwnClip, DroppedLinesGoBeforeTheTargetRowWithTheirValuesNotesAndModes)
     EXPECT_EQ(source->Engine().Lines.size(), 3u);
     EXPECT_NE(l[1].get(), source->Engine().Lines[0].get());
     // No drop target: the last visible row's line, clamped to the end.
-    EXPECT_GE(target->DropPosition(-1), int(l.size()) - 1);
+    EXPECT_GE(target->Edit().DropPosition(-1), int(l.size()) - 1);
     // Lines of another type are refused with the message.
     TDwnLoad* old = open(5);
     add(old, 0x0002, 1);
-    EXPECT_FALSE(target->DropDwnLines(0, 5, {old->Engine().Lines[0]}, false));
+    EXPECT_FALSE(target->Edit().DropDwnLines(0, 5, {old->Engine().Lines[0]}, false));
     EXPECT_EQ(l.size(), 5u);
     EXPECT_EQ(answerer.texts(), QStringList{msg(0, 19).join(u'\n')});
     // Kinds by list: operator lines only into an empty or operator list.
-    EXPECT_TRUE(target->AcceptsKind(3));
-    EXPECT_TRUE(target->AcceptsKind(4));
-    EXPECT_FALSE(target->AcceptsKind(5));
-    EXPECT_FALSE(target->AcceptsKind(2));
+    EXPECT_TRUE(target->Edit().AcceptsKind(ddkDwnLines));
+    EXPECT_TRUE(target->Edit().AcceptsKind(ddkWrkRows));
+    EXPECT_FALSE(target->Edit().AcceptsKind(ddkOpLines));
+    EXPECT_FALSE(target->Edit().AcceptsKind(2));  // no such kind
     target->Engine().TransferState = DwnTransfer::Compare;
-    EXPECT_FALSE(target->AcceptsKind(3));
+    EXPECT_FALSE(target->Edit().AcceptsKind(ddkDwnLines));
     target->Engine().TransferState = DwnTransfer::Idle;
 }
 
@@ -193,7 +193,7 @@ TEST_F(DwnClip, DroppedWorkRowsAndDescriptions)
             r->Para = FindParaShared(prj.GetInv(inv)->Cfg, adr);
         return r;
     };
-    ASSERT_TRUE(w->DropWrkRows(0, {row(2, 0x0101, 33, true, "read"), row(1, 0x0102, 0, false, "unread"),
+    ASSERT_TRUE(w->Edit().DropWrkRows(0, {row(2, 0x0101, 33, true, "read"), row(1, 0x0102, 0, false, "unread"),
                                    row(-1, -1, 0, false, "blank"), row(5, 0x0002, 4, true, "old")}));
     const auto& l = w->Engine().Lines;
     ASSERT_EQ(l.size(), 3u);
@@ -206,11 +206,11 @@ TEST_F(DwnClip, DroppedWorkRowsAndDescriptions)
 
     // Descriptions from the explorer: default value, the drag's set.
     const auto cfg = prj.GetInv(2)->Cfg;
-    ASSERT_TRUE(w->DropDescriptions(0, 2, 4, {FindParaShared(cfg, 0x0104)}));
+    ASSERT_TRUE(w->Edit().DropDescriptions(0, 2, 4, {FindParaShared(cfg, 0x0104)}));
     EXPECT_EQ(l[0]->Address, 0x0104);
     EXPECT_EQ(l[0]->SetMask, 4);
     EXPECT_EQ(l[0]->Value, l[0]->Para->DefVal);
-    EXPECT_FALSE(w->DropDescriptions(0, 5, 4, {FindParaShared(prj.GetInv(5)->Cfg, 0x0002)}));
+    EXPECT_FALSE(w->Edit().DropDescriptions(0, 5, 4, {FindParaShared(prj.GetInv(5)->Cfg, 0x0002)}));
     EXPECT_EQ(l.size(), 4u);
 }
 

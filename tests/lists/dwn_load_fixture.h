@@ -136,8 +136,9 @@ protected:
     {
         TDwnLoad* w = CreateDwnLoad(adr, 0, file);
         EXPECT_NE(w, nullptr);
-        if (w)
+        if (w) {
             EXPECT_TRUE(qeltest::waitUntil([w] { return w->isVisible(); }));
+        }
         return w;
     }
     void add(TDwnLoad* w, int adr, int32_t value, int mode = DwnMode::RW, int mask = -1, const QString& note = {})

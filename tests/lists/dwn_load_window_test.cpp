@@ -4,6 +4,8 @@
 
 #include "dwn_load_fixture.h"
 
+#include "dialogs/text_fit.h"
+
 #include "dialogs/glyph_button.h"
 #include "dialogs/max_placement.h"
 #include "lists/fwrk_list.h"
@@ -86,6 +88,17 @@ TEST_F(DwnWindow, CaptionNamesTheInverterOrItsAddress)
     TDwnLoad* moved = open(77);
     EXPECT_EQ(moved->Engine().InvAdr, 1);
     EXPECT_EQ(moved->Engine().CfgId, 21);
+}
+
+TEST_F(DwnWindow, ReadWidthsDoNotCutTheHeaders)
+{
+    TDwnLoad* w = open();
+    // Widths as a list file gives them (the defaults): narrower than the
+    // headers need in this font.
+    w->RefreshView(true);
+    EXPECT_EQ(DescribeCutTexts(FindCutTexts(w)), QString());
+    for (int c = 0; c < kDwnColCount; ++c)
+        EXPECT_EQ(w->Engine().ColWidths[size_t(c)], kDwnDefaultColWidths[size_t(c)]) << c;
 }
 
 TEST_F(DwnWindow, ComponentsMenuShortcutsAndHelpContexts)
@@ -306,7 +319,7 @@ TEST_F(DwnWindow, SearchFromTheLastLineFindsNothingAndClearsTheMarks)
     w->SearchPara(0x0205);
     EXPECT_TRUE(marks(w).empty());
     EXPECT_EQ(w->View().FocusRow, -1);
-    EXPECT_EQ(w->SearchAdr, 0x0205);
+    EXPECT_EQ(w->Edit().SearchAdr, 0x0205);
 }
 
 TEST_F(DwnWindow, InsertsAtTheCurrentLine)
@@ -465,7 +478,7 @@ TEST_F(DwnWindow, AddressEditorInsertsAndSearches)
     EXPECT_EQ(adr.Label1->text(), txt(2, 5) + QStringLiteral("; ") + w->GetShortName());
     w->SelectLine(0);
     w->DoSearch();
-    EXPECT_EQ(w->SearchAdr, 0x0101);
+    EXPECT_EQ(w->Edit().SearchAdr, 0x0101);
     EXPECT_TRUE(adr.KeepOpen());
     EXPECT_EQ(adr.Label1->text(), txt(2, 14) + QStringLiteral("; ") + w->GetShortName());
     adr.hide();
@@ -570,7 +583,7 @@ TEST_F(DwnWindow, DoubleClickOpensTheEditorOfTheColumnUnderIt)
     // An empty row: the address editor inserts.
     doubleClick(w, 3, columnMiddle(w, 5));
     ASSERT_TRUE(adr.isVisible());
-    EXPECT_EQ(w->SearchAdr, -1);
+    EXPECT_EQ(w->Edit().SearchAdr, -1);
     EXPECT_EQ(adr.Label1->text(), txt(2, 5) + QStringLiteral("; ") + w->GetShortName());
     adr.hide();
     // A line without description with ChangeDownloadProperties: the raw value.

@@ -1,5 +1,6 @@
 // The Quintel program's commands end to end: save, open, copy, print,
-// edit and download against simulated inverters.
+// edit, download and the settings and inverter dialogs against simulated
+// inverters.
 
 #include "q2_fixture.h"
 
@@ -351,6 +352,84 @@ TEST_F(ProgramCommandsTest, OpenDuringADownloadWaitsForItsEnd)
     EXPECT_EQ(ui.count(text(0, 27)), 1);
     EXPECT_EQ(ui.openCalls, 2);
     EXPECT_EQ(prog->FileName, other);
+}
+
+// The inverter dialog: another address reads its table, offline stops the
+// polling, an address where nothing answers leaves the engine idle rather
+// than reading with the last configuration.
+TEST_F(ProgramCommandsTest, InverterChoiceRestartsOrStopsTheTable)
+{
+    setValue("TimeOut", 1500);  // one try per identification: no miss on a loaded machine
+    startWith(21, 9);
+    addInverter(2, 3);
+    int choice = 2;
+    ui.onSelMode = [&](int& a, bool) {
+        a = choice;
+        return true;
+    };
+    request(&TQuintelProgram::InvDlgReq);
+    EXPECT_EQ(prog->Mode, TQuintelProgram::cmRunning);
+    EXPECT_EQ(prog->InvBtnCaption, QStringLiteral("Inverter:2"));
+    ASSERT_TRUE(qeltest::waitUntil([&] { return prog->CurCfgId == 3 && tableRead(4); }, 30000));
+    EXPECT_EQ(prog->Rows.Count(), 4);
+    EXPECT_EQ(prog->Settings.Inverter, 2);
+
+    choice = -1;
+    request(&TQuintelProgram::InvDlgReq);
+    EXPECT_TRUE(prog->Offline);
+    EXPECT_EQ(prog->Engine.State, 0);
+    EXPECT_EQ(prog->Rows.Count(), 4);
+
+    choice = 7;
+    request(&TQuintelProgram::InvDlgReq);
+    EXPECT_FALSE(prog->Offline);
+    EXPECT_EQ(ui.count(text(0, 21)), 1);
+    EXPECT_EQ(prog->Rows.Count(), 0);
+    EXPECT_EQ(prog->Engine.State, 0);
+    EXPECT_EQ(prog->StaticText1, QStringLiteral("(?)"));
+
+    choice = 1;
+    request(&TQuintelProgram::InvDlgReq);
+    ASSERT_TRUE(qeltest::waitUntil([&] { return prog->CurCfgId == 21 && tableRead(9); }, 30000));
+    EXPECT_EQ(ui.messages.size(), 1u) << ui.messages.back().text().toStdString();
+}
+
+// The settings dialog identifies the inverter again: the same type goes on
+// being polled, another type is read afresh, no answer leaves the engine
+// idle, and offline nothing is identified.
+TEST_F(ProgramCommandsTest, SettingsIdentifyTheInverterAgain)
+{
+    setValue("TimeOut", 1500);
+    startWith(21, 9);
+    ui.onSettings = [](TCpSettings&) { return true; };
+    request(&TQuintelProgram::ComDlgReq);
+    EXPECT_EQ(prog->Mode, TQuintelProgram::cmRunning);
+    EXPECT_EQ(prog->Engine.State, 3);  // polling, not reading the definitions again
+    ASSERT_TRUE(qeltest::waitUntil([&] { return tableRead(9); }, 30000));
+
+    din.removeInverter(1);
+    addInverter(1, 3);
+    request(&TQuintelProgram::ComDlgReq);
+    ASSERT_TRUE(qeltest::waitUntil([&] { return prog->CurCfgId == 3 && tableRead(4); }, 30000));
+    EXPECT_EQ(prog->Rows.Count(), 4);
+
+    din.removeInverter(1);
+    request(&TQuintelProgram::ComDlgReq);
+    EXPECT_EQ(ui.count(text(0, 21)), 1);
+    EXPECT_EQ(prog->Rows.Count(), 0);
+    EXPECT_EQ(prog->Engine.State, 0);
+
+    ui.onSelMode = [](int& a, bool) {
+        a = -1;
+        return true;
+    };
+    request(&TQuintelProgram::InvDlgReq);
+    auto inv = addInverter(1, 21);
+    request(&TQuintelProgram::ComDlgReq);
+    EXPECT_TRUE(prog->Offline);
+    EXPECT_EQ(prog->CurCfgId, -1);
+    EXPECT_TRUE(inv->handledRequests().empty());
+    EXPECT_EQ(ui.messages.size(), 1u) << ui.messages.back().text().toStdString();
 }
 
 }  // namespace
