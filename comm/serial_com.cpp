@@ -752,8 +752,10 @@ void TSerialCom::Flush()
         return;
     // What the line-event thread is reading now goes as well.
     ++s.flushGeneration;
+    // Only a virtual program clock counts bytes on their way (nothing is
+    // counted on the real one), so a real line spares the system call.
     int waiting = 0;
-    if (::ioctl(s.device.fd(), FIONREAD, &waiting) == 0 && waiting > 0)
+    if (qel::LineInFlight() > 0 && ::ioctl(s.device.fd(), FIONREAD, &waiting) == 0 && waiting > 0)
         qel::LineFlow(-waiting);
     s.device.discardInput();
     s.input.clear();

@@ -8,6 +8,7 @@
 #include "lists/dwn_load_engine.h"
 #include "project/vortalin_prj.h"
 
+#include "qt_print.h"
 #include "temp_dir.h"
 
 #include <QDir>
@@ -20,12 +21,6 @@
 #include <memory>
 #include <ostream>
 #include <vector>
-
-// Readable failure output.
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace dwntest {
 

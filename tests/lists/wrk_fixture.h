@@ -6,6 +6,7 @@
 
 #include "lists/list_interaction.h"
 #include "project/vortalin_prj.h"
+#include "qt_print.h"
 #include "temp_dir.h"
 #include "tools/cfgtool/cfg_source.h"
 
@@ -17,9 +18,6 @@
 #include <ostream>
 #include <memory>
 #include <vector>
-
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-inline void PrintTo(const QStringList& l, std::ostream* os) { *os << '[' << l.join(u'|').toStdString() << ']'; }
 
 namespace listtest {
 
