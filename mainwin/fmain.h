@@ -236,3 +236,18 @@ private:
     QMetaObject::Connection opOwnerConn_, ctxOwnerConn_;
     QMetaObject::Connection clipboardConn_;
 };
+
+// A window's hold on the main window from a callback. Null once the main
+// window is gone, and also while the end of its destructor runs: a driver
+// closing among its children runs the event loop then, and a window's
+// callback must not take the plain widget that is left for a TFMain.
+class TMainRef {
+public:
+    explicit TMainRef(TFMain& Main) : p_(&Main) {}
+    TFMain* get() const { return qobject_cast<TFMain*>(p_.data()); }
+    operator TFMain*() const { return get(); }
+    TFMain* operator->() const { return get(); }
+
+private:
+    QPointer<QObject> p_;
+};

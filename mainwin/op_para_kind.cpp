@@ -10,7 +10,7 @@
 
 TOpParaKind::TOpParaKind(TFMain& Main, TfrmValEdit* ValEdit)
 {
-    QPointer<TFMain> main(&Main);
+    const TMainRef main(Main);
     env_.Project = Project;
     env_.Scheduler = Scheduler;
     env_.Texts = LangTexts;

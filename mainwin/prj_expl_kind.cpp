@@ -120,7 +120,7 @@ void pushSettings(const TProgCfg& c, TFPrjExpl& w)
 
 TPrjExplKind::TPrjExplKind(TFMain& Main, TEditorWindows& Editors)
 {
-    QPointer<TFMain> main(&Main);
+    const TMainRef main(Main);
     w_ = new TFPrjExpl(&Main);
     TFPrjExpl* w = w_;
     w->hide();
