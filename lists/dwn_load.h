@@ -56,7 +56,6 @@ public:
     TDwnLoadView& View() { return view_; }
     // The list's editing: the editors' callbacks, clipboard, drag and drop.
     TDwnEdit& Edit() { return edit_; }
-    TDwnLoadDlg& Dialogs() { return *dlg_; }
     int WdwNr() const { return engine_->WdwNr; }
     // Handed to the main window while the window is active.
     TOperatingFuncs OpFuncs;

@@ -122,9 +122,6 @@ public:
     // Clock of the print and copy headers; replaceable for tests.
     std::function<QDateTime()> Now;
 
-    // The handle of the outstanding send, 0 none.
-    int OutstandingHandle() const { return FReqHandle; }
-
 private:
     QString text(int section, int index) const { return Texts.GetText(section, index); }
     int messageLines(const QStringList& lines, const QStringList& buttons, int icon,
