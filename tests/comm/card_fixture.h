@@ -20,6 +20,7 @@
 
 #include <deque>
 #include <map>
+#include <tuple>
 #include <vector>
 
 namespace cardtest {
@@ -46,17 +47,20 @@ template <class T> T* CardControl(const char* name, const char* symbol)
     return get ? get() : nullptr;
 }
 
-// The program and a simulated card with its inverters on one virtual
+// The program and simulated cards with their inverters on one virtual
 // clock while it lives: a driver's ticks, polls and time-outs run as fast
 // as their work. Declare it before the drivers it times.
-template <class Card> class CardVirtualTime {
+template <class... Cards> class CardVirtualTime {
 public:
-    explicit CardVirtualTime(Card* card)
-        : FCard(card)
+    explicit CardVirtualTime(Cards*... cards)
+        : FCards(cards...)
     {
-        FCard->setClock(&FTime);
+        std::apply([this](auto*... c) { (c->setClock(&FTime), ...); }, FCards);
     }
-    ~CardVirtualTime() { FCard->setClock(nullptr); }
+    ~CardVirtualTime()
+    {
+        std::apply([](auto*... c) { (c->setClock(nullptr), ...); }, FCards);
+    }
     CardVirtualTime(const CardVirtualTime&) = delete;
     CardVirtualTime& operator=(const CardVirtualTime&) = delete;
 
@@ -64,7 +68,7 @@ public:
 
 private:
     qeltest::SimVirtualTime FTime;
-    Card* FCard;
+    std::tuple<Cards*...> FCards;
 };
 
 // A settings store of its own for the test (QEL_REGISTRY), with the given
