@@ -11,7 +11,6 @@
 #include <climits>
 #include <cstring>
 #include <exception>
-#include <thread>
 
 namespace {
 
@@ -482,7 +481,7 @@ int tPBS::InitRequest(uint8_t Layer, uint8_t Service, const uint8_t* Data, uint8
     FLastResult = sent;
     if (sent != 0)
         return sent;
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(InitConfirmMs);
+    const auto until = qel::Now() + std::chrono::milliseconds(InitConfirmMs);
     for (;;) {
         PAPI_BLOCK rb{};
         uint16_t len = PAPI_DATA_SIZE;
@@ -494,9 +493,11 @@ int tPBS::InitRequest(uint8_t Layer, uint8_t Service, const uint8_t* Data, uint8
         }
         if (r != PAPI_RCV_NONE)
             return r;
-        if (std::chrono::steady_clock::now() >= until)
+        if (qel::Now() >= until)
             return Unconfirmed;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        // The tick waits here without its event loop: nothing else of the
+        // driver may run in the middle of the initialisation.
+        qel::SleepFor(1);
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <thread>
 
 namespace qel {
 namespace {
@@ -18,6 +19,7 @@ public:
         t.QtTimer().start(ms);
     }
     void Disarm(TTimer& t) override { t.QtTimer().stop(); }
+    void Sleep(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 };
 
 TRealClock realClock;

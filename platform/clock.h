@@ -28,6 +28,9 @@ public:
     // an earlier arming of `t`.
     virtual void Arm(TTimer& t, int ms, bool periodic) = 0;
     virtual void Disarm(TTimer& t) = 0;
+    // Holds the calling thread for `ms` without running its event loop: a
+    // synchronous poll of a device that answers in its own time.
+    virtual void Sleep(int ms) = 0;
 };
 
 // The clock in use (the real one unless a test installed another).
@@ -37,6 +40,7 @@ TClock& Clock();
 void SetClock(TClock* c);
 
 inline TSteady::time_point Now() { return Clock().Now(); }
+inline void SleepFor(int ms) { Clock().Sleep(ms); }
 
 // Work on its way between the program and a far end in the same process (a
 // simulated inverter on a pseudo-terminal): bytes handed to a line and not

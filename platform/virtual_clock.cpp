@@ -5,6 +5,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <thread>
 
 namespace qel {
 
@@ -55,6 +56,33 @@ void TVirtualClock::Disarm(TTimer& t)
         FDue.erase(it);
 }
 
+void TVirtualClock::Sleep(int ms)
+{
+    const auto lostAt = TSteady::now() + std::chrono::seconds(1);
+    while (LineInFlight() != 0) {
+        if (TSteady::now() >= lostAt) {
+            qWarning("virtual clock: work on its way for a second of real time counts as lost");
+            LineFlow(-LineInFlight());
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    std::lock_guard lk(FLock);
+    const auto until = Now() + std::chrono::milliseconds(std::max(ms, 0));
+    FNow = until.time_since_epoch().count();
+    for (auto it = FDue.begin(); it != FDue.end() && it->first.first <= until;) {
+        if (it->second.Timer) {
+            ++it;
+            continue;
+        }
+        // As in Step: the far end works from now on, the time holds for it.
+        LineFlow(1);
+        it->second.Sleeper->Woken = true;
+        it = FDue.erase(it);
+    }
+    FWake.notify_all();
+}
+
 bool TVirtualClock::SleepUntil(TSteady::time_point t, const std::atomic<bool>& stop,
                                const std::function<void()>& idle)
 {
@@ -96,7 +124,13 @@ bool TVirtualClock::Due() const
 void TVirtualClock::AboutToBlock()
 {
     // Only the GUI thread's loops move the time.
-    if (FStepQueued || QThread::currentThread() != thread() || !Due())
+    if (QThread::currentThread() != thread())
+        return;
+    // A step queued from another loop level may wait behind the posted
+    // events whose handler runs this loop, never to be delivered while it
+    // runs: a fresh one is queued, and the older does nothing.
+    const int level = QThread::currentThread()->loopLevel();
+    if ((FStepQueued && FStepLevel == level) || !Due())
         return;
     if (LineInFlight() != 0) {
         // LineFlow wakes this thread when the work has arrived.
@@ -106,7 +140,14 @@ void TVirtualClock::AboutToBlock()
     }
     FLost.stop();
     FStepQueued = true;
-    QMetaObject::invokeMethod(this, &TVirtualClock::Step, Qt::QueuedConnection);
+    FStepLevel = level;
+    QMetaObject::invokeMethod(
+        this,
+        [this, seq = ++FStepSeq] {
+            if (seq == FStepSeq)
+                Step();
+        },
+        Qt::QueuedConnection);
 }
 
 void TVirtualClock::Step()

@@ -39,6 +39,11 @@ public:
     TSteady::time_point Now() const override { return TSteady::time_point(TSteady::duration(FNow.load())); }
     void Arm(TTimer& t, int ms, bool periodic) override;
     void Disarm(TTimer& t) override;
+    // The time moves on by `ms` at once, after the work on its way has
+    // arrived (a real far end goes on working while the caller is held).
+    // Far ends due by then wake; timers due by then fire when the event
+    // loop runs again, late, as on the real clock.
+    void Sleep(int ms) override;
 
     // For a far end's thread holding one unit of LineFlow: sleeps until the
     // time has come to `t`, giving the unit back meanwhile, and holds one
@@ -99,6 +104,8 @@ private:
     long long FSeq = 0;
     long long FFired = 0;
     bool FStepQueued = false;
+    int FStepLevel = 0;       // the loop level that queued it
+    long long FStepSeq = 0;   // the step queued last; older ones do nothing
 };
 
 } // namespace qel

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -52,6 +53,7 @@ struct Frame {
     uint32_t id = 0;
     uint8_t len = 8;
     std::array<uint8_t, 8> d{};
+    bool onItsWay = false; // counted in the card clock's flow until delivered
 };
 
 struct Object {
@@ -85,6 +87,7 @@ public:
     ~CanCard() override { stopThread(); }
 
     // ---- control ----
+    void setClock(SimClock* clock) override { setSimClock(clock); }
     void reset() override
     {
         std::lock_guard lock(mutex_);
@@ -302,7 +305,7 @@ public:
             return NC_WARN_OLD_DATA;
         const Frame f = it->second.queue.front();
         it->second.queue.pop_front();
-        out->Timestamp = uint64_t(Clock::now().time_since_epoch().count());
+        out->Timestamp = uint64_t(simNow().time_since_epoch().count());
         std::memcpy(out->Data, f.d.data(), 8);
         return 0;
     }
@@ -350,8 +353,11 @@ public:
         o.armed = desired != 0 && cb != nullptr;
         o.callback = o.armed ? cb : nullptr;
         o.ref = o.armed ? ref : nullptr;
-        if (o.armed && !o.queue.empty())
+        if (o.armed && !o.queue.empty()) {
             pendingNotify_.push_back(handle);
+            simFlow(1);
+            wake_ = true;
+        }
         cv_.notify_all();
         return 0;
     }
@@ -392,9 +398,16 @@ private:
         return faults_.take();
     }
 
-    void scheduleLocked(const Frame& f, int delayMs)
+    // An answer due now is on its way until delivered, so that a virtual
+    // clock holds for it; the thread sleeps on the card's clock for a later
+    // one.
+    void scheduleLocked(Frame f, int delayMs)
     {
-        schedule_.emplace(Clock::now() + std::chrono::milliseconds(delayMs), f);
+        f.onItsWay = delayMs <= 0;
+        if (f.onItsWay)
+            simFlow(1);
+        schedule_.emplace(simNow() + std::chrono::milliseconds(delayMs), f);
+        wake_ = true;
         cv_.notify_all();
     }
 
@@ -627,12 +640,14 @@ private:
     {
         std::unique_lock lock(mutex_);
         while (!stop_) {
-            const auto now = Clock::now();
+            const auto now = simNow();
             std::vector<NCTYPE_OBJH> notify;
             notify.swap(pendingNotify_);
+            long done = long(notify.size());
             while (!schedule_.empty() && schedule_.begin()->first <= now) {
                 const Frame f = schedule_.begin()->second;
                 schedule_.erase(schedule_.begin());
+                done += f.onItsWay ? 1 : 0;
                 AppendToCardLog(delivered_,
                                 {f.id, false, QByteArray(reinterpret_cast<const char*>(f.d.data()), f.len)});
                 for (auto& [h, o] : objects_) {
@@ -642,19 +657,32 @@ private:
                     notify.push_back(h);
                 }
             }
-            if (!notify.empty()) {
+            if (!notify.empty() || done) {
                 lock.unlock();
                 for (NCTYPE_OBJH h : notify)
                     callBack(h);
+                // The callbacks have posted what the driver is to read.
+                simFlow(-done);
                 lock.lock();
                 continue;
             }
             if (!pendingNotify_.empty())
                 continue;
-            if (schedule_.empty())
+            wake_ = false;
+            if (schedule_.empty()) {
                 cv_.wait(lock);
-            else
+            } else if (SimClock* clock = simClock()) {
+                // Held as a working thread while it sleeps; new work or an
+                // earlier answer wakes it early.
+                const auto due = schedule_.begin()->first;
+                lock.unlock();
+                simFlow(1);
+                clock->sleepUntil(due, wake_, [] {});
+                simFlow(-1);
+                lock.lock();
+            } else {
                 cv_.wait_until(lock, schedule_.begin()->first);
+            }
         }
     }
 
@@ -684,12 +712,17 @@ private:
         {
             std::lock_guard lock(mutex_);
             stop_ = true;
+            wake_ = true;
             cv_.notify_all();
         }
         if (thread_.joinable())
             thread_.join();
         std::lock_guard lock(mutex_);
         running_ = false;
+        long onItsWay = long(pendingNotify_.size());
+        for (const auto& [due, f] : schedule_)
+            onItsWay += f.onItsWay ? 1 : 0;
+        simFlow(-onItsWay);
         schedule_.clear();
         pendingNotify_.clear();
     }
@@ -700,6 +733,7 @@ private:
     std::thread thread_;
     bool running_ = false;
     bool stop_ = false;
+    std::atomic<bool> wake_{false}; // ends the thread's sleep on the card's clock
 
     std::map<int, std::shared_ptr<SimInverter>> inverters_;
     std::map<std::tuple<int, uint16_t, uint8_t>, std::pair<uint32_t, int>> variables_;

@@ -11,6 +11,7 @@
 // object is open. A cancelled notification is never called after the
 // cancel returned, and object handles are never reused.
 
+#include "sim/sim_clock.h"
 #include "sim/sim_fault.h"
 #include "sim/sim_inverter.h"
 
@@ -37,6 +38,10 @@ public:
     // No inverters, faults, variables or log; counters cleared. Only while
     // the interface is closed.
     virtual void reset() = 0;
+    // The time of the card and its inverters; null: the steady clock. The
+    // library holds its own copy of the simulator, which the test's
+    // setSimClock does not reach.
+    virtual void setClock(SimClock* clock) = 0;
 
     // Inverter at `address` (node address + 1).
     virtual std::shared_ptr<SimInverter> addInverter(int address, int32_t cfgId = 1) = 0;

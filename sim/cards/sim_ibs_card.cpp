@@ -83,6 +83,7 @@ public:
     }
 
     // ---- control ----
+    void setClock(SimClock* clock) override { setSimClock(clock); }
     void reset() override
     {
         std::lock_guard lock(mutex_);
@@ -257,7 +258,7 @@ public:
         std::lock_guard lock(mutex_);
         if (!d || !d->msgBlk || !nodes_.count(h) || failing("DDI_MXI_RcvMessage"))
             return kFail;
-        if (mailbox_.empty() || mailbox_.begin()->first > Clock::now())
+        if (mailbox_.empty() || mailbox_.begin()->first > simNow())
             return ERR_NO_MSG;
         const QByteArray m = mailbox_.begin()->second;
         mailbox_.erase(mailbox_.begin());
@@ -326,11 +327,11 @@ private:
 
     void post(const QVector<uint16_t>& words, int delayMs)
     {
-        mailbox_.emplace(Clock::now() + std::chrono::milliseconds(delayMs), toBytes(words));
+        mailbox_.emplace(simNow() + std::chrono::milliseconds(delayMs), toBytes(words));
     }
     void post(const QByteArray& bytes, int delayMs)
     {
-        mailbox_.emplace(Clock::now() + std::chrono::milliseconds(delayMs), bytes);
+        mailbox_.emplace(simNow() + std::chrono::milliseconds(delayMs), bytes);
     }
 
     // Confirmation: code + 0x8000, parameter count, result, more words.

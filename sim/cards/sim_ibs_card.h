@@ -12,6 +12,7 @@
 // The board is called synchronously by the driver and has no thread:
 // late answers wait in the mailbox until they are due.
 
+#include "sim/sim_clock.h"
 #include "sim/sim_fault.h"
 #include "sim/sim_inverter.h"
 
@@ -30,6 +31,10 @@ public:
 
     // No devices, faults or log; diagnostic word 0xA0 (ready, running).
     virtual void reset() = 0;
+    // The time of the card and its inverters; null: the steady clock. The
+    // library holds its own copy of the simulator, which the test's
+    // setSimClock does not reach.
+    virtual void setClock(SimClock* clock) = 0;
 
     // An inverter with PCP (ID code 0xE3, vendor "QEL", 8 bytes of process
     // data), or with the process-data handshake (ID code 0xB3, 4 bytes).

@@ -89,6 +89,7 @@ public:
     }
 
     // ---- control ----
+    void setClock(SimClock* clock) override { setSimClock(clock); }
     void reset() override
     {
         std::lock_guard lock(mutex_);
@@ -294,7 +295,7 @@ public:
         int r = 0;
         if (failing("profi_rcv_con_ind", r))
             return uint16_t(r);
-        const auto now = Clock::now();
+        const auto now = simNow();
         for (auto it = queue_.begin(); it != queue_.end(); ++it) {
             if (it->due > now)
                 continue;
@@ -417,7 +418,7 @@ private:
         b.b.result = uint16_t(result);
         b.d = d;
         b.d.resize(PAPI_DATA_SIZE, '\0');
-        b.due = Clock::now() + std::chrono::milliseconds(delayMs);
+        b.due = simNow() + std::chrono::milliseconds(delayMs);
         queue_.push_back(b);
     }
 
@@ -669,7 +670,7 @@ private:
     // A delayed parameter channel answer becomes visible once due.
     void settleChannel(Slave& s)
     {
-        if (s.channelPending && Clock::now() >= s.channelDue) {
+        if (s.channelPending && simNow() >= s.channelDue) {
             std::memcpy(s.channel, s.dueChannel, 8);
             s.channelPending = false;
         }
@@ -767,7 +768,7 @@ private:
         }
         if (fault.delayMs > 0) {
             std::memcpy(s.dueChannel, a, 8);
-            s.channelDue = Clock::now() + std::chrono::milliseconds(fault.delayMs);
+            s.channelDue = simNow() + std::chrono::milliseconds(fault.delayMs);
             s.channelPending = true;
         } else {
             std::memcpy(s.channel, a, 8);

@@ -13,6 +13,7 @@
 // confirmations and indications wait in a queue that profi_rcv_con_ind
 // hands out one at a time (delayed ones only once they are due).
 
+#include "sim/sim_clock.h"
 #include "sim/sim_fault.h"
 #include "sim/sim_inverter.h"
 
@@ -40,6 +41,10 @@ public:
 
     // No slaves, faults or log; mode Offline.
     virtual void reset() = 0;
+    // The time of the card and its inverters; null: the steady clock. The
+    // library holds its own copy of the simulator, which the test's
+    // setSimClock does not reach.
+    virtual void setClock(SimClock* clock) = 0;
 
     // A slave with an inverter behind it: ident number 0x05EB,
     // configuration identifiers B7 A3 93, 16 bytes in and out.

@@ -30,6 +30,7 @@ protected:
         card->reset();
         scope = std::make_unique<cardtest::LibraryScope>(
             path("registry.reg"), std::map<QString, QString>{{"nican.DLL", cardtest::CardLibrary("simcan")}});
+        time = std::make_unique<cardtest::CardVirtualTime<SimCanCard>>(card);
     }
     void TearDown() override
     {
@@ -40,6 +41,7 @@ protected:
             card->reset();
         }
         scope.reset();
+        time.reset();
     }
 
     // A selector with the CAN driver open for the given addresses.
@@ -66,6 +68,8 @@ protected:
 
     SimCanCard* card = nullptr;
     std::unique_ptr<cardtest::LibraryScope> scope;
+    // The card's thread tells the clock what it has on its way.
+    std::unique_ptr<cardtest::CardVirtualTime<SimCanCard>> time;
     std::unique_ptr<TProtSel> sel;
 };
 

@@ -3,6 +3,8 @@
 // commprobe over simulated cards: the real program, the loader pointed at
 // the card libraries by the install step, the cards set up from a file
 // named in the environment.
+// commprobe runs as a process of its own on the real clock, so these tests
+// take real time.
 
 #include "temp_dir.h"
 

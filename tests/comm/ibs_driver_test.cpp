@@ -27,6 +27,7 @@ protected:
         board->reset();
         scope = std::make_unique<cardtest::LibraryScope>(
             path("registry.reg"), std::map<QString, QString>{{"IBDDIWNT.DLL", cardtest::CardLibrary("simibs")}});
+        time = std::make_unique<cardtest::CardVirtualTime<SimIbsBoard>>(board);
     }
     void TearDown() override
     {
@@ -36,6 +37,7 @@ protected:
             board->reset();
         }
         scope.reset();
+        time.reset();
     }
 
     tIbs& OpenSel(std::initializer_list<int> addrs)
@@ -60,6 +62,8 @@ protected:
 
     SimIbsBoard* board = nullptr;
     std::unique_ptr<cardtest::LibraryScope> scope;
+    // The board answers in this thread, on the same clock as the driver.
+    std::unique_ptr<cardtest::CardVirtualTime<SimIbsBoard>> time;
     std::unique_ptr<TProtSel> sel;
 };
 

@@ -41,6 +41,7 @@ protected:
         card->reset();
         scope = std::make_unique<cardtest::LibraryScope>(
             path("registry.reg"), std::map<QString, QString>{{"PAPI.DLL", cardtest::CardLibrary("simpbs")}});
+        time = std::make_unique<cardtest::CardVirtualTime<SimPbsCard>>(card);
     }
     void TearDown() override
     {
@@ -49,7 +50,7 @@ protected:
         if (card)
             card->reset();
         scope.reset();
-        clock.reset();
+        time.reset();
     }
 
     // The selector with the addresses on Profibus (each one reopens the
@@ -90,9 +91,8 @@ protected:
 
     SimPbsCard* card = nullptr;
     std::unique_ptr<cardtest::LibraryScope> scope;
-    // Set by tests of long waits: the card answers at once in this thread,
-    // so the driver's ticks and time-outs may run on virtual time.
-    std::unique_ptr<qel::TVirtualClock> clock;
+    // The card answers in this thread, on the same clock as the driver.
+    std::unique_ptr<cardtest::CardVirtualTime<SimPbsCard>> time;
     std::unique_ptr<TProtSel> sel;
     std::unique_ptr<cardtest::SchedulerClient> client;
 };
@@ -486,7 +486,7 @@ TEST_F(PbsDriver, SynchronousExchange)
 
 TEST_F(PbsDriver, RepeatsOnBusyButNotForEver)
 {
-    clock = std::make_unique<qel::TVirtualClock>();
+    qel::TVirtualClock* clock = &time->Clock();
     auto inv = card->addInverter(3);
     OpenSel({3});
     // Error 6 asks for the request again: repeated with a fresh count of
@@ -686,7 +686,8 @@ TEST_F(PbsDriver, ResetEndsAWaitingSynchronousExchange)
     pbs.SetTimeOut(5500);
     pbs.SetRetryCnt(1);
     inv->faults().push(SimFault{.silence = true});
-    QTimer::singleShot(200, [&] { card->failCall("profi_rcv_con_ind", 7, 1); });
+    QObject context;
+    qel::TTimer::singleShot(200, &context, [&] { card->failCall("profi_rcv_con_ind", 7, 1); });
     TRecTel rsp;
     EXPECT_EQ(pbs.ReadPara(4, -1, Plain(1), rsp), 0);
     EXPECT_EQ(rsp.Status, QelResult::NoAnswer);
@@ -804,7 +805,7 @@ TEST_F(PbsDriver, ASlaveThatNeverExchangesDataEndsTheOpenWait)
     card->addInverter(4);
     card->addInverter(5);
     card->setNeverReady(5, true);
-    clock = std::make_unique<qel::TVirtualClock>();
+    qel::TVirtualClock* clock = &time->Clock();
     sel = std::make_unique<TProtSel>();
     auto& pbs = *dynamic_cast<tPBS*>(sel->DriverOf(prPBS));
     pbs.SetSlaveList({"4", "5"});

@@ -287,6 +287,8 @@ protected:
         can->reset();
         ibs->reset();
         pbs->reset();
+        time = std::make_unique<cardtest::CardVirtualTime<qelsim::SimCanCard, qelsim::SimIbsBoard, qelsim::SimPbsCard>>(
+            can, ibs, pbs);
         scope = std::make_unique<cardtest::LibraryScope>(
             path("registry.reg"), std::map<QString, QString>{{"nican.DLL", cardtest::CardLibrary("simcan")},
                                                              {"IBDDIWNT.DLL", cardtest::CardLibrary("simibs")},
@@ -316,6 +318,7 @@ protected:
                            std::function<void()>([&] { pbs->reset(); })})
             reset();
         scope.reset();
+        time.reset();
     }
 
     template <class T> T* Find(const char* name) const
@@ -340,6 +343,7 @@ protected:
     qelsim::SimIbsBoard* ibs = nullptr;
     qelsim::SimPbsCard* pbs = nullptr;
     std::unique_ptr<cardtest::LibraryScope> scope;
+    std::unique_ptr<cardtest::CardVirtualTime<qelsim::SimCanCard, qelsim::SimIbsBoard, qelsim::SimPbsCard>> time;
     std::unique_ptr<TProtSel> sel;
     TScheduler* sch = nullptr;
     TVortalinPrj prj;

@@ -57,6 +57,48 @@ TEST(VirtualClock, TimersFireInDueOrderWithoutWaitingRealTime)
     EXPECT_LT(qel::TSteady::now() - realStart, 5s);
 }
 
+// A handler of a posted event that waits in a nested loop on a timer (a
+// driver's restart run from its event): the time still moves on for it.
+TEST(VirtualClock, NestedLoopOfAPostedEventGetsItsTime)
+{
+    qel::TVirtualClock clock;
+    QEventLoop outer;
+    bool waited = false;
+    // A step is queued by the outer loop before the event is handled.
+    qel::TTimer::singleShot(5000, &outer, [&] { outer.quit(); });
+    QMetaObject::invokeMethod(
+        &outer,
+        [&] {
+            QEventLoop inner;
+            qel::TTimer::singleShot(55, &inner, [&] { inner.quit(); });
+            inner.exec();
+            waited = true;
+        },
+        Qt::QueuedConnection);
+    outer.exec();
+    EXPECT_TRUE(waited);
+    EXPECT_EQ(clock.Elapsed(), 5000ms);
+}
+
+// Held without its event loop, the time moves on at once; a timer due
+// meanwhile fires afterwards, late, as on the real clock.
+TEST(VirtualClock, SleepMovesTheTimeAndLeavesDueTimersLate)
+{
+    qel::TVirtualClock clock;
+    qint64 firedAt = -1;
+    qel::TStopwatch watch;
+    QEventLoop loop;
+    qel::TTimer::singleShot(10, &loop, [&] {
+        firedAt = watch.elapsed();
+        loop.quit();
+    });
+    qel::SleepFor(30);
+    EXPECT_EQ(clock.Elapsed(), 30ms);
+    EXPECT_EQ(firedAt, -1);
+    loop.exec();
+    EXPECT_EQ(firedAt, 30);
+}
+
 // Back on the real clock, the same timers run on Qt's.
 TEST(VirtualClock, RealClockAgainOnceTheTestClockIsGone)
 {

@@ -35,6 +35,7 @@ protected:
         ASSERT_TRUE(can && ibs);
         can->reset();
         ibs->reset();
+        time = std::make_unique<cardtest::CardVirtualTime<qelsim::SimCanCard, qelsim::SimIbsBoard>>(can, ibs);
         scope = std::make_unique<cardtest::LibraryScope>(
             path("registry.reg"), std::map<QString, QString>{{"nican.DLL", cardtest::CardLibrary("simcan")},
                                                              {"IBDDIWNT.DLL", cardtest::CardLibrary("simibs")}});
@@ -53,11 +54,13 @@ protected:
         can->reset();
         ibs->reset();
         scope.reset();
+        time.reset();
     }
 
     qelsim::SimCanCard* can = nullptr;
     qelsim::SimIbsBoard* ibs = nullptr;
     std::unique_ptr<cardtest::LibraryScope> scope;
+    std::unique_ptr<cardtest::CardVirtualTime<qelsim::SimCanCard, qelsim::SimIbsBoard>> time;
     std::unique_ptr<TProtSel> sel;
 };
 

@@ -7,7 +7,6 @@
 
 #include "comm/pbs.h"
 #include "comm/prot_sel.h"
-#include "platform/virtual_clock.h"
 #include "project/prj_discovery.h"
 #include "sim/cards/sim_pbs_card.h"
 #include "sim/sim_model.h"
@@ -29,13 +28,13 @@ protected:
     void SetUp() override
     {
         prjtest::PrjTest::SetUp();
-        // The card answers at once in this thread: each address's open
-        // wait runs on virtual time.
-        clock = std::make_unique<qel::TVirtualClock>();
         ASSERT_TRUE(QFileInfo::exists(cardtest::CardLibrary("simpbs"))) << "simpbs not built";
         card = cardtest::CardControl<qelsim::SimPbsCard>("simpbs", "qelsim_pbs_card");
         ASSERT_TRUE(card);
         card->reset();
+        // The card answers in this thread: each address's open wait runs
+        // on virtual time.
+        time = std::make_unique<cardtest::CardVirtualTime<qelsim::SimPbsCard>>(card);
         scope = std::make_unique<cardtest::LibraryScope>(
             path("registry.reg"), std::map<QString, QString>{{"PAPI.DLL", cardtest::CardLibrary("simpbs")}});
         for (int type : {21, 22})
@@ -52,13 +51,13 @@ protected:
         if (card)
             card->reset();
         scope.reset();
-        clock.reset();
+        time.reset();
     }
 
     qelsim::SimPbsCard* card = nullptr;
     std::unique_ptr<cardtest::LibraryScope> scope;
+    std::unique_ptr<cardtest::CardVirtualTime<qelsim::SimPbsCard>> time;
     std::unique_ptr<TProtSel> sel;
-    std::unique_ptr<qel::TVirtualClock> clock;
 };
 
 TEST_F(PbsBusSearch, FindsTheSlavesOverASmallRange)
