@@ -445,7 +445,12 @@ void TSerialCom::State::lineEventLoop()
                 events |= EV_RXCHAR;
             if (newErrorsForEventLocked())
                 events |= EV_ERR;
-            device.updateEmulatedCts(Clock::now());
+            // Bytes read in this pass raised the emulated CTS: the rise is
+            // reported even when this thread was held up for longer than
+            // the quiet gap since the read (a pulse seen by nobody would
+            // leave the answer unread); a later pass reports the fall.
+            if (!received)
+                device.updateEmulatedCts(Clock::now());
             cts = device.cts();
             ctsTransitions = device.ctsTransitions();
             hungUpNow = hungUp;
