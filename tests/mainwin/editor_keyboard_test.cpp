@@ -5,11 +5,15 @@
 
 #include "lists/fwrk_list.h"
 #include "lists/fwrk_list_view.h"
+#include "lists/adr_edit.h"
+#include "lists/mode_edit.h"
+#include "lists/rem_edit.h"
 #include "lists/op_para.h"
 #include "lists/op_para_core.h"
 #include "lists/set_edit.h"
 #include "lists/val_edit.h"
 #include "lists/wrk_lists.h"
+#include "mainwin/editor_windows.h"
 #include "mainwin/prj_expl.h"
 #include "mainwin/prj_expl_kind.h"
 #include "sim/sim_inverter.h"
@@ -26,6 +30,7 @@
 #include <QtTest/QTest>
 
 #include <bit>
+#include <functional>
 
 using namespace mwtest;
 
@@ -48,13 +53,15 @@ protected:
         QTest::keyClick(Focus, Qt::Key(Key));
         Window->activateWindow();
     }
-    // Waits until Editor is the active window with Field focused.
+    // Waits until Editor is the active window with Field (when named) focused.
     static bool hasKeyboard(QWidget* Editor, const char* Field)
     {
-        QWidget* field = Editor->findChild<QWidget*>(QLatin1String(Field));
-        return field && qeltest::waitUntil([&] {
-                   return QApplication::activeWindow() == Editor && QApplication::focusWidget() == field;
-               });
+        QWidget* field = Field ? Editor->findChild<QWidget*>(QLatin1String(Field)) : nullptr;
+        if (Field && !field)
+            return false;
+        return qeltest::waitUntil([&] {
+            return QApplication::activeWindow() == Editor && (!field || QApplication::focusWidget() == field);
+        });
     }
     // Types Text and Enter into whatever has the keyboard.
     static void typeWithEnter(const QString& Text)
@@ -171,4 +178,34 @@ TEST_F(EditorKeyboard, EnterOnAnOperatorParameterRowOpensTheValueEditorWithTheKe
     w->List()->selectRow(row);
     writeThroughEditor(w, w->List(), Qt::Key_Return);
     delete w;
+}
+
+TEST_F(EditorKeyboard, TheSetRemarkAddressAndModeEditorsTakeTheKeyboardWhenTheyOpen)
+{
+    TEditorWindows& e = windows->Editors();
+    const struct {
+        const char* name;
+        QWidget* editor;
+        std::function<void()> open;
+        const char* focus;  // the control the editor focuses, if it names one
+    } editors[] = {
+        {"set", e.SetEdit(), [&] { e.SetEdit()->EditSet(5, QStringLiteral("Sets"), [](int16_t) {}); }, "OkButton"},
+        {"remark", e.RemEdit(),
+         [&] { e.RemEdit()->EditRemark(QStringLiteral("note"), QStringLiteral("Remark"), [](const QString&) {}); },
+         "RemEdit"},
+        {"address", e.AdrEdit(),
+         [&] { e.AdrEdit()->EditAddress(1, QStringLiteral("Address"), false, [](int16_t) {}, 0x0101); }, nullptr},
+        {"mode", e.ModeEdit(), [&] { e.ModeEdit()->EditMode(QStringLiteral("Mode"), 1, [](int) {}); }, "ComboBox1"},
+    };
+    for (const auto& ed : editors) {
+        SCOPED_TRACE(ed.name);
+        ASSERT_FALSE(ed.editor->isVisible());
+        main->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+        ed.open();
+        main->activateWindow();  // as X11 may leave it (pressIn)
+        ASSERT_TRUE(ed.editor->isVisible());
+        EXPECT_TRUE(hasKeyboard(ed.editor, ed.focus));
+        ed.editor->hide();
+    }
 }
