@@ -2,9 +2,11 @@
 
 #include "dialogs/glyph_button.h"
 #include "lists/tool_editor_fit.h"
+#include "dialogs/window_activate.h"
 #include "dialogs/window_place.h"
 
 #include <QCloseEvent>
+#include <QShowEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -235,6 +237,13 @@ void TfrmAdrEdit::CancelClick()
 void TfrmAdrEdit::reject()
 {
     CancelClick();
+}
+
+void TfrmAdrEdit::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        ActivateWhenShown(this);
 }
 
 void TfrmAdrEdit::closeEvent(QCloseEvent* event)

@@ -2,6 +2,7 @@
 
 #include "dialogs/glyph_button.h"
 #include "lists/tool_editor_fit.h"
+#include "dialogs/window_activate.h"
 #include "dialogs/window_place.h"
 
 #include <QCloseEvent>
@@ -104,6 +105,8 @@ void TfrmModeEdit::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     ComboBox1->setFocus();
+    if (!event->spontaneous())
+        ActivateWhenShown(this);
 }
 
 void TfrmModeEdit::closeEvent(QCloseEvent* event)

@@ -2,9 +2,11 @@
 
 #include "dialogs/glyph_button.h"
 #include "lists/tool_editor_fit.h"
+#include "dialogs/window_activate.h"
 #include "dialogs/window_place.h"
 
 #include <QCloseEvent>
+#include <QShowEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -268,6 +270,13 @@ void TfrmRemEdit::CancelClick()
 void TfrmRemEdit::reject()
 {
     CancelClick();
+}
+
+void TfrmRemEdit::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    if (!e->spontaneous())
+        ActivateWhenShown(this);
 }
 
 void TfrmRemEdit::closeEvent(QCloseEvent* e)

@@ -2,10 +2,12 @@
 
 #include "dialogs/glyph_button.h"
 #include "lists/tool_editor_fit.h"
+#include "dialogs/window_activate.h"
 #include "dialogs/window_place.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QShowEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -156,6 +158,13 @@ void TfrmSetEdit::CancelClick()
 void TfrmSetEdit::reject()
 {
     CancelClick();
+}
+
+void TfrmSetEdit::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        ActivateWhenShown(this);
 }
 
 void TfrmSetEdit::closeEvent(QCloseEvent* event)

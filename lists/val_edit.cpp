@@ -2,6 +2,7 @@
 
 #include "dialogs/glyph_button.h"
 #include "dialogs/max_placement.h"
+#include "dialogs/window_activate.h"
 #include "dialogs/window_place.h"
 
 #include <QCheckBox>
@@ -285,6 +286,7 @@ void TfrmValEdit::showEvent(QShowEvent* e)
     }
     if (Edit1->isEnabled())
         Edit1->setFocus();
+    ActivateWhenShown(this);
 }
 
 void TfrmValEdit::hideEvent(QHideEvent* e)

@@ -188,9 +188,11 @@ void TFMain::NextWindow()
 
 void TFMain::Arrange(TArrangeKind Kind)
 {
+    // Only the windows the user sees: a client may keep a hidden window
+    // (the scope before its first opening), which must not pop up here.
     std::vector<QWidget*> windows;
     for (int s = 0; s < TScheduler::SlotCount; ++s)
-        if (QWidget* w = OpenWindowOfSlot(s); w && !w->isMinimized())
+        if (QWidget* w = shownWindowOfSlot(s); w && !w->isMinimized())
             windows.push_back(w);
     if (windows.empty())
         return;

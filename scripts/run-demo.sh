@@ -18,7 +18,9 @@
 #             list, upload) and checks that the "Transfer finished." box
 #             lies under no other window and is painted on the screen, quits
 #             through the File menu from the keyboard and expects exit
-#             status 0.
+#             status 0. Before quitting, opens the value editor with F3 in
+#             the explorer and types a value with Enter into whatever window
+#             has the keyboard; the simulator's log must show its write.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 check=0
@@ -209,6 +211,33 @@ painted=$(region_painted "$demo/finished.xwd" $rect) || fail "the message box is
 echo "Screenshot: $demo/finished.xwd, the message box painted ($painted)"
 answer "$box" Return
 window_gone "$box" 30 || fail "the message box stays open after OK"
+
+# ---- An editor opened from the keyboard takes the keyboard.
+# In the explorer, "d" shows the group Drive; two tabs lead to its parameter
+# list, whose fourth row is the rated speed (dr04, in 1/min). F3 opens the
+# value editor on it. The editor is not activated from here: the value and
+# Enter go to whichever window has the keyboard, so the simulator receives
+# the write only when the program gave the editor the keyboard itself.
+expl=$(xdotool search --onlyvisible --name '^Project explorer' 2>/dev/null | head -n 1 || true)
+[ -n "$expl" ] || fail "no project explorer"
+shown=$(xdotool search --onlyvisible --name . 2>/dev/null || true)
+answer "$expl" d
+sleep 0.5
+xdotool key Tab Tab
+sleep 0.2
+xdotool key Home Down Down Down
+sleep 0.2
+xdotool key F3
+editor=$(new_window . 30 "" $shown) || fail "no value editor after F3 in the explorer"
+echo "Value editor: $(xdotool getwindowname "$editor")"
+end=$((SECONDS + 10))
+until [ "$(xdotool getactivewindow 2>/dev/null)" = "$editor" ] || [ $SECONDS -gt $end ]; do sleep 0.1; done
+xdotool type --delay 50 1500
+xdotool key Return
+for _ in $(seq 150); do grep -q 'addr=1 .*write par=0x0104 value=1500$' "$log" && break; sleep 0.2; done
+grep -q 'addr=1 .*write par=0x0104 value=1500$' "$log" ||
+  fail "no write of 1500 to dr04 after typing into the value editor (the keyboard is with \"$(xdotool getwindowname "$(xdotool getactivewindow)" 2>/dev/null)\")"
+echo "Simulator log: $(grep 'write par=0x0104 value=1500$' "$log" | tail -n 1)"
 
 # Quit, the File menu's last entry, is one step up from the first; the
 # uploaded list is not saved (No, the second button, in the question).

@@ -44,6 +44,12 @@ QString describe(const din::Frame& frame, int address)
                        .arg(r.isWrite ? QStringLiteral("write") : QStringLiteral("read"));
     if (r.service != -2)
         line += QStringLiteral(" par=0x") + QStringLiteral("%1").arg(r.data.u16(0), 4, 16, QLatin1Char('0')).toUpper();
+    // A parameter write also names the raw value, so a check can see what
+    // a user's entry sent.
+    if (r.isWrite && r.service == -1)
+        line += QStringLiteral(" value=%1").arg(r.data.u16(2));
+    else if (r.isWrite && (r.service == 0 || r.service == 1))
+        line += QStringLiteral(" value=%1").arg(r.data.i32(4));
     return line;
 }
 

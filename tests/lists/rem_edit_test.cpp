@@ -78,6 +78,9 @@ protected:
     void open(const QString& text)
     {
         form.EditRemark(text, QStringLiteral("Row 3"), [this](const QString& r) { got.push_back(r); });
+        // An editor that opens asks for the keyboard once shown: that is
+        // done before a test hands the keyboard elsewhere.
+        QCoreApplication::processEvents();
     }
     TVarneGlyphButton* ok() { return form.findChild<TVarneGlyphButton*>(QStringLiteral("OkButton")); }
     TVarneGlyphButton* cancel() { return form.findChild<TVarneGlyphButton*>(QStringLiteral("CancelButton")); }

@@ -29,6 +29,8 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace mwtest;
 
 namespace {
@@ -234,25 +236,50 @@ TEST_F(MainWindows, TheWindowsMenuListsOpenWindowsAndNextCyclesThroughThem)
                     Scheduler->Unregister(s);
 }
 
-TEST_F(MainWindows, ArrangeSideBySidePlacesTheWindowsBelowTheBar)
+TEST_F(MainWindows, ArrangePlacesTheShownWindowsBelowTheBarAndLeavesAHiddenOneHidden)
 {
     main->show();
+    // The scope as before its first opening: registered, open to the
+    // scheduler (state 2), and hidden.
+    QWidget* scope = windows->Scope().Window();
+    int scopeSlot = -1;
+    for (int s = 0; s < TScheduler::SlotCount; ++s)
+        if (const TSchItem* item = Scheduler->GetItem(s); item && item->Form == scope)
+            scopeSlot = s;
+    ASSERT_GE(scopeSlot, 0);
+    Scheduler->SetState(scopeSlot, 2);
+    ASSERT_TRUE(scope->isHidden());
+
     StandIn w1(QStringLiteral("fwrklist1")), w2(QStringLiteral("fwrklist2")), w3(QStringLiteral("fwrklist3"));
     std::vector<int> used;
     for (StandIn* w : {&w1, &w2, &w3}) {
         w->show();
         used.push_back(openWindow(w));
     }
-    main->miArrangeVertical->trigger();
     const QRect work = main->screen()->availableGeometry();
     const int top = main->frameGeometry().top() + main->frameGeometry().height();
-    const int width = work.width() / 3;
-    int k = 0;
-    for (StandIn* w : {&w1, &w2, &w3}) {
-        SCOPED_TRACE(k);
-        EXPECT_TRUE(w->isVisible());
-        EXPECT_EQ(w->frameGeometry(), QRect(work.left() + k * width, top, width, work.bottom() + 1 - top));
-        ++k;
+    const QRect area(work.left(), top, work.width(), work.bottom() + 1 - top);
+    const struct {
+        QAction* entry;
+        std::function<QRect(int)> rect;  // window k's frame
+    } arranges[] = {
+        {main->miArrangeVertical,
+         [&](int k) { return QRect(area.left() + k * (area.width() / 3), top, area.width() / 3, area.height()); }},
+        {main->miArrangeHorizontal,
+         [&](int k) { return QRect(area.left(), top + k * (area.height() / 3), area.width(), area.height() / 3); }},
+        {main->miArrangeOverlapped, [&](int k) { return QRect(area.left() + 20 * k, top + 20 * k, 600, 400); }},
+    };
+    for (const auto& a : arranges) {
+        SCOPED_TRACE(a.entry->objectName().toStdString());
+        a.entry->trigger();
+        int k = 0;
+        for (StandIn* w : {&w1, &w2, &w3}) {
+            SCOPED_TRACE(k);
+            EXPECT_TRUE(w->isVisible());
+            EXPECT_EQ(w->frameGeometry(), a.rect(k));
+            ++k;
+        }
+        EXPECT_TRUE(scope->isHidden());
     }
     for (int s : used)
         Scheduler->Unregister(s);

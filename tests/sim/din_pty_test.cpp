@@ -30,6 +30,13 @@ QByteArray readFrame(int addr, int id, uint16_t par)
     return f + body + din::blockCheck(body);
 }
 
+// A write of service 0 (set byte 1) of `value` to `par` of inverter `addr`.
+QByteArray writeFrame(int addr, int id, uint16_t par, int32_t value)
+{
+    const QByteArray body = QByteArray("G") + din::hexDigit(id) + din::hex(par, 4) + din::hex(uint32_t(value), 8) + "01";
+    return din::EOT + din::hex(uint32_t(addr), 2) + din::STX + body + din::ETX + din::blockCheck(body + din::ETX);
+}
+
 QByteArray valueAnswer(int id, int32_t value)
 {
     SimReply r;
@@ -237,8 +244,12 @@ TEST_F(DinPty, WithALineRateAnswersOnlyAtThatRateAndLogsEveryRequest)
     setLineSpeed(server.path(), B9600);
     const QByteArray a = valueAnswer(3, 111);
     EXPECT_EQ(ask(readFrame(1, 3, 0x0203), int(a.size())), a);
+    // A write names the value it carries.
+    EXPECT_EQ(ask(writeFrame(1, 4, 0x0203, 1500), 2), QByteArray("4") + din::ACK);
+    EXPECT_EQ(inv1->value(0x0203, 0), 1500);
 
     std::lock_guard lock(m);
     EXPECT_EQ(log, (QStringList{QStringLiteral("addr=1 service=0 read par=0x0203 ignored (line rate 19200)"),
-                                QStringLiteral("addr=1 service=0 read par=0x0203")}));
+                                QStringLiteral("addr=1 service=0 read par=0x0203"),
+                                QStringLiteral("addr=1 service=0 write par=0x0203 value=1500")}));
 }
