@@ -26,10 +26,9 @@ bool TFMain::loadProject(const QString& file)
     prjLoading_ = true;
     const bool loaded = project_->LoadFromFile(file) == 0;
     prjLoading_ = false;
-    if (!loaded) {
-        // The damaged file is not this project's: no save goes there.
+    // A file that did not load is not this project's: no save goes there.
+    if (!loaded)
         project_->FileName.clear();
-    }
     setWindowTitle(PrjCaption());
     if (loaded)
         return true;
