@@ -7,6 +7,7 @@
 #include "platform/codepage.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -436,7 +437,12 @@ int CfgUploader::readQuintel()
         const auto sel = uint16_t(-uint16_t(c.QuintelBase));
         if ((st = request(QelService::Inv2, sel, 1, rsp)) != 0)
             return st;
-        c.QuintelCount = rsp.Data.GetI32(8) + 1;
+        // The configuration file keeps the count in 16 bits: a limit that
+        // gives a count it cannot hold (or one below 0) is no usable answer.
+        const int64_t count = int64_t(rsp.Data.GetI32(8)) + 1;
+        if (count < 0 || count > UINT16_MAX)
+            return QelResult::Malformed;
+        c.QuintelCount = int32_t(count);
     }
     return 0;
 }

@@ -187,6 +187,9 @@ private:
     void splashText(const QString& text);
     void copyBaudRatesBack();
     int newPrjFromSettings();
+    // Loads a project file; one that does not load is named with the reason
+    // (the caller then builds a new project). False when it did not load.
+    bool loadProject(const QString& file);
     bool askSaveModified();
     bool startupFailed(const QString& text);
     int currentInv() const;
@@ -224,6 +227,8 @@ private:
     bool windowsMenuQueued_ = false;
     bool inStartup_ = false;
     bool closeRequested_ = false;
+    // While a project file is read, the caption waits for the outcome.
+    bool prjLoading_ = false;
     bool closing_ = false;
     // A maximise request's placement, re-asserted against the window
     // system's late answers until they stop (see keepBarInWorkArea).

@@ -35,7 +35,8 @@ void TFMain::PrjDataInvListChanged(QObject*, TPrjChanges PrjChg)
         scheduler_->Attach(ProtSel);
         scheduler_->SetActive(true);
     }
-    if (PrjChg & pcGeneral)
+    // A file being read is named only once it has loaded.
+    if ((PrjChg & pcGeneral) && !prjLoading_)
         setWindowTitle(PrjCaption());
     forEachKind([PrjChg](IWindowKind& k) { k.ProjectChanged(PrjChg); });
 }

@@ -2,6 +2,7 @@
 // from the project explorer's requests.
 #include "mainwin/fmain.h"
 #include "mainwin/file_kind.h"
+#include "mainwin/prj_load_message.h"
 
 #include "comm/prot_sel.h"
 #include "comm/scheduler.h"
@@ -20,6 +21,22 @@ void TFMain::showListOpenError()
                  -1);
 }
 
+bool TFMain::loadProject(const QString& file)
+{
+    prjLoading_ = true;
+    const bool loaded = project_->LoadFromFile(file) == 0;
+    prjLoading_ = false;
+    // A file that did not load is not this project's: no save goes there.
+    if (!loaded)
+        project_->FileName.clear();
+    setWindowTitle(PrjCaption());
+    if (loaded)
+        return true;
+    const TPrjLoadMessage m = PrjLoadMessage(*langTexts_, file, project_->LoadError);
+    ui_->Message(m.Lines, ButtonList(1), QString(), icError, m.P1, m.P2, m.P3, 0, -1);
+    return false;
+}
+
 void TFMain::OpenFile()
 {
     const QString file = ui_->ChooseOpenFile(OpenDlgFilter, 1, OpenDlgDir);
@@ -36,7 +53,7 @@ void TFMain::OpenFile()
         CloseAllWindows();
         scheduler_->SetActive(false);
         scheduler_->Detach();
-        if (project_->LoadFromFile(file) != 0 && newPrjFromSettings() != 0) {
+        if (!loadProject(file) && newPrjFromSettings() != 0) {
             const QStringList* msg = langTexts_->GetStrings(0, 42);
             ui_->Message(msg ? *msg : QStringList{}, ButtonList(1), QString(), icInformation, {}, {}, {}, 0, -1);
             close();

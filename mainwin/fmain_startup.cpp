@@ -210,8 +210,7 @@ void TFMain::FormShow()
         break;
     }
     case clProject:
-        if (prj.LoadFromFile(CmdLineParam) != 0) {
-            ui_->ErrorBox(QStringLiteral("Error loading projectfile"));
+        if (!loadProject(CmdLineParam)) {
             splashText(QStringLiteral("Building new project"));
             rc = newPrjFromSettings();
         }

@@ -128,6 +128,24 @@ bool ProfileFile::hasKey(const QString& section, const QString& key) const
     return s >= 0 && findKeyLine(sections_[s], key) >= 0;
 }
 
+bool ProfileFile::hasSection(const QString& section) const
+{
+    return findSection(section) >= 0;
+}
+
+int ProfileFile::lineOf(const QString& section, const QString& key) const
+{
+    const int s = findSection(section);
+    const int l = s < 0 ? -1 : findKeyLine(sections_[s], key);
+    if (l < 0)
+        return 0;
+    // Every line read is kept, so the count of lines before it is its place.
+    int line = int(preamble_.size());
+    for (int i = 0; i < s; ++i)
+        line += 1 + int(sections_[i].lines.size());
+    return line + 1 + l + 1;
+}
+
 QStringList ProfileFile::sectionLines(const QString& section) const
 {
     QStringList out;

@@ -29,6 +29,10 @@ public:
 
     QString readString(const QString& section, const QString& key, const QString& defaultValue) const;
     bool hasKey(const QString& section, const QString& key) const;
+    bool hasSection(const QString& section) const;
+    // The number (from 1) of the key's line in the file as loaded; 0 when
+    // the key is missing. For telling the user where a file is damaged.
+    int lineOf(const QString& section, const QString& key) const;
 
     // The non-blank lines of the (first) section, trimmed, in file order.
     QStringList sectionLines(const QString& section) const;

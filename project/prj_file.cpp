@@ -1,6 +1,7 @@
 // The project file (".pr5"): reading, writing and the project for one file.
 
 #include "comm/prot_sel.h"
+#include "config/cfg_codes.h"
 #include "config/file_save.h"
 #include "project/prj_paths.h"
 #include "project/vortalin_prj.h"
@@ -73,22 +74,40 @@ bool hasFiles(const std::array<const QStringList*, 4>& lists)
 int TVortalinPrj::LoadFromFile(const QString& fileName)
 {
     int result = 0;
+    LoadError = {};
+    // Only the first fault is told: later ones often follow from it.
+    const auto fault = [&](TPrjLoadError e) {
+        if (LoadError.Kind == TPrjLoadError::None)
+            LoadError = std::move(e);
+        result = 1;
+    };
     ProfileFile pf(fileName);
-    if (!pf.load())
-        result = 1;  // unreadable: taken like an empty file
+    // A missing or unreadable file is taken like an empty one.
+    if (!pf.load() || !QFileInfo::exists(fileName))
+        fault({TPrjLoadError::Unreadable, IoOpenErrorCode(fileName, false)});
     FileName = fileName;
+    // A key that is missing, or present without a usable number.
+    const auto faultyKey = [&](const QString& section, const QString& key) {
+        if (!pf.hasSection(section))
+            fault({TPrjLoadError::NotAProject});
+        else if (!pf.hasKey(section, key))
+            fault({TPrjLoadError::MissingValue, 0, 0, section, key});
+        else
+            fault({TPrjLoadError::BadValue, 0, pf.lineOf(section, key), section,
+                   key + u'=' + pf.readString(section, key, QString())});
+    };
 
     // Presence decides, so a project may well be named "###".
     if (pf.hasKey(kProject, QStringLiteral("NAME"))) {
         PrjName = pf.readString(kProject, QStringLiteral("NAME"), QString());
     } else {
         PrjName = kMissing;
-        result = 1;
+        faultyKey(kProject, QStringLiteral("NAME"));
     }
     // -1 stands for a missing key; any other number is the interval.
     const int interval = readInt(pf, kProject, QStringLiteral("WATCHINTERVAL"), -1);
     if (interval == -1)
-        result = 1;
+        faultyKey(kProject, QStringLiteral("WATCHINTERVAL"));
     else
         SetWatchInterval(interval);
 
@@ -121,7 +140,8 @@ int TVortalinPrj::LoadFromFile(const QString& fileName)
         bool ok = false;
         const int prot = pf.readString(sec, QStringLiteral("PROT"), kMissing).toInt(&ok, 10);
         if (!ok) {
-            result = 1;
+            // Named as the writer writes it.
+            faultyKey(QStringLiteral("INV") + QString::number(a), QStringLiteral("PROT"));
             stopped = true;
             break;
         }

@@ -4,6 +4,7 @@
 #include "config/cfg_list.h"
 #include "config/opt_changes.h"
 #include "project/prj_interaction.h"
+#include "project/prj_load_error.h"
 
 #include <QString>
 #include <QStringList>
@@ -198,6 +199,8 @@ public:
     // The base class's configuration loader stays reachable.
     using TVortalinCfgList::LoadFromFile;
     int LoadFromFile(const QString& FileName);
+    // Why the last LoadFromFile gave 1, for the caller to tell the user.
+    TPrjLoadError LoadError;
     // 0 written, 1 not written. Empty FileName: ask in the save dialog.
     int SaveToFile(const QString& FileName, bool CopyMode = false);
     // A project of offline entries for up to four configuration numbers

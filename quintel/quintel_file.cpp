@@ -121,8 +121,14 @@ struct Record {
     int32_t d = 0;
 };
 
+// An entry whose numbers did not read: it keeps its place in the table as
+// an undefined entry, so that every later entry stays at its number (and a
+// download writes each value into its own slot).
+constexpr Record kDamagedEntry{-1, 0, kKindEntry, 0};
+
 // "cp5": A, value, kind, D; a missing comma leaves the fields from there
-// at their defaults and makes the rest D.
+// at their defaults and makes the rest D. Nothing when the kind does not
+// read, or when another field of a line that is no entry does not read.
 std::optional<Record> parseCp5(QByteArray line)
 {
     const qsizetype semi = line.indexOf(';');
@@ -146,8 +152,13 @@ std::optional<Record> parseCp5(QByteArray line)
         }
     }
     const auto a = number(fa), v = number(fv), k = number(fk), d = number(rest);
-    if (!a || !v || !k || !d)
+    if (!k)
         return std::nullopt;
+    if (!a || !v || !d) {
+        if (*k != kKindEntry)
+            return std::nullopt;
+        return kDamagedEntry;
+    }
     return Record{*a, *v, *k, *d};
 }
 
@@ -220,12 +231,14 @@ int tQuintel::LoadFromFile(const QString& FileName)
             if (!lines.next(setLine) || !lines.next(valueLine))
                 break;  // a record cut off by the end of the file
             const auto a = number(line), setNo = number(setLine), v = number(valueLine);
-            if (!a || !setNo || !v)
-                continue;
-            rec.a = *a;
-            rec.value = *v;
-            // Sets 0..15 fit the 16-bit word; any other number names none.
-            rec.d = *setNo >= 0 && *setNo <= 15 ? int32_t(int16_t(uint16_t(1u << *setNo))) : 0;
+            if (!a || !setNo || !v) {
+                rec = kDamagedEntry;
+            } else {
+                rec.a = *a;
+                rec.value = *v;
+                // Sets 0..15 fit the 16-bit word; any other number names none.
+                rec.d = *setNo >= 0 && *setNo <= 15 ? int32_t(int16_t(uint16_t(1u << *setNo))) : 0;
+            }
         } else {
             const auto parsed = parseCp5(line);
             if (!parsed)

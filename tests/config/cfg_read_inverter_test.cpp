@@ -208,6 +208,34 @@ TEST_F(CfgReadTest, SelectorHeaderInverterReadsThroughParameterFour)
     EXPECT_EQ(progress.starts, 0);
 }
 
+TEST_F(CfgReadTest, QuintelCountMustFitTheConfigurationFile)
+{
+    // The count is the selector's upper limit + 1, kept in 16 bits by the
+    // configuration file: a limit beyond that fails the read, nothing stays.
+    const struct {
+        int32_t upper;
+        int count;  // -1: the read fails
+    } cases[] = {{2147483647, -1}, {99999, -1}, {-5, -1}, {65535, -1}, {-2, -1}, {65534, 65535}, {-1, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.upper);
+        sim.removeInverter(kAddr);
+        qelsim::SimModel model = qeltest::sampleInverter(kAddr, 22)->model();
+        model.cfgId = model.fileCfgId;
+        model.params.at(uint16_t(-model.quintelBase)).upper = c.upper;
+        sim.addInverter(std::make_shared<SimInverter>(kAddr, model));
+        const int index = list.ReadFromInverter(kAddr, *sel, false);
+        if (c.count < 0) {
+            EXPECT_EQ(index, -1);
+            EXPECT_EQ(list.LastError, QelResult::Malformed);
+            EXPECT_EQ(list.Count(), 0);
+            continue;
+        }
+        ASSERT_GE(index, 0) << "error " << list.LastError;
+        EXPECT_EQ(list.GetCfg(index)->QuintelCount, c.count);
+        list.Delete(index);
+    }
+}
+
 TEST_F(CfgReadTest, TypeNameIgnoresTheHexadecimalDisplay)
 {
     addSample(21);

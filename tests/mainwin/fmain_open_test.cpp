@@ -137,10 +137,76 @@ TEST_F(OpenFiles, ABrokenProjectFallsBackToANewOneAndWhenThatFailsTooTheProgramC
     ui->messages.clear();
     ui->openAnswers = {broken};
     main->MenuOpen1->trigger();
-    ASSERT_FALSE(ui->messages.empty());
-    EXPECT_EQ(ui->messages[0].Msg, *LangTexts->GetStrings(0, 42));
-    EXPECT_EQ(ui->messages[0].Buttons, ButtonList(1));
+    ASSERT_EQ(ui->messages.size(), 2u);  // why the file did not load, then this
+    EXPECT_EQ(ui->messages[1].Msg, *LangTexts->GetStrings(0, 42));
+    EXPECT_EQ(ui->messages[1].Buttons, ButtonList(1));
     EXPECT_EQ(ui->terminated, std::vector<int>{0});  // the main window closed
+}
+
+TEST_F(OpenFiles, ADamagedProjectIsNamedWithTheReasonBeforeTheNewProjectAndStaysUntouched)
+{
+    start(demoProject());
+    ASSERT_TRUE(main->Shown);
+    QFile demo(QDir(qeltest::sourceDir()).filePath(QStringLiteral("data/demo/demo.pr5")));
+    ASSERT_TRUE(demo.open(QIODevice::ReadOnly));
+    QByteArray bigInterval = demo.readAll();
+    const QByteArray truncated = bigInterval.left(bigInterval.indexOf("WATCHINTERVAL") + 8);
+    bigInterval.replace("WATCHINTERVAL=5", "WATCHINTERVAL=99999999999");
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("Folder.pr5"))));
+    const struct {
+        const char* file;
+        QByteArray body;  // null: the folder
+        int text;         // of section 0
+        QString p2, p3;
+    } cases[] = {
+        {"Folder.pr5", {}, 29, QStringLiteral("5"), {}},
+        {"Empty.pr5", "", 49, {}, {}},
+        {"Random.pr5", QByteArray("\xd7\x1f\x00\x9c=[\xfe\r\n\x02\x80", 11), 49, {}, {}},
+        {"Truncated.pr5", truncated, 51, QStringLiteral("PROJECT"), QStringLiteral("WATCHINTERVAL")},
+        {"Interval.pr5", bigInterval, 50, QStringLiteral("3"), QStringLiteral("WATCHINTERVAL=99999999999")},
+    };
+    QStringList captions;
+    QObject::connect(main.get(), &QWidget::windowTitleChanged, [&captions](const QString& t) { captions << t; });
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const QString file = c.body.isNull() ? path(QString::fromLatin1(c.file)) : writeFile(QString::fromLatin1(c.file), c.body);
+        QString nameAtMessage;
+        ui->onMessage = [&nameAtMessage] { nameAtMessage = Project->PrjName; };
+        ui->messages.clear();
+        captions.clear();
+        ui->openAnswers = {file};
+        main->MenuOpen1->trigger();
+        ASSERT_EQ(ui->messages.size(), 1u);
+        const ShownMessage& m = ui->messages[0];
+        EXPECT_EQ(m.Msg, *LangTexts->GetStrings(0, c.text));
+        EXPECT_EQ(m.P1, file);
+        EXPECT_EQ(m.P2, c.p2);
+        EXPECT_EQ(m.P3, c.p3);
+        EXPECT_EQ(m.Buttons, ButtonList(1));
+        // Told before the new project was built; the search then found both.
+        EXPECT_NE(nameAtMessage, Project->DefPrjName);
+        EXPECT_EQ(Project->PrjName, Project->DefPrjName);
+        EXPECT_NE(Project->GetInv(1), nullptr);
+        EXPECT_NE(Project->GetInv(2), nullptr);
+        EXPECT_EQ(Project->FileName, QString());
+        for (const QString& t : captions)
+            EXPECT_FALSE(t.contains(QString::fromLatin1(c.file))) << t.toStdString();
+        EXPECT_EQ(main->windowTitle(), main->PrjCaption());
+        EXPECT_TRUE(Scheduler->Active());
+        // Nothing was written to the damaged file; a save of the new
+        // project asks for a name.
+        const int dialogs = ui->prj->saveDialogs;
+        ui->prj->saveAnswers = {QString()};
+        main->MenuSavePrj->trigger();
+        EXPECT_EQ(ui->prj->saveDialogs, dialogs + 1);
+        if (!c.body.isNull()) {
+            QFile f(file);
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+            EXPECT_EQ(f.readAll(), c.body);
+        } else {
+            EXPECT_TRUE(QFileInfo(file).isDir());
+        }
+    }
 }
 
 TEST_F(OpenFiles, AModifiedProjectIsKeptWhenTheSaveTheUserAskedForFails)

@@ -235,9 +235,13 @@ TEST_F(MainWinTest, ACommandLineFileThatIsNoProjectBuildsANewOne)
         ui->prj->messageAnswers = {1};  // no inverter to enter by hand
         ui->messageAnswers = {0};       // the project could not be built: go on
         start(file);
-        EXPECT_EQ(ui->errorBoxes, QStringList{QStringLiteral("Error loading projectfile")});
-        ASSERT_EQ(ui->messages.size(), 1u);
-        EXPECT_EQ(ui->messages[0].Msg, *LangTexts->GetStrings(0, 46));
+        EXPECT_TRUE(ui->errorBoxes.isEmpty());
+        // Why the file did not load, then that no project could be built.
+        ASSERT_EQ(ui->messages.size(), 2u);
+        EXPECT_EQ(ui->messages[0].Msg, *LangTexts->GetStrings(0, 49));
+        EXPECT_EQ(ui->messages[0].P1, file);
+        EXPECT_EQ(ui->messages[1].Msg, *LangTexts->GetStrings(0, 46));
+        EXPECT_FALSE(main->windowTitle().contains(QString::fromLatin1(name)));
         EXPECT_TRUE(main->Shown);
         EXPECT_TRUE(ui->terminated.empty());
         EXPECT_EQ(Project->FileName, QString());

@@ -59,9 +59,11 @@ int ScriptedPrjInteraction::AskAddFile(const QString& FileName, const QStringLis
 }
 
 int RecordingUi::Message(const QStringList& Msg, const QStringList& Buttons, const QString& Title, int Icon,
-                         const QString& P1, const QString&, const QString&, int, int Cancel)
+                         const QString& P1, const QString& P2, const QString& P3, int, int Cancel)
 {
-    messages.push_back({Msg, Buttons, Title, Icon, P1});
+    messages.push_back({Msg, Buttons, Title, Icon, P1, P2, P3});
+    if (onMessage)
+        onMessage();
     return take(messageAnswers, Cancel);
 }
 

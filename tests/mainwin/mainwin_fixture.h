@@ -26,7 +26,7 @@ struct ShownMessage {
     QStringList Msg, Buttons;
     QString Title;
     int Icon = 0;
-    QString P1;
+    QString P1, P2, P3;
 };
 
 // The project's questions: answered from a queue (default: Cancel).
@@ -53,7 +53,7 @@ class RecordingUi : public IMainInteraction {
 public:
     void ErrorBox(const QString& Text) override { errorBoxes.append(Text); }
     int Message(const QStringList& Msg, const QStringList& Buttons, const QString& Title, int Icon,
-                const QString& P1, const QString&, const QString&, int, int Cancel) override;
+                const QString& P1, const QString& P2, const QString& P3, int, int Cancel) override;
     QString ChooseOpenFile(const QString& Filter, int, const QString&) override;
     QString ChooseSaveFile(const TSaveDlgOptions&) override;
     bool OpenUrl(const QUrl& Url) override
@@ -66,6 +66,8 @@ public:
 
     QStringList errorBoxes;
     std::vector<ShownMessage> messages;
+    // Runs while a message is shown.
+    std::function<void()> onMessage;
     std::deque<int> messageAnswers;
     std::deque<QString> saveAnswers, openAnswers;
     int saveDialogs = 0, openDialogs = 0;

@@ -3,6 +3,8 @@
 
 #include "prj_fixture.h"
 
+#include "config/cfg_codes.h"
+
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
@@ -313,6 +315,54 @@ TEST_F(PrjFileTest, ReaderFailureRulesAndPresenceOfKeys)
                 entries.push_back(a);
         EXPECT_EQ(entries, c.entries);
         EXPECT_EQ(p.WdwCount(), c.windows);
+    }
+}
+
+TEST_F(PrjFileTest, AFailedLoadTellsTheFirstFaultAndWhere)
+{
+    makeCfgFile(8);
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("folder.pr5"))));
+    using E = TPrjLoadError;
+    const struct {
+        const char* what;
+        const char* file;  // written with `body` unless it is the folder or missing
+        QByteArray body;
+        E::TKind kind;
+        int code, line;
+        const char* section;
+        const char* text;
+    } cases[] = {
+        {"complete", "ok.pr5", "[PROJECT]\nNAME=P\nWATCHINTERVAL=9\n", E::None, 0, 0, "", ""},
+        {"missing", "none.pr5", {}, E::Unreadable, kIoFileNotFound, 0, "", ""},
+        {"a folder", "folder.pr5", {}, E::Unreadable, kIoAccessDenied, 0, "", ""},
+        {"empty", "empty.pr5", "", E::NotAProject, 0, 0, "", ""},
+        {"random bytes", "random.pr5", QByteArray("\x8f\x01=\xfe[\x00\x7f\r\n\x13", 10), E::NotAProject, 0, 0, "", ""},
+        {"truncated in the interval's key", "cut.pr5", "[PROJECT]\r\nNAME=Demo line\r\nWATCHINT", E::MissingValue, 0,
+         0, "PROJECT", "WATCHINTERVAL"},
+        {"interval beyond 32 bits, after a comment", "big.pr5",
+         "; by hand\r\n[PROJECT]\r\nNAME=P\r\n\r\nWATCHINTERVAL = 99999999999\r\n", E::BadValue, 0, 5, "PROJECT",
+         "WATCHINTERVAL=99999999999"},
+        {"name missing comes before a bad interval", "first.pr5", "[project]\nWATCHINTERVAL=-1\n", E::MissingValue, 0, 0,
+         "PROJECT", "NAME"},
+        {"protocol no number", "prot.pr5",
+         "[PROJECT]\nNAME=P\nWATCHINTERVAL=7\n[INV1]\nCFGID=8\nPROT=1\nNAME=A\n[Inv2]\nCFGID=8\nNAME=B\nPROT=x\n",
+         E::BadValue, 0, 11, "INV2", "PROT=x"},
+        {"protocol missing", "noprot.pr5", "[PROJECT]\nNAME=P\nWATCHINTERVAL=7\n[INV1]\nCFGID=8\nNAME=A\n",
+         E::MissingValue, 0, 0, "INV1", "PROT"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString file = path(QString::fromLatin1(c.file));
+        if (!c.body.isNull())
+            writeFile(QString::fromLatin1(c.file), c.body);
+        TVortalinPrj p;
+        p.BinPath = prj.BinPath;
+        EXPECT_EQ(p.LoadFromFile(file), c.kind == E::None ? 0 : 1);
+        EXPECT_EQ(p.LoadError.Kind, c.kind);
+        EXPECT_EQ(p.LoadError.Code, c.code);
+        EXPECT_EQ(p.LoadError.Line, c.line);
+        EXPECT_EQ(p.LoadError.Section, QString::fromLatin1(c.section));
+        EXPECT_EQ(p.LoadError.Text, QString::fromLatin1(c.text));
     }
 }
 
