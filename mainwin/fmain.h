@@ -188,8 +188,9 @@ private:
     void copyBaudRatesBack();
     int newPrjFromSettings();
     // Loads a project file; one that does not load is named with the reason
-    // (the caller then builds a new project). False when it did not load.
-    bool loadProject(const QString& file);
+    // in a box with the given title (the caller then builds a new project).
+    // False when it did not load.
+    bool loadProject(const QString& file, const QString& title = QString());
     bool askSaveModified();
     bool startupFailed(const QString& text);
     int currentInv() const;

@@ -21,7 +21,7 @@ void TFMain::showListOpenError()
                  -1);
 }
 
-bool TFMain::loadProject(const QString& file)
+bool TFMain::loadProject(const QString& file, const QString& title)
 {
     prjLoading_ = true;
     const bool loaded = project_->LoadFromFile(file) == 0;
@@ -33,7 +33,7 @@ bool TFMain::loadProject(const QString& file)
     if (loaded)
         return true;
     const TPrjLoadMessage m = PrjLoadMessage(*langTexts_, file, project_->LoadError);
-    ui_->Message(m.Lines, ButtonList(1), QString(), icError, m.P1, m.P2, m.P3, 0, -1);
+    ui_->Message(m.Lines, ButtonList(1), title, icError, m.P1, m.P2, m.P3, 0, -1);
     return false;
 }
 

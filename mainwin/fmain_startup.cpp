@@ -210,7 +210,8 @@ void TFMain::FormShow()
         break;
     }
     case clProject:
-        if (!loadProject(CmdLineParam)) {
+        // The start-up's own words head the box that says why.
+        if (!loadProject(CmdLineParam, QStringLiteral("Error loading projectfile"))) {
             splashText(QStringLiteral("Building new project"));
             rc = newPrjFromSettings();
         }

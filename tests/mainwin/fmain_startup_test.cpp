@@ -240,6 +240,7 @@ TEST_F(MainWinTest, ACommandLineFileThatIsNoProjectBuildsANewOne)
         ASSERT_EQ(ui->messages.size(), 2u);
         EXPECT_EQ(ui->messages[0].Msg, *LangTexts->GetStrings(0, 49));
         EXPECT_EQ(ui->messages[0].P1, file);
+        EXPECT_EQ(ui->messages[0].Title, QStringLiteral("Error loading projectfile"));
         EXPECT_EQ(ui->messages[1].Msg, *LangTexts->GetStrings(0, 46));
         EXPECT_FALSE(main->windowTitle().contains(QString::fromLatin1(name)));
         EXPECT_TRUE(main->Shown);
