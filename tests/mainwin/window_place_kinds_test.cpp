@@ -2,6 +2,7 @@
 // work area and below the main bar; file dialogs open over the window they
 // serve; maximised windows fill the work area below the bar.
 #include "dialogs/max_placement.h"
+#include "dialogs/window_place.h"
 #include "dialogs/message_dlg.h"
 #include "dialogs/opt_dlg.h"
 #include "dialogs/inv_edit_dlg.h"
@@ -265,4 +266,38 @@ TEST_F(ProgramTest, MaximisedWindowsFillTheWorkAreaBelowTheBar)
         else
             w->close();
     }
+}
+
+// A file dialog opens centred over the window it serves: the active window
+// for the bar's commands, the list window for its own Save as.
+TEST(FileDialogPlacement, OverTheWindowItServes)
+{
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget bar(nullptr, Qt::Window);
+    bar.setGeometry(work.x(), work.y(), work.width(), 70);
+    bar.show();
+    SetMaxPlacementBar(&bar);
+    QWidget served(nullptr, Qt::Window);
+    served.setGeometry(work.x() + 40, work.y() + 150, 500, 400);
+    served.show();
+    const struct {
+        const char* name;
+        QWidget* active;
+        std::function<void()> open;
+    } cases[] = {
+        {"the bar's Open with the window active", &served,
+         [&bar] { TMainInteractionDlg(&bar).ChooseOpenFile(QStringLiteral("All (*.*)|*.*"), 1, QDir::tempPath()); }},
+        {"the window's own Save as with the bar active", &bar,
+         [&served] { TPrjInteractionDlg(&served).ChooseSaveFile(saveOptions()); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QApplication::setActiveWindow(c.active);
+        QRect frame;
+        fileDialog([&frame](QWidget& d) { frame = d.frameGeometry(); }, c.open);
+        ASSERT_FALSE(frame.isEmpty());
+        EXPECT_EQ(frame, CentredFrameOver(work, bar.frameGeometry(), served.frameGeometry(), frame.size()));
+        EXPECT_GT(frame.top(), bar.frameGeometry().bottom());
+    }
+    SetMaxPlacementBar(nullptr);
 }
