@@ -12,6 +12,13 @@ namespace {
 
 QPointer<QWidget> g_bar;
 
+QMargins frameMarginsOf(const QWidget* w)
+{
+    const QRect f = w->frameGeometry();
+    const QRect c = w->geometry();
+    return QMargins(c.left() - f.left(), c.top() - f.top(), f.right() - c.right(), f.bottom() - c.bottom());
+}
+
 // The client rectangle a maximise request gave the window (invalid: none).
 constexpr char kPlacedProperty[] = "maxPlacedGeometry";
 
@@ -46,12 +53,20 @@ private:
         const QScreen* s = bar->screen() ? bar->screen() : QGuiApplication::primaryScreen();
         if (!s)
             return;
+        const QRect work = s->availableGeometry();
+        const QRect frame = MaxPlacementFrame(work, bar->frameGeometry());
+        // A work area that already starts below the bar (the bar reserves
+        // its strip with the window manager) is what the window manager
+        // fills: its maximised window is the right one.
+        if (frame == work && !bar->frameGeometry().intersects(work))
+            return;
         window_->setWindowState(window_->windowState() & ~Qt::WindowMaximized);
-        const QRect frame = window_->frameGeometry();
-        const QRect client = window_->geometry();
-        const QMargins m(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
-                         frame.bottom() - client.bottom());
-        const QRect target = MaxPlacementGeometry(s->availableGeometry(), bar->frameGeometry(), m);
+        // A window not framed yet has no known decorations: the bar's are
+        // the estimate, since the same window manager draws both.
+        QMargins m = frameMarginsOf(window_);
+        if (m.isNull())
+            m = frameMarginsOf(bar);
+        const QRect target = frame.marginsRemoved(m);
         // Set first: the window's own resize handling asks for it.
         window_->setProperty(kPlacedProperty, target);
         window_->setGeometry(target);

@@ -5,7 +5,9 @@
 // maximised window at its own size, so a maximise request is answered as
 // the bar answers its own: the window gives up the manager's maximised
 // state and is placed below the bar. It still counts as maximised (the
-// saved window layout records it so) until it is moved or resized.
+// saved window layout records it so) until it is moved or resized. Where
+// the window manager's work area already starts below the bar (the bar
+// reserves its strip), its own maximised state is left as it is.
 
 #include <QMargins>
 #include <QRect>

@@ -1,5 +1,6 @@
 #include "dialogs/prj_edit.h"
 
+#include "dialogs/file_dlg.h"
 #include "dialogs/glyph_button.h"
 #include "dialogs/prj_interaction_dlg.h"
 #include "dialogs/window_place.h"
@@ -169,8 +170,16 @@ TfrmPrjEdit::TfrmPrjEdit(QWidget* parent) : QDialog(parent, Qt::Tool | Qt::Windo
 
     ChooseFile = [this](const QString& dir, const QString& filter, int index) {
         const QStringList filters = QtNameFilters(filter);
-        QString selected = filters.value(index - 1);
-        return QFileDialog::getOpenFileName(this, QString(), dir, filters.join(QStringLiteral(";;")), &selected);
+        QFileDialog dlg(this, QString(), dir);
+        PrepareFileDlg(dlg, fdOpen, this);
+        dlg.setAcceptMode(QFileDialog::AcceptOpen);
+        dlg.setFileMode(QFileDialog::ExistingFile);
+        dlg.setNameFilters(filters);
+        if (index >= 1 && index <= filters.size())
+            dlg.selectNameFilter(filters[index - 1]);
+        if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+            return QString();
+        return dlg.selectedFiles().constFirst();
     };
     ChooseMenuItem = [this](QPushButton* b, const QStringList& items) {
         pmAddFile->clear();

@@ -1,6 +1,7 @@
 #include "dialogs/prj_interaction_dlg.h"
 
 #include "project/vortalin_prj.h"
+#include "dialogs/file_dlg.h"
 #include "dialogs/message_dlg.h"
 #include "dialogs/prj_edit.h"
 #include "dialogs/progress_form.h"
@@ -45,6 +46,7 @@ QString TPrjInteractionDlg::ChooseSaveFile(const TSaveDlgOptions& Options)
 {
     QFileDialog dlg(parent_);
     dlg.setObjectName(QStringLiteral("dlgSavePrj"));
+    PrepareFileDlg(dlg, fdSave, parent_);
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setFileMode(QFileDialog::AnyFile);
     // The project asks about overwriting with its own message.

@@ -13,8 +13,19 @@
 
 QRect CentredFrame(const QRect& WorkArea, const QRect& BarFrame, const QSize& FrameSize)
 {
+    return CentredFrameOver(WorkArea, BarFrame, WorkArea, FrameSize);
+}
+
+QRect CentredFrameOver(const QRect& WorkArea, const QRect& BarFrame, const QRect& Over, const QSize& FrameSize)
+{
     QRect r(QPoint(0, 0), FrameSize);
-    r.moveCenter(WorkArea.center());
+    r.moveCenter(Over.center());
+    // Past the work area's right edge (over a window near it): back inside;
+    // wider than the work area: its left edge stays visible.
+    if (r.right() > WorkArea.right())
+        r.moveRight(WorkArea.right());
+    if (r.left() < WorkArea.left())
+        r.moveLeft(WorkArea.left());
     const bool besideBar = BarFrame.isEmpty() || r.right() < BarFrame.left() || r.left() > BarFrame.right();
     int top = r.top();
     if (!besideBar && top <= BarFrame.bottom())
@@ -24,9 +35,6 @@ QRect CentredFrame(const QRect& WorkArea, const QRect& BarFrame, const QSize& Fr
     const int floor = besideBar ? WorkArea.top() : std::max(WorkArea.top(), BarFrame.bottom() + 1);
     top = std::max(floor, std::min(top, WorkArea.bottom() + 1 - r.height()));
     r.moveTop(top);
-    // Wider than the work area: its left edge stays visible.
-    if (r.left() < WorkArea.left())
-        r.moveLeft(WorkArea.left());
     return r;
 }
 
@@ -43,10 +51,7 @@ QMargins frameMargins(const QWidget* w)
 
 void CentreOnWorkArea(QWidget* Window)
 {
-    if (!Window)
-        return;
-    QWidget* bar = MaxPlacementBar();
-    if (bar == Window)
+    if (!Window || MaxPlacementBar() == Window)
         return;
     // Centred at the size it opens with: polished, laid out as show() would
     // and its texts fitted.
@@ -56,14 +61,32 @@ void CentreOnWorkArea(QWidget* Window)
     if (!Window->isVisible() && !Window->testAttribute(Qt::WA_Resized))
         Window->adjustSize();
     FitTexts(Window);
+    PlaceCentredOver(Window, nullptr);
+}
+
+void PlaceCentredOver(QWidget* Window, const QWidget* Over)
+{
+    if (!Window)
+        return;
+    QWidget* bar = MaxPlacementBar();
+    if (bar == Window)
+        return;
     QScreen* screen = Window->screen() ? Window->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    QMargins m = frameMargins(Window);
+    const QMargins own = frameMargins(Window);
+    QMargins m = own;
     if (m.isNull() && bar && bar->isVisible())
         m = frameMargins(bar);
     const QSize frameSize = Window->size().grownBy(m);
     const QRect barFrame = bar && bar->isVisible() ? bar->frameGeometry() : QRect();
-    // move() places a top-level window by its frame's top-left corner.
-    Window->move(CentredFrame(screen->availableGeometry(), barFrame, frameSize).topLeft());
+    const QRect work = screen->availableGeometry();
+    const bool overWindow = Over && Over != bar && Over != Window && Over->isVisible() && !Over->isMinimized();
+    const QPoint corner =
+        CentredFrameOver(work, barFrame, overWindow ? Over->frameGeometry() : work, frameSize).topLeft();
+    // move() places a top-level window by its frame's top-left corner, but
+    // of a window that exists in the window system and has no frame yet it
+    // places the inside, and the window manager puts the frame around that.
+    const bool insideOnly = own.isNull() && Window->testAttribute(Qt::WA_WState_Created);
+    Window->move(insideOnly ? corner + QPoint(m.left(), m.top()) : corner);
 }

@@ -1,5 +1,7 @@
 #include "mainwin/bar_layout.h"
 
+#include <algorithm>
+
 QRect TToolBarLayout::ContextButton(int i) const
 {
     return QRect(Panel5.right() + 1 + (i - 1) * NewDwnLoadBtn.width() + Gap, NewDwnLoadBtn.top(),
@@ -37,6 +39,27 @@ QRect PlaceBar(const QRect& client, const QMargins& frame, const QRect& workArea
         return QRect(client.left(), client.top(), client.width(), clientHeight);
     return QRect(workArea.left() + frame.left(), workArea.top() + frame.top(),
                  workArea.width() - frame.left() - frame.right(), clientHeight);
+}
+
+QRect TBarWorkArea::Of(const QRect& Available)
+{
+    const int top = Available.top();
+    const bool shapedByStrut = (bottom_ > 0 && top == bottom_) || (previous_ > 0 && top == previous_);
+    if (!shapedByStrut || !freeTop_) {
+        freeTop_ = top;
+        return Available;
+    }
+    QRect r = Available;
+    r.setTop(std::min(*freeTop_, top));
+    return r;
+}
+
+void TBarWorkArea::StrutSet(int bottom)
+{
+    if (bottom == bottom_)
+        return;
+    previous_ = bottom_;
+    bottom_ = bottom;
 }
 
 std::vector<QRect> ArrangeBounds(TArrangeKind kind, const QRect& workArea, const QRect& barFrame,

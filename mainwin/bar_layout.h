@@ -3,6 +3,7 @@
 #include <QMargins>
 #include <QRect>
 
+#include <optional>
 #include <vector>
 
 // Geometry of the main window's bar and of the windows it arranges, as
@@ -35,6 +36,25 @@ TToolBarLayout ToolBarLayout();
 // rectangle.
 QRect PlaceBar(const QRect& client, const QMargins& frame, const QRect& workArea, int clientHeight,
                bool toWorkArea);
+
+// The work area the bar places itself in. The strut the bar reserves takes
+// the strip above its bottom edge out of the screen's work area, yet the
+// bar belongs at that strip's top: a work area that starts where the bar's
+// strut ends (now or before its last change, which the window system may
+// not have answered yet) gets back its top as last seen without it.
+class TBarWorkArea {
+public:
+    // The work area for the bar, given the screen's; remembers the top of
+    // one the strut has not shaped.
+    QRect Of(const QRect& Available);
+    // The strut now reserves the rows above `bottom` (0: none).
+    void StrutSet(int bottom);
+
+private:
+    int bottom_ = 0;
+    int previous_ = 0;
+    std::optional<int> freeTop_;
+};
 
 // Arrangements of the Windows menu, by their position in it.
 enum TArrangeKind : int { akSideBySide = 0, akAboveEachOther = 1, akOverlapped = 2 };

@@ -50,10 +50,12 @@ TFMain::TFMain(std::shared_ptr<IMainInteraction> ui, QWidget* parent)
     connect(barSettle_, &QTimer::timeout, this, [this] {
         if (!barSettling_)
             return;
-        if (geometry() == barInWorkArea() && !(windowState() & Qt::WindowMaximized))
+        if (geometry() == barInWorkArea() && !(windowState() & Qt::WindowMaximized)) {
             barSettling_ = false;
-        else
+            updateBarHints();
+        } else {
             queueBarPlacement();
+        }
     });
     // Maximised child windows go below the bar.
     SetMaxPlacementBar(this);

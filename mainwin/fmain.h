@@ -3,6 +3,7 @@
 #include "dialogs/context_item.h"
 #include "dialogs/operating_funcs.h"
 #include "mainwin/bar_layout.h"
+#include "mainwin/bar_x11.h"
 #include "mainwin/main_interaction.h"
 #include "mainwin/window_kinds.h"
 #include "platform/single_instance.h"
@@ -162,6 +163,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void moveEvent(QMoveEvent* e) override;
@@ -174,7 +176,10 @@ private:
     // again for one request at most.
     static constexpr int BarSettleMs = 300;
     static constexpr int MaxBarPlacements = 20;
-    QRect barInWorkArea() const;
+    QRect barInWorkArea();
+    // The strut for the window manager (bar_x11.h): it follows the bar's
+    // frame once the bar has been placed.
+    void updateBarHints();
     void keepBarInWorkArea();
     void queueBarPlacement();
     void createMenus();
@@ -237,6 +242,9 @@ private:
     bool barPlacementQueued_ = false;
     int barPlacements_ = 0;
     QTimer* barSettle_ = nullptr;
+    TBarWorkArea barArea_;
+    TBarStrut strut_;
+    bool barPlaced_ = false;
     bool released_ = false;  // serial addresses released at deactivation
     int exitStatus_ = 0;
     QMetaObject::Connection opOwnerConn_, ctxOwnerConn_;

@@ -5,6 +5,7 @@
 #include "comm/prot_sel.h"
 #include "comm/scheduler.h"
 #include "config/prog_cfg.h"
+#include "dialogs/qt_translations.h"
 #include "mainwin/editor_windows.h"
 #include "project/prj_paths.h"
 
@@ -54,6 +55,9 @@ void TFMain::PrjDataInvStateChanged(QObject*, int InvAdr, int NewState)
 void TFMain::ProgCfgChanged(TProgCfg* Cfg)
 {
     const TProgCfg& c = *Cfg;
+    // Qt's own texts (file dialogs, standard buttons) in the program's
+    // language, from the start on and as soon as the setting changes.
+    InstallQtTranslations(c.ProgLng);
     forEachKind([&c](IWindowKind& k) { k.SettingsChanged(c); });
     listSettingsChanged(c);
     if (Editors)

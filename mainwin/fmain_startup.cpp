@@ -6,6 +6,7 @@
 #include "comm/scheduler.h"
 #include "config/lang_texts.h"
 #include "config/prog_cfg.h"
+#include "dialogs/file_dlg.h"
 #include "dialogs/message_dlg.h"
 #include "dialogs/shared_objects.h"
 #include "mainwin/editor_windows.h"
@@ -26,6 +27,11 @@ using namespace fmain_detail;
 void TFMain::showEvent(QShowEvent* e)
 {
     QMainWindow::showEvent(e);
+    // No resize handle below the tool bar; again once the window system has
+    // the window, since Qt sets its own hints while it maps it.
+    SetX11NoResize(this);
+    QMetaObject::invokeMethod(this, [this] { SetX11NoResize(this); }, Qt::QueuedConnection);
+    updateBarHints();
     if (!Shown && !startupQueued_) {
         startupQueued_ = true;
         QMetaObject::invokeMethod(this, [this] { FormShow(); }, Qt::QueuedConnection);
@@ -297,9 +303,11 @@ void TFMain::pushMainTexts()
     for (QAction* a : {MenuNewDownloadList1, MenuNewWorkList1, MenuChangeProject1, MenuPrjExpl, MenuInverterScope})
         a->setToolTip(a->text());
     MenuFBS->setText(QStringLiteral("Feldbus"));
+    // The file dialogs' titles: the Open hint and the Save as entry.
+    SetFileDlgTitles(t.GetText(5, 10), t.GetText(5, 12));
 }
 
-QRect TFMain::barInWorkArea() const
+QRect TFMain::barInWorkArea()
 {
     QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
     if (!s)
@@ -308,12 +316,44 @@ QRect TFMain::barInWorkArea() const
     const QRect client = geometry();
     const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
                            frame.right() - client.right(), frame.bottom() - client.bottom());
-    return PlaceBar(client, margins, s->availableGeometry(), BarClientHeight(), true);
+    return PlaceBar(client, margins, barArea_.Of(s->availableGeometry()), BarClientHeight(), true);
 }
 
 void TFMain::PlaceBarInWorkArea()
 {
     setGeometry(barInWorkArea());
+    barPlaced_ = true;
+    updateBarHints();
+}
+
+void TFMain::updateBarHints()
+{
+    if (!isVisible() || !testAttribute(Qt::WA_WState_Created))
+        return;
+    // Not while a maximise request is being answered: the bar is across the
+    // whole work area for a moment then.
+    if (!barPlaced_ || barSettling_ || (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized)))
+        return;
+    // The work area's top as it is before the strut shapes it.
+    if (QScreen* s = screen())
+        barArea_.Of(s->availableGeometry());
+    const QRect frame = frameGeometry();
+    const TBarStrut strut = BarStrut(frame, devicePixelRatioF());
+    if (strut == strut_)
+        return;
+    if (SetX11Strut(this, strut)) {
+        strut_ = strut;
+        barArea_.StrutSet(strut.Rows > 0 ? frame.bottom() + 1 : 0);
+    }
+}
+
+void TFMain::hideEvent(QHideEvent* e)
+{
+    QMainWindow::hideEvent(e);
+    if (strut_.Rows > 0 && SetX11Strut(this, TBarStrut())) {
+        strut_ = TBarStrut();
+        barArea_.StrutSet(0);
+    }
 }
 
 void TFMain::resizeEvent(QResizeEvent* e)
@@ -323,12 +363,14 @@ void TFMain::resizeEvent(QResizeEvent* e)
     if (height() != BarClientHeight())
         setGeometry(PlaceBar(geometry(), {}, {}, BarClientHeight(), false));
     keepBarInWorkArea();
+    updateBarHints();
 }
 
 void TFMain::moveEvent(QMoveEvent* e)
 {
     QMainWindow::moveEvent(e);
     keepBarInWorkArea();
+    updateBarHints();
 }
 
 void TFMain::changeEvent(QEvent* e)

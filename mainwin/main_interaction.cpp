@@ -3,6 +3,7 @@
 #include "dialogs/message_dlg.h"
 #include "config/lang_texts.h"
 #include "config/prog_cfg.h"
+#include "dialogs/file_dlg.h"
 #include "dialogs/install_prj_dialogs.h"
 #include "dialogs/prj_interaction_dlg.h"
 #include "dialogs/shared_objects.h"
@@ -31,6 +32,7 @@ QString TMainInteractionDlg::ChooseOpenFile(const QString& Filter, int FilterInd
 {
     QFileDialog dlg(parent_);
     dlg.setObjectName(QStringLiteral("OpenDlg"));
+    PrepareFileDlg(dlg, fdOpen);
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
     dlg.setFileMode(QFileDialog::ExistingFile);
     const QStringList filters = QtNameFilters(Filter);
@@ -48,6 +50,7 @@ QString TMainInteractionDlg::ChooseSaveFile(const TSaveDlgOptions& Options)
 {
     QFileDialog dlg(parent_);
     dlg.setObjectName(QStringLiteral("SaveDlg"));
+    PrepareFileDlg(dlg, fdSave);
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setFileMode(QFileDialog::AnyFile);
     dlg.setDefaultSuffix(Options.DefaultExt);

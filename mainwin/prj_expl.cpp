@@ -753,13 +753,6 @@ void TFPrjExpl::changeEvent(QEvent* e)
     if (e->type() == QEvent::WindowStateChange) {
         if (windowState() & Qt::WindowMinimized)
             core_.Minimised();
-        else if ((windowState() & Qt::WindowMaximized) && WorkArea) {
-            const QRect r = WorkArea();
-            if (r.isValid()) {
-                setWindowState(windowState() & ~Qt::WindowMaximized);
-                setGeometry(r);
-            }
-        }
     } else if (e->type() == QEvent::ActivationChange && isActiveWindow()) {
         focusedRowChanged();
         HandOver();

@@ -55,8 +55,6 @@ public:
     std::function<void()> DetachRemarkEditor;
     // The window closed: the main window releases its menu entry and button.
     std::function<void()> OnClosed;
-    // The work area below the main window's bar (maximising fills it).
-    std::function<QRect()> WorkArea;
 
     void RebuildTree();
     void SetTexts(const TPrjExplTexts& Texts);

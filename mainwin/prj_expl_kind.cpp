@@ -2,6 +2,7 @@
 
 #include "config/lang_texts.h"
 #include "config/prog_cfg.h"
+#include "dialogs/max_placement.h"
 #include "dialogs/shared_objects.h"
 #include "lists/rem_edit.h"
 #include "lists/set_edit.h"
@@ -10,8 +11,6 @@
 #include "mainwin/fmain.h"
 #include "mainwin/prj_expl.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <QAction>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -126,13 +125,8 @@ TPrjExplKind::TPrjExplKind(TFMain& Main, TEditorWindows& Editors)
     w->hide();
     w->ValEdit = Editors.ValEdit();
     w->SetEdit = Editors.SetEdit();
-    w->WorkArea = [main] {
-        const QScreen* s = main && main->screen() ? main->screen() : QGuiApplication::primaryScreen();
-        QRect r = s ? s->availableGeometry() : QRect();
-        if (main)
-            r.setTop(main->frameGeometry().bottom() + 1);
-        return r;
-    };
+    // Maximised, it fills the work area below the bar.
+    InstallMaxPlacement(w);
     w->OnClosed = [main] {
         if (main) {
             main->MenuPrjExpl->setChecked(false);

@@ -1,11 +1,13 @@
 #include "quintel/cp_dialogs_ui.h"
 
 #include "config/lang_texts.h"
+#include "dialogs/file_dlg.h"
 #include "dialogs/glyph_button.h"
 #include "dialogs/message_dlg.h"
 #include "dialogs/print_form.h"
 #include "dialogs/print_tab_widths.h"
 #include "dialogs/progress_window.h"
+#include "dialogs/qt_translations.h"
 #include "lists/val_edit.h"
 #include "quintel/cp_settings_dlg.h"
 #include "quintel/sel_mode.h"
@@ -24,6 +26,8 @@
 
 void TCpDialogsUi::ApplyTexts(const TVortalinText& t)
 {
+    // The file dialogs' titles: the Open and Save hints.
+    SetFileDlgTitles(t.GetText(2, 3), t.GetText(2, 1));
     if (SettingsDlg) {
         SettingsDlg->setWindowTitle(t.GetText(2, 6));
         QLabel* labels[] = {SettingsDlg->Label1, SettingsDlg->Label2, SettingsDlg->Label3, SettingsDlg->Label4,
@@ -71,6 +75,7 @@ void TCpDialogsUi::ErrorBox(const QString& Title, const QString& Text)
 QString TCpDialogsUi::ChooseSaveFile(const QString& InitialDir, const QString& ProposedName)
 {
     QFileDialog dlg(Main, QString(), InitialDir, QStringLiteral("CP-files (*.cp5)"));
+    PrepareFileDlg(dlg, fdSave, Main);
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setDefaultSuffix(QStringLiteral("cp5"));
     // The program asks about overwriting itself.
@@ -85,6 +90,7 @@ QString TCpDialogsUi::ChooseSaveFile(const QString& InitialDir, const QString& P
 QString TCpDialogsUi::ChooseOpenFile(const QString& InitialDir)
 {
     QFileDialog dlg(Main, QString(), InitialDir, QStringLiteral("CP-files (*.cp5 *.cpd)"));
+    PrepareFileDlg(dlg, fdOpen, Main);
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
     dlg.setFileMode(QFileDialog::ExistingFile);
     dlg.setDefaultSuffix(QStringLiteral("cp5"));
@@ -94,9 +100,18 @@ QString TCpDialogsUi::ChooseOpenFile(const QString& InitialDir)
     return dlg.selectedFiles().first();
 }
 
+void TCpDialogsUi::SetLanguage(int Proglng)
+{
+    InstallQtTranslations(Proglng);
+}
+
 bool TCpDialogsUi::RunSettings(TCpSettings& Settings)
 {
-    return SettingsDlg && SettingsDlg->Execute(Settings) == 1;
+    if (!SettingsDlg || SettingsDlg->Execute(Settings) != 1)
+        return false;
+    // Qt's own texts follow a changed language at once.
+    SetLanguage(Settings.Proglng);
+    return true;
 }
 
 bool TCpDialogsUi::RunSelMode(int& Address, bool Offline)

@@ -30,6 +30,9 @@ public:
 
     // Pushes the language texts into the dialogs.
     void ApplyTexts(const TVortalinText& Texts);
+    // Qt's own texts (file dialogs, standard buttons) in the program's
+    // language (the setting's code).
+    void SetLanguage(int Proglng);
 
     int Message(const QStringList& Msg, const QStringList& Buttons, const QString& Title, int Icon,
                 const QString& P1, const QString& P2, const QString& P3, int Default, int Cancel) override;

@@ -16,7 +16,9 @@
 #             simulator's log for configuration-number reads of both
 #             inverters, makes a download-list upload (new list, complete
 #             list, upload) and checks that the "Transfer finished." box
-#             lies under no other window and is painted on the screen, quits
+#             lies under no other window and is painted on the screen,
+#             checks that the bar has no strip below its tool bar and that
+#             a maximised explorer and a file dialog lie below it, quits
 #             through the File menu from the keyboard and expects exit
 #             status 0. Before quitting, opens the value editor with F3 in
 #             the explorer and types a value with Enter into whatever window
@@ -238,6 +240,47 @@ for _ in $(seq 150); do grep -q 'addr=1 .*write par=0x0104 value=1500$' "$log" &
 grep -q 'addr=1 .*write par=0x0104 value=1500$' "$log" ||
   fail "no write of 1500 to dr04 after typing into the value editor (the keyboard is with \"$(xdotool getwindowname "$(xdotool getactivewindow)" 2>/dev/null)\")"
 echo "Simulator log: $(grep 'write par=0x0104 value=1500$' "$log" | tail -n 1)"
+
+# ---- The bar and the windows below it. The bar is caption, menu and tool
+# bar: no resize handle below the tool bar, the frame's bottom edge is as
+# thin as its sides. It reserves its strip, so that a maximised window's
+# frame, title bar included, starts at or below its bottom edge and fills
+# the rest of the screen, and a file dialog opens below it.
+# "left right top bottom" of window $1's frame around its inside.
+frame_extents() { xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g'; }
+# "top bottom" of window $1's frame (rows, the bottom one excluded).
+frame_rows() {
+  local l r t b x y w h
+  read -r l r t b <<<"$(frame_extents "$1")"
+  read -r x y w h <<<"$(window_rect "$1")"
+  echo $((y - t)) $((y + h + b))
+}
+read -r bl br bt bb <<<"$(frame_extents "$win")"
+[ "$bb" -le "$bl" ] || fail "a strip of $bb pixels below the bar's tool bar (its sides $bl)"
+read -r _ bar_bottom <<<"$(frame_rows "$win")"
+echo "Bar: frame down to row $bar_bottom, bottom edge $bb pixels as its sides"
+screen_h=$(xdotool getdisplaygeometry | awk '{print $2}')
+explorer=$(xdotool search --onlyvisible --name '^Project explorer' 2>/dev/null | head -n 1)
+[ -n "$explorer" ] || fail "no project explorer"
+wmctrl -i -r "$explorer" -b add,maximized_vert,maximized_horz
+end=$((SECONDS + 20))
+while :; do
+  read -r top bottom <<<"$(frame_rows "$explorer")"
+  [ "$top" -ge "$bar_bottom" ] && [ "$bottom" -ge "$screen_h" ] && break
+  [ $SECONDS -le $end ] || fail "the maximised explorer's frame spans rows $top to $bottom, the bar ends at $bar_bottom"
+  sleep 0.2
+done
+echo "Maximised explorer: frame from row $top (the bar ends at $bar_bottom) to $bottom"
+shown=$(xdotool search --onlyvisible --name . 2>/dev/null || true)
+answer "$win" ctrl+o
+open=$(new_window '^Open$' 30 DIALOG $shown) || fail "no file dialog after Ctrl+O in the bar"
+read -r top bottom <<<"$(frame_rows "$open")"
+[ "$top" -ge "$bar_bottom" ] || fail "the file dialog's frame starts at row $top, over the bar (to $bar_bottom)"
+echo "File dialog: frame from row $top, below the bar"
+take_screenshot "$demo/maximised.xwd" >/dev/null
+echo "Screenshot: $demo/maximised.xwd"
+answer "$open" Escape
+window_gone "$open" 30 || fail "the file dialog stays open after Escape"
 
 # Quit, the File menu's last entry, is one step up from the first; the
 # uploaded list is not saved (No, the second button, in the question).

@@ -35,6 +35,7 @@ int main(int argc, char** argv)
     ui.Progress->setWindowFlag(Qt::Window);
     form->OnTextsLoaded = [&ui, form](const TVortalinText& texts) {
         ui.ApplyTexts(texts);
+        ui.SetLanguage(form->Program().Settings.Proglng);
         ui.PrintForm->SetDataPath(form->Program().Settings.DataPath);
     };
     form->show();

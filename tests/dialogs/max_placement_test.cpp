@@ -92,3 +92,19 @@ TEST_F(MaxPlacementWindow, WithoutABarOrWhenWithdrawnTheWindowManagerKeepsTheReq
     EXPECT_FALSE(IsMaxPlaced(&w));
     EXPECT_TRUE(CountsAsMaximised(&w));
 }
+
+TEST_F(MaxPlacementWindow, AWorkAreaStartingBelowTheBarIsLeftToTheWindowManager)
+{
+    // The bar reserves its strip: the work area (here the whole screen)
+    // begins below it, and the window manager's maximised window already
+    // fills the right place.
+    const QRect work = bar.screen()->availableGeometry();
+    bar.setGeometry(work.left(), work.top() - 80, 640, 50);
+    ASSERT_FALSE(bar.frameGeometry().intersects(work));
+    w.showMaximized();
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(w.isMaximized());
+    EXPECT_FALSE(IsMaxPlaced(&w));
+    EXPECT_TRUE(CountsAsMaximised(&w));
+}

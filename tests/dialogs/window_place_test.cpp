@@ -30,3 +30,28 @@ TEST(CentredFrame, CentresOnTheWorkAreaAndKeepsClearOfTheBar)
             ADD_FAILURE() << "covers the bar";
     }
 }
+
+TEST(CentredFrame, OverTheWindowItServesInsideTheWorkAreaAndClearOfTheBar)
+{
+    const QRect work(0, 24, 1280, 976);
+    const QRect bar(0, 24, 1280, 80);
+    struct Case {
+        const char* name;
+        QRect over;
+        QSize frame;
+        QRect want;
+    } cases[] = {
+        {"over a window in the middle: its centre", {300, 300, 600, 400}, {400, 300}, {400, 350, 400, 300}},
+        {"over a window at the right edge: inside the work area", {1000, 400, 280, 200}, {600, 400},
+         {680, 300, 600, 400}},
+        {"over a window at the left edge: inside the work area", {0, 400, 200, 200}, {600, 400}, {0, 300, 600, 400}},
+        {"over a window just below the bar: not over the bar", {100, 104, 600, 100}, {400, 300},
+         {200, 104, 400, 300}},
+        {"over a window low down: up to the work area's bottom", {100, 900, 600, 100}, {400, 300},
+         {200, 700, 400, 300}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(CentredFrameOver(work, bar, c.over, c.frame), c.want);
+    }
+}

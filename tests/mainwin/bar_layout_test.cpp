@@ -70,3 +70,27 @@ TEST(NextOpenSlot, GoesUpAndWrapsAround)
     EXPECT_EQ(NextOpenSlot(0, 64, open), 62);
     EXPECT_EQ(NextOpenSlot(5, 64, [](int) { return false; }), -1);
 }
+
+// The bar's own strut shapes the screen's work area; the bar still goes to
+// the top of the work area as it is without that strut.
+TEST(BarWorkArea, GivesBackTheStripOfTheBarsOwnStrutOnly)
+{
+    TBarWorkArea area;
+    const QRect screen(0, 0, 1280, 1024);
+    // Before any strut: the work area as it is (a panel of 30 above).
+    EXPECT_EQ(area.Of(QRect(0, 30, 1280, 994)), QRect(0, 30, 1280, 994));
+    area.StrutSet(112);
+    // The window system has not answered yet, then it has.
+    EXPECT_EQ(area.Of(QRect(0, 30, 1280, 994)), QRect(0, 30, 1280, 994));
+    EXPECT_EQ(area.Of(QRect(0, 112, 1280, 912)), QRect(0, 30, 1280, 994));
+    // The bar moved: the strut's former end still counts as its own until
+    // the window system follows.
+    area.StrutSet(150);
+    EXPECT_EQ(area.Of(QRect(0, 112, 1280, 912)), QRect(0, 30, 1280, 994));
+    EXPECT_EQ(area.Of(QRect(0, 150, 1280, 874)), QRect(0, 30, 1280, 994));
+    // Another panel reaching further down is not the bar's to give back.
+    EXPECT_EQ(area.Of(QRect(0, 200, 1280, 824)), QRect(0, 200, 1280, 824));
+    // Strut removed and the panel gone: the whole screen.
+    area.StrutSet(0);
+    EXPECT_EQ(area.Of(screen), screen);
+}
