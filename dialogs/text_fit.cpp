@@ -24,6 +24,7 @@
 
 #include <algorithm>
 
+#include "dialogs/elided_label.h"
 #include "dialogs/glyph_button.h"
 
 namespace {
@@ -95,7 +96,8 @@ int neededWidth(QWidget* w, QString& text)
 {
     const QFontMetrics fm = w->fontMetrics();
     if (auto* l = qobject_cast<QLabel*>(w)) {
-        if (l->text().isEmpty() || l->wordWrap() || !l->pixmap().isNull())
+        // An elided label cuts its text on purpose, with an ellipsis.
+        if (qobject_cast<TElidedLabel*>(l) || l->text().isEmpty() || l->wordWrap() || !l->pixmap().isNull())
             return -1;
         text = l->text();
         return l->sizeHint().width();
