@@ -13,7 +13,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QScreen>
+#include <QSplitter>
 #include <QStackedWidget>
 #include <QStyle>
 #include <QStyleOptionComboBox>
@@ -21,9 +23,11 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QTreeView>
 
 #include <algorithm>
 
+#include "dialogs/elided_label.h"
 #include "dialogs/glyph_button.h"
 
 namespace {
@@ -89,13 +93,31 @@ int roomOf(const QWidget* w, int needed)
     return w->width();
 }
 
+// The width a horizontal tab bar needs to show its visible tabs whole,
+// without scroll arrows; -1 for one without tabs or a vertical one.
+int tabBarNeeded(QTabBar* bar, QString& text)
+{
+    const QTabBar::Shape shape = bar->shape();
+    if (shape != QTabBar::RoundedNorth && shape != QTabBar::RoundedSouth && shape != QTabBar::TriangularNorth
+        && shape != QTabBar::TriangularSouth)
+        return -1;
+    for (int i = 0; i < bar->count(); ++i)
+        if (bar->isTabVisible(i))
+            text += (text.isEmpty() ? QString() : QStringLiteral(" | ")) + bar->tabText(i);
+    if (text.isEmpty())
+        return -1;
+    bar->ensurePolished();
+    return bar->sizeHint().width();
+}
+
 // The width the control needs for its text; -1 when it shows none that it
 // could cut.
 int neededWidth(QWidget* w, QString& text)
 {
     const QFontMetrics fm = w->fontMetrics();
     if (auto* l = qobject_cast<QLabel*>(w)) {
-        if (l->text().isEmpty() || l->wordWrap() || !l->pixmap().isNull())
+        // An elided label cuts its text on purpose, with an ellipsis.
+        if (qobject_cast<TElidedLabel*>(l) || l->text().isEmpty() || l->wordWrap() || !l->pixmap().isNull())
             return -1;
         text = l->text();
         return l->sizeHint().width();
@@ -158,18 +180,95 @@ int neededWidth(QWidget* w, QString& text)
         return fm.horizontalAdvance(e->text()) + (e->width() - r.width()) + m.left() + m.right() + 4 + 1;
     }
     if (auto* t = qobject_cast<QTabWidget*>(w)) {
-        const QTabBar* bar = t->tabBar();
-        const int hspace = bar->style()->pixelMetric(QStyle::PM_TabBarTabHSpace, nullptr, bar);
-        int sum = 0;
-        for (int i = 0; i < bar->count(); ++i)
-            if (bar->isTabVisible(i)) {
-                sum += textWidth(bar->fontMetrics(), bar->tabText(i)) + hspace
-                       + (bar->tabIcon(i).isNull() ? 0 : bar->iconSize().width() + 4);
-                text += (text.isEmpty() ? QString() : QStringLiteral(" | ")) + bar->tabText(i);
-            }
-        return sum == 0 ? -1 : sum + 4;
+        // The tab bar's own measure of its tabs: one that needs more than
+        // the room beside the corner widgets shows scroll arrows and hides
+        // tabs.
+        if (t->tabBar()->isHidden())
+            return -1;
+        int corners = 0;
+        for (Qt::Corner c : {Qt::TopLeftCorner, Qt::TopRightCorner})
+            if (const QWidget* cw = t->cornerWidget(c); cw && !cw->isHidden())
+                corners += cw->sizeHint().width();
+        const int bar = tabBarNeeded(t->tabBar(), text);
+        return bar < 0 ? -1 : bar + corners;
+    }
+    if (auto* b = qobject_cast<QTabBar*>(w)) {
+        // A tab widget's bar counts with its tab widget.
+        if (qobject_cast<QTabWidget*>(b->parentWidget()))
+            return -1;
+        return tabBarNeeded(b, text);
     }
     return -1;
+}
+
+// The width a splitter pane needs for its labels: a tree without a header
+// shows its rows in one column as wide as the pane and cuts the rows that
+// do not fit. -1 for any other pane.
+int paneNeeded(QWidget* pane, QString& text)
+{
+    auto* tree = qobject_cast<QTreeView*>(pane);
+    if (!tree || !tree->model() || !tree->header()->isHidden())
+        return -1;
+    // The rows shown (the expanded ones), indented by their depth.
+    const QFontMetrics fm = tree->fontMetrics();
+    int widest = 0, rows = 0;
+    for (QModelIndex i = tree->model()->index(0, 0, tree->rootIndex()); i.isValid() && rows < 1000;
+         i = tree->indexBelow(i), ++rows) {
+        int depth = tree->rootIsDecorated() ? 1 : 0;
+        for (QModelIndex p = i.parent(); p.isValid() && p != tree->rootIndex(); p = p.parent())
+            ++depth;
+        const QString t = i.data().toString();
+        if (const int w = fm.horizontalAdvance(t) + depth * tree->indentation(); w > widest) {
+            widest = w;
+            text = t;
+        }
+    }
+    if (widest == 0)
+        return -1;
+    // The view's own measure, icons and margins included.
+    const int hint = static_cast<QAbstractItemView*>(tree)->sizeHintForColumn(0);
+    QScrollBar* bar = tree->verticalScrollBar();
+    const int chrome = tree->isVisible() ? tree->width() - tree->viewport()->width()
+                                         : 2 * tree->frameWidth() + (bar->isVisibleTo(tree) ? bar->sizeHint().width() : 0);
+    return std::max(hint, widest) + chrome;
+}
+
+// The width a splitter gives the pane; -1 when w is no pane of a side by
+// side splitter or is collapsed (a closed pane shows no labels).
+int paneRoom(const QWidget* w)
+{
+    auto* s = qobject_cast<const QSplitter*>(w->parentWidget());
+    if (!s || s->orientation() != Qt::Horizontal)
+        return -1;
+    const int i = s->indexOf(const_cast<QWidget*>(w));
+    const QList<int> sizes = s->sizes();
+    return i >= 0 && i < sizes.size() && sizes[i] > 0 ? sizes[i] : -1;
+}
+
+// Gives the pane Needed pixels, taken from the other panes down to their
+// minimum widths; the window keeps its size. Whether the pane grew.
+bool widenPane(QWidget* pane, int Needed)
+{
+    auto* s = static_cast<QSplitter*>(pane->parentWidget());
+    const int i = s->indexOf(pane);
+    QList<int> sizes = s->sizes();
+    const int want = Needed - sizes[i];
+    int got = 0;
+    for (int j = 0; j < sizes.size() && got < want; ++j) {
+        if (j == i || sizes[j] == 0)
+            continue;
+        const QWidget* o = s->widget(j);
+        const int least = std::max(o->minimumWidth(), o->minimumSizeHint().width());
+        if (const int give = std::min(want - got, sizes[j] - least); give > 0) {
+            sizes[j] -= give;
+            got += give;
+        }
+    }
+    if (got <= 0)
+        return false;
+    sizes[i] += got;
+    s->setSizes(sizes);
+    return true;
 }
 
 struct HeaderCut {
@@ -320,6 +419,13 @@ QList<TCutText> FindCutTexts(QWidget* Window)
             continue;
         }
         QString text;
+        if (const int room = paneRoom(w); room > 0) {
+            if (const int n = paneNeeded(w, text); n > room) {
+                cuts.append({w, text, n, room});
+                continue;
+            }
+            text.clear();
+        }
         const int n = neededWidth(w, text);
         if (const int room = roomOf(w, n); n > room)
             cuts.append({w, text, n, room});
@@ -347,6 +453,8 @@ void FitTexts(QWidget* Window)
                     h->resizeSection(hc.section, hc.needed);
                     changed = true;
                 }
+            } else if (QString rows; paneRoom(c.Control) > 0 && paneNeeded(c.Control, rows) > 0) {
+                changed |= widenPane(c.Control, c.Needed);
             } else {
                 // The latest width: an earlier growth may have widened it.
                 QString text;

@@ -18,14 +18,17 @@ struct TCutText {
 };
 
 // The texts that the shown (or to be shown) controls of Window cut: labels,
-// buttons, check boxes, radio buttons, group box titles, tabs, column
-// headers, choice lists, read-only fields and the window caption.
+// buttons, check boxes, radio buttons, group box titles, tab bars that need
+// scroll arrows, column headers, choice lists, read-only fields, the rows of
+// a tree in a splitter pane narrower than they are, and the window caption.
+// A label that elides (elided_label.h) cuts nothing.
 QList<TCutText> FindCutTexts(QWidget* Window);
 
 // Grows what FindCutTexts finds. A control placed by coordinates grows to
 // the right; what lies right of its old right edge in the same parent moves
 // along, what spans that edge widens with it, and the parent grows, up to
-// the window. A window wider than the work area is not made.
+// the window. A window wider than the work area is not made. A splitter pane
+// takes the room its rows need from the other panes.
 void FitTexts(QWidget* Window);
 
 // From now on every top-level window of the program fits its texts when it

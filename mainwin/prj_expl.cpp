@@ -2,6 +2,7 @@
 
 #include "config/drag_drop.h"
 #include "config/vortalin_clpbrd.h"
+#include "dialogs/elided_label.h"
 #include "dialogs/help_context.h"
 #include "dialogs/shared_objects.h"
 #include "lists/set_edit.h"
@@ -62,7 +63,9 @@ void TExplListView::startDrag(Qt::DropActions supported)
 
 QLabel* TFPrjExpl::field(QWidget* page, QFormLayout* form, const QString& caption, const char* name)
 {
-    auto* l = new QLabel(page);
+    // Values (names, paths, error texts) never widen the pages: a page
+    // wider than the pane would take its room from the tree.
+    auto* l = new TElidedLabel(page);
     l->setObjectName(QLatin1String(name));
     l->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* cap = new QLabel(caption, page);
@@ -182,7 +185,7 @@ TFPrjExpl::TFPrjExpl(QWidget* parent) : QWidget(parent, Qt::Window), context_(th
             auto* h = new QHBoxLayout(row);
             h->setContentsMargins(0, 0, 0, 0);
             for (const char* n : {raw, conv}) {
-                auto* l = new QLabel(row);
+                auto* l = new TElidedLabel(row);
                 l->setObjectName(QLatin1String(n));
                 l->setMinimumWidth(90);
                 h->addWidget(l);
@@ -245,8 +248,10 @@ TFPrjExpl::TFPrjExpl(QWidget* parent) : QWidget(parent, Qt::Window), context_(th
     sbPrjExpl = new QStatusBar(this);
     sbPrjExpl->setObjectName(QStringLiteral("sbPrjExpl"));
     sbPrjExpl->setSizeGripEnabled(false);
+    // A long status text (an error text after "Password:") is cut in its
+    // panel rather than widening the window.
     for (int i = 0; i < 5; ++i) {
-        Panels[size_t(i)] = new QLabel(sbPrjExpl);
+        Panels[size_t(i)] = new TElidedLabel(sbPrjExpl);
         Panels[size_t(i)]->setObjectName(QStringLiteral("sbPanel%1").arg(i));
         sbPrjExpl->addWidget(Panels[size_t(i)], i == 0 ? 0 : 1);
     }

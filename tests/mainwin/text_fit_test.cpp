@@ -28,6 +28,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QTabBar>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -54,6 +56,13 @@ protected:
         if (!walked.insert(&w).second)
             return;
         report += DescribeCutTexts(FindCutTexts(&w));
+        // Every tab shows: no tab bar scrolls its tabs.
+        for (const QTabBar* bar : w.findChildren<QTabBar*>())
+            for (const QToolButton* arrow : bar->findChildren<QToolButton*>())
+                if (arrow->isVisible()) {
+                    report += QStringLiteral("%1/%2: the tabs scroll\n").arg(w.objectName(), bar->parentWidget()->objectName());
+                    break;
+                }
         qeltest::saveScreenshot(w, QStringLiteral("fit_%1_%2.png").arg(lang, w.objectName()));
     }
     void walkShown(const QString& lang)
