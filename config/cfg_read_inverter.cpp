@@ -436,7 +436,11 @@ int CfgUploader::readQuintel()
         const auto sel = uint16_t(-uint16_t(c.QuintelBase));
         if ((st = request(QelService::Inv2, sel, 1, rsp)) != 0)
             return st;
-        c.QuintelCount = rsp.Data.GetI32(8) + 1;
+        // The configuration file keeps the count in 16 bits.
+        const int64_t count = int64_t(rsp.Data.GetI32(8)) + 1;
+        if (count < 0 || count > 0xFFFF)
+            return QelResult::Malformed;
+        c.QuintelCount = int(count);
     }
     return 0;
 }
