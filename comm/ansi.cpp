@@ -275,13 +275,11 @@ bool TAnsi::DrainPortLocked()
             break;
         for (int i = 0; i < n; ++i) {
             const uint8_t b = buf[i];
-            if (FRingPos >= RingSize)
-                FRingPos = 0;
-            FRing[FRingPos++] = b;
             if (b == ACK || b == EOT || b == NAK || FEtxFlag)
                 wake = true;
             FEtxFlag = b == ETX;
         }
+        DinAnswerScan::Append(FRing, FRingPos, RingSize, buf, n);
         // A short read has taken everything there was; what comes later
         // is a new line event (asking again would only cost a system call).
     } while (n == sizeof buf);
@@ -406,12 +404,9 @@ int TAnsi::Evaluate()
         std::lock_guard lk(FLock);
         uint8_t buf[RingSize];
         uint16_t n = 0;
-        const int room = RingSize - FRingPos;
-        if (room > 0 && FPort->Read(buf, static_cast<uint16_t>(room), n) == 0) {
-            for (int i = 0; i < n; ++i) {
-                FEtxFlag = buf[i] == ETX;
-                FRing[FRingPos++] = buf[i];
-            }
+        if (FPort->Read(buf, sizeof buf, n) == 0 && n > 0) {
+            FEtxFlag = buf[n - 1] == ETX;
+            DinAnswerScan::Append(FRing, FRingPos, RingSize, buf, n);
         }
         lineError = FPort->GetError();
         if (lineError != 0)

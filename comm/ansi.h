@@ -85,6 +85,8 @@ private:
 
     // Shared with the line-event thread.
     std::mutex FLock;
+    // The newest bytes received for the current request (an overflow
+    // drops the oldest, DinAnswerScan::Append).
     uint8_t FRing[RingSize] = {};
     int FRingPos = 0;
     bool FEtxFlag = false;

@@ -2,6 +2,7 @@
 
 #include "comm/din_codec.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace DinAnswerScan {
@@ -47,6 +48,24 @@ TOutcome Scan(uint8_t* Buffer, int& Count, const TParams& P, TTelData& Data, int
         break; // nothing (yet)
     }
     return TOutcome::None;
+}
+
+void Append(uint8_t* Buffer, int& Count, int Size, const uint8_t* Bytes, int Len)
+{
+    if (Len <= 0 || Size <= 0)
+        return;
+    if (Len >= Size) {
+        std::memcpy(Buffer, Bytes + (Len - Size), static_cast<size_t>(Size));
+        Count = Size;
+        return;
+    }
+    const int drop = std::max(0, Count + Len - Size);
+    if (drop > 0) {
+        std::memmove(Buffer, Buffer + drop, static_cast<size_t>(Count - drop));
+        Count -= drop;
+    }
+    std::memcpy(Buffer + Count, Bytes, static_cast<size_t>(Len));
+    Count += Len;
 }
 
 } // namespace DinAnswerScan

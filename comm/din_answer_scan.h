@@ -38,4 +38,12 @@ enum class TOutcome {
 // Works on the first Count bytes of Buffer and removes what it consumed.
 TOutcome Scan(uint8_t* Buffer, int& Count, const TParams& P, TTelData& Data, int& ErrorNumber);
 
+// Appends Len received bytes to a receive buffer of Size bytes that holds
+// Count. A buffer that overflows keeps the newest bytes: noise that holds
+// no frame end is never scanned away, and once it has filled the buffer,
+// the answer behind it must still arrive whole (a buffer that wrapped or
+// stopped taking bytes would cut or drop it, and the request would wait
+// for its time-out).
+void Append(uint8_t* Buffer, int& Count, int Size, const uint8_t* Bytes, int Len);
+
 } // namespace DinAnswerScan

@@ -415,11 +415,8 @@ void TIp::Receive(const char* Bytes, qint64 Len)
 {
     if (FClosed)
         return;
-    const int take = int(std::min<qint64>(Len, RecvBufSize - FRecvCount));
-    if (take > 0) {
-        std::memcpy(FRecvBuf + FRecvCount, Bytes, size_t(take));
-        FRecvCount += take;
-    }
+    DinAnswerScan::Append(FRecvBuf, FRecvCount, RecvBufSize,
+                          reinterpret_cast<const uint8_t*>(Bytes), int(std::min<qint64>(Len, INT_MAX)));
     bool frameEnd = false;
     for (int i = 0; i < FRecvCount && !frameEnd; ++i) {
         const uint8_t b = FRecvBuf[i];

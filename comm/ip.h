@@ -123,6 +123,8 @@ private:
     QHostAddress FRemote; // the configured address, resolved at Open (UDP)
     QEventLoop* FWaitLoop = nullptr;
 
+    // The newest bytes received for the current request (an overflow
+    // drops the oldest, DinAnswerScan::Append).
     uint8_t FRecvBuf[RecvBufSize] = {};
     int FRecvCount = 0;
 

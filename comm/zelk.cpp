@@ -334,7 +334,7 @@ void tZelk::Receive()
             // No telegram of this service, a corrupt length byte, or a
             // header that never completed: nothing to hand over; the
             // request concerned ends at its time-out.
-            FRxCount = 0;
+            DropBurst();
             return;
         }
         while (FRxCount < len && Clock::now() < deadline) {
@@ -349,6 +349,18 @@ void tZelk::Receive()
         FRxCount -= len;
         std::memmove(FRx, FRx + len, static_cast<size_t>(FRxCount));
         ReadMore();
+    }
+}
+
+void tZelk::DropBurst()
+{
+    // The rest of the burst goes too: bytes the receive buffer had no room
+    // for would otherwise wait in the port and be taken for the start of
+    // the next telegram, which the inverter sends under a CTS of its own.
+    FRxCount = 0;
+    uint8_t sink[TelBufferSize];
+    uint16_t n = 0;
+    for (int left = FPort->InQueue(); left > 0 && FPort->Read(sink, sizeof sink, n) == 0 && n > 0; left -= n) {
     }
 }
 

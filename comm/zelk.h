@@ -137,6 +137,9 @@ private:
     void OnTxEmpty();
     void Receive();
     int ReadMore();
+    // What has no telegram spoils the burst it came in: drops the receive
+    // buffer and what the port holds of the burst.
+    void DropBurst();
     // Queues a complete telegram for the GUI thread and wakes it.
     void Handover(const uint8_t* bytes, int len);
 

@@ -250,6 +250,28 @@ TEST_F(AnsiDriverTest, LineFaults)
     EXPECT_EQ(sim.inverter(1)->value(0x0203), 77);
 }
 
+// Noise that holds no frame end wakes nobody and is never scanned away:
+// once it has filled the receive ring, the answer behind it must still be
+// read whole, whichever ring position it starts at.
+TEST_F(AnsiDriverTest, AnswerBehindNoiseThatFillsTheRing)
+{
+    OpenDriver(400);
+    int written = 0;
+    for (int noise : {100, 110, 115, 119, 125, 250, 600}) {
+        SCOPED_TRACE(noise);
+        const QByteArray garbage = QByteArray("xyz?#", 5).repeated(noise / 5 + 1).left(noise);
+        const QByteArray spec = "garbage=" + garbage.toHex();
+        sim.faults().push(Fault(spec.constData()));
+        const TRecTel r = AsyncExchange(true, 1, 0, Par(0x0203));
+        EXPECT_EQ(r.Status, 0);
+        EXPECT_EQ(r.Data.Value, 0x1234);
+
+        sim.faults().push(Fault(spec.constData()));
+        EXPECT_EQ(AsyncExchange(false, 1, 0, Par(0x0204, 0, ++written)).Status, 0);
+        EXPECT_EQ(sim.inverter(1)->value(0x0204), written);
+    }
+}
+
 TEST_F(AnsiDriverTest, EveryServiceEndToEnd)
 {
     // A described inverter, so that every description service answers.

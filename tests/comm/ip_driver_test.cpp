@@ -407,6 +407,30 @@ TEST_F(IpDriverTest, UdpAnswerFaults)
     }
 }
 
+// Noise that holds no frame end fills the receive buffer; the answer
+// behind it must still be read, over UDP (noise and answer in one
+// datagram) and over TCP.
+TEST_F(IpDriverTest, AnswerBehindNoiseThatFillsTheBuffer)
+{
+    for (bool udp : {true, false}) {
+        SCOPED_TRACE(udp ? "UDP" : "TCP");
+        if (udp)
+            StartUdp(1000);
+        else
+            StartTcp(1000);
+        for (int noise : {110, 130, 400}) {
+            SCOPED_TRACE(noise);
+            const QByteArray garbage = QByteArray("xyz?#", 5).repeated(noise / 5 + 1).left(noise);
+            sim->faults().push(Fault(("garbage=" + garbage.toHex()).constData()));
+            const TRecTel r = AsyncExchange(true, 1, 0, Par(0x0203));
+            EXPECT_EQ(r.Status, 0);
+            EXPECT_EQ(r.Data.Value, 0x1234);
+        }
+        ASSERT_EQ(drv->Close(), 0);
+        sim.reset();
+    }
+}
+
 TEST_F(IpDriverTest, SynchronousExchanges)
 {
     StartUdp(100);

@@ -351,6 +351,26 @@ TEST_F(ZelkDriverTest, TimeOutsAndBrokenAnswers)
     EXPECT_EQ(rsp.Status, 0);
 }
 
+// A burst that starts no telegram is dropped whole, however long: what the
+// receive buffer did not take at once must not become the start of the
+// next telegram.
+TEST_F(ZelkDriverTest, NoiseBurstLeavesNothingBehind)
+{
+    StartSim();
+    OpenDriver(300);
+    for (int noise : {10, 41, 100, 300}) {
+        SCOPED_TRACE(noise);
+        answers.clear();
+        sim.sendRaw(QByteArray(noise, 'x')); // as byte 1: a write request of service 56, which has none
+        ASSERT_TRUE(qeltest::waitUntil([] { return qel::LineInFlight() == 0; }));
+        const int id = drv->ReadParaReq(7, 0, Par(0x0203));
+        ASSERT_GE(id, 1);
+        ASSERT_TRUE(WaitAnswers(1));
+        EXPECT_EQ(answers[0].Status, 0);
+        EXPECT_EQ(answers[0].Data.Value, 0x1203);
+    }
+}
+
 // The synchronous exchange ends on 0, 2, 3, 4, 7, 8 and 11 and tries every
 // other result again, up to RetryCnt times.
 TEST_F(ZelkDriverTest, SynchronousRetrySets)
