@@ -118,13 +118,13 @@ int TScopeEngine::nextChannel(int from) const
 void TScopeEngine::SpeedButton1Click(bool Down)
 {
     if (Down) {
-        if (RecState == 0)
+        if (RecState == recIdle)
             start();
         return;
     }
     // The inverter still records: have it stop and read out what it has.
-    if (RecState == 6 && !StopAsked) {
-        RecState = 10;
+    if (RecState == recOfflineTrigger && !StopAsked) {
+        RecState = recOfflineStop;
         StopAsked = true;
         Screen->SetRunButton(true);
         return;
@@ -143,7 +143,7 @@ void TScopeEngine::start()
         return;
     }
     Screen->ClearPlot();
-    RecState = offline ? 5 : 2;
+    RecState = offline ? recOfflineSetup : recTimingSetup;
     ReqStep = 0;
     StopAsked = false;
     offlineRun_ = offline;
@@ -153,10 +153,10 @@ void TScopeEngine::start()
 
 void TScopeEngine::Stop()
 {
-    if (RecState == 0)
+    if (RecState == recIdle)
         return;
     Screen->SetRunButton(false);
-    RecState = 0;
+    RecState = recIdle;
     StopAsked = false;
     SchedState = sched_ && SchedSlot >= 0 ? sched_->SetState(SchedSlot, 2) : 2;
     if (offlineRun_ && offlineBegun_) {
@@ -173,7 +173,7 @@ void TScopeEngine::Stop()
 
 void TScopeEngine::FormDeactivate()
 {
-    if (RecState != 0 && SchedState == TScheduler::StateExclusive)
+    if (RecState != recIdle && SchedState == TScheduler::StateExclusive)
         Stop();
 }
 
@@ -187,22 +187,22 @@ void TScopeEngine::FormClose()
 
 void TScopeEngine::DoReadOfflineMem()
 {
-    if (RecState != 0 || OfflineBase < 0)
+    if (RecState != recIdle || OfflineBase < 0)
         return;
     Setup.OfflineMode() = 1;
     for (int k = 1; k < kScopeChannels; ++k)
         Setup.Chan[k].Inverter = Setup.Chan[0].Inverter;
     Screen->SetRunButton(true);
     SpeedButton1Click(true);
-    if (RecState == 5) {
-        RecState = 9;
+    if (RecState == recOfflineSetup) {
+        RecState = recOfflineSettings;
         ReqStep = 0;
     }
 }
 
 void TScopeEngine::beginOnline()
 {
-    RecState = 1;
+    RecState = recSampling;
     RingStart = 0;
     RingEnd = 0;
     Wrapped = false;
@@ -259,7 +259,7 @@ void TScopeEngine::BuildRequest(TReqRec& Req)
     };
 
     switch (RecState) {
-    case 1: {
+    case recSampling: {
         if (Setup.ReadCycle() > 0 && (FastService == 18 || ReqStep == LastChan + 1)) {
             const int64_t now = NowMs();
             if (now - CycleStart < Setup.ReadCycle())
@@ -296,15 +296,15 @@ void TScopeEngine::BuildRequest(TReqRec& Req)
         ReqStep = k + 1;
         return;
     }
-    case 10:
+    case recOfflineStop:
         plain(OfflineBase + 7, false, kTagStopOffline, 0);
-        RecState = 6;
+        RecState = recOfflineTrigger;
         return;
-    case 6:
-    case 7:
+    case recOfflineTrigger:
+    case recOfflineStoring:
         plain(OfflineBase + 8, true, kTagStatus);
         return;
-    case 8: {
+    case recOfflineReadOut: {
         if (ReqStep == 4) {
             plain(OfflineBase + 9, false, kTagSelect, RingStart);
             ReqStep = 5;
@@ -321,14 +321,14 @@ void TScopeEngine::BuildRequest(TReqRec& Req)
         ReqStep = k + 1;
         return;
     }
-    case 4:
+    case recStopRequested:
         Stop();
         return;
-    case 2:
+    case recTimingSetup:
         // The steady clock always counts milliseconds.
-        RecState = 3;
+        RecState = recChannelSetup;
         [[fallthrough]];
-    case 3: {
+    case recChannelSetup: {
         usedChannels();
         if (LastChan < 0) {
             message(text(1, 16));
@@ -365,7 +365,7 @@ void TScopeEngine::BuildRequest(TReqRec& Req)
         ++ReqStep;
         return;
     }
-    case 5: {
+    case recOfflineSetup: {
         usedChannels();
         if (LastChan < 0) {
             message(text(1, 16));
@@ -382,14 +382,14 @@ void TScopeEngine::BuildRequest(TReqRec& Req)
         } else if (ReqStep == 7) {
             plain(OfflineBase + 7, false, 0, 255);
         } else {
-            RecState = 6;
+            RecState = recOfflineTrigger;
             beginOffline();
             return;
         }
         ++ReqStep;
         return;
     }
-    case 9:
+    case recOfflineSettings:
         if (ReqStep <= 6) {
             plain(OfflineBase + ReqStep, true, ReqStep <= 3 ? 0x110 + ReqStep : 0x130 + ReqStep - 4);
             ++ReqStep;
@@ -402,10 +402,10 @@ void TScopeEngine::BuildRequest(TReqRec& Req)
             Stop();
             return;
         }
-        RecState = 8;
+        RecState = recOfflineReadOut;
         beginOffline();
         return;
-    default:
+    case recIdle:
         return;
     }
 }
@@ -454,7 +454,7 @@ void TScopeEngine::storeValue(TScopeSample& s, int k, const TRecTel& Rsp) const
 
 void TScopeEngine::HandleReply(const TRecTel& Rsp, int Tag)
 {
-    if (SchedState == 2 || RecState == 0)
+    if (SchedState == 2 || RecState == recIdle)
         return;
     if (Tag < kTagChannel) {
         if (Rsp.Status != 0) {
@@ -479,18 +479,18 @@ void TScopeEngine::HandleReply(const TRecTel& Rsp, int Tag)
             return;  // read again
         const int v = Rsp.Data.ParSet;
         if (v == 0)
-            RecState = 8;
-        else if (v == 2 && RecState != 10)  // a stop asked for is still sent
-            RecState = 7;
+            RecState = recOfflineReadOut;
+        else if (v == 2 && RecState != recOfflineStop)  // a stop asked for is still sent
+            RecState = recOfflineStoring;
         return;
     }
     if (Tag == kTagStopOffline)
         return;
-    if (RecState == 8) {
+    if (RecState == recOfflineReadOut) {
         offlineAnswer(Rsp, Tag);
         return;
     }
-    if (RecState == 1 && Tag >= kTagChannel && Tag < kTagChannel + kScopeChannels)
+    if (RecState == recSampling && Tag >= kTagChannel && Tag < kTagChannel + kScopeChannels)
         onlineAnswer(Rsp, Tag - kTagChannel);
 }
 

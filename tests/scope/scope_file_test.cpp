@@ -464,11 +464,11 @@ TEST_F(ScopeFileTest, SaveAskedForAndFailedSaveKeepsUnsavedAndTheOldFile)
 {
     recordOnInverter1();
     // While recording nothing is saved or exported.
-    eng.RecState = 1;
+    eng.RecState = TScopeEngine::recSampling;
     EXPECT_EQ(eng.SaveToFile(path(QStringLiteral("x.sc5"))), 1);
     EXPECT_EQ(eng.DoExport(), 1);
     EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("x.sc5"))));
-    eng.RecState = 0;
+    eng.RecState = TScopeEngine::recIdle;
 
     // Save as: the dialog's name gets ".sc5".
     eng.DataPath = dir();
