@@ -164,7 +164,7 @@ std::optional<double> plainRate(TScheduler& sch, int count)
             }
         },
         nullptr);
-    sch.SetState(slot, 3);
+    sch.SetState(slot, csPolled);
     QTimer::singleShot(60000, &loop, &QEventLoop::quit);
     loop.exec();
     sch.Unregister(slot);

@@ -52,7 +52,7 @@ void TScopeEngine::SetScheduler(TScheduler* Sch, QObject* Form)
         Form, [this](TReqRec& req) { BuildRequest(req); },
         [this](const TRecTel& rsp, int tag) { HandleReply(rsp, tag); }, [this] { ProjectChanged(); });
     if (SchedSlot >= 0)
-        SchedState = sched_->SetState(SchedSlot, 2);
+        SchedState = sched_->SetState(SchedSlot, csPaused);
 }
 
 // ---- helpers
@@ -135,9 +135,9 @@ void TScopeEngine::SpeedButton1Click(bool Down)
 void TScopeEngine::start()
 {
     const bool offline = Setup.OfflineMode() == 1 && OfflineBase >= 0;
-    const int want = Setup.ReadCycle() > 0 || offline ? 3 : TScheduler::StateExclusive;
+    const int want = Setup.ReadCycle() > 0 || offline ? csPolled : csExclusive;
     SchedState = sched_ && SchedSlot >= 0 ? sched_->SetState(SchedSlot, want) : want;
-    if (want == TScheduler::StateExclusive && SchedState != TScheduler::StateExclusive) {
+    if (want == csExclusive && SchedState != csExclusive) {
         message(text(0, 23));
         Screen->SetRunButton(false);
         return;
@@ -158,7 +158,7 @@ void TScopeEngine::Stop()
     Screen->SetRunButton(false);
     RecState = recIdle;
     StopAsked = false;
-    SchedState = sched_ && SchedSlot >= 0 ? sched_->SetState(SchedSlot, 2) : 2;
+    SchedState = sched_ && SchedSlot >= 0 ? sched_->SetState(SchedSlot, csPaused) : csPaused;
     if (offlineRun_ && offlineBegun_) {
         // RingEnd is one past the newest complete sample.
         if (RingEnd > 0)
@@ -173,7 +173,7 @@ void TScopeEngine::Stop()
 
 void TScopeEngine::FormDeactivate()
 {
-    if (RecState != recIdle && SchedState == TScheduler::StateExclusive)
+    if (RecState != recIdle && SchedState == csExclusive)
         Stop();
 }
 
@@ -182,7 +182,7 @@ void TScopeEngine::FormClose()
     Stop();
     WindowOpen = false;
     if (sched_ && SchedSlot >= 0)
-        SchedState = sched_->SetState(SchedSlot, 1);
+        SchedState = sched_->SetState(SchedSlot, csRegistered);
 }
 
 void TScopeEngine::DoReadOfflineMem()
@@ -454,7 +454,7 @@ void TScopeEngine::storeValue(TScopeSample& s, int k, const TRecTel& Rsp) const
 
 void TScopeEngine::HandleReply(const TRecTel& Rsp, int Tag)
 {
-    if (SchedState == 2 || RecState == recIdle)
+    if (SchedState == csPaused || RecState == recIdle)
         return;
     if (Tag < kTagChannel) {
         if (Rsp.Status != 0) {

@@ -106,7 +106,7 @@ public:
 
     TRecState RecState = recIdle;
     int SchedSlot = -1;
-    int SchedState = 2;
+    int SchedState = csPaused;
     int ScopeInv = 0;
     int Language = 0;
     int FastService = 0;

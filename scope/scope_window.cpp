@@ -450,7 +450,7 @@ void TScope::ShowScope(int Inv, int Lng, const QString& FileName)
         UpdateToolItems();
     }
     if (TScheduler* s = eng_.Scheduler(); s && eng_.SchedSlot >= 0)
-        eng_.SchedState = s->SetState(eng_.SchedSlot, 2);
+        eng_.SchedState = s->SetState(eng_.SchedSlot, csPaused);
 }
 
 QString TScope::BuildCaption() const

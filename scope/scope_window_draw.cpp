@@ -98,7 +98,7 @@ void TScope::changeEvent(QEvent* e)
     if (isMinimized()) {
         minimised_ = true;
         if (s && eng_.SchedSlot >= 0)
-            s->SetState(eng_.SchedSlot, 2);
+            s->SetState(eng_.SchedSlot, csPaused);
         return;
     }
     if (minimised_ && s && eng_.SchedSlot >= 0)
