@@ -16,6 +16,18 @@ constexpr int kTagSelect = 20001;
 constexpr int kTagStopOffline = 20002;
 constexpr int kMaxDelta = 0xFFFF;
 
+// A plain parameter access (service -1); a write carries its 16-bit value
+// in ParSet.
+void plainRequest(TReqRec& Req, int parAdr, bool read, int tag, int value = 0)
+{
+    Req.Valid = 1;
+    Req.Service = QelService::Plain;
+    Req.IsRead = read ? 1 : 0;
+    Req.Data.ParAdr = uint16_t(parAdr);
+    Req.Data.ParSet = read ? 0 : uint16_t(value);
+    Req.Tag = tag;
+}
+
 int64_t steadyMs()
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -249,78 +261,22 @@ void TScopeEngine::BuildRequest(TReqRec& Req)
     Req.Tag = 0;
     Req.Data.Clear();
     CycleSkip = false;
-    auto plain = [&](int parAdr, bool read, int tag, int value = 0) {
-        Req.Valid = 1;
-        Req.Service = QelService::Plain;
-        Req.IsRead = read ? 1 : 0;
-        Req.Data.ParAdr = uint16_t(parAdr);
-        Req.Data.ParSet = read ? 0 : uint16_t(value);
-        Req.Tag = tag;
-    };
 
     switch (RecState) {
-    case recSampling: {
-        if (Setup.ReadCycle() > 0 && (FastService == 18 || ReqStep == LastChan + 1)) {
-            const int64_t now = NowMs();
-            if (now - CycleStart < Setup.ReadCycle())
-                CycleSkip = true;  // sent all the same; its answer is not stored
-            else
-                CycleStart = now;
-        }
-        Req.Valid = 1;
-        Req.IsRead = 1;
-        if (FastService == 18) {
-            Req.InvAdr = FastInv;
-            Req.Service = QelService::ScopeRead;
-            Req.Tag = kTagChannel;
-            return;
-        }
-        const int k = nextChannel(ReqStep);
-        if (k < 0) {
-            Req.Valid = 0;
-            return;
-        }
-        const TScopeChannel& c = Setup.Chan[k];
-        Req.Data.ParAdr = uint16_t(c.Address);
-        if (!c.NewStyle) {
-            Req.Service = QelService::Plain;
-        } else if (c.SetSel < 0) {
-            Req.Service = QelService::ParaSetAdr;
-            Req.Data.ParSet = 0;
-        } else {
-            Req.Service = QelService::ParaSet;
-            Req.Data.ParSet = uint16_t(1 << c.SetSel);
-        }
-        Req.InvAdr = c.Inverter;
-        Req.Tag = kTagChannel + k;
-        ReqStep = k + 1;
+    case recSampling:
+        samplingRequest(Req);
         return;
-    }
     case recOfflineStop:
-        plain(OfflineBase + 7, false, kTagStopOffline, 0);
+        plainRequest(Req, OfflineBase + 7, false, kTagStopOffline, 0);
         RecState = recOfflineTrigger;
         return;
     case recOfflineTrigger:
     case recOfflineStoring:
-        plain(OfflineBase + 8, true, kTagStatus);
+        plainRequest(Req, OfflineBase + 8, true, kTagStatus);
         return;
-    case recOfflineReadOut: {
-        if (ReqStep == 4) {
-            plain(OfflineBase + 9, false, kTagSelect, RingStart);
-            ReqStep = 5;
-            return;
-        }
-        const int k = nextChannel(ReqStep);
-        if (k < 0)
-            return;
-        plain(OfflineBase + 10 + k, true, kTagChannel + k);
-        if (Setup.Chan[k].NewStyle) {
-            Req.Service = QelService::ParaSetAdr;
-            Req.Data.ParSet = 0;
-        }
-        ReqStep = k + 1;
+    case recOfflineReadOut:
+        readOutRequest(Req);
         return;
-    }
     case recStopRequested:
         Stop();
         return;
@@ -328,86 +284,161 @@ void TScopeEngine::BuildRequest(TReqRec& Req)
         // The steady clock always counts milliseconds.
         RecState = recChannelSetup;
         [[fallthrough]];
-    case recChannelSetup: {
-        usedChannels();
-        if (LastChan < 0) {
-            message(text(1, 16));
-            Stop();
-            return;
-        }
-        if (FastService < 18) {
-            ReqStep = 0;
-            beginOnline();
-            return;
-        }
-        // Fast read: the channel selection, each parameter once, in order;
-        // an off channel's two are skipped.
-        if (ReqStep < 1)
-            ReqStep = 1;
-        while (ReqStep <= 8 && Setup.Chan[(ReqStep - 1) / 2].Address < 0)
-            ReqStep += 2 - ((ReqStep - 1) & 1);
-        if (ReqStep > 8) {
-            beginOnline();
-            return;
-        }
-        const int k = (ReqStep - 1) / 2;
-        const bool address = ((ReqStep - 1) & 1) == 0;
-        const TScopeChannel& c = Setup.Chan[k];
-        const int mask = 1 << std::max<int>(c.SetSel, 0);
-        Req.Valid = 1;
-        Req.InvAdr = FastInv;
-        Req.Service = QelService::ParaSet;
-        Req.IsRead = 0;
-        Req.Data.ParAdr = uint16_t(32 + ReqStep);
-        Req.Data.ParSet = uint16_t(mask);
-        Req.Data.Value = address ? c.Address : mask;
-        Req.Tag = (address ? 16 : 32) + k;
-        ++ReqStep;
+    case recChannelSetup:
+        channelSetupRequest(Req);
         return;
-    }
-    case recOfflineSetup: {
-        usedChannels();
-        if (LastChan < 0) {
-            message(text(1, 16));
-            Stop();
-            return;
-        }
-        if (ReqStep <= 3) {
-            plain(OfflineBase + ReqStep, false, 16 + ReqStep, Setup.Chan[ReqStep].Address);
-        } else if (ReqStep <= 6) {
-            const int32_t v = ReqStep == 4 ? Setup.OfflineTimeBase()
-                : ReqStep == 5             ? Setup.OfflineTrigger()
-                                           : Setup.OfflineTrigPos();
-            plain(OfflineBase + ReqStep, false, 48 + ReqStep - 4, v);
-        } else if (ReqStep == 7) {
-            plain(OfflineBase + 7, false, 0, 255);
-        } else {
-            RecState = recOfflineTrigger;
-            beginOffline();
-            return;
-        }
-        ++ReqStep;
+    case recOfflineSetup:
+        offlineSetupRequest(Req);
         return;
-    }
     case recOfflineSettings:
-        if (ReqStep <= 6) {
-            plain(OfflineBase + ReqStep, true, ReqStep <= 3 ? 0x110 + ReqStep : 0x130 + ReqStep - 4);
-            ++ReqStep;
-            return;
-        }
-        CheckChannels();
-        usedChannels();
-        if (LastChan < 0) {
-            message(text(1, 16));
-            Stop();
-            return;
-        }
-        RecState = recOfflineReadOut;
-        beginOffline();
+        offlineSettingsRequest(Req);
         return;
     case recIdle:
         return;
     }
+}
+
+bool TScopeEngine::noChannels()
+{
+    usedChannels();
+    if (LastChan >= 0)
+        return false;
+    message(text(1, 16));
+    Stop();
+    return true;
+}
+
+// Online: the next channel's value, or one fast read of all four; the
+// read cycle decides whether its answer is stored.
+void TScopeEngine::samplingRequest(TReqRec& Req)
+{
+    if (Setup.ReadCycle() > 0 && (FastService == 18 || ReqStep == LastChan + 1)) {
+        const int64_t now = NowMs();
+        if (now - CycleStart < Setup.ReadCycle())
+            CycleSkip = true;  // sent all the same; its answer is not stored
+        else
+            CycleStart = now;
+    }
+    Req.Valid = 1;
+    Req.IsRead = 1;
+    if (FastService == 18) {
+        Req.InvAdr = FastInv;
+        Req.Service = QelService::ScopeRead;
+        Req.Tag = kTagChannel;
+        return;
+    }
+    const int k = nextChannel(ReqStep);
+    if (k < 0) {
+        Req.Valid = 0;
+        return;
+    }
+    const TScopeChannel& c = Setup.Chan[k];
+    Req.Data.ParAdr = uint16_t(c.Address);
+    if (!c.NewStyle) {
+        Req.Service = QelService::Plain;
+    } else if (c.SetSel < 0) {
+        Req.Service = QelService::ParaSetAdr;
+        Req.Data.ParSet = 0;
+    } else {
+        Req.Service = QelService::ParaSet;
+        Req.Data.ParSet = uint16_t(1 << c.SetSel);
+    }
+    Req.InvAdr = c.Inverter;
+    Req.Tag = kTagChannel + k;
+    ReqStep = k + 1;
+}
+
+// Offline read-out: select the next sample, then read its channels.
+void TScopeEngine::readOutRequest(TReqRec& Req)
+{
+    if (ReqStep == 4) {
+        plainRequest(Req, OfflineBase + 9, false, kTagSelect, RingStart);
+        ReqStep = 5;
+        return;
+    }
+    const int k = nextChannel(ReqStep);
+    if (k < 0)
+        return;
+    plainRequest(Req, OfflineBase + 10 + k, true, kTagChannel + k);
+    if (Setup.Chan[k].NewStyle) {
+        Req.Service = QelService::ParaSetAdr;
+        Req.Data.ParSet = 0;
+    }
+    ReqStep = k + 1;
+}
+
+// Online set-up: per-channel reading begins at once; the fast read first
+// writes the channel selection, each parameter once, in order, an off
+// channel's two skipped.
+void TScopeEngine::channelSetupRequest(TReqRec& Req)
+{
+    if (noChannels())
+        return;
+    if (FastService < 18) {
+        ReqStep = 0;
+        beginOnline();
+        return;
+    }
+    if (ReqStep < 1)
+        ReqStep = 1;
+    while (ReqStep <= 8 && Setup.Chan[(ReqStep - 1) / 2].Address < 0)
+        ReqStep += 2 - ((ReqStep - 1) & 1);
+    if (ReqStep > 8) {
+        beginOnline();
+        return;
+    }
+    const int k = (ReqStep - 1) / 2;
+    const bool address = ((ReqStep - 1) & 1) == 0;
+    const TScopeChannel& c = Setup.Chan[k];
+    const int mask = 1 << std::max<int>(c.SetSel, 0);
+    Req.Valid = 1;
+    Req.InvAdr = FastInv;
+    Req.Service = QelService::ParaSet;
+    Req.IsRead = 0;
+    Req.Data.ParAdr = uint16_t(32 + ReqStep);
+    Req.Data.ParSet = uint16_t(mask);
+    Req.Data.Value = address ? c.Address : mask;
+    Req.Tag = (address ? 16 : 32) + k;
+    ++ReqStep;
+}
+
+// Offline set-up: the channel addresses, time base, trigger and trigger
+// position into the inverter's scope block, then its start.
+void TScopeEngine::offlineSetupRequest(TReqRec& Req)
+{
+    if (noChannels())
+        return;
+    if (ReqStep <= 3) {
+        plainRequest(Req, OfflineBase + ReqStep, false, 16 + ReqStep, Setup.Chan[ReqStep].Address);
+    } else if (ReqStep <= 6) {
+        const int32_t v = ReqStep == 4 ? Setup.OfflineTimeBase()
+            : ReqStep == 5             ? Setup.OfflineTrigger()
+                                       : Setup.OfflineTrigPos();
+        plainRequest(Req, OfflineBase + ReqStep, false, 48 + ReqStep - 4, v);
+    } else if (ReqStep == 7) {
+        plainRequest(Req, OfflineBase + 7, false, 0, 255);
+    } else {
+        RecState = recOfflineTrigger;
+        beginOffline();
+        return;
+    }
+    ++ReqStep;
+}
+
+// Reading a memory recorded earlier: the settings stored in the inverter
+// first, then its samples.
+void TScopeEngine::offlineSettingsRequest(TReqRec& Req)
+{
+    if (ReqStep <= 6) {
+        plainRequest(Req, OfflineBase + ReqStep, true, ReqStep <= 3 ? 0x110 + ReqStep : 0x130 + ReqStep - 4);
+        ++ReqStep;
+        return;
+    }
+    CheckChannels();
+    if (noChannels())
+        return;
+    RecState = recOfflineReadOut;
+    beginOffline();
 }
 
 // ---- answers

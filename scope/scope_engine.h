@@ -150,6 +150,14 @@ private:
     void beginOnline();
     void beginOffline();
     void start();
+    // True (after the message and a stop) when no channel has a parameter.
+    bool noChannels();
+    // The request of each state group.
+    void samplingRequest(TReqRec& Req);
+    void readOutRequest(TReqRec& Req);
+    void channelSetupRequest(TReqRec& Req);
+    void offlineSetupRequest(TReqRec& Req);
+    void offlineSettingsRequest(TReqRec& Req);
     void setupWriteFailed(const TRecTel& Rsp, int Tag);
     void storeValue(TScopeSample& s, int k, const TRecTel& Rsp) const;
     void onlineAnswer(const TRecTel& Rsp, int k);
