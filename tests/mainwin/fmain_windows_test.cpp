@@ -74,8 +74,6 @@ protected:
     }
 };
 
-} // namespace
-
 TEST_F(MainWindows, OnlyTheFilledSlotsEnableTheirEntriesAndNothingIsCalledAfterTheWindowHasGone)
 {
     auto window = std::make_unique<QObject>();
@@ -461,3 +459,5 @@ TEST_F(MainWindows, RestoreOpensEachRecordedKindThroughItsWindowAndPlacesIt)
     EXPECT_EQ(ui->messages[0].Msg, *LangTexts->GetStrings(4, 21));
     EXPECT_EQ(ui->messages[0].Title, LangTexts->GetText(5, 10));
 }
+
+} // namespace
