@@ -356,7 +356,7 @@ void TfrmOptDlg::buildPbsPage()
     connect(btnPbsInfo, &QPushButton::clicked, this, &TfrmOptDlg::btnPbsInfoClick);
 }
 
-// OK and Cancel below the pages.
+// OK and Cancel, and the dialog's layout: the pages above the buttons.
 void TfrmOptDlg::buildButtons()
 {
     btnOK = named(new TVarneGlyphButton(this), "btnOK");
