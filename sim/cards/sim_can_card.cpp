@@ -84,10 +84,7 @@ public:
     ~CanCard() override { stopThread(); }
 
     // ---- control ----
-    void addInverter(const std::shared_ptr<SimInverter>& inv) override
-    {
-        locked([&] { inverters_[inv->address()] = inv; });
-    }
+    void placeInverterLocked(const std::shared_ptr<SimInverter>& inv) override { inverters_[inv->address()] = inv; }
     std::shared_ptr<SimInverter> inverter(int address) const override
     {
         return locked([&] {

@@ -27,8 +27,6 @@ namespace qelsim {
 template <class Interface, class Value>
 class SimCardControl : public Interface {
 public:
-    using Interface::addInverter;
-
     void setClock(SimClock* clock) override { setSimClock(clock); }
     void reset() override
     {
@@ -38,14 +36,21 @@ public:
     std::shared_ptr<SimInverter> addInverter(int address, int32_t cfgId) override
     {
         auto inv = std::make_shared<SimInverter>(address, cfgId);
-        this->addInverter(inv);
+        addInverter(inv);
         return inv;
+    }
+    void addInverter(const std::shared_ptr<SimInverter>& inv) override
+    {
+        std::lock_guard lock(mutex_);
+        placeInverterLocked(inv);
     }
     SimFaultQueue& faults() override { return faults_; }
 
 protected:
     // Everything back to the state of a fresh card; called under the lock.
     virtual void resetLocked() = 0;
+    // Puts inv behind the card at its address; called under the lock.
+    virtual void placeInverterLocked(const std::shared_ptr<SimInverter>& inv) = 0;
 
     // The set-up file the environment variable names; its card fault joins
     // the queue.

@@ -80,9 +80,9 @@ public:
     }
 
     // ---- control ----
-    void addInverter(const std::shared_ptr<SimInverter>& inv) override
+    void placeInverterLocked(const std::shared_ptr<SimInverter>& inv) override
     {
-        locked([&] { devices_[inv->address()] = inverterDevice(inv, false); });
+        devices_[inv->address()] = inverterDevice(inv, false);
     }
     std::shared_ptr<SimInverter> addHandshakeInverter(int address, int32_t cfgId) override
     {

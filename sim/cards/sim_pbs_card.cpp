@@ -86,12 +86,10 @@ public:
     }
 
     // ---- control ----
-    void addInverter(const std::shared_ptr<SimInverter>& inv) override
+    void placeInverterLocked(const std::shared_ptr<SimInverter>& inv) override
     {
-        locked([&] {
-            slaves_[inv->address()] = Slave{};
-            slaves_[inv->address()].inv = inv;
-        });
+        slaves_[inv->address()] = Slave{};
+        slaves_[inv->address()].inv = inv;
     }
     std::shared_ptr<SimInverter> inverter(int address) const override
     {
