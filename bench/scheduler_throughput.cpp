@@ -330,7 +330,7 @@ std::optional<Series> runSeries(TProtSel& sel, int service, int count)
             }
         },
         nullptr);
-    sch->SetState(slot, 3);
+    sch->SetState(slot, csPolled);
     watchdog.start(2000);
     sch->SetActive(true);
     loop.exec();

@@ -128,7 +128,7 @@ std::optional<double> scopeRate(TScheduler& sch, TVortalinPrj& prj, bool fast, i
     loop.exec();
     eng.Stop();
     eng.SetScheduler(nullptr);
-    if (stalled || eng.RecState != 0)
+    if (stalled || eng.RecState != TScopeEngine::recIdle)
         return std::nullopt;
     return count / std::chrono::duration<double>(screen->t1 - screen->t0).count();
 }
@@ -164,7 +164,7 @@ std::optional<double> plainRate(TScheduler& sch, int count)
             }
         },
         nullptr);
-    sch.SetState(slot, 3);
+    sch.SetState(slot, csPolled);
     QTimer::singleShot(60000, &loop, &QEventLoop::quit);
     loop.exec();
     sch.Unregister(slot);

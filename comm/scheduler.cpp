@@ -75,7 +75,7 @@ int TScheduler::Register(QObject* Owner, TOnGiveNextReq OnGiveNextReq,
         if (FItems[slot])
             continue;
         auto item = std::make_unique<TSchItem>();
-        item->State = 1;
+        item->State = csRegistered;
         if (Owner && Owner->isWidgetType())
             item->Form = Owner;
         // The callbacks are in place before anyone hears of the client, so
@@ -112,7 +112,7 @@ int TScheduler::GetState(int Slot) const
 int TScheduler::exclusiveSlot() const
 {
     for (int slot = 0; slot < SlotCount; ++slot)
-        if (FItems[slot] && FItems[slot]->State == StateExclusive)
+        if (FItems[slot] && FItems[slot]->State == csExclusive)
             return slot;
     return -1;
 }
@@ -123,7 +123,7 @@ int TScheduler::SetState(int Slot, int State)
         return 0;
     TSchItem* item = FItems[Slot].get();
     // Only one client at a time is exclusive; a second one keeps its state.
-    if (State == StateExclusive && exclusiveSlot() >= 0)
+    if (State == csExclusive && exclusiveSlot() >= 0)
         State = item->State;
     item->State = State;
     raiseChange();
@@ -300,7 +300,7 @@ void TScheduler::step()
     bool asked = false; // a provider ran (and may have changed the states)
     auto ask = [this, &asked](int slot) {
         TSchItem* item = FItems[slot].get();
-        if (!item || item->State <= 2 || !item->OnGiveNextReq)
+        if (!item || item->State <= csPaused || !item->OnGiveNextReq)
             return false;
         asked = true;
         auto provider = item->OnGiveNextReq; // survives an Unregister inside the call

@@ -32,11 +32,19 @@ using TOnReceiveAnswer = std::function<void(const TRecTel& Rsp, int Tag)>;
 using TOnInvListChanged = std::function<void()>;
 using TOnSchedulerChange = std::function<void(QObject* Sender)>;
 
+// A client's state, set by the client itself. The numbers are the ones
+// every client has always passed; other values above csPaused are polled
+// like csPolled.
+enum TSchClientState : int {
+    csRegistered = 1,  // just registered or closed: not polled
+    csPaused = 2,      // closing or paused: not polled
+    csPolled = 3,      // polled in turn with the other clients
+    csExclusive = 5,   // polled alone; one client at a time
+};
+
 // One client.
 struct TSchItem {
-    // 1 registered, 2 closing or paused (neither polled), 3 polled in turn,
-    // 5 exclusive (polled alone); other values above 2 are polled like 3.
-    int State = 1;
+    int State = csRegistered;  // a TSchClientState
     TOnGiveNextReq OnGiveNextReq;
     TOnReceiveAnswer OnReceiveAnswer;
     // Kept for the main window, which calls it when the project's inverter
@@ -51,7 +59,6 @@ class TScheduler : public QObject {
 public:
     static constexpr int SlotCount = 64;
     static constexpr int RetryMs = 100;
-    static constexpr int StateExclusive = 5;
 
     // Run states.
     enum : int { rsStopped = 0, rsIdle = 1, rsAwaiting = 2, rsStray = 3 };

@@ -70,41 +70,6 @@ void raisePriority(const char* name, int home)
     }
 }
 
-// Wakes one sleeping thread (the writer) from any other. A condition
-// variable would do, but glibc's takes its mutex back after a wait as if
-// it were contended, which costs one more futex call on every frame.
-class WakeWord {
-public:
-    // The one sleeper: returns once signal() was called since the last return.
-    void wait()
-    {
-        while (pending_.exchange(0, std::memory_order_acquire) == 0) {
-            sleeping_.store(1, std::memory_order_seq_cst);
-            // A signal after this load makes the futex call return at once.
-            if (pending_.load(std::memory_order_seq_cst) == 0)
-                futex(FUTEX_WAIT_PRIVATE, 0);
-            sleeping_.store(0, std::memory_order_relaxed);
-        }
-    }
-    void signal()
-    {
-        pending_.store(1, std::memory_order_seq_cst);
-        if (sleeping_.load(std::memory_order_seq_cst) != 0)
-            futex(FUTEX_WAKE_PRIVATE, 1);
-    }
-    void reset() { pending_.store(0); }
-
-private:
-    void futex(int op, uint32_t value)
-    {
-        static_assert(sizeof pending_ == sizeof(uint32_t) && std::atomic<uint32_t>::is_always_lock_free);
-        ::syscall(SYS_futex, reinterpret_cast<uint32_t*>(&pending_), op, value, nullptr, nullptr, 0);
-    }
-
-    std::atomic<uint32_t> pending_{0};
-    std::atomic<uint32_t> sleeping_{0};
-};
-
 timespec toTimespec(Clock::duration d)
 {
     const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(d).count();
@@ -117,6 +82,41 @@ timespec toTimespec(Clock::duration d)
 } // namespace
 
 struct TSerialCom::State {
+    // Wakes one sleeping thread (the writer) from any other. A condition
+    // variable would do, but glibc's takes its mutex back after a wait as if
+    // it were contended, which costs one more futex call on every frame.
+    class WakeWord {
+    public:
+        // The one sleeper: returns once signal() was called since the last return.
+        void wait()
+        {
+            while (pending_.exchange(0, std::memory_order_acquire) == 0) {
+                sleeping_.store(1, std::memory_order_seq_cst);
+                // A signal after this load makes the futex call return at once.
+                if (pending_.load(std::memory_order_seq_cst) == 0)
+                    futex(FUTEX_WAIT_PRIVATE, 0);
+                sleeping_.store(0, std::memory_order_relaxed);
+            }
+        }
+        void signal()
+        {
+            pending_.store(1, std::memory_order_seq_cst);
+            if (sleeping_.load(std::memory_order_seq_cst) != 0)
+                futex(FUTEX_WAKE_PRIVATE, 1);
+        }
+        void reset() { pending_.store(0); }
+
+    private:
+        void futex(int op, uint32_t value)
+        {
+            static_assert(sizeof pending_ == sizeof(uint32_t) && std::atomic<uint32_t>::is_always_lock_free);
+            ::syscall(SYS_futex, reinterpret_cast<uint32_t*>(&pending_), op, value, nullptr, nullptr, 0);
+        }
+
+        std::atomic<uint32_t> pending_{0};
+        std::atomic<uint32_t> sleeping_{0};
+    };
+
     // The critical section: send buffer, input queue, line error, handler,
     // and every use of the device by the GUI-side operations.
     std::mutex lock;

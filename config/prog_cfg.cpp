@@ -2,93 +2,102 @@
 
 #include "comm/prot_sel.h"
 #include "comm/to_prop.h"
+#include "config/stored_values.h"
 #include "platform/settings_store.h"
 
 #include <algorithm>
 
-namespace {
+// The main program's values in the settings store.
+namespace ProgCfgValues {
 
-using St = SettingsStore::Status;
+using namespace StoredValues;
 
-int clampIndex(int v, int count)
-{
-    return std::clamp(v, 0, count - 1);
-}
+using P = TProgCfg;
 
-// Reads the values of one key in order and remembers the first failure.
-class KeyReader {
-public:
-    KeyReader(const SettingsStore& store, const QString& key) : s_(store), key_(key) {}
+const TStoredValue<P> kDefPrjValues[] = {
+    {"MinInvAdr", &P::MinInvAdr, TForm::Int, Required, Saved},
+    {"MaxInvAdr", &P::MaxInvAdr, TForm::Int, Required, Saved},
+    {"Ansi", &P::DefProts, TForm::ProtBit, Required, Saved, prANSI},
+    {"Zelk", &P::DefProts, TForm::ProtBit, Required, Saved, prZelk},
+    {"IBS", &P::DefProts, TForm::ProtBit, Required, Saved, prIBS},
+    {"IP", &P::DefProts, TForm::ProtBit, Required, Saved, prIP},
+    {"CAN", &P::DefProts, TForm::ProtBit, Required, Saved, prCAN},
+    {"PBS", &P::DefProts, TForm::ProtBit, Required, Saved, prPBS},
+    // The installation writes "Watchinterval"; names are compared without case.
+    {"WatchInterval", &P::Watchinterval, TForm::Int, Required, Saved},
+};
 
-    bool present() const { return s_.keyExists(key_); }
-    bool ok() const { return ok_; }
+const TStoredValue<P> kPrjExplValues[] = {
+    {"ShowPlainTextInfo", &P::ShowPlainTextInfo, TForm::Bool, Required, Saved},
+    {"ShowParaInfo", &P::ShowParaInfo, TForm::Bool, Required, Saved},
+    {"ShowInvisible", &P::ShowInvisible, TForm::Bool, Required, Saved},
+    {"ShowSupervisor", &P::ShowSupervisor, TForm::Bool, Required, Saved},
+};
 
-    // A required integer: missing or of another type fails.
-    bool req(const QString& name, int& out)
-    {
-        if (!ok_)
-            return false;
-        quint32 d = 0;
-        if (s_.readDword(key_, name, d) != St::Ok)
-            return ok_ = false;
-        out = int(d);
-        return true;
-    }
-    bool reqBool(const QString& name, bool& out, bool lowByte = false)
-    {
-        int v = 0;
-        if (!req(name, v))
-            return false;
-        out = (lowByte ? (v & 0xFF) : v) != 0;
-        return true;
-    }
-    // An optional integer: missing gives the default; present with another
-    // type is a broken store and fails. Returns whether it was present.
-    // After a failure nothing more is read and `out` is left as it was.
-    bool opt(const QString& name, int& out, int def)
-    {
-        if (!ok_)
-            return false;
-        quint32 d = 0;
-        const St st = s_.readDword(key_, name, d);
-        if (st == St::Ok) {
-            out = int(d);
-            return true;
-        }
-        if (st == St::WrongType)
-            ok_ = false;
-        else
-            out = def;
-        return false;
-    }
-    bool optBool(const QString& name, bool& out)
-    {
-        int v = out ? 1 : 0;
-        const bool there = opt(name, v, 0);
-        out = v != 0;
-        return there;
-    }
-    bool optStr(const QString& name, QString& out, const QString& def = QString())
-    {
-        if (!ok_)
-            return false;
-        QString text;
-        const St st = s_.readString(key_, name, text);
-        if (st == St::Ok) {
-            out = text;
-            return true;
-        }
-        if (st == St::WrongType)
-            ok_ = false;
-        else
-            out = def;
-        return false;
-    }
+const TStoredValue<P> kApplValues[] = {
+    {"ApplicationPath", &P::ApplicationPath, TForm::Text, Optional, Kept},
+    {"BinPath", &P::BinPath, TForm::Text, Optional, Kept},
+    {"DataPath", &P::DataPath, TForm::Text, Optional, Kept},
+    {"lng", &P::lng, TForm::Int, Required, Saved},
+    {"CloseOnCancel", &P::CloseOnCancel, TForm::Bool, Required, Saved},
+    {"CloseOnOK", &P::CloseOnOK, TForm::Bool, Required, Saved},
+    {"NoAdvHelpMenu", &P::NoAdvHelpMenu, TForm::Int, Optional, Kept},
+    {"ShowDecValue", &P::ShowDecValue, TForm::Bool, Required, Saved},
+    {"ChangeDownloadProperties", &P::ChangeDownloadProperties, TForm::Bool, Optional, Kept},
+    {"EnableFbsWindow", &P::EnableFbsWindow, TForm::Bool, Optional, Kept},
+    {"DwnHighPriority", &P::DwnHighPriority, TForm::Bool, Optional, Saved},
+    {"Separator", &P::Separator, TForm::Separator, Optional, Saved},
+    {"PtMode", &P::PtMode, TForm::Int, Required, Saved},
+    {"ProgLng", &P::ProgLng, TForm::Int, Required, Saved},
+    {"SecondLng", &P::SecondLng, TForm::Int, Required, Saved},
+    {"AppName", &P::AppName, TForm::Text, Optional, Kept},
+    {"AppPicture", &P::AppPicture, TForm::Text, Optional, Kept},
+    {"AppIcon", &P::AppIcon, TForm::Text, Optional, Kept},
+    {"Vendor", &P::Vendor, TForm::Text, Optional, Kept},
+    {"EnableAltBinPath", &P::EnableAltBinPath, TForm::Bool, Optional, Kept},
+    {"EnableAltApplPath", &P::EnableAltApplPath, TForm::Bool, Optional, Kept},
+};
 
-private:
-    const SettingsStore& s_;
-    QString key_;
-    bool ok_ = true;
+const TStoredValue<P> kManualValues[] = {
+    {"Path", &P::ManualPath, TForm::Text, Optional, Kept},
+};
+
+using SerCfg = TSerialDrvCfg;
+const TStoredValue<SerCfg> kSerialValues[] = {
+    {"SendSingle", &SerCfg::SendSingle, TForm::Bool, Required, Saved},
+    {"Baudrate", &SerCfg::Baudrate, TForm::ByteIndex, Required, Saved, B_115200 + 1},
+    {"Comport", &SerCfg::Comport, TForm::ByteIndex, Required, Saved, Com9 + 1},
+    {"TimeOut", &SerCfg::TimeOut, TForm::Int, Required, Saved},
+};
+// The DIN 66019 II driver's only.
+const TStoredValue<SerCfg> kModemValues[] = {
+    {"ModemCmd", &SerCfg::ModemCmd, TForm::Text, Optional, Saved},
+};
+// Missing in stores written before the switch existed; those count the
+// baud index from 9600.
+const QString kCloseCom = QStringLiteral("CloseCom");
+
+using IpCfg = TIpDrvCfg;
+const TStoredValue<IpCfg> kIpValues[] = {
+    {"Host", &IpCfg::Host, TForm::Text, Optional, Saved},
+    {"Port", &IpCfg::Port, TForm::Range, Required, Saved, 65535},
+    {"TimeOut", &IpCfg::TimeOut, TForm::Int, Required, Saved},
+    {"UDP", &IpCfg::UDP, TForm::ByteBool, Required, Saved},
+};
+
+using CanCfg = TCanDrvCfg;
+const TStoredValue<CanCfg> kCanValues[] = {
+    {"CardId", &CanCfg::CardId, TForm::Text, Optional, Saved},
+    {"Baudrate", &CanCfg::Baudrate, TForm::ByteIndex, Required, Saved, kCanBaudCount},
+    {"TimeOut", &CanCfg::TimeOut, TForm::Int, Required, Saved},
+    {"WaitTOut", &CanCfg::WaitTOut, TForm::ByteBool, Required, Saved},
+};
+
+using PbsCfg = TPbsDrvCfg;
+const TStoredValue<PbsCfg> kPbsValues[] = {
+    {"Masteraddress", &PbsCfg::Masteraddress, TForm::Byte, Required, Saved},
+    {"Baudrate", &PbsCfg::Baudrate, TForm::ByteIndex, Required, Saved, kPbsBaudCount},
+    {"TimeOut", &PbsCfg::TimeOut, TForm::Int, Required, Saved},
 };
 
 bool readSerial(const SettingsStore& store, const QString& key, TSerialDrvCfg& cfg, bool withModem)
@@ -96,59 +105,43 @@ bool readSerial(const SettingsStore& store, const QString& key, TSerialDrvCfg& c
     KeyReader r(store, key);
     if (!r.present())
         return false;
-    int baud = 0, port = 0;
-    r.reqBool(QStringLiteral("SendSingle"), cfg.SendSingle);
-    if (r.req(QStringLiteral("Baudrate"), baud))
-        cfg.Baudrate = TBaudRate(clampIndex(baud & 0xFF, B_115200 + 1));
-    if (r.req(QStringLiteral("Comport"), port))
-        cfg.Comport = TComPort(clampIndex(port & 0xFF, Com9 + 1));
-    r.req(QStringLiteral("TimeOut"), cfg.TimeOut);
+    readValues(r, kSerialValues, cfg);
     if (withModem)
-        r.optStr(QStringLiteral("ModemCmd"), cfg.ModemCmd);
+        readValues(r, kModemValues, cfg);
     if (!r.ok())
         return false;
-    if (!r.optBool(QStringLiteral("CloseCom"), cfg.CloseCom) && r.ok()) {
-        // Stores written before the switch existed count the baud index
-        // from 9600. Clamped so that a stored 5..7 cannot leave the table.
-        cfg.Baudrate = TBaudRate(clampIndex((baud & 0xFF) + 3, B_115200 + 1));
-    }
+    // Clamped so that a stored 5..7 cannot leave the table.
+    if (!r.optBool(kCloseCom, cfg.CloseCom) && r.ok())
+        cfg.Baudrate = TBaudRate(std::min(int(cfg.Baudrate) + 3, int(B_115200)));
     return r.ok();
 }
 
-// Writes the values of one key in order and remembers the first failure.
-class KeyWriter {
-public:
-    KeyWriter(SettingsStore& store, const QString& key) : s_(store), key_(key)
-    {
-        ok_ = s_.createKey(key_) == St::Ok;
-    }
-    bool ok() const { return ok_; }
-    void dword(const QString& name, int v)
-    {
-        if (ok_)
-            ok_ = s_.writeDword(key_, name, quint32(v)) == St::Ok;
-    }
-    void flag(const QString& name, bool v) { dword(name, v ? 1 : 0); }
-    void str(const QString& name, const QString& v)
-    {
-        if (ok_)
-            ok_ = s_.writeString(key_, name, v) == St::Ok;
-    }
+bool writeSerial(SettingsStore& store, const QString& key, const TSerialDrvCfg& cfg, bool withModem)
+{
+    KeyWriter w(store, key);
+    writeValues(w, kSerialValues, cfg);
+    if (withModem)
+        writeValues(w, kModemValues, cfg);
+    w.flag(kCloseCom, cfg.CloseCom);
+    return w.ok();
+}
 
-private:
-    SettingsStore& s_;
-    QString key_;
-    bool ok_ = false;
-};
+// An optional key: absent leaves the fields as they are.
+template <class S, size_t N>
+bool readOptionalKey(const SettingsStore& store, const QString& key, const TStoredValue<S> (&values)[N], S& s)
+{
+    KeyReader r(store, key);
+    return !r.present() || readValues(r, values, s);
+}
 
-const struct {
-    const char* name;
-    TProt prot;
-} kDefProtValues[] = {
-    {"Ansi", prANSI}, {"Zelk", prZelk}, {"IBS", prIBS}, {"IP", prIP}, {"CAN", prCAN}, {"PBS", prPBS},
-};
+template <class S, size_t N>
+bool writeKey(SettingsStore& store, const QString& key, const TStoredValue<S> (&values)[N], const S& s)
+{
+    KeyWriter w(store, key);
+    return writeValues(w, values, s);
+}
 
-} // namespace
+} // namespace ProgCfgValues
 
 TProgCfg::TProgCfg() : RegistryPath(SettingsStore::defaultPath()) {}
 
@@ -164,61 +157,22 @@ bool TProgCfg::LoadFromRegistry()
 
 bool TProgCfg::LoadFromStore(const SettingsStore& store)
 {
+    using namespace ProgCfgValues;
     {
         KeyReader r(store, ProgCfgKeys::DefPrj);
-        if (!r.present())
-            return false;
-        r.req(QStringLiteral("MinInvAdr"), MinInvAdr);
-        r.req(QStringLiteral("MaxInvAdr"), MaxInvAdr);
-        for (const auto& p : kDefProtValues) {
-            bool on = false;
-            if (!r.reqBool(QString::fromLatin1(p.name), on, true))
-                break;
-            DefProts = on ? (DefProts | ProtBit(p.prot)) : (DefProts & ~ProtBit(p.prot));
-        }
-        r.req(QStringLiteral("Watchinterval"), Watchinterval);
-        if (!r.ok())
+        if (!r.present() || !readValues(r, kDefPrjValues, *this))
             return false;
     }
     {
         KeyReader r(store, ProgCfgKeys::PrjExpl);
-        if (!r.present())
-            return false;
-        r.reqBool(QStringLiteral("ShowPlainTextInfo"), ShowPlainTextInfo);
-        r.reqBool(QStringLiteral("ShowParaInfo"), ShowParaInfo);
-        r.reqBool(QStringLiteral("ShowInvisible"), ShowInvisible);
-        r.reqBool(QStringLiteral("ShowSupervisor"), ShowSupervisor);
-        if (!r.ok())
+        if (!r.present() || !readValues(r, kPrjExplValues, *this))
             return false;
     }
     {
         KeyReader r(store, ProgCfgKeys::Appl);
         if (!r.present())
             return false;
-        r.optStr(QStringLiteral("ApplicationPath"), ApplicationPath);
-        r.optStr(QStringLiteral("BinPath"), BinPath);
-        r.optStr(QStringLiteral("DataPath"), DataPath);
-        r.req(QStringLiteral("lng"), lng);
-        r.reqBool(QStringLiteral("CloseOnCancel"), CloseOnCancel);
-        r.reqBool(QStringLiteral("CloseOnOK"), CloseOnOK);
-        r.opt(QStringLiteral("NoAdvHelpMenu"), NoAdvHelpMenu, 0);
-        r.reqBool(QStringLiteral("ShowDecValue"), ShowDecValue);
-        r.optBool(QStringLiteral("ChangeDownloadProperties"), ChangeDownloadProperties);
-        r.optBool(QStringLiteral("EnableFbsWindow"), EnableFbsWindow);
-        r.optBool(QStringLiteral("DwnHighPriority"), DwnHighPriority);
-        QString sep;
-        r.optStr(QStringLiteral("Separator"), sep);
-        if (r.ok())
-            Separator = separatorOf(sep);
-        r.req(QStringLiteral("PtMode"), PtMode);
-        r.req(QStringLiteral("ProgLng"), ProgLng);
-        r.req(QStringLiteral("SecondLng"), SecondLng);
-        r.optStr(QStringLiteral("AppName"), AppName);
-        r.optStr(QStringLiteral("AppPicture"), AppPicture);
-        r.optStr(QStringLiteral("AppIcon"), AppIcon);
-        r.optStr(QStringLiteral("Vendor"), Vendor);
-        r.optBool(QStringLiteral("EnableAltBinPath"), EnableAltBinPath);
-        r.optBool(QStringLiteral("EnableAltApplPath"), EnableAltApplPath);
+        readValues(r, kApplValues, *this);
         QString alt;
         if (EnableAltApplPath && r.optStr(QStringLiteral("AlternateApplPath"), alt))
             ApplicationPath = alt;
@@ -227,58 +181,14 @@ bool TProgCfg::LoadFromStore(const SettingsStore& store)
         if (!r.ok())
             return false;
     }
-    if (!readSerial(store, ProgCfgKeys::Din, Din, true))
+    if (!readSerial(store, ProgCfgKeys::Din, Din, true) || !readSerial(store, ProgCfgKeys::Zelk, Zelk, false))
         return false;
-    if (!readSerial(store, ProgCfgKeys::Zelk, Zelk, false))
+    if (!readOptionalKey(store, ProgCfgKeys::IP, kIpValues, Ip)
+        || !readOptionalKey(store, ProgCfgKeys::CAN, kCanValues, Can)
+        || !readOptionalKey(store, ProgCfgKeys::PBS, kPbsValues, Pbs))
         return false;
-    {
-        KeyReader r(store, ProgCfgKeys::IP);
-        if (r.present()) {
-            int udp = 0;
-            r.optStr(QStringLiteral("Host"), Ip.Host);
-            if (r.req(QStringLiteral("Port"), Ip.Port))
-                Ip.Port = std::clamp(Ip.Port, 0, 65535);
-            r.req(QStringLiteral("TimeOut"), Ip.TimeOut);
-            if (r.req(QStringLiteral("UDP"), udp))
-                Ip.UDP = (udp & 0xFF) != 0;
-            if (!r.ok())
-                return false;
-        }
-    }
-    {
-        KeyReader r(store, ProgCfgKeys::CAN);
-        if (r.present()) {
-            int baud = 0, wait = 0;
-            r.optStr(QStringLiteral("CardId"), Can.CardId);
-            if (r.req(QStringLiteral("Baudrate"), baud))
-                Can.Baudrate = clampIndex(baud & 0xFF, kCanBaudCount);
-            r.req(QStringLiteral("TimeOut"), Can.TimeOut);
-            if (r.req(QStringLiteral("WaitTOut"), wait))
-                Can.WaitTOut = (wait & 0xFF) != 0;
-            if (!r.ok())
-                return false;
-        }
-    }
-    {
-        KeyReader r(store, ProgCfgKeys::PBS);
-        if (r.present()) {
-            int master = 0, baud = 0;
-            if (r.req(QStringLiteral("Masteraddress"), master))
-                Pbs.Masteraddress = master & 0xFF;
-            if (r.req(QStringLiteral("Baudrate"), baud))
-                Pbs.Baudrate = clampIndex(baud & 0xFF, kPbsBaudCount);
-            r.req(QStringLiteral("TimeOut"), Pbs.TimeOut);
-            if (!r.ok())
-                return false;
-        }
-    }
-    {
-        KeyReader r(store, ProgCfgKeys::Manual);
-        r.optStr(QStringLiteral("Path"), ManualPath);
-        if (!r.ok())
-            return false;
-    }
-    return true;
+    KeyReader manual(store, ProgCfgKeys::Manual);
+    return readValues(manual, kManualValues, *this);
 }
 
 bool TProgCfg::SaveToRegistry()
@@ -294,79 +204,13 @@ bool TProgCfg::SaveToRegistry()
 
 bool TProgCfg::SaveToStore(SettingsStore& store) const
 {
-    {
-        KeyWriter w(store, ProgCfgKeys::DefPrj);
-        w.dword(QStringLiteral("MinInvAdr"), MinInvAdr);
-        w.dword(QStringLiteral("MaxInvAdr"), MaxInvAdr);
-        for (const auto& p : kDefProtValues)
-            w.flag(QString::fromLatin1(p.name), (DefProts & ProtBit(p.prot)) != 0);
-        w.dword(QStringLiteral("WatchInterval"), Watchinterval);
-        if (!w.ok())
-            return false;
-    }
-    {
-        KeyWriter w(store, ProgCfgKeys::PrjExpl);
-        w.flag(QStringLiteral("ShowPlainTextInfo"), ShowPlainTextInfo);
-        w.flag(QStringLiteral("ShowParaInfo"), ShowParaInfo);
-        w.flag(QStringLiteral("ShowInvisible"), ShowInvisible);
-        w.flag(QStringLiteral("ShowSupervisor"), ShowSupervisor);
-        if (!w.ok())
-            return false;
-    }
-    {
-        KeyWriter w(store, ProgCfgKeys::Appl);
-        w.dword(QStringLiteral("lng"), lng);
-        w.flag(QStringLiteral("CloseOnCancel"), CloseOnCancel);
-        w.flag(QStringLiteral("CloseOnOK"), CloseOnOK);
-        w.flag(QStringLiteral("ShowDecValue"), ShowDecValue);
-        w.flag(QStringLiteral("DwnHighPriority"), DwnHighPriority);
-        w.str(QStringLiteral("Separator"), separatorOf(Separator));
-        w.dword(QStringLiteral("PtMode"), PtMode);
-        w.dword(QStringLiteral("ProgLng"), ProgLng);
-        w.dword(QStringLiteral("SecondLng"), SecondLng);
-        if (!w.ok())
-            return false;
-    }
-    const auto writeSerial = [&store](const QString& key, const TSerialDrvCfg& cfg, bool withModem) {
-        KeyWriter w(store, key);
-        w.flag(QStringLiteral("SendSingle"), cfg.SendSingle);
-        w.dword(QStringLiteral("Baudrate"), cfg.Baudrate);
-        w.dword(QStringLiteral("Comport"), cfg.Comport);
-        w.dword(QStringLiteral("TimeOut"), cfg.TimeOut);
-        if (withModem)
-            w.str(QStringLiteral("ModemCmd"), cfg.ModemCmd);
-        w.flag(QStringLiteral("CloseCom"), cfg.CloseCom);
-        return w.ok();
-    };
-    if (!writeSerial(ProgCfgKeys::Din, Din, true) || !writeSerial(ProgCfgKeys::Zelk, Zelk, false))
-        return false;
-    {
-        KeyWriter w(store, ProgCfgKeys::IP);
-        w.str(QStringLiteral("Host"), Ip.Host);
-        w.dword(QStringLiteral("Port"), Ip.Port);
-        w.dword(QStringLiteral("TimeOut"), Ip.TimeOut);
-        w.flag(QStringLiteral("UDP"), Ip.UDP);
-        if (!w.ok())
-            return false;
-    }
-    {
-        KeyWriter w(store, ProgCfgKeys::CAN);
-        w.str(QStringLiteral("CardId"), Can.CardId);
-        w.dword(QStringLiteral("Baudrate"), Can.Baudrate);
-        w.dword(QStringLiteral("TimeOut"), Can.TimeOut);
-        w.flag(QStringLiteral("WaitTOut"), Can.WaitTOut);
-        if (!w.ok())
-            return false;
-    }
-    {
-        KeyWriter w(store, ProgCfgKeys::PBS);
-        w.dword(QStringLiteral("Masteraddress"), Pbs.Masteraddress);
-        w.dword(QStringLiteral("Baudrate"), Pbs.Baudrate);
-        w.dword(QStringLiteral("TimeOut"), Pbs.TimeOut);
-        if (!w.ok())
-            return false;
-    }
-    return true;
+    using namespace ProgCfgValues;
+    // Stops at the first key that cannot be written.
+    return writeKey(store, ProgCfgKeys::DefPrj, kDefPrjValues, *this)
+        && writeKey(store, ProgCfgKeys::PrjExpl, kPrjExplValues, *this)
+        && writeKey(store, ProgCfgKeys::Appl, kApplValues, *this) && writeSerial(store, ProgCfgKeys::Din, Din, true)
+        && writeSerial(store, ProgCfgKeys::Zelk, Zelk, false) && writeKey(store, ProgCfgKeys::IP, kIpValues, Ip)
+        && writeKey(store, ProgCfgKeys::CAN, kCanValues, Can) && writeKey(store, ProgCfgKeys::PBS, kPbsValues, Pbs);
 }
 
 void TProgCfg::SetOptionDlg(std::unique_ptr<TOptDlgIface> dlg)

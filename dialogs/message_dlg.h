@@ -63,7 +63,6 @@ public:
     void SetWAV(TWAV wav) { wav_ = wav; }
     void SetCustomWAV(const QString& name) { customWav_ = name; }
 
-    QFont Font() const { return font_; }
     void SetFont(const QFont& font) { font_ = font; }
 
     int Icon() const { return icon_; }

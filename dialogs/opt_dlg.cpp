@@ -143,200 +143,222 @@ TfrmOptDlg::TfrmOptDlg(QWidget* parent) : QDialog(parent, Qt::Tool)
     tsCan = page("tsCan", QStringLiteral("CAN"));
     tsPBS = page("tsPBS", QStringLiteral("ProfiBus"));
 
-    // Default project.
-    {
-        auto* v = new QVBoxLayout(tsDefPrj);
-        GBProt = named(new QGroupBox(QStringLiteral("Protokolle"), tsDefPrj), "GBProt");
-        auto* g = new QGridLayout(GBProt);
-        chbAnsi = check(GBProt, "chbAnsi", QStringLiteral("DIN 66019"));
-        chbZelk = check(GBProt, "chbZelk", QStringLiteral("Zelk"));
-        chbIBS = check(GBProt, "chbIBS", QStringLiteral("Interbus"));
-        chbIp = check(GBProt, "chbIp", QStringLiteral("IP"));
-        chbCAN = check(GBProt, "chbCAN", QStringLiteral("CAN"));
-        chbPBS = check(GBProt, "chbPBS", QStringLiteral("ProfiBus"));
-        QCheckBox* boxes[] = {chbAnsi, chbZelk, chbIBS, chbIp, chbCAN, chbPBS};
-        for (int i = 0; i < 6; ++i)
-            g->addWidget(boxes[i], i % 3, i / 3);
-        v->addWidget(GBProt);
+    buildDefPrjPage();
+    buildCommonPage();
+    buildPlainTextPage();
+    buildAnsiPage();
+    buildZelkPage();
+    buildIpPage();
+    buildCanPage();
+    buildPbsPage();
+    buildButtons();
 
-        gbAdrRange = named(new QGroupBox(QStringLiteral("Adressbereich"), tsDefPrj), "gbAdrRange");
-        auto* f = new QFormLayout(gbAdrRange);
-        labMinAdr = label(gbAdrRange, "labMinAdr", QStringLiteral("Von Adresse"));
-        labMaxAdr = label(gbAdrRange, "labMaxAdr", QStringLiteral("Bis Adresse"));
-        speDefMinAdr = spin(gbAdrRange, "speDefMinAdr", 0, 239);
-        speDefMaxAdr = spin(gbAdrRange, "speDefMaxAdr", 0, 239);
-        f->addRow(labMinAdr, speDefMinAdr);
-        f->addRow(labMaxAdr, speDefMaxAdr);
-        v->addWidget(gbAdrRange);
+    ShowMessage = [this](const QString& text) {
+        QMessageBox box(QMessageBox::NoIcon, windowTitle(), text, QMessageBox::Ok, this);
+        box.exec();
+    };
+}
 
-        gbCtrl = named(new QGroupBox(QStringLiteral("Überwachung"), tsDefPrj), "gbCtrl");
-        auto* c = new QFormLayout(gbCtrl);
-        labInterval = label(gbCtrl, "labInterval", QStringLiteral("Intervall [s]"));
-        speDefWatchInterval = spin(gbCtrl, "speDefWatchInterval", 0, INT_MAX);
-        c->addRow(labInterval, speDefWatchInterval);
-        v->addWidget(gbCtrl);
-        v->addStretch(1);
-    }
+// The default project: protocols searched, address range, watch interval.
+void TfrmOptDlg::buildDefPrjPage()
+{
+    auto* v = new QVBoxLayout(tsDefPrj);
+    GBProt = named(new QGroupBox(QStringLiteral("Protokolle"), tsDefPrj), "GBProt");
+    auto* g = new QGridLayout(GBProt);
+    chbAnsi = check(GBProt, "chbAnsi", QStringLiteral("DIN 66019"));
+    chbZelk = check(GBProt, "chbZelk", QStringLiteral("Zelk"));
+    chbIBS = check(GBProt, "chbIBS", QStringLiteral("Interbus"));
+    chbIp = check(GBProt, "chbIp", QStringLiteral("IP"));
+    chbCAN = check(GBProt, "chbCAN", QStringLiteral("CAN"));
+    chbPBS = check(GBProt, "chbPBS", QStringLiteral("ProfiBus"));
+    QCheckBox* boxes[] = {chbAnsi, chbZelk, chbIBS, chbIp, chbCAN, chbPBS};
+    for (int i = 0; i < 6; ++i)
+        g->addWidget(boxes[i], i % 3, i / 3);
+    v->addWidget(GBProt);
 
-    // General.
-    {
-        auto* v = new QVBoxLayout(tsCommon);
-        grbDialogs = named(new QGroupBox(QStringLiteral("Dialoge"), tsCommon), "grbDialogs");
-        auto* d = new QVBoxLayout(grbDialogs);
-        chbCloseOnOK = check(grbDialogs, "chbCloseOnOK", QStringLiteral("Schließen bei OK"));
-        chbCloseOnCancel = check(grbDialogs, "chbCloseOnCancel", QStringLiteral("Schließen bei Abbruch"));
-        d->addWidget(chbCloseOnOK);
-        d->addWidget(chbCloseOnCancel);
-        v->addWidget(grbDialogs);
+    gbAdrRange = named(new QGroupBox(QStringLiteral("Adressbereich"), tsDefPrj), "gbAdrRange");
+    auto* f = new QFormLayout(gbAdrRange);
+    labMinAdr = label(gbAdrRange, "labMinAdr", QStringLiteral("Von Adresse"));
+    labMaxAdr = label(gbAdrRange, "labMaxAdr", QStringLiteral("Bis Adresse"));
+    speDefMinAdr = spin(gbAdrRange, "speDefMinAdr", 0, 239);
+    speDefMaxAdr = spin(gbAdrRange, "speDefMaxAdr", 0, 239);
+    f->addRow(labMinAdr, speDefMinAdr);
+    f->addRow(labMaxAdr, speDefMaxAdr);
+    v->addWidget(gbAdrRange);
 
-        grbLng = named(new QGroupBox(QStringLiteral("Sprache"), tsCommon), "grbLng");
-        auto* l = new QFormLayout(grbLng);
-        labProgLng = label(grbLng, "labProgLng", QStringLiteral("Programmsprache"));
-        cobProgLng = combo(grbLng, "cobProgLng", languages());
-        LabARProgLng = label(grbLng, "LabARProgLng", QStringLiteral("(wirksam nach Neustart)"));
-        l->addRow(labProgLng, cobProgLng);
-        l->addRow(QString(), LabARProgLng);
-        v->addWidget(grbLng);
+    gbCtrl = named(new QGroupBox(QStringLiteral("Überwachung"), tsDefPrj), "gbCtrl");
+    auto* c = new QFormLayout(gbCtrl);
+    labInterval = label(gbCtrl, "labInterval", QStringLiteral("Intervall [s]"));
+    speDefWatchInterval = spin(gbCtrl, "speDefWatchInterval", 0, INT_MAX);
+    c->addRow(labInterval, speDefWatchInterval);
+    v->addWidget(gbCtrl);
+    v->addStretch(1);
+}
 
-        grbSeperator = named(new QGroupBox(QStringLiteral("Trennzeichen"), tsCommon), "grbSeperator");
-        auto* s = new QFormLayout(grbSeperator);
-        labSeperator = label(grbSeperator, "labSeperator", QStringLiteral("Klartext-Trennzeichen"));
-        edSeparator = named(new QLineEdit(grbSeperator), "edSeparator");
-        edSeparator->setMaxLength(1);
-        edSeparator->setFixedWidth(40);
-        s->addRow(labSeperator, edSeparator);
-        v->addWidget(grbSeperator);
+// General: dialogs, program language, separator, download priority.
+void TfrmOptDlg::buildCommonPage()
+{
+    auto* v = new QVBoxLayout(tsCommon);
+    grbDialogs = named(new QGroupBox(QStringLiteral("Dialoge"), tsCommon), "grbDialogs");
+    auto* d = new QVBoxLayout(grbDialogs);
+    chbCloseOnOK = check(grbDialogs, "chbCloseOnOK", QStringLiteral("Schließen bei OK"));
+    chbCloseOnCancel = check(grbDialogs, "chbCloseOnCancel", QStringLiteral("Schließen bei Abbruch"));
+    d->addWidget(chbCloseOnOK);
+    d->addWidget(chbCloseOnCancel);
+    v->addWidget(grbDialogs);
 
-        grbPriority = named(new QGroupBox(QStringLiteral("Priorität"), tsCommon), "grbPriority");
-        auto* p = new QVBoxLayout(grbPriority);
-        cbHpriorDwnload = check(grbPriority, "cbHpriorDwnload", QStringLiteral("Download mit hoher Priorität"));
-        p->addWidget(cbHpriorDwnload);
-        v->addWidget(grbPriority);
-        v->addStretch(1);
-    }
+    grbLng = named(new QGroupBox(QStringLiteral("Sprache"), tsCommon), "grbLng");
+    auto* l = new QFormLayout(grbLng);
+    labProgLng = label(grbLng, "labProgLng", QStringLiteral("Programmsprache"));
+    cobProgLng = combo(grbLng, "cobProgLng", languages());
+    LabARProgLng = label(grbLng, "LabARProgLng", QStringLiteral("(wirksam nach Neustart)"));
+    l->addRow(labProgLng, cobProgLng);
+    l->addRow(QString(), LabARProgLng);
+    v->addWidget(grbLng);
 
-    // Parameter texts.
-    {
-        QFormLayout* f = pageForm(tsPlainText, nullptr);
-        chbShowPlainText = check(tsPlainText, "chbShowPlainText", QStringLiteral("Klartextinfo anzeigen"));
-        chbShowParaInfo = check(tsPlainText, "chbShowParaInfo", QStringLiteral("Parameterinfo anzeigen"));
-        chbShowDecValue = check(tsPlainText, "chbShowDecValue", QStringLiteral("Dezimalwert vor Klartext"));
-        chbShowInvisible = check(tsPlainText, "chbShowInvisible", QStringLiteral("Unsichtbare Parameter anzeigen"));
-        chbShowSupervisor = check(tsPlainText, "chbShowSupervisor", QStringLiteral("Supervisor-Parameter anzeigen"));
-        for (QCheckBox* c : {chbShowPlainText, chbShowParaInfo, chbShowDecValue, chbShowInvisible, chbShowSupervisor})
-            f->addRow(c);
-        labPtMode = label(tsPlainText, "labPtMode", QStringLiteral("Parametertexte"));
-        cobActLng = combo(tsPlainText, "cobActLng", {QStringLiteral("Originaltexte"), QStringLiteral("Zweitsprache")});
-        labPtLng = label(tsPlainText, "labPtLng", QStringLiteral("Zweitsprache"));
-        cobSecondLng = combo(tsPlainText, "cobSecondLng", languages());
-        labARSecLng = label(tsPlainText, "labARSecLng", QStringLiteral("(wirksam nach Neustart)"));
-        f->addRow(labPtMode, cobActLng);
-        f->addRow(labPtLng, cobSecondLng);
-        f->addRow(QString(), labARSecLng);
-    }
+    grbSeperator = named(new QGroupBox(QStringLiteral("Trennzeichen"), tsCommon), "grbSeperator");
+    auto* s = new QFormLayout(grbSeperator);
+    labSeperator = label(grbSeperator, "labSeperator", QStringLiteral("Klartext-Trennzeichen"));
+    edSeparator = named(new QLineEdit(grbSeperator), "edSeparator");
+    edSeparator->setMaxLength(1);
+    edSeparator->setFixedWidth(40);
+    s->addRow(labSeperator, edSeparator);
+    v->addWidget(grbSeperator);
 
-    // DIN 66019 II.
-    {
-        bntDinInfo = infoButton(tsAnsi, "bntDinInfo");
-        QFormLayout* f = pageForm(tsAnsi, bntDinInfo);
-        labDinComport = label(tsAnsi, "labDinComport", QStringLiteral("Schnittstelle"));
-        labDinBaud = label(tsAnsi, "labDinBaud", QStringLiteral("Baudrate"));
-        labDinTimeOut = label(tsAnsi, "labDinTimeOut", QStringLiteral("Timeout [ms]"));
-        labDinModemCmd = label(tsAnsi, "labDinModemCmd", QStringLiteral("Modembefehl"));
-        cobDinComport = combo(tsAnsi, "cobDinComport", comPorts());
-        cobDinBaud = combo(tsAnsi, "cobDinBaud", baudRates());
-        speDinTimeOut = spin(tsAnsi, "speDinTimeOut", 0, 1000);
-        edDinModemCmd = named(new QLineEdit(tsAnsi), "edDinModemCmd");
-        chbDinSendSingle = check(tsAnsi, "chbDinSendSingle", QStringLiteral("Zeichen einzeln senden"));
-        chbDinCloseCom = check(tsAnsi, "chbDinCloseCom", QStringLiteral("Schnittstelle freigeben, wenn inaktiv"));
-        f->addRow(labDinComport, cobDinComport);
-        f->addRow(labDinBaud, cobDinBaud);
-        f->addRow(labDinTimeOut, speDinTimeOut);
-        f->addRow(labDinModemCmd, edDinModemCmd);
-        f->addRow(chbDinSendSingle);
-        f->addRow(chbDinCloseCom);
-        connect(bntDinInfo, &QPushButton::clicked, this, &TfrmOptDlg::bntDinInfoClick);
-    }
+    grbPriority = named(new QGroupBox(QStringLiteral("Priorität"), tsCommon), "grbPriority");
+    auto* p = new QVBoxLayout(grbPriority);
+    cbHpriorDwnload = check(grbPriority, "cbHpriorDwnload", QStringLiteral("Download mit hoher Priorität"));
+    p->addWidget(cbHpriorDwnload);
+    v->addWidget(grbPriority);
+    v->addStretch(1);
+}
 
-    // Zelk.
-    {
-        bntZelkInfo = infoButton(tsZelk, "bntZelkInfo");
-        QFormLayout* f = pageForm(tsZelk, bntZelkInfo);
-        labZelkComport = label(tsZelk, "labZelkComport", QStringLiteral("Schnittstelle"));
-        labZelkBaud = label(tsZelk, "labZelkBaud", QStringLiteral("Baudrate"));
-        labZelkTimeOut = label(tsZelk, "labZelkTimeOut", QStringLiteral("Timeout [ms]"));
-        cobZelkComport = combo(tsZelk, "cobZelkComport", comPorts());
-        cobZelkBaud = combo(tsZelk, "cobZelkBaud", baudRates());
-        speZelkTimeOut = spin(tsZelk, "speZelkTimeOut", 0, INT_MAX);
-        chbZelkSendSingle = check(tsZelk, "chbZelkSendSingle", QStringLiteral("Zeichen einzeln senden"));
-        chbZelkclosecom = check(tsZelk, "chbZelkclosecom", QStringLiteral("Schnittstelle freigeben, wenn inaktiv"));
-        f->addRow(labZelkComport, cobZelkComport);
-        f->addRow(labZelkBaud, cobZelkBaud);
-        f->addRow(labZelkTimeOut, speZelkTimeOut);
-        f->addRow(chbZelkSendSingle);
-        f->addRow(chbZelkclosecom);
-        connect(bntZelkInfo, &QPushButton::clicked, this, &TfrmOptDlg::bntZelkInfoClick);
-    }
+// How parameters and their texts are shown.
+void TfrmOptDlg::buildPlainTextPage()
+{
+    QFormLayout* f = pageForm(tsPlainText, nullptr);
+    chbShowPlainText = check(tsPlainText, "chbShowPlainText", QStringLiteral("Klartextinfo anzeigen"));
+    chbShowParaInfo = check(tsPlainText, "chbShowParaInfo", QStringLiteral("Parameterinfo anzeigen"));
+    chbShowDecValue = check(tsPlainText, "chbShowDecValue", QStringLiteral("Dezimalwert vor Klartext"));
+    chbShowInvisible = check(tsPlainText, "chbShowInvisible", QStringLiteral("Unsichtbare Parameter anzeigen"));
+    chbShowSupervisor = check(tsPlainText, "chbShowSupervisor", QStringLiteral("Supervisor-Parameter anzeigen"));
+    for (QCheckBox* c : {chbShowPlainText, chbShowParaInfo, chbShowDecValue, chbShowInvisible, chbShowSupervisor})
+        f->addRow(c);
+    labPtMode = label(tsPlainText, "labPtMode", QStringLiteral("Parametertexte"));
+    cobActLng = combo(tsPlainText, "cobActLng", {QStringLiteral("Originaltexte"), QStringLiteral("Zweitsprache")});
+    labPtLng = label(tsPlainText, "labPtLng", QStringLiteral("Zweitsprache"));
+    cobSecondLng = combo(tsPlainText, "cobSecondLng", languages());
+    labARSecLng = label(tsPlainText, "labARSecLng", QStringLiteral("(wirksam nach Neustart)"));
+    f->addRow(labPtMode, cobActLng);
+    f->addRow(labPtLng, cobSecondLng);
+    f->addRow(QString(), labARSecLng);
+}
 
-    // IP.
-    {
-        btnIpInfo = infoButton(tsIP, "btnIpInfo");
-        QFormLayout* f = pageForm(tsIP, btnIpInfo);
-        labIPHost = label(tsIP, "labIPHost", QStringLiteral("Host"));
-        labIpPort = label(tsIP, "labIpPort", QStringLiteral("Port"));
-        labIpTimeOut = label(tsIP, "labIpTimeOut", QStringLiteral("Timeout [ms]"));
-        edIpHost = named(new QLineEdit(tsIP), "edIpHost");
-        speIpPort = spin(tsIP, "speIpPort", 0, 65535);  // a port number has 16 bits
-        speIpTimeOut = spin(tsIP, "speIpTimeOut", 0, INT_MAX);
-        rbIPUdp = named(new QRadioButton(QStringLiteral("UDP"), tsIP), "rbIPUdp");
-        rbIPtcp = named(new QRadioButton(QStringLiteral("TCP"), tsIP), "rbIPtcp");
-        auto* rb = new QHBoxLayout;
-        rb->addWidget(rbIPUdp);
-        rb->addWidget(rbIPtcp);
-        rb->addStretch(1);
-        f->addRow(labIPHost, edIpHost);
-        f->addRow(labIpPort, speIpPort);
-        f->addRow(labIpTimeOut, speIpTimeOut);
-        f->addRow(rb);
-        connect(btnIpInfo, &QPushButton::clicked, this, &TfrmOptDlg::btnIpInfoClick);
-    }
+void TfrmOptDlg::buildAnsiPage()
+{
+    bntDinInfo = infoButton(tsAnsi, "bntDinInfo");
+    QFormLayout* f = pageForm(tsAnsi, bntDinInfo);
+    labDinComport = label(tsAnsi, "labDinComport", QStringLiteral("Schnittstelle"));
+    labDinBaud = label(tsAnsi, "labDinBaud", QStringLiteral("Baudrate"));
+    labDinTimeOut = label(tsAnsi, "labDinTimeOut", QStringLiteral("Timeout [ms]"));
+    labDinModemCmd = label(tsAnsi, "labDinModemCmd", QStringLiteral("Modembefehl"));
+    cobDinComport = combo(tsAnsi, "cobDinComport", comPorts());
+    cobDinBaud = combo(tsAnsi, "cobDinBaud", baudRates());
+    speDinTimeOut = spin(tsAnsi, "speDinTimeOut", 0, 1000);
+    edDinModemCmd = named(new QLineEdit(tsAnsi), "edDinModemCmd");
+    chbDinSendSingle = check(tsAnsi, "chbDinSendSingle", QStringLiteral("Zeichen einzeln senden"));
+    chbDinCloseCom = check(tsAnsi, "chbDinCloseCom", QStringLiteral("Schnittstelle freigeben, wenn inaktiv"));
+    f->addRow(labDinComport, cobDinComport);
+    f->addRow(labDinBaud, cobDinBaud);
+    f->addRow(labDinTimeOut, speDinTimeOut);
+    f->addRow(labDinModemCmd, edDinModemCmd);
+    f->addRow(chbDinSendSingle);
+    f->addRow(chbDinCloseCom);
+    connect(bntDinInfo, &QPushButton::clicked, this, &TfrmOptDlg::bntDinInfoClick);
+}
 
-    // CAN.
-    {
-        btnCanInfo = infoButton(tsCan, "btnCanInfo");
-        QFormLayout* f = pageForm(tsCan, btnCanInfo);
-        labCANCardiD = label(tsCan, "labCANCardiD", QStringLiteral("Karte"));
-        labCanBaud = label(tsCan, "labCanBaud", QStringLiteral("Baudrate"));
-        LabCanTimeout = label(tsCan, "LabCanTimeout", QStringLiteral("Timeout [ms]"));
-        cobCanCardId = combo(tsCan, "cobCanCardId",
-                             {QStringLiteral("CAN0"), QStringLiteral("CAN1"), QStringLiteral("CAN2"), QStringLiteral("CAN3")});
-        cobCanCardId->setEditable(true);
-        cobCanBaud = combo(tsCan, "cobCanBaud", texts(kCanBaudTexts, kCanBaudCount));
-        speCanTimeout = spin(tsCan, "speCanTimeout", 0, INT_MAX);
-        chbCANWaitTout = check(tsCan, "chbCANWaitTout", QStringLiteral("Timeout abwarten"));
-        f->addRow(labCANCardiD, cobCanCardId);
-        f->addRow(labCanBaud, cobCanBaud);
-        f->addRow(LabCanTimeout, speCanTimeout);
-        f->addRow(chbCANWaitTout);
-        connect(btnCanInfo, &QPushButton::clicked, this, &TfrmOptDlg::btnCanInfoClick);
-    }
+void TfrmOptDlg::buildZelkPage()
+{
+    bntZelkInfo = infoButton(tsZelk, "bntZelkInfo");
+    QFormLayout* f = pageForm(tsZelk, bntZelkInfo);
+    labZelkComport = label(tsZelk, "labZelkComport", QStringLiteral("Schnittstelle"));
+    labZelkBaud = label(tsZelk, "labZelkBaud", QStringLiteral("Baudrate"));
+    labZelkTimeOut = label(tsZelk, "labZelkTimeOut", QStringLiteral("Timeout [ms]"));
+    cobZelkComport = combo(tsZelk, "cobZelkComport", comPorts());
+    cobZelkBaud = combo(tsZelk, "cobZelkBaud", baudRates());
+    speZelkTimeOut = spin(tsZelk, "speZelkTimeOut", 0, INT_MAX);
+    chbZelkSendSingle = check(tsZelk, "chbZelkSendSingle", QStringLiteral("Zeichen einzeln senden"));
+    chbZelkclosecom = check(tsZelk, "chbZelkclosecom", QStringLiteral("Schnittstelle freigeben, wenn inaktiv"));
+    f->addRow(labZelkComport, cobZelkComport);
+    f->addRow(labZelkBaud, cobZelkBaud);
+    f->addRow(labZelkTimeOut, speZelkTimeOut);
+    f->addRow(chbZelkSendSingle);
+    f->addRow(chbZelkclosecom);
+    connect(bntZelkInfo, &QPushButton::clicked, this, &TfrmOptDlg::bntZelkInfoClick);
+}
 
-    // Profibus DP.
-    {
-        btnPbsInfo = infoButton(tsPBS, "btnPbsInfo");
-        QFormLayout* f = pageForm(tsPBS, btnPbsInfo);
-        labPBSMasteraddr = label(tsPBS, "labPBSMasteraddr", QStringLiteral("Masteradresse"));
-        labPBSbaud = label(tsPBS, "labPBSbaud", QStringLiteral("Baudrate"));
-        labPbstimeout = label(tsPBS, "labPbstimeout", QStringLiteral("Timeout [ms]"));
-        spePbsMasteradr = spin(tsPBS, "spePbsMasteradr", 0, 127);
-        cobPBSBaud = combo(tsPBS, "cobPBSBaud", texts(kPbsBaudTexts, kPbsBaudCount));
-        spePBSTimeout = spin(tsPBS, "spePBSTimeout", 0, INT_MAX);
-        f->addRow(labPBSMasteraddr, spePbsMasteradr);
-        f->addRow(labPBSbaud, cobPBSBaud);
-        f->addRow(labPbstimeout, spePBSTimeout);
-        connect(btnPbsInfo, &QPushButton::clicked, this, &TfrmOptDlg::btnPbsInfoClick);
-    }
+void TfrmOptDlg::buildIpPage()
+{
+    btnIpInfo = infoButton(tsIP, "btnIpInfo");
+    QFormLayout* f = pageForm(tsIP, btnIpInfo);
+    labIPHost = label(tsIP, "labIPHost", QStringLiteral("Host"));
+    labIpPort = label(tsIP, "labIpPort", QStringLiteral("Port"));
+    labIpTimeOut = label(tsIP, "labIpTimeOut", QStringLiteral("Timeout [ms]"));
+    edIpHost = named(new QLineEdit(tsIP), "edIpHost");
+    speIpPort = spin(tsIP, "speIpPort", 0, 65535);  // a port number has 16 bits
+    speIpTimeOut = spin(tsIP, "speIpTimeOut", 0, INT_MAX);
+    rbIPUdp = named(new QRadioButton(QStringLiteral("UDP"), tsIP), "rbIPUdp");
+    rbIPtcp = named(new QRadioButton(QStringLiteral("TCP"), tsIP), "rbIPtcp");
+    auto* rb = new QHBoxLayout;
+    rb->addWidget(rbIPUdp);
+    rb->addWidget(rbIPtcp);
+    rb->addStretch(1);
+    f->addRow(labIPHost, edIpHost);
+    f->addRow(labIpPort, speIpPort);
+    f->addRow(labIpTimeOut, speIpTimeOut);
+    f->addRow(rb);
+    connect(btnIpInfo, &QPushButton::clicked, this, &TfrmOptDlg::btnIpInfoClick);
+}
 
+void TfrmOptDlg::buildCanPage()
+{
+    btnCanInfo = infoButton(tsCan, "btnCanInfo");
+    QFormLayout* f = pageForm(tsCan, btnCanInfo);
+    labCANCardiD = label(tsCan, "labCANCardiD", QStringLiteral("Karte"));
+    labCanBaud = label(tsCan, "labCanBaud", QStringLiteral("Baudrate"));
+    LabCanTimeout = label(tsCan, "LabCanTimeout", QStringLiteral("Timeout [ms]"));
+    cobCanCardId = combo(tsCan, "cobCanCardId",
+                         {QStringLiteral("CAN0"), QStringLiteral("CAN1"), QStringLiteral("CAN2"), QStringLiteral("CAN3")});
+    cobCanCardId->setEditable(true);
+    cobCanBaud = combo(tsCan, "cobCanBaud", texts(kCanBaudTexts, kCanBaudCount));
+    speCanTimeout = spin(tsCan, "speCanTimeout", 0, INT_MAX);
+    chbCANWaitTout = check(tsCan, "chbCANWaitTout", QStringLiteral("Timeout abwarten"));
+    f->addRow(labCANCardiD, cobCanCardId);
+    f->addRow(labCanBaud, cobCanBaud);
+    f->addRow(LabCanTimeout, speCanTimeout);
+    f->addRow(chbCANWaitTout);
+    connect(btnCanInfo, &QPushButton::clicked, this, &TfrmOptDlg::btnCanInfoClick);
+}
+
+void TfrmOptDlg::buildPbsPage()
+{
+    btnPbsInfo = infoButton(tsPBS, "btnPbsInfo");
+    QFormLayout* f = pageForm(tsPBS, btnPbsInfo);
+    labPBSMasteraddr = label(tsPBS, "labPBSMasteraddr", QStringLiteral("Masteradresse"));
+    labPBSbaud = label(tsPBS, "labPBSbaud", QStringLiteral("Baudrate"));
+    labPbstimeout = label(tsPBS, "labPbstimeout", QStringLiteral("Timeout [ms]"));
+    spePbsMasteradr = spin(tsPBS, "spePbsMasteradr", 0, 127);
+    cobPBSBaud = combo(tsPBS, "cobPBSBaud", texts(kPbsBaudTexts, kPbsBaudCount));
+    spePBSTimeout = spin(tsPBS, "spePBSTimeout", 0, INT_MAX);
+    f->addRow(labPBSMasteraddr, spePbsMasteradr);
+    f->addRow(labPBSbaud, cobPBSBaud);
+    f->addRow(labPbstimeout, spePBSTimeout);
+    connect(btnPbsInfo, &QPushButton::clicked, this, &TfrmOptDlg::btnPbsInfoClick);
+}
+
+// OK and Cancel, and the dialog's layout: the pages above the buttons.
+void TfrmOptDlg::buildButtons()
+{
     btnOK = named(new TVarneGlyphButton(this), "btnOK");
     btnOK->setText(QStringLiteral("OK"));
     btnOK->SetGlyphKind(glOK);
@@ -355,11 +377,6 @@ TfrmOptDlg::TfrmOptDlg(QWidget* parent) : QDialog(parent, Qt::Tool)
     auto* main = new QVBoxLayout(this);
     main->addWidget(pcOptions);
     main->addLayout(buttons);
-
-    ShowMessage = [this](const QString& text) {
-        QMessageBox box(QMessageBox::NoIcon, windowTitle(), text, QMessageBox::Ok, this);
-        box.exec();
-    };
 }
 
 void TfrmOptDlg::SetPageCaption(QWidget* page, const QString& caption)

@@ -110,5 +110,15 @@ public:
     void btnPbsInfoClick() { showVersion(prPBS); }
 
 private:
+    // One function a page, in the order of the tabs.
+    void buildDefPrjPage();
+    void buildCommonPage();
+    void buildPlainTextPage();
+    void buildAnsiPage();
+    void buildZelkPage();
+    void buildIpPage();
+    void buildCanPage();
+    void buildPbsPage();
+    void buildButtons();
     void showVersion(TProt prot);
 };

@@ -61,7 +61,6 @@ public:
     bool MetafileMode() const { return writer_.MetafileMode; }
 
     // The font of the font dialog (Arial 8 pt at start).
-    QFont Font() const { return font_; }
     void SetFont(const QFont& font);
     // Folder of the PDF file printed without a printer.
     QString DataPath() const { return dataPath_; }

@@ -106,8 +106,8 @@ TDwnLoad::TDwnLoad(int Nr, const TDwnLoadShared& Shared)
     resize(DefaultWidth, DefaultHeight);
     InstallMaxPlacement(this);
     engine_->WdwNr = Nr;
-    engine_->SchedState = 2;
-    engine_->TransferSchedState = 3;
+    engine_->SchedState = csPaused;
+    engine_->TransferSchedState = csPolled;
     engine_->InvAdr = -1;
     engine_->Modified = false;
     if (ProgCfg) {
@@ -688,7 +688,7 @@ void TDwnLoad::FormResize()
     const int slot = engine_->SchedSlot;
     if (windowState() & Qt::WindowMinimized) {
         if (sch && slot >= 0)
-            sch->SetState(slot, 2);
+            sch->SetState(slot, csPaused);
         return;
     }
     // A maximise request places the window below the main bar
@@ -698,8 +698,8 @@ void TDwnLoad::FormResize()
         engine_->SchedState = sch->SetState(slot, wanted);
         // Another window holds the scheduler exclusively: the transfer
         // goes on polled in turn rather than never.
-        if (wanted == TScheduler::StateExclusive && engine_->SchedState != wanted)
-            engine_->SchedState = sch->SetState(slot, 3);
+        if (wanted == csExclusive && engine_->SchedState != wanted)
+            engine_->SchedState = sch->SetState(slot, csPolled);
     }
     SetLinesCount();
 }
@@ -745,7 +745,7 @@ void TDwnLoad::FormClose()
     if (FrmInvSel && FrmInvSel->isVisible())
         FrmInvSel->ShowSelect(QString(), -1, nullptr);
     if (::Scheduler && engine_->SchedSlot >= 0)
-        engine_->SchedState = ::Scheduler->SetState(engine_->SchedSlot, 2);
+        engine_->SchedState = ::Scheduler->SetState(engine_->SchedSlot, csPaused);
     engine_->TransferState = DwnTransfer::Idle;
     LayoutBusy = 2;
     engine_->Unregister();

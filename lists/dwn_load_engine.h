@@ -73,9 +73,9 @@ public:
     int32_t TransferIndex = -1;
     int32_t RetryCount = 0;
     int32_t WaitTime = 0;
-    int32_t TransferSchedState = 3;
+    int32_t TransferSchedState = csPolled;
     int32_t SchedSlot = -1;
-    int32_t SchedState = 2;
+    int32_t SchedState = csPaused;
     QStringList MsgLines;
     QTimer Timer1;  // user-step wait, 100 ms
 

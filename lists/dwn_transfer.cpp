@@ -65,7 +65,7 @@ void TDwnLoadEngine::startTransfer(uint8_t requested)
     TransferState = requested;
     RetryCount = 0;
     notify_->ControlsEnabled(false);
-    TransferSchedState = Options.DwnHighPriority ? TScheduler::StateExclusive : 3;
+    TransferSchedState = Options.DwnHighPriority ? csExclusive : csPolled;
     setSchedState(TransferSchedState);
     if (SchedState != TransferSchedState) {
         message(textLines(0, 23), dblOk, dmiError);
@@ -76,7 +76,7 @@ void TDwnLoadEngine::startTransfer(uint8_t requested)
 
 void TDwnLoadEngine::endTransfer(bool cancelled)
 {
-    setSchedState(2);
+    setSchedState(csPaused);
     message(textLines(2, cancelled ? 4 : 2), dblOk, dmiInformation);
     if (!cancelled && TransferState == DwnTransfer::Compare) {
         RemoveMarkedLines();
@@ -197,7 +197,7 @@ void TDwnLoadEngine::GiveNextReq(TReqRec& Req)
 
 void TDwnLoadEngine::ReceiveAnswer(const TRecTel& Rsp, int Tag)
 {
-    if (SchedState == 2)
+    if (SchedState == csPaused)
         return;
     if (TransferState != DwnTransfer::Download && TransferState != DwnTransfer::Upload
         && TransferState != DwnTransfer::Compare)
@@ -247,7 +247,7 @@ void TDwnLoadEngine::errorDialog(const TRecTel& Rsp, int Tag)
     }
     lines << (texts_ ? texts_->GetErrorText(Rsp.Status) : QStringLiteral("Error Code %1").arg(Rsp.Status));
     if (message(lines, dblIgnoreCancel, dmiInformation) == 1) {
-        setSchedState(2);
+        setSchedState(csPaused);
         TransferState = DwnTransfer::Idle;
         ui_.Progress().Finish();
         notify_->ControlsEnabled(true);

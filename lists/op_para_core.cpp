@@ -88,12 +88,12 @@ void TOpParaCore::SetScheduler(TScheduler* Sch, QObject* Owner)
     sch_ = Sch;
     if (!Sch)
         return;
-    SchedState = 2;
+    SchedState = csPaused;
     SchedSlot = Sch->Register(
         Owner, [this](TReqRec& Req) { GiveNextReq(Req); },
         [this](const TRecTel& Rsp, int Tag) { ReceiveAnswer(Rsp, Tag); }, [this] { ResetCfgList(); });
     if (SchedSlot >= 0)
-        SchedState = Sch->SetState(SchedSlot, 3);
+        SchedState = Sch->SetState(SchedSlot, csPolled);
 }
 
 void TOpParaCore::freeRows()
@@ -205,7 +205,7 @@ void TOpParaCore::finishParameter()
 
 void TOpParaCore::ReceiveAnswer(const TRecTel& Rsp, int Tag)
 {
-    if (SchedState == 2)
+    if (SchedState == csPaused)
         return;
     // Only the answer to the request last given counts: one asked before a
     // rebuild or a change of inverter must not land in the new list.
@@ -333,7 +333,7 @@ void TOpParaCore::InvalidateValues()
 void TOpParaCore::Minimised()
 {
     if (sch_ && SchedSlot >= 0)
-        sch_->SetState(SchedSlot, 2);
+        sch_->SetState(SchedSlot, csPaused);
 }
 
 void TOpParaCore::Restored()
@@ -345,7 +345,7 @@ void TOpParaCore::Restored()
 void TOpParaCore::Closing()
 {
     if (sch_ && SchedSlot >= 0)
-        SchedState = sch_->SetState(SchedSlot, 1);
+        SchedState = sch_->SetState(SchedSlot, csRegistered);
 }
 
 // ---------------------------------------------------------------- caption, settings

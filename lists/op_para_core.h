@@ -88,7 +88,7 @@ public:
     int ErrCount = 0;
     int LastId = -1;
     int SchedSlot = -1;
-    int SchedState = 2;
+    int SchedState = csPaused;
     // Save and Save As are offered (a list is built).
     bool SaveSlots = false;
     // Initial folder of the save dialog.

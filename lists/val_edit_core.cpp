@@ -95,7 +95,7 @@ bool TValEditCore::Connect(TScheduler* Sch, TVortalinPrj* Prj)
         [this](const TRecTel& Rsp, int Tag) { ReceiveAnswer(Rsp, Tag); }, [this] { ResetCfgList(); });
     if (SchSlot < 0)
         return true;
-    WantedState = 2;
+    WantedState = csPaused;
     Connected = true;
     return true;
 }
@@ -147,7 +147,7 @@ void TValEditCore::Shown()
     Visible = true;
     WriteState = 0;
     if (Connected && scheduler_)
-        WantedState = scheduler_->SetState(SchSlot, 3);
+        WantedState = scheduler_->SetState(SchSlot, csPolled);
     Typed = false;
     refresh();
 }
@@ -156,13 +156,13 @@ void TValEditCore::Closed()
 {
     Visible = false;
     if (Connected && scheduler_)
-        scheduler_->SetState(SchSlot, 2);
+        scheduler_->SetState(SchSlot, csPaused);
 }
 
 void TValEditCore::Minimised()
 {
     if (Connected && scheduler_)
-        scheduler_->SetState(SchSlot, 2);
+        scheduler_->SetState(SchSlot, csPaused);
 }
 
 void TValEditCore::Restored()

@@ -57,7 +57,7 @@ public:
     int WriteTag = 0;
     bool Connected = false;
     int SchSlot = -1;
-    int WantedState = 2;
+    int WantedState = csPaused;
 
     // ---- settings
     int Language = 0;

@@ -342,7 +342,7 @@ void TWrkListCore::SetScheduler(TScheduler* Sch)
         OwnerForm, [this](TReqRec& Req) { GiveNextReq(Req); },
         [this](const TRecTel& Rsp, int Tag) { ReceiveAnswer(Rsp, Tag); }, [this] { ResetCfgList(); });
     if (SchSlot >= 0)
-        WantedState = Sch->SetState(SchSlot, 3);
+        WantedState = Sch->SetState(SchSlot, csPolled);
 }
 
 void TWrkListCore::GiveNextReq(TReqRec& Req)
@@ -444,13 +444,13 @@ void TWrkListCore::SetLanguage(int Lang)
 void TWrkListCore::Shown()
 {
     if (scheduler_ && SchSlot >= 0)
-        WantedState = scheduler_->SetState(SchSlot, 3);
+        WantedState = scheduler_->SetState(SchSlot, csPolled);
 }
 
 void TWrkListCore::Minimised()
 {
     if (scheduler_ && SchSlot >= 0)
-        scheduler_->SetState(SchSlot, 2);
+        scheduler_->SetState(SchSlot, csPaused);
 }
 
 void TWrkListCore::Restored()

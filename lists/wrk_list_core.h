@@ -39,7 +39,7 @@ public:
     QString FileName;
     bool Modified = false;
     int SchSlot = -1;
-    int WantedState = 2;
+    int WantedState = csPaused;
     int LastRow = -1;
     int PollIndex = 0;
     int Language = 0;

@@ -95,7 +95,7 @@ void TFbsCommLogic::Shown(QObject* Owner)
             [this](const TRecTel& rsp, int tag) { HandleResponse(rsp, tag); }, [this] { InvListChanged(); });
     }
     if (FSlot >= 0)
-        Sch()->SetState(FSlot, 3);
+        Sch()->SetState(FSlot, csPolled);
     FView.SetFunktion(0);
     FView.SetCaption(GetCaption());
 }
@@ -103,7 +103,7 @@ void TFbsCommLogic::Shown(QObject* Owner)
 void TFbsCommLogic::Closed()
 {
     if (FSlot >= 0 && Sch()) {
-        Sch()->SetState(FSlot, 2);
+        Sch()->SetState(FSlot, csPaused);
         Sch()->Unregister(FSlot);
     }
     FSlot = -1;

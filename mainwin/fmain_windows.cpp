@@ -125,7 +125,7 @@ QWidget* TFMain::OpenWindowOfSlot(int Slot) const
     if (!scheduler_)
         return nullptr;
     const TSchItem* item = scheduler_->GetItem(Slot);
-    if (!item || item->State <= 1)
+    if (!item || item->State <= csRegistered)
         return nullptr;
     return qobject_cast<QWidget*>(item->Form.data());
 }

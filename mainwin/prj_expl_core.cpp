@@ -868,13 +868,13 @@ int TPrjExplCore::SchedState() const
 void TPrjExplCore::Shown()
 {
     if (sch_ && SchedSlot >= 0)
-        WantedState = sch_->SetState(SchedSlot, 3);
+        WantedState = sch_->SetState(SchedSlot, csPolled);
 }
 
 void TPrjExplCore::Minimised()
 {
     if (sch_ && SchedSlot >= 0)
-        sch_->SetState(SchedSlot, 2);
+        sch_->SetState(SchedSlot, csPaused);
 }
 
 void TPrjExplCore::Resized()
@@ -886,13 +886,13 @@ void TPrjExplCore::Resized()
 void TPrjExplCore::Closing()
 {
     if (sch_ && SchedSlot >= 0)
-        sch_->SetState(SchedSlot, 1);
-    WantedState = 1;
+        sch_->SetState(SchedSlot, csRegistered);
+    WantedState = csRegistered;
 }
 
 void TPrjExplCore::GetRequest(TReqRec& Req)
 {
-    if (SchedState() <= 1 || CurAdr < 0)
+    if (SchedState() <= csRegistered || CurAdr < 0)
         return;
     // A step without a request moves on to the next one; after a whole cycle
     // without one there is none.

@@ -217,7 +217,7 @@ public:
     void SetScheduler(TScheduler* Sch, QObject* Owner);
     TScheduler* Scheduler() const { return sch_.data(); }
     int SchedSlot = -1;
-    int WantedState = 1;
+    int WantedState = csRegistered;
     int SchedState() const;
     void Shown();
     void Minimised();

@@ -205,164 +205,214 @@ private:
     int max_ = 0;
 };
 
+// One bus search of NewPrj: the address range, the protocols asked for,
+// the serial drivers' port and baud texts taken at its start, its
+// progress, and whether an inverter was found.
+class BusSearch {
+public:
+    BusSearch(TVortalinPrj& prj, int firstAdr, int lastAdr, TProtSet prots)
+        : prj_(prj), first_(firstAdr), last_(lastAdr), prots_(prots), progress_(prj)
+    {
+        if (TProtSel* sel = prj_.ProtSel) {
+            dinPort_ = PortText(sel->Ansi()->GetComport());
+            dinBaud_ = BaudText(sel->Ansi()->GetBaudrate());
+            zelkPort_ = PortText(sel->Zelk()->GetComport());
+            zelkBaud_ = BaudText(sel->Zelk()->GetBaudrate());
+        } else {
+            // Without a protocol selector no inverter can answer.
+            prots_ = 0;
+        }
+    }
+
+    bool Found() const { return found_; }
+
+    // Every protocol asked for once at the drivers' own rates.
+    void FirstPass()
+    {
+        progress_.Start(3 * count() + 1);
+        serialPass();
+        busPass();
+        progress_.Finish();
+    }
+
+    // After a first pass that found nothing: the serial drivers at every
+    // rate, when the user agrees.
+    void ExtendedScan()
+    {
+        if (found_ || !(has(prANSI) || has(prZelk)) || !askExtended())
+            return;
+        progress_.Start(1);
+        if (has(prANSI))
+            extendedDin();
+        if (has(prZelk) && !found_)
+            extendedZelk();
+        progress_.Finish();
+    }
+
+private:
+    bool has(TProt p) const { return (prots_ & ProtBit(p)) != 0; }
+    int count() const { return last_ - first_ + 1; }
+    QString invName(int a) const { return prj_.DefInvName + u' ' + QString::number(a); }
+    // One quiet attempt; true when the inverter was added.
+    bool tryAdd(int a, TProt prot)
+    {
+        if (prj_.AddInv(a, 0, invName(a), prot, true) != 0)
+            return false;
+        found_ = true;
+        return true;
+    }
+
+    // DIN 66019 II at every address, then one Zelk attempt.
+    void serialPass()
+    {
+        if (has(prANSI)) {
+            for (int a = first_; a <= last_; ++a) {
+                if (!progress_.Step(QStringLiteral("DIN66019, Inv %1").arg(a) + dinPort_ + dinBaud_, a - first_ + 1))
+                    break;
+                tryAdd(a, prANSI);
+            }
+        }
+        if (has(prZelk) && !progress_.Cancelled()) {
+            // One Zelk inverter per project: one attempt at the first free address.
+            int a = first_;
+            while (a <= last_ && prj_.GetInv(a))
+                ++a;
+            const QString text = QStringLiteral("Zelk, Inv %1").arg(a) + zelkPort_ + zelkBaud_;
+            if (a <= last_ && progress_.Step(text, count() + 1))
+                tryAdd(a, prZelk);
+        }
+    }
+
+    // The buses that have no baud rates of their own here.
+    void busPass()
+    {
+        searchBus(prIP, QStringLiteral("IP"));
+        searchBus(prCAN, QStringLiteral("CAN"));
+        searchBus(prPBS, QStringLiteral("Profibus"));
+        if (has(prIBS)) {
+            // Interbus addresses start at 2; the raised range holds from here on.
+            first_ = std::max(first_, 2);
+            last_ = std::max(last_, first_);
+            searchBus(prIBS, QStringLiteral("Interbus"));
+        }
+    }
+
+    // Every address without an entry.
+    void searchBus(TProt prot, const QString& label)
+    {
+        if (!has(prot) || progress_.Cancelled())
+            return;
+        for (int a = first_; a <= last_; ++a) {
+            if (prj_.GetInv(a))
+                continue;
+            // Counted from the first address like the serial steps: counted
+            // from address 0 the position of a range high on the bus would
+            // lie beyond the bar's maximum of 3 * n + 1.
+            if (!progress_.Step(label + QStringLiteral(", Inv %1").arg(a), count() + 1 + (a - first_)))
+                break;
+            tryAdd(a, prot);
+        }
+    }
+
+    bool askExtended()
+    {
+        const QString p1 = has(prANSI) ? QStringLiteral("%1 - %2").arg(first_).arg(last_) + dinPort_ + dinBaud_
+                                       : QString();
+        const QString p2 = has(prZelk) ? QStringLiteral("Zelk") + zelkPort_ + zelkBaud_ : QString();
+        return prj_.Interaction().Message(prj_.MsgExtSearch, prj_.YesNoButtons, QString(), pmiConfirmation, p1,
+                                          p2, QString(), 0, 1)
+            == 0;
+    }
+
+    // Sets a serial driver's rate, closed while it changes.
+    static void setRate(TSerialProp* driver, TBaudRate rate)
+    {
+        driver->Close();
+        driver->SetBaudrate(rate);
+        driver->Open();
+    }
+
+    // Every address at every rate; the first inverter found keeps its rate.
+    void extendedDin()
+    {
+        const int n = count();
+        progress_.SetMax(8 * n);
+        TSerialProp* din = prj_.ProtSel->Ansi();
+        const TBaudRate before = din->GetBaudrate();
+        for (int i = B_1200; i <= B_115200 && !found_; ++i) {
+            setRate(din, TBaudRate(i));
+            for (int a = first_; a <= last_ && !progress_.Cancelled(); ++a) {
+                const QString text = QStringLiteral("DIN66019, Inv %1").arg(a) + dinPort_ + BaudText(TBaudRate(i));
+                if (!progress_.Step(text, i * n + a - first_ + 1))
+                    break;
+                if (tryAdd(a, prANSI))
+                    break;
+            }
+        }
+        if (!found_)
+            setRate(din, before);
+    }
+
+    // Address 0 from 9600 baud up.
+    void extendedZelk()
+    {
+        progress_.SetMax(8);
+        TSerialProp* zelk = prj_.ProtSel->Zelk();
+        const TBaudRate before = zelk->GetBaudrate();
+        for (int i = B_9600; i <= B_115200; ++i) {
+            setRate(zelk, TBaudRate(i));
+            if (!progress_.Step(QStringLiteral("Zelk") + zelkPort_ + BaudText(TBaudRate(i)), i + 1))
+                break;
+            if (tryAdd(0, prZelk))
+                break;
+        }
+        if (!found_)
+            setRate(zelk, before);
+    }
+
+    TVortalinPrj& prj_;
+    int first_, last_;
+    TProtSet prots_;
+    QString dinPort_, dinBaud_, zelkPort_, zelkBaud_;
+    SearchProgress progress_;
+    bool found_ = false;
+};
+
 }  // namespace
 
 int TVortalinPrj::NewPrj(const QString& Name, int FirstAdr, int LastAdr, int WatchInterval,
                          TProtSet Prots)
 {
-    const QString name = Name.isEmpty() ? DefPrjName : Name;
     // Freed entries add bit 4, so the main window restarts the scheduler
     // even when the search finds nothing.
     ClearInvs();
     for (int a = 0; a < kPrjInvCount; ++a)
         if (OnInvProtChanged)
             OnInvProtChanged(this, a, prOffline);
-
     FileName.clear();
-    PrjName = name;
+    PrjName = Name.isEmpty() ? DefPrjName : Name;
     SetWatchInterval(WatchInterval);
     Remarks.clear();
+    PendingChanges |= pcGeneral;
+
     // Addresses outside the bus could never be added.
     FirstAdr = std::clamp(FirstAdr, 0, kPrjInvCount - 1);
-    LastAdr = std::clamp(LastAdr, 0, kPrjInvCount - 1);
-    if (LastAdr < FirstAdr)
-        LastAdr = FirstAdr;
-    PendingChanges |= pcGeneral;
-    bool found = false;
-
-    QString dinPort, dinBaud, zelkPort, zelkBaud;
-    if (ProtSel) {
-        dinPort = PortText(ProtSel->Ansi()->GetComport());
-        dinBaud = BaudText(ProtSel->Ansi()->GetBaudrate());
-        zelkPort = PortText(ProtSel->Zelk()->GetComport());
-        zelkBaud = BaudText(ProtSel->Zelk()->GetBaudrate());
-    } else {
-        // Without a protocol selector no inverter can answer.
-        Prots = 0;
-    }
-    const auto has = [Prots](TProt p) { return (Prots & ProtBit(p)) != 0; };
-    const auto invName = [this](int a) { return DefInvName + u' ' + QString::number(a); };
-    int n = LastAdr - FirstAdr + 1;
-
-    SearchProgress progress(*this);
-    progress.Start(3 * n + 1);
-
-    if (has(prANSI)) {
-        for (int a = FirstAdr; a <= LastAdr; ++a) {
-            if (!progress.Step(QStringLiteral("DIN66019, Inv %1").arg(a) + dinPort + dinBaud,
-                               a - FirstAdr + 1))
-                break;
-            if (AddInv(a, 0, invName(a), prANSI, true) == 0)
-                found = true;
-        }
-    }
-
-    if (has(prZelk) && !progress.Cancelled()) {
-        // One Zelk inverter per project: one attempt at the first free address.
-        int a = FirstAdr;
-        while (a <= LastAdr && GetInv(a))
-            ++a;
-        if (a <= LastAdr && progress.Step(QStringLiteral("Zelk, Inv %1").arg(a) + zelkPort + zelkBaud, n + 1)
-            && AddInv(a, 0, invName(a), prZelk, true) == 0)
-            found = true;
-    }
-
-    // Every address without an entry, for a bus that has no baud rates of its own here.
-    const auto searchBus = [&](TProt prot, const QString& label) {
-        if (!has(prot) || progress.Cancelled())
-            return;
-        for (int a = FirstAdr; a <= LastAdr; ++a) {
-            if (GetInv(a))
-                continue;
-            // Counted from FirstAdr like the serial steps: counted from address
-            // 0 the position of a range high on the bus would lie beyond the
-            // bar's maximum of 3 * n + 1.
-            if (!progress.Step(label + QStringLiteral(", Inv %1").arg(a), n + 1 + (a - FirstAdr)))
-                break;
-            if (AddInv(a, 0, invName(a), prot, true) == 0)
-                found = true;
-        }
-    };
-    searchBus(prIP, QStringLiteral("IP"));
-    searchBus(prCAN, QStringLiteral("CAN"));
-    searchBus(prPBS, QStringLiteral("Profibus"));
-    if (has(prIBS)) {
-        // Interbus addresses start at 2; the raised range holds from here on.
-        FirstAdr = std::max(FirstAdr, 2);
-        LastAdr = std::max(LastAdr, FirstAdr);
-        n = LastAdr - FirstAdr + 1;
-        searchBus(prIBS, QStringLiteral("Interbus"));
-    }
-    progress.Finish();
-
-    if (!found && (has(prANSI) || has(prZelk))) {
-        const QString p1 = has(prANSI) ? QStringLiteral("%1 - %2").arg(FirstAdr).arg(LastAdr) + dinPort + dinBaud
-                                       : QString();
-        const QString p2 = has(prZelk) ? QStringLiteral("Zelk") + zelkPort + zelkBaud : QString();
-        if (Interaction().Message(MsgExtSearch, YesNoButtons, QString(), pmiConfirmation, p1, p2, QString(), 0,
-                                  1)
-            == 0) {
-            progress.Start(1);
-            if (has(prANSI)) {
-                progress.SetMax(8 * n);
-                TSerialProp* din = ProtSel->Ansi();
-                const TBaudRate before = din->GetBaudrate();
-                for (int i = B_1200; i <= B_115200 && !found; ++i) {
-                    din->Close();
-                    din->SetBaudrate(TBaudRate(i));
-                    din->Open();
-                    for (int a = FirstAdr; a <= LastAdr && !progress.Cancelled(); ++a) {
-                        const QString text = QStringLiteral("DIN66019, Inv %1").arg(a) + dinPort
-                                             + BaudText(TBaudRate(i));
-                        if (!progress.Step(text, i * n + a - FirstAdr + 1))
-                            break;
-                        if (AddInv(a, 0, invName(a), prANSI, true) == 0) {
-                            found = true;
-                            break;
-                        }
-                    }
-                }
-                if (!found) {
-                    din->Close();
-                    din->SetBaudrate(before);
-                    din->Open();
-                }
-            }
-            if (has(prZelk) && !found) {
-                progress.SetMax(8);
-                TSerialProp* zelk = ProtSel->Zelk();
-                const TBaudRate before = zelk->GetBaudrate();
-                for (int i = B_9600; i <= B_115200; ++i) {
-                    zelk->Close();
-                    zelk->SetBaudrate(TBaudRate(i));
-                    zelk->Open();
-                    if (!progress.Step(QStringLiteral("Zelk") + zelkPort + BaudText(TBaudRate(i)), i + 1))
-                        break;
-                    if (AddInv(0, 0, invName(0), prZelk, true) == 0) {
-                        found = true;
-                        break;
-                    }
-                }
-                if (!found) {
-                    zelk->Close();
-                    zelk->SetBaudrate(before);
-                    zelk->Open();
-                }
-            }
-            progress.Finish();
-        }
-    }
+    LastAdr = std::max(std::clamp(LastAdr, 0, kPrjInvCount - 1), FirstAdr);
+    BusSearch search(*this, FirstAdr, LastAdr, Prots);
+    search.FirstPass();
+    search.ExtendedScan();
 
     int result = 0;
-    if (!found) {
+    if (!search.Found()) {
         result = -1;
         if (Interaction().Message(MsgNoCfg, YesNoButtons, QString(), pmiConfirmation, QString(), QString(),
                                   QString(), 0, 1)
                 == 0
-            && AddInv(1, 0, invName(1), prANSI, false) == 0)
+            && AddInv(1, 0, DefInvName + QStringLiteral(" 1"), prANSI, false) == 0)
             result = 0;
     }
 
+    // The new project opens with its explorer.
     SavedWindows.clear();
     TSavedWdwRec* wdw = GetWdw(AddWdw());
     wdw->WdwType = wkPrjExpl;

@@ -8,7 +8,6 @@ using namespace PrjDiscovery;
 
 namespace {
 
-constexpr int kPolled = 3;
 constexpr double kSecondsPerDay = 86400.0;
 
 }  // namespace
@@ -21,7 +20,7 @@ TPrjWatch::TPrjWatch(TVortalinPrj& Prj, TScheduler& Sch) : prj_(Prj), sch_(&Sch)
         &Prj, [this](TReqRec& req) { WatchRequest(req); },
         [this](const TRecTel& rsp, int tag) { WatchResponse(rsp, tag); }, [] {});
     if (slot_ >= 0)
-        Sch.SetState(slot_, kPolled);
+        Sch.SetState(slot_, csPolled);
 }
 
 TPrjWatch::~TPrjWatch()
@@ -32,7 +31,7 @@ TPrjWatch::~TPrjWatch()
 
 void TPrjWatch::WatchRequest(TReqRec& Req)
 {
-    if (!sch_ || sch_->GetState(slot_) <= 1 || questionOpen_)
+    if (!sch_ || sch_->GetState(slot_) <= csRegistered || questionOpen_)
         return;
     if (prj_.WatchInterval() == 0 || index_ >= MaxInvAdr) {
         const TClock::time_point now = Now();

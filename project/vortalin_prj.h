@@ -129,7 +129,6 @@ public:
     // Multi-line messages: one text of lines joined by "\n"; writing
     // replaces all lines.
     QString MsgNoCfgText() const { return MsgNoCfg.join(u'\n'); }
-    void SetMsgNoCfgText(const QString& t) { MsgNoCfg = splitLines(t); }
     QString MsgErrWrToFileText() const { return MsgErrWrToFile.join(u'\n'); }
     void SetMsgErrWrToFileText(const QString& t) { MsgErrWrToFile = splitLines(t); }
 

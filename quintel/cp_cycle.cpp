@@ -58,7 +58,7 @@ void TQuintelProgram::runCycle()
 
     // The state's own work first; the scan, or a start-up that chose one,
     // may end the cycle.
-    switch (Mode) {
+    switch (Mode()) {
     case cmBusScan:
         if (scan())
             return;
@@ -79,7 +79,7 @@ void TQuintelProgram::runCycle()
         return;
     identifyPeriodically();
 
-    if (Mode == cmRunning && !Offline)
+    if (Mode() == cmRunning && !Offline)
         sendNext();
     else
         timerOn();
@@ -136,7 +136,7 @@ bool TQuintelProgram::scan()
                 updateInvBtn();
                 updateComBtn();
                 readTable(r, TIdentifyCause::StartUp);
-                Mode = cmRunning;
+                setMode(cmRunning);
                 timerOn();
                 return true;
             }
@@ -179,7 +179,7 @@ void TQuintelProgram::endScan()
     updateComBtn();
     ProtSelect->SetProtocol(CurAdr, TProt(Settings.Protocol));
     updateInvBtn();
-    Mode = cmRunning;
+    setMode(cmRunning);
     timerOn();
 }
 
@@ -190,13 +190,13 @@ bool TQuintelProgram::startUp()
     ApplySettings();
     const int r = Identify();
     if (r == -1 && message(30, yesNo(), icConfirmation, QString::number(CurAdr), {}, 0, 1) == 0) {
-        Mode = cmBusScan;
+        setMode(cmBusScan);
         setBusy(true);
         timerOn();
         return true;
     }
     readTable(r, TIdentifyCause::StartUp);
-    Mode = cmRunning;
+    setMode(cmRunning);
     return false;
 }
 
@@ -254,7 +254,7 @@ bool TQuintelProgram::takeRequests()
 // True when the cycle ends: new settings while offline identify nothing.
 bool TQuintelProgram::settingsDialog()
 {
-    Mode = cmIdle;
+    setMode(cmIdle);
     TCpSettings s = Settings;
     if (FUi.RunSettings(s) && !Ending) {
         Settings = s;
@@ -262,7 +262,7 @@ bool TQuintelProgram::settingsDialog()
         Settings.SaveToRegistry(FStore);
         ApplySettings();
         if (Offline) {
-            Mode = cmRunning;
+            setMode(cmRunning);
             timerOn();
             return true;
         }
@@ -272,13 +272,13 @@ bool TQuintelProgram::settingsDialog()
         if (r != 0)
             readTable(r, TIdentifyCause::Choice);
     }
-    Mode = cmRunning;
+    setMode(cmRunning);
     return false;
 }
 
 void TQuintelProgram::inverterDialog()
 {
-    Mode = cmIdle;
+    setMode(cmIdle);
     // The current address is proposed also while offline.
     int a = CurAdr;
     if (FUi.RunSelMode(a, Offline) && !Ending) {
@@ -300,7 +300,7 @@ void TQuintelProgram::inverterDialog()
             readTable(Identify(), TIdentifyCause::Choice);
         }
     }
-    Mode = cmRunning;
+    setMode(cmRunning);
 }
 
 void TQuintelProgram::editSelected()

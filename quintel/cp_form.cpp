@@ -1,9 +1,10 @@
 #include "quintel/cp_form.h"
 
+#include "quintel/cp_table_view.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QIcon>
 #include <QLabel>
@@ -68,18 +69,7 @@ TForm1::TForm1(SettingsStore& Store, ICpInteraction& Ui, QWidget* parent, const 
     ComBtn->setFixedSize(105, 25);
     bar->addWidget(ComBtn);
 
-    ListView1 = new QTableView(this);
-    ListView1->setObjectName(QStringLiteral("ListView1"));
-    ListView1->setModel(&FProgram->Rows);
-    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListView1->setShowGrid(false);
-    ListView1->verticalHeader()->hide();
-    ListView1->verticalHeader()->setDefaultSectionSize(18);
-    ListView1->horizontalHeader()->setSectionsClickable(false);
-    ListView1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft);
-    ListView1->installEventFilter(this);
+    ListView1 = NewCpTableView(&FProgram->Rows, this, this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -23,7 +23,7 @@ TQuintelProgram::TQuintelProgram(ICpInteraction& Ui, SettingsStore& Store,
 TQuintelProgram::~TQuintelProgram()
 {
     Ending = true;
-    Mode = cmIdle;
+    setMode(cmIdle);
     Timer1.stop();
     ProtSelect->OnRspAvail = nullptr;
     if (tCustomQelProt* din = ProtSelect->DriverOf(prANSI))
@@ -175,7 +175,7 @@ bool TQuintelProgram::FirstShow()
 
     ProtSelect->OnRspAvail = [this](QObject*, TRecTel tel) { AnswerAvail(tel); };
     timerOn();
-    Mode = cmStartUp;
+    setMode(cmStartUp);
     return true;
 }
 
@@ -335,7 +335,7 @@ void TQuintelProgram::AnswerAvail(const TRecTel& Tel)
     const int tag = ReqTag;
     ReqTag = -1;
     Engine.ResponseAvail(Tel, tag);
-    if (Mode == cmRunning) {
+    if (Mode() == cmRunning) {
         if (Engine.Status >= -1)
             setBusy(false);
         if (Engine.Status >= 0) {

@@ -37,12 +37,13 @@ public:
     // running, or scanning when no inverter answers and the user agrees.
     // The scan ends running once it found an inverter, met a number
     // without configuration or went round all rates. The settings and
-    // inverter dialogs hold the cycle idle while they run.
+    // inverter dialogs hold the cycle idle while they run. Every change
+    // goes through setMode.
     enum TCycleMode : int {
-        cmIdle = 0,     // a dialog of the cycle runs, or nothing is worked on
-        cmRunning = 2,  // the engine's requests are sent
-        cmStartUp = 3,  // the next cycle applies the settings and identifies the inverter
-        cmBusScan = 4,  // each cycle searches the addresses at one rate
+        cmIdle,     // a dialog of the cycle runs, or nothing is worked on
+        cmRunning,  // the engine's requests are sent
+        cmStartUp,  // the next cycle applies the settings and identifies the inverter
+        cmBusScan,  // each cycle searches the addresses at one rate
     };
 
     TQuintelProgram(ICpInteraction& Ui, SettingsStore& Store,
@@ -67,7 +68,6 @@ public:
     int ReqTag = -1;
     std::shared_ptr<TCfgRec> Cfg;
     int CurCfgId = -1;
-    TCycleMode Mode = cmIdle;
     int CycleCount = 0;
     int ParaLang = 0;
     bool Offline = false;
@@ -75,6 +75,7 @@ public:
     int LastResult = 0;
     int SelectedRow = -1;  // the table's selected row, -1 none (set by the window)
     bool Ending = false;
+    TCycleMode Mode() const { return FMode; }
 
     // What the window shows.
     QString Caption = QStringLiteral("Quintel 5");
@@ -150,6 +151,7 @@ private:
     int readCfgNumber();
     void setSerial(int baud);
     void showPending();
+    void setMode(TCycleMode m) { FMode = m; }
     // The cycle, one function a state or request; those that may end the
     // cycle return true when they did.
     void runCycle();
@@ -175,6 +177,7 @@ private:
     ICpInteraction& FUi;
     SettingsStore& FStore;
     TSingleInstanceLock FLock;
+    TCycleMode FMode = cmIdle;
     bool FInCycle = false;
     int FReqHandle = 0;
     bool FBlinkOn = false;

@@ -6,6 +6,7 @@
 #include "dialogs/print_tab_widths.h"
 #include "dialogs/shared_objects.h"
 #include "lists/val_edit.h"
+#include "quintel/cp_table_view.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -83,18 +84,7 @@ TfrmCpWindow::TfrmCpWindow(const TCpWindowEnv& Env, int a, int Language, QWidget
     setAttribute(Qt::WA_DeleteOnClose);
     resize(DefaultWidth, DefaultHeight);
 
-    ListView1 = new QTableView(this);
-    ListView1->setObjectName(QStringLiteral("ListView1"));
-    ListView1->setModel(&core_.Rows);
-    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListView1->setShowGrid(false);
-    ListView1->verticalHeader()->hide();
-    ListView1->verticalHeader()->setDefaultSectionSize(18);
-    ListView1->horizontalHeader()->setSectionsClickable(false);
-    ListView1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft);
-    ListView1->installEventFilter(this);
+    ListView1 = NewCpTableView(&core_.Rows, this, this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(ListView1);

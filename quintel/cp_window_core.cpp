@@ -51,7 +51,7 @@ void TCpWindowCore::Register(QObject* Owner)
         Owner, [this](TReqRec& r) { GetRequest(r); }, [this](const TRecTel& t, int tag) { ResponseAvail(t, tag); },
         [this] { InvListChanged(); });
     if (SchedSlot >= 0)
-        env_.Scheduler->SetState(SchedSlot, 2);
+        env_.Scheduler->SetState(SchedSlot, csPaused);
 }
 
 void TCpWindowCore::Unregister()
@@ -87,7 +87,7 @@ void TCpWindowCore::Restart()
 {
     Engine.Stop();
     if (env_.Scheduler && SchedSlot >= 0)
-        env_.Scheduler->SetState(SchedSlot, 2);
+        env_.Scheduler->SetState(SchedSlot, csPaused);
     Rows.Clear();
     if (OnCaptionChanged)
         OnCaptionChanged();
@@ -105,7 +105,7 @@ void TCpWindowCore::Restart()
         return;
     }
     if (env_.Scheduler && SchedSlot >= 0)
-        env_.Scheduler->SetState(SchedSlot, 3);
+        env_.Scheduler->SetState(SchedSlot, csPolled);
     Engine.Start(InvAdr, inv->Cfg, {});
 }
 

@@ -157,7 +157,7 @@ void TScopeDisplay::KeepCursorColumn(int32_t NewBase)
 
 void TScopeDisplay::MouseDown(int x, int y)
 {
-    if (Eng.RecState != 0 || x < 0 || y < 0 || x >= PlotWidth || y >= PlotHeight)
+    if (Eng.RecState != TScopeEngine::recIdle || x < 0 || y < 0 || x >= PlotWidth || y >= PlotHeight)
         return;
     for (int c = 0; c < 3; ++c) {
         const TScopeCursor& cur = Cursor[c];
@@ -172,7 +172,7 @@ void TScopeDisplay::MouseDown(int x, int y)
 
 void TScopeDisplay::MouseMove(int x, int y)
 {
-    if (Eng.RecState != 0 || x < 0 || y < 0 || x >= PlotWidth || y >= PlotHeight)
+    if (Eng.RecState != TScopeEngine::recIdle || x < 0 || y < 0 || x >= PlotWidth || y >= PlotHeight)
         return;
     TScopeCursor& c = Cursor[SelCursor];
     if (c.Mode == TScopeCursor::Horizontal) {

@@ -211,7 +211,7 @@ TScopeScrollInfo TScopeDisplay::ScrollInfo()
 
 bool TScopeDisplay::ScrollbarChange(int Position)
 {
-    if (Eng.RecState != 0)
+    if (Eng.RecState != TScopeEngine::recIdle)
         return false;
     const int64_t page = 10 * int64_t(Eng.Setup.TimeBase());
     int64_t pos = Position;
@@ -225,7 +225,7 @@ bool TScopeDisplay::ScrollbarChange(int Position)
 
 bool TScopeDisplay::TimeBoxMove(int x, bool LeftOnly)
 {
-    if (XYMode() || Eng.RecState != 0 || !LeftOnly || x < 0 || x > 10 * DivW)
+    if (XYMode() || Eng.RecState != TScopeEngine::recIdle || !LeftOnly || x < 0 || x > 10 * DivW)
         return false;
     if (DragStart == -1)
         DragStart = x;
@@ -235,7 +235,7 @@ bool TScopeDisplay::TimeBoxMove(int x, bool LeftOnly)
 
 bool TScopeDisplay::TimeBoxUp()
 {
-    if (DragStart == -1 || XYMode() || Eng.RecState != 0) {
+    if (DragStart == -1 || XYMode() || Eng.RecState != TScopeEngine::recIdle) {
         DragStart = -1;
         return false;
     }

@@ -16,6 +16,18 @@ constexpr int kTagSelect = 20001;
 constexpr int kTagStopOffline = 20002;
 constexpr int kMaxDelta = 0xFFFF;
 
+// A plain parameter access (service -1); a write carries its 16-bit value
+// in ParSet.
+void plainRequest(TReqRec& Req, int parAdr, bool read, int tag, int value = 0)
+{
+    Req.Valid = 1;
+    Req.Service = QelService::Plain;
+    Req.IsRead = read ? 1 : 0;
+    Req.Data.ParAdr = uint16_t(parAdr);
+    Req.Data.ParSet = read ? 0 : uint16_t(value);
+    Req.Tag = tag;
+}
+
 int64_t steadyMs()
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -52,7 +64,7 @@ void TScopeEngine::SetScheduler(TScheduler* Sch, QObject* Form)
         Form, [this](TReqRec& req) { BuildRequest(req); },
         [this](const TRecTel& rsp, int tag) { HandleReply(rsp, tag); }, [this] { ProjectChanged(); });
     if (SchedSlot >= 0)
-        SchedState = sched_->SetState(SchedSlot, 2);
+        SchedState = sched_->SetState(SchedSlot, csPaused);
 }
 
 // ---- helpers
@@ -118,13 +130,13 @@ int TScopeEngine::nextChannel(int from) const
 void TScopeEngine::SpeedButton1Click(bool Down)
 {
     if (Down) {
-        if (RecState == 0)
+        if (RecState == recIdle)
             start();
         return;
     }
     // The inverter still records: have it stop and read out what it has.
-    if (RecState == 6 && !StopAsked) {
-        RecState = 10;
+    if (RecState == recOfflineTrigger && !StopAsked) {
+        RecState = recOfflineStop;
         StopAsked = true;
         Screen->SetRunButton(true);
         return;
@@ -135,15 +147,15 @@ void TScopeEngine::SpeedButton1Click(bool Down)
 void TScopeEngine::start()
 {
     const bool offline = Setup.OfflineMode() == 1 && OfflineBase >= 0;
-    const int want = Setup.ReadCycle() > 0 || offline ? 3 : TScheduler::StateExclusive;
+    const int want = Setup.ReadCycle() > 0 || offline ? csPolled : csExclusive;
     SchedState = sched_ && SchedSlot >= 0 ? sched_->SetState(SchedSlot, want) : want;
-    if (want == TScheduler::StateExclusive && SchedState != TScheduler::StateExclusive) {
+    if (want == csExclusive && SchedState != csExclusive) {
         message(text(0, 23));
         Screen->SetRunButton(false);
         return;
     }
     Screen->ClearPlot();
-    RecState = offline ? 5 : 2;
+    RecState = offline ? recOfflineSetup : recTimingSetup;
     ReqStep = 0;
     StopAsked = false;
     offlineRun_ = offline;
@@ -153,12 +165,12 @@ void TScopeEngine::start()
 
 void TScopeEngine::Stop()
 {
-    if (RecState == 0)
+    if (RecState == recIdle)
         return;
     Screen->SetRunButton(false);
-    RecState = 0;
+    RecState = recIdle;
     StopAsked = false;
-    SchedState = sched_ && SchedSlot >= 0 ? sched_->SetState(SchedSlot, 2) : 2;
+    SchedState = sched_ && SchedSlot >= 0 ? sched_->SetState(SchedSlot, csPaused) : csPaused;
     if (offlineRun_ && offlineBegun_) {
         // RingEnd is one past the newest complete sample.
         if (RingEnd > 0)
@@ -173,7 +185,7 @@ void TScopeEngine::Stop()
 
 void TScopeEngine::FormDeactivate()
 {
-    if (RecState != 0 && SchedState == TScheduler::StateExclusive)
+    if (RecState != recIdle && SchedState == csExclusive)
         Stop();
 }
 
@@ -182,27 +194,27 @@ void TScopeEngine::FormClose()
     Stop();
     WindowOpen = false;
     if (sched_ && SchedSlot >= 0)
-        SchedState = sched_->SetState(SchedSlot, 1);
+        SchedState = sched_->SetState(SchedSlot, csRegistered);
 }
 
 void TScopeEngine::DoReadOfflineMem()
 {
-    if (RecState != 0 || OfflineBase < 0)
+    if (RecState != recIdle || OfflineBase < 0)
         return;
     Setup.OfflineMode() = 1;
     for (int k = 1; k < kScopeChannels; ++k)
         Setup.Chan[k].Inverter = Setup.Chan[0].Inverter;
     Screen->SetRunButton(true);
     SpeedButton1Click(true);
-    if (RecState == 5) {
-        RecState = 9;
+    if (RecState == recOfflineSetup) {
+        RecState = recOfflineSettings;
         ReqStep = 0;
     }
 }
 
 void TScopeEngine::beginOnline()
 {
-    RecState = 1;
+    RecState = recSampling;
     RingStart = 0;
     RingEnd = 0;
     Wrapped = false;
@@ -249,165 +261,184 @@ void TScopeEngine::BuildRequest(TReqRec& Req)
     Req.Tag = 0;
     Req.Data.Clear();
     CycleSkip = false;
-    auto plain = [&](int parAdr, bool read, int tag, int value = 0) {
-        Req.Valid = 1;
-        Req.Service = QelService::Plain;
-        Req.IsRead = read ? 1 : 0;
-        Req.Data.ParAdr = uint16_t(parAdr);
-        Req.Data.ParSet = read ? 0 : uint16_t(value);
-        Req.Tag = tag;
-    };
 
     switch (RecState) {
-    case 1: {
-        if (Setup.ReadCycle() > 0 && (FastService == 18 || ReqStep == LastChan + 1)) {
-            const int64_t now = NowMs();
-            if (now - CycleStart < Setup.ReadCycle())
-                CycleSkip = true;  // sent all the same; its answer is not stored
-            else
-                CycleStart = now;
-        }
-        Req.Valid = 1;
-        Req.IsRead = 1;
-        if (FastService == 18) {
-            Req.InvAdr = FastInv;
-            Req.Service = QelService::ScopeRead;
-            Req.Tag = kTagChannel;
-            return;
-        }
-        const int k = nextChannel(ReqStep);
-        if (k < 0) {
-            Req.Valid = 0;
-            return;
-        }
-        const TScopeChannel& c = Setup.Chan[k];
-        Req.Data.ParAdr = uint16_t(c.Address);
-        if (!c.NewStyle) {
-            Req.Service = QelService::Plain;
-        } else if (c.SetSel < 0) {
-            Req.Service = QelService::ParaSetAdr;
-            Req.Data.ParSet = 0;
-        } else {
-            Req.Service = QelService::ParaSet;
-            Req.Data.ParSet = uint16_t(1 << c.SetSel);
-        }
-        Req.InvAdr = c.Inverter;
-        Req.Tag = kTagChannel + k;
-        ReqStep = k + 1;
+    case recSampling:
+        samplingRequest(Req);
         return;
-    }
-    case 10:
-        plain(OfflineBase + 7, false, kTagStopOffline, 0);
-        RecState = 6;
+    case recOfflineStop:
+        plainRequest(Req, OfflineBase + 7, false, kTagStopOffline, 0);
+        RecState = recOfflineTrigger;
         return;
-    case 6:
-    case 7:
-        plain(OfflineBase + 8, true, kTagStatus);
+    case recOfflineTrigger:
+    case recOfflineStoring:
+        plainRequest(Req, OfflineBase + 8, true, kTagStatus);
         return;
-    case 8: {
-        if (ReqStep == 4) {
-            plain(OfflineBase + 9, false, kTagSelect, RingStart);
-            ReqStep = 5;
-            return;
-        }
-        const int k = nextChannel(ReqStep);
-        if (k < 0)
-            return;
-        plain(OfflineBase + 10 + k, true, kTagChannel + k);
-        if (Setup.Chan[k].NewStyle) {
-            Req.Service = QelService::ParaSetAdr;
-            Req.Data.ParSet = 0;
-        }
-        ReqStep = k + 1;
+    case recOfflineReadOut:
+        readOutRequest(Req);
         return;
-    }
-    case 4:
+    case recStopRequested:
         Stop();
         return;
-    case 2:
+    case recTimingSetup:
         // The steady clock always counts milliseconds.
-        RecState = 3;
+        RecState = recChannelSetup;
         [[fallthrough]];
-    case 3: {
-        usedChannels();
-        if (LastChan < 0) {
-            message(text(1, 16));
-            Stop();
-            return;
-        }
-        if (FastService < 18) {
-            ReqStep = 0;
-            beginOnline();
-            return;
-        }
-        // Fast read: the channel selection, each parameter once, in order;
-        // an off channel's two are skipped.
-        if (ReqStep < 1)
-            ReqStep = 1;
-        while (ReqStep <= 8 && Setup.Chan[(ReqStep - 1) / 2].Address < 0)
-            ReqStep += 2 - ((ReqStep - 1) & 1);
-        if (ReqStep > 8) {
-            beginOnline();
-            return;
-        }
-        const int k = (ReqStep - 1) / 2;
-        const bool address = ((ReqStep - 1) & 1) == 0;
-        const TScopeChannel& c = Setup.Chan[k];
-        const int mask = 1 << std::max<int>(c.SetSel, 0);
-        Req.Valid = 1;
+    case recChannelSetup:
+        channelSetupRequest(Req);
+        return;
+    case recOfflineSetup:
+        offlineSetupRequest(Req);
+        return;
+    case recOfflineSettings:
+        offlineSettingsRequest(Req);
+        return;
+    case recIdle:
+        return;
+    }
+}
+
+bool TScopeEngine::noChannels()
+{
+    usedChannels();
+    if (LastChan >= 0)
+        return false;
+    message(text(1, 16));
+    Stop();
+    return true;
+}
+
+// Online: the next channel's value, or one fast read of all four; the
+// read cycle decides whether its answer is stored.
+void TScopeEngine::samplingRequest(TReqRec& Req)
+{
+    if (Setup.ReadCycle() > 0 && (FastService == 18 || ReqStep == LastChan + 1)) {
+        const int64_t now = NowMs();
+        if (now - CycleStart < Setup.ReadCycle())
+            CycleSkip = true;  // sent all the same; its answer is not stored
+        else
+            CycleStart = now;
+    }
+    Req.Valid = 1;
+    Req.IsRead = 1;
+    if (FastService == 18) {
         Req.InvAdr = FastInv;
+        Req.Service = QelService::ScopeRead;
+        Req.Tag = kTagChannel;
+        return;
+    }
+    const int k = nextChannel(ReqStep);
+    if (k < 0) {
+        Req.Valid = 0;
+        return;
+    }
+    const TScopeChannel& c = Setup.Chan[k];
+    Req.Data.ParAdr = uint16_t(c.Address);
+    if (!c.NewStyle) {
+        Req.Service = QelService::Plain;
+    } else if (c.SetSel < 0) {
+        Req.Service = QelService::ParaSetAdr;
+        Req.Data.ParSet = 0;
+    } else {
         Req.Service = QelService::ParaSet;
-        Req.IsRead = 0;
-        Req.Data.ParAdr = uint16_t(32 + ReqStep);
-        Req.Data.ParSet = uint16_t(mask);
-        Req.Data.Value = address ? c.Address : mask;
-        Req.Tag = (address ? 16 : 32) + k;
-        ++ReqStep;
+        Req.Data.ParSet = uint16_t(1 << c.SetSel);
+    }
+    Req.InvAdr = c.Inverter;
+    Req.Tag = kTagChannel + k;
+    ReqStep = k + 1;
+}
+
+// Offline read-out: select the next sample, then read its channels.
+void TScopeEngine::readOutRequest(TReqRec& Req)
+{
+    if (ReqStep == 4) {
+        plainRequest(Req, OfflineBase + 9, false, kTagSelect, RingStart);
+        ReqStep = 5;
         return;
     }
-    case 5: {
-        usedChannels();
-        if (LastChan < 0) {
-            message(text(1, 16));
-            Stop();
-            return;
-        }
-        if (ReqStep <= 3) {
-            plain(OfflineBase + ReqStep, false, 16 + ReqStep, Setup.Chan[ReqStep].Address);
-        } else if (ReqStep <= 6) {
-            const int32_t v = ReqStep == 4 ? Setup.OfflineTimeBase()
-                : ReqStep == 5             ? Setup.OfflineTrigger()
-                                           : Setup.OfflineTrigPos();
-            plain(OfflineBase + ReqStep, false, 48 + ReqStep - 4, v);
-        } else if (ReqStep == 7) {
-            plain(OfflineBase + 7, false, 0, 255);
-        } else {
-            RecState = 6;
-            beginOffline();
-            return;
-        }
-        ++ReqStep;
+    const int k = nextChannel(ReqStep);
+    if (k < 0)
+        return;
+    plainRequest(Req, OfflineBase + 10 + k, true, kTagChannel + k);
+    if (Setup.Chan[k].NewStyle) {
+        Req.Service = QelService::ParaSetAdr;
+        Req.Data.ParSet = 0;
+    }
+    ReqStep = k + 1;
+}
+
+// Online set-up: per-channel reading begins at once; the fast read first
+// writes the channel selection, each parameter once, in order, an off
+// channel's two skipped.
+void TScopeEngine::channelSetupRequest(TReqRec& Req)
+{
+    if (noChannels())
+        return;
+    if (FastService < 18) {
+        ReqStep = 0;
+        beginOnline();
         return;
     }
-    case 9:
-        if (ReqStep <= 6) {
-            plain(OfflineBase + ReqStep, true, ReqStep <= 3 ? 0x110 + ReqStep : 0x130 + ReqStep - 4);
-            ++ReqStep;
-            return;
-        }
-        CheckChannels();
-        usedChannels();
-        if (LastChan < 0) {
-            message(text(1, 16));
-            Stop();
-            return;
-        }
-        RecState = 8;
+    if (ReqStep < 1)
+        ReqStep = 1;
+    while (ReqStep <= 8 && Setup.Chan[(ReqStep - 1) / 2].Address < 0)
+        ReqStep += 2 - ((ReqStep - 1) & 1);
+    if (ReqStep > 8) {
+        beginOnline();
+        return;
+    }
+    const int k = (ReqStep - 1) / 2;
+    const bool address = ((ReqStep - 1) & 1) == 0;
+    const TScopeChannel& c = Setup.Chan[k];
+    const int mask = 1 << std::max<int>(c.SetSel, 0);
+    Req.Valid = 1;
+    Req.InvAdr = FastInv;
+    Req.Service = QelService::ParaSet;
+    Req.IsRead = 0;
+    Req.Data.ParAdr = uint16_t(32 + ReqStep);
+    Req.Data.ParSet = uint16_t(mask);
+    Req.Data.Value = address ? c.Address : mask;
+    Req.Tag = (address ? 16 : 32) + k;
+    ++ReqStep;
+}
+
+// Offline set-up: the channel addresses, time base, trigger and trigger
+// position into the inverter's scope block, then its start.
+void TScopeEngine::offlineSetupRequest(TReqRec& Req)
+{
+    if (noChannels())
+        return;
+    if (ReqStep <= 3) {
+        plainRequest(Req, OfflineBase + ReqStep, false, 16 + ReqStep, Setup.Chan[ReqStep].Address);
+    } else if (ReqStep <= 6) {
+        const int32_t v = ReqStep == 4 ? Setup.OfflineTimeBase()
+            : ReqStep == 5             ? Setup.OfflineTrigger()
+                                       : Setup.OfflineTrigPos();
+        plainRequest(Req, OfflineBase + ReqStep, false, 48 + ReqStep - 4, v);
+    } else if (ReqStep == 7) {
+        plainRequest(Req, OfflineBase + 7, false, 0, 255);
+    } else {
+        RecState = recOfflineTrigger;
         beginOffline();
         return;
-    default:
+    }
+    ++ReqStep;
+}
+
+// Reading a memory recorded earlier: the settings stored in the inverter
+// first, then its samples.
+void TScopeEngine::offlineSettingsRequest(TReqRec& Req)
+{
+    if (ReqStep <= 6) {
+        plainRequest(Req, OfflineBase + ReqStep, true, ReqStep <= 3 ? 0x110 + ReqStep : 0x130 + ReqStep - 4);
+        ++ReqStep;
         return;
     }
+    CheckChannels();
+    if (noChannels())
+        return;
+    RecState = recOfflineReadOut;
+    beginOffline();
 }
 
 // ---- answers
@@ -454,7 +485,7 @@ void TScopeEngine::storeValue(TScopeSample& s, int k, const TRecTel& Rsp) const
 
 void TScopeEngine::HandleReply(const TRecTel& Rsp, int Tag)
 {
-    if (SchedState == 2 || RecState == 0)
+    if (SchedState == csPaused || RecState == recIdle)
         return;
     if (Tag < kTagChannel) {
         if (Rsp.Status != 0) {
@@ -479,18 +510,18 @@ void TScopeEngine::HandleReply(const TRecTel& Rsp, int Tag)
             return;  // read again
         const int v = Rsp.Data.ParSet;
         if (v == 0)
-            RecState = 8;
-        else if (v == 2 && RecState != 10)  // a stop asked for is still sent
-            RecState = 7;
+            RecState = recOfflineReadOut;
+        else if (v == 2 && RecState != recOfflineStop)  // a stop asked for is still sent
+            RecState = recOfflineStoring;
         return;
     }
     if (Tag == kTagStopOffline)
         return;
-    if (RecState == 8) {
+    if (RecState == recOfflineReadOut) {
         offlineAnswer(Rsp, Tag);
         return;
     }
-    if (RecState == 1 && Tag >= kTagChannel && Tag < kTagChannel + kScopeChannels)
+    if (RecState == recSampling && Tag >= kTagChannel && Tag < kTagChannel + kScopeChannels)
         onlineAnswer(Rsp, Tag - kTagChannel);
 }
 

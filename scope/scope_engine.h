@@ -27,6 +27,23 @@ class TCfgRec;
 
 class TScopeEngine {
 public:
+    // The recording states; the window's blink text in brackets. A stop
+    // or a change the user asks for is only noted here and carried out at
+    // the next BuildRequest.
+    enum TRecState : int {
+        recIdle = 0,             // no recording
+        recSampling = 1,         // online sampling ("Running")
+        recTimingSetup = 2,      // timing set-up
+        recChannelSetup = 3,     // channel check and fast-read set-up
+        recStopRequested = 4,    // ends at the next BuildRequest
+        recOfflineSetup = 5,     // offline set-up writes
+        recOfflineTrigger = 6,   // the inverter waits for its trigger ("Triggering")
+        recOfflineStoring = 7,   // the inverter stores ("Storing")
+        recOfflineReadOut = 8,   // the inverter's memory is read out ("Reading")
+        recOfflineSettings = 9,  // reading the offline settings stored in the inverter
+        recOfflineStop = 10,     // the inverter's recording is being stopped
+    };
+
     TScopeEngine();
     ~TScopeEngine();
     TScopeEngine(const TScopeEngine&) = delete;
@@ -61,7 +78,7 @@ public:
     // The start/stop button was pressed down (true) or released (false).
     void SpeedButton1Click(bool Down);
     // F9 / the pop-up entry: toggles the button.
-    void RunStop1Click() { SpeedButton1Click(RecState == 0); }
+    void RunStop1Click() { SpeedButton1Click(RecState == recIdle); }
     void DoReadOfflineMem();
     void FormDeactivate();
     // The window closes: a recording ends at once, client state 1.
@@ -87,9 +104,9 @@ public:
     QString FileName;
     QString TimeUnit = QStringLiteral("ms");
 
-    int RecState = 0;
+    TRecState RecState = recIdle;
     int SchedSlot = -1;
-    int SchedState = 2;
+    int SchedState = csPaused;
     int ScopeInv = 0;
     int Language = 0;
     int FastService = 0;
@@ -133,6 +150,14 @@ private:
     void beginOnline();
     void beginOffline();
     void start();
+    // True (after the message and a stop) when no channel has a parameter.
+    bool noChannels();
+    // The request of each state group.
+    void samplingRequest(TReqRec& Req);
+    void readOutRequest(TReqRec& Req);
+    void channelSetupRequest(TReqRec& Req);
+    void offlineSetupRequest(TReqRec& Req);
+    void offlineSettingsRequest(TReqRec& Req);
     void setupWriteFailed(const TRecTel& Rsp, int Tag);
     void storeValue(TScopeSample& s, int k, const TRecTel& Rsp) const;
     void onlineAnswer(const TRecTel& Rsp, int k);

@@ -213,7 +213,7 @@ QString folderOf(const QString& name)
 
 int TScopeEngine::SaveToFile(const QString& Name)
 {
-    if (RecState != 0)
+    if (RecState != recIdle)
         return 1;
     QString target = Name;
     if (target.isEmpty()) {
@@ -483,7 +483,7 @@ QByteArray TScopeEngine::ExportText() const
 
 int TScopeEngine::DoExport()
 {
-    if (RecState != 0)
+    if (RecState != recIdle)
         return 1;
     TSaveDlgOptions opt;
     opt.DefaultExt = QStringLiteral("se5");

@@ -20,7 +20,7 @@ QString stamp(const QDateTime& t)
 
 bool TScope::PrintScope(int Flag)
 {
-    if (eng_.RecState != 0 || !PrintForm)
+    if (eng_.RecState != TScopeEngine::recIdle || !PrintForm)
         return false;
     TFrmvortalinprint& P = *PrintForm;
     const QString app = cfg_ ? cfg_->AppName : QString();

@@ -407,14 +407,14 @@ void TScope::ShowScope(int Inv, int Lng, const QString& FileName)
         show();
         raise();
         activateWindow();
-        if (eng_.RecState != 0)
+        if (eng_.RecState != TScopeEngine::recIdle)
             return;
         // The kept recording keeps its date; only a loaded file replaces it.
         if (!FileName.isEmpty())
             eng_.LoadFromFile(FileName.left(255));
     } else {
         setTexts();
-        eng_.RecState = 0;
+        eng_.RecState = TScopeEngine::recIdle;
         if (Inv < 0 || Inv > 239)
             Inv = 0;
         eng_.ScopeInv = Inv;
@@ -450,7 +450,7 @@ void TScope::ShowScope(int Inv, int Lng, const QString& FileName)
         UpdateToolItems();
     }
     if (TScheduler* s = eng_.Scheduler(); s && eng_.SchedSlot >= 0)
-        eng_.SchedState = s->SetState(eng_.SchedSlot, 2);
+        eng_.SchedState = s->SetState(eng_.SchedSlot, csPaused);
 }
 
 QString TScope::BuildCaption() const
@@ -556,7 +556,7 @@ void TScope::Print()
 
 void TScope::DoSettings()
 {
-    if (eng_.RecState == 0)
+    if (eng_.RecState == TScopeEngine::recIdle)
         SetUpScope(TSetScopeCore::pgMode);
 }
 

@@ -36,11 +36,11 @@ void TScope::Timer1Timer()
         return;
     }
     QString t = QStringLiteral("Running");
-    if (eng_.RecState == 6)
+    if (eng_.RecState == TScopeEngine::recOfflineTrigger)
         t = QStringLiteral("Triggering");
-    else if (eng_.RecState == 7)
+    else if (eng_.RecState == TScopeEngine::recOfflineStoring)
         t = QStringLiteral("Storing");
-    else if (eng_.RecState == 8)
+    else if (eng_.RecState == TScopeEngine::recOfflineReadOut)
         t = QStringLiteral("Reading");
     writeStatus(t);
     blink_ = true;
@@ -98,7 +98,7 @@ void TScope::changeEvent(QEvent* e)
     if (isMinimized()) {
         minimised_ = true;
         if (s && eng_.SchedSlot >= 0)
-            s->SetState(eng_.SchedSlot, 2);
+            s->SetState(eng_.SchedSlot, csPaused);
         return;
     }
     if (minimised_ && s && eng_.SchedSlot >= 0)
@@ -117,14 +117,14 @@ void TScope::DrawGrid()
     for (const QLine& l : disp_.GridLines())
         p.drawLine(l);
     p.end();
-    if (eng_.RecState == 0)
+    if (eng_.RecState == TScopeEngine::recIdle)
         clearStrip();
     updateOverlay();
 }
 
 void TScope::DrawTraces()
 {
-    if (eng_.RecState != 0)
+    if (eng_.RecState != TScopeEngine::recIdle)
         return;
     if (eng_.RecTime > 0) {
         QImage& img = PaintBox->Image();
@@ -271,11 +271,11 @@ void TScope::plotMouseDown(QMouseEvent* e)
 {
     if (e->button() == Qt::RightButton) {
         // No automatic pop-up while recording; F9 still stops.
-        if (eng_.RecState == 0)
+        if (eng_.RecState == TScopeEngine::recIdle)
             PopupMenu1->popup(e->globalPosition().toPoint());
         return;
     }
-    if (e->button() != Qt::LeftButton || eng_.RecState != 0)
+    if (e->button() != Qt::LeftButton || eng_.RecState != TScopeEngine::recIdle)
         return;
     disp_.MouseDown(int(e->position().x()), int(e->position().y()));
     writeReadouts();

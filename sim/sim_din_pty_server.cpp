@@ -11,30 +11,6 @@ namespace qelsim {
 
 namespace {
 
-// Writes everything to the master side; bytes the slave side has no room
-// for (nobody reading) are dropped after a short wait, as a line would.
-void writeMaster(int fd, const QByteArray& bytes)
-{
-    int off = 0;
-    simFlow(bytes.size());
-    while (off < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + off, size_t(bytes.size() - off));
-        if (n > 0) {
-            off += int(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && errno == EAGAIN) {
-            pollfd p{fd, POLLOUT, 0};
-            if (::poll(&p, 1, 100) > 0)
-                continue;
-        }
-        simFlow(off - bytes.size());
-        return;
-    }
-}
-
 QString describe(const din::Frame& frame, int address)
 {
     const SimRequest& r = frame.req;
@@ -113,14 +89,7 @@ void SimDinPtyServer::run()
             const ssize_t n = ::read(fd, buf, sizeof buf);
             if (n > 0) {
                 hungUp_ = false;
-                // The bytes are taken; their answer is on its way until
-                // onBytes has sent it.
-                simFlow(1);
-                simFlow(-n);
-                onBytes(QByteArray(buf, int(n)));
-                for (QByteArray more = takeAsleepBytes(); !more.isEmpty(); more = takeAsleepBytes())
-                    onBytes(more);
-                simFlow(-1);
+                handleReceived(QByteArray(buf, int(n)), [this](const QByteArray& b) { onBytes(b); });
                 continue;
             }
             if (n < 0 && errno == EAGAIN)
@@ -148,8 +117,7 @@ void SimDinPtyServer::hangUp()
 
 void SimDinPtyServer::writeLine(const QByteArray& bytes)
 {
-    const int fd = pty_.masterFd();
-    transmit({{0, bytes}}, simNow(), [fd](const QByteArray& b) { writeMaster(fd, b); }, true);
+    transmit({{0, bytes}}, simNow(), [this](const QByteArray& b) { pty_.write(b); }, true);
 }
 
 void SimDinPtyServer::onBytes(const QByteArray& bytes)
@@ -167,7 +135,6 @@ void SimDinPtyServer::onBytes(const QByteArray& bytes)
     if (parser_.pending() == 0)
         rxFirst_ = now;
     parser_.append(bytes);
-    const int fd = pty_.masterFd();
     while (auto frame = parser_.next()) {
         logFrame(frame->raw);
         if (frame->hasAddress)
@@ -189,7 +156,7 @@ void SimDinPtyServer::onBytes(const QByteArray& bytes)
         // On a real line the request needed its character times to arrive.
         const auto requestEnd = std::max<std::chrono::steady_clock::time_point>(
             now, rxFirst_ + std::chrono::duration_cast<std::chrono::steady_clock::duration>(charTime() * int(frame->raw.size())));
-        transmit(chunks, requestEnd, [fd](const QByteArray& b) { writeMaster(fd, b); }, true);
+        transmit(chunks, requestEnd, [this](const QByteArray& b) { pty_.write(b); }, true);
         rxFirst_ = simNow();
     }
 }

@@ -22,7 +22,7 @@ struct SimFault {
                                // -1: another parameter address) and nothing else comes
     bool foreignAddr = false;  // another inverter of the bus answers in place of the addressed one
     int refuse = 0;            // 1..15: refused with this error number, not carried out
-    QByteArray garbage;        // bytes sent before the answer
+    QByteArray garbage{};      // bytes sent before the answer
     int count = 1;             // requests this applies to; 0 = every request from now on
     int parAdr = -1;           // 0..0xFFFF: only requests for this parameter address take it
 

@@ -1,5 +1,7 @@
 #include "sim/sim_pty.h"
 
+#include "sim/sim_clock.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -7,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -95,6 +98,28 @@ int SimPty::lineRate() const
     if (master_ < 0 || ::tcgetattr(master_, &t) != 0)
         return 0;
     return rateOfSpeed(cfgetospeed(&t));
+}
+
+void SimPty::write(const QByteArray& bytes) const
+{
+    int off = 0;
+    simFlow(bytes.size());
+    while (off < bytes.size()) {
+        const ssize_t n = ::write(master_, bytes.constData() + off, size_t(bytes.size() - off));
+        if (n > 0) {
+            off += int(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno == EAGAIN) {
+            pollfd p{master_, POLLOUT, 0};
+            if (::poll(&p, 1, 100) > 0)
+                continue;
+        }
+        simFlow(off - bytes.size());
+        return;
+    }
 }
 
 } // namespace qelsim

@@ -3,6 +3,7 @@
 // A pseudo-terminal whose slave side plays the serial port the product
 // opens; the simulator works on the master side.
 
+#include <QByteArray>
 #include <QString>
 
 namespace qelsim {
@@ -20,6 +21,10 @@ public:
     void close();
 
     int masterFd() const { return master_; }
+    // Writes everything to the master side; bytes the slave side has no
+    // room for (nobody reading) are dropped after a short wait, as a line
+    // would.
+    void write(const QByteArray& bytes) const;
     // The rate the slave side has set (read through the master side); 0
     // when unknown.
     int lineRate() const;

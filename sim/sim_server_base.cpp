@@ -108,6 +108,21 @@ QByteArray SimServerBase::takeAsleepBytes()
     return std::exchange(asleep_, QByteArray());
 }
 
+void SimServerBase::handleAsleepBytes(const Writer& handle)
+{
+    for (QByteArray more = takeAsleepBytes(); !more.isEmpty(); more = takeAsleepBytes())
+        handle(more);
+}
+
+void SimServerBase::handleReceived(const QByteArray& bytes, const Writer& handle)
+{
+    simFlow(1);
+    simFlow(-bytes.size());
+    handle(bytes);
+    handleAsleepBytes(handle);
+    simFlow(-1);
+}
+
 bool SimServerBase::idleMs(int ms)
 {
     pollfd p{stopFd_, POLLIN, 0};

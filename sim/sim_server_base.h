@@ -109,6 +109,13 @@ protected:
     virtual int lineFd() const { return -1; }
     // What was taken while asleep, to be handled as received now.
     QByteArray takeAsleepBytes();
+    // Hands what was taken while asleep to `handle` until none is left.
+    void handleAsleepBytes(const Writer& handle);
+    // Bytes read from the line, handed to `handle`, then what came while
+    // it sent the answer. On program time they count as under way until
+    // then, so that their answer is sent before the next read
+    // (sim_clock.h).
+    void handleReceived(const QByteArray& bytes, const Writer& handle);
 
 private:
     mutable std::mutex mutex_;

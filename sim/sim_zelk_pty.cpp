@@ -84,29 +84,6 @@ std::optional<zelk::Telegram> SimZelkPty::answerTo(int number) const
     return std::nullopt;
 }
 
-void SimZelkPty::write(const QByteArray& bytes)
-{
-    const int fd = pty_.masterFd();
-    int off = 0;
-    simFlow(bytes.size());
-    while (off < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + off, size_t(bytes.size() - off));
-        if (n > 0) {
-            off += int(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && errno == EAGAIN) {
-            pollfd p{fd, POLLOUT, 0};
-            if (::poll(&p, 1, 100) > 0)
-                continue;
-        }
-        simFlow(off - bytes.size());
-        return;
-    }
-}
-
 void SimZelkPty::run()
 {
     const int fd = pty_.masterFd();
@@ -141,23 +118,15 @@ void SimZelkPty::run()
                 outgoing_.pop_front();
             }
             simFlow(1);
-            transmit({{0, t}}, simNow(), [this](const QByteArray& b) { write(b); }, true);
-            for (QByteArray more = takeAsleepBytes(); !more.isEmpty(); more = takeAsleepBytes())
-                onBytes(more);
+            transmit({{0, t}}, simNow(), [this](const QByteArray& b) { pty_.write(b); }, true);
+            handleAsleepBytes([this](const QByteArray& b) { onBytes(b); });
             simFlow(-1);
         }
         const auto now = simNow();
         if (fds[0].revents & POLLIN) {
             const ssize_t n = ::read(fd, buf, sizeof buf);
             if (n > 0) {
-                // Taken; on program time their answer is sent before the
-                // next read (sim_clock.h).
-                simFlow(1);
-                simFlow(-n);
-                onBytes(QByteArray(buf, int(n)));
-                for (QByteArray more = takeAsleepBytes(); !more.isEmpty(); more = takeAsleepBytes())
-                    onBytes(more);
-                simFlow(-1);
+                handleReceived(QByteArray(buf, int(n)), [this](const QByteArray& b) { onBytes(b); });
                 continue;
             }
         }
@@ -174,7 +143,7 @@ void SimZelkPty::run()
 void SimZelkPty::schedule(const std::vector<SimChunk>& chunks, std::chrono::steady_clock::time_point requestEnd)
 {
     if (simClock()) {
-        transmit(chunks, requestEnd, [this](const QByteArray& b) { write(b); }, true);
+        transmit(chunks, requestEnd, [this](const QByteArray& b) { pty_.write(b); }, true);
         return;
     }
     auto at = std::max(requestEnd, std::chrono::steady_clock::now());
@@ -193,7 +162,7 @@ void SimZelkPty::sendDue()
         const QByteArray bytes = it->second;
         const auto due = it->first;
         scheduled_.erase(it);
-        transmit({{0, bytes}}, due, [this](const QByteArray& b) { write(b); }, true);
+        transmit({{0, bytes}}, due, [this](const QByteArray& b) { pty_.write(b); }, true);
     }
 }
 

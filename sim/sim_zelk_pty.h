@@ -54,7 +54,6 @@ private:
     void run();
     void onBytes(const QByteArray& bytes);
     void onTelegram(const QByteArray& raw, std::chrono::steady_clock::time_point requestEnd);
-    void write(const QByteArray& bytes);
     void schedule(const std::vector<SimChunk>& chunks, std::chrono::steady_clock::time_point requestEnd);
     void sendDue();
 

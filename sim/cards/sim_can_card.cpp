@@ -5,7 +5,7 @@
 
 #include "comm/nican_api.h"
 #include "sim/cards/sim_card_common.h"
-#include "sim/cards/sim_card_setup.h"
+#include "sim/cards/sim_card_control.h"
 #include "sim/sim_zelk_telegram.h"
 
 #include <algorithm>
@@ -74,68 +74,38 @@ struct Segmented {
     int lastCount = -1;  // count of the answer segment last sent
 };
 
-class CanCard final : public SimCanCard {
+class CanCard final : public SimCardControl<SimCanCard, std::pair<uint32_t, int>> {
 public:
     CanCard()
     {
-        const SimCardSetup setup = SimCardSetupFromEnv("QEL_SIMCAN_SETUP");
-        for (const SimCardEntry& e : setup.entries)
+        for (const SimCardEntry& e : loadSetup("QEL_SIMCAN_SETUP").entries)
             inverters_[e.inverter->address()] = e.inverter;
-        if (setup.hasCardFault)
-            faults_.push(setup.cardFault);
     }
     ~CanCard() override { stopThread(); }
 
     // ---- control ----
-    void setClock(SimClock* clock) override { setSimClock(clock); }
-    void reset() override
-    {
-        std::lock_guard lock(mutex_);
-        inverters_.clear();
-        variables_.clear();
-        replies_.clear();
-        faults_.clear();
-        written_.clear();
-        delivered_.clear();
-        segmented_.clear();
-        nmtState_.clear();
-        failConfig_ = failWrite_ = errorStates_ = 0;
-        failOpen_.clear();
-        configCalls_ = resets_ = 0;
-    }
-    std::shared_ptr<SimInverter> addInverter(int address, int32_t cfgId) override
-    {
-        auto inv = std::make_shared<SimInverter>(address, cfgId);
-        addInverter(inv);
-        return inv;
-    }
-    void addInverter(const std::shared_ptr<SimInverter>& inv) override
-    {
-        std::lock_guard lock(mutex_);
-        inverters_[inv->address()] = inv;
-    }
+    void placeInverterLocked(const std::shared_ptr<SimInverter>& inv) override { inverters_[inv->address()] = inv; }
     std::shared_ptr<SimInverter> inverter(int address) const override
     {
-        std::lock_guard lock(mutex_);
-        auto it = inverters_.find(address);
-        return it == inverters_.end() ? nullptr : it->second;
+        return locked([&] {
+            auto it = inverters_.find(address);
+            return it == inverters_.end() ? nullptr : it->second;
+        });
     }
     void setVariable(int address, uint16_t index, uint8_t sub, uint32_t value, int size) override
     {
-        std::lock_guard lock(mutex_);
-        variables_[{address, index, sub}] = {value, size};
+        locked([&] { variables_[{address, index, sub}] = {value, size}; });
     }
     uint32_t variable(int address, uint16_t index, uint8_t sub) const override
     {
-        std::lock_guard lock(mutex_);
-        auto it = variables_.find({address, index, sub});
-        return it == variables_.end() ? 0 : it->second.first;
+        return locked([&] {
+            auto it = variables_.find({address, index, sub});
+            return it == variables_.end() ? 0 : it->second.first;
+        });
     }
-    SimFaultQueue& faults() override { return faults_; }
     void pushReply(int address, const QByteArray& bytes) override
     {
-        std::lock_guard lock(mutex_);
-        replies_[address].push_back(bytes);
+        locked([&] { replies_[address].push_back(bytes); });
     }
     void inject(const SimCanFrame& f) override
     {
@@ -143,80 +113,39 @@ public:
         fr.id = f.id;
         fr.len = uint8_t(std::min<qsizetype>(f.data.size(), 8));
         std::memcpy(fr.d.data(), f.data.constData(), fr.len);
-        std::lock_guard lock(mutex_);
-        scheduleLocked(fr, 0);
+        locked([&] { scheduleLocked(fr, 0); });
     }
-    void failConfig(int times) override
-    {
-        std::lock_guard lock(mutex_);
-        failConfig_ = times;
-    }
-    void failOpen(const QByteArray& name, int times) override
-    {
-        std::lock_guard lock(mutex_);
-        failOpen_[name] = times;
-    }
-    void failWrite(int times) override
-    {
-        std::lock_guard lock(mutex_);
-        failWrite_ = times;
-    }
-    void setErrorStates(int count) override
-    {
-        std::lock_guard lock(mutex_);
-        errorStates_ = count;
-    }
-    QList<SimCanFrame> written() const override
-    {
-        std::lock_guard lock(mutex_);
-        return written_;
-    }
-    QList<SimCanFrame> delivered() const override
-    {
-        std::lock_guard lock(mutex_);
-        return delivered_;
-    }
+    void failConfig(int times) override { locked([&] { failConfig_ = times; }); }
+    void failOpen(const QByteArray& name, int times) override { locked([&] { failOpen_[name] = times; }); }
+    void failWrite(int times) override { locked([&] { failWrite_ = times; }); }
+    void setErrorStates(int count) override { locked([&] { errorStates_ = count; }); }
+    QList<SimCanFrame> written() const override { return locked([&] { return written_; }); }
+    QList<SimCanFrame> delivered() const override { return locked([&] { return delivered_; }); }
     void clearLog() override
     {
-        std::lock_guard lock(mutex_);
-        written_.clear();
-        delivered_.clear();
+        locked([&] {
+            written_.clear();
+            delivered_.clear();
+        });
     }
-    int configCalls() const override
-    {
-        std::lock_guard lock(mutex_);
-        return configCalls_;
-    }
-    int resets() const override
-    {
-        std::lock_guard lock(mutex_);
-        return resets_;
-    }
-    int openObjects() const override
-    {
-        std::lock_guard lock(mutex_);
-        return int(objects_.size());
-    }
+    int configCalls() const override { return locked([&] { return configCalls_; }); }
+    int resets() const override { return locked([&] { return resets_; }); }
+    int openObjects() const override { return locked([&] { return int(objects_.size()); }); }
     bool interfaceOpen() const override
     {
-        std::lock_guard lock(mutex_);
-        for (const auto& [h, o] : objects_)
-            if (o.isInterface)
-                return true;
-        return false;
+        return locked([&] {
+            return std::any_of(objects_.begin(), objects_.end(), [](const auto& o) { return o.second.isInterface; });
+        });
     }
-    bool threadRunning() const override
-    {
-        std::lock_guard lock(mutex_);
-        return running_;
-    }
+    bool threadRunning() const override { return locked([&] { return running_; }); }
     QList<QByteArray> openNames() const override
     {
-        std::lock_guard lock(mutex_);
-        QList<QByteArray> names;
-        for (const auto& [h, o] : objects_)
-            names << o.name;
-        return names;
+        return locked([&] {
+            QList<QByteArray> names;
+            for (const auto& [h, o] : objects_)
+                names << o.name;
+            return names;
+        });
     }
 
     // ---- the library's entry points ----
@@ -391,13 +320,6 @@ private:
         return it == inverters_.end() ? nullptr : it->second;
     }
 
-    SimFault takeFault(const std::shared_ptr<SimInverter>& inv)
-    {
-        if (!inv->faults().empty())
-            return inv->faults().take();
-        return faults_.take();
-    }
-
     // An answer due now is on its way until delivered, so that a virtual
     // clock holds for it; the thread sleeps on the card's clock for a later
     // one.
@@ -446,7 +368,7 @@ private:
             std::copy(f.Data, f.Data + 8, req.data.b.begin());
             inv->handle(req);
         } else if (base == 0x180 && f.IsRemote) {
-            const SimFault fault = takeFault(inv);
+            const SimFault fault = takeFault(*inv);
             if (fault.silence || fault.refuse)
                 return;
             SimRequest req;
@@ -458,7 +380,7 @@ private:
             std::copy(r.data.b.begin(), r.data.b.begin() + 8, out.d.begin());
             scheduleLocked(out, fault.delayMs);
         } else if (base == 0x700 && f.IsRemote) {
-            const SimFault fault = takeFault(inv);
+            const SimFault fault = takeFault(*inv);
             if (fault.silence || fault.refuse)
                 return;
             auto it = nmtState_.find(node);
@@ -501,7 +423,7 @@ private:
             scheduleLocked(out, 0);
             return;
         }
-        const SimFault fault = takeFault(inv);
+        const SimFault fault = takeFault(*inv);
         if (fault.silence)
             return;
         auto abort = [&](int error) {
@@ -595,29 +517,10 @@ private:
         if (d[3] != 0)
             return;
         s.receiving = false;
-        const zelk::Telegram tel = zelk::decode(s.in);
-        if (tel.isAnswer || !tel.checkOk || !tel.lengthOk)
-            return;
-        const SimFault fault = takeFault(inv);
-        if (fault.silence)
-            return;
-        SimReply reply;
-        if (fault.refuse) {
-            reply.status = fault.refuse;
-        } else {
-            SimRequest req;
-            req.address = node - 1;
-            req.service = tel.service;
-            req.isWrite = tel.isWrite;
-            req.reqId = tel.number;
-            req.data = tel.data;
-            reply = inv->handle(req);
-        }
-        QByteArray out = zelk::buildAnswer(tel.service, tel.isWrite, tel.number, tel.highNibble, reply.status, reply.data);
+        int delayMs = 0;
+        const QByteArray out = telegramAnswer(s.in, *inv, node - 1, delayMs);
         if (out.isEmpty())
             return;
-        if (fault.badCheck)
-            out[out.size() - 1] = char(out[out.size() - 1] ^ 0x01);
         const int segments = int((out.size() + 3) / 4);
         for (int i = 0; i < segments; ++i) {
             const int r = int(std::min<qsizetype>(4, out.size() - 4 * i));
@@ -632,7 +535,7 @@ private:
         }
         const Frame first = s.answer.takeFirst();
         s.lastCount = first.d[3];
-        scheduleLocked(first, fault.delayMs);
+        scheduleLocked(first, delayMs);
     }
 
     // ---- the delivery thread ----
@@ -727,7 +630,21 @@ private:
         pendingNotify_.clear();
     }
 
-    mutable std::mutex mutex_;
+    void resetLocked() override
+    {
+        inverters_.clear();
+        variables_.clear();
+        replies_.clear();
+        faults_.clear();
+        written_.clear();
+        delivered_.clear();
+        segmented_.clear();
+        nmtState_.clear();
+        failConfig_ = failWrite_ = errorStates_ = 0;
+        failOpen_.clear();
+        configCalls_ = resets_ = 0;
+    }
+
     std::mutex notifyMutex_; // held while a callback runs; taken before mutex_
     std::condition_variable cv_;
     std::thread thread_;
@@ -736,11 +653,9 @@ private:
     std::atomic<bool> wake_{false}; // ends the thread's sleep on the card's clock
 
     std::map<int, std::shared_ptr<SimInverter>> inverters_;
-    std::map<std::tuple<int, uint16_t, uint8_t>, std::pair<uint32_t, int>> variables_;
     std::map<int, std::deque<QByteArray>> replies_;
     std::map<int, Segmented> segmented_;
     std::map<int, uint8_t> nmtState_;
-    SimFaultQueue faults_;
 
     std::set<QByteArray> configured_;
     std::map<NCTYPE_OBJH, Object> objects_;
@@ -758,17 +673,11 @@ private:
     int resets_ = 0;
 };
 
-CanCard& card()
-{
-    static CanCard instance;
-    return instance;
-}
-
 } // namespace
 
 } // namespace qelsim
 
-using qelsim::card;
+constexpr auto card = qelsim::TheCard<qelsim::CanCard>;
 
 SIM_EXPORT qelsim::SimCanCard* qelsim_can_card() { return &card(); }
 

@@ -11,9 +11,7 @@
 // object is open. A cancelled notification is never called after the
 // cancel returned, and object handles are never reused.
 
-#include "sim/sim_clock.h"
-#include "sim/sim_fault.h"
-#include "sim/sim_inverter.h"
+#include "sim/cards/sim_card.h"
 
 #include <QByteArray>
 #include <QList>
@@ -31,30 +29,17 @@ struct SimCanFrame {
     bool operator==(const SimCanFrame&) const = default;
 };
 
-class SimCanCard {
+// reset(): no inverters, faults, variables or log; counters cleared. Only
+// while the interface is closed. An inverter's address is its node
+// address + 1.
+class SimCanCard : public SimCard {
 public:
-    virtual ~SimCanCard() = default;
-
-    // No inverters, faults, variables or log; counters cleared. Only while
-    // the interface is closed.
-    virtual void reset() = 0;
-    // The time of the card and its inverters; null: the steady clock. The
-    // library holds its own copy of the simulator, which the test's
-    // setSimClock does not reach.
-    virtual void setClock(SimClock* clock) = 0;
-
-    // Inverter at `address` (node address + 1).
-    virtual std::shared_ptr<SimInverter> addInverter(int address, int32_t cfgId = 1) = 0;
-    virtual void addInverter(const std::shared_ptr<SimInverter>& inv) = 0;
-    virtual std::shared_ptr<SimInverter> inverter(int address) const = 0;
 
     // Fieldbus variables (SDO indexes outside 0x2000..0x5FFF) of a node:
     // value and size in bytes (1, 2 or 4). Unknown ones are refused.
     virtual void setVariable(int address, uint16_t index, uint8_t sub, uint32_t value, int size) = 0;
     virtual uint32_t variable(int address, uint16_t index, uint8_t sub) const = 0;
 
-    // Faults for requests whose inverter has none queued.
-    virtual SimFaultQueue& faults() = 0;
     // The next SDO request to `address` is answered with these bytes (an
     // abort frame, a wrong echo) in place of the inverter's answer.
     virtual void pushReply(int address, const QByteArray& bytes) = 0;

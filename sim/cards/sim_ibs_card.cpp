@@ -5,7 +5,7 @@
 
 #include "comm/ibddi_api.h"
 #include "sim/cards/sim_card_common.h"
-#include "sim/cards/sim_card_setup.h"
+#include "sim/cards/sim_card_control.h"
 #include "sim/sim_zelk_telegram.h"
 
 #include <algorithm>
@@ -66,84 +66,55 @@ std::array<int, 3> pcpErrorFor(int error)
     }
 }
 
-class IbsBoard final : public SimIbsBoard {
+class IbsBoard final : public SimByteVariableCard<SimIbsBoard> {
 public:
     IbsBoard()
     {
         resetLocked();
-        const SimCardSetup setup = SimCardSetupFromEnv("QEL_SIMIBS_SETUP");
-        for (const SimCardEntry& e : setup.entries) {
+        for (const SimCardEntry& e : loadSetup("QEL_SIMIBS_SETUP").entries) {
             Device d = inverterDevice(e.inverter, e.kind == QLatin1String("handshake"));
             if (e.kind == QLatin1String("other"))
                 d = Device{};
             devices_[e.inverter->address()] = d;
         }
-        if (setup.hasCardFault)
-            faults_.push(setup.cardFault);
     }
 
     // ---- control ----
-    void setClock(SimClock* clock) override { setSimClock(clock); }
-    void reset() override
+    void placeInverterLocked(const std::shared_ptr<SimInverter>& inv) override
     {
-        std::lock_guard lock(mutex_);
-        resetLocked();
-    }
-    std::shared_ptr<SimInverter> addInverter(int address, int32_t cfgId) override
-    {
-        auto inv = std::make_shared<SimInverter>(address, cfgId);
-        addInverter(inv);
-        return inv;
-    }
-    void addInverter(const std::shared_ptr<SimInverter>& inv) override
-    {
-        std::lock_guard lock(mutex_);
         devices_[inv->address()] = inverterDevice(inv, false);
     }
     std::shared_ptr<SimInverter> addHandshakeInverter(int address, int32_t cfgId) override
     {
         auto inv = std::make_shared<SimInverter>(address, cfgId);
-        std::lock_guard lock(mutex_);
-        devices_[address] = inverterDevice(inv, true);
+        locked([&] { devices_[address] = inverterDevice(inv, true); });
         return inv;
     }
     void addDevice(int address, uint8_t idCode, int length, const QByteArray& vendor) override
     {
-        std::lock_guard lock(mutex_);
         Device d;
         d.idCode = idCode;
         d.length = length;
         d.vendor = vendor;
-        devices_[address] = d;
+        locked([&] { devices_[address] = d; });
     }
     std::shared_ptr<SimInverter> inverter(int address) const override
     {
-        std::lock_guard lock(mutex_);
-        auto it = devices_.find(address);
-        return it == devices_.end() ? nullptr : it->second.inv;
+        return locked([&] {
+            auto it = devices_.find(address);
+            return it == devices_.end() ? nullptr : it->second.inv;
+        });
     }
-    void setVariable(int address, uint16_t index, uint8_t sub, const QByteArray& bytes) override
-    {
-        std::lock_guard lock(mutex_);
-        variables_[{address, index, sub}] = bytes;
-    }
-    QByteArray variable(int address, uint16_t index, uint8_t sub) const override
-    {
-        std::lock_guard lock(mutex_);
-        auto it = variables_.find({address, index, sub});
-        return it == variables_.end() ? QByteArray() : it->second;
-    }
-    SimFaultQueue& faults() override { return faults_; }
     void pushPcpError(int address, int errorClass, int errorCode, int additional) override
     {
-        std::lock_guard lock(mutex_);
-        if (auto it = devices_.find(address); it != devices_.end())
-            it->second.pcpErrors.push_back({errorClass, errorCode, additional});
+        locked([&] {
+            if (auto it = devices_.find(address); it != devices_.end())
+                it->second.pcpErrors.push_back({errorClass, errorCode, additional});
+        });
     }
     void indicate(const QVector<uint16_t>& words) override
     {
-        std::lock_guard lock(mutex_);
-        post(words, 0);
+        locked([&] { post(words, 0); });
     }
     void abortConnection(int address) override
     {
@@ -154,67 +125,30 @@ public:
         it->second.connected = false;
         post({0x488D, 1, uint16_t(it->second.ref)}, 0);
     }
-    void setDiagnostic(uint16_t word) override
-    {
-        std::lock_guard lock(mutex_);
-        diag_ = word;
-    }
-    uint16_t diagnostic() const override
-    {
-        std::lock_guard lock(mutex_);
-        return diag_;
-    }
-    void failCall(const QByteArray& name, int times) override
-    {
-        std::lock_guard lock(mutex_);
-        failCall_[name] = times;
-    }
-    void failMessage(int code, int times) override
-    {
-        std::lock_guard lock(mutex_);
-        failMsg_[code] = times;
-    }
-    void overstateMapping(int extra) override
-    {
-        std::lock_guard lock(mutex_);
-        extraRecords_ = extra;
-    }
-    QList<QVector<uint16_t>> sent() const override
-    {
-        std::lock_guard lock(mutex_);
-        return sent_;
-    }
-    QList<QByteArray> openedNodes() const override
-    {
-        std::lock_guard lock(mutex_);
-        return opened_;
-    }
-    int openNodes() const override
-    {
-        std::lock_guard lock(mutex_);
-        return int(nodes_.size());
-    }
-    int connects() const override
-    {
-        std::lock_guard lock(mutex_);
-        return connects_;
-    }
+    void setDiagnostic(uint16_t word) override { locked([&] { diag_ = word; }); }
+    uint16_t diagnostic() const override { return locked([&] { return diag_; }); }
+    void failCall(const QByteArray& name, int times) override { locked([&] { failCall_[name] = times; }); }
+    void failMessage(int code, int times) override { locked([&] { failMsg_[code] = times; }); }
+    void overstateMapping(int extra) override { locked([&] { extraRecords_ = extra; }); }
+    QList<QVector<uint16_t>> sent() const override { return locked([&] { return sent_; }); }
+    QList<QByteArray> openedNodes() const override { return locked([&] { return opened_; }); }
+    int openNodes() const override { return locked([&] { return int(nodes_.size()); }); }
+    int connects() const override { return locked([&] { return connects_; }); }
     QByteArray outputImage() const override
     {
-        std::lock_guard lock(mutex_);
-        return QByteArray(reinterpret_cast<const char*>(out_), kImage);
+        return locked([&] { return QByteArray(reinterpret_cast<const char*>(out_), kImage); });
     }
     QByteArray inputImage() const override
     {
-        std::lock_guard lock(mutex_);
-        return const_cast<IbsBoard*>(this)->buildInputLocked();
+        return locked([&] { return const_cast<IbsBoard*>(this)->buildInputLocked(); });
     }
     void clearLog() override
     {
-        std::lock_guard lock(mutex_);
-        sent_.clear();
-        opened_.clear();
-        connects_ = 0;
+        locked([&] {
+            sent_.clear();
+            opened_.clear();
+            connects_ = 0;
+        });
     }
 
     // ---- the library's entry points ----
@@ -287,7 +221,7 @@ public:
     }
 
 private:
-    void resetLocked()
+    void resetLocked() override
     {
         devices_.clear();
         variables_.clear();
@@ -379,11 +313,10 @@ private:
         return d == devices_.end() ? nullptr : &d->second;
     }
 
+    // A device without an inverter takes the card's faults only.
     SimFault takeFault(Device& d)
     {
-        if (d.inv && !d.inv->faults().empty())
-            return d.inv->faults().take();
-        return faults_.take();
+        return d.inv ? SimCardControl<SimIbsBoard, QByteArray>::takeFault(*d.inv) : faults_.take();
     }
 
     void onMessage(const QVector<uint16_t>& w)
@@ -577,37 +510,17 @@ private:
         if (!d || !d->connected || !d->inv)
             return;
         const int len = w[4];
-        QByteArray raw = toBytes(w.mid(5)).left(len);
-        const zelk::Telegram tel = zelk::decode(raw);
-        if (tel.isAnswer || !tel.checkOk || !tel.lengthOk)
-            return;
-        const SimFault fault = takeFault(*d);
-        if (fault.silence)
-            return;
-        SimReply reply;
-        if (fault.refuse) {
-            reply.status = fault.refuse;
-        } else {
-            SimRequest req;
-            req.address = refs_[ref];
-            req.service = tel.service;
-            req.isWrite = tel.isWrite;
-            req.reqId = tel.number;
-            req.data = tel.data;
-            reply = d->inv->handle(req);
-        }
-        QByteArray out = zelk::buildAnswer(tel.service, tel.isWrite, tel.number, tel.highNibble, reply.status, reply.data);
+        int delayMs = 0;
+        const QByteArray out = telegramAnswer(toBytes(w.mid(5)).left(len), *d->inv, refs_[ref], delayMs);
         if (out.isEmpty())
             return;
-        if (fault.badCheck)
-            out[out.size() - 1] = char(out[out.size() - 1] ^ 0x01);
         QByteArray m = toBytes({0x4885, 0, uint16_t(ref), 0x5FFB, uint16_t(out.size())});
         m.append(out);
         if (m.size() % 2)
             m.append(char(0));
         m[2] = char(((m.size() - 4) / 2) >> 8);
         m[3] = char((m.size() - 4) / 2);
-        post(m, fault.delayMs);
+        post(m, delayMs);
     }
 
     // The drivers' outputs: process data to the PCP inverters, the
@@ -680,10 +593,7 @@ private:
         return in;
     }
 
-    mutable std::mutex mutex_;
     std::map<int, Device> devices_;
-    std::map<std::tuple<int, uint16_t, uint8_t>, QByteArray> variables_;
-    SimFaultQueue faults_;
     std::multimap<Clock::time_point, QByteArray> mailbox_;
     QList<QVector<uint16_t>> sent_;
     QList<QByteArray> opened_;
@@ -699,17 +609,11 @@ private:
     uint8_t out_[kImage] = {};
 };
 
-IbsBoard& board()
-{
-    static IbsBoard instance;
-    return instance;
-}
-
 } // namespace
 
 } // namespace qelsim
 
-using qelsim::board;
+constexpr auto board = qelsim::TheCard<qelsim::IbsBoard>;
 
 SIM_EXPORT qelsim::SimIbsBoard* qelsim_ibs_board() { return &board(); }
 

@@ -12,9 +12,7 @@
 // The board is called synchronously by the driver and has no thread:
 // late answers wait in the mailbox until they are due.
 
-#include "sim/sim_clock.h"
-#include "sim/sim_fault.h"
-#include "sim/sim_inverter.h"
+#include "sim/cards/sim_card.h"
 
 #include <QByteArray>
 #include <QList>
@@ -25,32 +23,20 @@
 
 namespace qelsim {
 
-class SimIbsBoard {
+// reset(): no devices, faults or log; diagnostic word 0xA0 (ready,
+// running). addInverter adds an inverter with PCP (ID code 0xE3, vendor
+// "QEL", 8 bytes of process data).
+class SimIbsBoard : public SimCard {
 public:
-    virtual ~SimIbsBoard() = default;
-
-    // No devices, faults or log; diagnostic word 0xA0 (ready, running).
-    virtual void reset() = 0;
-    // The time of the card and its inverters; null: the steady clock. The
-    // library holds its own copy of the simulator, which the test's
-    // setSimClock does not reach.
-    virtual void setClock(SimClock* clock) = 0;
-
-    // An inverter with PCP (ID code 0xE3, vendor "QEL", 8 bytes of process
-    // data), or with the process-data handshake (ID code 0xB3, 4 bytes).
-    virtual std::shared_ptr<SimInverter> addInverter(int address, int32_t cfgId = 1) = 0;
-    virtual void addInverter(const std::shared_ptr<SimInverter>& inv) = 0;
+    // An inverter with the process-data handshake (ID code 0xB3, 4 bytes).
     virtual std::shared_ptr<SimInverter> addHandshakeInverter(int address, int32_t cfgId = 1) = 0;
     // Another device: ID code, process-data length in bytes, PCP vendor.
     virtual void addDevice(int address, uint8_t idCode, int length, const QByteArray& vendor = {}) = 0;
-    virtual std::shared_ptr<SimInverter> inverter(int address) const = 0;
 
     // Fieldbus variables (PCP indexes below 0x2000 or above 0x5FFF).
     virtual void setVariable(int address, uint16_t index, uint8_t sub, const QByteArray& bytes) = 0;
     virtual QByteArray variable(int address, uint16_t index, uint8_t sub) const = 0;
 
-    // Faults for requests whose inverter has none queued.
-    virtual SimFaultQueue& faults() = 0;
     // The next PCP request to `address` is refused with this error.
     virtual void pushPcpError(int address, int errorClass, int errorCode, int additional) = 0;
     // A message from the board, e.g. {0x6342} (restart) or an abort.

@@ -5,7 +5,7 @@
 
 #include "comm/papi_api.h"
 #include "sim/cards/sim_card_common.h"
-#include "sim/cards/sim_card_setup.h"
+#include "sim/cards/sim_card_control.h"
 #include "sim/sim_zelk_telegram.h"
 
 #include <algorithm>
@@ -76,164 +76,112 @@ std::array<int, 3> channelErrorFor(int error)
     }
 }
 
-class PbsCard final : public SimPbsCard {
+class PbsCard final : public SimByteVariableCard<SimPbsCard> {
 public:
     PbsCard()
     {
         resetLocked();
-        const SimCardSetup setup = SimCardSetupFromEnv("QEL_SIMPBS_SETUP");
-        for (const SimCardEntry& e : setup.entries)
+        for (const SimCardEntry& e : loadSetup("QEL_SIMPBS_SETUP").entries)
             slaves_[e.inverter->address()].inv = e.inverter;
-        if (setup.hasCardFault)
-            faults_.push(setup.cardFault);
     }
 
     // ---- control ----
-    void setClock(SimClock* clock) override { setSimClock(clock); }
-    void reset() override
+    void placeInverterLocked(const std::shared_ptr<SimInverter>& inv) override
     {
-        std::lock_guard lock(mutex_);
-        resetLocked();
-    }
-    std::shared_ptr<SimInverter> addInverter(int address, int32_t cfgId) override
-    {
-        auto inv = std::make_shared<SimInverter>(address, cfgId);
-        addInverter(inv);
-        return inv;
-    }
-    void addInverter(const std::shared_ptr<SimInverter>& inv) override
-    {
-        std::lock_guard lock(mutex_);
         slaves_[inv->address()] = Slave{};
         slaves_[inv->address()].inv = inv;
     }
     std::shared_ptr<SimInverter> inverter(int address) const override
     {
-        std::lock_guard lock(mutex_);
-        auto it = slaves_.find(address);
-        return it == slaves_.end() ? nullptr : it->second.inv;
+        return locked([&] {
+            auto it = slaves_.find(address);
+            return it == slaves_.end() ? nullptr : it->second.inv;
+        });
     }
-    void setSlaveIdent(int address, uint16_t ident) override
-    {
-        std::lock_guard lock(mutex_);
-        slaves_[address].ident = ident;
-    }
+    void setSlaveIdent(int address, uint16_t ident) override { locked([&] { slaves_[address].ident = ident; }); }
     void setSlaveConfig(int address, const QByteArray& identifiers) override
     {
-        std::lock_guard lock(mutex_);
-        slaves_[address].cfg = identifiers;
+        locked([&] { slaves_[address].cfg = identifiers; });
     }
     void setNeverReady(int address, bool on) override
     {
-        std::lock_guard lock(mutex_);
-        slaves_[address].neverReady = on;
-        announce(address);
+        locked([&] {
+            slaves_[address].neverReady = on;
+            announce(address);
+        });
     }
     void setStatusBits(int address, uint8_t status1) override
     {
-        std::lock_guard lock(mutex_);
-        slaves_[address].extraStatus = status1;
-        announce(address);
+        locked([&] {
+            slaves_[address].extraStatus = status1;
+            announce(address);
+        });
     }
     void setIoLength(int address, int in, int out) override
     {
-        std::lock_guard lock(mutex_);
-        slaves_[address].inLen = in;
-        slaves_[address].outLen = out;
+        locked([&] {
+            slaves_[address].inLen = in;
+            slaves_[address].outLen = out;
+        });
     }
-    void refuseConnection(int address, bool on) override
-    {
-        std::lock_guard lock(mutex_);
-        slaves_[address].refuseConnect = on;
-    }
-    void setVariable(int address, uint16_t index, uint8_t sub, const QByteArray& bytes) override
-    {
-        std::lock_guard lock(mutex_);
-        variables_[{address, index, sub}] = bytes;
-    }
-    QByteArray variable(int address, uint16_t index, uint8_t sub) const override
-    {
-        std::lock_guard lock(mutex_);
-        auto it = variables_.find({address, index, sub});
-        return it == variables_.end() ? QByteArray() : it->second;
-    }
-    SimFaultQueue& faults() override { return faults_; }
+    void refuseConnection(int address, bool on) override { locked([&] { slaves_[address].refuseConnect = on; }); }
     void pushParamError(int address, int errorClass, int errorCode, int additional) override
     {
-        std::lock_guard lock(mutex_);
-        slaves_[address].paramErrors.push_back({errorClass, errorCode, additional});
+        locked([&] { slaves_[address].paramErrors.push_back({errorClass, errorCode, additional}); });
     }
     void pushNegativeTelegram(int address, int code) override
     {
-        std::lock_guard lock(mutex_);
-        slaves_[address].negTelegrams.push_back(code);
+        locked([&] { slaves_[address].negTelegrams.push_back(code); });
     }
     void failCall(const QByteArray& name, int result, int times) override
     {
-        std::lock_guard lock(mutex_);
-        failCall_[name] = {result, times};
+        locked([&] { failCall_[name] = {result, times}; });
     }
-    void dropConfirmation(int service, int times) override
-    {
-        std::lock_guard lock(mutex_);
-        drop_[service] = times;
-    }
+    void dropConfirmation(int service, int times) override { locked([&] { drop_[service] = times; }); }
     void inject(int service, int primitive, int ref, int result, const QByteArray& data) override
     {
-        std::lock_guard lock(mutex_);
-        queue(service, primitive, ref, result, data);
+        locked([&] { queue(service, primitive, ref, result, data); });
     }
-    void setLastError(int value) override
-    {
-        std::lock_guard lock(mutex_);
-        lastError_ = value;
-    }
-    QList<Request> requests() const override
-    {
-        std::lock_guard lock(mutex_);
-        return log_;
-    }
+    void setLastError(int value) override { locked([&] { lastError_ = value; }); }
+    QList<Request> requests() const override { return locked([&] { return log_; }); }
     int calls(const QByteArray& name) const override
     {
-        std::lock_guard lock(mutex_);
-        auto it = calls_.find(name);
-        return it == calls_.end() ? 0 : it->second;
+        return locked([&] {
+            auto it = calls_.find(name);
+            return it == calls_.end() ? 0 : it->second;
+        });
     }
-    int mode() const override
-    {
-        std::lock_guard lock(mutex_);
-        return mode_;
-    }
+    int mode() const override { return locked([&] { return mode_; }); }
     QByteArray paramSet(int address) const override
     {
-        std::lock_guard lock(mutex_);
-        auto it = params_.find(address);
-        return it == params_.end() ? QByteArray() : it->second;
+        return locked([&] {
+            auto it = params_.find(address);
+            return it == params_.end() ? QByteArray() : it->second;
+        });
     }
-    QByteArray busParams() const override
-    {
-        std::lock_guard lock(mutex_);
-        return busParams_;
-    }
+    QByteArray busParams() const override { return locked([&] { return busParams_; }); }
     int channelRequests(int address) const override
     {
-        std::lock_guard lock(mutex_);
-        auto it = slaves_.find(address);
-        return it == slaves_.end() ? 0 : it->second.channelRequests;
+        return locked([&] {
+            auto it = slaves_.find(address);
+            return it == slaves_.end() ? 0 : it->second.channelRequests;
+        });
     }
     QByteArray channelRequest(int address) const override
     {
-        std::lock_guard lock(mutex_);
-        auto it = slaves_.find(address);
-        if (it == slaves_.end() || !it->second.hasRequest)
-            return {};
-        return QByteArray(reinterpret_cast<const char*>(it->second.lastRequest), 8);
+        return locked([&] {
+            auto it = slaves_.find(address);
+            if (it == slaves_.end() || !it->second.hasRequest)
+                return QByteArray();
+            return QByteArray(reinterpret_cast<const char*>(it->second.lastRequest), 8);
+        });
     }
     void clearLog() override
     {
-        std::lock_guard lock(mutex_);
-        log_.clear();
-        calls_.clear();
+        locked([&] {
+            log_.clear();
+            calls_.clear();
+        });
     }
 
     // ---- entry points ----
@@ -373,7 +321,7 @@ public:
     }
 
 private:
-    void resetLocked()
+    void resetLocked() override
     {
         slaves_.clear();
         variables_.clear();
@@ -637,34 +585,14 @@ private:
             queue(68, 1, b.ref, 1, c);
             return;
         }
+        int delayMs = 0;
         const QByteArray raw(reinterpret_cast<const char*>(d + 4), d[3]);
-        const zelk::Telegram tel = zelk::decode(raw);
-        if (tel.isAnswer || !tel.checkOk || !tel.lengthOk)
-            return;
-        const SimFault fault = s.inv->faults().empty() ? faults_.take() : s.inv->faults().take();
-        if (fault.silence)
-            return;
-        SimReply reply;
-        if (fault.refuse) {
-            reply.status = fault.refuse;
-        } else {
-            SimRequest req;
-            req.address = address;
-            req.service = tel.service;
-            req.isWrite = tel.isWrite;
-            req.reqId = tel.number;
-            req.data = tel.data;
-            reply = s.inv->handle(req);
-        }
-        QByteArray out =
-            zelk::buildAnswer(tel.service, tel.isWrite, tel.number, tel.highNibble, reply.status, reply.data);
+        const QByteArray out = telegramAnswer(raw, *s.inv, address, delayMs);
         if (out.isEmpty())
             return;
-        if (fault.badCheck)
-            out[out.size() - 1] = char(out[out.size() - 1] ^ 0x01);
         c[5] = char(out.size());
         c.append(out);
-        queue(68, 1, b.ref, 0, c, fault.delayMs);
+        queue(68, 1, b.ref, 0, c, delayMs);
     }
 
     // A delayed parameter channel answer becomes visible once due.
@@ -709,7 +637,7 @@ private:
         const uint16_t index = uint16_t((s.out[2] << 8) | s.out[3]);
         const uint8_t sub = s.out[1];
         const int address = s.inv->address();
-        const SimFault fault = s.inv->faults().empty() ? faults_.take() : s.inv->faults().take();
+        const SimFault fault = takeFault(*s.inv);
         std::memcpy(s.lastRequest, s.out, 8);
         s.hasRequest = true;
         if (fault.silence)
@@ -775,10 +703,7 @@ private:
         }
     }
 
-    mutable std::mutex mutex_;
     std::map<int, Slave> slaves_;
-    std::map<std::tuple<int, uint16_t, uint8_t>, QByteArray> variables_;
-    SimFaultQueue faults_;
     std::deque<Block> queue_;
     QList<Request> log_;
     std::map<QByteArray, int> calls_;
@@ -792,17 +717,11 @@ private:
     int lastError_ = 0;
 };
 
-PbsCard& card()
-{
-    static PbsCard instance;
-    return instance;
-}
-
 } // namespace
 
 } // namespace qelsim
 
-using qelsim::card;
+constexpr auto card = qelsim::TheCard<qelsim::PbsCard>;
 
 SIM_EXPORT qelsim::SimPbsCard* qelsim_pbs_card() { return &card(); }
 

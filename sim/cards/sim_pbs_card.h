@@ -13,9 +13,7 @@
 // confirmations and indications wait in a queue that profi_rcv_con_ind
 // hands out one at a time (delayed ones only once they are due).
 
-#include "sim/sim_clock.h"
-#include "sim/sim_fault.h"
-#include "sim/sim_inverter.h"
+#include "sim/cards/sim_card.h"
 
 #include <QByteArray>
 #include <QList>
@@ -25,7 +23,11 @@
 
 namespace qelsim {
 
-class SimPbsCard {
+// reset(): no slaves, faults or log; mode Offline. addInverter adds a
+// slave with an inverter behind it: ident number 0x05EB, configuration
+// identifiers B7 A3 93, 16 bytes in and out. The faults taken from the
+// queues: silence, delay, refuse, badcheck.
+class SimPbsCard : public SimCard {
 public:
     // One request the driver sent: layer, service, reference, the first
     // bytes of its data, and what profi_snd_req_res returned.
@@ -36,21 +38,6 @@ public:
         QByteArray data;
         int result = 0;
     };
-
-    virtual ~SimPbsCard() = default;
-
-    // No slaves, faults or log; mode Offline.
-    virtual void reset() = 0;
-    // The time of the card and its inverters; null: the steady clock. The
-    // library holds its own copy of the simulator, which the test's
-    // setSimClock does not reach.
-    virtual void setClock(SimClock* clock) = 0;
-
-    // A slave with an inverter behind it: ident number 0x05EB,
-    // configuration identifiers B7 A3 93, 16 bytes in and out.
-    virtual std::shared_ptr<SimInverter> addInverter(int address, int32_t cfgId = 1) = 0;
-    virtual void addInverter(const std::shared_ptr<SimInverter>& inv) = 0;
-    virtual std::shared_ptr<SimInverter> inverter(int address) const = 0;
 
     // The slave's own DP identity. A parameter set with another ident
     // number gives a parameter fault, other configuration data a
@@ -72,9 +59,6 @@ public:
     virtual void setVariable(int address, uint16_t index, uint8_t sub, const QByteArray& bytes) = 0;
     virtual QByteArray variable(int address, uint16_t index, uint8_t sub) const = 0;
 
-    // Faults for requests whose inverter has none queued (silence, delay,
-    // refuse, badcheck).
-    virtual SimFaultQueue& faults() = 0;
     // The next parameter channel request to the slave is answered with
     // this error (class, code, additional code).
     virtual void pushParamError(int address, int errorClass, int errorCode, int additional) = 0;

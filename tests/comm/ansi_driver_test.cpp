@@ -67,8 +67,6 @@ protected:
     std::vector<TRecTel> answers;
 };
 
-} // namespace
-
 TEST_F(AnsiDriverTest, SettingsVersionAndOpenClose)
 {
     EXPECT_EQ(drv->GetVersion(), QStringLiteral("DIN 66019 II Driver\r\nVersion: 1.6\r\nDate: 24.01.2002"));
@@ -659,3 +657,5 @@ TEST_F(AnsiDriverTest, FreedInsideItsOwnWaits)
     EXPECT_EQ(raw->Open(), QelResult::OpenFailed);
     EXPECT_FALSE(drv);
 }
+
+} // namespace

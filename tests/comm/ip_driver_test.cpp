@@ -115,8 +115,6 @@ protected:
     std::vector<TRecTel> answers;
 };
 
-} // namespace
-
 TEST(IpAddressText, DottedDecimalNeverOctal)
 {
     struct Case {
@@ -141,8 +139,9 @@ TEST(IpAddressText, DottedDecimalNeverOctal)
     for (const Case& c : cases) {
         QHostAddress a;
         EXPECT_EQ(TIp::ParseDottedDecimal(QString::fromLatin1(c.text), a), c.ok) << c.text;
-        if (c.ok)
+        if (c.ok) {
             EXPECT_EQ(a.toString(), QString::fromLatin1(c.address)) << c.text;
+        }
     }
 
     EXPECT_TRUE(TIp::IsHostName(QStringLiteral("localhost")));
@@ -749,3 +748,5 @@ TEST(CommProbeIp, ReadsAndWritesOverUdpAndTcp)
         << qPrintable(err);
     EXPECT_TRUE(lines.isEmpty());
 }
+
+} // namespace

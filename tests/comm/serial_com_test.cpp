@@ -118,8 +118,6 @@ double processCpuSeconds()
     return ts.tv_sec + ts.tv_nsec / 1e9;
 }
 
-} // namespace
-
 TEST(SerialComClosed, EveryOperationReportsNotOpen)
 {
     TSerialCom com;
@@ -443,8 +441,9 @@ TEST_F(SerialComTest, TransmitterEmptyDrivesByteByByteSending)
         EXPECT_FALSE(com_.Sending());
         ++emptyEvents;
         const int next = ++position;
-        if (next < frame.size())
+        if (next < frame.size()) {
             EXPECT_EQ(com_.Write(frame.constData() + next, 1), 1);
+        }
     }), 0);
     ASSERT_EQ(com_.Write(frame.constData(), 1), 1);
     EXPECT_EQ(farEndRead(frame.size()), frame);
@@ -523,3 +522,5 @@ TEST_F(SerialComTest, FarEndClosingLeavesTheThreadsIdle)
     EXPECT_EQ(QByteArray(buf, n), "bye");
     EXPECT_EQ(com_.Close(), 0);
 }
+
+} // namespace

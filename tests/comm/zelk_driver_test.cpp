@@ -80,8 +80,6 @@ protected:
     std::vector<TRecTel> answers;
 };
 
-} // namespace
-
 TEST_F(ZelkDriverTest, SettingsVersionAndOpenClose)
 {
     StartSim();
@@ -514,3 +512,5 @@ TEST_F(ZelkDriverTest, SlaveRole)
     EXPECT_FALSE(sim.receivedRequests().back().highNibble);
     EXPECT_EQ(sim.receivedRequests().back().number, 1);
 }
+
+} // namespace

@@ -71,8 +71,6 @@ protected:
     QStringList messages;
 };
 
-} // namespace
-
 TEST_F(CfgIndexTest, FirstStartReadsEveryMatchingFileAndWritesTheIndex)
 {
     write("Para0012.bin", cfgBytes(12, "Vortex", "VX-12"));
@@ -264,3 +262,5 @@ TEST(CfgFileTimeTest, DosPackedDateAndTimeInUtc)
         EXPECT_EQ(static_cast<uint32_t>(CfgFileTime(f)), c.packed) << c.t.toString().toStdString();
     }
 }
+
+} // namespace

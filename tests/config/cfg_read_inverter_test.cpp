@@ -297,12 +297,15 @@ TEST_F(CfgReadTest, RefusalsFailOrAreSkippedWhereAllowed)
         }
         ASSERT_GE(index, 0) << "error " << list.LastError;
         const TCfgRec* cfg = list.GetCfg(index);
-        if (c.service == 10)
+        if (c.service == 10) {
             EXPECT_EQ(cfg->GrpList.FindGroup(0x0300), nullptr);
-        if (c.service == 2)
+        }
+        if (c.service == 2) {
             EXPECT_EQ(cfg->FindPara(c.par), nullptr);
-        if (c.par == 0x0002 && c.service == 0)
+        }
+        if (c.par == 0x0002 && c.service == 0) {
             EXPECT_EQ(cfg->TypeName, QStringLiteral("No Type"));
+        }
         list.Delete(index);
     }
 }

@@ -101,12 +101,12 @@ TEST_F(DwnLoadSim, RestoredWhileAnotherIsExclusiveFallsBackToPolledInTurn)
     const int slotB = b->Engine().SchedSlot;
     // A holds the scheduler exclusively during its transfer.
     a->Engine().TransferState = DwnTransfer::Upload;
-    a->Engine().SchedState = sch->SetState(slotA, TScheduler::StateExclusive);
-    ASSERT_EQ(a->Engine().SchedState, TScheduler::StateExclusive);
+    a->Engine().SchedState = sch->SetState(slotA, csExclusive);
+    ASSERT_EQ(a->Engine().SchedState, csExclusive);
     a->showMinimized();
     ASSERT_TRUE(qeltest::waitUntil([&] { return sch->GetState(slotA) == 2; }));
     // Meanwhile B takes it.
-    ASSERT_EQ(sch->SetState(slotB, TScheduler::StateExclusive), TScheduler::StateExclusive);
+    ASSERT_EQ(sch->SetState(slotB, csExclusive), csExclusive);
     a->showNormal();
     ASSERT_TRUE(qeltest::waitUntil([&] { return sch->GetState(slotA) != 2; }));
     EXPECT_EQ(sch->GetState(slotA), 3);

@@ -99,8 +99,6 @@ protected:
     }
 };
 
-}  // namespace
-
 TEST_F(DwnLineTest, UploadDownloadAndCompareOfEveryKindOfLine)
 {
     mixedList();
@@ -409,3 +407,5 @@ TEST_F(DwnLineTest, CompleteListsUploadEverySetsOwnValues)
         EXPECT_EQ(seen, 16);
     }
 }
+
+}  // namespace

@@ -144,8 +144,9 @@ TEST_F(WrkEdit, PasteTakesWhatTheFlagsSayAndKeepsTheOrder)
         EXPECT_EQ(m.Item(3)->Para, nullptr);
         EXPECT_EQ(m.Text(3, TWrkListModel::colName), list.UnknownInverterText);
         for (int r = 0; r < 4; ++r)
-            if (!m.Item(r)->IsBlank())
+            if (!m.Item(r)->IsBlank()) {
                 EXPECT_EQ(m.Text(r, TWrkListModel::colValue), list.NotActText);
+            }
         EXPECT_EQ(list.ValueStart(0), k.values ? 21 : m.Item(0)->Para->DefVal);
         EXPECT_TRUE(list.Modified);
     }

@@ -224,9 +224,16 @@ TEST(WrkListsLifetime, WindowsFreedAfterTheManagerLeaveItAlone)
     auto* mgr = new TWrkLists;
     QPointer<TFWrkList> w = mgr->OpenList(QString());
     ASSERT_TRUE(w);
+    int released = -1;
+    w->OnReleaseSlot = [&released, release = w->OnReleaseSlot](int no) {
+        released = no;
+        release(no);
+    };
     delete mgr;
+    ASSERT_TRUE(w);  // the manager does not take its windows along
     delete w.data();  // would call into the freed manager
-    SUCCEED();
+    EXPECT_FALSE(w);
+    EXPECT_EQ(released, 0);  // the slot was given back, to no manager
 }
 
 }  // namespace

@@ -48,8 +48,6 @@ protected:
     void startWithEditors(const QString& cmdLine) { start(cmdLine); }
 };
 
-} // namespace
-
 TEST_F(EditorWiringTest, TheEditorsExistInEntryOrderAndGoWithTheirOwner)
 {
     auto e = std::make_unique<TEditorWindows>();
@@ -205,3 +203,5 @@ TEST_F(EditorWiringTest, ASettingsChangeReachesTheValueAndAddressEditors)
     // The close settings are taken at start-up only.
     EXPECT_EQ(windows->Editors().SetEdit()->CloseOnOK, closeOnOk);
 }
+
+} // namespace

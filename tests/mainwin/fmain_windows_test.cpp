@@ -76,8 +76,6 @@ protected:
     }
 };
 
-} // namespace
-
 TEST_F(MainWindows, OnlyTheFilledSlotsEnableTheirEntriesAndNothingIsCalledAfterTheWindowHasGone)
 {
     auto window = std::make_unique<QObject>();
@@ -488,3 +486,5 @@ TEST_F(MainWindows, RestoreOpensEachRecordedKindThroughItsWindowAndPlacesIt)
     EXPECT_EQ(ui->messages[0].Msg, *LangTexts->GetStrings(4, 21));
     EXPECT_EQ(ui->messages[0].Title, LangTexts->GetText(5, 10));
 }
+
+} // namespace

@@ -37,8 +37,9 @@ TEST(ExplIcons, ItemsOfOneImageShareOneIconAcrossRebuilds)
     w.RebuildTree();
     const QHash<int, QSet<qint64>> again = iconKeysByImage(w.TV);
     for (auto it = again.begin(); it != again.end(); ++it)
-        if (first.contains(it.key()))
+        if (first.contains(it.key())) {
             EXPECT_EQ(it.value(), first.value(it.key())) << "image pair " << it.key();
+        }
     // The pictures are still the ones painted for their indexes.
     for (QTreeWidgetItemIterator it(w.TV); *it; ++it) {
         auto* n = static_cast<TExplNode*>((*it)->data(0, Qt::UserRole + 1).value<void*>());

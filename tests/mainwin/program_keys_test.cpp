@@ -105,8 +105,6 @@ protected:
     std::vector<std::unique_ptr<int>> slotCounts;
 };
 
-} // namespace
-
 TEST_F(ProgramKeys, TheBarsKeysActFromEveryWindowOnItsSlots)
 {
     for (size_t i = 0; i < std::size(kKinds); ++i) {
@@ -208,3 +206,5 @@ TEST_F(ProgramKeys, F1OpensTheHelpTopicOfTheActiveWindow)
         EXPECT_EQ(ui->urls[0].fragment(), QStringLiteral("ctx%1").arg(kKinds[i].help));
     }
 }
+
+} // namespace

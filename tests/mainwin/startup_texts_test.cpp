@@ -103,8 +103,6 @@ protected:
     }
 };
 
-} // namespace
-
 TEST_F(StartupTexts, TheMainWindowAndItsToolButtons)
 {
     TFMain* m = main.get();
@@ -443,3 +441,5 @@ TEST_F(StartupTexts, TheProjectsDialogs)
         {"CancelBtnText", 7, 10, false, [&] { return a.btnCancel->text(); }},
     });
 }
+
+} // namespace

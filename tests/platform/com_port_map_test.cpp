@@ -36,8 +36,6 @@ private:
 
 class ComPortMapTest : public qeltest::TempDirTest {};
 
-} // namespace
-
 TEST_F(ComPortMapTest, EnvironmentThenStoreThenDefault)
 {
     ScopedEnv com2("QEL_COM2", QByteArray());
@@ -82,3 +80,5 @@ TEST_F(ComPortMapTest, MissingStoreGivesDefaults)
     ScopedEnv com1("QEL_COM1", QByteArray());
     EXPECT_EQ(comPortDevicePath(1), "/dev/ttyS0");
 }
+
+} // namespace

@@ -82,8 +82,6 @@ protected:
     QString slavePath_;
 };
 
-} // namespace
-
 TEST(SerialDeviceHelpers, ParityLetters)
 {
     EXPECT_EQ(parityFromLetter('E'), Parity::Even);
@@ -249,3 +247,5 @@ TEST_F(PtyTest, ReadReportsTheFarEndHangingUp)
     closeMaster();
     EXPECT_EQ(dev.readSome(buf, sizeof buf), -1);
 }
+
+} // namespace

@@ -148,8 +148,6 @@ protected:
 
 constexpr TProtSet kDin = ProtBit(prANSI);
 
-}  // namespace
-
 // ---------------------------------------------------------------- AddInv
 
 TEST_F(DiscoveryTest, AddInvRefusesAddressesOutsideTheBusOccupiedOnesAndASecondZelk)
@@ -683,3 +681,5 @@ TEST_F(DiscoveryTest, ChangeCfgIdKeepsTheConfigurationTheInverterStillReports)
     EXPECT_EQ(prj.FindCfg(3), before);
     EXPECT_EQ(changes, std::vector<TPrjChanges>{pcInvRemoved});
 }
+
+}  // namespace

@@ -174,10 +174,12 @@ TEST_F(PrjEdit, AddressChangeWithLinkedFiles)
         EXPECT_EQ(prj.GetInv(adr)->WorkFiles, c.work);
         EXPECT_EQ(prj.GetInv(adr)->CfgId, 21);
         EXPECT_EQ(prj.GetInv(adr)->Name, QStringLiteral("Three"));
-        if (c.answer == 0)
+        if (c.answer == 0) {
             EXPECT_EQ(files, QStringList{"5|a.wr5|/data/"});
-        if (c.moved)
+        }
+        if (c.moved) {
             EXPECT_EQ(changes.back() & (pcInvAdded | pcInvRemoved | pcFiles), pcInvAdded | pcInvRemoved | pcFiles);
+        }
     }
 }
 

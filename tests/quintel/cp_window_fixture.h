@@ -163,8 +163,9 @@ protected:
     {
         TfrmCpWindow* w = ShowQuintelWindow(env, adr, 0);
         EXPECT_TRUE(w);
-        if (w)
+        if (w) {
             EXPECT_TRUE(qeltest::waitUntil([&] { return tableRead(*w); }, 30000));
+        }
         return w;
     }
 

@@ -78,7 +78,7 @@ TEST_F(ProgramCommandsTest, PrintJobCarriesHeadingColumnsAndRows)
 TEST_F(ProgramCommandsTest, NothingToSavePrintOrCopyWithoutRows)
 {
     ASSERT_TRUE(start());  // no inverter: the start-up asks for a scan, declined
-    ASSERT_TRUE(qeltest::waitUntil([&] { return prog->Mode == 2; }, 10000));
+    ASSERT_TRUE(qeltest::waitUntil([&] { return prog->Mode() == TQuintelProgram::cmRunning; }, 10000));
     request(&TQuintelProgram::SaveReq);
     request(&TQuintelProgram::PrintReq);
     request(&TQuintelProgram::CopyReq);
@@ -138,7 +138,7 @@ TEST_F(ProgramCommandsTest, OpenOfACpdFileAndItsSaveProposal)
 {
     create();
     ASSERT_TRUE(start());
-    ASSERT_TRUE(qeltest::waitUntil([&] { return prog->Mode == 2; }, 10000));
+    ASSERT_TRUE(qeltest::waitUntil([&] { return prog->Mode() == TQuintelProgram::cmRunning; }, 10000));
     const QString cpd = path(QStringLiteral("plant.cpd"));
     writeFile(cpd, "; plant\n21\n0\n257\n0\n420\n257\n1\n480\n259\n0\n75\n");
     ui.openFile = cpd;
@@ -168,7 +168,7 @@ TEST_F(ProgramCommandsTest, OpenOfAFileWithoutANumberOrConfiguration)
 {
     create();
     ASSERT_TRUE(start());
-    ASSERT_TRUE(qeltest::waitUntil([&] { return prog->Mode == 2; }, 10000));
+    ASSERT_TRUE(qeltest::waitUntil([&] { return prog->Mode() == TQuintelProgram::cmRunning; }, 10000));
     const QString none = path(QStringLiteral("none.cp5"));
     writeFile(none, "garbage\n");
     ui.openFile = none;
@@ -368,7 +368,7 @@ TEST_F(ProgramCommandsTest, InverterChoiceRestartsOrStopsTheTable)
         return true;
     };
     request(&TQuintelProgram::InvDlgReq);
-    EXPECT_EQ(prog->Mode, TQuintelProgram::cmRunning);
+    EXPECT_EQ(prog->Mode(), TQuintelProgram::cmRunning);
     EXPECT_EQ(prog->InvBtnCaption, QStringLiteral("Inverter:2"));
     ASSERT_TRUE(qeltest::waitUntil([&] { return prog->CurCfgId == 3 && tableRead(4); }, 30000));
     EXPECT_EQ(prog->Rows.Count(), 4);
@@ -403,7 +403,7 @@ TEST_F(ProgramCommandsTest, SettingsIdentifyTheInverterAgain)
     startWith(21, 9);
     ui.onSettings = [](TCpSettings&) { return true; };
     request(&TQuintelProgram::ComDlgReq);
-    EXPECT_EQ(prog->Mode, TQuintelProgram::cmRunning);
+    EXPECT_EQ(prog->Mode(), TQuintelProgram::cmRunning);
     EXPECT_EQ(prog->Engine.State, 3);  // polling, not reading the definitions again
     ASSERT_TRUE(qeltest::waitUntil([&] { return tableRead(9); }, 30000));
 

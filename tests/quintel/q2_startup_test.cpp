@@ -73,7 +73,7 @@ TEST_F(ProgramStartupTest, StartUpCases)
             EXPECT_EQ(prog->Settings.Baudrate, c.baud);
             EXPECT_EQ(prog->Settings.Comport, c.port);
             EXPECT_EQ(prog->Settings.Protocol, c.protocol);
-            EXPECT_EQ(prog->Mode, 3);
+            EXPECT_EQ(prog->Mode(), TQuintelProgram::cmStartUp);
             EXPECT_TRUE(prog->Timer1.isActive());
             EXPECT_EQ(prog->Texts.GetText(0, 22), QStringLiteral("Offline"));
         }
@@ -125,7 +125,7 @@ TEST_F(ProgramStartupTest, IdentifyRefinesAndLoadsOnlyOnChange)
 TEST_F(ProgramStartupTest, NoAnswerDeclinedThenTheInverterAppears)
 {
     ASSERT_TRUE(start());
-    ASSERT_TRUE(qeltest::waitUntil([&] { return prog->Mode == 2; }, 10000));
+    ASSERT_TRUE(qeltest::waitUntil([&] { return prog->Mode() == TQuintelProgram::cmRunning; }, 10000));
     EXPECT_EQ(ui.count(QStringLiteral("Inverter 1 does not answer")), 1);
     EXPECT_EQ(prog->Rows.Count(), 0);
     addInverter(1, 21);
@@ -208,7 +208,7 @@ TEST_F(ProgramStartupTest, ScanGoesRoundTheRatesOnceThenReports)
         ASSERT_TRUE(qeltest::waitUntil([&] { return ui.count(QStringLiteral("No inverter was found on COM6")) == 1; }, 60000));
         EXPECT_EQ(rates, expected);
         EXPECT_EQ(prog->CurAdr, 1);
-        EXPECT_EQ(prog->Mode, 2);
+        EXPECT_EQ(prog->Mode(), TQuintelProgram::cmRunning);
         prog.reset();
     }
 }

@@ -41,8 +41,6 @@ protected:
     }
 };
 
-} // namespace
-
 TEST_F(QuintelFileTest, WritesTheTableAsText)
 {
     tQuintel q;
@@ -263,8 +261,9 @@ TEST_F(QuintelFileTest, ScanCfgId)
         SCOPED_TRACE(c.name);
         int id = -77;
         EXPECT_EQ(tQuintel::ScanCfgId(write("s.cp5", c.text), id), c.found);
-        if (c.found)
+        if (c.found) {
             EXPECT_EQ(id, c.id);
+        }
     }
     int id = 0;
     EXPECT_FALSE(tQuintel::ScanCfgId(path("missing.cp5"), id));
@@ -276,3 +275,5 @@ TEST(QuintelMaskToSetNo, LowestSetBitOfNine)
     for (auto [mask, no] : cases)
         EXPECT_EQ(tQuintel::MaskToSetNo(mask), no) << mask;
 }
+
+} // namespace

@@ -123,8 +123,6 @@ protected:
     std::vector<std::pair<QString, int>> errors;
 };
 
-} // namespace
-
 TEST_F(QuintelLineTest, PairsTableIsReadPolledAndWritten)
 {
     auto inv = addInverter(21);
@@ -251,3 +249,5 @@ TEST_F(QuintelLineTest, FailuresWhileReadingTheDefinitions)
         }
     }
 }
+
+} // namespace

@@ -30,8 +30,6 @@ protected:
     QString report;
 };
 
-} // namespace
-
 TEST_F(QuintelTextFitTest, EveryWindowFitsItsTexts)
 {
     // As the program entry does.
@@ -84,3 +82,5 @@ TEST_F(QuintelTextFitTest, EveryWindowFitsItsTexts)
         EXPECT_TRUE(report.isEmpty()) << report.toStdString();
     }
 }
+
+} // namespace

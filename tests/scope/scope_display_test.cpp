@@ -239,9 +239,9 @@ TEST_F(DisplayTest, ZoomByTheTimeStrip)
     // Not with other buttons, outside the plot, in X/Y mode or recording.
     EXPECT_FALSE(d.TimeBoxMove(10, false));
     EXPECT_FALSE(d.TimeBoxMove(401, true));
-    eng.RecState = 1;
+    eng.RecState = TScopeEngine::recSampling;
     EXPECT_FALSE(d.TimeBoxMove(10, true));
-    eng.RecState = 0;
+    eng.RecState = TScopeEngine::recIdle;
     eng.Setup.XYChannel() = 1;
     EXPECT_FALSE(d.TimeBoxMove(10, true));
     // A tiny stretch never gives a time base of 0.
@@ -309,7 +309,7 @@ TEST_F(DisplayTest, CursorSelectionAndSampleSnapping)
     d.MouseDown(104, 10);
     EXPECT_EQ(d.SelCursor, 0);
     // Nothing moves while recording.
-    eng.RecState = 1;
+    eng.RecState = TScopeEngine::recSampling;
     d.MouseDown(300, 10);
     EXPECT_EQ(d.Cursor[0].X, 104);
 }

@@ -253,8 +253,9 @@ TEST_F(ScopeFileTest, DamagedFiles)
         const QString f = writeFile(QStringLiteral("bad.sc5"), c.bytes);
         eng.LoadFromFile(f);
         EXPECT_EQ(shownTexts(), c.text[0] ? QStringList{QString::fromLatin1(c.text)} : QStringList{});
-        if (std::string(c.text) == "0.29")
+        if (std::string(c.text) == "0.29") {
             EXPECT_EQ(ui->shown[0].P2, QStringLiteral("100"));
+        }
         EXPECT_FALSE(eng.FileLoading);
         if (!c.taken) {
             EXPECT_EQ(eng.FileName, QStringLiteral("old"));
@@ -269,10 +270,12 @@ TEST_F(ScopeFileTest, DamagedFiles)
         EXPECT_EQ(eng.ScopeNotes.size(), c.notes);
         EXPECT_EQ(eng.Setup.TimeBase(), 1000);
         EXPECT_TRUE(std::isfinite(eng.StartDate));
-        if (std::string(c.name) == "no samples")
+        if (std::string(c.name) == "no samples") {
             EXPECT_EQ(eng.Ring[0].ChanVal[0], 0);
-        if (std::string(c.name) == "samples cut")
+        }
+        if (std::string(c.name) == "samples cut") {
             EXPECT_EQ(eng.Ring[0].ChanVal[0], 10);
+        }
     }
 }
 
@@ -464,11 +467,11 @@ TEST_F(ScopeFileTest, SaveAskedForAndFailedSaveKeepsUnsavedAndTheOldFile)
 {
     recordOnInverter1();
     // While recording nothing is saved or exported.
-    eng.RecState = 1;
+    eng.RecState = TScopeEngine::recSampling;
     EXPECT_EQ(eng.SaveToFile(path(QStringLiteral("x.sc5"))), 1);
     EXPECT_EQ(eng.DoExport(), 1);
     EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("x.sc5"))));
-    eng.RecState = 0;
+    eng.RecState = TScopeEngine::recIdle;
 
     // Save as: the dialog's name gets ".sc5".
     eng.DataPath = dir();

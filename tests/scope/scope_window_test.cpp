@@ -153,10 +153,10 @@ TEST_F(ScopeWindowTest, ShowingAgainKeepsTheRecordingsDate)
     w->ShowScope(1, 0, QString());
     EXPECT_EQ(w->Engine().StartDate, 45000.25);
     // While recording a file name is ignored.
-    w->Engine().RecState = 1;
+    w->Engine().RecState = TScopeEngine::recSampling;
     w->ShowScope(1, 0, path(QStringLiteral("none.sc5")));
     EXPECT_TRUE(ui->shown.empty());
-    w->Engine().RecState = 0;
+    w->Engine().RecState = TScopeEngine::recIdle;
 }
 
 TEST_F(ScopeWindowTest, ValueEntriesAndSteps)
@@ -389,7 +389,7 @@ TEST_F(ScopeWindowTest, StatusBlink)
     EXPECT_EQ(w->StatusText(), QStringLiteral("Running"));
     w->Timer1Timer();
     EXPECT_EQ(w->StatusText(), QString(12, u' '));
-    w->Engine().RecState = 6;
+    w->Engine().RecState = TScopeEngine::recOfflineTrigger;
     w->Timer1Timer();
     EXPECT_EQ(w->StatusText(), QStringLiteral("Triggering"));
     w->Engine().Stop();
@@ -484,9 +484,9 @@ TEST_F(ScopeWindowTest, PrintToPdfAndCopyAPicture)
     w->C1vert->trigger();
 
     // While recording nothing is printed.
-    w->Engine().RecState = 1;
+    w->Engine().RecState = TScopeEngine::recSampling;
     EXPECT_FALSE(w->PrintScope(0));
-    w->Engine().RecState = 0;
+    w->Engine().RecState = TScopeEngine::recIdle;
 
     QTimer poll;
     poll.setInterval(5);

@@ -210,8 +210,9 @@ TEST(SimModelSource, DescribesItselfAsItsConfigurationFile)
             } else {
                 EXPECT_EQ(file.quintelCount, 0);
             }
-            if (model.newStyle)
+            if (model.newStyle) {
                 EXPECT_EQ(int16_t(w.header(selector, 55, 11, -1)), file.scopeBase);
+            }
         }
 
         // Groups, parameters and plain texts, in reading order.

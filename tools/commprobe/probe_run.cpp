@@ -209,7 +209,7 @@ int runCycle(TProtSel& sel, const ProbeOptions& opt, QTextStream& out, QTextStre
             }
         },
         nullptr);
-    sch->SetState(slot, 3);
+    sch->SetState(slot, csPolled);
 
     QElapsedTimer clock;
     clock.start();
