@@ -14,6 +14,6 @@ struct TPrjLoadError {
     TKind Kind = None;
     int Code = 0;
     int Line = 0;
-    QString Section;
-    QString Text;
+    QString Section{};
+    QString Text{};
 };

@@ -102,7 +102,6 @@ protected:
     }
 };
 
-} // namespace
 
 TEST_F(EditorKeyboard, F3InTheExplorerOpensTheValueEditorWithTheKeyboardAndEnterWrites)
 {
@@ -209,3 +208,5 @@ TEST_F(EditorKeyboard, TheSetRemarkAddressAndModeEditorsTakeTheKeyboardWhenTheyO
         ed.editor->hide();
     }
 }
+
+} // namespace

@@ -45,7 +45,6 @@ protected:
     }
 };
 
-} // namespace
 
 TEST_F(FileDlgLanguage, GermanFromTheStartEnglishOnceTheSettingChanges)
 {
@@ -69,3 +68,5 @@ TEST_F(FileDlgLanguage, GermanFromTheStartEnglishOnceTheSettingChanges)
     expectAll(en.Buttons, {QStringLiteral("Open"), QStringLiteral("Cancel")}, "buttons");
     expectAll(en.Heads, {QStringLiteral("Size"), QStringLiteral("Date Modified")}, "column heads");
 }
+
+} // namespace

@@ -26,7 +26,7 @@ struct ShownMessage {
     QStringList Msg, Buttons;
     QString Title;
     int Icon = 0;
-    QString P1, P2, P3;
+    QString P1{}, P2{}, P3{};
 };
 
 // The project's questions: answered from a queue (default: Cancel).
