@@ -642,7 +642,9 @@ private:
     {
         std::unique_lock lock(mutex_);
         // The unit of the clock's flow this thread holds after waking on the
-        // clock: given back once what it woke for is handed over.
+        // clock: given back once it sleeps again (or has nothing scheduled),
+        // so that the time neither runs past what it woke for nor past a
+        // later answer it has yet to sleep for.
         long held = 0;
         while (!stop_) {
             const auto now = simNow();
@@ -667,22 +669,22 @@ private:
                 for (NCTYPE_OBJH h : notify)
                     callBack(h);
                 // The callbacks have handed over what the driver is to read.
-                simFlow(-done - std::exchange(held, 0));
+                simFlow(-done);
                 lock.lock();
                 continue;
             }
             if (!pendingNotify_.empty())
                 continue;
             wake_ = false;
-            // Later answers seen: the sleep below holds them from here.
+            // Later answers seen: the sleep below holds them from here. The
+            // thread's own unit covers the way into it.
             const long seen = std::exchange(unseen_, 0) + std::exchange(held, 0);
             if (schedule_.empty()) {
                 simFlow(-seen);
                 cv_.wait(lock);
             } else if (SimClock* clock = simClock()) {
                 // Held as a working thread while it sleeps; new work or an
-                // earlier answer wakes it early. Its own unit covers the way
-                // into the sleep.
+                // earlier answer wakes it early.
                 const auto due = schedule_.begin()->first;
                 lock.unlock();
                 simFlow(1 - seen);
