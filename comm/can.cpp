@@ -62,15 +62,16 @@ void TCan::SetWaitTout(bool Value)
 
 NCTYPE_STATE TCan::NotifyCallback(NCTYPE_OBJH ObjHandle, NCTYPE_STATE State, NCTYPE_STATUS, void* RefData)
 {
-    // Library thread: note the object and post only. The driver cancels
-    // every notification before it goes away, so RefData is alive here.
+    // Library thread: note the object and wake the GUI thread, nothing
+    // else. The driver cancels every notification before it goes away, so
+    // RefData is alive here.
     if ((State & NC_ST_READ_AVAIL) && RefData) {
         auto* drv = static_cast<TCan*>(RefData);
         {
             std::lock_guard lock(drv->FNotifyMutex);
             drv->FNotified.push_back(ObjHandle);
         }
-        QCoreApplication::postEvent(drv, new QEvent(FrameEvent));
+        drv->FWake.Signal();
     }
     return NC_ST_READ_AVAIL;
 }
@@ -160,11 +161,11 @@ int TCan::Close()
         FCloseObject(FIntf);
         FIntf = 0;
     }
-    QCoreApplication::removePostedEvents(this, FrameEvent);
     {
         std::lock_guard lock(FNotifyMutex);
         FNotified.clear();
     }
+    FWake.Cancel();
     FClosing = false;
     return QelResult::Ok;
 }
@@ -476,20 +477,21 @@ void TCan::SendAck(const uint8_t* Frame)
 
 // --------------------------------------------------------------- evaluation
 
+void TCan::FramesNotified()
+{
+    std::vector<NCTYPE_OBJH> handles;
+    {
+        std::lock_guard lock(FNotifyMutex);
+        handles.swap(FNotified);
+    }
+    // A synchronous exchange polls its object itself.
+    for (NCTYPE_OBJH h : handles)
+        if (!SyncActive())
+            Evaluate(h);
+}
+
 bool TCan::event(QEvent* e)
 {
-    if (e->type() == FrameEvent) {
-        std::vector<NCTYPE_OBJH> handles;
-        {
-            std::lock_guard lock(FNotifyMutex);
-            handles.swap(FNotified);
-        }
-        // A synchronous exchange polls its object itself.
-        for (NCTYPE_OBJH h : handles)
-            if (!SyncActive())
-                Evaluate(h);
-        return true;
-    }
     if (e->type() == AnswerEvent) {
         RaiseRspAvail(static_cast<TCardAnswerEvent*>(e)->Rec); // may free the driver
         return true;

@@ -9,12 +9,13 @@
 // directions.
 //
 // The library's notification callback runs in a thread of the library and
-// only posts the wake-up event (QEvent::User + 100) with the object handle;
+// only notes the object handle and wakes the GUI thread (TThreadWake);
 // everything else runs in the GUI thread.
 
 #include "comm/card_library.h"
 #include "comm/custom_qel_prot.h"
 #include "comm/nican_api.h"
+#include "comm/thread_wake.h"
 #include "comm/to_prop_types.h"
 #include "platform/clock.h"
 
@@ -39,7 +40,6 @@ class TCan : public tCustomQelProt {
     Q_OBJECT
 
 public:
-    static constexpr QEvent::Type FrameEvent = static_cast<QEvent::Type>(QEvent::User + 100);
     static constexpr QEvent::Type AnswerEvent = static_cast<QEvent::Type>(QEvent::User + 101);
     static constexpr int TelegramId = 0x7EB;
     static constexpr int OpenAttempts = 6;
@@ -116,10 +116,14 @@ private:
     void OnTimer();
     bool WaitIdle();
 
+    // The GUI thread's side of a notification: evaluates the objects noted.
+    void FramesNotified();
+
     // Objects the library's thread reported, handed over to the GUI thread
-    // under a lock of our own (the posted event carries nothing).
+    // under a lock of our own; FWake only wakes it.
     std::mutex FNotifyMutex;
     std::vector<NCTYPE_OBJH> FNotified;
+    TThreadWake FWake{[this] { FramesNotified(); }};
 
     TCardLibrary FLib;
     ncConfig_t FConfig = nullptr;

@@ -322,12 +322,14 @@ private:
 
     // An answer due now is on its way until delivered, so that a virtual
     // clock holds for it; the thread sleeps on the card's clock for a later
-    // one.
+    // one, and until it has seen that one the clock holds too (else the
+    // time could run past it before the thread sleeps for it).
     void scheduleLocked(Frame f, int delayMs)
     {
         f.onItsWay = delayMs <= 0;
-        if (f.onItsWay)
-            simFlow(1);
+        simFlow(1);
+        if (!f.onItsWay)
+            ++unseen_;
         schedule_.emplace(simNow() + std::chrono::milliseconds(delayMs), f);
         wake_ = true;
         cv_.notify_all();
@@ -542,6 +544,11 @@ private:
     void run()
     {
         std::unique_lock lock(mutex_);
+        // The unit of the clock's flow this thread holds after waking on the
+        // clock: given back once it sleeps again (or has nothing scheduled),
+        // so that the time neither runs past what it woke for nor past a
+        // later answer it has yet to sleep for.
+        long held = 0;
         while (!stop_) {
             const auto now = simNow();
             std::vector<NCTYPE_OBJH> notify;
@@ -564,7 +571,7 @@ private:
                 lock.unlock();
                 for (NCTYPE_OBJH h : notify)
                     callBack(h);
-                // The callbacks have posted what the driver is to read.
+                // The callbacks have handed over what the driver is to read.
                 simFlow(-done);
                 lock.lock();
                 continue;
@@ -572,21 +579,27 @@ private:
             if (!pendingNotify_.empty())
                 continue;
             wake_ = false;
+            // Later answers seen: the sleep below holds them from here. The
+            // thread's own unit covers the way into it.
+            const long seen = std::exchange(unseen_, 0) + std::exchange(held, 0);
             if (schedule_.empty()) {
+                simFlow(-seen);
                 cv_.wait(lock);
             } else if (SimClock* clock = simClock()) {
                 // Held as a working thread while it sleeps; new work or an
                 // earlier answer wakes it early.
                 const auto due = schedule_.begin()->first;
                 lock.unlock();
-                simFlow(1);
+                simFlow(1 - seen);
                 clock->sleepUntil(due, wake_, [] {});
-                simFlow(-1);
                 lock.lock();
+                held = 1;
             } else {
+                simFlow(-seen);
                 cv_.wait_until(lock, schedule_.begin()->first);
             }
         }
+        simFlow(-held);
     }
 
     void callBack(NCTYPE_OBJH h)
@@ -622,7 +635,7 @@ private:
             thread_.join();
         std::lock_guard lock(mutex_);
         running_ = false;
-        long onItsWay = long(pendingNotify_.size());
+        long onItsWay = long(pendingNotify_.size()) + std::exchange(unseen_, 0);
         for (const auto& [due, f] : schedule_)
             onItsWay += f.onItsWay ? 1 : 0;
         simFlow(-onItsWay);
@@ -662,6 +675,7 @@ private:
     NCTYPE_OBJH nextHandle_ = 1;
     std::multimap<Clock::time_point, Frame> schedule_;
     std::vector<NCTYPE_OBJH> pendingNotify_;
+    long unseen_ = 0; // later answers scheduled since the thread last looked
 
     QList<SimCanFrame> written_;
     QList<SimCanFrame> delivered_;

@@ -45,6 +45,7 @@ struct Slave {
     QByteArray lastPd;
     std::deque<std::array<int, 3>> paramErrors;
     std::deque<int> negTelegrams;
+    std::deque<QByteArray> inputs; // delivered in place of the inputs
     int channelRequests = 0;
 };
 
@@ -132,6 +133,11 @@ public:
     void pushNegativeTelegram(int address, int code) override
     {
         locked([&] { slaves_[address].negTelegrams.push_back(code); });
+    }
+    void pushInput(int address, const QByteArray& bytes) override
+    {
+        std::lock_guard lock(mutex_);
+        slaves_[address].inputs.push_back(bytes.left(kSlot));
     }
     void failCall(const QByteArray& name, int result, int times) override
     {
@@ -270,6 +276,14 @@ public:
         Slave* s = slaveAt(offset);
         if (area != PAPI_AREA_IO || !s)
             return 1;
+        if (!s->inputs.empty()) {
+            const QByteArray bytes = s->inputs.front();
+            s->inputs.pop_front();
+            const int k = std::min<int>(int(bytes.size()), kSlot);
+            std::memcpy(buffer, bytes.constData(), size_t(k));
+            *length = uint16_t(k);
+            return 0;
+        }
         const int n = std::min(s->inLen, kSlot);
         uint8_t in[kSlot] = {};
         settleChannel(*s);

@@ -65,6 +65,10 @@ public:
     // The next telegram to the slave gets a negative confirmation with
     // this error code (D byte 4).
     virtual void pushNegativeTelegram(int address, int code) = 0;
+    // The slave's next input reads deliver these bytes (at most 32, their
+    // count reported as the length) in place of its inputs, one entry a
+    // read: a slave or bus that delivers garbage.
+    virtual void pushInput(int address, const QByteArray& bytes) = 0;
     // The next n calls of an entry point return `result` and do nothing
     // else (e.g. 23 busy, 7 from profi_rcv_con_ind, 31 from
     // profi_set_default).

@@ -273,6 +273,28 @@ TEST_F(CanDriver, WaitToutHoldsTheAnswerUntilTheTimerTicks)
     EXPECT_EQ(answers[0].Data.GetU16(2), 5);
 }
 
+TEST_F(CanDriver, LateAnswersInsideTheTimeOutAreRead)
+{
+    // Each answer comes a few milliseconds of card time after its request;
+    // the time must not run on to the time-out between the card waking for
+    // the answer and handing it over.
+    auto inv = card->addInverter(2);
+    inv->setValue(0x0102, 0x1234);
+    TCan& can = OpenSel({2});
+    std::vector<TRecTel> answers;
+    drvtest::RecordAnswers(can, answers);
+    TTelData d;
+    d.ParAdr = 0x0102;
+    for (int delay = 1; delay <= 60; ++delay) {
+        qelsim::SimFault late;
+        late.delayMs = delay;
+        inv->faults().push(late);
+        const TRecTel rsp = drvtest::AsyncExchange(can, answers, true, 2, QelService::Plain, d);
+        ASSERT_EQ(rsp.Status, 0) << "answer " << delay << " ms late";
+        EXPECT_EQ(rsp.Data.GetU16(2), 0x1234);
+    }
+}
+
 TEST_F(CanDriver, FieldbusVariablesNodeStateAndBusCommands)
 {
     card->addInverter(5);

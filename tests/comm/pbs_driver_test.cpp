@@ -453,6 +453,37 @@ TEST_F(PbsDriver, TimeOutsCountTicksFromSending)
     EXPECT_EQ(pbs.LastAnswerTick() - pdSent, 1);
 }
 
+TEST_F(PbsDriver, InputsWithoutTheRequestsToggleAreWaitedOut)
+{
+    auto inv = card->addInverter(2);
+    inv->setValue(0x0102, 0x1234);
+    auto& pbs = OpenSel({2});
+    pbs.SetTimeOut(20 * 55);
+    TRecTel answer;
+    int answers = 0;
+    pbs.SetOnRspAvail([&](QObject*, TRecTel t) {
+        answer = t;
+        ++answers;
+    });
+    inv->faults().push(SimFault{.delayMs = 300});
+    ASSERT_GT(pbs.ReadParaReq(2, -1, Plain(0x0102)), 0);
+    const QByteArray sent = card->channelRequest(2);
+    ASSERT_FALSE(sent.isEmpty());
+    const char toggle = char(sent[0] & 0x40);
+    // Before the answer: garbage that still carries the old toggle, and a
+    // read with the request's toggle that is longer than the input image.
+    QByteArray stale(16, char(0x55));
+    stale[0] = char((toggle ^ 0x40) | 0x10);
+    QByteArray tooLong(20, 0);
+    tooLong[0] = toggle;
+    card->pushInput(2, stale);
+    card->pushInput(2, tooLong);
+    card->pushInput(2, stale);
+    ASSERT_TRUE(qeltest::waitUntil([&] { return answers > 0; }, 5000));
+    EXPECT_EQ(answer.Status, 0);
+    EXPECT_EQ(answer.Data.GetU16(2), 0x1234);
+}
+
 TEST_F(PbsDriver, SynchronousExchange)
 {
     auto inv = card->addInverter(3);
