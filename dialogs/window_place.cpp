@@ -47,6 +47,17 @@ QMargins frameMargins(const QWidget* w)
     return QMargins(c.left() - f.left(), c.top() - f.top(), f.right() - c.right(), f.bottom() - c.bottom());
 }
 
+// Its own decorations once framed; before that the bar's, which the same
+// window manager draws.
+QMargins estimatedFrameMargins(const QWidget* w)
+{
+    const QMargins own = frameMargins(w);
+    QWidget* bar = MaxPlacementBar();
+    if (own.isNull() && bar && bar != w && bar->isVisible())
+        return frameMargins(bar);
+    return own;
+}
+
 } // namespace
 
 void CentreOnWorkArea(QWidget* Window)
@@ -74,19 +85,21 @@ void PlaceCentredOver(QWidget* Window, const QWidget* Over)
     QScreen* screen = Window->screen() ? Window->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    const QMargins own = frameMargins(Window);
-    QMargins m = own;
-    if (m.isNull() && bar && bar->isVisible())
-        m = frameMargins(bar);
-    const QSize frameSize = Window->size().grownBy(m);
+    const QSize frameSize = Window->size().grownBy(estimatedFrameMargins(Window));
     const QRect barFrame = bar && bar->isVisible() ? bar->frameGeometry() : QRect();
     const QRect work = screen->availableGeometry();
     const bool overWindow = Over && Over != bar && Over != Window && Over->isVisible() && !Over->isMinimized();
-    const QPoint corner =
-        CentredFrameOver(work, barFrame, overWindow ? Over->frameGeometry() : work, frameSize).topLeft();
+    MoveFrameTo(Window, CentredFrameOver(work, barFrame, overWindow ? Over->frameGeometry() : work, frameSize).topLeft());
+}
+
+void MoveFrameTo(QWidget* Window, const QPoint& Corner)
+{
+    if (!Window)
+        return;
     // move() places a top-level window by its frame's top-left corner, but
     // of a window that exists in the window system and has no frame yet it
     // places the inside, and the window manager puts the frame around that.
-    const bool insideOnly = own.isNull() && Window->testAttribute(Qt::WA_WState_Created);
-    Window->move(insideOnly ? corner + QPoint(m.left(), m.top()) : corner);
+    const bool insideOnly = frameMargins(Window).isNull() && Window->testAttribute(Qt::WA_WState_Created);
+    const QMargins m = estimatedFrameMargins(Window);
+    Window->move(insideOnly ? Corner + QPoint(m.left(), m.top()) : Corner);
 }

@@ -27,3 +27,7 @@ void CentreOnWorkArea(QWidget* Window);
 // CentredFrameOver the frame of Over; with no Over (or a hidden one, the
 // bar, the window itself) centred on the work area.
 void PlaceCentredOver(QWidget* Window, const QWidget* Over);
+// Moves the top-level Window so that its frame's top-left corner is Corner,
+// also while the window manager has not framed it yet (the bar's frame is
+// then the estimate of its decorations).
+void MoveFrameTo(QWidget* Window, const QPoint& Corner);

@@ -11,6 +11,7 @@
 #include "dialogs/message_dlg.h"
 #include "dialogs/shared_objects.h"
 #include "dialogs/window_file.h"
+#include "dialogs/window_place.h"
 #include "dialogs/window_wait.h"
 
 #include <QApplication>
@@ -272,7 +273,10 @@ void TFMain::SaveWindowLayout()
 
 void TFMain::applyWindowRecord(QWidget* w, const TSavedWdwRec& rec)
 {
-    w->move(rec.Left, rec.Top);
+    // The record holds the frame's corner (as saved from pos()); a window
+    // just opened has no frame yet, and a plain move() would put its inside
+    // there, one title bar lower than it was saved.
+    MoveFrameTo(w, QPoint(rec.Left, rec.Top));
     w->resize(rec.Width, rec.Height);
     switch (rec.State) {
     case 1:

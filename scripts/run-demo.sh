@@ -14,7 +14,8 @@
 #
 #   --check   CI: no user; waits for the bar, keeps a screenshot, checks the
 #             simulator's log for configuration-number reads of both
-#             inverters, makes a download-list upload (new list, complete
+#             inverters, checks that the explorer's frame stands where the
+#             project's window record says, makes a download-list upload (new list, complete
 #             list, upload) and checks that the "Transfer finished." box
 #             lies under no other window and is painted on the screen,
 #             checks that the bar has no strip below its tool bar and that
@@ -166,6 +167,17 @@ window_rect() {
   xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
     /^ *Width/ {w = $NF} /^ *Height/ {h = $NF} END {print x, y, w, h}'
 }
+
+# ---- A restored window stands where its record says: the project's
+# explorer record (LEFT, TOP) is its frame's corner, as it is saved.
+read -r rec_left rec_top <<<"$(awk -F= '/^\[WINDOW0\]/ {w = 1} w && /^LEFT=/ {l = $2} w && /^TOP=/ {print l, $2; exit}' \
+  "$demo/prefix/data/demo.pr5" | tr -d '\r')"
+expl=$(new_window '^Project explorer' 30 "") || fail "no project explorer"
+read -r el _ et _ <<<"$(xprop -id "$expl" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')"
+read -r ex ey _ _ <<<"$(window_rect "$expl")"
+[ $((ex - el)) -eq "$rec_left" ] && [ $((ey - et)) -eq "$rec_top" ] ||
+  fail "the explorer's frame stands at $((ex - el)),$((ey - et)), its record says $rec_left,$rec_top"
+echo "Explorer: frame at $rec_left,$rec_top as its record says"
 
 # A download-list upload. File, Download list (the second entry) opens a new
 # list for the explorer's inverter, named "<list> - <inverter>"; the bar's
