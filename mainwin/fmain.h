@@ -183,7 +183,16 @@ private:
     void keepBarInWorkArea();
     void queueBarPlacement();
     void createMenus();
+    void createFileMenu();
+    void createEditMenu();
+    void createViewMenu();
+    void createWindowsMenu();
+    void createHelpMenu();
+    void connectMenuCommands();
+    // The table's keys and F1, reaching every window of the program.
+    void createProgramKeys();
     void createToolBar();
+    QMenu* addTopMenu(const char* name, const QString& title);
     QAction* addEntry(QMenu* menu, const char* name, const QString& caption, int helpContext,
                       const QKeySequence& shortcut = {});
     void enableSlotEntries();
