@@ -169,15 +169,36 @@ void TFMain::createMenus()
     // The menus stay in the window on every desktop.
     MainMenu1->setNativeMenuBar(false);
 
-    auto topMenu = [this](const char* name, const QString& title) {
-        QMenu* m = MainMenu1->addMenu(title);
-        m->setObjectName(QLatin1String(name));
-        setHelpContext(m, MainHelpContext);
-        setHelpContext(m->menuAction(), MainHelpContext);
-        m->installEventFilter(this);
-        return m;
-    };
-    MenuFile1 = topMenu("MenuFile1", QStringLiteral("&Datei"));
+    createFileMenu();
+    createEditMenu();
+    createViewMenu();
+    MenuContext0 = addTopMenu("MenuContext0", QStringLiteral("-"));
+    MenuContext0->menuAction()->setEnabled(false);
+    createWindowsMenu();
+    createHelpMenu();
+
+    // Starting states.
+    for (QAction* a : {MenuSave1, MenuSaveAs1, MenuPrint1, MenuCut1, MenuCopy1, MenuPaste1, MenuDelete1, MenuMarkAll1})
+        a->setEnabled(false);
+    MenuFBS->setVisible(false);
+
+    connectMenuCommands();
+    createProgramKeys();
+}
+
+QMenu* TFMain::addTopMenu(const char* name, const QString& title)
+{
+    QMenu* m = MainMenu1->addMenu(title);
+    m->setObjectName(QLatin1String(name));
+    setHelpContext(m, MainHelpContext);
+    setHelpContext(m->menuAction(), MainHelpContext);
+    m->installEventFilter(this);
+    return m;
+}
+
+void TFMain::createFileMenu()
+{
+    MenuFile1 = addTopMenu("MenuFile1", QStringLiteral("&Datei"));
     MenuNewProject1 = addEntry(MenuFile1, "MenuNewProject1", QStringLiteral("Neues Projekt"), 13);
     MenuNewDownloadList1 = addEntry(MenuFile1, "MenuNewDownloadList1", QStringLiteral("Neue Downloadliste"), 14);
     MenuNewWorkList1 = addEntry(MenuFile1, "MenuNewWorkList1", QStringLiteral("Neue Arbeitsliste"), 15);
@@ -194,8 +215,11 @@ void TFMain::createMenus()
     MenuPrint1 = addEntry(MenuFile1, "MenuPrint1", QStringLiteral("Drucken"), 22, QKeySequence(Qt::CTRL | Qt::Key_P));
     MenuFile1->addSeparator();
     MenuQuit1 = addEntry(MenuFile1, "MenuQuit1", QStringLiteral("Beenden"), 23);
+}
 
-    MenuEdit1 = topMenu("MenuEdit1", QStringLiteral("&Bearbeiten"));
+void TFMain::createEditMenu()
+{
+    MenuEdit1 = addTopMenu("MenuEdit1", QStringLiteral("&Bearbeiten"));
     MenuCut1 = addEntry(MenuEdit1, "MenuCut1", QStringLiteral("Ausschneiden"), 24, QKeySequence(Qt::CTRL | Qt::Key_X));
     MenuCopy1 = addEntry(MenuEdit1, "MenuCopy1", QStringLiteral("Kopieren"), 25, QKeySequence(Qt::CTRL | Qt::Key_C));
     MenuPaste1 = addEntry(MenuEdit1, "MenuPaste1", QStringLiteral("Einfügen"), 26, QKeySequence(Qt::CTRL | Qt::Key_V));
@@ -205,8 +229,11 @@ void TFMain::createMenus()
     MenuMarkAll1 =
         addEntry(MenuEdit1, "MenuMarkAll1", QStringLiteral("Alles markieren"), 28, QKeySequence(Qt::CTRL | Qt::Key_A));
     MenuSearch1 = addEntry(MenuEdit1, "MenuSearch1", QStringLiteral("Suchen"), 29, QKeySequence(Qt::CTRL | Qt::Key_F));
+}
 
-    MenuView1 = topMenu("MenuView1", QStringLiteral("&Ansicht"));
+void TFMain::createViewMenu()
+{
+    MenuView1 = addTopMenu("MenuView1", QStringLiteral("&Ansicht"));
     MenuPrjExpl = addEntry(MenuView1, "MenuPrjExpl", QStringLiteral("Projekt-Explorer"), 32);
     MenuPrjExpl->setCheckable(true);
     MenuInverterScope = addEntry(MenuView1, "MenuInverterScope", QStringLiteral("Umrichter-Scope"), 33);
@@ -220,11 +247,11 @@ void TFMain::createMenus()
     MenuView1->addSeparator();
     MenuChangeProject1 = addEntry(MenuView1, "MenuChangeProject1", QStringLiteral("Projekt bearbeiten"), 31);
     MenuDefaultSettings1 = addEntry(MenuView1, "MenuDefaultSettings1", QStringLiteral("Einstellungen"), 30);
+}
 
-    MenuContext0 = topMenu("MenuContext0", QStringLiteral("-"));
-    MenuContext0->menuAction()->setEnabled(false);
-
-    miWindows = topMenu("miWindows", QStringLiteral("&Fenster"));
+void TFMain::createWindowsMenu()
+{
+    miWindows = addTopMenu("miWindows", QStringLiteral("&Fenster"));
     miArrangeVertical = addEntry(miWindows, "miArrangeVertical", QStringLiteral("Nebeneinander"), 38);
     miArrangeHorizontal = addEntry(miWindows, "miArrangeHorizontal", QStringLiteral("Untereinander"), 37);
     miArrangeOverlapped = addEntry(miWindows, "miArrangeOverlapped", QStringLiteral("Überlappend"), 36);
@@ -232,8 +259,11 @@ void TFMain::createMenus()
     N7 = miWindows->addSeparator();
     N7->setObjectName(QStringLiteral("N7"));
     miWindows->menuAction()->setVisible(false);
+}
 
-    MenuHelp1 = topMenu("MenuHelp1", QStringLiteral("&Hilfe"));
+void TFMain::createHelpMenu()
+{
+    MenuHelp1 = addTopMenu("MenuHelp1", QStringLiteral("&Hilfe"));
     miInhalt = addEntry(MenuHelp1, "miInhalt", QStringLiteral("Inhalt"), 40);
     miHowTo = addEntry(MenuHelp1, "miHowTo", QStringLiteral("Hilfe benutzen"), 62);
     N8 = MenuHelp1->addSeparator();
@@ -242,13 +272,10 @@ void TFMain::createMenus()
     N9 = MenuHelp1->addSeparator();
     N9->setObjectName(QStringLiteral("N9"));
     HelpAboutItem = addEntry(MenuHelp1, "HelpAboutItem", QStringLiteral("Info"), 39);
+}
 
-    // Starting states.
-    for (QAction* a : {MenuSave1, MenuSaveAs1, MenuPrint1, MenuCut1, MenuCopy1, MenuPaste1, MenuDelete1, MenuMarkAll1})
-        a->setEnabled(false);
-    MenuFBS->setVisible(false);
-
-    // Commands.
+void TFMain::connectMenuCommands()
+{
     connect(MenuFile1, &QMenu::aboutToShow, this, [this] { UpdateMenuFile(); });
     connect(MenuNewProject1, &QAction::triggered, this, [this] { NewProject(); });
     connect(MenuNewDownloadList1, &QAction::triggered, this,
@@ -296,7 +323,10 @@ void TFMain::createMenus()
     connect(miHowTo, &QAction::triggered, this, [this] { ShowHelp(62); });
     connect(miInvManuals, &QAction::triggered, this, [this] { OpenManual(); });
     connect(HelpAboutItem, &QAction::triggered, this, [this] { About(); });
+}
 
+void TFMain::createProgramKeys()
+{
     // The table's keys act from every window of the program, the active
     // window's slots behind them.
     BarKeys = new TBarShortcuts(this, {MenuOpen1, MenuSave1, MenuPrint1, MenuCut1, MenuCopy1, MenuPaste1, MenuDelete1,

@@ -183,10 +183,33 @@ private:
     void keepBarInWorkArea();
     void queueBarPlacement();
     void createMenus();
+    void createFileMenu();
+    void createEditMenu();
+    void createViewMenu();
+    void createWindowsMenu();
+    void createHelpMenu();
+    void connectMenuCommands();
+    // The table's keys and F1, reaching every window of the program.
+    void createProgramKeys();
     void createToolBar();
+    QMenu* addTopMenu(const char* name, const QString& title);
     QAction* addEntry(QMenu* menu, const char* name, const QString& caption, int helpContext,
                       const QKeySequence& shortcut = {});
     void enableSlotEntries();
+    // The start-up sequence's phases (FormShow); a false return has ended
+    // the start-up.
+    bool loadSettings();
+    void loadResources();
+    void applyMenuSettings();
+    bool loadLanguageFile();
+    bool holdSingleInstance();
+    void fillButtonLists();
+    void wireProject();
+    void pushPrjTexts();
+    void openStartProject();
+    void finishStartup();
+    // The lines of a multi-line language text ("???" when it is missing).
+    QStringList textLines(int Section, int Index) const;
     void pushTexts();
     void pushMainTexts();
     void splashText(const QString& text);

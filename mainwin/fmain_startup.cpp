@@ -75,71 +75,16 @@ void TFMain::FormShow()
         return;
     inStartup_ = true;
     TProgCfg& cfg = *progCfg_;
-    // Let the splash window paint; no window is active yet.
-    QCoreApplication::processEvents();
-    CurOpFuncs = nullptr;
-    CurContext = nullptr;
-    // The settings; without them the program cannot run.
-    splashText(QStringLiteral("Registry load"));
-    if (!cfg.LoadFromRegistry()) {
-        startupFailed(QStringLiteral("Invalid registry.\nPlease re-install program."));
+    if (!loadSettings())
         return;
-    }
-    // Everything that follows the settings, the drivers among them.
-    ProgCfgChanged(&cfg);
-    // Caption, program icon and splash picture from the settings.
-    {
-        bool ok = true;
-        setWindowTitle(cfg.AppName + QStringLiteral("     "));
-        QCoreApplication::setApplicationName(cfg.AppName);
-        QPixmap icon;
-        if (icon.load(cfg.ApplicationPath + cfg.AppIcon))
-            QApplication::setWindowIcon(QIcon(icon));
-        else
-            ok = false;
-        if (Splash && !Splash->LoadPicture(cfg.ApplicationPath + cfg.AppPicture))
-            ok = false;
-        if (!ok)
-            ui_->ErrorBox(QStringLiteral("Error loading resources."));
-    }
-    // The help entries and the fieldbus window's entry as the settings allow.
-    const THelpMenuVisibility help = HelpMenuVisibility(cfg.NoAdvHelpMenu);
-    miInhalt->setVisible(help.miInhalt);
-    miHowTo->setVisible(help.miHowTo);
-    N8->setVisible(help.N8);
-    miInvManuals->setVisible(help.miInvManuals);
-    N9->setVisible(help.N9);
-    MenuFBS->setVisible(cfg.EnableFbsWindow);
+    loadResources();
+    applyMenuSettings();
     // The index of the configuration files.
     splashText(QStringLiteral("Checking parameter files"));
     cfg.ScanBinFiles();
-    // The language file of the program language; none installed ends the
-    // start-up, and so does one that cannot be read.
-    splashText(QStringLiteral("Reading language file"));
-    const QString lngFile = ChooseLanguageFile(cfg.ApplicationPath, cfg.ProgLng);
-    if (lngFile.isEmpty()) {
-        startupFailed(QStringLiteral("Fatal Error:\nNo language file installed !"));
+    if (!loadLanguageFile() || !holdSingleInstance())
         return;
-    }
-    if (!langTexts_->LoadFromFile(lngFile, Language::CodePageOf(cfg.ProgLng))) {
-        startupFailed(QStringLiteral("Error reading language file \n") + lngFile);
-        return;
-    }
     const TVortalinText& t = *langTexts_;
-    auto lines = [&t](int s, int i) {
-        const QStringList* l = t.GetStrings(s, i);
-        return l ? *l : QStringList{QStringLiteral("???")};
-    };
-    // A second instance says so and ends. The button lists are filled only
-    // further down; the message uses what list 1 will hold, so that it has
-    // its OK button.
-    if (Mutex.Acquire(QLatin1String(MutexName)) == TSingleInstanceLock::lrAlreadyExists) {
-        ui_->Message(lines(0, 43), {QStringLiteral("0") + t.GetText(0, 6)}, cfg.AppName, icInformation, {}, {}, {},
-                     0, -1);
-        inStartup_ = false;
-        ui_->Terminate(1);
-        return;
-    }
     // The help file of the program language; the manuals entry needs a
     // manual folder.
     HelpFile = ChooseHelpFile(cfg.ApplicationPath, cfg.ProgLng);
@@ -149,7 +94,112 @@ void TFMain::FormShow()
     OpenDlgDir = cfg.DataPath;
     // Texts of the editors and the options dialog.
     pushTexts();
-    // The message dialog's button lists.
+    fillButtonLists();
+    wireProject();
+    pushPrjTexts();
+    // Texts of the work-list manager, the explorer and the other kinds of
+    // windows.
+    pushListTexts();
+    forEachKind([&](IWindowKind& k) { k.TextsChanged(t, cfg); });
+    // Texts and settings of the print window.
+    Editors->SetUpPrintWindow(t, cfg);
+    openStartProject();
+    // The serial rates the project's drivers now use become the settings'.
+    copyBaudRatesBack();
+    // The scheduler starts on the protocol selector.
+    splashText(QStringLiteral("Reading inverter cfg"));
+    scheduler_->Attach(ProtSel);
+    scheduler_->SetActive(true);
+    finishStartup();
+}
+
+QStringList TFMain::textLines(int s, int i) const
+{
+    const QStringList* l = langTexts_->GetStrings(s, i);
+    return l ? *l : QStringList{QStringLiteral("???")};
+}
+
+bool TFMain::loadSettings()
+{
+    TProgCfg& cfg = *progCfg_;
+    // Let the splash window paint; no window is active yet.
+    QCoreApplication::processEvents();
+    CurOpFuncs = nullptr;
+    CurContext = nullptr;
+    // The settings; without them the program cannot run.
+    splashText(QStringLiteral("Registry load"));
+    if (!cfg.LoadFromRegistry())
+        return startupFailed(QStringLiteral("Invalid registry.\nPlease re-install program."));
+    // Everything that follows the settings, the drivers among them.
+    ProgCfgChanged(&cfg);
+    return true;
+}
+
+// Caption, program icon and splash picture from the settings.
+void TFMain::loadResources()
+{
+    TProgCfg& cfg = *progCfg_;
+    bool ok = true;
+    setWindowTitle(cfg.AppName + QStringLiteral("     "));
+    QCoreApplication::setApplicationName(cfg.AppName);
+    QPixmap icon;
+    if (icon.load(cfg.ApplicationPath + cfg.AppIcon))
+        QApplication::setWindowIcon(QIcon(icon));
+    else
+        ok = false;
+    if (Splash && !Splash->LoadPicture(cfg.ApplicationPath + cfg.AppPicture))
+        ok = false;
+    if (!ok)
+        ui_->ErrorBox(QStringLiteral("Error loading resources."));
+}
+
+// The help entries and the fieldbus window's entry as the settings allow.
+void TFMain::applyMenuSettings()
+{
+    const TProgCfg& cfg = *progCfg_;
+    const THelpMenuVisibility help = HelpMenuVisibility(cfg.NoAdvHelpMenu);
+    miInhalt->setVisible(help.miInhalt);
+    miHowTo->setVisible(help.miHowTo);
+    N8->setVisible(help.N8);
+    miInvManuals->setVisible(help.miInvManuals);
+    N9->setVisible(help.N9);
+    MenuFBS->setVisible(cfg.EnableFbsWindow);
+}
+
+// The language file of the program language; none installed ends the
+// start-up, and so does one that cannot be read.
+bool TFMain::loadLanguageFile()
+{
+    const TProgCfg& cfg = *progCfg_;
+    splashText(QStringLiteral("Reading language file"));
+    const QString lngFile = ChooseLanguageFile(cfg.ApplicationPath, cfg.ProgLng);
+    if (lngFile.isEmpty())
+        return startupFailed(QStringLiteral("Fatal Error:\nNo language file installed !"));
+    if (!langTexts_->LoadFromFile(lngFile, Language::CodePageOf(cfg.ProgLng)))
+        return startupFailed(QStringLiteral("Error reading language file \n") + lngFile);
+    return true;
+}
+
+// A second instance says so and ends. The button lists are filled only
+// further down; the message uses what list 1 will hold, so that it has its
+// OK button.
+bool TFMain::holdSingleInstance()
+{
+    const TVortalinText& t = *langTexts_;
+    if (Mutex.Acquire(QLatin1String(MutexName)) == TSingleInstanceLock::lrAlreadyExists) {
+        ui_->Message(textLines(0, 43), {QStringLiteral("0") + t.GetText(0, 6)}, progCfg_->AppName, icInformation,
+                     {}, {}, {}, 0, -1);
+        inStartup_ = false;
+        ui_->Terminate(1);
+        return false;
+    }
+    return true;
+}
+
+// The message dialog's button lists.
+void TFMain::fillButtonLists()
+{
+    const TVortalinText& t = *langTexts_;
     ButtonLists[0] = {QStringLiteral("0") + t.GetText(0, 6)};
     ButtonLists[1] = {QStringLiteral("3") + t.GetText(0, 8), QStringLiteral("4") + t.GetText(0, 9)};
     ButtonLists[2] = {QStringLiteral("8") + t.GetText(0, 10), QStringLiteral("6") + t.GetText(0, 7)};
@@ -157,7 +207,12 @@ void TFMain::FormShow()
                       QStringLiteral("6") + t.GetText(0, 7)};
     ButtonLists[4] = {QStringLiteral(":") + t.GetText(2, 23), QStringLiteral(":") + t.GetText(2, 24),
                       QStringLiteral(":") + t.GetText(2, 25)};
-    // The project: its dialogs, drivers, scheduler, events, folders and texts.
+}
+
+// The project: its dialogs, drivers, scheduler, events and folders.
+void TFMain::wireProject()
+{
+    const TProgCfg& cfg = *progCfg_;
     TVortalinPrj& prj = *project_;
     ui_->InstallPrjDialogs(prj, this);
     prj.ProtSel = ProtSel;
@@ -169,22 +224,29 @@ void TFMain::FormShow()
     prj.DataPath = cfg.DataPath;
     prj.FilterStr = OpenDlgFilter;
     prj.ParaLanguage = cfg.SecondLng;
+}
+
+// The texts of the project, its messages and its dialogs.
+void TFMain::pushPrjTexts()
+{
+    const TVortalinText& t = *langTexts_;
+    TVortalinPrj& prj = *project_;
     prj.DefPrjName = t.GetText(3, 0);
     prj.DefInvName = t.GetText(7, 43);
     prj.MsgCancelText = t.GetText(0, 7);
     prj.MsgInvSearchTitle = t.GetText(7, 53);
-    prj.MsgOverride = lines(0, 13);
-    prj.MsgSave = lines(7, 40);
+    prj.MsgOverride = textLines(0, 13);
+    prj.MsgSave = textLines(7, 40);
     prj.SetMsgYesText(t.GetText(7, 41));
     prj.SetMsgNoText(t.GetText(7, 42));
-    prj.MsgNoCfg = lines(7, 49);
-    prj.MsgNotOnDisc = lines(7, 50);
+    prj.MsgNoCfg = textLines(7, 49);
+    prj.MsgNotOnDisc = textLines(7, 50);
     prj.SetMsgNotOnDiscSelText(t.GetText(7, 57));
     prj.SetMsgNotOnDiscCancelText(t.GetText(7, 10));
-    prj.MsgCopyErrText = lines(7, 51).join(u'\n');
-    prj.MsgExtSearch = lines(7, 52);
-    prj.MsgErrWrToFile = lines(7, 58);
-    prj.MsgWrongId = lines(7, 54);
+    prj.MsgCopyErrText = textLines(7, 51).join(u'\n');
+    prj.MsgExtSearch = textLines(7, 52);
+    prj.MsgErrWrToFile = textLines(7, 58);
+    prj.MsgWrongId = textLines(7, 54);
     prj.SetMsgNewIdText(t.GetText(7, 55));
     prj.SetMsgOldIdText(t.GetText(7, 56));
     prj.ReadTitle = t.GetText(7, 38);
@@ -192,14 +254,13 @@ void TFMain::FormShow()
     prj.GroupText = t.GetText(7, 37);
     prj.CancelText = t.GetText(7, 10);
     PushPrjEditTexts(prj.PrjEdit(), t);
-    // Texts of the work-list manager, the explorer and the other kinds of
-    // windows.
-    pushListTexts();
-    forEachKind([&](IWindowKind& k) { k.TextsChanged(t, cfg); });
-    // Texts and settings of the print window.
-    Editors->SetUpPrintWindow(t, cfg);
-    // The project named on the command line, or a new one from the
-    // default-project settings; a failure lets the user end the program.
+}
+
+// The project named on the command line, or a new one from the
+// default-project settings; a failure lets the user end the program.
+void TFMain::openStartProject()
+{
+    TVortalinPrj& prj = *project_;
     splashText(QStringLiteral("Reading project data"));
     int rc = 0;
     switch (ClassifyCommandLine(CmdLineParam)) {
@@ -223,16 +284,16 @@ void TFMain::FormShow()
         }
         break;
     }
-    if (rc != 0 && ui_->Message(lines(0, 46), ButtonList(2), QString(), icInformation, {}, {}, {}, 0, 1) == 1) {
+    if (rc != 0 && ui_->Message(textLines(0, 46), ButtonList(2), QString(), icInformation, {}, {}, {}, 0, 1) == 1) {
         exitStatus_ = 1;
         closeRequested_ = true;
     }
-    // The serial rates the project's drivers now use become the settings'.
-    copyBaudRatesBack();
-    // The scheduler starts on the protocol selector.
-    splashText(QStringLiteral("Reading inverter cfg"));
-    scheduler_->Attach(ProtSel);
-    scheduler_->SetActive(true);
+}
+
+// The splash goes, the bar gets its texts and its place, and the windows
+// saved with the project come back.
+void TFMain::finishStartup()
+{
     // The splash window goes.
     if (Splash) {
         Splash->hide();

@@ -85,6 +85,29 @@ TFPrjExpl::TFPrjExpl(QWidget* parent) : QWidget(parent, Qt::Window), context_(th
     auto* top = new QVBoxLayout(this);
     top->setContentsMargins(0, 0, 0, 0);
     top->setSpacing(0);
+    createTreeAndTabs(top);
+    createParaListPage();
+    createPrjPropPage();
+    createInvPropPage();
+    createGrpPropPage();
+    createParaPropPage();
+    createPTPropPage();
+    createDefPropPage();
+    createSubPropPage();
+    createParaDetailsPage();
+    createStatusBar(top);
+    createPopupMenu();
+    createContextCommands();
+    opFuncs_.Owner = this;
+    core_.Window = this;
+    connectCoreEvents();
+    connectUserInput();
+    showPage();
+}
+
+// The tree on the left, the pages on the right.
+void TFPrjExpl::createTreeAndTabs(QVBoxLayout* top)
+{
     Splitter1 = new QSplitter(Qt::Horizontal, this);
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
     top->addWidget(Splitter1, 1);
@@ -111,140 +134,160 @@ TFPrjExpl::TFPrjExpl(QWidget* parent) : QWidget(parent, Qt::Window), context_(th
     }
     Splitter1->setStretchFactor(1, 1);
     Splitter1->setSizes({240, 520});
+}
 
-    // Page 0: the list.
-    {
-        auto* v = new QVBoxLayout(Pages[0]);
-        ListCaption = new QLabel(Pages[0]);
-        ListCaption->setObjectName(QStringLiteral("ListCaption"));
-        v->addWidget(ListCaption);
-        lvParaList = new TExplListView(Pages[0]);
-        lvParaList->setObjectName(QStringLiteral("lvParaList"));
-        lvParaList->setRootIsDecorated(false);
-        lvParaList->setColumnCount(3);
-        lvParaList->setSelectionMode(QAbstractItemView::ExtendedSelection);
-        lvParaList->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        lvParaList->setDragEnabled(true);
-        lvParaList->setDragDropMode(QAbstractItemView::DragOnly);
-        lvParaList->setIconSize(QSize(16, 16));
-        lvParaList->setContextMenuPolicy(Qt::CustomContextMenu);
-        lvParaList->setUniformRowHeights(true);
-        v->addWidget(lvParaList, 1);
-    }
-    // Page 1: project.
-    {
-        auto* v = new QVBoxLayout(Pages[1]);
-        auto* f = new QFormLayout;
-        v->addLayout(f);
-        field(Pages[1], f, QStringLiteral("Projekt:"), "lbPrjName");
-        field(Pages[1], f, QStringLiteral("Überwachung (s):"), "lbWatchInterval");
-        field(Pages[1], f, QStringLiteral("Bemerkung:"), "lbRemarks");
-        auto* invs = new QLabel(QStringLiteral("Umrichter:"), Pages[1]);
-        invs->setObjectName(QStringLiteral("labPrjInvList"));
-        captions_.insert(invs->objectName(), invs);
-        v->addWidget(invs);
-        InvListView = makeList(Pages[1], "InvListView", {QStringLiteral("Adr."), QStringLiteral("Name"),
-                                                         QStringLiteral("Konfig.")});
-        v->addWidget(InvListView, 1);
-    }
-    // Page 2: inverter.
-    {
-        auto* f = new QFormLayout(Pages[2]);
-        field(Pages[2], f, QStringLiteral("Name:"), "lbInvName");
-        field(Pages[2], f, QStringLiteral("Adresse:"), "lbInvAdr");
-        field(Pages[2], f, QStringLiteral("Protokoll:"), "lbInvProt");
-        field(Pages[2], f, QStringLiteral("Konfiguration (Projekt):"), "lbInvPrjCfgId");
-        field(Pages[2], f, QStringLiteral("Konfiguration (verwendet):"), "lbInvCfgIdInUse");
-        field(Pages[2], f, QStringLiteral("Konfiguration (Umrichter):"), TPrjExplCore::CfgIdLabel);
-        field(Pages[2], f, QStringLiteral("Datei:"), "lbInvCfgFile");
-        field(Pages[2], f, QStringLiteral("Datum:"), "lbInvCfgDate");
-        field(Pages[2], f, QStringLiteral("Zustand:"), "lbInvState");
-    }
-    // Page 3: group.
-    {
-        auto* f = new QFormLayout(Pages[3]);
-        field(Pages[3], f, QStringLiteral("Index:"), "lbGrpIndex");
-        field(Pages[3], f, QStringLiteral("Kennung:"), "lbGrpId");
-        field(Pages[3], f, QStringLiteral("Kurzwahl:"), "lbGrpShortcut");
-        field(Pages[3], f, QStringLiteral("Eigenschaften:"), "lbGrpProp");
-        field(Pages[3], f, QStringLiteral("Max. Parameter:"), "lbGrpMaxPara");
-        field(Pages[3], f, QStringLiteral("Parameter:"), "lbGrpLastPara");
-        field(Pages[3], f, QStringLiteral("Basisadresse:"), "lbGrpBaseAddr");
-        field(Pages[3], f, QStringLiteral("Name:"), "lbGrpName");
-    }
-    // Page 4: parameter limits and values.
-    {
-        auto* v = new QVBoxLayout(Pages[4]);
-        auto* f = new QFormLayout;
-        v->addLayout(f);
-        for (auto [cap, raw, conv] : {std::tuple{"Untere Grenze:", "lbLowerLim", "lbLowerLimConv"},
-                                      std::tuple{"Obere Grenze:", "lbUpperLim", "lbUpperLimConv"},
-                                      std::tuple{"Vorgabewert:", "lbDefVal", "lbDefValConv"},
-                                      std::tuple{"Auflösung:", "lbResolution", "lbResolutionConv"}}) {
-            auto* row = new QWidget(Pages[4]);
-            auto* h = new QHBoxLayout(row);
-            h->setContentsMargins(0, 0, 0, 0);
-            for (const char* n : {raw, conv}) {
-                auto* l = new TElidedLabel(row);
-                l->setObjectName(QLatin1String(n));
-                l->setMinimumWidth(90);
-                h->addWidget(l);
-                fields_.insert(QLatin1String(n), l);
-            }
-            h->addStretch(1);
-            auto* capLabel = new QLabel(QString::fromUtf8(cap), Pages[4]);
-            captions_.insert(QLatin1String(raw), capLabel);
-            f->addRow(capLabel, row);
+// Page 0: the list.
+void TFPrjExpl::createParaListPage()
+{
+    auto* v = new QVBoxLayout(Pages[0]);
+    ListCaption = new QLabel(Pages[0]);
+    ListCaption->setObjectName(QStringLiteral("ListCaption"));
+    v->addWidget(ListCaption);
+    lvParaList = new TExplListView(Pages[0]);
+    lvParaList->setObjectName(QStringLiteral("lvParaList"));
+    lvParaList->setRootIsDecorated(false);
+    lvParaList->setColumnCount(3);
+    lvParaList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lvParaList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lvParaList->setDragEnabled(true);
+    lvParaList->setDragDropMode(QAbstractItemView::DragOnly);
+    lvParaList->setIconSize(QSize(16, 16));
+    lvParaList->setContextMenuPolicy(Qt::CustomContextMenu);
+    lvParaList->setUniformRowHeights(true);
+    v->addWidget(lvParaList, 1);
+}
+
+// Page 1: project.
+void TFPrjExpl::createPrjPropPage()
+{
+    auto* v = new QVBoxLayout(Pages[1]);
+    auto* f = new QFormLayout;
+    v->addLayout(f);
+    field(Pages[1], f, QStringLiteral("Projekt:"), "lbPrjName");
+    field(Pages[1], f, QStringLiteral("Überwachung (s):"), "lbWatchInterval");
+    field(Pages[1], f, QStringLiteral("Bemerkung:"), "lbRemarks");
+    auto* invs = new QLabel(QStringLiteral("Umrichter:"), Pages[1]);
+    invs->setObjectName(QStringLiteral("labPrjInvList"));
+    captions_.insert(invs->objectName(), invs);
+    v->addWidget(invs);
+    InvListView = makeList(Pages[1], "InvListView", {QStringLiteral("Adr."), QStringLiteral("Name"),
+                                                     QStringLiteral("Konfig.")});
+    v->addWidget(InvListView, 1);
+}
+
+// Page 2: inverter.
+void TFPrjExpl::createInvPropPage()
+{
+    auto* f = new QFormLayout(Pages[2]);
+    field(Pages[2], f, QStringLiteral("Name:"), "lbInvName");
+    field(Pages[2], f, QStringLiteral("Adresse:"), "lbInvAdr");
+    field(Pages[2], f, QStringLiteral("Protokoll:"), "lbInvProt");
+    field(Pages[2], f, QStringLiteral("Konfiguration (Projekt):"), "lbInvPrjCfgId");
+    field(Pages[2], f, QStringLiteral("Konfiguration (verwendet):"), "lbInvCfgIdInUse");
+    field(Pages[2], f, QStringLiteral("Konfiguration (Umrichter):"), TPrjExplCore::CfgIdLabel);
+    field(Pages[2], f, QStringLiteral("Datei:"), "lbInvCfgFile");
+    field(Pages[2], f, QStringLiteral("Datum:"), "lbInvCfgDate");
+    field(Pages[2], f, QStringLiteral("Zustand:"), "lbInvState");
+}
+
+// Page 3: group.
+void TFPrjExpl::createGrpPropPage()
+{
+    auto* f = new QFormLayout(Pages[3]);
+    field(Pages[3], f, QStringLiteral("Index:"), "lbGrpIndex");
+    field(Pages[3], f, QStringLiteral("Kennung:"), "lbGrpId");
+    field(Pages[3], f, QStringLiteral("Kurzwahl:"), "lbGrpShortcut");
+    field(Pages[3], f, QStringLiteral("Eigenschaften:"), "lbGrpProp");
+    field(Pages[3], f, QStringLiteral("Max. Parameter:"), "lbGrpMaxPara");
+    field(Pages[3], f, QStringLiteral("Parameter:"), "lbGrpLastPara");
+    field(Pages[3], f, QStringLiteral("Basisadresse:"), "lbGrpBaseAddr");
+    field(Pages[3], f, QStringLiteral("Name:"), "lbGrpName");
+}
+
+// Page 4: parameter limits and values.
+void TFPrjExpl::createParaPropPage()
+{
+    auto* v = new QVBoxLayout(Pages[4]);
+    auto* f = new QFormLayout;
+    v->addLayout(f);
+    for (auto [cap, raw, conv] : {std::tuple{"Untere Grenze:", "lbLowerLim", "lbLowerLimConv"},
+                                  std::tuple{"Obere Grenze:", "lbUpperLim", "lbUpperLimConv"},
+                                  std::tuple{"Vorgabewert:", "lbDefVal", "lbDefValConv"},
+                                  std::tuple{"Auflösung:", "lbResolution", "lbResolutionConv"}}) {
+        auto* row = new QWidget(Pages[4]);
+        auto* h = new QHBoxLayout(row);
+        h->setContentsMargins(0, 0, 0, 0);
+        for (const char* n : {raw, conv}) {
+            auto* l = new TElidedLabel(row);
+            l->setObjectName(QLatin1String(n));
+            l->setMinimumWidth(90);
+            h->addWidget(l);
+            fields_.insert(QLatin1String(n), l);
         }
-        lvParaVal = makeList(Pages[4], "lvParaVal", {QStringLiteral("Satz"), QStringLiteral("Wert")});
-        for (int i = 0; i < 8; ++i)
-            lvParaVal->addTopLevelItem(new QTreeWidgetItem(QStringList{QString::number(i), core_.Texts.NotActText}));
-        v->addWidget(lvParaVal, 1);
+        h->addStretch(1);
+        auto* capLabel = new QLabel(QString::fromUtf8(cap), Pages[4]);
+        captions_.insert(QLatin1String(raw), capLabel);
+        f->addRow(capLabel, row);
     }
-    // Page 5: plain-text table.
-    {
-        auto* v = new QVBoxLayout(Pages[5]);
-        auto* f = new QFormLayout;
-        v->addLayout(f);
-        field(Pages[5], f, QStringLiteral("Klartext-Index:"), "lbPtTextId");
-        auto* defs = new QLabel(QStringLiteral("Definitionen:"), Pages[5]);
-        defs->setObjectName(QStringLiteral("labDefIndList"));
-        captions_.insert(defs->objectName(), defs);
-        v->addWidget(defs);
-        lvPlainText = makeList(Pages[5], "lvPlainText", {QStringLiteral("Maske"), QStringLiteral("Name")});
-        v->addWidget(lvPlainText, 1);
-    }
-    // Page 6: definition.
-    {
-        auto* v = new QVBoxLayout(Pages[6]);
-        auto* f = new QFormLayout;
-        v->addLayout(f);
-        field(Pages[6], f, QStringLiteral("Maske:"), "lbDefMask");
-        field(Pages[6], f, QStringLiteral("Name:"), "lbDefName");
-        lvSubInd = makeList(Pages[6], "lvSubInd", {QStringLiteral("Wert"), QStringLiteral("Attribut"),
-                                                   QStringLiteral("Name")});
-        v->addWidget(lvSubInd, 1);
-    }
-    // Page 7: value.
-    {
-        auto* f = new QFormLayout(Pages[7]);
-        field(Pages[7], f, QStringLiteral("Wert:"), "lbSubValue");
-        field(Pages[7], f, QStringLiteral("Attribut:"), "lbSubAttr");
-        field(Pages[7], f, QStringLiteral("Name:"), "lbSubName");
-    }
-    // Page 8: the raw description.
-    {
-        auto* f = new QFormLayout(Pages[8]);
-        for (auto [cap, n] : {std::pair{"Adresse:", "lbAddr"}, std::pair{"Attribute:", "lbAttr"},
-                              std::pair{"Flags:", "lbFlags"}, std::pair{"Mul:", "lbMul"}, std::pair{"Div:", "lbDiv"},
-                              std::pair{"Offset:", "lbOffset"}, std::pair{"Format:", "lbFormat"},
-                              std::pair{"Name:", "lbName"}, std::pair{"Text-Id:", "lbTextId"},
-                              std::pair{"Definitionen:", "lbDefCount"}, std::pair{"Kennung:", "lbIdText"},
-                              std::pair{"Satzprogrammierbar:", "lbProgrammable"},
-                              std::pair{"Schreibschutz:", "lbWriteProt"}, std::pair{"Enter nötig:", "lbEnter"}})
-            field(Pages[8], f, QString::fromUtf8(cap), n);
-    }
+    lvParaVal = makeList(Pages[4], "lvParaVal", {QStringLiteral("Satz"), QStringLiteral("Wert")});
+    for (int i = 0; i < 8; ++i)
+        lvParaVal->addTopLevelItem(new QTreeWidgetItem(QStringList{QString::number(i), core_.Texts.NotActText}));
+    v->addWidget(lvParaVal, 1);
+}
 
+// Page 5: plain-text table.
+void TFPrjExpl::createPTPropPage()
+{
+    auto* v = new QVBoxLayout(Pages[5]);
+    auto* f = new QFormLayout;
+    v->addLayout(f);
+    field(Pages[5], f, QStringLiteral("Klartext-Index:"), "lbPtTextId");
+    auto* defs = new QLabel(QStringLiteral("Definitionen:"), Pages[5]);
+    defs->setObjectName(QStringLiteral("labDefIndList"));
+    captions_.insert(defs->objectName(), defs);
+    v->addWidget(defs);
+    lvPlainText = makeList(Pages[5], "lvPlainText", {QStringLiteral("Maske"), QStringLiteral("Name")});
+    v->addWidget(lvPlainText, 1);
+}
+
+// Page 6: definition.
+void TFPrjExpl::createDefPropPage()
+{
+    auto* v = new QVBoxLayout(Pages[6]);
+    auto* f = new QFormLayout;
+    v->addLayout(f);
+    field(Pages[6], f, QStringLiteral("Maske:"), "lbDefMask");
+    field(Pages[6], f, QStringLiteral("Name:"), "lbDefName");
+    lvSubInd = makeList(Pages[6], "lvSubInd", {QStringLiteral("Wert"), QStringLiteral("Attribut"),
+                                               QStringLiteral("Name")});
+    v->addWidget(lvSubInd, 1);
+}
+
+// Page 7: value.
+void TFPrjExpl::createSubPropPage()
+{
+    auto* f = new QFormLayout(Pages[7]);
+    field(Pages[7], f, QStringLiteral("Wert:"), "lbSubValue");
+    field(Pages[7], f, QStringLiteral("Attribut:"), "lbSubAttr");
+    field(Pages[7], f, QStringLiteral("Name:"), "lbSubName");
+}
+
+// Page 8: the raw description.
+void TFPrjExpl::createParaDetailsPage()
+{
+    auto* f = new QFormLayout(Pages[8]);
+    for (auto [cap, n] : {std::pair{"Adresse:", "lbAddr"}, std::pair{"Attribute:", "lbAttr"},
+                          std::pair{"Flags:", "lbFlags"}, std::pair{"Mul:", "lbMul"}, std::pair{"Div:", "lbDiv"},
+                          std::pair{"Offset:", "lbOffset"}, std::pair{"Format:", "lbFormat"},
+                          std::pair{"Name:", "lbName"}, std::pair{"Text-Id:", "lbTextId"},
+                          std::pair{"Definitionen:", "lbDefCount"}, std::pair{"Kennung:", "lbIdText"},
+                          std::pair{"Satzprogrammierbar:", "lbProgrammable"},
+                          std::pair{"Schreibschutz:", "lbWriteProt"}, std::pair{"Enter nötig:", "lbEnter"}})
+        field(Pages[8], f, QString::fromUtf8(cap), n);
+}
+
+void TFPrjExpl::createStatusBar(QVBoxLayout* top)
+{
     sbPrjExpl = new QStatusBar(this);
     sbPrjExpl->setObjectName(QStringLiteral("sbPrjExpl"));
     sbPrjExpl->setSizeGripEnabled(false);
@@ -256,8 +299,11 @@ TFPrjExpl::TFPrjExpl(QWidget* parent) : QWidget(parent, Qt::Window), context_(th
         sbPrjExpl->addWidget(Panels[size_t(i)], i == 0 ? 0 : 1);
     }
     top->addWidget(sbPrjExpl);
+}
 
-    // Popup menu of the list.
+// Popup menu of the list.
+void TFPrjExpl::createPopupMenu()
+{
     PM = new QMenu(this);
     PM->setObjectName(QStringLiteral("PM"));
     PM->setProperty(kHelpContextProperty, HelpContext);
@@ -279,8 +325,10 @@ TFPrjExpl::TFPrjExpl(QWidget* parent) : QWidget(parent, Qt::Window), context_(th
     MiCopy = item("MiCopy", QStringLiteral("Kopieren"), 25, QKeySequence(Qt::CTRL | Qt::Key_C));
     MiMarkAll = item("MiMarkAll", QStringLiteral("Alles Markieren"), 28, QKeySequence(Qt::CTRL | Qt::Key_A));
     miExpandCollapse = item("miExpandCollapse", core_.Texts.ExpandSetDisplText, 0);
+}
 
-    // Context commands.
+void TFPrjExpl::createContextCommands()
+{
     context_.Add(core_.Texts.HeaderText, {}, {}, 41);
     context_.Add(core_.Texts.EditSetText, [this](QObject*) { EditSetAddr(); }, core_.Texts.EditSetText, 45, false);
     context_.Add(core_.Texts.EditSetPtrText, [this](QObject*) { EditValue(core_.SetPtrNode, core_.CurSetSel); },
@@ -289,10 +337,11 @@ TFPrjExpl::TFPrjExpl(QWidget* parent) : QWidget(parent, Qt::Window), context_(th
                  core_.Texts.EditPasswordText, 47, false);
     for (int i = 1; i <= 3; ++i)
         context_.Item(i)->Glyph = ExplCommandGlyph(i);
-    opFuncs_.Owner = this;
-    core_.Window = this;
+}
 
-    // ---- core events
+// What the logic reports reaches the widgets.
+void TFPrjExpl::connectCoreEvents()
+{
     core_.OnTreeRebuilt = [this] { buildTreeItems(); };
     core_.OnListChanged = [this] { RebuildTree(); };
     core_.OnNodeChanged = [this](TExplNode* n) { nodeChanged(n); };
@@ -320,8 +369,10 @@ TFPrjExpl::TFPrjExpl(QWidget* parent) : QWidget(parent, Qt::Window), context_(th
         if (isVisible() && isActiveWindow())
             HandOver();
     };
+}
 
-    // ---- user input
+void TFPrjExpl::connectUserInput()
+{
     connect(TV, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* cur) {
         if (syncing_ || !cur)
             return;
@@ -387,7 +438,6 @@ TFPrjExpl::TFPrjExpl(QWidget* parent) : QWidget(parent, Qt::Window), context_(th
     for (QWidget* w : {static_cast<QWidget*>(PC), static_cast<QWidget*>(lvParaVal), static_cast<QWidget*>(InvListView),
                        static_cast<QWidget*>(lvPlainText), static_cast<QWidget*>(lvSubInd)})
         w->installEventFilter(this);
-    showPage();
 }
 
 TFPrjExpl::~TFPrjExpl()

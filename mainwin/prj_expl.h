@@ -17,6 +17,7 @@ class QMenu;
 class QSplitter;
 class QStatusBar;
 class QTabWidget;
+class QVBoxLayout;
 class QAction;
 class TfrmValEdit;
 class TfrmSetEdit;
@@ -98,6 +99,24 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    // Building the window, in this order: the panes, the nine pages, the
+    // status bar, the list's popup menu and the context commands; then the
+    // logic's reports and the user's input are wired.
+    void createTreeAndTabs(QVBoxLayout* top);
+    void createParaListPage();
+    void createPrjPropPage();
+    void createInvPropPage();
+    void createGrpPropPage();
+    void createParaPropPage();
+    void createPTPropPage();
+    void createDefPropPage();
+    void createSubPropPage();
+    void createParaDetailsPage();
+    void createStatusBar(QVBoxLayout* top);
+    void createPopupMenu();
+    void createContextCommands();
+    void connectCoreEvents();
+    void connectUserInput();
     void buildTreeItems();
     QTreeWidgetItem* makeItem(TExplNode* n);
     // The pictures of nodes and list rows, painted once for the window and

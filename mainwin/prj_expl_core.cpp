@@ -606,113 +606,20 @@ void TPrjExplCore::fillPage(TExplNode* n)
     const int oldMode = PageMode;
     switch (n->Kind) {
     case nkProject:
-        PageMask = 2;
-        ActivePage = 1;
-        PageMode = pmProject;
-        UpdatePrjProps();
-        for (int a = 0; a < kPrjInvCount; ++a)
-            if (const TPrjInvRec* e = Project ? Project->GetInv(a) : nullptr)
-                Table.push_back({QString::number(a), e->GetName(), QString::number(e->CfgId)});
+        fillProjectPage();
         break;
-    case nkInverter: {
-        PageMask = 4;
-        ActivePage = 2;
-        PageMode = pmInverter;
-        const TPrjInvRec* e = Project ? Project->GetInv(CurAdr) : nullptr;
-        const TCfgRec* cfg = CurInv->Cfg.get();
-        setField(QStringLiteral("lbInvName"), e ? e->GetName() : n->Text);
-        setField(QStringLiteral("lbInvAdr"), QString::number(CurAdr));
-        const int prot = e ? int(e->Prot) : 0;
-        setField(QStringLiteral("lbInvProt"), prot >= 0 && prot < 7 ? QString::fromLatin1(kProtText[prot]) : QString());
-        setField(QStringLiteral("lbInvPrjCfgId"), e ? QString::number(e->CfgId) : QString());
-        setField(QStringLiteral("lbInvCfgIdInUse"), cfg ? QString::number(cfg->CfgId) : QString());
-        setField(QLatin1String(CfgIdLabel), Texts.NotActText);
-        setField(QStringLiteral("lbInvCfgFile"), cfg ? QFileInfo(cfg->FileName).fileName().toLower() : QString());
-        setField(QStringLiteral("lbInvCfgDate"), cfg ? cfg->FileDate.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"))
-                                                     : QString());
-        const int st = e ? e->State : -1;
-        setField(QStringLiteral("lbInvState"), st == -3   ? Texts.IncorrectIdText
-                                               : st == -2 ? Texts.ConnectedText
-                                               : st == -1 ? Texts.NotConnectedText
-                                                          : QString());
-        LastRow = 0;
+    case nkInverter:
+        fillInverterPage(n);
         break;
-    }
     case nkGroups:
-        PageMask = 1;
-        ActivePage = 0;
-        PageMode = pmGroups;
-        ListCaption = Texts.tsGrpListCaption;
-        ListHeader = {Texts.IdText, Texts.NameText};
-        ListWidths = {40, 160, 0};
-        for (auto& g : n->Children) {
-            TExplRow r;
-            r.Caption = g->Grp->IdText().toLower();
-            r.Name = g->Grp->GetName(language_).trimmed();
-            r.Group = g.get();
-            Rows.push_back(r);
-        }
+        fillGroupListPage(n);
         break;
-    case nkGroup: {
-        PageMode = oldMode == pmGroupPage && ShowParaInfo ? pmGroupPage : pmParaList;
-        PageMask = ShowParaInfo ? 9 : 1;
-        ActivePage = PageMode == pmGroupPage ? 3 : 0;
-        PopupOn = true;
-        fillFields(n);
-        ListCaption = Texts.tsParaListCaption;
-        ListHeader = {Texts.IdText, Texts.NameText, Texts.ValText};
-        ListWidths = ParaColWidths;
-        for (auto& c : n->Children) {
-            const std::shared_ptr<TParaNode>& pn = c->Para;
-            TExplRow r;
-            r.StateImage = (pn->Para->Attr & ParaAttr::PerSet) && SetAddrAllowed ? 1 : 0;
-            r.Caption = pn->Para->GetIdText();
-            r.Name = pn->Para->GetName(language_).trimmed();
-            r.Value = Texts.NotActText;
-            r.Node = pn;
-            pn->Valid = false;
-            pn->Value = 0;
-            if (pn->Expanded && r.StateImage == 1) {
-                r.StateImage = 2;
-                Rows.push_back(r);
-                for (int s = 0; s < 8; ++s) {
-                    TExplRow sr;
-                    sr.IsSetRow = true;
-                    sr.Name = Texts.SetText + u' ' + QString::number(s);
-                    sr.Value = Texts.NotActText;
-                    sr.Node = pn;
-                    Rows.push_back(sr);
-                }
-            } else {
-                pn->Expanded = false;
-                Rows.push_back(r);
-            }
-        }
-        LastRow = int(Rows.size()) - 1;
+    case nkGroup:
+        fillParaListPage(n, oldMode);
         break;
-    }
-    case nkParameter: {
-        PageMode = pmParameter;
-        PageMask = 0x110;
-        ActivePage = 4;
-        fillFields(n);
-        PagePara = n->Para;
-        const bool perSet = PagePara->Para->Attr & ParaAttr::PerSet;
-        for (int i = 0; i < 8; ++i) {
-            TParaValRow& r = ParaVal[size_t(i)];
-            r.Valid = false;
-            r.RawValue = 0;
-            if (SetAddrAllowed) {
-                r.Caption = QString::number(i);
-                r.Value = perSet || i == 0 ? Texts.NotActText : Texts.NotProgText;
-            } else {
-                r.Caption = i == 0 ? QStringLiteral("Ind.") : QString();
-                r.Value = i == 0 ? Texts.NotActText : Texts.IndOnlyText;
-            }
-        }
-        LastRow = SetAddrAllowed && perSet ? 7 : 0;
+    case nkParameter:
+        fillParameterPage(n);
         break;
-    }
     case nkPlainText:
         PageMode = pmPlainText;
         PageMask = 32;
@@ -731,32 +638,151 @@ void TPrjExplCore::fillPage(TExplNode* n)
         ActivePage = 7;
         fillFields(n);
         break;
-    default: {
-        PageMode = pmScopeFiles + (n->Kind == nkScopeFiles   ? 0
-                                   : n->Kind == nkWorkLists  ? 1
-                                   : n->Kind == nkParaLists  ? 2
-                                   : n->Kind == nkOtherFiles ? 3
-                                                             : 4);
-        PageMask = 1;
-        ActivePage = 0;
-        ListCaption = n->Text;
-        const TPrjInvRec* e = n->FileOwner >= 0 && Project ? Project->GetInv(n->FileOwner) : nullptr;
-        if (n->FileOwner >= 0) {
-            static const QStringList none;
-            const QStringList& l = !e                         ? none
-                                   : n->FileKind == flScope ? e->ScopeFiles
-                                   : n->FileKind == flWork  ? e->WorkFiles
-                                   : n->FileKind == flPara  ? e->DownFiles
-                                                            : e->RemFiles;
-            fillFileRows(l);
-        } else {
-            fillFileRows(files_[size_t(n->FileKind)]);
-        }
+    default:
+        fillFileListPage(n);
         break;
-    }
     }
     if (OnRowsChanged)
         OnRowsChanged();
+}
+
+void TPrjExplCore::fillProjectPage()
+{
+    PageMask = 2;
+    ActivePage = 1;
+    PageMode = pmProject;
+    UpdatePrjProps();
+    for (int a = 0; a < kPrjInvCount; ++a)
+        if (const TPrjInvRec* e = Project ? Project->GetInv(a) : nullptr)
+            Table.push_back({QString::number(a), e->GetName(), QString::number(e->CfgId)});
+}
+
+void TPrjExplCore::fillInverterPage(TExplNode* n)
+{
+    PageMask = 4;
+    ActivePage = 2;
+    PageMode = pmInverter;
+    const TPrjInvRec* e = Project ? Project->GetInv(CurAdr) : nullptr;
+    const TCfgRec* cfg = CurInv->Cfg.get();
+    setField(QStringLiteral("lbInvName"), e ? e->GetName() : n->Text);
+    setField(QStringLiteral("lbInvAdr"), QString::number(CurAdr));
+    const int prot = e ? int(e->Prot) : 0;
+    setField(QStringLiteral("lbInvProt"), prot >= 0 && prot < 7 ? QString::fromLatin1(kProtText[prot]) : QString());
+    setField(QStringLiteral("lbInvPrjCfgId"), e ? QString::number(e->CfgId) : QString());
+    setField(QStringLiteral("lbInvCfgIdInUse"), cfg ? QString::number(cfg->CfgId) : QString());
+    setField(QLatin1String(CfgIdLabel), Texts.NotActText);
+    setField(QStringLiteral("lbInvCfgFile"), cfg ? QFileInfo(cfg->FileName).fileName().toLower() : QString());
+    setField(QStringLiteral("lbInvCfgDate"), cfg ? cfg->FileDate.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"))
+                                                 : QString());
+    const int st = e ? e->State : -1;
+    setField(QStringLiteral("lbInvState"), st == -3   ? Texts.IncorrectIdText
+                                           : st == -2 ? Texts.ConnectedText
+                                           : st == -1 ? Texts.NotConnectedText
+                                                      : QString());
+    LastRow = 0;
+}
+
+void TPrjExplCore::fillGroupListPage(TExplNode* n)
+{
+    PageMask = 1;
+    ActivePage = 0;
+    PageMode = pmGroups;
+    ListCaption = Texts.tsGrpListCaption;
+    ListHeader = {Texts.IdText, Texts.NameText};
+    ListWidths = {40, 160, 0};
+    for (auto& g : n->Children) {
+        TExplRow r;
+        r.Caption = g->Grp->IdText().toLower();
+        r.Name = g->Grp->GetName(language_).trimmed();
+        r.Group = g.get();
+        Rows.push_back(r);
+    }
+}
+
+void TPrjExplCore::fillParaListPage(TExplNode* n, int oldMode)
+{
+    PageMode = oldMode == pmGroupPage && ShowParaInfo ? pmGroupPage : pmParaList;
+    PageMask = ShowParaInfo ? 9 : 1;
+    ActivePage = PageMode == pmGroupPage ? 3 : 0;
+    PopupOn = true;
+    fillFields(n);
+    ListCaption = Texts.tsParaListCaption;
+    ListHeader = {Texts.IdText, Texts.NameText, Texts.ValText};
+    ListWidths = ParaColWidths;
+    for (auto& c : n->Children) {
+        const std::shared_ptr<TParaNode>& pn = c->Para;
+        TExplRow r;
+        r.StateImage = (pn->Para->Attr & ParaAttr::PerSet) && SetAddrAllowed ? 1 : 0;
+        r.Caption = pn->Para->GetIdText();
+        r.Name = pn->Para->GetName(language_).trimmed();
+        r.Value = Texts.NotActText;
+        r.Node = pn;
+        pn->Valid = false;
+        pn->Value = 0;
+        if (pn->Expanded && r.StateImage == 1) {
+            r.StateImage = 2;
+            Rows.push_back(r);
+            for (int s = 0; s < 8; ++s) {
+                TExplRow sr;
+                sr.IsSetRow = true;
+                sr.Name = Texts.SetText + u' ' + QString::number(s);
+                sr.Value = Texts.NotActText;
+                sr.Node = pn;
+                Rows.push_back(sr);
+            }
+        } else {
+            pn->Expanded = false;
+            Rows.push_back(r);
+        }
+    }
+    LastRow = int(Rows.size()) - 1;
+}
+
+void TPrjExplCore::fillParameterPage(TExplNode* n)
+{
+    PageMode = pmParameter;
+    PageMask = 0x110;
+    ActivePage = 4;
+    fillFields(n);
+    PagePara = n->Para;
+    const bool perSet = PagePara->Para->Attr & ParaAttr::PerSet;
+    for (int i = 0; i < 8; ++i) {
+        TParaValRow& r = ParaVal[size_t(i)];
+        r.Valid = false;
+        r.RawValue = 0;
+        if (SetAddrAllowed) {
+            r.Caption = QString::number(i);
+            r.Value = perSet || i == 0 ? Texts.NotActText : Texts.NotProgText;
+        } else {
+            r.Caption = i == 0 ? QStringLiteral("Ind.") : QString();
+            r.Value = i == 0 ? Texts.NotActText : Texts.IndOnlyText;
+        }
+    }
+    LastRow = SetAddrAllowed && perSet ? 7 : 0;
+}
+
+void TPrjExplCore::fillFileListPage(TExplNode* n)
+{
+    PageMode = pmScopeFiles + (n->Kind == nkScopeFiles   ? 0
+                               : n->Kind == nkWorkLists  ? 1
+                               : n->Kind == nkParaLists  ? 2
+                               : n->Kind == nkOtherFiles ? 3
+                                                         : 4);
+    PageMask = 1;
+    ActivePage = 0;
+    ListCaption = n->Text;
+    const TPrjInvRec* e = n->FileOwner >= 0 && Project ? Project->GetInv(n->FileOwner) : nullptr;
+    if (n->FileOwner >= 0) {
+        static const QStringList none;
+        const QStringList& l = !e                         ? none
+                               : n->FileKind == flScope ? e->ScopeFiles
+                               : n->FileKind == flWork  ? e->WorkFiles
+                               : n->FileKind == flPara  ? e->DownFiles
+                                                        : e->RemFiles;
+        fillFileRows(l);
+    } else {
+        fillFileRows(files_[size_t(n->FileKind)]);
+    }
 }
 
 void TPrjExplCore::TabSwitched(int Page)

@@ -254,6 +254,14 @@ private:
     void deleteInvNodes();
     void addFileNodes(TExplNode* parent, int owner);
     void fillPage(TExplNode* n);
+    // One page each; the parameter list keeps the group page when it was
+    // showing (oldMode).
+    void fillProjectPage();
+    void fillInverterPage(TExplNode* n);
+    void fillGroupListPage(TExplNode* n);
+    void fillParaListPage(TExplNode* n, int oldMode);
+    void fillParameterPage(TExplNode* n);
+    void fillFileListPage(TExplNode* n);
     void fillFields(TExplNode* n);
     void fillParaFields(const TParaRec& p);
     void fillFileRows(const QStringList& list);
