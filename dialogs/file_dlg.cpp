@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QPointer>
+#include <QTreeView>
 
 namespace {
 
@@ -26,12 +28,27 @@ protected:
     {
         if (o == dlg_ && e->type() == QEvent::Show && !e->spontaneous()) {
             dlg_->removeEventFilter(this);
+            fitDetailColumns();
             PlaceCentredOver(dlg_, served_.data());
         }
         return false;
     }
 
 private:
+    // Size, type and date take the width their texts need (Qt's fixed
+    // widths cut them, longer in German); the name takes the rest.
+    void fitDetailColumns()
+    {
+        auto* view = dlg_->findChild<QTreeView*>(QStringLiteral("treeView"));
+        if (!view)
+            return;
+        QHeaderView* h = view->header();
+        h->setStretchLastSection(false);
+        h->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int c = 1; c < h->count(); ++c)
+            h->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    }
+
     QFileDialog* dlg_;
     QPointer<QWidget> served_;
 };

@@ -8,8 +8,12 @@
 #include "dialogs/shared_objects.h"
 #include "file_dlg_texts.h"
 #include "modal.h"
+#include "wait_until.h"
 
 #include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -67,6 +71,33 @@ TEST_F(FileDlgLanguage, GermanFromTheStartEnglishOnceTheSettingChanges)
               "labels");
     expectAll(en.Buttons, {QStringLiteral("Open"), QStringLiteral("Cancel")}, "buttons");
     expectAll(en.Heads, {QStringLiteral("Size"), QStringLiteral("Date Modified")}, "column heads");
+}
+
+TEST_F(FileDlgLanguage, TheFileListsColumnsShowTheirTextsWhole)
+{
+    // German: the longer heads and dates that Qt's fixed widths cut.
+    setDword(QStringLiteral("Software\\QEL\\Vortalin5\\Appl"), QStringLiteral("ProgLng"), 1);
+    start(demoProject());
+    ASSERT_TRUE(main->Shown);
+    QFile file(path(QStringLiteral("Linie mit langem Namen.pr5")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(4000, 'x'));
+    file.close();
+    std::vector<std::pair<int, int>> widths;  // (shown, needed) of size, type and date
+    qeltest::onModal<QFileDialog>([&widths](QFileDialog& d) {
+        auto* view = d.findChild<QTreeView*>(QStringLiteral("treeView"));
+        if (view && qeltest::waitUntil([view] { return view->model()->rowCount(view->rootIndex()) > 0; })) {
+            QCoreApplication::processEvents();
+            for (int c = 1; c < view->header()->count(); ++c)
+                widths.emplace_back(view->header()->sectionSize(c),
+                                    std::max(static_cast<QAbstractItemView*>(view)->sizeHintForColumn(c), view->header()->sectionSizeHint(c)));
+        }
+        d.reject();
+    });
+    TMainInteractionDlg(main.get()).ChooseOpenFile(main->OpenDlgFilter, 1, dir());
+    ASSERT_EQ(widths.size(), 3u);
+    for (const auto& [shown, needed] : widths)
+        EXPECT_GE(shown, needed);
 }
 
 } // namespace
