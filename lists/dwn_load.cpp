@@ -372,30 +372,11 @@ TDwnLoad* CreateDwnLoad(const TDwnLoadShared& Shared, int InvAdr, int Language, 
     w->show();
     e.TransferState = DwnTransfer::Idle;
     w->ControlsEnabled(true);
-    e.InvAdr = InvAdr >= 0 && InvAdr < kPrjInvCount ? InvAdr : 0;
-    // A list of the inverter's own configuration stays with it (with 0 a
-    // list saved for the second inverter of a type would go to the first).
-    if (const TPrjInvRec* inv = ::Project ? ::Project->GetInv(e.InvAdr) : nullptr)
-        e.CfgId = inv->Cfg ? inv->Cfg->CfgId : inv->CfgId;
-    if (!FileName.isEmpty())
-        e.LoadData(FileName);
-    int adr = e.InvAdr;
-    TVortalinPrj* prj = ::Project;
-    if (!prj || !prj->GetInv(adr)) {
-        adr = -1;
-        for (int a = 0; prj && a < kPrjInvCount && adr < 0; ++a)
-            if (prj->GetInv(a))
-                adr = a;
-    }
-    if (adr < 0) {
-        w->dlg_->Message(dwnMsg(lines(0, 15), dblOk, QString(), dmiError));
+    if (!e.OpenFor(InvAdr, FileName)) {
         w->LayoutBusy = 2;
         delete w;
         return nullptr;
     }
-    e.InvAdr = adr;
-    const TPrjInvRec* inv = prj->GetInv(adr);
-    e.CfgId = inv->Cfg ? inv->Cfg->CfgId : inv->CfgId;
     w->GetCaptionText(true);
     e.Register(w);
     w->ContextItemsChanged(e.CompressEnabled());
@@ -684,47 +665,14 @@ void TDwnLoad::FormResize()
 {
     if (LayoutBusy == 2)
         return;
-    TScheduler* sch = ::Scheduler;
-    const int slot = engine_->SchedSlot;
     if (windowState() & Qt::WindowMinimized) {
-        if (sch && slot >= 0)
-            sch->SetState(slot, csPaused);
+        engine_->Minimised();
         return;
     }
     // A maximise request places the window below the main bar
     // (dialogs/max_placement.h); the resize that follows lays it out.
-    if (sch && slot >= 0 && sch->GetState(slot) != engine_->SchedState) {
-        const int wanted = engine_->SchedState;
-        engine_->SchedState = sch->SetState(slot, wanted);
-        // Another window holds the scheduler exclusively: the transfer
-        // goes on polled in turn rather than never.
-        if (wanted == csExclusive && engine_->SchedState != wanted)
-            engine_->SchedState = sch->SetState(slot, csPolled);
-    }
+    engine_->Restored();
     SetLinesCount();
-}
-
-bool TDwnLoad::FormCloseQuery()
-{
-    if (Transferring())
-        return false;
-    while (engine_->Modified) {
-        const TVortalinText* t = LangTexts;
-        QStringList lines;
-        for (auto [s, i] : {std::pair{2, 6}, std::pair{0, 24}})
-            lines << (t && t->GetStrings(s, i) ? *t->GetStrings(s, i) : QStringList{QStringLiteral("???")});
-        TDwnMessage m = dwnMsg(lines, dblYesNoCancel, GetShortName(), dmiConfirmation, GetShortName());
-        m.Default = 0;
-        m.Cancel = -1;
-        const int a = dlg_->Message(m);
-        if (a == 2 || a < 0)
-            return false;
-        if (a == 1)
-            engine_->Modified = false;
-        else if (a == 0)
-            engine_->SaveData(QString());
-    }
-    return true;
 }
 
 void TDwnLoad::FormClose()
@@ -744,17 +692,14 @@ void TDwnLoad::FormClose()
         sh.RemEdit->EditRemark(QString(), QString(), nullptr);
     if (FrmInvSel && FrmInvSel->isVisible())
         FrmInvSel->ShowSelect(QString(), -1, nullptr);
-    if (::Scheduler && engine_->SchedSlot >= 0)
-        engine_->SchedState = ::Scheduler->SetState(engine_->SchedSlot, csPaused);
-    engine_->TransferState = DwnTransfer::Idle;
     LayoutBusy = 2;
-    engine_->Unregister();
+    engine_->Closing();
     openWindows.removeAll(this);
 }
 
 void TDwnLoad::closeEvent(QCloseEvent* e)
 {
-    if (LayoutBusy != 2 && !FormCloseQuery()) {
+    if (LayoutBusy != 2 && !engine_->CloseQuery()) {
         e->ignore();
         return;
     }

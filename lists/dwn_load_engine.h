@@ -112,6 +112,26 @@ public:
     void DoSaveAs() { SaveData(QString()); }
     void LoadData(const QString& Name);
 
+    // ---- the window's life
+    // A new window's list goes to Adr (0 outside the project's addresses)
+    // with that inverter's configuration, reads Name when given (which may
+    // move it to another inverter), and takes the project's first inverter
+    // when its own is not in the project. False, after the message, when
+    // the project has none.
+    bool OpenFor(int Adr, const QString& Name);
+    // Whether the window may close: never during a transfer; while the list
+    // is modified the user saves it (asked again while still modified),
+    // drops the changes or cancels.
+    bool CloseQuery();
+    // Minimised, the window's slot is not polled; restored, it gets back
+    // SchedState, or polled in turn when another client holds the exclusive
+    // state.
+    void Minimised();
+    void Restored();
+    // The window closes: not polled, any transfer dropped, the slot given
+    // back.
+    void Closing();
+
     // ---- scheduler client
     // Registers GiveNextReq, ReceiveAnswer and ResetCfgList for Form and
     // sets the slot to SchedState; the slot, -1 when none is free.
