@@ -100,7 +100,8 @@ TDwnLoad::TDwnLoad(int Nr, const TDwnLoadShared& Shared)
     , view_(engine_->Lines)
     , edit_(*engine_, view_)
 {
-    // FormCreate
+    // The controls, menus and context commands; the list starts empty, on
+    // no inverter and not polled.
     setObjectName(QStringLiteral("DwnLoad_%1").arg(Nr));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(DefaultWidth, DefaultHeight);
@@ -167,7 +168,7 @@ TDwnLoad::TDwnLoad(int Nr, const TDwnLoadShared& Shared)
     ScrollBar1->setContextMenuPolicy(Qt::CustomContextMenu);
     ScrollBar1->installEventFilter(this);
     connect(ScrollBar1, &QScrollBar::valueChanged, this, [this](int v) {
-        // ScrollBar1Change
+        // The rows show the lines from the scroll bar's new position.
         if (filling_)
             return;
         view_.SetPosition(v);
@@ -183,7 +184,7 @@ TDwnLoad::TDwnLoad(int Nr, const TDwnLoadShared& Shared)
     popup(ListView1);
     popup(ScrollBar1);
     connect(Memo1, &QPlainTextEdit::textChanged, this, [this] {
-        // Memo1Change
+        // What is typed into the memo is the list's remark and modifies it.
         if (settingMemo_)
             return;
         const QString t = Memo1->toPlainText();
@@ -209,7 +210,7 @@ TDwnLoad::TDwnLoad(int Nr, const TDwnLoadShared& Shared)
 
 TDwnLoad::~TDwnLoad()
 {
-    // FormDestroy
+    // Every line goes, then the scheduler slot and the window number.
     openWindows.removeAll(this);
     engine_->MarkAll();
     for (int i = int(engine_->Lines.size()) - 1; i >= 0; --i)
@@ -597,7 +598,8 @@ void TDwnLoad::ClearViewSelection()
 
 void TDwnLoad::ControlsEnabled(bool Enabled)
 {
-    // SwitchState: a transfer leaves the lines alone.
+    // While a transfer runs the lines, the remark and the scroll bar take
+    // no input: the transfer works through the lines by index.
     for (QWidget* c : {static_cast<QWidget*>(ListView1), static_cast<QWidget*>(Memo1), Splitter1,
                        static_cast<QWidget*>(ScrollBar1)})
         c->setEnabled(Enabled);
@@ -639,7 +641,8 @@ void TDwnLoad::CloseWindow()
 bool TDwnLoad::event(QEvent* e)
 {
     if (e->type() == QEvent::WindowActivate) {
-        // FormActivate
+        // The main window takes this list's slots and context commands
+        // (outdated ones replaced), and the open editors follow its marks.
         if (std::exchange(itemsOutdated_, false))
             handOver(true);
         handOver();
@@ -732,7 +735,7 @@ bool TDwnLoad::eventFilter(QObject* o, QEvent* e)
     if (!ListView1)  // being destroyed
         return QWidget::eventFilter(o, e);
     if (o == ScrollBar1 && e->type() == QEvent::FocusIn) {
-        // ScrollBar1Enter: the list keeps the focus.
+        // The scroll bar passes the focus on: the list keeps it.
         QTimer::singleShot(0, ListView1, [this] { ListView1->setFocus(); });
         return false;
     }
@@ -741,8 +744,8 @@ bool TDwnLoad::eventFilter(QObject* o, QEvent* e)
         return e->isAccepted();
     }
     if ((o == ListView1 || o == ListView1->viewport()) && e->type() == QEvent::Resize && LayoutBusy == 0) {
-        // ListView1Resize
-        // (also when the horizontal scroll bar comes or goes)
+        // The view changed size (also when its horizontal scroll bar came or
+        // went): its rows are laid out again.
         QMetaObject::invokeMethod(this, [this] { if (LayoutBusy == 0) SetLinesCount(); }, Qt::QueuedConnection);
         return false;
     }
