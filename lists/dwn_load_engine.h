@@ -3,9 +3,11 @@
 // Everything of a download-list window that needs no display: its lines,
 // file, inverter and configuration, reading and writing, the transfers
 // (download, upload, compare) as a scheduler client, the complete list,
-// compress, the inverter choice, the list-changed notice and the removal
-// of marked lines. The window owns one, implements its interaction and
-// notification interfaces and draws what it holds.
+// compress, the inverter choice, the list-changed notice, the removal of
+// marked lines, and its window's life: the inverter a new window takes, the
+// save question before it closes and its scheduler state while minimised.
+// The window owns one, implements its interaction and notification
+// interfaces and draws what it holds.
 
 #include "comm/prot_sel.h"
 #include "comm/scheduler.h"
