@@ -4,6 +4,7 @@
 #include "config/prog_cfg.h"
 #include "dialogs/inv_sel_dlg.h"
 #include "dialogs/max_placement.h"
+#include "dialogs/report_view.h"
 #include "lists/adr_edit.h"
 #include "dialogs/shared_objects.h"
 #include "dialogs/text_fit.h"
@@ -137,27 +138,13 @@ TDwnLoad::TDwnLoad(int Nr, const TDwnLoadShared& Shared)
     ListView1 = new QTableView(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setProperty("tag", 1);
-    ListView1->setModel(model_);
-    ListView1->setSelectionMode(QAbstractItemView::MultiSelection);
-    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SetUpReportView(ListView1, model_, QAbstractItemView::MultiSelection);
+    SetUpLineListView(ListView1);
+    // The separate scroll bar scrolls the lines; the view holds the visible ones.
     ListView1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    ListView1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    ListView1->setShowGrid(false);
-    ListView1->setWordWrap(false);
     ListView1->setTabKeyNavigation(false);
-    ListView1->verticalHeader()->hide();
     ListView1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    ListView1->verticalHeader()->setDefaultSectionSize(ListView1->fontMetrics().height() + 4);
-    ListView1->horizontalHeader()->setSectionsClickable(false);
-    ListView1->horizontalHeader()->setHighlightSections(false);
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
-    // The selection stays visible while another window is active.
-    QPalette pal = ListView1->palette();
-    pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
-    pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                 pal.color(QPalette::Active, QPalette::HighlightedText));
-    ListView1->setPalette(pal);
     ListView1->viewport()->setAcceptDrops(true);
     ListView1->installEventFilter(this);
     ListView1->viewport()->installEventFilter(this);
