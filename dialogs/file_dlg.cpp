@@ -2,6 +2,7 @@
 
 #include "dialogs/max_placement.h"
 #include "dialogs/window_place.h"
+#include "project/prj_interaction.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -76,4 +77,57 @@ void PrepareFileDlg(QFileDialog& Dlg, TFileDlgKind Kind, QWidget* Served)
     if (!served || served == MaxPlacementBar())
         served = QApplication::activeWindow();
     new FileDlgPlacement(Dlg, served);
+}
+
+QStringList QtNameFilters(const QString& filter)
+{
+    QStringList out;
+    const QStringList parts = filter.split(u'|');
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString desc = parts[i].trimmed();
+        const qsizetype paren = desc.indexOf(u'(');
+        if (paren >= 0)
+            desc = desc.left(paren).trimmed();
+        QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
+        for (QString& p : patterns) {
+            p = p.trimmed();
+            if (p == u"*.*")
+                p = QStringLiteral("*");
+        }
+        out.append(desc + QStringLiteral(" (") + patterns.join(u' ') + u')');
+    }
+    return out;
+}
+
+QString ChooseFileDlg(TFileDlgKind Kind, const TSaveDlgOptions& Options, QWidget* Parent,
+                      const QString& ObjectName, QWidget* Served)
+{
+    QFileDialog dlg(Parent);
+    dlg.setObjectName(ObjectName);
+    PrepareFileDlg(dlg, Kind, Served);
+    if (Kind == fdSave) {
+        dlg.setAcceptMode(QFileDialog::AcceptSave);
+        dlg.setFileMode(QFileDialog::AnyFile);
+        dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
+        dlg.setDefaultSuffix(Options.DefaultExt);
+    } else {
+        dlg.setAcceptMode(QFileDialog::AcceptOpen);
+        dlg.setFileMode(QFileDialog::ExistingFile);
+    }
+    const QStringList filters = QtNameFilters(Options.Filter);
+    dlg.setNameFilters(filters);
+    if (Options.FilterIndex >= 1 && Options.FilterIndex <= filters.size())
+        dlg.selectNameFilter(filters[Options.FilterIndex - 1]);
+    if (!Options.InitialDir.isEmpty())
+        dlg.setDirectory(Options.InitialDir);
+    if (Kind == fdSave && !Options.FileName.isEmpty())
+        dlg.selectFile(Options.FileName);
+    return ExecFileDlg(dlg);
+}
+
+QString ExecFileDlg(QFileDialog& Dlg)
+{
+    if (Dlg.exec() != QDialog::Accepted || Dlg.selectedFiles().isEmpty())
+        return QString();
+    return Dlg.selectedFiles().constFirst();
 }

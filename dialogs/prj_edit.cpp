@@ -5,7 +5,6 @@
 #include "dialogs/prj_interaction_dlg.h"
 #include "dialogs/window_place.h"
 
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -169,17 +168,11 @@ TfrmPrjEdit::TfrmPrjEdit(QWidget* parent) : QDialog(parent, Qt::Tool | Qt::Windo
     main->addLayout(buttons);
 
     ChooseFile = [this](const QString& dir, const QString& filter, int index) {
-        const QStringList filters = QtNameFilters(filter);
-        QFileDialog dlg(this, QString(), dir);
-        PrepareFileDlg(dlg, fdOpen, this);
-        dlg.setAcceptMode(QFileDialog::AcceptOpen);
-        dlg.setFileMode(QFileDialog::ExistingFile);
-        dlg.setNameFilters(filters);
-        if (index >= 1 && index <= filters.size())
-            dlg.selectNameFilter(filters[index - 1]);
-        if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
-            return QString();
-        return dlg.selectedFiles().constFirst();
+        TSaveDlgOptions o;
+        o.Filter = filter;
+        o.FilterIndex = index;
+        o.InitialDir = dir;
+        return ChooseFileDlg(fdOpen, o, this, QString(), this);
     };
     ChooseMenuItem = [this](QPushButton* b, const QStringList& items) {
         pmAddFile->clear();

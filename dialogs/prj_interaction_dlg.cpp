@@ -6,7 +6,6 @@
 #include "dialogs/prj_edit.h"
 #include "dialogs/progress_form.h"
 
-#include <QFileDialog>
 
 static_assert(int(pmiWarning) == icWarning && int(pmiError) == icError
                   && int(pmiInformation) == icInformation
@@ -22,47 +21,9 @@ int TPrjInteractionDlg::Message(const QStringList& Msg, const QStringList& Butto
     return UserMessageDlg(Msg, Buttons, Title, Icon, P1, P2, P3, Default, Cancel);
 }
 
-QStringList QtNameFilters(const QString& filter)
-{
-    QStringList out;
-    const QStringList parts = filter.split(u'|');
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString desc = parts[i].trimmed();
-        const qsizetype paren = desc.indexOf(u'(');
-        if (paren >= 0)
-            desc = desc.left(paren).trimmed();
-        QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
-        for (QString& p : patterns) {
-            p = p.trimmed();
-            if (p == u"*.*")
-                p = QStringLiteral("*");
-        }
-        out.append(desc + QStringLiteral(" (") + patterns.join(u' ') + u')');
-    }
-    return out;
-}
-
 QString TPrjInteractionDlg::ChooseSaveFile(const TSaveDlgOptions& Options)
 {
-    QFileDialog dlg(parent_);
-    dlg.setObjectName(QStringLiteral("dlgSavePrj"));
-    PrepareFileDlg(dlg, fdSave, parent_);
-    dlg.setAcceptMode(QFileDialog::AcceptSave);
-    dlg.setFileMode(QFileDialog::AnyFile);
-    // The project asks about overwriting with its own message.
-    dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
-    dlg.setDefaultSuffix(Options.DefaultExt);
-    const QStringList filters = QtNameFilters(Options.Filter);
-    dlg.setNameFilters(filters);
-    if (Options.FilterIndex >= 1 && Options.FilterIndex <= filters.size())
-        dlg.selectNameFilter(filters[Options.FilterIndex - 1]);
-    if (!Options.InitialDir.isEmpty())
-        dlg.setDirectory(Options.InitialDir);
-    if (!Options.FileName.isEmpty())
-        dlg.selectFile(Options.FileName);
-    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
-        return QString();
-    return dlg.selectedFiles().constFirst();
+    return ChooseFileDlg(fdSave, Options, parent_, QStringLiteral("dlgSavePrj"), parent_);
 }
 
 int TPrjInteractionDlg::ChooseCfg(int InvAdr, bool AllowAuto)

@@ -39,10 +39,6 @@ private:
     QPointer<QWidget> parent_;
 };
 
-// "Text (*.a)|*.a|All (*.*)|*.*" as Qt name filters; "*.*" becomes "*" so
-// that names without a dot show too.
-QStringList QtNameFilters(const QString& filter);
-
 // Plugs the project dialog (TfrmPrjEdit) into the interaction of prj.
 void PlugPrjEditDlg(TPrjInteractionDlg& ui, TVortalinPrj& prj, QWidget* parent);
 

@@ -4,6 +4,7 @@
 #include "config/prog_cfg.h"
 #include "dialogs/inv_sel_dlg.h"
 #include "dialogs/max_placement.h"
+#include "dialogs/report_view.h"
 #include "lists/adr_edit.h"
 #include "dialogs/shared_objects.h"
 #include "dialogs/text_fit.h"
@@ -100,7 +101,8 @@ TDwnLoad::TDwnLoad(int Nr, const TDwnLoadShared& Shared)
     , view_(engine_->Lines)
     , edit_(*engine_, view_)
 {
-    // FormCreate
+    // The controls, menus and context commands; the list starts empty, on
+    // no inverter and not polled.
     setObjectName(QStringLiteral("DwnLoad_%1").arg(Nr));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(DefaultWidth, DefaultHeight);
@@ -136,27 +138,13 @@ TDwnLoad::TDwnLoad(int Nr, const TDwnLoadShared& Shared)
     ListView1 = new QTableView(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setProperty("tag", 1);
-    ListView1->setModel(model_);
-    ListView1->setSelectionMode(QAbstractItemView::MultiSelection);
-    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SetUpReportView(ListView1, model_, QAbstractItemView::MultiSelection);
+    SetUpLineListView(ListView1);
+    // The separate scroll bar scrolls the lines; the view holds the visible ones.
     ListView1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    ListView1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    ListView1->setShowGrid(false);
-    ListView1->setWordWrap(false);
     ListView1->setTabKeyNavigation(false);
-    ListView1->verticalHeader()->hide();
     ListView1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    ListView1->verticalHeader()->setDefaultSectionSize(ListView1->fontMetrics().height() + 4);
-    ListView1->horizontalHeader()->setSectionsClickable(false);
-    ListView1->horizontalHeader()->setHighlightSections(false);
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
-    // The selection stays visible while another window is active.
-    QPalette pal = ListView1->palette();
-    pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
-    pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                 pal.color(QPalette::Active, QPalette::HighlightedText));
-    ListView1->setPalette(pal);
     ListView1->viewport()->setAcceptDrops(true);
     ListView1->installEventFilter(this);
     ListView1->viewport()->installEventFilter(this);
@@ -167,7 +155,7 @@ TDwnLoad::TDwnLoad(int Nr, const TDwnLoadShared& Shared)
     ScrollBar1->setContextMenuPolicy(Qt::CustomContextMenu);
     ScrollBar1->installEventFilter(this);
     connect(ScrollBar1, &QScrollBar::valueChanged, this, [this](int v) {
-        // ScrollBar1Change
+        // The rows show the lines from the scroll bar's new position.
         if (filling_)
             return;
         view_.SetPosition(v);
@@ -183,7 +171,7 @@ TDwnLoad::TDwnLoad(int Nr, const TDwnLoadShared& Shared)
     popup(ListView1);
     popup(ScrollBar1);
     connect(Memo1, &QPlainTextEdit::textChanged, this, [this] {
-        // Memo1Change
+        // What is typed into the memo is the list's remark and modifies it.
         if (settingMemo_)
             return;
         const QString t = Memo1->toPlainText();
@@ -209,7 +197,7 @@ TDwnLoad::TDwnLoad(int Nr, const TDwnLoadShared& Shared)
 
 TDwnLoad::~TDwnLoad()
 {
-    // FormDestroy
+    // Every line goes, then the scheduler slot and the window number.
     openWindows.removeAll(this);
     engine_->MarkAll();
     for (int i = int(engine_->Lines.size()) - 1; i >= 0; --i)
@@ -372,30 +360,11 @@ TDwnLoad* CreateDwnLoad(const TDwnLoadShared& Shared, int InvAdr, int Language, 
     w->show();
     e.TransferState = DwnTransfer::Idle;
     w->ControlsEnabled(true);
-    e.InvAdr = InvAdr >= 0 && InvAdr < kPrjInvCount ? InvAdr : 0;
-    // A list of the inverter's own configuration stays with it (with 0 a
-    // list saved for the second inverter of a type would go to the first).
-    if (const TPrjInvRec* inv = ::Project ? ::Project->GetInv(e.InvAdr) : nullptr)
-        e.CfgId = inv->Cfg ? inv->Cfg->CfgId : inv->CfgId;
-    if (!FileName.isEmpty())
-        e.LoadData(FileName);
-    int adr = e.InvAdr;
-    TVortalinPrj* prj = ::Project;
-    if (!prj || !prj->GetInv(adr)) {
-        adr = -1;
-        for (int a = 0; prj && a < kPrjInvCount && adr < 0; ++a)
-            if (prj->GetInv(a))
-                adr = a;
-    }
-    if (adr < 0) {
-        w->dlg_->Message(dwnMsg(lines(0, 15), dblOk, QString(), dmiError));
+    if (!e.OpenFor(InvAdr, FileName)) {
         w->LayoutBusy = 2;
         delete w;
         return nullptr;
     }
-    e.InvAdr = adr;
-    const TPrjInvRec* inv = prj->GetInv(adr);
-    e.CfgId = inv->Cfg ? inv->Cfg->CfgId : inv->CfgId;
     w->GetCaptionText(true);
     e.Register(w);
     w->ContextItemsChanged(e.CompressEnabled());
@@ -616,7 +585,8 @@ void TDwnLoad::ClearViewSelection()
 
 void TDwnLoad::ControlsEnabled(bool Enabled)
 {
-    // SwitchState: a transfer leaves the lines alone.
+    // While a transfer runs the lines, the remark and the scroll bar take
+    // no input: the transfer works through the lines by index.
     for (QWidget* c : {static_cast<QWidget*>(ListView1), static_cast<QWidget*>(Memo1), Splitter1,
                        static_cast<QWidget*>(ScrollBar1)})
         c->setEnabled(Enabled);
@@ -658,7 +628,8 @@ void TDwnLoad::CloseWindow()
 bool TDwnLoad::event(QEvent* e)
 {
     if (e->type() == QEvent::WindowActivate) {
-        // FormActivate
+        // The main window takes this list's slots and context commands
+        // (outdated ones replaced), and the open editors follow its marks.
         if (std::exchange(itemsOutdated_, false))
             handOver(true);
         handOver();
@@ -684,47 +655,14 @@ void TDwnLoad::FormResize()
 {
     if (LayoutBusy == 2)
         return;
-    TScheduler* sch = ::Scheduler;
-    const int slot = engine_->SchedSlot;
     if (windowState() & Qt::WindowMinimized) {
-        if (sch && slot >= 0)
-            sch->SetState(slot, csPaused);
+        engine_->Minimised();
         return;
     }
     // A maximise request places the window below the main bar
     // (dialogs/max_placement.h); the resize that follows lays it out.
-    if (sch && slot >= 0 && sch->GetState(slot) != engine_->SchedState) {
-        const int wanted = engine_->SchedState;
-        engine_->SchedState = sch->SetState(slot, wanted);
-        // Another window holds the scheduler exclusively: the transfer
-        // goes on polled in turn rather than never.
-        if (wanted == csExclusive && engine_->SchedState != wanted)
-            engine_->SchedState = sch->SetState(slot, csPolled);
-    }
+    engine_->Restored();
     SetLinesCount();
-}
-
-bool TDwnLoad::FormCloseQuery()
-{
-    if (Transferring())
-        return false;
-    while (engine_->Modified) {
-        const TVortalinText* t = LangTexts;
-        QStringList lines;
-        for (auto [s, i] : {std::pair{2, 6}, std::pair{0, 24}})
-            lines << (t && t->GetStrings(s, i) ? *t->GetStrings(s, i) : QStringList{QStringLiteral("???")});
-        TDwnMessage m = dwnMsg(lines, dblYesNoCancel, GetShortName(), dmiConfirmation, GetShortName());
-        m.Default = 0;
-        m.Cancel = -1;
-        const int a = dlg_->Message(m);
-        if (a == 2 || a < 0)
-            return false;
-        if (a == 1)
-            engine_->Modified = false;
-        else if (a == 0)
-            engine_->SaveData(QString());
-    }
-    return true;
 }
 
 void TDwnLoad::FormClose()
@@ -744,17 +682,14 @@ void TDwnLoad::FormClose()
         sh.RemEdit->EditRemark(QString(), QString(), nullptr);
     if (FrmInvSel && FrmInvSel->isVisible())
         FrmInvSel->ShowSelect(QString(), -1, nullptr);
-    if (::Scheduler && engine_->SchedSlot >= 0)
-        engine_->SchedState = ::Scheduler->SetState(engine_->SchedSlot, csPaused);
-    engine_->TransferState = DwnTransfer::Idle;
     LayoutBusy = 2;
-    engine_->Unregister();
+    engine_->Closing();
     openWindows.removeAll(this);
 }
 
 void TDwnLoad::closeEvent(QCloseEvent* e)
 {
-    if (LayoutBusy != 2 && !FormCloseQuery()) {
+    if (LayoutBusy != 2 && !engine_->CloseQuery()) {
         e->ignore();
         return;
     }
@@ -787,7 +722,7 @@ bool TDwnLoad::eventFilter(QObject* o, QEvent* e)
     if (!ListView1)  // being destroyed
         return QWidget::eventFilter(o, e);
     if (o == ScrollBar1 && e->type() == QEvent::FocusIn) {
-        // ScrollBar1Enter: the list keeps the focus.
+        // The scroll bar passes the focus on: the list keeps it.
         QTimer::singleShot(0, ListView1, [this] { ListView1->setFocus(); });
         return false;
     }
@@ -796,8 +731,8 @@ bool TDwnLoad::eventFilter(QObject* o, QEvent* e)
         return e->isAccepted();
     }
     if ((o == ListView1 || o == ListView1->viewport()) && e->type() == QEvent::Resize && LayoutBusy == 0) {
-        // ListView1Resize
-        // (also when the horizontal scroll bar comes or goes)
+        // The view changed size (also when its horizontal scroll bar came or
+        // went): its rows are laid out again.
         QMetaObject::invokeMethod(this, [this] { if (LayoutBusy == 0) SetLinesCount(); }, Qt::QueuedConnection);
         return false;
     }

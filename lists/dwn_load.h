@@ -187,7 +187,6 @@ private:
     void handOverChangedItems();
     void setTexts();
     void FormResize();
-    bool FormCloseQuery();
     void FormClose();
     void syncSelection();
     void focusRowInView();

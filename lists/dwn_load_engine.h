@@ -3,9 +3,11 @@
 // Everything of a download-list window that needs no display: its lines,
 // file, inverter and configuration, reading and writing, the transfers
 // (download, upload, compare) as a scheduler client, the complete list,
-// compress, the inverter choice, the list-changed notice and the removal
-// of marked lines. The window owns one, implements its interaction and
-// notification interfaces and draws what it holds.
+// compress, the inverter choice, the list-changed notice, the removal of
+// marked lines, and its window's life: the inverter a new window takes, the
+// save question before it closes and its scheduler state while minimised.
+// The window owns one, implements its interaction and notification
+// interfaces and draws what it holds.
 
 #include "comm/prot_sel.h"
 #include "comm/scheduler.h"
@@ -111,6 +113,26 @@ public:
     void DoSave() { SaveData(FileName); }
     void DoSaveAs() { SaveData(QString()); }
     void LoadData(const QString& Name);
+
+    // ---- the window's life
+    // A new window's list goes to Adr (0 outside the project's addresses)
+    // with that inverter's configuration, reads Name when given (which may
+    // move it to another inverter), and takes the project's first inverter
+    // when its own is not in the project. False, after the message, when
+    // the project has none.
+    bool OpenFor(int Adr, const QString& Name);
+    // Whether the window may close: never during a transfer; while the list
+    // is modified the user saves it (asked again while still modified),
+    // drops the changes or cancels.
+    bool CloseQuery();
+    // Minimised, the window's slot is not polled; restored, it gets back
+    // SchedState, or polled in turn when another client holds the exclusive
+    // state.
+    void Minimised();
+    void Restored();
+    // The window closes: not polled, any transfer dropped, the slot given
+    // back.
+    void Closing();
 
     // ---- scheduler client
     // Registers GiveNextReq, ReceiveAnswer and ResetCfgList for Form and

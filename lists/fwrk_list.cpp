@@ -3,6 +3,7 @@
 #include "lists/wrk_list_file.h"
 
 #include "dialogs/max_placement.h"
+#include "dialogs/report_view.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -44,24 +45,9 @@ TFWrkList::TFWrkList(int WindowNo, QWidget* parent)
     RemarkMemo->setMinimumHeight(16);  // below its size hint, so that 32 pixels hold
     PL = new TWrkListView(Splitter);
     PL->setObjectName(QStringLiteral("PL"));
-    PL->setModel(&core_.Model());
-    PL->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    PL->setSelectionBehavior(QAbstractItemView::SelectRows);
-    PL->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SetUpReportView(PL, &core_.Model(), QAbstractItemView::ExtendedSelection);
+    SetUpLineListView(PL);
     PL->setDragEnabled(true);
-    PL->setShowGrid(false);
-    PL->setWordWrap(false);
-    PL->verticalHeader()->hide();
-    PL->verticalHeader()->setDefaultSectionSize(PL->fontMetrics().height() + 4);
-    PL->horizontalHeader()->setSectionsClickable(false);
-    PL->horizontalHeader()->setHighlightSections(false);
-    PL->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    // The selection stays visible while another window has the focus.
-    QPalette pal = PL->palette();
-    pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
-    pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                 pal.color(QPalette::Active, QPalette::HighlightedText));
-    PL->setPalette(pal);
     Splitter->setStretchFactor(0, 0);
     Splitter->setStretchFactor(1, 1);
     Splitter->setSizes({32, DefaultHeight - 32});

@@ -1,6 +1,7 @@
 #include "lists/op_para.h"
 
 #include "dialogs/max_placement.h"
+#include "dialogs/report_view.h"
 #include "dialogs/shared_objects.h"
 #include "lists/op_para_glyph.h"
 #include "lists/val_edit.h"
@@ -145,14 +146,8 @@ Top_para::Top_para(const TOpParaEnv& Env, QWidget* owner, int InvAdr, int Langua
     model_->Captions = {c.text(2, 19), c.text(0, 2), c.text(0, 1), c.text(0, 3)};
     ListView1 = new QTableView(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
-    ListView1->setModel(model_);
-    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SetUpReportView(ListView1, model_, QAbstractItemView::SingleSelection);
     ListView1->setSortingEnabled(false);
-    ListView1->verticalHeader()->hide();
-    ListView1->horizontalHeader()->setSectionsClickable(false);
-    ListView1->setShowGrid(false);
     ListView1->setColumnWidth(0, 60);
     ListView1->setColumnWidth(1, 40);
     ListView1->setColumnWidth(2, 100);

@@ -10,7 +10,6 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QFileDialog>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -30,43 +29,16 @@ int TMainInteractionDlg::Message(const QStringList& Msg, const QStringList& Butt
 
 QString TMainInteractionDlg::ChooseOpenFile(const QString& Filter, int FilterIndex, const QString& InitialDir)
 {
-    QFileDialog dlg(parent_);
-    dlg.setObjectName(QStringLiteral("OpenDlg"));
-    PrepareFileDlg(dlg, fdOpen);
-    dlg.setAcceptMode(QFileDialog::AcceptOpen);
-    dlg.setFileMode(QFileDialog::ExistingFile);
-    const QStringList filters = QtNameFilters(Filter);
-    dlg.setNameFilters(filters);
-    if (FilterIndex >= 1 && FilterIndex <= filters.size())
-        dlg.selectNameFilter(filters[FilterIndex - 1]);
-    if (!InitialDir.isEmpty())
-        dlg.setDirectory(InitialDir);
-    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
-        return QString();
-    return dlg.selectedFiles().constFirst();
+    TSaveDlgOptions o;
+    o.Filter = Filter;
+    o.FilterIndex = FilterIndex;
+    o.InitialDir = InitialDir;
+    return ChooseFileDlg(fdOpen, o, parent_, QStringLiteral("OpenDlg"));
 }
 
 QString TMainInteractionDlg::ChooseSaveFile(const TSaveDlgOptions& Options)
 {
-    QFileDialog dlg(parent_);
-    dlg.setObjectName(QStringLiteral("SaveDlg"));
-    PrepareFileDlg(dlg, fdSave);
-    dlg.setAcceptMode(QFileDialog::AcceptSave);
-    dlg.setFileMode(QFileDialog::AnyFile);
-    dlg.setDefaultSuffix(Options.DefaultExt);
-    // Callers ask their own overwrite question.
-    dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
-    const QStringList filters = QtNameFilters(Options.Filter);
-    dlg.setNameFilters(filters);
-    if (Options.FilterIndex >= 1 && Options.FilterIndex <= filters.size())
-        dlg.selectNameFilter(filters[Options.FilterIndex - 1]);
-    if (!Options.InitialDir.isEmpty())
-        dlg.setDirectory(Options.InitialDir);
-    if (!Options.FileName.isEmpty())
-        dlg.selectFile(Options.FileName);
-    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
-        return QString();
-    return dlg.selectedFiles().constFirst();
+    return ChooseFileDlg(fdSave, Options, parent_, QStringLiteral("SaveDlg"));
 }
 
 bool TMainInteractionDlg::OpenUrl(const QUrl& Url)

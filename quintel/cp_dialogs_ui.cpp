@@ -82,9 +82,7 @@ QString TCpDialogsUi::ChooseSaveFile(const QString& InitialDir, const QString& P
     dlg.setOption(QFileDialog::DontConfirmOverwrite);
     if (!ProposedName.isEmpty())
         dlg.selectFile(ProposedName);
-    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
-        return {};
-    return dlg.selectedFiles().first();
+    return ExecFileDlg(dlg);
 }
 
 QString TCpDialogsUi::ChooseOpenFile(const QString& InitialDir)
@@ -95,9 +93,7 @@ QString TCpDialogsUi::ChooseOpenFile(const QString& InitialDir)
     dlg.setFileMode(QFileDialog::ExistingFile);
     dlg.setDefaultSuffix(QStringLiteral("cp5"));
     dlg.setOption(QFileDialog::ReadOnly);
-    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
-        return {};
-    return dlg.selectedFiles().first();
+    return ExecFileDlg(dlg);
 }
 
 void TCpDialogsUi::SetLanguage(int Proglng)

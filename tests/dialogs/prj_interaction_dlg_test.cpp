@@ -2,6 +2,7 @@
 
 #include "project/vortalin_prj.h"
 #include "dialogs/glyph_button.h"
+#include "dialogs/file_dlg.h"
 #include "dialogs/prj_interaction_dlg.h"
 #include "modal.h"
 #include "temp_dir.h"

@@ -3,7 +3,7 @@
 #include "mainwin/startup_files.h"
 
 #include "config/lang_texts.h"
-#include "dialogs/prj_interaction_dlg.h"
+#include "dialogs/file_dlg.h"
 #include "temp_dir.h"
 
 #include <QDir>
