@@ -10,5 +10,3 @@ TVortalinClpBrd* ClpBrd = nullptr;
 TWrkLists* WrkLists = nullptr;
 TfrmInvSel* FrmInvSel = nullptr;
 std::array<QStringList, kButtonListCount> ButtonLists;
-TOnSetPrgOpFuncs MainSetPrgOpFuncs;
-TOnSetContextFuncs MainSetContextFuncs;

@@ -1,8 +1,5 @@
 #pragma once
 
-#include "dialogs/context_item.h"
-#include "dialogs/operating_funcs.h"
-
 #include <QStringList>
 
 #include <array>
@@ -38,10 +35,3 @@ inline constexpr int kButtonListCount = 5;
 extern std::array<QStringList, kButtonListCount> ButtonLists;
 // List n (1..5).
 inline const QStringList& ButtonList(int n) { return ButtonLists[size_t(n - 1)]; }
-
-// The main window's receivers of a window's operation slots and context
-// commands (TFMain::SetPrgOpFuncs, TFMain::SetContextFuncs); empty while
-// there is no main window. A window calls them when it becomes active and
-// with nullptr when it closes.
-extern TOnSetPrgOpFuncs MainSetPrgOpFuncs;
-extern TOnSetContextFuncs MainSetContextFuncs;

@@ -309,10 +309,10 @@ void TDwnLoad::buildContextItems()
 
 void TDwnLoad::handOver(bool None)
 {
-    if (MainSetPrgOpFuncs)
-        MainSetPrgOpFuncs(None ? nullptr : &OpFuncs);
-    if (MainSetContextFuncs)
-        MainSetContextFuncs(None ? nullptr : &ContextItems);
+    if (None)
+        shared_.MainForm.HandOver(nullptr, nullptr);
+    else
+        shared_.MainForm.HandOver(&OpFuncs, &ContextItems);
 }
 
 QString TDwnLoad::text(int S, int I) const
@@ -366,8 +366,8 @@ TDwnLoad* CreateDwnLoad(const TDwnLoadShared& Shared, int InvAdr, int Language, 
     e.CfgId = 0;
     w->GetCaptionText(true);
     w->setTexts();
-    const QWidget* mw = sh.MainWindow;
-    const int top = mw ? mw->frameGeometry().top() + mw->frameGeometry().height() : 0;
+    const QRect bar = sh.MainForm.BarFrame();
+    const int top = bar.top() + bar.height();
     w->move(25 * nr, top + 25 * nr);
     w->show();
     e.TransferState = DwnTransfer::Idle;

@@ -5,6 +5,8 @@
 // is created. Null members are missing: the windows then leave out what
 // needs them.
 
+#include "dialogs/main_form.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -17,8 +19,9 @@ class TfrmSetEdit;
 class TfrmValEdit;
 
 struct TDwnLoadShared {
-    // The main bar: windows cascade below it.
-    QPointer<QWidget> MainWindow;
+    // The main window: it takes the slots and context commands, and windows
+    // cascade below its bar.
+    TMainFormRef MainForm;
     // The single tool windows.
     QPointer<TfrmValEdit> ValEdit;
     QPointer<TfrmSetEdit> SetEdit;

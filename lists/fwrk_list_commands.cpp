@@ -215,8 +215,7 @@ bool TFWrkList::realRow(int Row) const
 
 void TFWrkList::handOver()
 {
-    if (OnSetPrgOpFuncs)
-        OnSetPrgOpFuncs(&opFuncs_);
+    MainForm.SetPrgOpFuncs(&opFuncs_);
 }
 
 bool TFWrkList::setSelectionSlots(bool On)

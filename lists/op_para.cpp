@@ -71,8 +71,8 @@ Top_para* CreateOpPara(const TOpParaEnv& Env, int InvAdr, int Language)
     }
     auto* w = new Top_para(Env, nullptr, InvAdr, Language, slot);
     g_slots[slot] = w;
-    if (Env.MainFrame)
-        w->move(OpParaPlace(Env.MainFrame(), slot));
+    if (Env.MainForm)
+        w->move(OpParaPlace(Env.MainForm.BarFrame(), slot));
     w->show();
     return w;
 }
@@ -227,10 +227,10 @@ void Top_para::handOver(bool closing)
     const bool save = core_->SaveSlots && !closing;
     OpFuncs.Slots[osSave] = save ? std::function<void()>([this] { DoSaveAs(); }) : nullptr;
     OpFuncs.Slots[osSaveAs] = OpFuncs.Slots[osSave];
-    if (MainSetPrgOpFuncs)
-        MainSetPrgOpFuncs(closing ? nullptr : &OpFuncs);
-    if (MainSetContextFuncs)
-        MainSetContextFuncs(closing ? nullptr : &ContextItems);
+    if (closing)
+        env_.MainForm.HandOver(nullptr, nullptr);
+    else
+        env_.MainForm.HandOver(&OpFuncs, &ContextItems);
 }
 
 void Top_para::FormActivate()

@@ -4,8 +4,7 @@
 // of one inverter with their values, read cyclically (TOpParaCore), edited
 // with the value editor. Up to ten are open, one per inverter.
 
-#include "dialogs/context_item.h"
-#include "dialogs/operating_funcs.h"
+#include "dialogs/main_form.h"
 #include "lists/op_para_core.h"
 
 #include <QAbstractTableModel>
@@ -45,9 +44,10 @@ struct TOpParaEnv {
     TScheduler* Scheduler = nullptr;
     const TVortalinText* Texts = nullptr;
     TfrmValEdit* ValEdit = nullptr;
-    // The main window's frame: new windows cascade below it (a maximised
-    // one fills the work area below it, dialogs/max_placement.h).
-    std::function<QRect()> MainFrame;
+    // The main window: it takes the slots and context commands, and new
+    // windows cascade below its bar (a maximised one fills the work area
+    // below it, dialogs/max_placement.h).
+    TMainFormRef MainForm;
     // The dialogs of a new window; none: every question is cancelled.
     std::function<std::shared_ptr<IOpParaInteraction>(QWidget* parent)> MakeInteraction;
     // A message of the window table itself ((2,13) with its one button).

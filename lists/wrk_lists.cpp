@@ -239,16 +239,10 @@ void TWrkLists::SetDefHeader(const QString& Header)
     });
 }
 
-void TWrkLists::SetOnSetPrgOpFuncs(TOnSetPrgOpFuncs Ev)
+void TWrkLists::SetMainForm(IMainForm* Form)
 {
-    onSetPrgOpFuncs_ = std::move(Ev);
-    forEachWindow([&](TFWrkList& w) { w.OnSetPrgOpFuncs = onSetPrgOpFuncs_; });
-}
-
-void TWrkLists::SetOnSetContextFuncs(TOnSetContextFuncs Ev)
-{
-    onSetContextFuncs_ = std::move(Ev);
-    forEachWindow([&](TFWrkList& w) { w.OnSetContextFuncs = onSetContextFuncs_; });
+    mainForm_ = Form;
+    forEachWindow([&](TFWrkList& w) { w.MainForm = mainForm_; });
 }
 
 void TWrkLists::SetOnGetErrorText(TOnGetErrorText Ev)
@@ -277,8 +271,7 @@ TFWrkList* TWrkLists::OpenList(const QString& FileName)
     auto* w = new TFWrkList(slot);
     slots_[size_t(slot)] = w;
     setCaptionFor(*w);
-    const QRect mainFrame = mainForm_ ? mainForm_->frameGeometry() : QRect();
-    w->move(WrkListPosition(mainFrame, slot));
+    w->move(WrkListPosition(mainForm_.BarFrame(), slot));
 
     // A window outliving the manager finds no manager to tell.
     QPointer<TWrkLists> self(this);
@@ -295,8 +288,7 @@ TFWrkList* TWrkLists::OpenList(const QString& FileName)
     w->ClpBrd = clpBrd_;
     w->DragDropObj = dragDrop_;
     w->Tools = tools_;
-    w->OnSetPrgOpFuncs = onSetPrgOpFuncs_;
-    w->OnSetContextFuncs = onSetContextFuncs_;
+    w->MainForm = mainForm_;
     c.OnDataPath = [self](const QString& dir) {
         if (self)
             self->SetDataPath(dir);

@@ -2,13 +2,12 @@
 
 // The work-list manager: numbers the work-list windows (32 slots), and
 // holds what they share (scheduler, project, clipboard, drag object,
-// display settings, the main window's events and every text). Each setter
+// display settings, the main window and every text). Each setter
 // stores the value and pushes it into every open window at once, so that
 // windows opened earlier and later look alike.
 
 #include "config/lang_texts.h"
-#include "dialogs/context_item.h"
-#include "dialogs/operating_funcs.h"
+#include "dialogs/main_form.h"
 #include "lists/list_interaction.h"
 #include "lists/wrk_list_tools.h"
 
@@ -90,16 +89,14 @@ public:
     void SetDataPath(const QString& Path);
     QString DefHeader() const { return defHeader_; }
     void SetDefHeader(const QString& Header);
-    TOnSetPrgOpFuncs OnSetPrgOpFuncs() const { return onSetPrgOpFuncs_; }
-    void SetOnSetPrgOpFuncs(TOnSetPrgOpFuncs Ev);
-    TOnSetContextFuncs OnSetContextFuncs() const { return onSetContextFuncs_; }
-    void SetOnSetContextFuncs(TOnSetContextFuncs Ev);
     TOnGetErrorText OnGetErrorText() const { return onGetErrorText_; }
     void SetOnGetErrorText(TOnGetErrorText Ev);
     // The windows' questions and messages (and the manager's own).
     void SetInteraction(std::shared_ptr<IListInteraction> Ui);
-    // The main window, below which new windows cascade.
-    void SetMainForm(QWidget* Form) { mainForm_ = Form; }
+    // The main window: it takes the windows' operation slots and context
+    // commands, and new windows cascade below its bar.
+    const TMainFormRef& MainForm() const { return mainForm_; }
+    void SetMainForm(IMainForm* Form);
 
     // ---- texts
     QString Text(TWrkListsText Id) const { return texts_[size_t(Id)]; }
@@ -177,9 +174,7 @@ private:
     bool showDecValue_ = false;
     QString dataPath_;
     QString defHeader_ = QStringLiteral("Neue Arbeitsliste");
-    TOnSetPrgOpFuncs onSetPrgOpFuncs_;
-    TOnSetContextFuncs onSetContextFuncs_;
     TOnGetErrorText onGetErrorText_;
     std::shared_ptr<IListInteraction> interaction_;
-    QPointer<QWidget> mainForm_;
+    TMainFormRef mainForm_;
 };

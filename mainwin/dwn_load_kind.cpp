@@ -14,7 +14,7 @@ TDwnLoadKind::TDwnLoadKind(TFMain& Main, const TEditorWindows& Editors)
 {
     Editors.HandTo(tools_);
     tools_.ModeEdit = Editors.ModeEdit();
-    tools_.MainWindow = &Main;
+    tools_.MainForm = &Main;
 }
 
 QWidget* TDwnLoadKind::Show(int Inv, int Lng, const QString& FileName)

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "dialogs/operating_funcs.h"
-
 #include <memory>
 
+class IMainForm;
 class TfrmAdrEdit;
 class TfrmSetEdit;
 class TfrmRemEdit;
@@ -23,8 +22,9 @@ class TScheduler;
 // project and texts it was given.
 class TEditorWindows {
 public:
-    // Creates them in the program-entry order.
-    TEditorWindows();
+    // Creates them in the program-entry order. The remark editor works on
+    // the internal clipboard and hands its slots to the main window.
+    explicit TEditorWindows(TVortalinClpBrd* ClpBrd = nullptr, IMainForm* Main = nullptr);
     // Frees them, the last created first.
     ~TEditorWindows();
     TEditorWindows(const TEditorWindows&) = delete;
@@ -49,10 +49,8 @@ public:
     }
 
     // Start-up: the connections (value editor to scheduler and project,
-    // address editor to the project, remark editor to the internal clipboard
-    // and the main window's slot receiver), the settings and the texts.
-    void SetUp(const TVortalinText& Texts, const TProgCfg& Cfg, TVortalinPrj* Prj, TScheduler* Sch,
-               TVortalinClpBrd* ClpBrd, TOnSetPrgOpFuncs SetPrgOpFuncs);
+    // address editor to the project), the settings and the texts.
+    void SetUp(const TVortalinText& Texts, const TProgCfg& Cfg, TVortalinPrj* Prj, TScheduler* Sch);
     // Start-up: the print window's texts and the folder of its PDF files.
     void SetUpPrintWindow(const TVortalinText& Texts, const TProgCfg& Cfg);
     // A settings change: the value editor's language and decimal display,

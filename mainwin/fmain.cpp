@@ -98,8 +98,6 @@ TFMain::TFMain(std::shared_ptr<IMainInteraction> ui, QWidget* parent)
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState s) { ApplicationStateChanged(s); });
     SetUserMsgHelpHandler([this](int ctx) { ShowHelp(ctx); });
-    MainSetPrgOpFuncs = [this](PTOperatingFuncs f) { SetPrgOpFuncs(f); };
-    MainSetContextFuncs = [this](TContextList* l) { SetContextFuncs(l); };
 }
 
 void TFMain::ShowFbsComm()
@@ -114,8 +112,6 @@ TFMain::~TFMain()
 {
     destroying_ = true;
     SetUserMsgHelpHandler({});
-    MainSetPrgOpFuncs = {};
-    MainSetContextFuncs = {};
     disconnect(qApp, nullptr, this, nullptr);
     qDeleteAll(CtxButtons);
     CtxButtons.clear();

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "dialogs/context_item.h"
-#include "dialogs/operating_funcs.h"
+#include "dialogs/main_form.h"
 #include "mainwin/bar_layout.h"
 #include "mainwin/bar_x11.h"
 #include "mainwin/main_interaction.h"
@@ -35,8 +34,9 @@ class TEditorWindows;
 // menu and the tool bar. It creates the objects shared by the whole run,
 // runs the start-up sequence when first shown, acts on the active window's
 // operation slots and context commands, keeps the Windows menu, and saves,
-// restores and closes the windows the project records.
-class TFMain : public QMainWindow {
+// restores and closes the windows the project records. The other windows
+// reach it as IMainForm.
+class TFMain : public QMainWindow, public IMainForm {
     Q_OBJECT
 public:
     // `ui` null: the real dialogs. `Splash` is the splash window the entry
@@ -113,9 +113,11 @@ public:
     void AppActivate();
     void ApplicationStateChanged(Qt::ApplicationState state);
 
-    // ---- operation slots and context commands
-    void SetPrgOpFuncs(PTOperatingFuncs Funcs);
-    void SetContextFuncs(TContextList* List);
+    // ---- operation slots and context commands (IMainForm)
+    void SetPrgOpFuncs(PTOperatingFuncs Funcs) override;
+    void SetContextFuncs(TContextList* List) override;
+    QRect BarFrame() const override { return frameGeometry(); }
+    QObject* Presence() override { return &presence_; }
     void CallSlot(int Slot);
 
     // ---- windows
@@ -249,6 +251,10 @@ private:
     int exitStatus_ = 0;
     QMetaObject::Connection opOwnerConn_, ctxOwnerConn_;
     QMetaObject::Connection clipboardConn_;
+    // Declared last: it goes first when the window is freed, so that the
+    // windows' hold on the main form (TMainFormRef) lets go before the
+    // child windows are freed.
+    QObject presence_;
 };
 
 // A window's hold on the main window from a callback. Null once the main

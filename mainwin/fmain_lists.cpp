@@ -68,8 +68,6 @@ void TFMain::pushListTexts()
     m.SetProject(project_);
     m.SetVortalinClipBoard(ClpBrd);
     m.SetDragDropObj(DragDrop);
-    m.SetOnSetPrgOpFuncs([this](PTOperatingFuncs f) { SetPrgOpFuncs(f); });
-    m.SetOnSetContextFuncs([this](TContextList* l) { SetContextFuncs(l); });
     m.SetOnGetErrorText([this](int code) { return langTexts_->GetErrorText(code); });
     listSettingsChanged(cfg);
 

@@ -252,8 +252,7 @@ void TFMain::FormShow()
 
 void TFMain::pushTexts()
 {
-    Editors->SetUp(*langTexts_, *progCfg_, project_, scheduler_, ClpBrd,
-                   [this](PTOperatingFuncs Funcs) { SetPrgOpFuncs(Funcs); });
+    Editors->SetUp(*langTexts_, *progCfg_, project_, scheduler_);
     PushOptDlgTexts(*OptDlg, *langTexts_);
 }
 

@@ -1,5 +1,6 @@
 #include "mainwin/halvorn_windows.h"
 
+#include "dialogs/shared_objects.h"
 #include "dialogs/text_fit.h"
 #include "mainwin/fmain.h"
 
@@ -10,6 +11,7 @@ THalvornWindows::TTextFitting::TTextFitting()
 
 THalvornWindows::THalvornWindows(TFMain& Main)
     : main_(Main)
+    , editors_(ClpBrd, &Main)
     , prjExpl_(Main, editors_)
     , scope_(Main, editors_)
     , opPara_(Main, editors_.ValEdit())

@@ -10,12 +10,11 @@
 
 TOpParaKind::TOpParaKind(TFMain& Main, TfrmValEdit* ValEdit)
 {
-    const TMainRef main(Main);
     env_.Project = Project;
     env_.Scheduler = Scheduler;
     env_.Texts = LangTexts;
     env_.ValEdit = ValEdit;
-    env_.MainFrame = [main] { return main ? main->frameGeometry() : QRect(); };
+    env_.MainForm = &Main;
     env_.MakeInteraction = [](QWidget* parent) { return std::make_shared<TOpParaInteractionDlg>(parent); };
     env_.ShowMessage = [](const TDwnMessage& m, const QStringList& buttons) {
         UserMessageDlg(m.Lines, buttons, m.Title, m.Icon, m.P1, m.P2, QString(), m.Default, m.Cancel);

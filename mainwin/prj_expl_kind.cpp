@@ -123,6 +123,7 @@ TPrjExplKind::TPrjExplKind(TFMain& Main, TEditorWindows& Editors)
     w_ = new TFPrjExpl(&Main);
     TFPrjExpl* w = w_;
     w->hide();
+    w->MainForm = &Main;
     w->ValEdit = Editors.ValEdit();
     w->SetEdit = Editors.SetEdit();
     // Maximised, it fills the work area below the bar.

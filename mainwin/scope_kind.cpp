@@ -27,7 +27,7 @@ TScopeKind::TScopeKind(TFMain& Main, TEditorWindows& Editors) : editors_(std::ma
     TFMain* main = &Main;
     scope_ = new TScope(Project, LangTexts, ProgCfg, Scheduler);
     scope_->PrintForm = Editors.Print();
-    scope_->MainWindow = main;
+    scope_->MainForm = main;
     scope_->SetEditors(&ed);
     ed.Parent = scope_;
     scope_->OnScopeClosed = [main] { main->MenuInverterScope->setChecked(false); };

@@ -70,7 +70,8 @@ TfrmCpWindow* ShowQuintelWindow(const TCpWindowEnv& Env, int a, int Language)
     }
     auto* w = new TfrmCpWindow(Env, a, Language);
     QuintelWindows[size_t(freeEntry)] = w;
-    const int bottom = Env.MainForm ? Env.MainForm->frameGeometry().bottom() + 1 : 0;
+    const QRect bar = Env.MainForm.BarFrame();
+    const int bottom = bar.top() + bar.height();
     w->move(CpWindowPos(freeEntry, bottom));
     w->show();
     w->Restart();
@@ -96,10 +97,8 @@ TfrmCpWindow::TfrmCpWindow(const TCpWindowEnv& Env, int a, int Language, QWidget
     ContextItems.Add(text(5, 47), {}, {}, 0, true);
     TContextItem& sel = ContextItems.Add(text(0, 11), [this](QObject*) { SelectInverter(); }, text(0, 11), 0, true);
     sel.Glyph = inverterGlyph();
-    if (MainSetContextFuncs) {
-        MainSetContextFuncs(nullptr);
-        MainSetContextFuncs(&ContextItems);
-    }
+    env_.MainForm.SetContextFuncs(nullptr);
+    env_.MainForm.SetContextFuncs(&ContextItems);
     // 2. The inverter and the caption.
     core_.OnCaptionChanged = [this] { updateCaption(); };
     core_.OnReleaseEntries = [this] { releaseEditor(); };
@@ -211,10 +210,7 @@ void TfrmCpWindow::Print()
 
 void TfrmCpWindow::Activated()
 {
-    if (MainSetPrgOpFuncs)
-        MainSetPrgOpFuncs(&OpFuncs);
-    if (MainSetContextFuncs)
-        MainSetContextFuncs(&ContextItems);
+    env_.MainForm.HandOver(&OpFuncs, &ContextItems);
 }
 
 void TfrmCpWindow::changeEvent(QEvent* e)
@@ -240,9 +236,6 @@ void TfrmCpWindow::closeEvent(QCloseEvent* e)
 {
     if (editorShown())
         env_.ValEdit->EditValue(0, core_.InvAdr, nullptr, QString(), 0, {});
-    if (MainSetPrgOpFuncs)
-        MainSetPrgOpFuncs(nullptr);
-    if (MainSetContextFuncs)
-        MainSetContextFuncs(nullptr);
+    env_.MainForm.HandOver(nullptr, nullptr);
     e->accept();
 }

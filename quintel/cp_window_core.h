@@ -8,6 +8,7 @@
 
 #include "comm/scheduler.h"
 #include "config/lang_texts.h"
+#include "dialogs/main_form.h"
 #include "quintel/cp_interaction.h"
 #include "quintel/cp_rows.h"
 #include "quintel/quintel.h"
@@ -38,8 +39,9 @@ struct TCpWindowEnv {
     TfrmValEdit* ValEdit = nullptr;
     TfrmInvSel* InvSel = nullptr;
     TFrmvortalinprint* PrintForm = nullptr;
-    // New windows are placed below this one (the main bar).
-    QWidget* MainForm = nullptr;
+    // The main window: it takes the slots and context commands, and new
+    // windows are placed below its bar.
+    TMainFormRef MainForm;
     QString AppName = QStringLiteral("Halvorn");
     QString VersionText;
     // UserMessageDlg; unset: the real dialog.

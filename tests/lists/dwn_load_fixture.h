@@ -6,6 +6,7 @@
 // message dialogs.
 
 #include "dwn_fixture.h"
+#include "fake_main_form.h"
 
 #include "dialogs/print_form.h"
 #include "lists/adr_edit.h"
@@ -95,8 +96,9 @@ protected:
         ::Scheduler = scheduler();
         ::DragDrop = &drag;
         ::ClpBrd = &clipboard;
-        MainSetPrgOpFuncs = [this](PTOperatingFuncs f) { opFuncs = f; };
-        MainSetContextFuncs = [this](TContextList* l) { context = l; };
+        mainForm.OnSetPrgOpFuncs = [this](PTOperatingFuncs f) { opFuncs = f; };
+        mainForm.OnSetContextFuncs = [this](TContextList* l) { context = l; };
+        sh.MainForm = &mainForm;
         sh.ValEdit = &val;
         sh.SetEdit = &set;
         sh.AdrEdit = &adr;
@@ -115,8 +117,6 @@ protected:
         ::Scheduler = nullptr;
         ::DragDrop = nullptr;
         ::ClpBrd = nullptr;
-        MainSetPrgOpFuncs = {};
-        MainSetContextFuncs = {};
         DwnTest::TearDown();
     }
     // Every window closes without a question.
@@ -157,6 +157,7 @@ protected:
     TProgCfg cfg;
     TDragDrop drag;
     TVortalinClpBrd clipboard;
+    qeltest::TFakeMainForm mainForm;
     PTOperatingFuncs opFuncs = nullptr;
     TContextList* context = nullptr;
     TfrmValEdit val;

@@ -653,16 +653,12 @@ TEST_F(DwnWindow, RemarkEditorEditsTheNotesOfTheMarkedLines)
 
 TEST_F(DwnWindow, WindowsCascadeBelowTheMainBar)
 {
-    QWidget bar;
-    bar.setGeometry(0, 0, 800, 60);
-    bar.show();
-    shared.MainWindow = &bar;
+    mainForm.Bar = QRect(0, 0, 800, 60);
     TDwnLoad* first = open();
     TDwnLoad* second = open();
-    const int below = bar.frameGeometry().top() + bar.frameGeometry().height();
+    const int below = 60;
     EXPECT_EQ(first->pos(), QPoint(25, below + 25));
     EXPECT_EQ(second->pos(), QPoint(50, below + 50));
-    shared.MainWindow = nullptr;
 }
 
 TEST_F(DwnWindow, MaximisedListWindowsAndTheValueEditorFillTheWorkAreaBelowTheMainBar)

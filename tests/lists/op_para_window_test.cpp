@@ -8,6 +8,7 @@
 #include "lists/val_edit.h"
 #include "dialogs/shared_objects.h"
 #include "dwn_fixture.h"
+#include "fake_main_form.h"
 #include "op_para_fixture.h"
 
 #include "sim/sim_din_pty_server.h"
@@ -72,14 +73,15 @@ struct OpParaWin : dwntest::DwnTest {
         env.Texts = &texts;
         env.Scheduler = sch;
         env.ValEdit = valEdit.get();
-        env.MainFrame = [] { return QRect(0, 0, 800, 80); };
+        mainForm.Bar = QRect(0, 0, 800, 80);
+        env.MainForm = &mainForm;
         env.MakeInteraction = [this](QWidget*) { return opUi; };
         env.ShowMessage = [this](const TDwnMessage& m, const QStringList& b) {
             tableMessages.push_back(m);
             tableButtons = b;
         };
-        MainSetPrgOpFuncs = [this](PTOperatingFuncs f) { handedFuncs.push_back(f); };
-        MainSetContextFuncs = [this](TContextList* l) { handedContext.push_back(l); };
+        mainForm.OnSetPrgOpFuncs = [this](PTOperatingFuncs f) { handedFuncs.push_back(f); };
+        mainForm.OnSetContextFuncs = [this](TContextList* l) { handedContext.push_back(l); };
     }
     void TearDown() override
     {
@@ -90,8 +92,6 @@ struct OpParaWin : dwntest::DwnTest {
         sch->Release();
         sel.reset();
         server.stop();
-        MainSetPrgOpFuncs = nullptr;
-        MainSetContextFuncs = nullptr;
         qunsetenv("QEL_COM1");
     }
     static bool allRead(TOpParaCore& c, int rows)
@@ -118,6 +118,7 @@ struct OpParaWin : dwntest::DwnTest {
     // What the windows the test opens are created with.
     TOpParaEnv env;
     std::shared_ptr<ScriptedOpUi> opUi = std::make_shared<ScriptedOpUi>();
+    qeltest::TFakeMainForm mainForm;
     std::vector<PTOperatingFuncs> handedFuncs;
     std::vector<TContextList*> handedContext;
     std::vector<TDwnMessage> tableMessages;

@@ -9,6 +9,7 @@
 #include "lists/adr_edit.h"
 #include "lists/val_edit.h"
 #include "lists/wrk_list_tools.h"
+#include "fake_main_form.h"
 #include "wrk_fixture.h"
 
 #include "config/drag_drop.h"
@@ -75,7 +76,8 @@ struct WrkEditWindow : qeltest::TempDirTest {
         w->ClpBrd = &clp;
         w->DragDropObj = &dd;
         w->Tools = tools;
-        w->OnSetPrgOpFuncs = [this](PTOperatingFuncs f) { handed.push_back(f ? f->Filled(osCopy) : -1); };
+        mainForm.OnSetPrgOpFuncs = [this](PTOperatingFuncs f) { handed.push_back(f ? f->Filled(osCopy) : -1); };
+        w->MainForm = &mainForm;
         return w;
     }
     static std::shared_ptr<TWrkListItem> row(TVortalinPrj& prj, int inv, int adr, const QString& remark = {})
@@ -148,6 +150,7 @@ struct WrkEditWindow : qeltest::TempDirTest {
     // The tool windows the test's windows open.
     std::shared_ptr<TWrkListTools> tools = std::make_shared<TWrkListTools>();
     std::shared_ptr<ScriptedListUi> ui = std::make_shared<ScriptedListUi>();
+    qeltest::TFakeMainForm mainForm;
     std::vector<int> handed;
     QPointer<TFWrkList> a, b;
 };

@@ -9,6 +9,7 @@
 
 #include "tests/support/sim_virtual_time.h"
 #include "quintel/cp_window.h"
+#include "fake_main_form.h"
 #include "modal.h"
 #include "temp_dir.h"
 #include "wait_until.h"
@@ -114,16 +115,15 @@ protected:
             messages.push_back({Lines, Title, Icon, P1, P2});
             return 0;
         };
-        MainSetPrgOpFuncs = [this](PTOperatingFuncs f) { opFuncs.push_back(f); };
-        MainSetContextFuncs = [this](TContextList* l) { contexts.push_back(l); };
+        mainForm.OnSetPrgOpFuncs = [this](PTOperatingFuncs f) { opFuncs.push_back(f); };
+        mainForm.OnSetContextFuncs = [this](TContextList* l) { contexts.push_back(l); };
+        env.MainForm = &mainForm;
     }
 
     void TearDown() override
     {
         for (auto& w : QuintelWindows)
             delete w.data();
-        MainSetPrgOpFuncs = {};
-        MainSetContextFuncs = {};
         delete valEdit;
         delete invSel;
         delete print;
@@ -211,6 +211,7 @@ protected:
     TfrmInvSel* invSel = nullptr;
     TFrmvortalinprint* print = nullptr;
     std::vector<Msg> messages;
+    qeltest::TFakeMainForm mainForm;
     std::vector<PTOperatingFuncs> opFuncs;
     std::vector<TContextList*> contexts;
 };

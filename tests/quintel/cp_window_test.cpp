@@ -226,10 +226,8 @@ TEST_F(CpWindowTest, FailuresWhileReadingTheDefinitionsGiveOneMessage)
 
 TEST_F(CpWindowTest, WindowsAreFoundUpToTheFirstFreeEntryAndPlaced)
 {
-    QWidget bar;
-    bar.setGeometry(0, 0, 800, 60);
-    env.MainForm = &bar;
-    const int bottom = bar.frameGeometry().bottom() + 1;
+    mainForm.Bar = QRect(0, 0, 800, 60);
+    const int bottom = 60;
     TfrmCpWindow* a = ShowQuintelWindow(env, 11, 0);
     TfrmCpWindow* b = ShowQuintelWindow(env, 12, 0);
     ASSERT_TRUE(a && b);
