@@ -19,12 +19,17 @@ public:
     virtual void SetContextFuncs(TContextList* List) = 0;
     // The bar's frame on the screen: new windows cascade below it.
     virtual QRect BarFrame() const = 0;
-    // An object that exists exactly as long as the form takes calls; it goes
-    // before the form's own child windows are freed.
-    virtual QObject* Presence() = 0;
+
+    // An object that exists exactly as long as the form takes calls. A form
+    // that is a window lists this interface after its window base: then it
+    // goes before the form's own child windows are freed.
+    QObject* Presence() { return &presence_; }
 
 protected:
     ~IMainForm() = default;
+
+private:
+    QObject presence_;
 };
 
 // What a window keeps of the main form. Calls go nowhere when there is no

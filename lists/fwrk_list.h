@@ -62,10 +62,9 @@ public:
     // ---- shared objects and events (the manager sets them)
     QPointer<TVortalinClpBrd> ClpBrd;
     QPointer<TDragDrop> DragDropObj;
-    // The tool windows it opens (shared with the manager's other windows).
+    // The main form, which takes the window's operation slots, and the tool
+    // windows it opens (shared with the manager's other windows).
     std::shared_ptr<const TWrkListTools> Tools = std::make_shared<TWrkListTools>();
-    // The main window: it takes the window's operation slots.
-    TMainFormRef MainForm;
     // A text of the manager (a TWrkListsText) that the window shows.
     void ApplyText(int Id, const QString& Text);
 

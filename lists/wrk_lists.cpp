@@ -239,12 +239,6 @@ void TWrkLists::SetDefHeader(const QString& Header)
     });
 }
 
-void TWrkLists::SetMainForm(IMainForm* Form)
-{
-    mainForm_ = Form;
-    forEachWindow([&](TFWrkList& w) { w.MainForm = mainForm_; });
-}
-
 void TWrkLists::SetOnGetErrorText(TOnGetErrorText Ev)
 {
     onGetErrorText_ = std::move(Ev);
@@ -271,7 +265,7 @@ TFWrkList* TWrkLists::OpenList(const QString& FileName)
     auto* w = new TFWrkList(slot);
     slots_[size_t(slot)] = w;
     setCaptionFor(*w);
-    w->move(WrkListPosition(mainForm_.BarFrame(), slot));
+    w->move(WrkListPosition(tools_->MainForm.BarFrame(), slot));
 
     // A window outliving the manager finds no manager to tell.
     QPointer<TWrkLists> self(this);
@@ -288,7 +282,6 @@ TFWrkList* TWrkLists::OpenList(const QString& FileName)
     w->ClpBrd = clpBrd_;
     w->DragDropObj = dragDrop_;
     w->Tools = tools_;
-    w->MainForm = mainForm_;
     c.OnDataPath = [self](const QString& dir) {
         if (self)
             self->SetDataPath(dir);

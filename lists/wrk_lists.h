@@ -2,12 +2,13 @@
 
 // The work-list manager: numbers the work-list windows (32 slots), and
 // holds what they share (scheduler, project, clipboard, drag object,
-// display settings, the main window and every text). Each setter
+// display settings, the main form and tool windows, and every text). Each setter
 // stores the value and pushes it into every open window at once, so that
 // windows opened earlier and later look alike.
 
 #include "config/lang_texts.h"
-#include "dialogs/main_form.h"
+#include "dialogs/context_item.h"
+#include "dialogs/operating_funcs.h"
 #include "lists/list_interaction.h"
 #include "lists/wrk_list_tools.h"
 
@@ -77,7 +78,10 @@ public:
     void SetVortalinClipBoard(TVortalinClpBrd* Clp);
     TDragDrop* DragDropObj() const { return dragDrop_; }
     void SetDragDropObj(TDragDrop* Dd);
-    // The tool windows every work-list window opens.
+    // The main form (it takes the windows' operation slots, and new windows
+    // cascade below its bar) and the tool windows every work-list window
+    // opens.
+    const TWrkListTools& Tools() const { return *tools_; }
     void SetTools(std::shared_ptr<const TWrkListTools> Tools) { tools_ = std::move(Tools); }
     int Language() const { return language_; }
     void SetLanguage(int Lang);
@@ -93,10 +97,6 @@ public:
     void SetOnGetErrorText(TOnGetErrorText Ev);
     // The windows' questions and messages (and the manager's own).
     void SetInteraction(std::shared_ptr<IListInteraction> Ui);
-    // The main window: it takes the windows' operation slots and context
-    // commands, and new windows cascade below its bar.
-    const TMainFormRef& MainForm() const { return mainForm_; }
-    void SetMainForm(IMainForm* Form);
 
     // ---- texts
     QString Text(TWrkListsText Id) const { return texts_[size_t(Id)]; }
@@ -176,5 +176,4 @@ private:
     QString defHeader_ = QStringLiteral("Neue Arbeitsliste");
     TOnGetErrorText onGetErrorText_;
     std::shared_ptr<IListInteraction> interaction_;
-    TMainFormRef mainForm_;
 };

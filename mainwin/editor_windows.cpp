@@ -10,6 +10,7 @@
 #include "lists/rem_edit.h"
 #include "lists/set_edit.h"
 #include "lists/val_edit.h"
+#include "lists/window_tools.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -98,6 +99,16 @@ void TEditorWindows::SetUp(const TVortalinText& t, const TProgCfg& cfg, TVortali
         m->SetCancelText(cancel);
         m->SetCaptionText(QStringLiteral("Edit download mode"));
     }
+}
+
+void TEditorWindows::HandTo(TWindowTools& Tools) const
+{
+    Tools.ValEdit = ValEdit();
+    Tools.SetEdit = SetEdit();
+    Tools.AdrEdit = AdrEdit();
+    Tools.RemEdit = RemEdit();
+    Tools.ModeEdit = ModeEdit();
+    Tools.Print = Print();
 }
 
 void TEditorWindows::SetUpPrintWindow(const TVortalinText& t, const TProgCfg& cfg)

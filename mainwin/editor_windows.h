@@ -3,6 +3,7 @@
 #include <memory>
 
 class IMainForm;
+struct TWindowTools;
 class TfrmAdrEdit;
 class TfrmSetEdit;
 class TfrmRemEdit;
@@ -36,17 +37,9 @@ public:
     TfrmValEdit* ValEdit() const { return valEdit_.get(); }
     TFrmvortalinprint* Print() const { return print_.get(); }
     TfrmModeEdit* ModeEdit() const { return modeEdit_.get(); }
-    // Points a kind of window's set of tool windows at these (where the
-    // types are complete).
-    template <class TTools>
-    void HandTo(TTools& Tools) const
-    {
-        Tools.ValEdit = ValEdit();
-        Tools.SetEdit = SetEdit();
-        Tools.AdrEdit = AdrEdit();
-        Tools.RemEdit = RemEdit();
-        Tools.Print = Print();
-    }
+    // The tool windows every kind of window is given: these, besides the
+    // main form, the inverter choice and the message box.
+    void HandTo(TWindowTools& Tools) const;
 
     // Start-up: the connections (value editor to scheduler and project,
     // address editor to the project), the settings and the texts.

@@ -35,7 +35,8 @@ class TEditorWindows;
 // runs the start-up sequence when first shown, acts on the active window's
 // operation slots and context commands, keeps the Windows menu, and saves,
 // restores and closes the windows the project records. The other windows
-// reach it as IMainForm.
+// reach it as IMainForm (listed after the window base, so that their hold
+// lets go before the child windows are freed).
 class TFMain : public QMainWindow, public IMainForm {
     Q_OBJECT
 public:
@@ -117,7 +118,6 @@ public:
     void SetPrgOpFuncs(PTOperatingFuncs Funcs) override;
     void SetContextFuncs(TContextList* List) override;
     QRect BarFrame() const override { return frameGeometry(); }
-    QObject* Presence() override { return &presence_; }
     void CallSlot(int Slot);
 
     // ---- windows
@@ -251,10 +251,6 @@ private:
     int exitStatus_ = 0;
     QMetaObject::Connection opOwnerConn_, ctxOwnerConn_;
     QMetaObject::Connection clipboardConn_;
-    // Declared last: it goes first when the window is freed, so that the
-    // windows' hold on the main form (TMainFormRef) lets go before the
-    // child windows are freed.
-    QObject presence_;
 };
 
 // A window's hold on the main window from a callback. Null once the main

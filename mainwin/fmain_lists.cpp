@@ -37,7 +37,6 @@ void TFMain::createListObjects()
 {
     DragDrop = new TDragDrop(this);
     WrkLists = new TWrkLists(this);
-    WrkLists->SetMainForm(this);
     WrkLists->SetInteraction(std::make_shared<TMainListInteraction>(*ui_));
     ClpBrd = new TVortalinClpBrd(this);
     ClpBrd->SetSink(std::make_shared<TQtClpBrdSink>());

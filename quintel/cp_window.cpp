@@ -15,8 +15,6 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-std::array<QPointer<TfrmCpWindow>, kQuintelWindowCount> QuintelWindows;
-
 namespace {
 
 // The context command's glyph: a small inverter cabinet with a sine.
@@ -42,11 +40,14 @@ QPoint CpWindowPos(int i, int mainBottom) { return {25 + 25 * i, mainBottom + 25
 
 TfrmCpWindow* ShowQuintelWindow(const TCpWindowEnv& Env, int a, int Language)
 {
+    if (!Env.Windows)
+        return nullptr;
+    TQuintelWindows& windows = *Env.Windows;
     if (a < 0)
         a = 0;
     int freeEntry = -1;
     for (int i = 0; i < kQuintelWindowCount; ++i) {
-        TfrmCpWindow* w = QuintelWindows[size_t(i)];
+        TfrmCpWindow* w = windows[size_t(i)];
         if (!w) {
             freeEntry = i;
             break;
@@ -69,7 +70,7 @@ TfrmCpWindow* ShowQuintelWindow(const TCpWindowEnv& Env, int a, int Language)
         return nullptr;
     }
     auto* w = new TfrmCpWindow(Env, a, Language);
-    QuintelWindows[size_t(freeEntry)] = w;
+    windows[size_t(freeEntry)] = w;
     const QRect bar = Env.MainForm.BarFrame();
     const int bottom = bar.top() + bar.height();
     w->move(CpWindowPos(freeEntry, bottom));
@@ -132,10 +133,8 @@ TfrmCpWindow::~TfrmCpWindow()
 {
     core_.OnReleaseEntries = nullptr;
     core_.OnCaptionChanged = nullptr;
+    // The entry is free once the window has gone (its QPointer clears).
     core_.Unregister();
-    for (auto& w : QuintelWindows)
-        if (w == this)
-            w = nullptr;
 }
 
 void TfrmCpWindow::updateCaption() { setWindowTitle(core_.GetCaption()); }
@@ -192,7 +191,7 @@ void TfrmCpWindow::Print()
         core_.Message(l ? *l : QStringList{}, GetCaption(), icError);
         return;
     }
-    TFrmvortalinprint* pf = env_.PrintForm;
+    TFrmvortalinprint* pf = env_.Print;
     if (!pf)
         return;
     const TCpPrintJob j = core_.PrintJob();

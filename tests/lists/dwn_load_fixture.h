@@ -99,6 +99,7 @@ protected:
         mainForm.OnSetPrgOpFuncs = [this](PTOperatingFuncs f) { opFuncs = f; };
         mainForm.OnSetContextFuncs = [this](TContextList* l) { context = l; };
         sh.MainForm = &mainForm;
+        sh.Windows = &windows;
         sh.ValEdit = &val;
         sh.SetEdit = &set;
         sh.AdrEdit = &adr;
@@ -122,7 +123,7 @@ protected:
     // Every window closes without a question.
     void closeAll()
     {
-        for (TDwnLoad* w : DwnLoadWindows()) {
+        for (TDwnLoad* w : windows.Open()) {
             w->Engine().Modified = false;
             w->Engine().TransferState = DwnTransfer::Idle;
             delete w;
@@ -168,6 +169,7 @@ protected:
     TFrmvortalinprint print;
     MessageAnswerer answerer;
     // The tool windows handed to every window the test opens.
+    TDwnLoadWindows windows;
     TDwnLoadShared shared;
 };
 

@@ -53,7 +53,7 @@ TEST_F(DwnWindow, TenWindowsAtMostAndAClosedOneFreesItsNumber)
     ASSERT_EQ(answerer.shown.size(), 1u);
     EXPECT_EQ(answerer.shown[0].text, txt(2, 13));
     EXPECT_TRUE(w[3]->close());
-    EXPECT_EQ(DwnLoadWindows().size(), kDwnMaxWindows - 1);
+    EXPECT_EQ(windows.Open().size(), kDwnMaxWindows - 1);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     TDwnLoad* again = open();
     ASSERT_NE(again, nullptr);
@@ -65,7 +65,7 @@ TEST_F(DwnWindow, NoInverterInTheProjectNoWindow)
     TVortalinPrj empty;
     ::Project = &empty;
     EXPECT_EQ(CreateDwnLoad(shared, 1, 0, {}), nullptr);
-    EXPECT_TRUE(DwnLoadWindows().isEmpty());
+    EXPECT_TRUE(windows.Open().isEmpty());
     ASSERT_EQ(answerer.shown.size(), 1u);
     EXPECT_EQ(answerer.shown[0].text, txt(0, 15));
     // The number was released.

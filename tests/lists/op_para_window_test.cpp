@@ -76,9 +76,12 @@ struct OpParaWin : dwntest::DwnTest {
         mainForm.Bar = QRect(0, 0, 800, 80);
         env.MainForm = &mainForm;
         env.MakeInteraction = [this](QWidget*) { return opUi; };
-        env.ShowMessage = [this](const TDwnMessage& m, const QStringList& b) {
-            tableMessages.push_back(m);
-            tableButtons = b;
+        env.Windows = &windows;
+        env.Message = [this](const QStringList& Lines, const QStringList& Buttons, const QString&, int,
+                             const QString&, const QString&, const QString&, int, int) {
+            tableMessages.push_back(Lines);
+            tableButtons = Buttons;
+            return 0;
         };
         mainForm.OnSetPrgOpFuncs = [this](PTOperatingFuncs f) { handedFuncs.push_back(f); };
         mainForm.OnSetContextFuncs = [this](TContextList* l) { handedContext.push_back(l); };
@@ -86,7 +89,7 @@ struct OpParaWin : dwntest::DwnTest {
     void TearDown() override
     {
         for (int i = 0; i < kOpParaSlots; ++i)
-            delete OpParaWindow(i);
+            delete windows[i].data();
         valEdit.reset();
         sch->SetActive(false);
         sch->Release();
@@ -116,12 +119,13 @@ struct OpParaWin : dwntest::DwnTest {
     TScheduler* sch = nullptr;
     std::unique_ptr<TfrmValEdit> valEdit;
     // What the windows the test opens are created with.
+    TOpParaWindows windows;
     TOpParaEnv env;
     std::shared_ptr<ScriptedOpUi> opUi = std::make_shared<ScriptedOpUi>();
     qeltest::TFakeMainForm mainForm;
     std::vector<PTOperatingFuncs> handedFuncs;
     std::vector<TContextList*> handedContext;
-    std::vector<TDwnMessage> tableMessages;
+    std::vector<QStringList> tableMessages;
     QStringList tableButtons;
 };
 
@@ -267,7 +271,7 @@ TEST_F(OpParaWin, EditorFollowsTheSelectedRowAndTenWindowsAreTheLimit)
     EXPECT_EQ(handedFuncs.back(), nullptr);
     EXPECT_EQ(handedContext.back(), nullptr);
     EXPECT_EQ(valEdit->Core().Para, nullptr);
-    ASSERT_TRUE(qeltest::waitUntil([&] { return OpParaWindow(0) == nullptr; }));
+    ASSERT_TRUE(qeltest::waitUntil([&] { return windows[0].isNull(); }));
 
     // Ten windows for ten addresses; the eleventh is refused with (2,13).
     std::vector<QPointer<Top_para>> ws;
@@ -283,9 +287,9 @@ TEST_F(OpParaWin, EditorFollowsTheSelectedRowAndTenWindowsAreTheLimit)
     EXPECT_EQ(ws[1]->Core().InvAdr, 1);
     ws[0]->close();
     QCoreApplication::processEvents();
-    ASSERT_TRUE(qeltest::waitUntil([&] { return OpParaWindow(0) == nullptr; }));
+    ASSERT_TRUE(qeltest::waitUntil([&] { return windows[0].isNull(); }));
     EXPECT_EQ(CreateOpPara(env, 1, 0), ws[1].data());
-    EXPECT_EQ(OpParaWindow(0), nullptr);
+    EXPECT_TRUE(windows[0].isNull());
 }
 
 TEST(OpParaSlots, ExistingWindowFoundBehindAFreeSlot)

@@ -30,7 +30,6 @@ class FakeMain : public QWidget, public IMainForm {
 public:
     void SetContextFuncs(TContextList*) override {}
     QRect BarFrame() const override { return frameGeometry(); }
-    QObject* Presence() override { return this; }
     void SetPrgOpFuncs(PTOperatingFuncs f) override
     {
         cur = f;

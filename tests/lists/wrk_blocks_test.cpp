@@ -27,7 +27,9 @@ struct WrkBlocks : qeltest::TempDirTest {
         w->Core().Project = &prj;
         w->Core().SetInteraction(ui);
         mainForm.OnSetPrgOpFuncs = [this](PTOperatingFuncs f) { handed.push_back(f && f->Filled(osCopy)); };
-        w->MainForm = &mainForm;
+        auto tools = std::make_shared<TWrkListTools>();
+        tools->MainForm = &mainForm;
+        w->Tools = tools;
         tester = std::make_unique<QAbstractItemModelTester>(&model(),
                                                             QAbstractItemModelTester::FailureReportingMode::Fatal);
         QObject::connect(&model(), &QAbstractItemModel::rowsInserted, [this](const QModelIndex&, int f, int l) {

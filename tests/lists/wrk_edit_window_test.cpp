@@ -5,6 +5,7 @@
 
 #include "lists/fwrk_list.h"
 #include "lists/fwrk_list_view.h"
+#include "lists/rem_edit.h"
 #include "lists/set_edit.h"
 #include "lists/adr_edit.h"
 #include "lists/val_edit.h"
@@ -77,7 +78,7 @@ struct WrkEditWindow : qeltest::TempDirTest {
         w->DragDropObj = &dd;
         w->Tools = tools;
         mainForm.OnSetPrgOpFuncs = [this](PTOperatingFuncs f) { handed.push_back(f ? f->Filled(osCopy) : -1); };
-        w->MainForm = &mainForm;
+        tools->MainForm = &mainForm;
         return w;
     }
     static std::shared_ptr<TWrkListItem> row(TVortalinPrj& prj, int inv, int adr, const QString& remark = {})
@@ -397,18 +398,13 @@ TEST_F(WrkEditWindow, DoubleClicksOpenTheEditorOfTheColumnAndEditorsFollowTheRow
     TfrmInvSel invSel;
     adrEd.SetProject(&prj);
     invSel.SetProject(&prj);
-    QString remarkDesc;
-    int remarkCalls = 0;
+    TfrmRemEdit remEd;
+    remEd.SetMainForm(&clp, nullptr);
     tools->SetEdit = &setEd;
     tools->AdrEdit = &adrEd;
     tools->ValEdit = &valEd;
     tools->InvSel = &invSel;
-    tools->EditRemark = [&](const QString& t, const QString& d, TOnRemarkText cb) {
-        ++remarkCalls;
-        remarkDesc = d;
-        if (cb)
-            cb(t + QStringLiteral("!"));
-    };
+    tools->RemEdit = &remEd;
     fill(*a);
     a->Core().Model().Item(0)->SetSel = 3;
     a->show();
@@ -451,13 +447,18 @@ TEST_F(WrkEditWindow, DoubleClicksOpenTheEditorOfTheColumnAndEditorsFollowTheRow
     adrEd.hide();
     selectRows(*a, {0});
     doubleClick(*a, 0, mid(6));
-    EXPECT_EQ(remarkCalls, 1);
+    ASSERT_TRUE(remEd.isVisible());
+    EXPECT_EQ(remEd.Label1->text(), a->Core().DescriptionText(0));
+    remEd.RemEdit->setText(remEd.RemEdit->text() + QStringLiteral("!"));
+    remEd.OkButton->click();
     EXPECT_EQ(a->Core().Model().Item(0)->Remark, QStringLiteral("speed!"));
-    EXPECT_EQ(remarkDesc, a->Core().DescriptionText(0));
+    remEd.hide();
     a->List()->setFocus();
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QCoreApplication::sendEvent(a->List(), &enter);
-    EXPECT_EQ(remarkCalls, 2);
+    EXPECT_TRUE(remEd.isVisible());
+    EXPECT_EQ(remEd.RemEdit->text(), QStringLiteral("speed!"));
+    remEd.hide();
     // Column 0: the inverter choice.
     doubleClick(*a, 0, mid(0));
     EXPECT_TRUE(invSel.isVisible());

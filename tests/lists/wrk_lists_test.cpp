@@ -45,7 +45,9 @@ TEST_F(WrkListsTest, SlotsCaptionsAndPositions)
 {
     qeltest::TFakeMainForm mainForm;
     mainForm.Bar = QRect(10, 0, 800, 60);
-    mgr.SetMainForm(&mainForm);
+    auto tools = std::make_shared<TWrkListTools>();
+    tools->MainForm = &mainForm;
+    mgr.SetTools(tools);
     std::vector<TFWrkList*> w;
     for (int i = 0; i < 3; ++i)
         w.push_back(mgr.OpenList(QString()));

@@ -41,7 +41,7 @@ TEST_F(MainWinTest, ListObjectsAreFedAtStartUpAndGoWithTheWindow)
     EXPECT_EQ(WrkLists->Project(), Project);
     EXPECT_EQ(WrkLists->VortalinClipBoard(), ClpBrd);
     EXPECT_EQ(WrkLists->DragDropObj(), DragDrop);
-    EXPECT_EQ(WrkLists->MainForm().get(), static_cast<IMainForm*>(main.get()));
+    EXPECT_EQ(WrkLists->Tools().MainForm.get(), static_cast<IMainForm*>(main.get()));
     EXPECT_TRUE(WrkLists->OnGetErrorText());
     EXPECT_EQ(WrkLists->OnGetErrorText()(-10), t.GetErrorText(-10));
     EXPECT_EQ(WrkLists->Separator(), ProgCfg->Separator.at(0));

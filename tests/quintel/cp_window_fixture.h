@@ -107,7 +107,8 @@ protected:
         env.ClpBrd = &clpBrd;
         env.ValEdit = valEdit;
         env.InvSel = invSel;
-        env.PrintForm = print;
+        env.Print = print;
+        env.Windows = &windows;
         env.AppName = QStringLiteral("Halvorn");
         env.VersionText = QStringLiteral("Version 5.4");
         env.Message = [this](const QStringList& Lines, const QStringList&, const QString& Title, int Icon,
@@ -122,7 +123,7 @@ protected:
 
     void TearDown() override
     {
-        for (auto& w : QuintelWindows)
+        for (auto& w : windows)
             delete w.data();
         delete valEdit;
         delete invSel;
@@ -212,6 +213,7 @@ protected:
     TFrmvortalinprint* print = nullptr;
     std::vector<Msg> messages;
     qeltest::TFakeMainForm mainForm;
+    TQuintelWindows windows;
     std::vector<PTOperatingFuncs> opFuncs;
     std::vector<TContextList*> contexts;
 };

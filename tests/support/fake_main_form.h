@@ -26,10 +26,6 @@ public:
             OnSetContextFuncs(List);
     }
     QRect BarFrame() const override { return Bar; }
-    QObject* Presence() override { return &presence_; }
-
-private:
-    QObject presence_;
 };
 
 }  // namespace qeltest
