@@ -15,7 +15,6 @@ class TScheduler;
 class TDragDrop;
 class TVortalinClpBrd;
 class TWrkLists;
-class TfrmInvSel;
 
 extern TFMain* FMain;
 extern TProgCfg* ProgCfg;
@@ -23,10 +22,9 @@ extern TVortalinPrj* Project;
 extern TVortalinText* LangTexts;
 extern TScheduler* Scheduler;
 extern TDragDrop* DragDrop;
-// The internal clipboard, the work-list manager and the inverter choice.
+// The internal clipboard and the work-list manager.
 extern TVortalinClpBrd* ClpBrd;
 extern TWrkLists* WrkLists;
-extern TfrmInvSel* FrmInvSel;
 
 // The five ready-made button lists of the message dialog, filled at
 // start-up: 1 OK; 2 Yes, No; 3 text (0,10), Cancel; 4 Yes, No, Cancel;

@@ -104,7 +104,7 @@ void TFMain::ShowFbsComm()
 {
     // One window for the whole run; closing only hides it.
     if (!FbsComm)
-        FbsComm = new TFbsComm();
+        FbsComm = new TFbsComm(std::make_shared<TFbsInteractionDlg>(InvSel));
     FbsComm->ShowWindow();
 }
 

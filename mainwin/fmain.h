@@ -29,6 +29,7 @@ class TfrmOptDlg;
 class TFbsComm;
 class TBarShortcuts;
 class TEditorWindows;
+class TfrmInvSel;
 
 // The main window: a bar across the top of the work area with the main
 // menu and the tool bar. It creates the objects shared by the whole run,
@@ -85,6 +86,9 @@ public:
     // The keyed entries' reach into the other windows (owned).
     TBarShortcuts* BarKeys = nullptr;
     TfrmOptDlg* OptDlg = nullptr;  // owned by the settings
+    // The inverter choice, owned; handed to the windows that choose an
+    // inverter (fmain_lists.cpp).
+    TfrmInvSel* InvSel = nullptr;
     // The fieldbus test window, created when first shown (MenuFBS).
     TFbsComm* FbsComm = nullptr;
     void ShowFbsComm();

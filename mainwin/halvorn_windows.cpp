@@ -14,7 +14,7 @@ TWindowTools windowTools(TFMain& Main, const TEditorWindows& Editors)
     TWindowTools t;
     t.MainForm = &Main;
     Editors.HandTo(t);
-    t.InvSel = FrmInvSel;
+    t.InvSel = Main.InvSel;
     IMainInteraction* ui = &Main.Interaction();
     t.Message = [ui](const QStringList& Msg, const QStringList& Buttons, const QString& Title, int Icon,
                      const QString& P1, const QString& P2, const QString& P3, int Default, int Cancel) {
