@@ -107,7 +107,9 @@ int main(int argc, char** argv)
         sch->Attach(&sel);
         sch->SetActive(true);
         int messages = 0;
+        TQuintelWindows windows;
         TCpWindowEnv env;
+        env.Windows = &windows;
         env.Scheduler = sch;
         env.Project = &prj;
         env.Message = [&messages](const QStringList&, const QStringList&, const QString&, int,

@@ -54,5 +54,6 @@ private:
     std::vector<std::unique_ptr<TContextItem>> items_;
 };
 
-// Receiver of a window's context commands: the list, or nullptr for none.
+// The shape of the main window's receiver of context commands (IMainForm):
+// the list, or nullptr for none.
 using TOnSetContextFuncs = std::function<void(TContextList* List)>;

@@ -38,5 +38,6 @@ struct TOperatingFuncs {
 
 using PTOperatingFuncs = TOperatingFuncs*;
 
-// Receiver of a window's record: the record, or nullptr for none.
+// The shape of the main window's receiver of a record (IMainForm): the
+// record, or nullptr for none.
 using TOnSetPrgOpFuncs = std::function<void(PTOperatingFuncs Funcs)>;

@@ -8,7 +8,4 @@ TScheduler* Scheduler = nullptr;
 TDragDrop* DragDrop = nullptr;
 TVortalinClpBrd* ClpBrd = nullptr;
 TWrkLists* WrkLists = nullptr;
-TfrmInvSel* FrmInvSel = nullptr;
 std::array<QStringList, kButtonListCount> ButtonLists;
-TOnSetPrgOpFuncs MainSetPrgOpFuncs;
-TOnSetContextFuncs MainSetContextFuncs;

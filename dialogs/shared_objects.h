@@ -1,8 +1,5 @@
 #pragma once
 
-#include "dialogs/context_item.h"
-#include "dialogs/operating_funcs.h"
-
 #include <QStringList>
 
 #include <array>
@@ -18,7 +15,6 @@ class TScheduler;
 class TDragDrop;
 class TVortalinClpBrd;
 class TWrkLists;
-class TfrmInvSel;
 
 extern TFMain* FMain;
 extern TProgCfg* ProgCfg;
@@ -26,10 +22,9 @@ extern TVortalinPrj* Project;
 extern TVortalinText* LangTexts;
 extern TScheduler* Scheduler;
 extern TDragDrop* DragDrop;
-// The internal clipboard, the work-list manager and the inverter choice.
+// The internal clipboard and the work-list manager.
 extern TVortalinClpBrd* ClpBrd;
 extern TWrkLists* WrkLists;
-extern TfrmInvSel* FrmInvSel;
 
 // The five ready-made button lists of the message dialog, filled at
 // start-up: 1 OK; 2 Yes, No; 3 text (0,10), Cancel; 4 Yes, No, Cancel;
@@ -38,10 +33,3 @@ inline constexpr int kButtonListCount = 5;
 extern std::array<QStringList, kButtonListCount> ButtonLists;
 // List n (1..5).
 inline const QStringList& ButtonList(int n) { return ButtonLists[size_t(n - 1)]; }
-
-// The main window's receivers of a window's operation slots and context
-// commands (TFMain::SetPrgOpFuncs, TFMain::SetContextFuncs); empty while
-// there is no main window. A window calls them when it becomes active and
-// with nullptr when it closes.
-extern TOnSetPrgOpFuncs MainSetPrgOpFuncs;
-extern TOnSetContextFuncs MainSetContextFuncs;

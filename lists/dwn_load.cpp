@@ -49,9 +49,6 @@ TDwnMessage dwnMsg(const QStringList& lines, int buttons, const QString& title, 
     return m;
 }
 
-std::array<bool, kDwnMaxWindows> usedNumbers{};
-QList<TDwnLoad*> openWindows;
-
 // The splitter between memo and list: dragging it changes the memo height.
 class DwnSplitter : public QWidget {
 public:
@@ -181,9 +178,9 @@ TDwnLoad::TDwnLoad(int Nr, const TDwnLoadShared& Shared)
     for (int c = 0; c < kDwnColCount; ++c)
         ListView1->horizontalHeader()->resizeSection(c, kDwnDefaultColWidths[size_t(c)]);
 
-    dlg_->InvSelDlg = [](const QString& caption, int adr) {
+    dlg_->InvSelDlg = [sel = shared_.InvSel](const QString& caption, int adr) {
         int16_t a = int16_t(adr);
-        return FrmInvSel && FrmInvSel->SelectInv(caption, a) == 1 ? int(a) : -1;
+        return sel && sel->SelectInv(caption, a) == 1 ? int(a) : -1;
     };
     InputBox = [this](const QString& title, const QString& prompt, QString& value) {
         bool ok = false;
@@ -192,20 +189,16 @@ TDwnLoad::TDwnLoad(int Nr, const TDwnLoadShared& Shared)
             value = v;
         return ok;
     };
-    openWindows.append(this);
 }
 
 TDwnLoad::~TDwnLoad()
 {
-    // Every line goes, then the scheduler slot and the window number.
-    openWindows.removeAll(this);
+    // Every line goes, then the scheduler slot (the window's number is
+    // free once it has gone).
     engine_->MarkAll();
     for (int i = int(engine_->Lines.size()) - 1; i >= 0; --i)
         DeleteDwnEntry(engine_->Lines, i);
     engine_->Unregister();
-    const int nr = engine_->WdwNr;
-    if (nr >= 1 && nr <= kDwnMaxWindows)
-        usedNumbers[size_t(nr - 1)] = false;
     // The rows and the list view go before the lines they show, the
     // engine before the dialogs it asks.
     ListView1->viewport()->removeEventFilter(this);
@@ -297,10 +290,10 @@ void TDwnLoad::buildContextItems()
 
 void TDwnLoad::handOver(bool None)
 {
-    if (MainSetPrgOpFuncs)
-        MainSetPrgOpFuncs(None ? nullptr : &OpFuncs);
-    if (MainSetContextFuncs)
-        MainSetContextFuncs(None ? nullptr : &ContextItems);
+    if (None)
+        shared_.MainForm.HandOver(nullptr, nullptr);
+    else
+        shared_.MainForm.HandOver(&OpFuncs, &ContextItems);
 }
 
 QString TDwnLoad::text(int S, int I) const
@@ -334,16 +327,13 @@ TDwnLoad* CreateDwnLoad(const TDwnLoadShared& Shared, int InvAdr, int Language, 
         const QStringList* l = LangTexts ? LangTexts->GetStrings(s, i) : nullptr;
         return l ? *l : QStringList{QStringLiteral("???")};
     };
-    int nr = 0;
-    for (int i = 0; i < kDwnMaxWindows && !nr; ++i)
-        if (!usedNumbers[size_t(i)])
-            nr = i + 1;
+    const int nr = sh.Windows ? sh.Windows->FreeNumber() : 0;
     if (!nr) {
         TDwnLoadDlg(LangTexts, nullptr).Message(dwnMsg(lines(2, 13), dblOk, QString(), dmiInformation));
         return nullptr;
     }
-    usedNumbers[size_t(nr - 1)] = true;
     auto* w = new TDwnLoad(nr, Shared);
+    sh.Windows->Add(w, nr);
     TDwnLoadEngine& e = *w->engine_;
     e.Language = Language;
     w->model_->Options.Language = Language;
@@ -354,8 +344,8 @@ TDwnLoad* CreateDwnLoad(const TDwnLoadShared& Shared, int InvAdr, int Language, 
     e.CfgId = 0;
     w->GetCaptionText(true);
     w->setTexts();
-    const QWidget* mw = sh.MainWindow;
-    const int top = mw ? mw->frameGeometry().top() + mw->frameGeometry().height() : 0;
+    const QRect bar = sh.MainForm.BarFrame();
+    const int top = bar.top() + bar.height();
     w->move(25 * nr, top + 25 * nr);
     w->show();
     e.TransferState = DwnTransfer::Idle;
@@ -376,32 +366,9 @@ QString GetDwnLoadFileName(const TDwnLoad* Window)
     return Window ? Window->Engine().FileName : QString();
 }
 
-QList<TDwnLoad*> DwnLoadWindows()
-{
-    return openWindows;
-}
-
-static QString samePathKey(const QString& name)
-{
-    const QFileInfo f(name);
-    const QString c = f.canonicalFilePath();
-    return c.isEmpty() ? QDir::cleanPath(f.absoluteFilePath()) : c;
-}
-
-TDwnLoad* FindDwnLoadWindow(const QString& FileName)
-{
-    if (FileName.isEmpty())
-        return nullptr;
-    const QString key = samePathKey(FileName);
-    for (TDwnLoad* w : openWindows)
-        if (!w->Engine().FileName.isEmpty() && samePathKey(w->Engine().FileName) == key)
-            return w;
-    return nullptr;
-}
-
 TDwnLoad* ShowDwnLoadFile(const TDwnLoadShared& Shared, int InvAdr, int Language, const QString& FileName)
 {
-    if (TDwnLoad* w = FindDwnLoadWindow(FileName)) {
+    if (TDwnLoad* w = Shared.Windows ? Shared.Windows->Find(FileName) : nullptr) {
         w->showNormal();
         w->raise();
         w->activateWindow();
@@ -680,11 +647,12 @@ void TDwnLoad::FormClose()
         sh.ModeEdit->EditMode(QString(), 0, nullptr);
     if (sh.RemEdit && sh.RemEdit->isVisible())
         sh.RemEdit->EditRemark(QString(), QString(), nullptr);
-    if (FrmInvSel && FrmInvSel->isVisible())
-        FrmInvSel->ShowSelect(QString(), -1, nullptr);
+    if (sh.InvSel && sh.InvSel->isVisible())
+        sh.InvSel->ShowSelect(QString(), -1, nullptr);
     LayoutBusy = 2;
     engine_->Closing();
-    openWindows.removeAll(this);
+    if (shared_.Windows)
+        shared_.Windows->Closed(this);
 }
 
 void TDwnLoad::closeEvent(QCloseEvent* e)

@@ -28,8 +28,6 @@ class QPlainTextEdit;
 class QScrollBar;
 class QTableView;
 
-constexpr int kDwnMaxWindows = 10;
-
 // Where the window's controls go in a client area of W x H with the memo
 // MemoH high: memo and splitter at the top, the list below, the scroll bar
 // at its right edge.
@@ -214,16 +212,10 @@ private:
 };
 
 // Opens a window for InvAdr with the list in FileName (empty: a new list),
-// using the tool windows in Shared; none when ten are open or the project
-// has no inverter.
+// using the tool windows in Shared and numbered among Shared.Windows; none
+// when ten are open or the project has no inverter.
 TDwnLoad* CreateDwnLoad(const TDwnLoadShared& Shared, int InvAdr, int Language, const QString& FileName);
 QString GetDwnLoadFileName(const TDwnLoad* Window);
-// The open windows.
-QList<TDwnLoad*> DwnLoadWindows();
-// The open window of FileName: names compared as canonical paths with
-// case (a cleaned absolute path for a file not on disk); none when there
-// is no such window.
-TDwnLoad* FindDwnLoadWindow(const QString& FileName);
 // The linked file of the project opened from the explorer: an open window
 // of it takes the focus, else a window opens for InvAdr.
 TDwnLoad* ShowDwnLoadFile(const TDwnLoadShared& Shared, int InvAdr, int Language, const QString& FileName);

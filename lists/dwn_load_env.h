@@ -1,30 +1,12 @@
 #pragma once
 
-// The tool windows a download-list window reaches besides the program's
-// shared objects (dialogs/shared_objects.h): handed to each window when it
-// is created. Null members are missing: the windows then leave out what
-// needs them.
+// What a download-list window is given besides the program's shared
+// objects (dialogs/shared_objects.h): the main form and the tool windows,
+// and the windows of its owner, among which it takes its number.
 
-#include <QPointer>
-#include <QWidget>
+#include "lists/dwn_load_windows.h"
+#include "lists/window_tools.h"
 
-class TDwnLoad;
-class TFrmvortalinprint;
-class TfrmAdrEdit;
-class TfrmModeEdit;
-class TfrmRemEdit;
-class TfrmSetEdit;
-class TfrmValEdit;
-
-struct TDwnLoadShared {
-    // The main bar: windows cascade below it.
-    QPointer<QWidget> MainWindow;
-    // The single tool windows.
-    QPointer<TfrmValEdit> ValEdit;
-    QPointer<TfrmSetEdit> SetEdit;
-    QPointer<TfrmAdrEdit> AdrEdit;
-    QPointer<TfrmModeEdit> ModeEdit;
-    QPointer<TfrmRemEdit> RemEdit;
-    QPointer<TFrmvortalinprint> Print;
+struct TDwnLoadShared : TWindowTools {
+    TDwnLoadWindows* Windows = nullptr;
 };
-

@@ -152,8 +152,7 @@ void TFWrkList::changeEvent(QEvent* e)
     if (e->type() == QEvent::ActivationChange && isActiveWindow()) {
         // The main menu acts on this list; it has no context commands.
         handOver();
-        if (OnSetContextFuncs)
-            OnSetContextFuncs(nullptr);
+        Tools->MainForm.SetContextFuncs(nullptr);
         UpdateEditors(FocusedRow());
         return;
     }

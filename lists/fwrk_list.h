@@ -5,8 +5,7 @@
 // rows, files and the scheduler client are TWrkListCore; this class draws
 // them and forwards what the user does.
 
-#include "dialogs/context_item.h"
-#include "dialogs/operating_funcs.h"
+#include "dialogs/main_form.h"
 #include "lists/wrk_list_core.h"
 #include "lists/wrk_list_tools.h"
 
@@ -63,10 +62,9 @@ public:
     // ---- shared objects and events (the manager sets them)
     QPointer<TVortalinClpBrd> ClpBrd;
     QPointer<TDragDrop> DragDropObj;
-    // The tool windows it opens (shared with the manager's other windows).
+    // The main form, which takes the window's operation slots, and the tool
+    // windows it opens (shared with the manager's other windows).
     std::shared_ptr<const TWrkListTools> Tools = std::make_shared<TWrkListTools>();
-    TOnSetPrgOpFuncs OnSetPrgOpFuncs;
-    TOnSetContextFuncs OnSetContextFuncs;
     // A text of the manager (a TWrkListsText) that the window shows.
     void ApplyText(int Id, const QString& Text);
 

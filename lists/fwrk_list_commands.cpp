@@ -11,6 +11,7 @@
 #include "dialogs/inv_sel_dlg.h"
 #include "dialogs/print_form.h"
 #include "lists/adr_edit.h"
+#include "lists/rem_edit.h"
 #include "lists/set_edit.h"
 #include "lists/val_edit.h"
 
@@ -215,8 +216,7 @@ bool TFWrkList::realRow(int Row) const
 
 void TFWrkList::handOver()
 {
-    if (OnSetPrgOpFuncs)
-        OnSetPrgOpFuncs(&opFuncs_);
+    Tools->MainForm.SetPrgOpFuncs(&opFuncs_);
 }
 
 bool TFWrkList::setSelectionSlots(bool On)
@@ -374,15 +374,15 @@ void TFWrkList::editSetFor(int Row)
 
 void TFWrkList::editRemarkFor(int Row)
 {
-    const TWrkListTools& t = *Tools;
-    if (!t.EditRemark)
+    TfrmRemEdit* ed = Tools->RemEdit;
+    if (!ed)
         return;
     if (!realRow(Row)) {
-        t.EditRemark(QString(), core_.UnknownParaText, nullptr);
+        ed->EditRemark(QString(), core_.UnknownParaText, nullptr);
         return;
     }
     QPointer<TFWrkList> self(this);
-    t.EditRemark(core_.Model().Text(Row, TWrkListModel::colRemark), core_.DescriptionText(Row),
+    ed->EditRemark(core_.Model().Text(Row, TWrkListModel::colRemark), core_.DescriptionText(Row),
                  [self](const QString& text) {
                      if (self)
                          self->core_.ChangeRemark(self->FocusedRow(), text);

@@ -1,6 +1,7 @@
 #include "lists/op_para.h"
 
 #include "dialogs/max_placement.h"
+#include "dialogs/message_dlg.h"
 #include "dialogs/report_view.h"
 #include "dialogs/shared_objects.h"
 #include "lists/op_para_glyph.h"
@@ -12,12 +13,6 @@
 #include <QMouseEvent>
 #include <QTableView>
 #include <QVBoxLayout>
-
-namespace {
-
-std::array<QPointer<Top_para>, kOpParaSlots> g_slots;
-
-} // namespace
 
 int OpParaSlotFor(const std::array<int, kOpParaSlots>& SlotInvAdr, int InvAdr, bool* Existing)
 {
@@ -42,38 +37,37 @@ QPoint OpParaPlace(const QRect& MainFrame, int Slot)
     return {25 * (Slot + 1), MainFrame.top() + MainFrame.height() + 25 * (Slot + 1)};
 }
 
-Top_para* OpParaWindow(int Slot)
-{
-    return Slot >= 0 && Slot < kOpParaSlots ? g_slots[Slot].data() : nullptr;
-}
-
 Top_para* CreateOpPara(const TOpParaEnv& Env, int InvAdr, int Language)
 {
+    if (!Env.Windows)
+        return nullptr;
+    TOpParaWindows& windows = *Env.Windows;
     if (InvAdr < 0)
         InvAdr = 0;
     std::array<int, kOpParaSlots> adrs;
     for (int i = 0; i < kOpParaSlots; ++i)
-        adrs[i] = g_slots[i] ? g_slots[i]->Core().InvAdr : -1;
+        adrs[i] = windows[i] ? windows[i]->Core().InvAdr : -1;
     bool existing = false;
     const int slot = OpParaSlotFor(adrs, InvAdr, &existing);
     if (existing) {
-        g_slots[slot]->Core().Restart();
-        return g_slots[slot];
+        windows[slot]->Core().Restart();
+        return windows[slot];
     }
     if (slot < 0) {
         const TVortalinText* t = Env.Texts;
-        TDwnMessage m;
-        m.Lines = t && t->GetStrings(2, 13) ? *t->GetStrings(2, 13) : QStringList{QStringLiteral("???")};
-        m.Icon = dmiInformation;
-        m.Cancel = -1;
-        if (Env.ShowMessage)
-            Env.ShowMessage(m, {QStringLiteral("0") + (t ? t->GetText(0, 6) : QStringLiteral("???"))});
+        const QStringList lines =
+            t && t->GetStrings(2, 13) ? *t->GetStrings(2, 13) : QStringList{QStringLiteral("???")};
+        const QStringList ok{QStringLiteral("0") + (t ? t->GetText(0, 6) : QStringLiteral("???"))};
+        if (Env.Message)
+            Env.Message(lines, ok, QString(), dmiInformation, {}, {}, {}, 0, -1);
+        else
+            UserMessageDlg(lines, ok, QString(), dmiInformation, {}, {}, {}, 0, -1);
         return nullptr;
     }
     auto* w = new Top_para(Env, nullptr, InvAdr, Language, slot);
-    g_slots[slot] = w;
-    if (Env.MainFrame)
-        w->move(OpParaPlace(Env.MainFrame(), slot));
+    windows[slot] = w;
+    if (Env.MainForm)
+        w->move(OpParaPlace(Env.MainForm.BarFrame(), slot));
     w->show();
     return w;
 }
@@ -179,9 +173,8 @@ Top_para::Top_para(const TOpParaEnv& Env, QWidget* owner, int InvAdr, int Langua
 
 Top_para::~Top_para()
 {
+    // The slot is free once the window has gone (its QPointer clears).
     core_->SetScheduler(nullptr);
-    if (slot_ >= 0 && slot_ < kOpParaSlots && g_slots[slot_] == this)
-        g_slots[slot_] = nullptr;
 }
 
 void Top_para::SetCaption()
@@ -222,10 +215,10 @@ void Top_para::handOver(bool closing)
     const bool save = core_->SaveSlots && !closing;
     OpFuncs.Slots[osSave] = save ? std::function<void()>([this] { DoSaveAs(); }) : nullptr;
     OpFuncs.Slots[osSaveAs] = OpFuncs.Slots[osSave];
-    if (MainSetPrgOpFuncs)
-        MainSetPrgOpFuncs(closing ? nullptr : &OpFuncs);
-    if (MainSetContextFuncs)
-        MainSetContextFuncs(closing ? nullptr : &ContextItems);
+    if (closing)
+        env_.MainForm.HandOver(nullptr, nullptr);
+    else
+        env_.MainForm.HandOver(&OpFuncs, &ContextItems);
 }
 
 void Top_para::FormActivate()

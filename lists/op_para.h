@@ -4,8 +4,7 @@
 // of one inverter with their values, read cyclically (TOpParaCore), edited
 // with the value editor. Up to ten are open, one per inverter.
 
-#include "dialogs/context_item.h"
-#include "dialogs/operating_funcs.h"
+#include "lists/window_tools.h"
 #include "lists/op_para_core.h"
 
 #include <QAbstractTableModel>
@@ -38,23 +37,25 @@ private:
     TOpParaCore& core_;
 };
 
-// What every operator window is created with: the program's shared objects
-// and dialogs.
-struct TOpParaEnv {
+inline constexpr int kOpParaSlots = 10;
+
+// The operator windows of one owner (the main program's operator kind, a
+// test) by slot; an empty slot is free.
+using TOpParaWindows = std::array<QPointer<Top_para>, kOpParaSlots>;
+
+// What every operator window is created with: the program's shared objects,
+// the main form and tool windows (new windows cascade below the main bar, a
+// maximised one fills the work area below it, dialogs/max_placement.h), and
+// the windows of its owner, among which it takes its slot. The value editor
+// edits a row; the message box tells that ten are open.
+struct TOpParaEnv : TWindowTools {
     TVortalinPrj* Project = nullptr;
     TScheduler* Scheduler = nullptr;
     const TVortalinText* Texts = nullptr;
-    TfrmValEdit* ValEdit = nullptr;
-    // The main window's frame: new windows cascade below it (a maximised
-    // one fills the work area below it, dialogs/max_placement.h).
-    std::function<QRect()> MainFrame;
+    TOpParaWindows* Windows = nullptr;
     // The dialogs of a new window; none: every question is cancelled.
     std::function<std::shared_ptr<IOpParaInteraction>(QWidget* parent)> MakeInteraction;
-    // A message of the window table itself ((2,13) with its one button).
-    std::function<void(const TDwnMessage& Msg, const QStringList& Buttons)> ShowMessage;
 };
-
-inline constexpr int kOpParaSlots = 10;
 
 // The slot for InvAdr given the addresses of the slots' windows (-1 free):
 // the slot of that inverter's window when one is open (Existing set), else
@@ -64,10 +65,9 @@ int OpParaSlotFor(const std::array<int, kOpParaSlots>& SlotInvAdr, int InvAdr, b
 QPoint OpParaPlace(const QRect& MainFrame, int Slot);
 
 // Opens the operator window for InvAdr (or rebuilds the one already open)
-// with Env: the window, or null when ten are open (the message is shown).
+// among Env.Windows: the window, or null when ten are open (the message is
+// shown).
 Top_para* CreateOpPara(const TOpParaEnv& Env, int InvAdr, int Language);
-// The window of a slot; null when free.
-Top_para* OpParaWindow(int Slot);
 
 class Top_para : public QWidget {
     Q_OBJECT

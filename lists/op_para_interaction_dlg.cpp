@@ -15,8 +15,8 @@ int TOpParaInteractionDlg::Message(const TDwnMessage& Msg)
 
 int TOpParaInteractionDlg::ChooseInverter(const QString& Caption, int InvAdr)
 {
-    if (!FrmInvSel)
+    if (!invSel_)
         return -1;
     int16_t adr = int16_t(InvAdr);
-    return FrmInvSel->SelectInv(Caption, adr) == 1 ? adr : -1;
+    return invSel_->SelectInv(Caption, adr) == 1 ? adr : -1;
 }

@@ -77,10 +77,10 @@ TfrmRemEdit::TfrmRemEdit(QWidget* parent)
 
 TfrmRemEdit::~TfrmRemEdit() = default;
 
-void TfrmRemEdit::SetMainForm(TVortalinClpBrd* ClpBrd, TOnSetPrgOpFuncs SetPrgOpFuncs)
+void TfrmRemEdit::SetMainForm(TVortalinClpBrd* ClpBrd, IMainForm* Main)
 {
     clpBrd_ = ClpBrd;
-    setPrgOpFuncs_ = std::move(SetPrgOpFuncs);
+    main_ = Main;
     enabled_ = ClpBrd != nullptr;
 }
 
@@ -106,10 +106,7 @@ void TfrmRemEdit::EditRemark(const QString& Text, const QString& Description, TO
 
 void TfrmRemEdit::handOver(PTOperatingFuncs funcs)
 {
-    if (setPrgOpFuncs_) {
-        const TOnSetPrgOpFuncs f = setPrgOpFuncs_;
-        f(funcs);
-    }
+    main_.SetPrgOpFuncs(funcs);
 }
 
 void TfrmRemEdit::setSelectionSlots(bool on)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/vortalin_clpbrd.h"
+#include "dialogs/main_form.h"
 #include "dialogs/shared_objects.h"
 
 #include <QDialog>
@@ -29,9 +30,10 @@ public:
     explicit TfrmRemEdit(QWidget* parent = nullptr);
     ~TfrmRemEdit() override;
 
-    // The main window's clipboard holder and its receiver of operation
-    // slots. With a holder the editor is enabled; before, it opens nothing.
-    void SetMainForm(TVortalinClpBrd* ClpBrd, TOnSetPrgOpFuncs SetPrgOpFuncs);
+    // The main window's clipboard holder and the main window, which takes
+    // the editor's operation slots. With a holder the editor is enabled;
+    // before, it opens nothing.
+    void SetMainForm(TVortalinClpBrd* ClpBrd, IMainForm* Main);
     bool EditorEnabled() const { return enabled_; }
 
     // Stores the callback (OK is enabled only with one) and the text, shows
@@ -88,7 +90,7 @@ private:
 
     bool enabled_ = false;
     QPointer<TVortalinClpBrd> clpBrd_;
-    TOnSetPrgOpFuncs setPrgOpFuncs_;
+    TMainFormRef main_;
     TOperatingFuncs opFuncs_;
     TOnRemarkEvent OnRemark;
     QString orgText_;

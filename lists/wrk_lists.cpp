@@ -239,18 +239,6 @@ void TWrkLists::SetDefHeader(const QString& Header)
     });
 }
 
-void TWrkLists::SetOnSetPrgOpFuncs(TOnSetPrgOpFuncs Ev)
-{
-    onSetPrgOpFuncs_ = std::move(Ev);
-    forEachWindow([&](TFWrkList& w) { w.OnSetPrgOpFuncs = onSetPrgOpFuncs_; });
-}
-
-void TWrkLists::SetOnSetContextFuncs(TOnSetContextFuncs Ev)
-{
-    onSetContextFuncs_ = std::move(Ev);
-    forEachWindow([&](TFWrkList& w) { w.OnSetContextFuncs = onSetContextFuncs_; });
-}
-
 void TWrkLists::SetOnGetErrorText(TOnGetErrorText Ev)
 {
     onGetErrorText_ = std::move(Ev);
@@ -277,8 +265,7 @@ TFWrkList* TWrkLists::OpenList(const QString& FileName)
     auto* w = new TFWrkList(slot);
     slots_[size_t(slot)] = w;
     setCaptionFor(*w);
-    const QRect mainFrame = mainForm_ ? mainForm_->frameGeometry() : QRect();
-    w->move(WrkListPosition(mainFrame, slot));
+    w->move(WrkListPosition(tools_->MainForm.BarFrame(), slot));
 
     // A window outliving the manager finds no manager to tell.
     QPointer<TWrkLists> self(this);
@@ -295,8 +282,6 @@ TFWrkList* TWrkLists::OpenList(const QString& FileName)
     w->ClpBrd = clpBrd_;
     w->DragDropObj = dragDrop_;
     w->Tools = tools_;
-    w->OnSetPrgOpFuncs = onSetPrgOpFuncs_;
-    w->OnSetContextFuncs = onSetContextFuncs_;
     c.OnDataPath = [self](const QString& dir) {
         if (self)
             self->SetDataPath(dir);

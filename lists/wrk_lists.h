@@ -2,7 +2,7 @@
 
 // The work-list manager: numbers the work-list windows (32 slots), and
 // holds what they share (scheduler, project, clipboard, drag object,
-// display settings, the main window's events and every text). Each setter
+// display settings, the main form and tool windows, and every text). Each setter
 // stores the value and pushes it into every open window at once, so that
 // windows opened earlier and later look alike.
 
@@ -78,7 +78,10 @@ public:
     void SetVortalinClipBoard(TVortalinClpBrd* Clp);
     TDragDrop* DragDropObj() const { return dragDrop_; }
     void SetDragDropObj(TDragDrop* Dd);
-    // The tool windows every work-list window opens.
+    // The main form (it takes the windows' operation slots, and new windows
+    // cascade below its bar) and the tool windows every work-list window
+    // opens.
+    const TWrkListTools& Tools() const { return *tools_; }
     void SetTools(std::shared_ptr<const TWrkListTools> Tools) { tools_ = std::move(Tools); }
     int Language() const { return language_; }
     void SetLanguage(int Lang);
@@ -90,16 +93,10 @@ public:
     void SetDataPath(const QString& Path);
     QString DefHeader() const { return defHeader_; }
     void SetDefHeader(const QString& Header);
-    TOnSetPrgOpFuncs OnSetPrgOpFuncs() const { return onSetPrgOpFuncs_; }
-    void SetOnSetPrgOpFuncs(TOnSetPrgOpFuncs Ev);
-    TOnSetContextFuncs OnSetContextFuncs() const { return onSetContextFuncs_; }
-    void SetOnSetContextFuncs(TOnSetContextFuncs Ev);
     TOnGetErrorText OnGetErrorText() const { return onGetErrorText_; }
     void SetOnGetErrorText(TOnGetErrorText Ev);
     // The windows' questions and messages (and the manager's own).
     void SetInteraction(std::shared_ptr<IListInteraction> Ui);
-    // The main window, below which new windows cascade.
-    void SetMainForm(QWidget* Form) { mainForm_ = Form; }
 
     // ---- texts
     QString Text(TWrkListsText Id) const { return texts_[size_t(Id)]; }
@@ -177,9 +174,6 @@ private:
     bool showDecValue_ = false;
     QString dataPath_;
     QString defHeader_ = QStringLiteral("Neue Arbeitsliste");
-    TOnSetPrgOpFuncs onSetPrgOpFuncs_;
-    TOnSetContextFuncs onSetContextFuncs_;
     TOnGetErrorText onGetErrorText_;
     std::shared_ptr<IListInteraction> interaction_;
-    QPointer<QWidget> mainForm_;
 };

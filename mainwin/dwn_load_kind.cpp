@@ -1,20 +1,11 @@
 #include "mainwin/dwn_load_kind.h"
 
-#include "dialogs/print_form.h"
-#include "lists/adr_edit.h"
 #include "lists/dwn_load.h"
-#include "lists/mode_edit.h"
-#include "lists/rem_edit.h"
-#include "lists/set_edit.h"
-#include "lists/val_edit.h"
-#include "mainwin/editor_windows.h"
-#include "mainwin/fmain.h"
 
-TDwnLoadKind::TDwnLoadKind(TFMain& Main, const TEditorWindows& Editors)
+TDwnLoadKind::TDwnLoadKind(const TWindowTools& Tools)
 {
-    Editors.HandTo(tools_);
-    tools_.ModeEdit = Editors.ModeEdit();
-    tools_.MainWindow = &Main;
+    static_cast<TWindowTools&>(tools_) = Tools;
+    tools_.Windows = &windows_;
 }
 
 QWidget* TDwnLoadKind::Show(int Inv, int Lng, const QString& FileName)
@@ -34,6 +25,6 @@ void TDwnLoadKind::SaveParas(int Inv, int Lng)
 
 void TDwnLoadKind::HexDisplayChanged()
 {
-    for (TDwnLoad* w : DwnLoadWindows())
+    for (TDwnLoad* w : windows_.Open())
         w->RefreshList();
 }

@@ -10,16 +10,18 @@
 #include "lists/rem_edit.h"
 #include "lists/set_edit.h"
 #include "lists/val_edit.h"
+#include "lists/window_tools.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 
-TEditorWindows::TEditorWindows()
+TEditorWindows::TEditorWindows(TVortalinClpBrd* ClpBrd, IMainForm* Main)
 {
     adrEdit_ = std::make_unique<TfrmAdrEdit>();
     setEdit_ = std::make_unique<TfrmSetEdit>();
     remEdit_ = std::make_unique<TfrmRemEdit>();
+    remEdit_->SetMainForm(ClpBrd, Main);
     valEdit_ = std::make_unique<TfrmValEdit>();
     // The editor's own messages (write errors) with the program's dialog.
     valEdit_->Core().SetInteraction(std::make_shared<TListInteractionDlg>(valEdit_.get()));
@@ -37,8 +39,7 @@ TEditorWindows::~TEditorWindows()
     adrEdit_.reset();
 }
 
-void TEditorWindows::SetUp(const TVortalinText& t, const TProgCfg& cfg, TVortalinPrj* Prj, TScheduler* Sch,
-                           TVortalinClpBrd* ClpBrd, TOnSetPrgOpFuncs SetPrgOpFuncs)
+void TEditorWindows::SetUp(const TVortalinText& t, const TProgCfg& cfg, TVortalinPrj* Prj, TScheduler* Sch)
 {
     const QString ok = t.GetText(0, 6);
     const QString cancel = t.GetText(0, 7);
@@ -84,7 +85,6 @@ void TEditorWindows::SetUp(const TVortalinText& t, const TProgCfg& cfg, TVortali
     }
     {
         TfrmRemEdit* r = remEdit_.get();
-        r->SetMainForm(ClpBrd, std::move(SetPrgOpFuncs));
         r->CloseOnOK = cfg.CloseOnOK;
         r->CloseOnCancel = cfg.CloseOnCancel;
         r->SetOkText(ok);
@@ -99,6 +99,16 @@ void TEditorWindows::SetUp(const TVortalinText& t, const TProgCfg& cfg, TVortali
         m->SetCancelText(cancel);
         m->SetCaptionText(QStringLiteral("Edit download mode"));
     }
+}
+
+void TEditorWindows::HandTo(TWindowTools& Tools) const
+{
+    Tools.ValEdit = ValEdit();
+    Tools.SetEdit = SetEdit();
+    Tools.AdrEdit = AdrEdit();
+    Tools.RemEdit = RemEdit();
+    Tools.ModeEdit = ModeEdit();
+    Tools.Print = Print();
 }
 
 void TEditorWindows::SetUpPrintWindow(const TVortalinText& t, const TProgCfg& cfg)

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "dialogs/operating_funcs.h"
-
 #include <memory>
 
+class IMainForm;
+struct TWindowTools;
 class TfrmAdrEdit;
 class TfrmSetEdit;
 class TfrmRemEdit;
@@ -23,8 +23,9 @@ class TScheduler;
 // project and texts it was given.
 class TEditorWindows {
 public:
-    // Creates them in the program-entry order.
-    TEditorWindows();
+    // Creates them in the program-entry order. The remark editor works on
+    // the internal clipboard and hands its slots to the main window.
+    explicit TEditorWindows(TVortalinClpBrd* ClpBrd = nullptr, IMainForm* Main = nullptr);
     // Frees them, the last created first.
     ~TEditorWindows();
     TEditorWindows(const TEditorWindows&) = delete;
@@ -36,23 +37,13 @@ public:
     TfrmValEdit* ValEdit() const { return valEdit_.get(); }
     TFrmvortalinprint* Print() const { return print_.get(); }
     TfrmModeEdit* ModeEdit() const { return modeEdit_.get(); }
-    // Points a kind of window's set of tool windows at these (where the
-    // types are complete).
-    template <class TTools>
-    void HandTo(TTools& Tools) const
-    {
-        Tools.ValEdit = ValEdit();
-        Tools.SetEdit = SetEdit();
-        Tools.AdrEdit = AdrEdit();
-        Tools.RemEdit = RemEdit();
-        Tools.Print = Print();
-    }
+    // The tool windows every kind of window is given: these, besides the
+    // main form, the inverter choice and the message box.
+    void HandTo(TWindowTools& Tools) const;
 
     // Start-up: the connections (value editor to scheduler and project,
-    // address editor to the project, remark editor to the internal clipboard
-    // and the main window's slot receiver), the settings and the texts.
-    void SetUp(const TVortalinText& Texts, const TProgCfg& Cfg, TVortalinPrj* Prj, TScheduler* Sch,
-               TVortalinClpBrd* ClpBrd, TOnSetPrgOpFuncs SetPrgOpFuncs);
+    // address editor to the project), the settings and the texts.
+    void SetUp(const TVortalinText& Texts, const TProgCfg& Cfg, TVortalinPrj* Prj, TScheduler* Sch);
     // Start-up: the print window's texts and the folder of its PDF files.
     void SetUpPrintWindow(const TVortalinText& Texts, const TProgCfg& Cfg);
     // A settings change: the value editor's language and decimal display,

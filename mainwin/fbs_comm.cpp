@@ -164,6 +164,8 @@ void TFbsComm::SetField(const char* Name, const QString& Text)
 
 // ------------------------------------------------------------- the dialogs
 
+TFbsInteractionDlg::TFbsInteractionDlg(TfrmInvSel* InvSel) : invSel_(InvSel) {}
+
 void TFbsInteractionDlg::Message(const QString& Text)
 {
     UserMessageDlg(QStringList{Text}, ButtonList(1), QString(), icNone, QString(), QString(), QString(), 0, 0);
@@ -171,5 +173,5 @@ void TFbsInteractionDlg::Message(const QString& Text)
 
 int TFbsInteractionDlg::SelectInv(const QString& Prompt, int16_t& InvAdr)
 {
-    return FrmInvSel ? FrmInvSel->SelectInv(Prompt, InvAdr) : 2;
+    return invSel_ ? invSel_->SelectInv(Prompt, InvAdr) : 2;
 }

@@ -8,6 +8,7 @@
 
 #include "mainwin/fbs_comm_logic.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
@@ -17,6 +18,7 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
+class TfrmInvSel;
 
 class TFbsComm : public QWidget, public IFbsView {
     Q_OBJECT
@@ -62,10 +64,14 @@ private:
 };
 
 // The real dialogs: the message dialog with one OK button and the inverter
-// selection dialog (TfrmInvSel).
+// selection dialog given (TfrmInvSel; without it the choice is cancelled).
 class TFbsInteractionDlg : public IFbsInteraction {
 public:
+    explicit TFbsInteractionDlg(TfrmInvSel* InvSel = nullptr);
     void Message(const QString& Text) override;
-    // TfrmInvSel.SelectInv of the program's one selection dialog.
+    // TfrmInvSel.SelectInv of the selection dialog given.
     int SelectInv(const QString& Prompt, int16_t& InvAdr) override;
+
+private:
+    QPointer<TfrmInvSel> invSel_;
 };

@@ -98,15 +98,13 @@ TFMain::TFMain(std::shared_ptr<IMainInteraction> ui, QWidget* parent)
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState s) { ApplicationStateChanged(s); });
     SetUserMsgHelpHandler([this](int ctx) { ShowHelp(ctx); });
-    MainSetPrgOpFuncs = [this](PTOperatingFuncs f) { SetPrgOpFuncs(f); };
-    MainSetContextFuncs = [this](TContextList* l) { SetContextFuncs(l); };
 }
 
 void TFMain::ShowFbsComm()
 {
     // One window for the whole run; closing only hides it.
     if (!FbsComm)
-        FbsComm = new TFbsComm();
+        FbsComm = new TFbsComm(std::make_shared<TFbsInteractionDlg>(InvSel));
     FbsComm->ShowWindow();
 }
 
@@ -114,8 +112,6 @@ TFMain::~TFMain()
 {
     destroying_ = true;
     SetUserMsgHelpHandler({});
-    MainSetPrgOpFuncs = {};
-    MainSetContextFuncs = {};
     disconnect(qApp, nullptr, this, nullptr);
     qDeleteAll(CtxButtons);
     CtxButtons.clear();

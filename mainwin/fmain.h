@@ -1,7 +1,6 @@
 #pragma once
 
-#include "dialogs/context_item.h"
-#include "dialogs/operating_funcs.h"
+#include "dialogs/main_form.h"
 #include "mainwin/bar_layout.h"
 #include "mainwin/bar_x11.h"
 #include "mainwin/main_interaction.h"
@@ -30,13 +29,16 @@ class TfrmOptDlg;
 class TFbsComm;
 class TBarShortcuts;
 class TEditorWindows;
+class TfrmInvSel;
 
 // The main window: a bar across the top of the work area with the main
 // menu and the tool bar. It creates the objects shared by the whole run,
 // runs the start-up sequence when first shown, acts on the active window's
 // operation slots and context commands, keeps the Windows menu, and saves,
-// restores and closes the windows the project records.
-class TFMain : public QMainWindow {
+// restores and closes the windows the project records. The other windows
+// reach it as IMainForm (listed after the window base, so that their hold
+// lets go before the child windows are freed).
+class TFMain : public QMainWindow, public IMainForm {
     Q_OBJECT
 public:
     // `ui` null: the real dialogs. `Splash` is the splash window the entry
@@ -84,6 +86,9 @@ public:
     // The keyed entries' reach into the other windows (owned).
     TBarShortcuts* BarKeys = nullptr;
     TfrmOptDlg* OptDlg = nullptr;  // owned by the settings
+    // The inverter choice, owned; handed to the windows that choose an
+    // inverter (fmain_lists.cpp).
+    TfrmInvSel* InvSel = nullptr;
     // The fieldbus test window, created when first shown (MenuFBS).
     TFbsComm* FbsComm = nullptr;
     void ShowFbsComm();
@@ -113,9 +118,10 @@ public:
     void AppActivate();
     void ApplicationStateChanged(Qt::ApplicationState state);
 
-    // ---- operation slots and context commands
-    void SetPrgOpFuncs(PTOperatingFuncs Funcs);
-    void SetContextFuncs(TContextList* List);
+    // ---- operation slots and context commands (IMainForm)
+    void SetPrgOpFuncs(PTOperatingFuncs Funcs) override;
+    void SetContextFuncs(TContextList* List) override;
+    QRect BarFrame() const override { return frameGeometry(); }
     void CallSlot(int Slot);
 
     // ---- windows

@@ -111,7 +111,7 @@ void TFMain::ToggleHexDisplay()
 void TFMain::SaveParas()
 {
     int16_t inv = int16_t(currentInv());
-    if (FrmInvSel->SelectInv(langTexts_->GetText(0, 45), inv) == 1)
+    if (InvSel->SelectInv(langTexts_->GetText(0, 45), inv) == 1)
         Kinds.DwnLoad->SaveParas(inv, progCfg_->lng);
 }
 

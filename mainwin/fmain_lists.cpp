@@ -37,17 +37,16 @@ void TFMain::createListObjects()
 {
     DragDrop = new TDragDrop(this);
     WrkLists = new TWrkLists(this);
-    WrkLists->SetMainForm(this);
     WrkLists->SetInteraction(std::make_shared<TMainListInteraction>(*ui_));
     ClpBrd = new TVortalinClpBrd(this);
     ClpBrd->SetSink(std::make_shared<TQtClpBrdSink>());
-    FrmInvSel = new TfrmInvSel();
+    InvSel = new TfrmInvSel();
 }
 
 void TFMain::releaseListObjects()
 {
-    delete FrmInvSel;
-    FrmInvSel = nullptr;
+    delete InvSel;
+    InvSel = nullptr;
     delete WrkLists;
     WrkLists = nullptr;
     delete ClpBrd;
@@ -68,15 +67,13 @@ void TFMain::pushListTexts()
     m.SetProject(project_);
     m.SetVortalinClipBoard(ClpBrd);
     m.SetDragDropObj(DragDrop);
-    m.SetOnSetPrgOpFuncs([this](PTOperatingFuncs f) { SetPrgOpFuncs(f); });
-    m.SetOnSetContextFuncs([this](TContextList* l) { SetContextFuncs(l); });
     m.SetOnGetErrorText([this](int code) { return langTexts_->GetErrorText(code); });
     listSettingsChanged(cfg);
 
-    FrmInvSel->SetOkText(t.GetText(0, 6));
-    FrmInvSel->SetCancelText(t.GetText(0, 7));
-    FrmInvSel->SetCaptionText(t.GetText(5, 0));
-    FrmInvSel->SetProject(project_);
+    InvSel->SetOkText(t.GetText(0, 6));
+    InvSel->SetCancelText(t.GetText(0, 7));
+    InvSel->SetCaptionText(t.GetText(5, 0));
+    InvSel->SetProject(project_);
 }
 
 void TFMain::listSettingsChanged(const TProgCfg& Cfg)
@@ -86,8 +83,8 @@ void TFMain::listSettingsChanged(const TProgCfg& Cfg)
         WrkLists->SetShowDecValue(Cfg.ShowDecValue);
         WrkLists->SetLanguage(Cfg.lng);
     }
-    if (FrmInvSel) {
-        FrmInvSel->CloseOnOK = Cfg.CloseOnOK;
-        FrmInvSel->CloseOnCancel = Cfg.CloseOnCancel;
+    if (InvSel) {
+        InvSel->CloseOnOK = Cfg.CloseOnOK;
+        InvSel->CloseOnCancel = Cfg.CloseOnCancel;
     }
 }

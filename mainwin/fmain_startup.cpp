@@ -313,8 +313,7 @@ void TFMain::finishStartup()
 
 void TFMain::pushTexts()
 {
-    Editors->SetUp(*langTexts_, *progCfg_, project_, scheduler_, ClpBrd,
-                   [this](PTOperatingFuncs Funcs) { SetPrgOpFuncs(Funcs); });
+    Editors->SetUp(*langTexts_, *progCfg_, project_, scheduler_);
     PushOptDlgTexts(*OptDlg, *langTexts_);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lists/window_tools.h"
 #include "mainwin/dwn_load_kind.h"
 #include "mainwin/editor_windows.h"
 #include "mainwin/op_para_kind.h"
@@ -13,10 +14,12 @@ class TFMain;
 // The main program's windows around the main window, in the order the
 // program's entry creates them: the single editors and print window, the
 // project explorer, the scope, then the operator-parameter, work-list,
-// download-list and Quintel-mode windows. Each gets what it uses at
-// construction; the main window reaches them through its table of window
-// kinds, filled here. Created right after the main window (and its splash),
-// freed before it, the last created first; tests start the same set.
+// download-list and Quintel-mode windows. What the windows use besides the
+// shared objects (the main form, the tool windows, the message box) is
+// gathered once here and given to every kind; the main window reaches the
+// kinds through its table of window kinds, filled here. Created right after
+// the main window (and its splash), freed before it, the last created
+// first; tests start the same set.
 class THalvornWindows {
 public:
     explicit THalvornWindows(TFMain& Main);
@@ -25,8 +28,12 @@ public:
     THalvornWindows& operator=(const THalvornWindows&) = delete;
 
     TEditorWindows& Editors() { return editors_; }
+    const TWindowTools& Tools() const { return tools_; }
     TPrjExplKind& PrjExpl() { return prjExpl_; }
     TScopeKind& Scope() { return scope_; }
+    TOpParaKind& OpPara() { return opPara_; }
+    TDwnLoadKind& DwnLoad() { return dwnLoad_; }
+    TQuintelKind& Quintel() { return quintel_; }
 
 private:
     // Window layouts are measured for narrower fonts: texts grow their
@@ -38,6 +45,7 @@ private:
     TFMain& main_;
     TTextFitting textFitting_;
     TEditorWindows editors_;
+    TWindowTools tools_;
     TPrjExplKind prjExpl_;
     TScopeKind scope_;
     TOpParaKind opPara_;

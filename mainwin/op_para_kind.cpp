@@ -1,25 +1,25 @@
 #include "mainwin/op_para_kind.h"
 
-#include "comm/prot_sel.h"
-#include "dialogs/message_dlg.h"
 #include "dialogs/shared_objects.h"
 #include "lists/op_para_interaction_dlg.h"
-#include "mainwin/fmain.h"
 
-#include <QPointer>
-
-TOpParaKind::TOpParaKind(TFMain& Main, TfrmValEdit* ValEdit)
+TOpParaKind::TOpParaKind(const TWindowTools& Tools)
 {
-    const TMainRef main(Main);
+    static_cast<TWindowTools&>(env_) = Tools;
     env_.Project = Project;
     env_.Scheduler = Scheduler;
     env_.Texts = LangTexts;
-    env_.ValEdit = ValEdit;
-    env_.MainFrame = [main] { return main ? main->frameGeometry() : QRect(); };
-    env_.MakeInteraction = [](QWidget* parent) { return std::make_shared<TOpParaInteractionDlg>(parent); };
-    env_.ShowMessage = [](const TDwnMessage& m, const QStringList& buttons) {
-        UserMessageDlg(m.Lines, buttons, m.Title, m.Icon, m.P1, m.P2, QString(), m.Default, m.Cancel);
+    env_.Windows = &windows_;
+    QPointer<TfrmInvSel> invSel = Tools.InvSel;
+    env_.MakeInteraction = [invSel](QWidget* parent) {
+        return std::make_shared<TOpParaInteractionDlg>(parent, invSel.data());
     };
+}
+
+TOpParaKind::~TOpParaKind()
+{
+    for (QPointer<Top_para>& w : windows_)
+        delete w.data();
 }
 
 QWidget* TOpParaKind::Show(int Inv, int Lng, const QString&)
@@ -29,7 +29,7 @@ QWidget* TOpParaKind::Show(int Inv, int Lng, const QString&)
 
 void TOpParaKind::HexDisplayChanged()
 {
-    for (int i = 0; i < kOpParaSlots; ++i)
-        if (Top_para* w = OpParaWindow(i))
+    for (QPointer<Top_para>& w : windows_)
+        if (w)
             w->InvalidateValues();
 }

@@ -379,10 +379,8 @@ void TFPrjExpl::connectUserInput()
         core_.Select(nodeOf(cur));
         if (isVisible()) {
             // The context commands again: first none, then the list.
-            if (MainSetContextFuncs) {
-                MainSetContextFuncs(nullptr);
-                MainSetContextFuncs(&context_);
-            }
+            MainForm.SetContextFuncs(nullptr);
+            MainForm.SetContextFuncs(&context_);
         }
     });
     connect(TV, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* it) {
@@ -767,12 +765,9 @@ void TFPrjExpl::popup(const QPoint& pos)
 
 void TFPrjExpl::HandOver()
 {
-    if (MainSetPrgOpFuncs)
-        MainSetPrgOpFuncs(&opFuncs_);
-    if (MainSetContextFuncs) {
-        MainSetContextFuncs(nullptr);
-        MainSetContextFuncs(&context_);
-    }
+    MainForm.SetPrgOpFuncs(&opFuncs_);
+    MainForm.SetContextFuncs(nullptr);
+    MainForm.SetContextFuncs(&context_);
 }
 
 // ------------------------------------------------------------------ window events
@@ -787,10 +782,7 @@ void TFPrjExpl::showEvent(QShowEvent* e)
 void TFPrjExpl::closeEvent(QCloseEvent* e)
 {
     core_.Closing();
-    if (MainSetPrgOpFuncs)
-        MainSetPrgOpFuncs(nullptr);
-    if (MainSetContextFuncs)
-        MainSetContextFuncs(nullptr);
+    MainForm.HandOver(nullptr, nullptr);
     if (DetachRemarkEditor)
         DetachRemarkEditor();
     if (ValEdit && ValEdit->isVisible())

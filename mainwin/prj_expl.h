@@ -1,7 +1,6 @@
 #pragma once
 
-#include "dialogs/context_item.h"
-#include "dialogs/operating_funcs.h"
+#include "dialogs/main_form.h"
 #include "mainwin/prj_expl_core.h"
 
 #include <QHash>
@@ -50,6 +49,8 @@ public:
     TPrjExplCore& Core() { return core_; }
 
     // ---- shared objects (not owned)
+    // The main window: it takes the explorer's slots and context commands.
+    TMainFormRef MainForm;
     QPointer<TfrmValEdit> ValEdit;
     QPointer<TfrmSetEdit> SetEdit;
     // Detaches an open remark editor (gives it " ", no label, no callback).

@@ -7,7 +7,7 @@
 #include "lists/rem_edit.h"
 #include "lists/set_edit.h"
 #include "lists/val_edit.h"
-#include "mainwin/editor_windows.h"
+#include "lists/window_tools.h"
 #include "mainwin/fmain.h"
 #include "mainwin/prj_expl.h"
 
@@ -117,14 +117,15 @@ void pushSettings(const TProgCfg& c, TFPrjExpl& w)
 
 } // namespace
 
-TPrjExplKind::TPrjExplKind(TFMain& Main, TEditorWindows& Editors)
+TPrjExplKind::TPrjExplKind(TFMain& Main, const TWindowTools& Tools)
 {
     const TMainRef main(Main);
     w_ = new TFPrjExpl(&Main);
     TFPrjExpl* w = w_;
     w->hide();
-    w->ValEdit = Editors.ValEdit();
-    w->SetEdit = Editors.SetEdit();
+    w->MainForm = Tools.MainForm;
+    w->ValEdit = Tools.ValEdit;
+    w->SetEdit = Tools.SetEdit;
     // Maximised, it fills the work area below the bar.
     InstallMaxPlacement(w);
     w->OnClosed = [main] {
@@ -139,7 +140,7 @@ TPrjExplKind::TPrjExplKind(TFMain& Main, TEditorWindows& Editors)
             main->PrjChgReq(Sender, Code, FileName);
     };
     // An open remark editor no longer writes to its former owner.
-    QPointer<TfrmRemEdit> rem = Editors.RemEdit();
+    QPointer<TfrmRemEdit> rem = Tools.RemEdit;
     w->DetachRemarkEditor = [rem] {
         if (rem && rem->isVisible())
             rem->EditRemark(QStringLiteral(" "), QString(), nullptr);

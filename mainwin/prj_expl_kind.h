@@ -2,8 +2,8 @@
 
 #include "mainwin/window_kinds.h"
 
-class TEditorWindows;
 class TFMain;
+struct TWindowTools;
 class TFPrjExpl;
 
 // The project explorer as the main window reaches it: created hidden (owned
@@ -12,7 +12,7 @@ class TFPrjExpl;
 // of the menu commands. It edits with the program's value and set editors.
 class TPrjExplKind : public IPrjExplKind {
 public:
-    TPrjExplKind(TFMain& Main, TEditorWindows& Editors);
+    TPrjExplKind(TFMain& Main, const TWindowTools& Tools);
 
     TFPrjExpl* Window() const { return w_; }
 

@@ -3,22 +3,23 @@
 #include "mainwin/window_kinds.h"
 #include "quintel/cp_window_core.h"
 
-class TEditorWindows;
-class TFMain;
-
 // The Quintel-mode windows as the main window reaches them: opened for an
-// inverter from the menu entry, with the program's value editor and print
-// window; freed with this object.
+// inverter from the menu entry with the tools given; the print header names
+// the program from the settings. The windows still open are freed with this
+// object.
 class TQuintelKind : public IWindowKind {
 public:
-    TQuintelKind(TFMain& Main, TEditorWindows& Editors);
+    explicit TQuintelKind(const TWindowTools& Tools);
     ~TQuintelKind() override;
+    TQuintelKind(const TQuintelKind&) = delete;
+    TQuintelKind& operator=(const TQuintelKind&) = delete;
+
+    const TQuintelWindows& Windows() const { return windows_; }
 
     QWidget* Show(int Inv, int Lng, const QString& FileName) override;
+    void TextsChanged(const TVortalinText& Texts, const TProgCfg& Cfg) override;
 
 private:
-    TFMain& main_;
-    TEditorWindows& editors_;
-    // What the windows are created with, filled at each showing.
+    TQuintelWindows windows_;
     TCpWindowEnv env_;
 };

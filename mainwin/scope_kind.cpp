@@ -2,32 +2,36 @@
 
 #include "dialogs/inv_sel_dlg.h"
 #include "dialogs/shared_objects.h"
-#include "mainwin/editor_windows.h"
+#include "dialogs/print_form.h"
+#include "lists/adr_edit.h"
+#include "lists/val_edit.h"
+#include "lists/window_tools.h"
 #include "mainwin/fmain.h"
 #include "scope/scope_window.h"
 #include "scope/set_scope_editors.h"
 
 #include <QAction>
 
-TScopeKind::TScopeKind(TFMain& Main, TEditorWindows& Editors) : editors_(std::make_unique<TSetScopeEditorsDlg>())
+TScopeKind::TScopeKind(TFMain& Main, const TWindowTools& Tools) : editors_(std::make_unique<TSetScopeEditorsDlg>())
 {
     TSetScopeEditorsDlg& ed = *editors_;
-    ed.AdrEdit = Editors.AdrEdit();
-    ed.ValEdit = Editors.ValEdit();
-    ed.InvSel = [](const QString& Prompt, int& Inverter) {
+    ed.AdrEdit = Tools.AdrEdit;
+    ed.ValEdit = Tools.ValEdit;
+    QPointer<TfrmInvSel> invSel = Tools.InvSel;
+    ed.InvSel = [invSel](const QString& Prompt, int& Inverter) {
         int16_t a = int16_t(Inverter);
-        const int r = FrmInvSel->SelectInv(Prompt, a);
+        const int r = invSel ? invSel->SelectInv(Prompt, a) : 2;
         Inverter = a;
         return r;
     };
-    ed.CloseInvSel = [] {
-        if (FrmInvSel->isVisible())
-            FrmInvSel->close();
+    ed.CloseInvSel = [invSel] {
+        if (invSel && invSel->isVisible())
+            invSel->close();
     };
     TFMain* main = &Main;
     scope_ = new TScope(Project, LangTexts, ProgCfg, Scheduler);
-    scope_->PrintForm = Editors.Print();
-    scope_->MainWindow = main;
+    scope_->PrintForm = Tools.Print;
+    scope_->MainForm = Tools.MainForm;
     scope_->SetEditors(&ed);
     ed.Parent = scope_;
     scope_->OnScopeClosed = [main] { main->MenuInverterScope->setChecked(false); };

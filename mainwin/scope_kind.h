@@ -4,18 +4,18 @@
 
 #include <memory>
 
-class TEditorWindows;
 class TFMain;
+struct TWindowTools;
 class TScope;
 class TSetScopeEditorsDlg;
 
 // The scope, one window for the whole run, as the main window reaches it:
 // shown for an inverter and a recording, redrawn when the hexadecimal
-// display changes. Its set-up dialog edits with the program's address and
-// value editors and its inverter selection.
+// display changes. Its set-up dialog edits with the address and value
+// editors and the inverter choice given.
 class TScopeKind : public IWindowKind {
 public:
-    TScopeKind(TFMain& Main, TEditorWindows& Editors);
+    TScopeKind(TFMain& Main, const TWindowTools& Tools);
     ~TScopeKind() override;
     TScopeKind(const TScopeKind&) = delete;
     TScopeKind& operator=(const TScopeKind&) = delete;

@@ -2,15 +2,14 @@
 
 #include "mainwin/window_kinds.h"
 
-class TEditorWindows;
+struct TWindowTools;
 
 // The work lists as the main window reaches them: a new list or a list file
 // opened through the work-list manager and brought to the front. The
-// windows open the program's single editors, print window and inverter
-// choice, handed to the manager here.
+// windows open the tool windows given, handed to the manager here.
 class TWrkListKind : public IWindowKind {
 public:
-    explicit TWrkListKind(const TEditorWindows& Editors);
+    explicit TWrkListKind(const TWindowTools& Tools);
 
     QWidget* Show(int Inv, int Lng, const QString& FileName) override;
 };

@@ -15,8 +15,6 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-std::array<QPointer<TfrmCpWindow>, kQuintelWindowCount> QuintelWindows;
-
 namespace {
 
 // The context command's glyph: a small inverter cabinet with a sine.
@@ -42,11 +40,14 @@ QPoint CpWindowPos(int i, int mainBottom) { return {25 + 25 * i, mainBottom + 25
 
 TfrmCpWindow* ShowQuintelWindow(const TCpWindowEnv& Env, int a, int Language)
 {
+    if (!Env.Windows)
+        return nullptr;
+    TQuintelWindows& windows = *Env.Windows;
     if (a < 0)
         a = 0;
     int freeEntry = -1;
     for (int i = 0; i < kQuintelWindowCount; ++i) {
-        TfrmCpWindow* w = QuintelWindows[size_t(i)];
+        TfrmCpWindow* w = windows[size_t(i)];
         if (!w) {
             freeEntry = i;
             break;
@@ -69,8 +70,9 @@ TfrmCpWindow* ShowQuintelWindow(const TCpWindowEnv& Env, int a, int Language)
         return nullptr;
     }
     auto* w = new TfrmCpWindow(Env, a, Language);
-    QuintelWindows[size_t(freeEntry)] = w;
-    const int bottom = Env.MainForm ? Env.MainForm->frameGeometry().bottom() + 1 : 0;
+    windows[size_t(freeEntry)] = w;
+    const QRect bar = Env.MainForm.BarFrame();
+    const int bottom = bar.top() + bar.height();
     w->move(CpWindowPos(freeEntry, bottom));
     w->show();
     w->Restart();
@@ -96,10 +98,8 @@ TfrmCpWindow::TfrmCpWindow(const TCpWindowEnv& Env, int a, int Language, QWidget
     ContextItems.Add(text(5, 47), {}, {}, 0, true);
     TContextItem& sel = ContextItems.Add(text(0, 11), [this](QObject*) { SelectInverter(); }, text(0, 11), 0, true);
     sel.Glyph = inverterGlyph();
-    if (MainSetContextFuncs) {
-        MainSetContextFuncs(nullptr);
-        MainSetContextFuncs(&ContextItems);
-    }
+    env_.MainForm.SetContextFuncs(nullptr);
+    env_.MainForm.SetContextFuncs(&ContextItems);
     // 2. The inverter and the caption.
     core_.OnCaptionChanged = [this] { updateCaption(); };
     core_.OnReleaseEntries = [this] { releaseEditor(); };
@@ -133,10 +133,8 @@ TfrmCpWindow::~TfrmCpWindow()
 {
     core_.OnReleaseEntries = nullptr;
     core_.OnCaptionChanged = nullptr;
+    // The entry is free once the window has gone (its QPointer clears).
     core_.Unregister();
-    for (auto& w : QuintelWindows)
-        if (w == this)
-            w = nullptr;
 }
 
 void TfrmCpWindow::updateCaption() { setWindowTitle(core_.GetCaption()); }
@@ -193,7 +191,7 @@ void TfrmCpWindow::Print()
         core_.Message(l ? *l : QStringList{}, GetCaption(), icError);
         return;
     }
-    TFrmvortalinprint* pf = env_.PrintForm;
+    TFrmvortalinprint* pf = env_.Print;
     if (!pf)
         return;
     const TCpPrintJob j = core_.PrintJob();
@@ -211,10 +209,7 @@ void TfrmCpWindow::Print()
 
 void TfrmCpWindow::Activated()
 {
-    if (MainSetPrgOpFuncs)
-        MainSetPrgOpFuncs(&OpFuncs);
-    if (MainSetContextFuncs)
-        MainSetContextFuncs(&ContextItems);
+    env_.MainForm.HandOver(&OpFuncs, &ContextItems);
 }
 
 void TfrmCpWindow::changeEvent(QEvent* e)
@@ -240,9 +235,6 @@ void TfrmCpWindow::closeEvent(QCloseEvent* e)
 {
     if (editorShown())
         env_.ValEdit->EditValue(0, core_.InvAdr, nullptr, QString(), 0, {});
-    if (MainSetPrgOpFuncs)
-        MainSetPrgOpFuncs(nullptr);
-    if (MainSetContextFuncs)
-        MainSetContextFuncs(nullptr);
+    env_.MainForm.HandOver(nullptr, nullptr);
     e->accept();
 }

@@ -18,15 +18,10 @@
 class QTableView;
 class TfrmCpWindow;
 
-inline constexpr int kQuintelWindowCount = 10;
-
-// The open windows; an empty entry is free.
-extern std::array<QPointer<TfrmCpWindow>, kQuintelWindowCount> QuintelWindows;
-
-// Shows the window for inverter `a` (negative: 0): restarts the window of
-// that inverter found before the first free entry, or creates one in the
-// first free entry; null when all ten hold other inverters.
-// A new window uses the shared objects and dialogs in Env.
+// Shows the window for inverter `a` (negative: 0) among Env.Windows:
+// restarts the window of that inverter found before the first free entry,
+// or creates one in the first free entry; null when all ten hold other
+// inverters. A new window uses the shared objects and dialogs in Env.
 TfrmCpWindow* ShowQuintelWindow(const TCpWindowEnv& Env, int a, int Language);
 // Top left corner of a new window in entry i below a main bar whose bottom
 // edge is at mainBottom.

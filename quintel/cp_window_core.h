@@ -8,14 +8,17 @@
 
 #include "comm/scheduler.h"
 #include "config/lang_texts.h"
+#include "lists/window_tools.h"
 #include "quintel/cp_interaction.h"
 #include "quintel/cp_rows.h"
 #include "quintel/quintel.h"
 
 #include <QDateTime>
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -24,28 +27,27 @@ class QWidget;
 class TVortalinPrj;
 class TVortalinClpBrd;
 class TfrmValEdit;
-class TfrmInvSel;
-class TFrmvortalinprint;
+class TfrmCpWindow;
+
+inline constexpr int kQuintelWindowCount = 10;
+
+// The Quintel-mode windows of one owner (the main program's Quintel kind, a
+// test) by entry; an empty entry is free.
+using TQuintelWindows = std::array<QPointer<TfrmCpWindow>, kQuintelWindowCount>;
 
 // What the Quintel-mode windows reach outside themselves: the main
-// program's shared objects and dialogs. The main window fills it; tests
-// fill it with their own.
-struct TCpWindowEnv {
+// program's shared objects, the main form (new windows are placed below its
+// bar), the value editor, inverter choice, print window and message box,
+// and the windows of their owner, among which a new one takes its entry.
+// The program's window set fills it; tests fill it with their own.
+struct TCpWindowEnv : TWindowTools {
     TScheduler* Scheduler = nullptr;
     TVortalinPrj* Project = nullptr;
     const TVortalinText* Texts = nullptr;
     TVortalinClpBrd* ClpBrd = nullptr;
-    TfrmValEdit* ValEdit = nullptr;
-    TfrmInvSel* InvSel = nullptr;
-    TFrmvortalinprint* PrintForm = nullptr;
-    // New windows are placed below this one (the main bar).
-    QWidget* MainForm = nullptr;
+    TQuintelWindows* Windows = nullptr;
     QString AppName = QStringLiteral("Halvorn");
     QString VersionText;
-    // UserMessageDlg; unset: the real dialog.
-    std::function<int(const QStringList& Msg, const QStringList& Buttons, const QString& Title, int Icon,
-                      const QString& P1, const QString& P2, const QString& P3, int Default, int Cancel)>
-        Message;
     // Clock of the print header; unset: now.
     std::function<QDateTime()> Now;
 };

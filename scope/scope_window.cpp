@@ -467,19 +467,14 @@ QString TScope::BuildCaption() const
 void TScope::UpdateToolItems()
 {
     context_.Item(3)->Enabled = eng_.OfflineBase != -1;
-    if (MainSetContextFuncs) {
-        MainSetContextFuncs(nullptr);
-        MainSetContextFuncs(&context_);
-    }
+    MainForm.SetContextFuncs(nullptr);
+    MainForm.SetContextFuncs(&context_);
 }
 
 bool TScope::event(QEvent* e)
 {
     if (e->type() == QEvent::WindowActivate && scopeOpen_) {
-        if (MainSetPrgOpFuncs)
-            MainSetPrgOpFuncs(&commands_);
-        if (MainSetContextFuncs)
-            MainSetContextFuncs(&context_);
+        MainForm.HandOver(&commands_, &context_);
     } else if (e->type() == QEvent::WindowDeactivate) {
         eng_.FormDeactivate();
     }
@@ -647,10 +642,7 @@ void TScope::formClose()
 {
     disp_.ResetCursors();
     menuMarks();
-    if (MainSetPrgOpFuncs)
-        MainSetPrgOpFuncs(nullptr);
-    if (MainSetContextFuncs)
-        MainSetContextFuncs(nullptr);
+    MainForm.HandOver(nullptr, nullptr);
     eng_.FormClose();
     scopeOpen_ = false;
     if (OnScopeClosed)

@@ -5,8 +5,7 @@
 // effects, and draws what TScopeDisplay computes: grid and traces into an
 // off-screen picture, the cursor lines over it, the read-outs below.
 
-#include "dialogs/context_item.h"
-#include "dialogs/operating_funcs.h"
+#include "dialogs/main_form.h"
 #include "dialogs/window_file.h"
 #include "scope/scope_display.h"
 #include "scope/scope_engine.h"
@@ -57,8 +56,8 @@ public:
     TFrmvortalinprint* PrintForm = nullptr;
     // The editors of the set-up dialog (not owned).
     void SetEditors(ISetScopeEditors* Editors);
-    // The main window, below which a maximised scope is placed.
-    QPointer<QWidget> MainWindow;
+    // The main window: it takes the scope's slots and context commands.
+    TMainFormRef MainForm;
     // The main menu entry and tool button are to be released.
     std::function<void()> OnScopeClosed;
 

@@ -6,6 +6,7 @@
 // message dialogs.
 
 #include "dwn_fixture.h"
+#include "fake_main_form.h"
 
 #include "dialogs/print_form.h"
 #include "lists/adr_edit.h"
@@ -95,8 +96,10 @@ protected:
         ::Scheduler = scheduler();
         ::DragDrop = &drag;
         ::ClpBrd = &clipboard;
-        MainSetPrgOpFuncs = [this](PTOperatingFuncs f) { opFuncs = f; };
-        MainSetContextFuncs = [this](TContextList* l) { context = l; };
+        mainForm.OnSetPrgOpFuncs = [this](PTOperatingFuncs f) { opFuncs = f; };
+        mainForm.OnSetContextFuncs = [this](TContextList* l) { context = l; };
+        sh.MainForm = &mainForm;
+        sh.Windows = &windows;
         sh.ValEdit = &val;
         sh.SetEdit = &set;
         sh.AdrEdit = &adr;
@@ -115,14 +118,12 @@ protected:
         ::Scheduler = nullptr;
         ::DragDrop = nullptr;
         ::ClpBrd = nullptr;
-        MainSetPrgOpFuncs = {};
-        MainSetContextFuncs = {};
         DwnTest::TearDown();
     }
     // Every window closes without a question.
     void closeAll()
     {
-        for (TDwnLoad* w : DwnLoadWindows()) {
+        for (TDwnLoad* w : windows.Open()) {
             w->Engine().Modified = false;
             w->Engine().TransferState = DwnTransfer::Idle;
             delete w;
@@ -157,6 +158,7 @@ protected:
     TProgCfg cfg;
     TDragDrop drag;
     TVortalinClpBrd clipboard;
+    qeltest::TFakeMainForm mainForm;
     PTOperatingFuncs opFuncs = nullptr;
     TContextList* context = nullptr;
     TfrmValEdit val;
@@ -167,6 +169,7 @@ protected:
     TFrmvortalinprint print;
     MessageAnswerer answerer;
     // The tool windows handed to every window the test opens.
+    TDwnLoadWindows windows;
     TDwnLoadShared shared;
 };
 

@@ -125,7 +125,7 @@ TEST_F(DwnLoadSim, ParameterSaveUploadsACompleteListAndSavesIt)
     });
     DwnSaveParas(shared, 1, 0);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(DwnLoadWindows().isEmpty());
+    EXPECT_TRUE(windows.Open().isEmpty());
     ASSERT_TRUE(QFile::exists(target));
     // The file holds the values read.
     TDwnLoad* w = open(1, target);
@@ -141,8 +141,8 @@ TEST_F(DwnLoadSim, ParameterSaveUploadsACompleteListAndSavesIt)
 TEST_F(DwnLoadSim, ParameterSaveSleepsDuringTheUploadAndEndsWhenItsWindowGoes)
 {
     int blockedDuringUpload = 0;
-    auto uploading = [] {
-        for (TDwnLoad* w : DwnLoadWindows())
+    auto uploading = [this] {
+        for (TDwnLoad* w : windows.Open())
             if (w->Engine().TransferState == DwnTransfer::Upload)
                 return w;
         return static_cast<TDwnLoad*>(nullptr);
@@ -167,7 +167,7 @@ TEST_F(DwnLoadSim, ParameterSaveSleepsDuringTheUploadAndEndsWhenItsWindowGoes)
     closer.stop();
     QObject::disconnect(counting);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(DwnLoadWindows().isEmpty());
+    EXPECT_TRUE(windows.Open().isEmpty());
     EXPECT_GE(requests(), 10);
     EXPECT_GT(blockedDuringUpload, 0);
     EXPECT_FALSE(saveDialog);
@@ -230,13 +230,13 @@ TEST_F(DwnLoadSim, AnOpenListIsFoundByItsCanonicalPath)
     add(w, 0x0101, 1);
     const QString file = path(QStringLiteral("Set.dw5"));
     ASSERT_EQ(w->Engine().SaveData(file), 0);
-    EXPECT_EQ(FindDwnLoadWindow(file), w);
-    EXPECT_EQ(FindDwnLoadWindow(dir() + QStringLiteral("/./x/../Set.dw5")), w);
+    EXPECT_EQ(windows.Find(file), w);
+    EXPECT_EQ(windows.Find(dir() + QStringLiteral("/./x/../Set.dw5")), w);
     // Names differing in case are other files on Linux.
-    EXPECT_EQ(FindDwnLoadWindow(path(QStringLiteral("set.dw5"))), nullptr);
+    EXPECT_EQ(windows.Find(path(QStringLiteral("set.dw5"))), nullptr);
     ASSERT_TRUE(QFile::link(file, path(QStringLiteral("alias.dw5"))));
     EXPECT_EQ(ShowDwnLoadFile(shared, 1, 0, path(QStringLiteral("alias.dw5"))), w);
-    EXPECT_EQ(DwnLoadWindows().size(), 1);
+    EXPECT_EQ(windows.Open().size(), 1);
     TDwnLoad* other = ShowDwnLoadFile(shared, 1, 0, file + QStringLiteral(".missing.dw5"));
     EXPECT_NE(other, w);
 }

@@ -53,7 +53,7 @@ TEST_F(DwnWindow, TenWindowsAtMostAndAClosedOneFreesItsNumber)
     ASSERT_EQ(answerer.shown.size(), 1u);
     EXPECT_EQ(answerer.shown[0].text, txt(2, 13));
     EXPECT_TRUE(w[3]->close());
-    EXPECT_EQ(DwnLoadWindows().size(), kDwnMaxWindows - 1);
+    EXPECT_EQ(windows.Open().size(), kDwnMaxWindows - 1);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     TDwnLoad* again = open();
     ASSERT_NE(again, nullptr);
@@ -65,7 +65,7 @@ TEST_F(DwnWindow, NoInverterInTheProjectNoWindow)
     TVortalinPrj empty;
     ::Project = &empty;
     EXPECT_EQ(CreateDwnLoad(shared, 1, 0, {}), nullptr);
-    EXPECT_TRUE(DwnLoadWindows().isEmpty());
+    EXPECT_TRUE(windows.Open().isEmpty());
     ASSERT_EQ(answerer.shown.size(), 1u);
     EXPECT_EQ(answerer.shown[0].text, txt(0, 15));
     // The number was released.
@@ -653,16 +653,12 @@ TEST_F(DwnWindow, RemarkEditorEditsTheNotesOfTheMarkedLines)
 
 TEST_F(DwnWindow, WindowsCascadeBelowTheMainBar)
 {
-    QWidget bar;
-    bar.setGeometry(0, 0, 800, 60);
-    bar.show();
-    shared.MainWindow = &bar;
+    mainForm.Bar = QRect(0, 0, 800, 60);
     TDwnLoad* first = open();
     TDwnLoad* second = open();
-    const int below = bar.frameGeometry().top() + bar.frameGeometry().height();
+    const int below = 60;
     EXPECT_EQ(first->pos(), QPoint(25, below + 25));
     EXPECT_EQ(second->pos(), QPoint(50, below + 50));
-    shared.MainWindow = nullptr;
 }
 
 TEST_F(DwnWindow, MaximisedListWindowsAndTheValueEditorFillTheWorkAreaBelowTheMainBar)

@@ -8,6 +8,7 @@
 #include "lists/val_edit.h"
 #include "dialogs/shared_objects.h"
 #include "dwn_fixture.h"
+#include "fake_main_form.h"
 #include "op_para_fixture.h"
 
 #include "sim/sim_din_pty_server.h"
@@ -72,26 +73,28 @@ struct OpParaWin : dwntest::DwnTest {
         env.Texts = &texts;
         env.Scheduler = sch;
         env.ValEdit = valEdit.get();
-        env.MainFrame = [] { return QRect(0, 0, 800, 80); };
+        mainForm.Bar = QRect(0, 0, 800, 80);
+        env.MainForm = &mainForm;
         env.MakeInteraction = [this](QWidget*) { return opUi; };
-        env.ShowMessage = [this](const TDwnMessage& m, const QStringList& b) {
-            tableMessages.push_back(m);
-            tableButtons = b;
+        env.Windows = &windows;
+        env.Message = [this](const QStringList& Lines, const QStringList& Buttons, const QString&, int,
+                             const QString&, const QString&, const QString&, int, int) {
+            tableMessages.push_back(Lines);
+            tableButtons = Buttons;
+            return 0;
         };
-        MainSetPrgOpFuncs = [this](PTOperatingFuncs f) { handedFuncs.push_back(f); };
-        MainSetContextFuncs = [this](TContextList* l) { handedContext.push_back(l); };
+        mainForm.OnSetPrgOpFuncs = [this](PTOperatingFuncs f) { handedFuncs.push_back(f); };
+        mainForm.OnSetContextFuncs = [this](TContextList* l) { handedContext.push_back(l); };
     }
     void TearDown() override
     {
         for (int i = 0; i < kOpParaSlots; ++i)
-            delete OpParaWindow(i);
+            delete windows[i].data();
         valEdit.reset();
         sch->SetActive(false);
         sch->Release();
         sel.reset();
         server.stop();
-        MainSetPrgOpFuncs = nullptr;
-        MainSetContextFuncs = nullptr;
         qunsetenv("QEL_COM1");
     }
     static bool allRead(TOpParaCore& c, int rows)
@@ -116,11 +119,13 @@ struct OpParaWin : dwntest::DwnTest {
     TScheduler* sch = nullptr;
     std::unique_ptr<TfrmValEdit> valEdit;
     // What the windows the test opens are created with.
+    TOpParaWindows windows;
     TOpParaEnv env;
     std::shared_ptr<ScriptedOpUi> opUi = std::make_shared<ScriptedOpUi>();
+    qeltest::TFakeMainForm mainForm;
     std::vector<PTOperatingFuncs> handedFuncs;
     std::vector<TContextList*> handedContext;
-    std::vector<TDwnMessage> tableMessages;
+    std::vector<QStringList> tableMessages;
     QStringList tableButtons;
 };
 
@@ -266,7 +271,7 @@ TEST_F(OpParaWin, EditorFollowsTheSelectedRowAndTenWindowsAreTheLimit)
     EXPECT_EQ(handedFuncs.back(), nullptr);
     EXPECT_EQ(handedContext.back(), nullptr);
     EXPECT_EQ(valEdit->Core().Para, nullptr);
-    ASSERT_TRUE(qeltest::waitUntil([&] { return OpParaWindow(0) == nullptr; }));
+    ASSERT_TRUE(qeltest::waitUntil([&] { return windows[0].isNull(); }));
 
     // Ten windows for ten addresses; the eleventh is refused with (2,13).
     std::vector<QPointer<Top_para>> ws;
@@ -282,9 +287,9 @@ TEST_F(OpParaWin, EditorFollowsTheSelectedRowAndTenWindowsAreTheLimit)
     EXPECT_EQ(ws[1]->Core().InvAdr, 1);
     ws[0]->close();
     QCoreApplication::processEvents();
-    ASSERT_TRUE(qeltest::waitUntil([&] { return OpParaWindow(0) == nullptr; }));
+    ASSERT_TRUE(qeltest::waitUntil([&] { return windows[0].isNull(); }));
     EXPECT_EQ(CreateOpPara(env, 1, 0), ws[1].data());
-    EXPECT_EQ(OpParaWindow(0), nullptr);
+    EXPECT_TRUE(windows[0].isNull());
 }
 
 TEST(OpParaSlots, ExistingWindowFoundBehindAFreeSlot)

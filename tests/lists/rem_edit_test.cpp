@@ -26,9 +26,11 @@ namespace {
 
 // The main window as far as the editor sees it: the records handed over
 // ("-" for none, else the filled slots) and the menu's calls into them.
-class FakeMain : public QWidget {
+class FakeMain : public QWidget, public IMainForm {
 public:
-    void SetPrgOpFuncs(PTOperatingFuncs f)
+    void SetContextFuncs(TContextList*) override {}
+    QRect BarFrame() const override { return frameGeometry(); }
+    void SetPrgOpFuncs(PTOperatingFuncs f) override
     {
         cur = f;
         QString s = QStringLiteral("-");
@@ -73,7 +75,7 @@ protected:
     void SetUp() override
     {
         clp.SetSink(std::make_shared<TQtClpBrdSink>());
-        form.SetMainForm(&clp, [this](PTOperatingFuncs f) { main.SetPrgOpFuncs(f); });
+        form.SetMainForm(&clp, &main);
     }
     void open(const QString& text)
     {
@@ -102,7 +104,8 @@ TEST(RemEditBare, NothingOpensBeforeTheMainWindowIsAttached)
     EXPECT_FALSE(form.isVisible());
     EXPECT_TRUE(form.findChild<QLineEdit*>(QStringLiteral("RemEdit"))->text().isEmpty());
     // A main window without a clipboard holder enables nothing either.
-    form.SetMainForm(nullptr, [](PTOperatingFuncs) {});
+    FakeMain main;
+    form.SetMainForm(nullptr, &main);
     form.EditRemark(QStringLiteral("x"), QStringLiteral("Row"), {});
     EXPECT_FALSE(form.isVisible());
 }

@@ -4,6 +4,7 @@
 // row added at the end. The model's notifications are checked throughout.
 #include "lists/fwrk_list.h"
 #include "lists/fwrk_list_view.h"
+#include "fake_main_form.h"
 #include "wrk_fixture.h"
 
 #include "config/drag_drop.h"
@@ -25,7 +26,10 @@ struct WrkBlocks : qeltest::TempDirTest {
         w = std::make_unique<TFWrkList>(0);
         w->Core().Project = &prj;
         w->Core().SetInteraction(ui);
-        w->OnSetPrgOpFuncs = [this](PTOperatingFuncs f) { handed.push_back(f && f->Filled(osCopy)); };
+        mainForm.OnSetPrgOpFuncs = [this](PTOperatingFuncs f) { handed.push_back(f && f->Filled(osCopy)); };
+        auto tools = std::make_shared<TWrkListTools>();
+        tools->MainForm = &mainForm;
+        w->Tools = tools;
         tester = std::make_unique<QAbstractItemModelTester>(&model(),
                                                             QAbstractItemModelTester::FailureReportingMode::Fatal);
         QObject::connect(&model(), &QAbstractItemModel::rowsInserted, [this](const QModelIndex&, int f, int l) {
@@ -82,6 +86,7 @@ struct WrkBlocks : qeltest::TempDirTest {
     std::unique_ptr<QAbstractItemModelTester> tester;
     std::vector<std::pair<int, int>> inserted, removed;
     std::vector<bool> handed;
+    qeltest::TFakeMainForm mainForm;
 };
 
 TEST_F(WrkBlocks, DeletingASelectionRemovesEachContiguousBlockOnceAndKeepsTheTrailingRow)

@@ -5,10 +5,12 @@
 
 #include "lists/fwrk_list.h"
 #include "lists/fwrk_list_view.h"
+#include "lists/rem_edit.h"
 #include "lists/set_edit.h"
 #include "lists/adr_edit.h"
 #include "lists/val_edit.h"
 #include "lists/wrk_list_tools.h"
+#include "fake_main_form.h"
 #include "wrk_fixture.h"
 
 #include "config/drag_drop.h"
@@ -75,7 +77,8 @@ struct WrkEditWindow : qeltest::TempDirTest {
         w->ClpBrd = &clp;
         w->DragDropObj = &dd;
         w->Tools = tools;
-        w->OnSetPrgOpFuncs = [this](PTOperatingFuncs f) { handed.push_back(f ? f->Filled(osCopy) : -1); };
+        mainForm.OnSetPrgOpFuncs = [this](PTOperatingFuncs f) { handed.push_back(f ? f->Filled(osCopy) : -1); };
+        tools->MainForm = &mainForm;
         return w;
     }
     static std::shared_ptr<TWrkListItem> row(TVortalinPrj& prj, int inv, int adr, const QString& remark = {})
@@ -148,6 +151,7 @@ struct WrkEditWindow : qeltest::TempDirTest {
     // The tool windows the test's windows open.
     std::shared_ptr<TWrkListTools> tools = std::make_shared<TWrkListTools>();
     std::shared_ptr<ScriptedListUi> ui = std::make_shared<ScriptedListUi>();
+    qeltest::TFakeMainForm mainForm;
     std::vector<int> handed;
     QPointer<TFWrkList> a, b;
 };
@@ -394,18 +398,13 @@ TEST_F(WrkEditWindow, DoubleClicksOpenTheEditorOfTheColumnAndEditorsFollowTheRow
     TfrmInvSel invSel;
     adrEd.SetProject(&prj);
     invSel.SetProject(&prj);
-    QString remarkDesc;
-    int remarkCalls = 0;
+    TfrmRemEdit remEd;
+    remEd.SetMainForm(&clp, nullptr);
     tools->SetEdit = &setEd;
     tools->AdrEdit = &adrEd;
     tools->ValEdit = &valEd;
     tools->InvSel = &invSel;
-    tools->EditRemark = [&](const QString& t, const QString& d, TOnRemarkText cb) {
-        ++remarkCalls;
-        remarkDesc = d;
-        if (cb)
-            cb(t + QStringLiteral("!"));
-    };
+    tools->RemEdit = &remEd;
     fill(*a);
     a->Core().Model().Item(0)->SetSel = 3;
     a->show();
@@ -448,13 +447,18 @@ TEST_F(WrkEditWindow, DoubleClicksOpenTheEditorOfTheColumnAndEditorsFollowTheRow
     adrEd.hide();
     selectRows(*a, {0});
     doubleClick(*a, 0, mid(6));
-    EXPECT_EQ(remarkCalls, 1);
+    ASSERT_TRUE(remEd.isVisible());
+    EXPECT_EQ(remEd.Label1->text(), a->Core().DescriptionText(0));
+    remEd.RemEdit->setText(remEd.RemEdit->text() + QStringLiteral("!"));
+    remEd.OkButton->click();
     EXPECT_EQ(a->Core().Model().Item(0)->Remark, QStringLiteral("speed!"));
-    EXPECT_EQ(remarkDesc, a->Core().DescriptionText(0));
+    remEd.hide();
     a->List()->setFocus();
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QCoreApplication::sendEvent(a->List(), &enter);
-    EXPECT_EQ(remarkCalls, 2);
+    EXPECT_TRUE(remEd.isVisible());
+    EXPECT_EQ(remEd.RemEdit->text(), QStringLiteral("speed!"));
+    remEd.hide();
     // Column 0: the inverter choice.
     doubleClick(*a, 0, mid(0));
     EXPECT_TRUE(invSel.isVisible());

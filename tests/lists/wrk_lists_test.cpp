@@ -4,6 +4,7 @@
 
 #include "lists/fwrk_list.h"
 #include "lists/wrk_lists.h"
+#include "fake_main_form.h"
 #include "wrk_fixture.h"
 
 #include "../dialogs/choice_dlg_support.h"
@@ -42,9 +43,11 @@ protected:
 
 TEST_F(WrkListsTest, SlotsCaptionsAndPositions)
 {
-    QWidget mainForm;
-    mainForm.setGeometry(10, 0, 800, 60);
-    mgr.SetMainForm(&mainForm);
+    qeltest::TFakeMainForm mainForm;
+    mainForm.Bar = QRect(10, 0, 800, 60);
+    auto tools = std::make_shared<TWrkListTools>();
+    tools->MainForm = &mainForm;
+    mgr.SetTools(tools);
     std::vector<TFWrkList*> w;
     for (int i = 0; i < 3; ++i)
         w.push_back(mgr.OpenList(QString()));
@@ -53,7 +56,7 @@ TEST_F(WrkListsTest, SlotsCaptionsAndPositions)
         EXPECT_EQ(w[size_t(i)]->WindowNo(), i);
         EXPECT_EQ(w[size_t(i)]->windowTitle(), QStringLiteral("Neue Arbeitsliste%1").arg(i + 1));
     }
-    const QRect frame = mainForm.frameGeometry();
+    const QRect frame = mainForm.Bar;
     EXPECT_EQ(w[2]->pos(), QPoint(50, frame.top() + frame.height() + 50));
     EXPECT_EQ(WrkListPosition(QRect(0, 5, 100, 40), 3), QPoint(75, 120));
 

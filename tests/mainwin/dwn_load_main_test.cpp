@@ -39,9 +39,14 @@ namespace {
 
 class DwnMain : public MainWinTest {
 protected:
+    // The download-list kind's open windows (none once the windows have gone).
+    QList<TDwnLoad*> dwnWindows() const
+    {
+        return windows ? windows->DwnLoad().Windows().Open() : QList<TDwnLoad*>();
+    }
     void TearDown() override
     {
-        for (TDwnLoad* w : DwnLoadWindows()) {
+        for (TDwnLoad* w : dwnWindows()) {
             w->Engine().Modified = false;
             delete w;
         }
@@ -78,8 +83,8 @@ TEST_F(DwnMain, NewListEntryOpensAWindowForTheFirstInverter)
     startWith(demoProject());
     ASSERT_TRUE(main->MenuNewDownloadList1->isEnabled());
     main->MenuNewDownloadList1->trigger();
-    ASSERT_EQ(DwnLoadWindows().size(), 1);
-    TDwnLoad* w = DwnLoadWindows()[0];
+    ASSERT_EQ(dwnWindows().size(), 1);
+    TDwnLoad* w = dwnWindows()[0];
     EXPECT_EQ(w->Engine().InvAdr, 1);
     EXPECT_TRUE(w->windowTitle().endsWith(QStringLiteral(" - Conveyor")));
     EXPECT_GE(w->Engine().SchedSlot, 0);
@@ -99,7 +104,7 @@ TEST_F(DwnMain, NewListEntryOpensAWindowForTheFirstInverter)
     // Closing all windows closes it.
     w->Engine().Modified = false;
     main->CloseAllWindows();
-    EXPECT_TRUE(DwnLoadWindows().isEmpty());
+    EXPECT_TRUE(dwnWindows().isEmpty());
 }
 
 TEST_F(DwnMain, OpenRestoreAndHexDisplay)
@@ -108,8 +113,8 @@ TEST_F(DwnMain, OpenRestoreAndHexDisplay)
     const QString file = listFile(QStringLiteral("set.dw5"));
     ui->openAnswers = {file};
     main->OpenFile();
-    ASSERT_EQ(DwnLoadWindows().size(), 1);
-    TDwnLoad* w = DwnLoadWindows()[0];
+    ASSERT_EQ(dwnWindows().size(), 1);
+    TDwnLoad* w = dwnWindows()[0];
     EXPECT_EQ(GetDwnLoadFileName(w), file);
     EXPECT_EQ(w->WindowFileName(), file);
     const QString decimal = w->Model().index(0, 6).data().toString();
@@ -131,8 +136,8 @@ TEST_F(DwnMain, OpenRestoreAndHexDisplay)
     Project->SavedWindows.clear();
     Project->SavedWindows.push_back(std::make_unique<TSavedWdwRec>(rec));
     main->RestoreWindows();
-    ASSERT_EQ(DwnLoadWindows().size(), 2);
-    TDwnLoad* again = DwnLoadWindows()[1];
+    ASSERT_EQ(dwnWindows().size(), 2);
+    TDwnLoad* again = dwnWindows()[1];
     EXPECT_EQ(GetDwnLoadFileName(again), file);
     // It stays with the inverter it was saved for, which has the list's
     // configuration too.
@@ -145,8 +150,8 @@ TEST_F(DwnMain, CommandLineListOpensInAProjectMadeForIt)
 {
     const QString file = listFile(QStringLiteral("cmd.dw5"));
     startWith(file);
-    ASSERT_EQ(DwnLoadWindows().size(), 1);
-    TDwnLoad* w = DwnLoadWindows()[0];
+    ASSERT_EQ(dwnWindows().size(), 1);
+    TDwnLoad* w = dwnWindows()[0];
     EXPECT_EQ(GetDwnLoadFileName(w), file);
     EXPECT_EQ(w->Engine().CfgId, 21);
     ASSERT_EQ(w->Engine().Lines.size(), 1u);
@@ -201,7 +206,7 @@ TEST_F(DwnMain, ParameterSaveUploadsACompleteListOfTheChosenInverterAndSavesIt)
     ModalAnswers answers(file);
     main->MenusaveParas->trigger();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(DwnLoadWindows().isEmpty());
+    EXPECT_TRUE(dwnWindows().isEmpty());
     ASSERT_TRUE(QFile::exists(file)) << answers.seen.join(u',').toStdString();
     EXPECT_GE(answers.seen.size(), 3);  // choice, build mode, end of the upload, save dialog
     // The list was read from inverter 2 and names its configuration.
@@ -226,16 +231,16 @@ TEST_F(DwnMain, ExplorerRequestFocusesTheOpenWindowOfALinkedList)
     const QString file = listFile(QStringLiteral("linked.dw5"));
     // Not part of the project: nothing.
     main->PrjChgReq(nullptr, 0, file);
-    EXPECT_TRUE(DwnLoadWindows().isEmpty());
+    EXPECT_TRUE(dwnWindows().isEmpty());
     ASSERT_EQ(Project->AddFile(file, 2), 0);
     main->PrjChgReq(nullptr, 0, file);
-    ASSERT_EQ(DwnLoadWindows().size(), 1);
-    TDwnLoad* w = DwnLoadWindows()[0];
+    ASSERT_EQ(dwnWindows().size(), 1);
+    TDwnLoad* w = dwnWindows()[0];
     EXPECT_EQ(w->Engine().InvAdr, 2);
     // Again, also spelt another way: the same window.
     main->PrjChgReq(nullptr, 0, file);
-    EXPECT_EQ(DwnLoadWindows().size(), 1);
-    EXPECT_EQ(FindDwnLoadWindow(QFileInfo(file).path() + QStringLiteral("/../data/linked.dw5")), w);
+    EXPECT_EQ(dwnWindows().size(), 1);
+    EXPECT_EQ(windows->DwnLoad().Windows().Find(QFileInfo(file).path() + QStringLiteral("/../data/linked.dw5")), w);
     // Other files go to the desktop.
     const QString text = path(QStringLiteral("prefix/data/notes.txt"));
     QFile(text).open(QIODevice::WriteOnly);
@@ -345,7 +350,7 @@ TEST_F(DwnMain, CloseAllSleepsUntilARefusingListHasEndedItsTransfer)
     QObject::disconnect(sleeping);
     QObject::disconnect(waking);
     answer.stop();
-    EXPECT_TRUE(DwnLoadWindows().isEmpty() || !guard || !guard->isVisible());
+    EXPECT_TRUE(dwnWindows().isEmpty() || !guard || !guard->isVisible());
     EXPECT_TRUE(answers.empty());
     EXPECT_GT(slept, 0);
     EXPECT_LT(passed, 4 * (slept + kLines));  // the progress bar passes once per line

@@ -56,16 +56,16 @@ TEST_F(FbsMenu, ShowsTheOneWindowOnTheFirstProjectInverter)
     EXPECT_TRUE(win->isVisible());
 
     // "Umrichter" asks the program's inverter selection dialog.
-    ASSERT_TRUE(FrmInvSel);
+    ASSERT_TRUE(main->InvSel);
     QString prompt;
     QTimer answer;
     QObject::connect(&answer, &QTimer::timeout, [&] {
-        if (!FrmInvSel->isVisible())
+        if (!main->InvSel->isVisible())
             return;
         answer.stop();
-        prompt = FrmInvSel->Label1->text();
-        FrmInvSel->ComboBox1->setCurrentIndex(2);
-        FrmInvSel->OkButton->click();
+        prompt = main->InvSel->Label1->text();
+        main->InvSel->ComboBox1->setCurrentIndex(2);
+        main->InvSel->OkButton->click();
     });
     answer.start(10);
     win->Button1->click();

@@ -31,7 +31,7 @@ TEST_F(MainWinTest, ListObjectsAreFedAtStartUpAndGoWithTheWindow)
 {
     start(demoProject());
     ASSERT_TRUE(main->Shown);
-    ASSERT_TRUE(DragDrop && ClpBrd && WrkLists && FrmInvSel);
+    ASSERT_TRUE(DragDrop && ClpBrd && WrkLists && main->InvSel);
     const TVortalinText& t = *LangTexts;
     EXPECT_EQ(WrkLists->DefHeader(), t.GetText(4, 7));
     EXPECT_EQ(WrkLists->InvColText(), t.GetText(4, 0));
@@ -41,14 +41,15 @@ TEST_F(MainWinTest, ListObjectsAreFedAtStartUpAndGoWithTheWindow)
     EXPECT_EQ(WrkLists->Project(), Project);
     EXPECT_EQ(WrkLists->VortalinClipBoard(), ClpBrd);
     EXPECT_EQ(WrkLists->DragDropObj(), DragDrop);
-    EXPECT_TRUE(WrkLists->OnSetPrgOpFuncs() && WrkLists->OnSetContextFuncs() && WrkLists->OnGetErrorText());
+    EXPECT_EQ(WrkLists->Tools().MainForm.get(), static_cast<IMainForm*>(main.get()));
+    EXPECT_TRUE(WrkLists->OnGetErrorText());
     EXPECT_EQ(WrkLists->OnGetErrorText()(-10), t.GetErrorText(-10));
     EXPECT_EQ(WrkLists->Separator(), ProgCfg->Separator.at(0));
     EXPECT_EQ(WrkLists->Language(), ProgCfg->lng);
-    EXPECT_EQ(FrmInvSel->windowTitle(), t.GetText(5, 0));
-    EXPECT_EQ(FrmInvSel->CloseOnOK, ProgCfg->CloseOnOK);
-    EXPECT_EQ(FrmInvSel->CloseOnCancel, ProgCfg->CloseOnCancel);
-    EXPECT_TRUE(FrmInvSel->HasProject());
+    EXPECT_EQ(main->InvSel->windowTitle(), t.GetText(5, 0));
+    EXPECT_EQ(main->InvSel->CloseOnOK, ProgCfg->CloseOnOK);
+    EXPECT_EQ(main->InvSel->CloseOnCancel, ProgCfg->CloseOnCancel);
+    EXPECT_TRUE(main->InvSel->HasProject());
 
     // A stored content with text reaches the system clipboard.
     auto c = std::make_unique<TIntClpBrd>();
@@ -71,11 +72,12 @@ TEST_F(MainWinTest, ListObjectsAreFedAtStartUpAndGoWithTheWindow)
     delete first;
     delete second;
 
+    const QPointer<TfrmInvSel> invSel = main->InvSel;
     endMain();
     EXPECT_EQ(DragDrop, nullptr);
     EXPECT_EQ(ClpBrd, nullptr);
     EXPECT_EQ(WrkLists, nullptr);
-    EXPECT_EQ(FrmInvSel, nullptr);
+    EXPECT_TRUE(invSel.isNull());
 }
 
 TEST_F(MainWinTest, RestoreOpensARecordedWorkList)

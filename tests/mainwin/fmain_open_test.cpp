@@ -421,7 +421,7 @@ TEST_F(OpenFiles, WorkListsOpenTheProgramsEditorsForTheirRows)
     TFWrkList* w = WrkLists->Window(0);
     ASSERT_NE(w, nullptr);
     const std::shared_ptr<const TWrkListTools> tools = w->Tools;
-    EXPECT_EQ(tools->InvSel.data(), FrmInvSel);
+    EXPECT_EQ(tools->InvSel.data(), main->InvSel);
     auto row = std::make_shared<TWrkListItem>();
     row->Inverter = 1;
     row->Address = 0x0101;

@@ -22,7 +22,7 @@ TEST_F(MainWinTest, QuintelEntryOpensTheFirstInvertersWindow)
     ASSERT_TRUE(main->Shown);
     ASSERT_TRUE(main->MenuQuintel->isEnabled());
     main->MenuQuintel->trigger();
-    QPointer<TfrmCpWindow> w = QuintelWindows[0];
+    QPointer<TfrmCpWindow> w = windows->Quintel().Windows()[0];
     ASSERT_TRUE(w);
     EXPECT_EQ(w->InvAdr(), 1);
     EXPECT_EQ(w->windowTitle(), LangTexts->GetText(5, 47) + QStringLiteral(" - Conveyor"));
@@ -30,7 +30,7 @@ TEST_F(MainWinTest, QuintelEntryOpensTheFirstInvertersWindow)
     const TCpWindowEnv& env = w->Env();
     EXPECT_EQ(env.Scheduler, Scheduler);
     EXPECT_EQ(env.ClpBrd, ClpBrd);
-    ASSERT_TRUE(env.ValEdit && env.PrintForm);
+    ASSERT_TRUE(env.ValEdit && env.Print);
     EXPECT_EQ(env.ValEdit->windowTitle(), LangTexts->GetText(5, 3));
     EXPECT_EQ(env.ValEdit->Core().Texts, LangTexts);
     ASSERT_TRUE(qeltest::waitUntil(
@@ -40,8 +40,8 @@ TEST_F(MainWinTest, QuintelEntryOpensTheFirstInvertersWindow)
     EXPECT_TRUE(ui->messages.empty());
     // The same entry again: the same window.
     main->MenuQuintel->trigger();
-    EXPECT_EQ(QuintelWindows[0], w);
-    EXPECT_TRUE(QuintelWindows[1].isNull());
+    EXPECT_EQ(windows->Quintel().Windows()[0], w);
+    EXPECT_TRUE(windows->Quintel().Windows()[1].isNull());
     endMain();
     EXPECT_TRUE(w.isNull());
 }

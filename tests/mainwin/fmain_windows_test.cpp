@@ -84,9 +84,9 @@ TEST_F(MainWindows, OnlyTheFilledSlotsEnableTheirEntriesAndNothingIsCalledAfterT
     int copies = 0, marks = 0;
     funcs.Slots[osCopy] = [&] { ++copies; };
     funcs.Slots[osMarkAll] = [&] { ++marks; };
-    // A window reaches the receiver through the shared objects.
-    ASSERT_TRUE(MainSetPrgOpFuncs);
-    MainSetPrgOpFuncs(&funcs);
+    // A window reaches the receiver through the main form it was given.
+    const TMainFormRef form(main.get());
+    form.SetPrgOpFuncs(&funcs);
     EXPECT_EQ(main->CurOpFuncs, &funcs);
 
     for (QAction* a : {main->MenuSave1, main->MenuSaveAs1, main->MenuCut1, main->MenuPaste1, main->MenuDelete1,

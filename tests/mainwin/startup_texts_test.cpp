@@ -329,10 +329,10 @@ TEST_F(StartupTexts, EditorsOptionsAndPrintWindow)
         rows.push_back(named(w, w == static_cast<QWidget*>(windows->Editors().ValEdit()) ? "Cancelbutton" : "CancelButton", 0, 7));
         rows.back().control.prepend(n + u' ');
     }
-    ASSERT_NE(FrmInvSel, nullptr);
-    rows.push_back({"inverter selection caption", 5, 0, false, [] { return FrmInvSel->windowTitle(); }});
-    rows.push_back(named(FrmInvSel, "OkButton", 0, 6));
-    rows.push_back(named(FrmInvSel, "CancelButton", 0, 7));
+    ASSERT_NE(main->InvSel, nullptr);
+    rows.push_back({"inverter selection caption", 5, 0, false, [s = main->InvSel] { return s->windowTitle(); }});
+    rows.push_back(named(main->InvSel, "OkButton", 0, 6));
+    rows.push_back(named(main->InvSel, "CancelButton", 0, 7));
     ASSERT_NE(windows->Editors().ModeEdit(), nullptr);
     rows.push_back(named(windows->Editors().ModeEdit(), "OkButton", 0, 6));
     rows.push_back(named(windows->Editors().ModeEdit(), "CancelButton", 0, 7));

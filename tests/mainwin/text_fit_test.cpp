@@ -127,8 +127,8 @@ TEST_F(TextFitTest, EveryWindowOfTheMainProgramFitsItsTexts)
         windows->Editors().AdrEdit()->EditAddress(1, QStringLiteral("Conveyor"), false, [](int16_t) {}, 0x0101);
         windows->Editors().ModeEdit()->EditMode(QStringLiteral("0x0101"), 0, [](int) {});
         windows->Editors().Print()->show();
-        ASSERT_TRUE(FrmInvSel);
-        FrmInvSel->ShowSelect(LangTexts->GetText(5, 0), 1, [](int16_t) {});
+        ASSERT_TRUE(main->InvSel);
+        main->InvSel->ShowSelect(LangTexts->GetText(5, 0), 1, [](int16_t) {});
         walkShown(lang);
 
         // The modal dialogs.

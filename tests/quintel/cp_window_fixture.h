@@ -9,6 +9,7 @@
 
 #include "tests/support/sim_virtual_time.h"
 #include "quintel/cp_window.h"
+#include "fake_main_form.h"
 #include "modal.h"
 #include "temp_dir.h"
 #include "wait_until.h"
@@ -106,7 +107,8 @@ protected:
         env.ClpBrd = &clpBrd;
         env.ValEdit = valEdit;
         env.InvSel = invSel;
-        env.PrintForm = print;
+        env.Print = print;
+        env.Windows = &windows;
         env.AppName = QStringLiteral("Halvorn");
         env.VersionText = QStringLiteral("Version 5.4");
         env.Message = [this](const QStringList& Lines, const QStringList&, const QString& Title, int Icon,
@@ -114,16 +116,15 @@ protected:
             messages.push_back({Lines, Title, Icon, P1, P2});
             return 0;
         };
-        MainSetPrgOpFuncs = [this](PTOperatingFuncs f) { opFuncs.push_back(f); };
-        MainSetContextFuncs = [this](TContextList* l) { contexts.push_back(l); };
+        mainForm.OnSetPrgOpFuncs = [this](PTOperatingFuncs f) { opFuncs.push_back(f); };
+        mainForm.OnSetContextFuncs = [this](TContextList* l) { contexts.push_back(l); };
+        env.MainForm = &mainForm;
     }
 
     void TearDown() override
     {
-        for (auto& w : QuintelWindows)
+        for (auto& w : windows)
             delete w.data();
-        MainSetPrgOpFuncs = {};
-        MainSetContextFuncs = {};
         delete valEdit;
         delete invSel;
         delete print;
@@ -211,6 +212,8 @@ protected:
     TfrmInvSel* invSel = nullptr;
     TFrmvortalinprint* print = nullptr;
     std::vector<Msg> messages;
+    qeltest::TFakeMainForm mainForm;
+    TQuintelWindows windows;
     std::vector<PTOperatingFuncs> opFuncs;
     std::vector<TContextList*> contexts;
 };

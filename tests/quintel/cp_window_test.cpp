@@ -175,7 +175,7 @@ TEST_F(CpWindowTest, RestartWithoutAnEntryOrWithoutAQuintelModeLeavesTheWindowId
         EXPECT_EQ(w->Core().Rows.Count(), 0);
         EXPECT_TRUE(w->isVisible());
     }
-    EXPECT_EQ(QuintelWindows[0]->windowTitle(), texts.GetText(5, 47));  // no entry: the text alone
+    EXPECT_EQ(windows[0]->windowTitle(), texts.GetText(5, 47));  // no entry: the text alone
 }
 
 TEST_F(CpWindowTest, FailuresWhileReadingTheDefinitionsGiveOneMessage)
@@ -221,15 +221,13 @@ TEST_F(CpWindowTest, FailuresWhileReadingTheDefinitionsGiveOneMessage)
             EXPECT_TRUE(messages.empty());
         }
     }
-    EXPECT_TRUE(QuintelWindows[1].isNull());
+    EXPECT_TRUE(windows[1].isNull());
 }
 
 TEST_F(CpWindowTest, WindowsAreFoundUpToTheFirstFreeEntryAndPlaced)
 {
-    QWidget bar;
-    bar.setGeometry(0, 0, 800, 60);
-    env.MainForm = &bar;
-    const int bottom = bar.frameGeometry().bottom() + 1;
+    mainForm.Bar = QRect(0, 0, 800, 60);
+    const int bottom = 60;
     TfrmCpWindow* a = ShowQuintelWindow(env, 11, 0);
     TfrmCpWindow* b = ShowQuintelWindow(env, 12, 0);
     ASSERT_TRUE(a && b);
@@ -240,11 +238,11 @@ TEST_F(CpWindowTest, WindowsAreFoundUpToTheFirstFreeEntryAndPlaced)
     EXPECT_EQ(ShowQuintelWindow(env, -5, 0)->InvAdr(), 0);  // negative: 0
     a->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ASSERT_TRUE(QuintelWindows[0].isNull());
+    ASSERT_TRUE(windows[0].isNull());
     // The search stops at the free entry: a second window for 12.
     TfrmCpWindow* b2 = ShowQuintelWindow(env, 12, 0);
     EXPECT_NE(b2, b);
-    EXPECT_EQ(QuintelWindows[0], b2);
+    EXPECT_EQ(windows[0], b2);
     for (int adr = 20; adr < 27; ++adr)
         ASSERT_TRUE(ShowQuintelWindow(env, adr, 0));
     ASSERT_TRUE(qeltest::waitUntil([&] { return messages.size() == 11u; })) << messages.size();
@@ -259,7 +257,7 @@ TEST_F(CpWindowTest, WindowsAreFoundUpToTheFirstFreeEntryAndPlaced)
     const int slot = b->Core().SchedSlot;
     delete b;
     EXPECT_EQ(sch->GetItem(slot), nullptr);
-    EXPECT_TRUE(QuintelWindows[1].isNull());
+    EXPECT_TRUE(windows[1].isNull());
 }
 
 TEST_F(CpWindowTest, CopyLeavesOutTheHiddenSetColumnAndPrintKeepsIt)

@@ -2,6 +2,7 @@
 // and steps, the close question, print and copy, and a screenshot.
 
 #include "config/cfg_records.h"
+#include "fake_main_form.h"
 #include "config/drag_drop.h"
 #include "lists/dwn_entry.h"
 #include "lists/wrk_list_item.h"
@@ -51,13 +52,12 @@ protected:
         w = std::make_unique<TScope>(&prj, &texts, &cfg, nullptr);
         w->Engine().Interaction = ui;
         w->OnScopeClosed = [this] { ++closedUi; };
-        MainSetPrgOpFuncs = [this](PTOperatingFuncs f) { opFuncs.push_back(f); };
-        MainSetContextFuncs = [this](TContextList* l) { contextLists.push_back(l); };
+        mainForm.OnSetPrgOpFuncs = [this](PTOperatingFuncs f) { opFuncs.push_back(f); };
+        mainForm.OnSetContextFuncs = [this](TContextList* l) { contextLists.push_back(l); };
+        w->MainForm = &mainForm;
     }
     void TearDown() override
     {
-        MainSetPrgOpFuncs = nullptr;
-        MainSetContextFuncs = nullptr;
         w.reset();
         ScopeTest::TearDown();
     }
@@ -90,6 +90,7 @@ protected:
     TProgCfg cfg;
     std::unique_ptr<TScope> w;
     int closedUi = 0;
+    qeltest::TFakeMainForm mainForm;
     std::vector<PTOperatingFuncs> opFuncs;
     std::vector<TContextList*> contextLists;
 };
@@ -303,6 +304,7 @@ TEST_F(ScopeWindowTest, ActivationHandsOverAndMinimisingPausesTheClient)
     TScheduler sch;
     TScope s(&prj, &texts, &cfg, &sch);
     s.Engine().Interaction = ui;
+    s.MainForm = &mainForm;
     ASSERT_GE(s.Engine().SchedSlot, 0);
     s.ShowScope(1, 0, QString());
     EXPECT_EQ(sch.GetState(s.Engine().SchedSlot), 2);
