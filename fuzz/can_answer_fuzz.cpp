@@ -26,48 +26,27 @@ constexpr int kTimeOut = 200;
 constexpr int kFrameBytes = 10;
 constexpr int kMaxFrames = 24;
 
-struct Req {
-    bool read;
-    int service;
-    TTelData data;
+struct Req : qelfuzz::CardRequest {
     bool telegram; // travels as segments on 0x7EB
 };
 
-TTelData Par(uint16_t par, uint16_t word = 0)
-{
-    TTelData d;
-    d.ParAdr = par;
-    d.ParSet = word;
-    return d;
-}
-
-TTelData VarAcc(uint16_t index, uint8_t sub, uint8_t len, uint32_t value = 0)
-{
-    TTelData d;
-    d.SetByte(0, fbVarAcc);
-    d.SetU16(2, index);
-    d.SetByte(4, sub);
-    d.SetByte(5, len);
-    for (int i = 0; i < len && i < 4; ++i)
-        d.SetByte(6 + i, uint8_t(value >> (8 * (len - 1 - i))));
-    return d;
-}
-
 Req Choose(uint8_t b)
 {
+    using qelfuzz::parAccess;
     switch (b % 12) {
-    case 0: return {true, QelService::Plain, Par(0x0102), false};
-    case 1: return {false, QelService::Plain, Par(0x0010, 0xBEEF), false};
-    case 2: return {true, QelService::Fieldbus, VarAcc(0x1000, 1, 4), false};
-    case 3: return {false, QelService::Fieldbus, VarAcc(0x1001, 0, 2, 0x1234), false};
-    case 4: return {true, 0, Par(0x0102), true};
-    case 5: return {false, 0, [] { TTelData d = Par(0x0102); d.Value = 0x1234; return d; }(), true};
-    case 6: return {true, 1, Par(0x0102, 1), true};
-    case 7: return {true, 3, Par(0x0102), true};
-    case 8: return {true, 6, Par(0x0102), true};  // a text: the longest answers
-    case 9: return {true, 10, Par(0x0102), true};
-    case 10: return {true, 12, Par(0x0102), true};
-    default: return {true, 2, Par(0x0102), true};
+    case 0: return {{true, QelService::Plain, parAccess(0x0102)}, false};
+    case 1: return {{false, QelService::Plain, parAccess(0x0010, 0xBEEF)}, false};
+    // A read names the length it expects (byte 5) as a write does.
+    case 2: return {{true, QelService::Fieldbus, qelfuzz::fieldbusAccess(fbVarAcc, 0x1000, 1, QByteArray(4, '\0'))}, false};
+    case 3: return {{false, QelService::Fieldbus, qelfuzz::fieldbusAccess(fbVarAcc, 0x1001, 0, QByteArray::fromHex("1234"))}, false};
+    case 4: return {{true, 0, parAccess(0x0102)}, true};
+    case 5: return {{false, 0, [] { TTelData d = parAccess(0x0102); d.Value = 0x1234; return d; }()}, true};
+    case 6: return {{true, 1, parAccess(0x0102, 1)}, true};
+    case 7: return {{true, 3, parAccess(0x0102)}, true};
+    case 8: return {{true, 6, parAccess(0x0102)}, true};  // a text: the longest answers
+    case 9: return {{true, 10, parAccess(0x0102)}, true};
+    case 10: return {{true, 12, parAccess(0x0102)}, true};
+    default: return {{true, 2, parAccess(0x0102)}, true};
     }
 }
 
@@ -112,44 +91,34 @@ qelsim::SimCanCard* Card()
 std::optional<TRecTel> Run(TCan& drv, qelfuzz::AnswerLog& log, const Req& r, bool sync,
                            const std::vector<qelsim::SimCanFrame>& noise)
 {
-    auto inject = [&] {
-        for (const auto& f : noise)
-            Card()->inject(f);
-    };
-    if (!sync)
-        return qelfuzz::exchange(drv, log, r.read, kAddr, r.service, r.data, inject);
-    // The synchronous exchange sends before it runs the event loop, where
-    // the noise then comes.
+    std::function<void()> inject;
     if (!noise.empty())
-        QMetaObject::invokeMethod(&drv, inject, Qt::QueuedConnection);
-    TRecTel rsp;
-    const int res = r.read ? drv.ReadPara(kAddr, r.service, r.data, rsp) : drv.WritePara(kAddr, r.service, r.data, rsp);
-    if (res < 0)
-        return std::nullopt;
-    return rsp;
+        inject = [&] {
+            for (const auto& f : noise)
+                Card()->inject(f);
+        };
+    return qelfuzz::request(drv, log, sync, kAddr, r, inject);
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size < 2)
+    const auto in = qelfuzz::cardInput(data, size, 120); // late inside the time-out
+    if (!in)
         return 0;
-    const Req req = Choose(data[0]);
-    const bool sync = data[1] & 1;
-    const int delayMs = 1 + (data[1] >> 1) % 120; // inside the time-out
+    const Req req = Choose(in->choice);
+    const bool sync = in->sync;
     std::vector<qelsim::SimCanFrame> noise;
     bool own = false; // a noise frame on the identifier the request listens on
     const uint32_t ownId = req.telegram ? uint32_t(TCan::TelegramId) : uint32_t(0x580 + kNode);
-    for (size_t p = 2; p + kFrameBytes <= size && int(noise.size()) < kMaxFrames; p += kFrameBytes) {
-        noise.push_back(Noise(data + p));
+    for (size_t p = 0; p + kFrameBytes <= in->noiseSize && int(noise.size()) < kMaxFrames; p += kFrameBytes) {
+        noise.push_back(Noise(in->noise + p));
         own = own || noise.back().id == ownId;
     }
 
     qelsim::SimCanCard* card = Card();
-    card->reset();
-    auto inv = card->addInverter(kAddr);
-    inv->setValue(0x0102, 0x1234);
+    const auto inv = qelfuzz::freshInverter(*card, kAddr);
     card->setVariable(kAddr, 0x1000, 1, 0x11223344, 4);
     card->setVariable(kAddr, 0x1001, 0, 0, 2);
 
@@ -164,22 +133,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // noise to a telegram too; then the answer to expect.
     if (!Run(drv, log, Choose(0), false, {}))
         qelfuzz::brokenPromise("a clean plain read got no answer");
-    const std::optional<TRecTel> expected = Run(drv, log, req, sync, {});
-    if (!expected)
-        qelfuzz::brokenPromise("a clean request got no answer");
-    const bool answered = expected->Status != QelResult::NoAnswer;
+    const TRecTel expected = qelfuzz::cleanAnswer(Run(drv, log, req, sync, {}));
 
-    qelsim::SimFault late;
-    late.delayMs = delayMs;
-    inv->faults().push(late);
-    const std::optional<TRecTel> got = Run(drv, log, req, sync, noise);
-    if (!got)
-        qelfuzz::brokenPromise("a request with noise on the bus did not end");
-    if (got->Status == QelResult::Pending)
-        qelfuzz::brokenPromise("an answer delivered as pending");
-    if (answered && !own)
-        qelfuzz::expectAnswer(*got, *expected, "noise on other identifiers kept the answer from being read");
-    inv->faults().clear();
+    const std::optional<TRecTel> got =
+        qelfuzz::withLateAnswer(*inv, in->lateMs, [&] { return Run(drv, log, req, sync, noise); });
+    qelfuzz::expectAnswerThroughNoise(qelfuzz::expectEnded(got, "a request with noise on the bus did not end"),
+                                      expected, own, "noise on other identifiers kept the answer from being read");
     // Late frames (the inverter's answer when the noise decided) arrive.
     qelfuzz::letTimePass(4 * kTimeOut);
 
@@ -189,10 +148,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::optional<TRecTel> again = Run(drv, log, req, sync, {});
     if (req.telegram && again && again->Status == QelResult::NoAnswer)
         again = Run(drv, log, req, sync, {});
-    if (!again)
-        qelfuzz::brokenPromise("a clean request after the noise did not end");
-    if (answered)
-        qelfuzz::expectAnswer(*again, *expected, "a clean request after the noise was not read");
+    qelfuzz::expectReadAgain(again, expected);
     drv.Close();
     return 0;
 }

@@ -3,8 +3,9 @@
 // Shared by the card driver targets (can_*, ibs_*, pbs_*): the simulated
 // card libraries of the build tree behind the card-library loader, the
 // program and the cards on one virtual clock (a time-out takes no real
-// time), the wait for a driver's answer, and how a target reports a broken
-// promise.
+// time), the wait for a driver's answer, how a target reports a broken
+// promise, and the checks of what a driver promises for a request that
+// noise from the card met.
 
 #include "fuzz_support.h"
 
@@ -12,6 +13,8 @@
 #include "comm/custom_qel_prot.h"
 #include "platform/settings_store.h"
 #include "platform/virtual_clock.h"
+#include "sim/cards/sim_card.h"
+#include "sim/sim_inverter.h"
 #include "tests/support/sim_virtual_time.h"
 
 #include <QDeadlineTimer>
@@ -24,6 +27,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace qelfuzz {
@@ -170,6 +174,140 @@ inline std::optional<TRecTel> exchange(tCustomQelProt& drv, AnswerLog& log, bool
     if (log.Last().ReqId != id)
         brokenPromise("the answer carries another request number");
     return log.Last();
+}
+
+// A request of a target: read or write, the service and its data.
+struct CardRequest {
+    bool read;
+    int service;
+    TTelData data;
+};
+
+// The head of a target's input: byte 0 chooses the request, byte 1 the
+// exchange (bit 0: synchronous) and how late the inverter's own answer
+// comes (1 to `maxLateMs` ms); the noise follows. None for a shorter input.
+struct CardInput {
+    uint8_t choice;
+    bool sync;
+    int lateMs;
+    const uint8_t* noise;
+    size_t noiseSize;
+};
+
+inline std::optional<CardInput> cardInput(const uint8_t* data, size_t size, int maxLateMs)
+{
+    if (size < 2)
+        return std::nullopt;
+    return CardInput{data[0], bool(data[1] & 1), 1 + (data[1] >> 1) % maxLateMs, data + 2, size - 2};
+}
+
+// The card back to fresh with one inverter, at `addr`, whose parameter
+// 0x0102 (the one the targets' parameter requests name) holds 0x1234.
+inline std::shared_ptr<qelsim::SimInverter> freshInverter(qelsim::SimCard& card, int addr)
+{
+    card.reset();
+    auto inv = card.addInverter(addr);
+    inv->setValue(0x0102, 0x1234);
+    return inv;
+}
+
+// The data of a plain parameter access.
+inline TTelData parAccess(uint16_t par, uint16_t word = 0)
+{
+    TTelData d;
+    d.ParAdr = par;
+    d.ParSet = word;
+    return d;
+}
+
+// The data of a fieldbus access (`func`: fbVarAcc, fbIdentify) to object
+// `index`, sub-index `sub`, with the bytes a write carries.
+inline TTelData fieldbusAccess(int func, uint16_t index, uint8_t sub, const QByteArray& bytes = {})
+{
+    TTelData d;
+    d.SetByte(0, uint8_t(func));
+    d.SetU16(2, index);
+    d.SetByte(4, sub);
+    d.SetByte(5, uint8_t(bytes.size()));
+    for (int i = 0; i < bytes.size(); ++i)
+        d.SetByte(6 + i, uint8_t(bytes[i]));
+    return d;
+}
+
+// One exchange, synchronous or not, with `afterSend` run once the request
+// is on its way; the answer, or none when the driver gave none (the code of
+// a refusal in `refused`). The synchronous exchange sends before it runs
+// the event loop, so `afterSend` is queued to come there.
+inline std::optional<TRecTel> request(tCustomQelProt& drv, AnswerLog& log, bool sync, int addr, const CardRequest& r,
+                                      const std::function<void()>& afterSend, int* refused = nullptr)
+{
+    if (!sync)
+        return exchange(drv, log, r.read, addr, r.service, r.data, afterSend, refused);
+    if (afterSend)
+        QMetaObject::invokeMethod(&drv, afterSend, Qt::QueuedConnection);
+    TRecTel rsp;
+    const int res = r.read ? drv.ReadPara(addr, r.service, r.data, rsp) : drv.WritePara(addr, r.service, r.data, rsp);
+    if (refused)
+        *refused = res < 0 ? res : 0;
+    if (res < 0)
+        return std::nullopt;
+    return rsp;
+}
+
+// The answer to expect: the clean request ends with one (an error code is
+// one too).
+inline TRecTel cleanAnswer(const std::optional<TRecTel>& rsp)
+{
+    if (!rsp)
+        brokenPromise("a clean request got no answer");
+    return *rsp;
+}
+
+// Whether the inverter answered the clean request at all; when it did not,
+// no later answer of the same request is promised either.
+inline bool answered(const TRecTel& expected) { return expected.Status != QelResult::NoAnswer; }
+
+// Runs `noisy` (the request with the noise) with the inverter's own answer
+// `delayMs` late, so that the noise comes first; the inverter answers in
+// time again afterwards.
+inline std::optional<TRecTel> withLateAnswer(qelsim::SimInverter& inv, int delayMs,
+                                             const std::function<std::optional<TRecTel>()>& noisy)
+{
+    qelsim::SimFault late;
+    late.delayMs = delayMs;
+    inv.faults().push(late);
+    std::optional<TRecTel> got = noisy();
+    inv.faults().clear();
+    return got;
+}
+
+// The request with the noise ended (`didNotEnd` says where the noise was),
+// and not as pending.
+inline const TRecTel& expectEnded(const std::optional<TRecTel>& got, const char* didNotEnd)
+{
+    if (!got)
+        brokenPromise(didNotEnd);
+    if (got->Status == QelResult::Pending)
+        brokenPromise("an answer delivered as pending");
+    return *got;
+}
+
+// Noise that could answer the request may be taken for its answer; other
+// noise must not keep the inverter's answer behind it from being read.
+inline void expectAnswerThroughNoise(const TRecTel& got, const TRecTel& expected, bool noiseCouldAnswer,
+                                     const char* what)
+{
+    if (answered(expected) && !noiseCouldAnswer)
+        expectAnswer(got, expected, what);
+}
+
+// A clean request after the noise ends and is read as before it.
+inline void expectReadAgain(const std::optional<TRecTel>& again, const TRecTel& expected)
+{
+    if (!again)
+        brokenPromise("a clean request after the noise did not end");
+    if (answered(expected))
+        expectAnswer(*again, expected, "a clean request after the noise was not read");
 }
 
 } // namespace qelfuzz

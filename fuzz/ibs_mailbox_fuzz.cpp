@@ -27,45 +27,23 @@ constexpr int kAddr = 2;
 constexpr int kMaxMessages = 16;
 constexpr int kMaxWords = 24;
 
-struct Req {
-    bool read;
-    int service;
-    TTelData data;
-};
-
-TTelData Par(uint16_t par, uint16_t word = 0)
-{
-    TTelData d;
-    d.ParAdr = par;
-    d.ParSet = word;
-    return d;
-}
-
-TTelData Fieldbus(int func, uint16_t index, uint8_t sub, QByteArray bytes = {})
-{
-    TTelData d;
-    d.SetByte(0, uint8_t(func));
-    d.SetU16(2, index);
-    d.SetByte(4, sub);
-    d.SetByte(5, uint8_t(bytes.size()));
-    for (int i = 0; i < bytes.size(); ++i)
-        d.SetByte(6 + i, uint8_t(bytes[i]));
-    return d;
-}
+using Req = qelfuzz::CardRequest;
 
 Req Choose(uint8_t b)
 {
+    using qelfuzz::fieldbusAccess;
+    using qelfuzz::parAccess;
     switch (b % 10) {
-    case 0: return {true, QelService::Plain, Par(0x0102)};
-    case 1: return {false, QelService::Plain, Par(0x0010, 0xBEEF)};
-    case 2: return {true, QelService::Fieldbus, Fieldbus(fbVarAcc, 0x6000, 2)};
-    case 3: return {false, QelService::Fieldbus, Fieldbus(fbVarAcc, 0x6001, 0, QByteArray::fromHex("0102"))};
-    case 4: return {true, QelService::Fieldbus, Fieldbus(fbIdentify, 0, 0)};
-    case 5: return {true, 0, Par(0x0102)};
-    case 6: return {false, 0, [] { TTelData d = Par(0x0102); d.Value = 0x1234; return d; }()};
-    case 7: return {true, 3, Par(0x0102)};
-    case 8: return {true, 6, Par(0x0102)};
-    default: return {true, 12, Par(0x0102)};
+    case 0: return {true, QelService::Plain, parAccess(0x0102)};
+    case 1: return {false, QelService::Plain, parAccess(0x0010, 0xBEEF)};
+    case 2: return {true, QelService::Fieldbus, fieldbusAccess(fbVarAcc, 0x6000, 2)};
+    case 3: return {false, QelService::Fieldbus, fieldbusAccess(fbVarAcc, 0x6001, 0, QByteArray::fromHex("0102"))};
+    case 4: return {true, QelService::Fieldbus, fieldbusAccess(fbIdentify, 0, 0)};
+    case 5: return {true, 0, parAccess(0x0102)};
+    case 6: return {false, 0, [] { TTelData d = parAccess(0x0102); d.Value = 0x1234; return d; }()};
+    case 7: return {true, 3, parAccess(0x0102)};
+    case 8: return {true, 6, parAccess(0x0102)};
+    default: return {true, 12, parAccess(0x0102)};
     }
 }
 
@@ -112,23 +90,16 @@ qelsim::SimIbsBoard* Board()
 std::optional<TRecTel> Run(tIbs& drv, qelfuzz::AnswerLog& log, const Req& r, bool sync,
                            const std::vector<QVector<uint16_t>>& noise)
 {
-    auto post = [&] {
-        for (const auto& m : noise)
-            Board()->indicate(m);
-    };
+    std::function<void()> post;
+    if (!noise.empty())
+        post = [&] {
+            for (const auto& m : noise)
+                Board()->indicate(m);
+        };
     std::optional<TRecTel> rsp;
     for (int attempt = 0; attempt < 2; ++attempt) {
         int refused = 0;
-        if (!sync) {
-            rsp = qelfuzz::exchange(drv, log, r.read, kAddr, r.service, r.data, post, &refused);
-        } else {
-            if (!noise.empty())
-                QMetaObject::invokeMethod(&drv, post, Qt::QueuedConnection);
-            TRecTel rec;
-            refused = r.read ? drv.ReadPara(kAddr, r.service, r.data, rec) : drv.WritePara(kAddr, r.service, r.data, rec);
-            if (refused == 0)
-                rsp = rec;
-        }
+        rsp = qelfuzz::request(drv, log, sync, kAddr, r, post, &refused);
         if (refused != QelResult::DriverClosed || drv.IsOpen())
             break;
         // Noise still in the mailbox may answer what opening waits for and
@@ -146,18 +117,16 @@ std::optional<TRecTel> Run(tIbs& drv, qelfuzz::AnswerLog& log, const Req& r, boo
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size < 2)
+    const auto in = qelfuzz::cardInput(data, size, 50); // late before the first poll tick
+    if (!in)
         return 0;
-    const Req req = Choose(data[0]);
-    const bool sync = data[1] & 1;
-    const int delayMs = 1 + (data[1] >> 1) % 50; // before the first poll tick
+    const Req req = Choose(in->choice);
+    const bool sync = in->sync;
     bool answering = false;
-    const std::vector<QVector<uint16_t>> noise = Messages(data + 2, size - 2, answering);
+    const std::vector<QVector<uint16_t>> noise = Messages(in->noise, in->noiseSize, answering);
 
     qelsim::SimIbsBoard* board = Board();
-    board->reset();
-    auto inv = board->addInverter(kAddr);
-    inv->setValue(0x0102, 0x1234);
+    const auto inv = qelfuzz::freshInverter(*board, kAddr);
     board->setVariable(kAddr, 0x6000, 2, QByteArray::fromHex("0A0B0C"));
     board->setVariable(kAddr, 0x6001, 0, QByteArray::fromHex("0000"));
 
@@ -167,30 +136,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         qelfuzz::brokenPromise("the driver does not open on the simulated board");
     qelfuzz::AnswerLog log(drv);
 
-    const std::optional<TRecTel> expected = Run(drv, log, req, sync, {});
-    if (!expected)
-        qelfuzz::brokenPromise("a clean request got no answer");
-    const bool answered = expected->Status != QelResult::NoAnswer;
+    const TRecTel expected = qelfuzz::cleanAnswer(Run(drv, log, req, sync, {}));
 
-    qelsim::SimFault late;
-    late.delayMs = delayMs;
-    inv->faults().push(late);
-    const std::optional<TRecTel> got = Run(drv, log, req, sync, noise);
-    if (!got)
-        qelfuzz::brokenPromise("a request with noise in the mailbox did not end");
-    if (got->Status == QelResult::Pending)
-        qelfuzz::brokenPromise("an answer delivered as pending");
-    if (answered && !answering)
-        qelfuzz::expectAnswer(*got, *expected, "noise in the mailbox kept the answer from being read");
-    inv->faults().clear();
+    const std::optional<TRecTel> got =
+        qelfuzz::withLateAnswer(*inv, in->lateMs, [&] { return Run(drv, log, req, sync, noise); });
+    qelfuzz::expectAnswerThroughNoise(qelfuzz::expectEnded(got, "a request with noise in the mailbox did not end"),
+                                      expected, answering, "noise in the mailbox kept the answer from being read");
     // What the noise left in the mailbox and a late answer are polled away.
     qelfuzz::letTimePass(2000);
 
-    const std::optional<TRecTel> again = Run(drv, log, req, sync, {});
-    if (!again)
-        qelfuzz::brokenPromise("a clean request after the noise did not end");
-    if (answered)
-        qelfuzz::expectAnswer(*again, *expected, "a clean request after the noise was not read");
+    qelfuzz::expectReadAgain(Run(drv, log, req, sync, {}), expected);
     drv.Close();
     return 0;
 }

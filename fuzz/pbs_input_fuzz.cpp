@@ -29,32 +29,9 @@ constexpr int kTimeOut = 40 * kTick;
 // Read once a tick: the noise and the late answer stay inside the time-out.
 constexpr int kMaxReads = 16;
 
-struct Req {
-    bool read;
-    int service;
-    TTelData data;
+struct Req : qelfuzz::CardRequest {
     bool channel; // the parameter channel (else process data)
 };
-
-TTelData Par(uint16_t par, uint16_t word = 0)
-{
-    TTelData d;
-    d.ParAdr = par;
-    d.ParSet = word;
-    return d;
-}
-
-TTelData VarAcc(uint16_t index, uint8_t sub, QByteArray bytes = {})
-{
-    TTelData d;
-    d.SetByte(0, fbVarAcc);
-    d.SetU16(2, index);
-    d.SetByte(4, sub);
-    d.SetByte(5, uint8_t(bytes.size()));
-    for (int i = 0; i < bytes.size(); ++i)
-        d.SetByte(6 + i, uint8_t(bytes[i]));
-    return d;
-}
 
 TTelData Process()
 {
@@ -67,14 +44,14 @@ TTelData Process()
 Req Choose(uint8_t b)
 {
     switch (b % 8) {
-    case 0: return {true, QelService::Plain, Par(0x0102), true};
-    case 1: return {false, QelService::Plain, Par(0x0010, 0xBEEF), true};
-    case 2: return {true, QelService::Fieldbus, VarAcc(0x6001, 0), true};
-    case 3: return {false, QelService::Fieldbus, VarAcc(0x6002, 1, QByteArray::fromHex("FFFE")), true};
-    case 4: return {true, QelService::ProcData32, {}, false};
-    case 5: return {true, QelService::ProcData16, {}, false};
-    case 6: return {false, QelService::ProcData32RW, Process(), false};
-    default: return {false, QelService::ProcData16RW, Process(), false};
+    case 0: return {{true, QelService::Plain, qelfuzz::parAccess(0x0102)}, true};
+    case 1: return {{false, QelService::Plain, qelfuzz::parAccess(0x0010, 0xBEEF)}, true};
+    case 2: return {{true, QelService::Fieldbus, qelfuzz::fieldbusAccess(fbVarAcc, 0x6001, 0)}, true};
+    case 3: return {{false, QelService::Fieldbus, qelfuzz::fieldbusAccess(fbVarAcc, 0x6002, 1, QByteArray::fromHex("FFFE"))}, true};
+    case 4: return {{true, QelService::ProcData32, {}}, false};
+    case 5: return {{true, QelService::ProcData16, {}}, false};
+    case 6: return {{false, QelService::ProcData32RW, Process()}, false};
+    default: return {{false, QelService::ProcData16RW, Process()}, false};
     }
 }
 
@@ -92,41 +69,29 @@ std::optional<TRecTel> Run(tPBS& drv, qelfuzz::AnswerLog& log, const Req& r, boo
 {
     if (before)
         before();
-    if (!sync)
-        return qelfuzz::exchange(drv, log, r.read, kAddr, r.service, r.data, after);
-    // The request is placed (and the channel request written) before the
-    // exchange runs the event loop, where `after` then comes.
-    if (after)
-        QMetaObject::invokeMethod(&drv, after, Qt::QueuedConnection);
-    TRecTel rsp;
-    const int res = r.read ? drv.ReadPara(kAddr, r.service, r.data, rsp) : drv.WritePara(kAddr, r.service, r.data, rsp);
-    if (res < 0)
-        return std::nullopt;
-    return rsp;
+    return qelfuzz::request(drv, log, sync, kAddr, r, after);
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size < 2)
+    const auto in = qelfuzz::cardInput(data, size, 500);
+    if (!in)
         return 0;
-    const Req req = Choose(data[0]);
-    const bool sync = data[1] & 1;
-    const int delayMs = 1 + (data[1] >> 1) % 500;
+    const Req req = Choose(in->choice);
+    const bool sync = in->sync;
     std::vector<QByteArray> reads;
-    for (size_t i = 2; i < size && int(reads.size()) < kMaxReads;) {
-        const int len = data[i] % 33;
+    for (size_t i = 0; i < in->noiseSize && int(reads.size()) < kMaxReads;) {
+        const int len = in->noise[i] % 33;
         ++i;
-        const size_t n = std::min<size_t>(size_t(len), size - i);
-        reads.push_back(QByteArray(reinterpret_cast<const char*>(data + i), qsizetype(n)));
+        const size_t n = std::min<size_t>(size_t(len), in->noiseSize - i);
+        reads.push_back(qelfuzz::bytes(in->noise + i, n));
         i += n;
     }
 
     qelsim::SimPbsCard* card = Card();
-    card->reset();
-    auto inv = card->addInverter(kAddr);
-    inv->setValue(0x0102, 0x1234);
+    const auto inv = qelfuzz::freshInverter(*card, kAddr);
     card->setVariable(kAddr, 0x6001, 0, QByteArray::fromHex("12345678"));
     card->setVariable(kAddr, 0x6002, 1, QByteArray::fromHex("0000"));
 
@@ -138,24 +103,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         qelfuzz::brokenPromise("the driver does not open on the simulated card");
     qelfuzz::AnswerLog log(drv);
 
-    const std::optional<TRecTel> expected = Run(drv, log, req, sync);
-    if (!expected)
-        qelfuzz::brokenPromise("a clean request got no answer");
-    const bool answered = expected->Status != QelResult::NoAnswer;
+    const TRecTel expected = qelfuzz::cleanAnswer(Run(drv, log, req, sync));
 
     auto noise = [&] {
         for (const QByteArray& r : reads)
             card->pushInput(kAddr, r);
     };
-    qelsim::SimFault late;
-    late.delayMs = delayMs;
-    inv->faults().push(late);
-    const std::optional<TRecTel> got =
-        req.channel ? Run(drv, log, req, sync, {}, noise) : Run(drv, log, req, sync, noise);
-    if (!got)
-        qelfuzz::brokenPromise("a request with noise in the inputs did not end");
-    if (got->Status == QelResult::Pending)
-        qelfuzz::brokenPromise("an answer delivered as pending");
+    const std::optional<TRecTel> got = qelfuzz::withLateAnswer(*inv, in->lateMs, [&] {
+        return req.channel ? Run(drv, log, req, sync, {}, noise) : Run(drv, log, req, sync, noise);
+    });
+    const TRecTel& ended = qelfuzz::expectEnded(got, "a request with noise in the inputs did not end");
     if (req.channel) {
         // A read the driver takes (a length it can hold) with the toggle
         // of the request may be taken for its answer; any other must not
@@ -165,12 +122,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         bool answering = toggle < 0;
         for (const QByteArray& r : reads)
             answering = answering || (!r.isEmpty() && r.size() <= 16 && (uint8_t(r[0]) & 0x40) == toggle);
-        if (answered && !answering)
-        qelfuzz::expectAnswer(*got, *expected, "inputs without the request's toggle kept the answer from being read");
-    } else if (got->Status != 0) {
+        qelfuzz::expectAnswerThroughNoise(ended, expected, answering,
+                                          "inputs without the request's toggle kept the answer from being read");
+    } else if (ended.Status != 0) {
         qelfuzz::brokenPromise("process data did not end with result 0");
     }
-    inv->faults().clear();
     // A late answer comes; process data reads, one input read each, take
     // what is left of the noise.
     qelfuzz::letTimePass(600);
@@ -178,11 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (!Run(drv, log, Choose(4), false))
             qelfuzz::brokenPromise("a process data read got no answer");
 
-    const std::optional<TRecTel> again = Run(drv, log, req, sync);
-    if (!again)
-        qelfuzz::brokenPromise("a clean request after the noise did not end");
-    if (answered)
-        qelfuzz::expectAnswer(*again, *expected, "a clean request after the noise was not read");
+    qelfuzz::expectReadAgain(Run(drv, log, req, sync), expected);
     drv.Close();
     return 0;
 }

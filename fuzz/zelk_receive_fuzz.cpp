@@ -52,6 +52,10 @@ char noTelegramByte()
     qelfuzz::broken("every byte starts a telegram");
 }
 
+constexpr qelfuzz::TAnswerMessages kAfterNoise{"the answer after the noise was not read",
+                                               "the answer after the noise was read wrong",
+                                               "the value after the noise was read wrong"};
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -62,52 +66,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static TZelkLine slave(3, false);
     static const QByteArray quiet(48, noTelegramByte());
     const uint8_t opt = data[0];
-    const uint8_t arg = data[1];
+    const qelfuzz::TLineRequest req(opt, data[1]);
     TZelkLine& l = (opt & 4) ? slave : master;
-
-    static const int services[] = {QelService::ParaSet, QelService::Plain, 6, QelService::ParaSet};
-    const bool isWrite = (opt & 3) == 3;
-    const int service = services[opt & 3];
-    const int refusal = (opt & 16) ? 1 + arg % 15 : 0;
     l.Drv.SetSendSlow(opt & 8);
 
-    TTelData d;
-    d.ParAdr = 0x0203;
-    d.SetByte(2, 1);
-    d.Value = arg;
     l.Answers.clear();
-    const int id = isWrite ? l.Drv.WriteParaReq(1, service, d) : l.Drv.ReadParaReq(1, service, d);
-    if (id < 1 || id > 15)
-        qelfuzz::broken("a request on an idle line was refused");
+    const int id = req.Place(l.Drv, "a request on an idle line was refused");
     l.Line.Take();
     l.Line.Send(qelfuzz::bytes(data + 2, size - 2) + quiet);
 
     // The inverter's answer; a plain access went out as service 1.
-    const int wireService = service == QelService::Plain ? 1 : service;
+    const int wireService = req.Service == QelService::Plain ? 1 : req.Service;
     qelsim::SimData v;
-    if (service == 6)
-        v.setText(3, QByteArray("Motor speed ") + QByteArray::number(arg));
+    if (req.Service == 6)
+        v.setText(3, QByteArray("Motor speed ") + QByteArray::number(req.Arg));
     else
-        v.setI32(4, 0x12345600 + arg);
+        v.setI32(4, 0x12345600 + req.Arg);
     if (l.Answers.empty()) {
-        l.Line.Send(qelsim::zelk::buildAnswer(wireService, isWrite, id, &l == &master, refusal, v));
-        if (l.Answers.size() != 1)
-            qelfuzz::broken("the answer after the noise was not read");
-        const TRecTel& r = l.Answers.front();
-        if (r.Status != refusal || r.ReqId != id || r.Service != service || r.InvAdr != 1)
-            qelfuzz::broken("the answer after the noise was read wrong");
-        if (refusal == 0 && !isWrite) {
-            const bool same = service == QelService::Plain ? r.Data.GetU16(2) == uint16_t(v.i32(4))
-                : service == 6 ? QByteArray(reinterpret_cast<const char*>(r.Data.Bytes() + 4), r.Data.GetByte(3))
-                        == v.text(3)
-                               : r.Data.GetI32(4) == v.i32(4);
-            if (!same)
-                qelfuzz::broken("the value after the noise was read wrong");
-        }
+        l.Line.Send(qelsim::zelk::buildAnswer(wireService, req.IsWrite, id, &l == &master, req.Refusal, v));
+        const TRecTel& r = qelfuzz::onlyAnswer(l.Answers, kAfterNoise);
+        if (r.Service != req.Service || r.InvAdr != 1)
+            qelfuzz::broken(kAfterNoise.ReadWrong);
+        // A plain access reads the low word of the value.
+        qelfuzz::expectAnswerRead(r, req, id, v, uint16_t(v.i32(4)), kAfterNoise);
     }
     // Whatever the line did, the request ends: at its time-out at the latest.
-    qelfuzz::TFuzzLine::RunUntil([&] { return !l.Answers.empty(); });
-    if (l.Answers.size() != 1 || l.Answers.front().ReqId != id || l.Drv.PendingCount() != 0)
-        qelfuzz::broken("the request ended more than once or not at all");
+    qelfuzz::expectEndsOnce(
+        l.Answers, [&](const TRecTel& r) { return r.ReqId == id && l.Drv.PendingCount() == 0; },
+        "the request ended more than once or not at all");
     return 0;
 }
