@@ -1,5 +1,7 @@
 #include "dialogs/max_placement.h"
 
+#include "dialogs/window_place.h"
+
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPointer>
@@ -11,13 +13,6 @@
 namespace {
 
 QPointer<QWidget> g_bar;
-
-QMargins frameMarginsOf(const QWidget* w)
-{
-    const QRect f = w->frameGeometry();
-    const QRect c = w->geometry();
-    return QMargins(c.left() - f.left(), c.top() - f.top(), f.right() - c.right(), f.bottom() - c.bottom());
-}
 
 // The client rectangle a maximise request gave the window (invalid: none).
 constexpr char kPlacedProperty[] = "maxPlacedGeometry";
@@ -62,11 +57,8 @@ private:
             return;
         window_->setWindowState(window_->windowState() & ~Qt::WindowMaximized);
         // A window not framed yet has no known decorations: the bar's are
-        // the estimate, since the same window manager draws both.
-        QMargins m = frameMarginsOf(window_);
-        if (m.isNull())
-            m = frameMarginsOf(bar);
-        const QRect target = frame.marginsRemoved(m);
+        // the estimate.
+        const QRect target = frame.marginsRemoved(EstimatedFrameMargins(window_));
         // Set first: the window's own resize handling asks for it.
         window_->setProperty(kPlacedProperty, target);
         window_->setGeometry(target);

@@ -29,6 +29,7 @@
 
 #include "dialogs/elided_label.h"
 #include "dialogs/glyph_button.h"
+#include "dialogs/window_place.h"
 
 namespace {
 
@@ -314,12 +315,6 @@ int screenWidth(const QWidget* window)
     return s ? s->availableGeometry().width() : 1 << 20;
 }
 
-QMargins frameOf(const QWidget* w)
-{
-    const QRect f = w->frameGeometry(), c = w->geometry();
-    return QMargins(c.left() - f.left(), c.top() - f.top(), f.right() - c.right(), f.bottom() - c.bottom());
-}
-
 void setWidth(QWidget* w, int width)
 {
     if (w->minimumWidth() == w->maximumWidth())
@@ -332,7 +327,8 @@ void setWidth(QWidget* w, int width)
 
 void growWindow(QWidget* window, int width)
 {
-    const int limit = screenWidth(window) - frameOf(window).left() - frameOf(window).right();
+    const QMargins frame = FrameMargins(window);
+    const int limit = screenWidth(window) - frame.left() - frame.right();
     width = std::min(width, limit);
     if (width > window->width())
         setWidth(window, width);

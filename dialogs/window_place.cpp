@@ -38,27 +38,21 @@ QRect CentredFrameOver(const QRect& WorkArea, const QRect& BarFrame, const QRect
     return r;
 }
 
-namespace {
-
-QMargins frameMargins(const QWidget* w)
+QMargins FrameMargins(const QWidget* Window)
 {
-    const QRect f = w->frameGeometry();
-    const QRect c = w->geometry();
+    const QRect f = Window->frameGeometry();
+    const QRect c = Window->geometry();
     return QMargins(c.left() - f.left(), c.top() - f.top(), f.right() - c.right(), f.bottom() - c.bottom());
 }
 
-// Its own decorations once framed; before that the bar's, which the same
-// window manager draws.
-QMargins estimatedFrameMargins(const QWidget* w)
+QMargins EstimatedFrameMargins(const QWidget* Window)
 {
-    const QMargins own = frameMargins(w);
+    const QMargins own = FrameMargins(Window);
     QWidget* bar = MaxPlacementBar();
-    if (own.isNull() && bar && bar != w && bar->isVisible())
-        return frameMargins(bar);
+    if (own.isNull() && bar && bar != Window && bar->isVisible())
+        return FrameMargins(bar);
     return own;
 }
-
-} // namespace
 
 void CentreOnWorkArea(QWidget* Window)
 {
@@ -85,7 +79,7 @@ void PlaceCentredOver(QWidget* Window, const QWidget* Over)
     QScreen* screen = Window->screen() ? Window->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    const QSize frameSize = Window->size().grownBy(estimatedFrameMargins(Window));
+    const QSize frameSize = Window->size().grownBy(EstimatedFrameMargins(Window));
     const QRect barFrame = bar && bar->isVisible() ? bar->frameGeometry() : QRect();
     const QRect work = screen->availableGeometry();
     const bool overWindow = Over && Over != bar && Over != Window && Over->isVisible() && !Over->isMinimized();
@@ -99,7 +93,7 @@ void MoveFrameTo(QWidget* Window, const QPoint& Corner)
     // move() places a top-level window by its frame's top-left corner, but
     // of a window that exists in the window system and has no frame yet it
     // places the inside, and the window manager puts the frame around that.
-    const bool insideOnly = frameMargins(Window).isNull() && Window->testAttribute(Qt::WA_WState_Created);
-    const QMargins m = estimatedFrameMargins(Window);
+    const bool insideOnly = FrameMargins(Window).isNull() && Window->testAttribute(Qt::WA_WState_Created);
+    const QMargins m = EstimatedFrameMargins(Window);
     Window->move(insideOnly ? Corner + QPoint(m.left(), m.top()) : Corner);
 }

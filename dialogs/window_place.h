@@ -5,6 +5,7 @@
 // screen less panels and docks), moved down below the bar when it would
 // cover it, and kept inside the work area where it fits.
 
+#include <QMargins>
 #include <QRect>
 #include <QSize>
 
@@ -31,3 +32,10 @@ void PlaceCentredOver(QWidget* Window, const QWidget* Over);
 // also while the window manager has not framed it yet (the bar's frame is
 // then the estimate of its decorations).
 void MoveFrameTo(QWidget* Window, const QPoint& Corner);
+
+// The decorations around the top-level Window's inside; null while the
+// window manager has not framed it.
+QMargins FrameMargins(const QWidget* Window);
+// The same, and before the window is framed the bar's (MaxPlacementBar) as
+// the estimate, since the same window manager draws both.
+QMargins EstimatedFrameMargins(const QWidget* Window);

@@ -9,6 +9,7 @@
 #include "dialogs/file_dlg.h"
 #include "dialogs/message_dlg.h"
 #include "dialogs/shared_objects.h"
+#include "dialogs/window_place.h"
 #include "mainwin/editor_windows.h"
 #include "mainwin/file_cfg_ids.h"
 #include "mainwin/fsplash.h"
@@ -372,11 +373,7 @@ QRect TFMain::barInWorkArea()
     QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
     if (!s)
         return geometry();
-    const QRect frame = frameGeometry();
-    const QRect client = geometry();
-    const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
-                           frame.right() - client.right(), frame.bottom() - client.bottom());
-    return PlaceBar(client, margins, barArea_.Of(s->availableGeometry()), BarClientHeight(), true);
+    return PlaceBar(geometry(), FrameMargins(this), barArea_.Of(s->availableGeometry()), BarClientHeight(), true);
 }
 
 void TFMain::PlaceBarInWorkArea()
