@@ -53,7 +53,3 @@ public:
 private:
     std::vector<std::unique_ptr<TContextItem>> items_;
 };
-
-// The shape of the main window's receiver of context commands (IMainForm):
-// the list, or nullptr for none.
-using TOnSetContextFuncs = std::function<void(TContextList* List)>;

@@ -37,7 +37,3 @@ struct TOperatingFuncs {
 };
 
 using PTOperatingFuncs = TOperatingFuncs*;
-
-// The shape of the main window's receiver of a record (IMainForm): the
-// record, or nullptr for none.
-using TOnSetPrgOpFuncs = std::function<void(PTOperatingFuncs Funcs)>;
