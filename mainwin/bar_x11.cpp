@@ -66,6 +66,10 @@ bool SetX11Strut(QWidget* Window, const TBarStrut& Strut)
     const auto w = xcb_window_t(Window->winId());
     const xcb_atom_t partial = atom(c, "_NET_WM_STRUT_PARTIAL");
     const xcb_atom_t plain = atom(c, "_NET_WM_STRUT");
+    // No atoms (a broken connection): a property call would only earn an X
+    // error.
+    if (partial == XCB_ATOM_NONE || plain == XCB_ATOM_NONE)
+        return false;
     if (Strut.Rows <= 0) {
         xcb_delete_property(c, w, partial);
         xcb_delete_property(c, w, plain);
@@ -87,6 +91,8 @@ bool SetX11NoResize(QWidget* Window)
         return false;
     const auto w = xcb_window_t(Window->winId());
     const xcb_atom_t hints = atom(c, "_MOTIF_WM_HINTS");
+    if (hints == XCB_ATOM_NONE)
+        return false;
     uint32_t h[MwmHintsLength] = {0, MwmAll, MwmAll, 0, 0};
     xcb_get_property_reply_t* r =
         xcb_get_property_reply(c, xcb_get_property(c, 0, w, hints, hints, 0, MwmHintsLength), nullptr);

@@ -26,8 +26,9 @@ struct TBarStrut {
 TBarStrut BarStrut(const QRect& BarFrame, qreal Scale);
 
 // Sets Strut on the top-level Window (no rows: removes it). False where the
-// window system is not X11.
+// window system is not X11 or the X server named no atom for the property.
 bool SetX11Strut(QWidget* Window, const TBarStrut& Strut);
 // Takes the resize function (and the resize handle) out of the Motif hints
-// Qt gave the top-level Window. False where the window system is not X11.
+// Qt gave the top-level Window. False where the window system is not X11 or
+// the X server named no atom for the property.
 bool SetX11NoResize(QWidget* Window);
