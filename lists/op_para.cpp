@@ -1,7 +1,6 @@
 #include "lists/op_para.h"
 
 #include "dialogs/max_placement.h"
-#include "dialogs/message_dlg.h"
 #include "dialogs/report_view.h"
 #include "dialogs/shared_objects.h"
 #include "lists/op_para_glyph.h"
@@ -58,10 +57,7 @@ Top_para* CreateOpPara(const TOpParaEnv& Env, int InvAdr, int Language)
         const QStringList lines =
             t && t->GetStrings(2, 13) ? *t->GetStrings(2, 13) : QStringList{QStringLiteral("???")};
         const QStringList ok{QStringLiteral("0") + (t ? t->GetText(0, 6) : QStringLiteral("???"))};
-        if (Env.Message)
-            Env.Message(lines, ok, QString(), dmiInformation, {}, {}, {}, 0, -1);
-        else
-            UserMessageDlg(lines, ok, QString(), dmiInformation, {}, {}, {}, 0, -1);
+        Env.ShowMessage(lines, ok, QString(), dmiInformation, {}, {}, {}, 0, -1);
         return nullptr;
     }
     auto* w = new Top_para(Env, nullptr, InvAdr, Language, slot);
