@@ -60,7 +60,7 @@ Top_para* CreateOpPara(const TOpParaEnv& Env, int InvAdr, int Language)
         Env.ShowMessage(lines, ok, QString(), dmiInformation, {}, {}, {}, 0, -1);
         return nullptr;
     }
-    auto* w = new Top_para(Env, nullptr, InvAdr, Language, slot);
+    auto* w = new Top_para(Env, nullptr, InvAdr, Language);
     windows[slot] = w;
     if (Env.MainForm)
         w->move(OpParaPlace(Env.MainForm.BarFrame(), slot));
@@ -116,8 +116,8 @@ void TOpParaModel::RowChanged(int row)
 
 // ---------------------------------------------------------------- window
 
-Top_para::Top_para(const TOpParaEnv& Env, QWidget* owner, int InvAdr, int Language, int Slot)
-    : QWidget(owner, Qt::Window), ContextItems(this), env_(Env), slot_(Slot)
+Top_para::Top_para(const TOpParaEnv& Env, QWidget* owner, int InvAdr, int Language)
+    : QWidget(owner, Qt::Window), ContextItems(this), env_(Env)
 {
     setObjectName(QStringLiteral("op_para"));
     setAttribute(Qt::WA_DeleteOnClose);
