@@ -1,7 +1,6 @@
 #include "lists/op_para.h"
 
 #include "dialogs/max_placement.h"
-#include "dialogs/message_dlg.h"
 #include "dialogs/report_view.h"
 #include "dialogs/shared_objects.h"
 #include "lists/op_para_glyph.h"
@@ -58,13 +57,10 @@ Top_para* CreateOpPara(const TOpParaEnv& Env, int InvAdr, int Language)
         const QStringList lines =
             t && t->GetStrings(2, 13) ? *t->GetStrings(2, 13) : QStringList{QStringLiteral("???")};
         const QStringList ok{QStringLiteral("0") + (t ? t->GetText(0, 6) : QStringLiteral("???"))};
-        if (Env.Message)
-            Env.Message(lines, ok, QString(), dmiInformation, {}, {}, {}, 0, -1);
-        else
-            UserMessageDlg(lines, ok, QString(), dmiInformation, {}, {}, {}, 0, -1);
+        Env.ShowMessage(lines, ok, QString(), dmiInformation, {}, {}, {}, 0, -1);
         return nullptr;
     }
-    auto* w = new Top_para(Env, nullptr, InvAdr, Language, slot);
+    auto* w = new Top_para(Env, nullptr, InvAdr, Language);
     windows[slot] = w;
     if (Env.MainForm)
         w->move(OpParaPlace(Env.MainForm.BarFrame(), slot));
@@ -120,8 +116,8 @@ void TOpParaModel::RowChanged(int row)
 
 // ---------------------------------------------------------------- window
 
-Top_para::Top_para(const TOpParaEnv& Env, QWidget* owner, int InvAdr, int Language, int Slot)
-    : QWidget(owner, Qt::Window), ContextItems(this), env_(Env), slot_(Slot)
+Top_para::Top_para(const TOpParaEnv& Env, QWidget* owner, int InvAdr, int Language)
+    : QWidget(owner, Qt::Window), ContextItems(this), env_(Env)
 {
     setObjectName(QStringLiteral("op_para"));
     setAttribute(Qt::WA_DeleteOnClose);

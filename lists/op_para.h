@@ -74,7 +74,7 @@ class Top_para : public QWidget {
 public:
     static constexpr int HelpContext = 34;
 
-    Top_para(const TOpParaEnv& Env, QWidget* owner, int InvAdr, int Language, int Slot = -1);
+    Top_para(const TOpParaEnv& Env, QWidget* owner, int InvAdr, int Language);
     ~Top_para() override;
 
     TOpParaCore& Core() { return *core_; }
@@ -112,6 +112,5 @@ private:
     std::unique_ptr<TOpParaCore> core_;
     TOpParaModel* model_ = nullptr;
     QTableView* ListView1 = nullptr;
-    int slot_ = -1;
     bool closing_ = false;
 };

@@ -39,4 +39,9 @@ struct TWindowTools {
     QPointer<TFrmvortalinprint> Print;
     // Unset: the real dialog.
     TUserMessage Message;
+
+    // Message, or the real dialog when it is unset: the index of the
+    // button pressed.
+    int ShowMessage(const QStringList& Msg, const QStringList& Buttons, const QString& Title, int Icon,
+                    const QString& P1, const QString& P2, const QString& P3, int Default, int Cancel) const;
 };

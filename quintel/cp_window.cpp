@@ -63,10 +63,7 @@ TfrmCpWindow* ShowQuintelWindow(const TCpWindowEnv& Env, int a, int Language)
         const QStringList* btn = t ? t->GetStrings(0, 6) : nullptr;
         const QStringList m = msg ? *msg : QStringList{};
         const QStringList b = btn ? *btn : QStringList{};
-        if (Env.Message)
-            Env.Message(m, b, QString(), icInformation, {}, {}, {}, 0, -1);
-        else
-            UserMessageDlg(m, b, QString(), icInformation, {}, {}, {}, 0, -1);
+        Env.ShowMessage(m, b, QString(), icInformation, {}, {}, {}, 0, -1);
         return nullptr;
     }
     auto* w = new TfrmCpWindow(Env, a, Language);

@@ -30,9 +30,7 @@ int TCpWindowCore::Message(const QStringList& Lines, const QString& Title, int I
                            const QString& P2) const
 {
     const QStringList buttons = lines(0, 6);
-    if (env_.Message)
-        return env_.Message(Lines, buttons, Title, Icon, P1, P2, QString(), 0, -1);
-    return UserMessageDlg(Lines, buttons, Title, Icon, P1, P2, QString(), 0, -1);
+    return env_.ShowMessage(Lines, buttons, Title, Icon, P1, P2, QString(), 0, -1);
 }
 
 // Shown once the scheduler's or the main window's call has returned, so that
