@@ -3,9 +3,8 @@
 // Shared by the card driver targets (can_*, ibs_*, pbs_*): the simulated
 // card libraries of the build tree behind the card-library loader, the
 // program and the cards on one virtual clock (a time-out takes no real
-// time), the wait for a driver's answer, how a target reports a broken
-// promise, and the checks of what a driver promises for a request that
-// noise from the card met.
+// time), the wait for a driver's answer, and the checks of what a driver
+// promises for a request that noise from the card met.
 
 #include "fuzz_support.h"
 
@@ -24,20 +23,12 @@
 #include <dlfcn.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
 #include <optional>
 
 namespace qelfuzz {
-
-// The driver broke what it promises: libFuzzer keeps the input.
-[[noreturn]] inline void brokenPromise(const char* what)
-{
-    std::fprintf(stderr, "broken promise: %s\n", what);
-    std::abort();
-}
 
 // An answer on stderr, for the report of a broken promise.
 inline void describe(const char* what, const TRecTel& r)
@@ -61,7 +52,7 @@ inline void expectAnswer(const TRecTel& got, const TRecTel& expected, const char
         return;
     describe("expected", expected);
     describe("got", got);
-    brokenPromise(what);
+    broken(what);
 }
 
 // The program's and the simulated cards' time for the whole run.
@@ -86,14 +77,14 @@ template <class T> T* simCard(const char* name, const char* winName, const char*
     store.createKey(QString::fromLatin1(TCardLibrary::SettingsKey));
     store.writeString(QString::fromLatin1(TCardLibrary::SettingsKey), QString::fromLatin1(winName), lib);
     if (!store.save())
-        brokenPromise("cannot write the settings store");
+        broken("cannot write the settings store");
     qputenv("QEL_REGISTRY", storePath.toLocal8Bit());
     // Kept loaded for the run: the driver's loads share this copy.
     void* handle = dlopen(lib.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
     auto get = handle ? reinterpret_cast<T* (*)()>(dlsym(handle, symbol)) : nullptr;
     if (!get) {
         std::fprintf(stderr, "%s: %s\n", qPrintable(lib), dlerror());
-        brokenPromise("simulated card library missing (build the sim/cards targets)");
+        broken("simulated card library missing (build the sim/cards targets)");
     }
     T* card = get();
     card->setClock(&virtualTime());
@@ -172,7 +163,7 @@ inline std::optional<TRecTel> exchange(tCustomQelProt& drv, AnswerLog& log, bool
     if (!waitFor([&] { return log.Count() > before; }, realMs))
         return std::nullopt;
     if (log.Last().ReqId != id)
-        brokenPromise("the answer carries another request number");
+        broken("the answer carries another request number");
     return log.Last();
 }
 
@@ -259,7 +250,7 @@ inline std::optional<TRecTel> request(tCustomQelProt& drv, AnswerLog& log, bool 
 inline TRecTel cleanAnswer(const std::optional<TRecTel>& rsp)
 {
     if (!rsp)
-        brokenPromise("a clean request got no answer");
+        broken("a clean request got no answer");
     return *rsp;
 }
 
@@ -286,9 +277,9 @@ inline std::optional<TRecTel> withLateAnswer(qelsim::SimInverter& inv, int delay
 inline const TRecTel& expectEnded(const std::optional<TRecTel>& got, const char* didNotEnd)
 {
     if (!got)
-        brokenPromise(didNotEnd);
+        broken(didNotEnd);
     if (got->Status == QelResult::Pending)
-        brokenPromise("an answer delivered as pending");
+        broken("an answer delivered as pending");
     return *got;
 }
 
@@ -305,7 +296,7 @@ inline void expectAnswerThroughNoise(const TRecTel& got, const TRecTel& expected
 inline void expectReadAgain(const std::optional<TRecTel>& again, const TRecTel& expected)
 {
     if (!again)
-        brokenPromise("a clean request after the noise did not end");
+        broken("a clean request after the noise did not end");
     if (answered(expected))
         expectAnswer(*again, expected, "a clean request after the noise was not read");
 }
