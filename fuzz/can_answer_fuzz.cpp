@@ -140,7 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     qelfuzz::expectAnswerThroughNoise(qelfuzz::expectEnded(got, "a request with noise on the bus did not end"),
                                       expected, own, "noise on other identifiers kept the answer from being read");
     // Late frames (the inverter's answer when the noise decided) arrive.
-    qelfuzz::letTimePass(4 * kTimeOut);
+    qeltest::runEventLoopFor(4 * kTimeOut);
 
     // The next clean request is read. An inverter left inside a telegram
     // by the noise takes the next one for its rest: that one may go

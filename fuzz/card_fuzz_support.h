@@ -15,10 +15,7 @@
 #include "sim/cards/sim_card.h"
 #include "sim/sim_inverter.h"
 #include "tests/support/sim_virtual_time.h"
-
-#include <QDeadlineTimer>
-#include <QEventLoop>
-#include <QTimer>
+#include "tests/support/wait_until.h"
 
 #include <dlfcn.h>
 
@@ -91,42 +88,6 @@ template <class T> T* simCard(const char* name, const char* winName, const char*
     return card;
 }
 
-// Runs the event loop until `done` holds or `realMs` of real time have
-// passed; whether it holds. On the virtual clock the time does not move on
-// once it holds.
-inline bool waitFor(const std::function<bool()>& done, int realMs = 1500)
-{
-    if (done())
-        return true;
-    QDeadlineTimer deadline(realMs);
-    QEventLoop loop;
-    QTimer poll;
-    poll.setInterval(2);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done() || deadline.hasExpired())
-            loop.quit();
-    });
-    poll.start();
-    auto outer = virtualTime().clock.SetGate([&, held = false]() mutable {
-        if (held || !done())
-            return false;
-        held = true;
-        loop.quit();
-        return true;
-    });
-    loop.exec();
-    virtualTime().clock.SetGate(std::move(outer));
-    return done();
-}
-
-// Lets `ms` of program time pass (late frames of the last exchange arrive).
-inline void letTimePass(int ms)
-{
-    QEventLoop loop;
-    qel::TTimer::singleShot(ms, &loop, [&] { loop.quit(); });
-    loop.exec();
-}
-
 // The answers a driver raises.
 class AnswerLog {
 public:
@@ -160,7 +121,7 @@ inline std::optional<TRecTel> exchange(tCustomQelProt& drv, AnswerLog& log, bool
         return std::nullopt;
     if (afterSend)
         afterSend();
-    if (!waitFor([&] { return log.Count() > before; }, realMs))
+    if (!qeltest::waitUntil([&] { return log.Count() > before; }, realMs))
         return std::nullopt;
     if (log.Last().ReqId != id)
         broken("the answer carries another request number");

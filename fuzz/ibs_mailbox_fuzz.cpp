@@ -143,7 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     qelfuzz::expectAnswerThroughNoise(qelfuzz::expectEnded(got, "a request with noise in the mailbox did not end"),
                                       expected, answering, "noise in the mailbox kept the answer from being read");
     // What the noise left in the mailbox and a late answer are polled away.
-    qelfuzz::letTimePass(2000);
+    qeltest::runEventLoopFor(2000);
 
     qelfuzz::expectReadAgain(Run(drv, log, req, sync, {}), expected);
     drv.Close();

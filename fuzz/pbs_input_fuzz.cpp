@@ -129,7 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     // A late answer comes; process data reads, one input read each, take
     // what is left of the noise.
-    qelfuzz::letTimePass(600);
+    qeltest::runEventLoopFor(600);
     for (size_t i = 0; i < reads.size(); ++i)
         if (!Run(drv, log, Choose(4), false))
             qelfuzz::broken("a process data read got no answer");
