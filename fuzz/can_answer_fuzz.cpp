@@ -126,13 +126,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     drv.SetTimeOut(kTimeOut);
     drv.SetRetryCnt(1);
     if (drv.Open() != 0)
-        qelfuzz::brokenPromise("the driver does not open on the simulated card");
+        qelfuzz::broken("the driver does not open on the simulated card");
     qelfuzz::AnswerLog log(drv);
 
     // A plain read first opens the SDO object, so that frames on it are
     // noise to a telegram too; then the answer to expect.
     if (!Run(drv, log, Choose(0), false, {}))
-        qelfuzz::brokenPromise("a clean plain read got no answer");
+        qelfuzz::broken("a clean plain read got no answer");
     const TRecTel expected = qelfuzz::cleanAnswer(Run(drv, log, req, sync, {}));
 
     const std::optional<TRecTel> got =
@@ -140,7 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     qelfuzz::expectAnswerThroughNoise(qelfuzz::expectEnded(got, "a request with noise on the bus did not end"),
                                       expected, own, "noise on other identifiers kept the answer from being read");
     // Late frames (the inverter's answer when the noise decided) arrive.
-    qelfuzz::letTimePass(4 * kTimeOut);
+    qeltest::runEventLoopFor(4 * kTimeOut);
 
     // The next clean request is read. An inverter left inside a telegram
     // by the noise takes the next one for its rest: that one may go

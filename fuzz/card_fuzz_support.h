@@ -3,9 +3,8 @@
 // Shared by the card driver targets (can_*, ibs_*, pbs_*): the simulated
 // card libraries of the build tree behind the card-library loader, the
 // program and the cards on one virtual clock (a time-out takes no real
-// time), the wait for a driver's answer, how a target reports a broken
-// promise, and the checks of what a driver promises for a request that
-// noise from the card met.
+// time), the wait for a driver's answer, and the checks of what a driver
+// promises for a request that noise from the card met.
 
 #include "fuzz_support.h"
 
@@ -16,28 +15,17 @@
 #include "sim/cards/sim_card.h"
 #include "sim/sim_inverter.h"
 #include "tests/support/sim_virtual_time.h"
-
-#include <QDeadlineTimer>
-#include <QEventLoop>
-#include <QTimer>
+#include "tests/support/wait_until.h"
 
 #include <dlfcn.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
 #include <optional>
 
 namespace qelfuzz {
-
-// The driver broke what it promises: libFuzzer keeps the input.
-[[noreturn]] inline void brokenPromise(const char* what)
-{
-    std::fprintf(stderr, "broken promise: %s\n", what);
-    std::abort();
-}
 
 // An answer on stderr, for the report of a broken promise.
 inline void describe(const char* what, const TRecTel& r)
@@ -61,7 +49,7 @@ inline void expectAnswer(const TRecTel& got, const TRecTel& expected, const char
         return;
     describe("expected", expected);
     describe("got", got);
-    brokenPromise(what);
+    broken(what);
 }
 
 // The program's and the simulated cards' time for the whole run.
@@ -86,54 +74,18 @@ template <class T> T* simCard(const char* name, const char* winName, const char*
     store.createKey(QString::fromLatin1(TCardLibrary::SettingsKey));
     store.writeString(QString::fromLatin1(TCardLibrary::SettingsKey), QString::fromLatin1(winName), lib);
     if (!store.save())
-        brokenPromise("cannot write the settings store");
+        broken("cannot write the settings store");
     qputenv("QEL_REGISTRY", storePath.toLocal8Bit());
     // Kept loaded for the run: the driver's loads share this copy.
     void* handle = dlopen(lib.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
     auto get = handle ? reinterpret_cast<T* (*)()>(dlsym(handle, symbol)) : nullptr;
     if (!get) {
         std::fprintf(stderr, "%s: %s\n", qPrintable(lib), dlerror());
-        brokenPromise("simulated card library missing (build the sim/cards targets)");
+        broken("simulated card library missing (build the sim/cards targets)");
     }
     T* card = get();
     card->setClock(&virtualTime());
     return card;
-}
-
-// Runs the event loop until `done` holds or `realMs` of real time have
-// passed; whether it holds. On the virtual clock the time does not move on
-// once it holds.
-inline bool waitFor(const std::function<bool()>& done, int realMs = 1500)
-{
-    if (done())
-        return true;
-    QDeadlineTimer deadline(realMs);
-    QEventLoop loop;
-    QTimer poll;
-    poll.setInterval(2);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done() || deadline.hasExpired())
-            loop.quit();
-    });
-    poll.start();
-    auto outer = virtualTime().clock.SetGate([&, held = false]() mutable {
-        if (held || !done())
-            return false;
-        held = true;
-        loop.quit();
-        return true;
-    });
-    loop.exec();
-    virtualTime().clock.SetGate(std::move(outer));
-    return done();
-}
-
-// Lets `ms` of program time pass (late frames of the last exchange arrive).
-inline void letTimePass(int ms)
-{
-    QEventLoop loop;
-    qel::TTimer::singleShot(ms, &loop, [&] { loop.quit(); });
-    loop.exec();
 }
 
 // The answers a driver raises.
@@ -169,10 +121,10 @@ inline std::optional<TRecTel> exchange(tCustomQelProt& drv, AnswerLog& log, bool
         return std::nullopt;
     if (afterSend)
         afterSend();
-    if (!waitFor([&] { return log.Count() > before; }, realMs))
+    if (!qeltest::waitUntil([&] { return log.Count() > before; }, realMs))
         return std::nullopt;
     if (log.Last().ReqId != id)
-        brokenPromise("the answer carries another request number");
+        broken("the answer carries another request number");
     return log.Last();
 }
 
@@ -259,7 +211,7 @@ inline std::optional<TRecTel> request(tCustomQelProt& drv, AnswerLog& log, bool 
 inline TRecTel cleanAnswer(const std::optional<TRecTel>& rsp)
 {
     if (!rsp)
-        brokenPromise("a clean request got no answer");
+        broken("a clean request got no answer");
     return *rsp;
 }
 
@@ -286,9 +238,9 @@ inline std::optional<TRecTel> withLateAnswer(qelsim::SimInverter& inv, int delay
 inline const TRecTel& expectEnded(const std::optional<TRecTel>& got, const char* didNotEnd)
 {
     if (!got)
-        brokenPromise(didNotEnd);
+        broken(didNotEnd);
     if (got->Status == QelResult::Pending)
-        brokenPromise("an answer delivered as pending");
+        broken("an answer delivered as pending");
     return *got;
 }
 
@@ -305,7 +257,7 @@ inline void expectAnswerThroughNoise(const TRecTel& got, const TRecTel& expected
 inline void expectReadAgain(const std::optional<TRecTel>& again, const TRecTel& expected)
 {
     if (!again)
-        brokenPromise("a clean request after the noise did not end");
+        broken("a clean request after the noise did not end");
     if (answered(expected))
         expectAnswer(*again, expected, "a clean request after the noise was not read");
 }

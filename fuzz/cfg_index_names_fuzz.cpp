@@ -18,16 +18,9 @@
 #include <QDir>
 #include <QFile>
 
-#include <cstdio>
-#include <cstdlib>
-
 namespace {
 
-[[noreturn]] void broken(const char* what)
-{
-    std::fprintf(stderr, "broken promise: %s\n", what);
-    std::abort();
-}
+using qelfuzz::broken;
 
 // The names the configuration reader gives the file; false when it does
 // not load it.

@@ -22,17 +22,11 @@
 #include "fuzz_support.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 namespace {
 
-[[noreturn]] void broken(const char* what)
-{
-    std::fprintf(stderr, "broken promise: %s\n", what);
-    std::abort();
-}
+using qelfuzz::broken;
 
 // Answers every synchronous request from the input.
 class TAnsweringDriver : public tCustomQelProt {

@@ -26,8 +26,6 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -47,13 +45,6 @@ inline qel::TVirtualClock& virtualClock()
         return c;
     }();
     return *clock;
-}
-
-// A broken promise of the code under test: says what and stops the run.
-[[noreturn]] inline void broken(const char* what)
-{
-    std::fprintf(stderr, "broken promise: %s\n", what);
-    std::abort();
 }
 
 class TFuzzLine {

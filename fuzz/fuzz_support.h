@@ -1,7 +1,8 @@
 #pragma once
 
 // Shared by the fuzz targets: the Qt application some readers need, a
-// scratch file for readers that take a path, and the generated samples.
+// scratch file for readers that take a path, the generated samples, and
+// how a target reports a broken promise.
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -11,8 +12,18 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 
 namespace qelfuzz {
+
+// The code under test broke what it promises: says what and stops the run,
+// so that libFuzzer keeps the input.
+[[noreturn]] inline void broken(const char* what)
+{
+    std::fprintf(stderr, "broken promise: %s\n", what);
+    std::abort();
+}
 
 // One application object for the whole run (event loops, timers).
 inline QCoreApplication& app()

@@ -108,7 +108,7 @@ std::optional<TRecTel> Run(tIbs& drv, qelfuzz::AnswerLog& log, const Req& r, boo
         for (int i = 0; i <= kMaxMessages && !opened; ++i)
             opened = drv.Open() == 0;
         if (!opened)
-            qelfuzz::brokenPromise("the driver does not open again after a restart indication");
+            qelfuzz::broken("the driver does not open again after a restart indication");
     }
     return rsp;
 }
@@ -133,7 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     tIbs drv;
     drv.SetRetryCnt(1);
     if (drv.Open() != 0)
-        qelfuzz::brokenPromise("the driver does not open on the simulated board");
+        qelfuzz::broken("the driver does not open on the simulated board");
     qelfuzz::AnswerLog log(drv);
 
     const TRecTel expected = qelfuzz::cleanAnswer(Run(drv, log, req, sync, {}));
@@ -143,7 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     qelfuzz::expectAnswerThroughNoise(qelfuzz::expectEnded(got, "a request with noise in the mailbox did not end"),
                                       expected, answering, "noise in the mailbox kept the answer from being read");
     // What the noise left in the mailbox and a late answer are polled away.
-    qelfuzz::letTimePass(2000);
+    qeltest::runEventLoopFor(2000);
 
     qelfuzz::expectReadAgain(Run(drv, log, req, sync, {}), expected);
     drv.Close();

@@ -100,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     drv.SetTimeOut(kTimeOut);
     drv.SetRetryCnt(1);
     if (drv.Open() != 0)
-        qelfuzz::brokenPromise("the driver does not open on the simulated card");
+        qelfuzz::broken("the driver does not open on the simulated card");
     qelfuzz::AnswerLog log(drv);
 
     const TRecTel expected = qelfuzz::cleanAnswer(Run(drv, log, req, sync));
@@ -125,14 +125,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         qelfuzz::expectAnswerThroughNoise(ended, expected, answering,
                                           "inputs without the request's toggle kept the answer from being read");
     } else if (ended.Status != 0) {
-        qelfuzz::brokenPromise("process data did not end with result 0");
+        qelfuzz::broken("process data did not end with result 0");
     }
     // A late answer comes; process data reads, one input read each, take
     // what is left of the noise.
-    qelfuzz::letTimePass(600);
+    qeltest::runEventLoopFor(600);
     for (size_t i = 0; i < reads.size(); ++i)
         if (!Run(drv, log, Choose(4), false))
-            qelfuzz::brokenPromise("a process data read got no answer");
+            qelfuzz::broken("a process data read got no answer");
 
     qelfuzz::expectReadAgain(Run(drv, log, req, sync), expected);
     drv.Close();
